@@ -1,0 +1,112 @@
+#pragma once
+// Xandril: XML files as nested named groups holding keyed values, each with a comment.
+// A writer builds a document in memory and writes it to a file; a reader parses a
+// file and walks its groups. Group and key names are free text (blanks, ":", umlauts).
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ns_xandril {
+
+// Raised by XMLReadModul::readFromFile for a file that cannot be read as XML.
+class XMLException : public std::runtime_error {
+public:
+    explicit XMLException(const std::string& what);
+    ~XMLException() override;
+};
+
+class XMLBaseModul {
+public:
+    XMLBaseModul();
+    virtual ~XMLBaseModul();
+    XMLBaseModul(const XMLBaseModul&) = delete;
+    XMLBaseModul& operator=(const XMLBaseModul&) = delete;
+};
+
+class XMLWriteModul : public XMLBaseModul {
+public:
+    XMLWriteModul();
+    // A writer built beside another reader or writer; it starts with an empty document.
+    XMLWriteModul(XMLBaseModul& other, bool flag);
+    ~XMLWriteModul() override;
+
+    // Opens a new child group of the current group and makes it current.
+    bool enterGroup(const std::string& name);
+    // Back to the parent group; false at the top.
+    bool leaveGroup();
+
+    void writeString(const std::string& key, const std::string& comment, const std::string& value);
+    void writeInt(const std::string& key, const std::string& comment, int value);
+    void writeInt(const std::string& key, const std::string& comment, int value, int min, int max);
+    void writeDouble(const std::string& key, const std::string& comment, double value);
+    void write1DDoubleArray(const std::string& key, const std::string& comment, const double* values, int count);
+
+    // Writes the whole document (to a temporary file, renamed over the target).
+    // False when it could not be written; an existing file then stays whole.
+    bool writeToFile(const std::string& path);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+class XMLReadModul : public XMLBaseModul {
+public:
+    XMLReadModul();
+    ~XMLReadModul() override;
+
+    // Parses the file; throws XMLException naming the file and the reason.
+    void readFromFile(const std::string& path);
+
+    // Enters the first child group of that name; false (and stays) when none.
+    bool enterGroup(const std::string& name);
+    // Walks the child groups of one name in document order. Each group level keeps
+    // its own position, so walks nest. A failed enterNextGroup stays where it is.
+    bool enterFirstGroup(const std::string& name);
+    bool enterNextGroup();
+    bool leaveGroup();
+
+    // Each returns true when the key stands in the current group with a value of
+    // the right kind; otherwise false and the outputs are unchanged.
+    bool readString(const std::string& key, std::string& value);
+    bool readString(const std::string& key, std::string& comment, std::string& value);
+    bool readInt(const std::string& key, std::string& comment, int& value);
+    bool readInt(const std::string& key, std::string& comment, int& value, int& min, int& max);
+    bool readDouble(const std::string& key, std::string& comment, double& value);
+    // Allocates the array with new[]; the caller frees it with delete[].
+    // On failure values is null and count 0.
+    bool read1DDoubleArray(const std::string& key, std::string& comment, double*& values, int& count);
+    bool read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+// A list of texts with one chosen index, kept by enumeration parameters and shown in combo boxes.
+class XMLEnumClass {
+public:
+    XMLEnumClass();
+    virtual ~XMLEnumClass();
+    XMLEnumClass(const XMLEnumClass&);
+    XMLEnumClass& operator=(const XMLEnumClass&);
+
+    // Appends an entry; its index is the order of adding.
+    void addEntry(const std::string& text);
+    // False and no change for an index outside 0..count-1.
+    bool setIndex(int index);
+    int getIndex() const;
+    int getEntryCount() const;
+    // The text of entry i; empty outside the entries.
+    std::string getEntry(int i) const;
+    void clearEntries();
+
+private:
+    std::vector<std::string> m_entries;
+    int m_index = 0;
+};
+
+} // namespace ns_xandril

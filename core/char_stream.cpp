@@ -11,6 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kTokenSize = 256;
@@ -27,14 +31,24 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// First CR or LF in [from, to), or to.
+// First CR or LF in [from, to), or to. Scans 16 bytes per step where SSE2 is there.
 const char* FindLineEnd(const char* from, const char* to)
 {
-    const auto n = static_cast<std::size_t>(to - from);
-    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', n));
-    const char* end = lf ? lf : to;
-    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
-    return cr ? cr : end;
+    const char* p = from;
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; to - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)));
+        if (hits != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+    }
+#endif
+    for (; p != to; ++p)
+        if (*p == '\n' || *p == '\r')
+            return p;
+    return to;
 }
 
 } // namespace
@@ -94,14 +108,6 @@ void CCharStream::Fill()
     // A read error ends the stream like the end of the file.
     m_filled = got > 0 ? static_cast<std::size_t>(got) : 0;
     m_position = m_buffer.get();
-}
-
-void CCharStream::Advance(std::size_t n)
-{
-    m_position += n;
-    m_consumed += n;
-    if (m_position == m_buffer.get() + m_filled)
-        Fill();
 }
 
 bool CCharStream::IsOneOf(char ch, const char* set, int n, bool whitespace)

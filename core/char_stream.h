@@ -32,10 +32,8 @@ public:
     {
         if (IsEOF())
             return '\0';
-        const char c = *m_position++;
-        ++m_consumed;
-        if (m_position == m_buffer.get() + m_filled)
-            Fill();
+        const char c = *m_position;
+        Advance(1);
         return c;
     }
 
@@ -79,7 +77,13 @@ public:
 private:
     void Close();
     // Takes n characters that are in the buffer.
-    void Advance(std::size_t n);
+    void Advance(std::size_t n)
+    {
+        m_position += n;
+        m_consumed += n;
+        if (m_position == m_buffer.get() + m_filled)
+            Fill();
+    }
 
     std::uint64_t m_consumed = 0;
     std::uint64_t m_fileSize = 0;

@@ -94,6 +94,9 @@ TEST_F(CharStreamTest, LineEndsAtEveryBufferSize)
         {"line of exactly size-1 is whole", "abc\ndef", 4, {"abc", "def"}},
         {"exact line with CR LF", "abc\r\nxyz", 4, {"abc", "", "xyz"}},
         {"size 1 only takes line ends", "\n\r\n", 1, {"", ""}},
+        {"line ends inside long runs",
+            "0123456789abcdefghij\r\n0123456789abcdefghijklmnopqrstuvwxyz\n\r0123456789ABCDEFG\rxyz", 256,
+            {"0123456789abcdefghij", "", "0123456789abcdefghijklmnopqrstuvwxyz", "0123456789ABCDEFG", "xyz"}},
         {"NUL bytes do not stop the reader", std::string("a\0b\nc", 5), 256, {"a", "c"}},
     };
     for (const Row& r : rows) {

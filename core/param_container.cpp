@@ -146,3 +146,7 @@ ParamContainerManager::ParamContainerManager(const ParamContainerManager& other)
 {
     params.AddObserver(this);
 }
+
+Observer::~Observer() = default;
+
+ParamContainerEventHandler::~ParamContainerEventHandler() = default;

@@ -19,7 +19,7 @@ enum ParamEvent : int {
 
 class Observer {
 public:
-    virtual ~Observer() = default;
+    virtual ~Observer();
     virtual void Notify(int event, const void* sender, const void* data) {}
 };
 
@@ -52,7 +52,7 @@ class ParamContainer;
 
 class ParamContainerEventHandler {
 public:
-    virtual ~ParamContainerEventHandler() = default;
+    virtual ~ParamContainerEventHandler();
     // Computes the value of key for record; false when it cannot. The handler
     // may look other keys up in record (which may cache more derived values).
     virtual bool DeriveValue(const ParamContainer& record, const std::string& key, std::string& value)

@@ -457,14 +457,15 @@ private:
         const std::string path = object->GetName();
         if (!IsValidPath(path))
             return false;
-        TreeNode* node = GetNodeByName(path, false, !strict);
-        if (node && node->m_data && node->m_data->GetObject() == object && GetNodeByName(path, false, false) == node) {
+        TreeNode* exact = GetNodeByName(path, false, false);
+        if (exact && exact->m_data && exact->m_data->GetObject() == object) {
             if (m_handler)
-                m_handler->OnUpdateNode(node);
+                m_handler->OnUpdateNode(exact);
             return true;
         }
         if (object->m_ownerTree)
             return false;
+        TreeNode* node = strict ? exact : GetNodeByName(path, false, true);
         if (node) {
             if (!strict && m_handler && !m_handler->CanReplace(object))
                 return false;

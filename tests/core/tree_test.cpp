@@ -176,6 +176,11 @@ TEST_F(TreeTest, ObjectHigherUpThePathIsReplacedButKeptByStrict)
     EXPECT_EQ(rec.Take(), (Log{"-X:Y:Z", "+X:Y:Z<", "~X:Y:Z"}));
     EXPECT_EQ(ledger.deleted["X:Y:Z"], 1);
 
+    // An object standing below another one is found at its own path when added again.
+    Inserter* second = tree->GetInserterByName("X:Y:Z");
+    EXPECT_TRUE(tree->AddInserter(second));
+    EXPECT_EQ(rec.Take(), (Log{"~X:Y:Z"}));
+
     // Replacing X:Y deletes the object below it as well, each once.
     rec.allowReplace = true;
     ASSERT_TRUE(tree->AddInserter(Make("X:Y", "X:Y second")));

@@ -1,7 +1,12 @@
 #include "core/spectrum.h"
 
+#include "platform/random.h"
+
+#include <xandril/xandril.h>
+
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 template class ns_tree::Tree<Spectrum, SpectrumTreeData>;
 
@@ -226,4 +231,51 @@ bool SpectrumList::SpecsSameEquiDistant(double* step, double* minX, double* maxX
     if (maxX)
         *maxX = firstMax;
     return result;
+}
+
+namespace {
+// A number 10000..19999 from a Mersenne Twister seeded afresh from the clock.
+int NewSpecId()
+{
+    std::mt19937 generator(platform::ClockSeed());
+    const double u = std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+    return 10000 + std::min(9999, static_cast<int>(std::floor(u * 10000)));
+}
+} // namespace
+
+void Spectrum::writeToXML(ns_xandril::XMLWriteModul& writer) const
+{
+    const int count = GetPointCount();
+    std::vector<double> xs(m_points.size()), ys(m_points.size());
+    getXPointsAsArray(xs.data());
+    getYPointsAsArray(ys.data());
+    writer.writeString("SpecName", "", GetName());
+    writer.writeString("SpecComment", "", m_comment);
+    writer.writeInt("SpecColor", "", static_cast<int>(m_color), 0, 0xFFFFFF);
+    writer.write1DDoubleArray("XVals", "", xs.data(), count);
+    writer.write1DDoubleArray("YVals", "", ys.data(), count);
+    writer.writeInt("SpecID", "", NewSpecId());
+}
+
+void Spectrum::readFromXML(ns_xandril::XMLReadModul& reader)
+{
+    // Through ClearPoints, so that no cached answer of the old points survives.
+    ClearPoints();
+    std::string comment;
+    std::string text;
+    if (reader.readString("SpecName", text))
+        SetName(ns_tree::NormalizePath(text));
+    if (reader.readString("SpecComment", text))
+        m_comment = text;
+    int color = 0, minColor = 0, maxColor = 0;
+    if (reader.readInt("SpecColor", comment, color, minColor, maxColor))
+        m_color = static_cast<COLORREF>(color);
+    std::vector<double> xs, ys;
+    reader.read1DDoubleArray("XVals", comment, xs);
+    reader.read1DDoubleArray("YVals", comment, ys);
+    if (xs.size() != ys.size())
+        return;
+    m_points.reserve(xs.size());
+    for (std::size_t i = 0; i < xs.size(); ++i)
+        AddPoint(SPoint(xs[i], ys[i]));
 }

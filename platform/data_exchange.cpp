@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <xandril/xandril.h>
+
 #include <charconv>
 #include <cmath>
 
@@ -112,6 +114,13 @@ QString FormatFloat(float value) { return ToText(value, std::chars_format::gener
 bool ParseInt(const QString& text, int& value) { return FromText(text, value); }
 bool ParseDouble(const QString& text, double& value) { return FromText(text, value, std::chars_format::general); }
 bool ParseFloat(const QString& text, float& value) { return FromText(text, value, std::chars_format::general); }
+
+void FillComboBox(QComboBox* combo, const ns_xandril::XMLEnumClass& entries)
+{
+    combo->clear();
+    for (int i = 0; i < entries.getEntryCount(); ++i)
+        combo->addItem(QString::fromStdString(entries.getEntry(i)));
+}
 
 } // namespace platform
 
@@ -219,6 +228,19 @@ void DDX_CBIndex(CDataExchange* pDX, QComboBox* combo, int& value)
         value = combo->currentIndex();
     else
         combo->setCurrentIndex(value >= 0 && value < combo->count() ? value : -1);
+}
+
+void DDX_CBIndex(CDataExchange* pDX, QComboBox* combo, ns_xandril::XMLEnumClass& value)
+{
+    pDX->PrepareCtrl(combo);
+    if (combo->count() == 0)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        if (combo->currentIndex() >= 0)
+            value.setIndex(combo->currentIndex());
+    } else {
+        combo->setCurrentIndex(value.getIndex() < combo->count() ? value.getIndex() : -1);
+    }
 }
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue)

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <xandril/xandril.h>
 
 #include <limits>
 
@@ -257,4 +258,36 @@ TEST_F(DataExchangeTest, RangeChecksOnlyWhenSaving)
     EXPECT_TRUE(form.UpdateData(false));
     EXPECT_EQ(form.count->text(), QString("1000"));
     EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST(DataExchange, EnumerationComboExchangesOnlyWhileFilled)
+{
+    ns_xandril::XMLEnumClass modes;
+    for (const char* text : {"Linear", "Spline", "Akima"})
+        modes.addEntry(text);
+    modes.setIndex(2);
+    QComboBox combo;
+    CDataExchange load(nullptr, false);
+    CDataExchange save(nullptr, true);
+
+    DDX_CBIndex(&load, &combo, modes);
+    DDX_CBIndex(&save, &combo, modes);
+    EXPECT_EQ(combo.count(), 0);
+    EXPECT_EQ(modes.getIndex(), 2);
+
+    platform::FillComboBox(&combo, modes);
+    ASSERT_EQ(combo.count(), 3);
+    EXPECT_EQ(combo.itemText(0), QString("Linear"));
+    EXPECT_EQ(combo.itemText(2), QString("Akima"));
+    DDX_CBIndex(&load, &combo, modes);
+    EXPECT_EQ(combo.currentIndex(), 2);
+    combo.setCurrentIndex(0);
+    DDX_CBIndex(&save, &combo, modes);
+    EXPECT_EQ(modes.getIndex(), 0);
+
+    ns_xandril::XMLEnumClass two;
+    two.addEntry("A");
+    two.addEntry("B");
+    platform::FillComboBox(&combo, two);
+    EXPECT_EQ(combo.count(), 2);
 }

@@ -1,4 +1,4 @@
-#include "led_test_support.h"
+#include "file_test_support.h"
 
 #include "engine/color_calculator.h"
 #include "engine/color_data.h"

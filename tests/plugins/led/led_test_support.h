@@ -1,90 +1,63 @@
 #pragma once
-// Helpers for the LED engine tests: a scoped wavelength grid and the shipped colour data.
+// Helpers shared by the LED engine tests.
 
-#include "engine/color_data.h"
+#include "core/param_container.h"
 #include "engine/grid.h"
+#include "engine/led_model.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <charconv>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <utility>
 
-// Sets the global grid and restores the previous one on destruction.
-class GridScope {
+// Restores the global wavelength grid when the test ends.
+class GridGuard {
 public:
-    GridScope(double start, double end, double step)
-        : m_start(XStart), m_end(XEnd), m_step(XStep)
+    GridGuard() : start_(XStart), end_(XEnd), step_(XStep) {}
+    ~GridGuard()
     {
-        XStart = start;
-        XEnd = end;
-        XStep = step;
+        XStart = start_;
+        XEnd = end_;
+        XStep = step_;
     }
-    ~GridScope()
-    {
-        XStart = m_start;
-        XEnd = m_end;
-        XStep = m_step;
-    }
-    GridScope(const GridScope&) = delete;
-    GridScope& operator=(const GridScope&) = delete;
+    GridGuard(const GridGuard&) = delete;
+    GridGuard& operator=(const GridGuard&) = delete;
 
 private:
-    double m_start, m_end, m_step;
+    double start_, end_, step_;
 };
 
-// Folder of the colour data files built into bin/.
-inline std::string ShippedColourDataFolder()
+// The shortest text that reads back as exactly x.
+inline std::string ExactText(double x)
 {
-    return LED_COLOUR_DATA_DIR;
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, res.ptr);
 }
 
-// Each test starts with the shipped colour data not yet loaded and leaves none behind.
-class ShippedColourData : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetColorData();
-        ASSERT_TRUE(SetColorDataFolder(ShippedColourDataFolder()));
-    }
-    void TearDown() override { ResetColorData(); }
-};
+using Pairs = std::initializer_list<std::pair<const char*, const char*>>;
 
-// A fresh, empty folder below the system's temporary folder, removed on destruction.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "ledtest-XXXXXX").string();
-        m_path = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
-inline void WriteFile(const std::string& path, const std::string& bytes)
+inline ParamContainer Record(Pairs pairs)
 {
-    std::ofstream(path, std::ios::binary) << bytes;
+    ParamContainer r;
+    for (const auto& [key, value] : pairs)
+        r.AddKeyValue(key, value);
+    return r;
 }
 
-inline std::string ReadFile(const std::string& path)
+// A model of the table by its name, with the given own values replaced.
+inline std::unique_ptr<LEDModel> MakeModel(const char* name, Pairs values = {})
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::unique_ptr<LEDModel> m(CreateLEDModel(name));
+    for (const auto& [key, value] : values) {
+        int i = 0;
+        while (i < m->params.Count() && m->params.KeyAt(i) != key)
+            ++i;
+        if (!m->params.SetStringAt(i, value))
+            ADD_FAILURE() << name << " has no parameter " << key;
+    }
+    return m;
 }

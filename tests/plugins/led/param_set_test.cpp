@@ -1,4 +1,4 @@
-#include "led_test_support.h"
+#include "file_test_support.h"
 
 #include "core/number_text.h"
 #include "engine/param_container_set.h"
@@ -8,9 +8,9 @@
 
 namespace {
 
-using Pairs = std::vector<ParamPair>;
+using PairList = std::vector<ParamPair>;
 
-ParamContainer Record(const Pairs& pairs)
+ParamContainer MakeRecord(const PairList& pairs)
 {
     ParamContainer r;
     for (const auto& p : pairs)
@@ -18,17 +18,17 @@ ParamContainer Record(const Pairs& pairs)
     return r;
 }
 
-Pairs PairsOf(const ParamContainer& r)
+PairList PairsOf(const ParamContainer& r)
 {
-    Pairs out;
+    PairList out;
     for (int i = 0; i < r.Count(); ++i)
         out.emplace_back(r.KeyAt(i), r.ValueAt(i));
     return out;
 }
 
-std::vector<Pairs> EntriesOf(const ParamContainerSet& set)
+std::vector<PairList> EntriesOf(const ParamContainerSet& set)
 {
-    std::vector<Pairs> out;
+    std::vector<PairList> out;
     for (int i = 0; i < set.EntryCount(); ++i)
         out.push_back(PairsOf(set.EntryAt(i)));
     return out;
@@ -66,8 +66,8 @@ TEST(ParamSetFile, WritesBlocksWithCrLf)
     Doubler doubler;
     ParamContainerSet set;
     set.SetEventHandler(&doubler);
-    set.AddEntry(Record({{"Name", "LED1"}, {"Value", "0.465"}}));
-    set.AddEntry(Record({}));
+    set.AddEntry(MakeRecord({{"Name", "LED1"}, {"Value", "0.465"}}));
+    set.AddEntry(MakeRecord({}));
     std::string derived = set.EntryAt(0).FindValue("Double").second; // cached, but not written
     EXPECT_EQ(derived, "0.93");
     ASSERT_TRUE(set.SaveToFile(dir.file("set.txt")));
@@ -85,7 +85,7 @@ TEST(ParamSetFile, RefusesWhatCouldNotBeReadBack)
     TempFolder dir;
     const struct {
         const char* name;
-        Pairs pairs;
+        PairList pairs;
     } cases[] = {
         {"key with a blank", {{"Peak Wavelength", "1"}}},
         {"key with a tab", {{"Peak\tWavelength", "1"}}},
@@ -98,8 +98,8 @@ TEST(ParamSetFile, RefusesWhatCouldNotBeReadBack)
         SCOPED_TRACE(c.name);
         WriteFile(dir.file("old.txt"), "old content");
         ParamContainerSet set;
-        set.AddEntry(Record({{"Name", "fine"}}));
-        set.AddEntry(Record(c.pairs));
+        set.AddEntry(MakeRecord({{"Name", "fine"}}));
+        set.AddEntry(MakeRecord(c.pairs));
         EXPECT_FALSE(set.SaveToFile(dir.file("old.txt")));
         EXPECT_EQ(ReadFile(dir.file("old.txt")), "old content");
     }
@@ -124,7 +124,7 @@ TEST(ParamSetFile, ReadsTheFormatAndItsOddities)
         const char* name;
         std::string text;
         bool ok;
-        std::vector<Pairs> entries;
+        std::vector<PairList> entries;
     } cases[] = {
         {"empty file", "", true, {}},
         {"empty block", "[BeginEntry]\n[EndEntry]\n", true, {{}}},
@@ -162,8 +162,8 @@ TEST(ParamSetFile, RoundTrip)
 {
     TempFolder dir;
     ParamContainerSet set;
-    set.AddEntry(Record({{"Name", "LED 1 (rot)"}, {"PeakWavelength", "0.63"}, {"Company", ""}}));
-    set.AddEntry(Record({{"Name", "Ünïcödé"}, {"Note", "a = b; c == \"d\"  "}}));
+    set.AddEntry(MakeRecord({{"Name", "LED 1 (rot)"}, {"PeakWavelength", "0.63"}, {"Company", ""}}));
+    set.AddEntry(MakeRecord({{"Name", "Ünïcödé"}, {"Note", "a = b; c == \"d\"  "}}));
     ASSERT_TRUE(set.SaveToFile(dir.file("set.txt")));
     ParamContainerSet back;
     ASSERT_TRUE(back.LoadFromFile(dir.file("set.txt")));
@@ -175,8 +175,8 @@ class ParamSetLoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        set.AddEntry(Record({{"Name", "Old1"}, {"OldKey", "x"}}));
-        set.AddEntry(Record({{"Name", "Old2"}}));
+        set.AddEntry(MakeRecord({{"Name", "Old1"}, {"OldKey", "x"}}));
+        set.AddEntry(MakeRecord({{"Name", "Old2"}}));
         set.AddObserver(&log);
     }
     TempFolder dir;
@@ -186,7 +186,7 @@ protected:
 
 TEST_F(ParamSetLoad, FailedLoadKeepsTheSet)
 {
-    const std::vector<Pairs> before = EntriesOf(set);
+    const std::vector<PairList> before = EntriesOf(set);
     WriteFile(dir.file("bad.txt"), "[BeginEntry]\nName = New\nBroken\n[EndEntry]\n");
     EXPECT_FALSE(set.LoadFromFile(dir.file("missing.txt")));
     EXPECT_FALSE(set.LoadFromFile(dir.file("bad.txt")));
@@ -206,7 +206,7 @@ TEST_F(ParamSetLoad, GoodLoadReplacesEntriesAndExtendsKeys)
     ASSERT_EQ(log.added.size(), 2u);
     EXPECT_EQ(log.added[0], &set.EntryAt(0)); // the set's own copy
     EXPECT_EQ(log.added[1], &set.EntryAt(1));
-    EXPECT_EQ(EntriesOf(set), (std::vector<Pairs>{{{"Value", "2"}, {"New", "1"}}, {{"Name", "B"}}}));
+    EXPECT_EQ(EntriesOf(set), (std::vector<PairList>{{{"Value", "2"}, {"New", "1"}}, {{"Name", "B"}}}));
     EXPECT_EQ(set.GetKeys(), (std::vector<std::string>{"Name", "OldKey", "Value", "New"}));
     EXPECT_EQ(set.EntryAt(0).FindValue("Double").second, "4"); // entries got the set's handler
 }
@@ -220,7 +220,7 @@ TEST(ParamSet, EntriesAndKeys)
     EXPECT_EQ(set.EntryAt(5).Count(), 0);
 
     set.SetEventHandler(&doubler);
-    ParamContainer r = Record({{"Value", "1.5"}, {"B", ""}});
+    ParamContainer r = MakeRecord({{"Value", "1.5"}, {"B", ""}});
     set.AddEntry(r);
     EXPECT_EQ(r.GetEventHandler(), nullptr); // the set's copy gets the handler, not the original
     EXPECT_EQ(set.EntryAt(0).GetEventHandler(), &doubler);
@@ -239,7 +239,7 @@ TEST(ParamSet, EntriesAndKeys)
 TEST(ParamSet, DataTablesAreNotSupported)
 {
     ParamContainerSet set;
-    set.AddEntry(Record({{"Name", "x"}}));
+    set.AddEntry(MakeRecord({{"Name", "x"}}));
     EXPECT_FALSE(set.SaveToDataTable("Quelle", "Tabelle"));
     EXPECT_FALSE(set.LoadFromDataTable("Quelle", "Tabelle"));
     EXPECT_EQ(set.EntryCount(), 1);
@@ -252,11 +252,11 @@ TEST(ParamSetCondition, Table)
 {
     Doubler doubler;
     const ParamContainer led1 = [&] {
-        ParamContainer r = Record({{"Name", "LED1"}, {"Company", "Acme Lights"}, {"Value", "0.47"}, {"Empty", ""}});
+        ParamContainer r = MakeRecord({{"Name", "LED1"}, {"Company", "Acme Lights"}, {"Value", "0.47"}, {"Empty", ""}});
         r.SetEventHandler(&doubler);
         return r;
     }();
-    const ParamContainer unnamed = Record({{"Name", ""}, {"Value", "12"}});
+    const ParamContainer unnamed = MakeRecord({{"Name", ""}, {"Value", "12"}});
     const struct {
         const char* condition;
         bool led1, unnamed;
@@ -301,8 +301,8 @@ TEST(ParamSetCondition, LongConditionReadWhole)
     const std::string value(5000, 'x');
     ParamContainerSet set;
     set.SetCondition("Name == \"" + value + "\"");
-    EXPECT_TRUE(set.MatchesCondition(Record({{"Name", "<" + value + ">"}})));
-    EXPECT_FALSE(set.MatchesCondition(Record({{"Name", value.substr(1)}})));
+    EXPECT_TRUE(set.MatchesCondition(MakeRecord({{"Name", "<" + value + ">"}})));
+    EXPECT_FALSE(set.MatchesCondition(MakeRecord({{"Name", value.substr(1)}})));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "led_test_support.h"
+#include "file_test_support.h"
 
 #include "engine/spectra_set.h"
 

@@ -230,19 +230,6 @@ void DrawButton(QPainter& p, PlotButton button, const PlotRect& r, const ButtonS
     p.restore();
 }
 
-void DrawPointMark(QPainter& painter, int x, int y, bool circles, bool big)
-{
-    if (circles) {
-        if (big)
-            painter.drawEllipse(QRect(x - 3, y - 3, 7, 7));
-        else
-            painter.drawEllipse(QRect(x - 1, y - 1, 3, 3));
-        return;
-    }
-    painter.drawLine(x - 2, y - 2, x + 2, y + 2);
-    painter.drawLine(x + 2, y - 2, x - 2, y + 2);
-}
-
 QRgb BrightenForExport(QRgb pixel)
 {
     int sums[3] = {qRed(pixel) + 30, qGreen(pixel) + 30, qBlue(pixel) + 30};

@@ -43,10 +43,6 @@ bool IsButtonActive(PlotButton b, const ButtonStates& s);
 // Draws one button (shadow, face, frame, glyph); textPixelHeight is the menu font's height.
 void DrawButton(QPainter& painter, PlotButton b, const PlotRect& r, const ButtonStates& s, int textPixelHeight);
 
-// Mark on a spectrum point: a circle (7 pixels across when big, else 3) with the current
-// pen and brush, or a cross of two 5-pixel diagonals.
-void DrawPointMark(QPainter& painter, int x, int y, bool circles, bool big);
-
 // A picture pixel brightened for export: 30 added to each channel; when a sum passes 255
 // all three are scaled by 255 / (largest sum) (single precision) and truncated.
 QRgb BrightenForExport(QRgb pixel);

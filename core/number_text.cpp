@@ -1,0 +1,80 @@
+#include "core/number_text.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <locale.h>
+
+namespace number_text {
+
+namespace {
+
+locale_t CLocale()
+{
+    // Created once and kept for the life of the process.
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+} // namespace
+
+double ToDouble(const char* text, const char** end)
+{
+    if (!text) {
+        if (end)
+            *end = text;
+        return 0.0;
+    }
+    char* stop = nullptr;
+    const double value = strtod_l(text, &stop, CLocale());
+    if (end)
+        *end = stop;
+    return value;
+}
+
+std::string FormatG(double value)
+{
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+    return std::string(buf, res.ptr);
+}
+
+IntParse ToInt(const char* text, int& value)
+{
+    value = 0;
+    if (!text)
+        return IntParse::NoNumber;
+    const char* p = text;
+    while (IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (*p < '0' || *p > '9')
+        return IntParse::NoNumber;
+
+    // Accumulate the magnitude, stopping growth once it is out of int range.
+    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
+    std::int64_t magnitude = 0;
+    bool overflow = false;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (!overflow) {
+            magnitude = magnitude * 10 + (*p - '0');
+            overflow = magnitude > limit;
+        }
+    }
+    if (overflow) {
+        value = negative ? INT_MIN : INT_MAX;
+        return IntParse::OutOfRange;
+    }
+    value = static_cast<int>(negative ? -magnitude : magnitude);
+    return IntParse::Ok;
+}
+
+} // namespace number_text

@@ -1,0 +1,24 @@
+#pragma once
+// Number <-> text conversions that never depend on the process locale: the
+// decimal point is always ".", whatever LC_NUMERIC says.
+
+#include <string>
+
+namespace number_text {
+
+// What strtod does in the "C" locale: leading white space, sign, decimal or
+// exponent form, "inf", "nan". No number gives 0; *end (when given) points
+// behind the characters used.
+double ToDouble(const char* text, const char** end = nullptr);
+
+// The text printf's "%g" gives in the "C" locale (six significant digits).
+std::string FormatG(double value);
+
+enum class IntParse { NoNumber, Ok, OutOfRange };
+
+// Reads a decimal int prefix like strtol: leading white space, an optional sign,
+// digits; the rest is ignored. OutOfRange leaves the nearest int (INT_MIN or
+// INT_MAX) in value, NoNumber leaves 0.
+IntParse ToInt(const char* text, int& value);
+
+} // namespace number_text

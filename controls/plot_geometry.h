@@ -22,6 +22,7 @@ struct PlotRange {
     double maxX = 780;
     double minY = 0;
     double maxY = 1;
+    friend bool operator==(const PlotRange&, const PlotRange&) = default;
 };
 
 PlotRect PlotAreaOf(const PlotRect& client);

@@ -1,43 +1,56 @@
 #include "controls/plot_settings.h"
 
 #include <algorithm>
-
-struct PlotSettingsStore {
-    bool flags[15] = {false, false, true, true, true, false, false, true, true, true, false, true, true, true, false};
-    int colorMode = 0;
-    int unit = 0;
-    double limits[12] = {380, 0, 780, 1, 380, 0, 780, 1, 0, 0, 1, 1};
-    unsigned char bgColor[3] = {255, 255, 255};
-    unsigned char borderColor[3] = {215, 215, 225};
-    std::string bgBitmapPath = "spec_bg.bmp";
-    std::string yAxisName;
-    int sampleDist = 5;
-};
+#include <cfloat>
 
 PlotSettings::PlotSettings()
-    : m_store(new PlotSettingsStore)
 {
-    bool** flags[] = {&InfoLegende, &InfoLeftPos,  &UseOptSpecDisplay, &ShowSpekGraph, &ShowGraphDots,
-                      &ShowGraphDotsOnly, &ShowDensity, &ShowInfoWin, &ZoomAllowed, &DragAllowed,
-                      &AutoZeroYMin, &AutoMinMax, &AutoXMinMax, &DrawBgImage, &ColorSpecs};
-    for (int i = 0; i < 15; ++i)
-        *flags[i] = &m_store->flags[i];
-    ColorMode = &m_store->colorMode;
-    Unit = &m_store->unit;
-    double** limits[] = {&MinX, &MinY, &MaxX, &MaxY, &ActualMinX, &ActualMinY, &ActualMaxX, &ActualMaxY,
-                         &BgBitmapMinX, &BgBitmapMinY, &BgBitmapMaxX, &BgBitmapMaxY};
-    for (int i = 0; i < 12; ++i)
-        *limits[i] = &m_store->limits[i];
-    BgColor = m_store->bgColor;
-    BorderColor = m_store->borderColor;
-    BgBitmapPath = &m_store->bgBitmapPath;
-    YAxisName = &m_store->yAxisName;
-    SampleDist = &m_store->sampleDist;
-}
-
-PlotSettings::~PlotSettings()
-{
-    delete m_store;
+    ns_param::Paramora& p = MainSpectrumView;
+    InfoLegende = p.addBoolParameter("InfoLegende", "Spektrenlegende anzeigen", false, false);
+    InfoLeftPos = p.addBoolParameter("InfoLeftPos", "Infofenster links statt rechts", false, false);
+    UseOptSpecDisplay = p.addBoolParameter("UseOptSpecDisplay", "Zeitoptimierte Spektrendarstellung", true, false);
+    ShowSpekGraph = p.addBoolParameter("ShowSpekGraph", "Sollen die Punkte mit Spektralfarben unterlegt werden?",
+                                       true, false);
+    ShowGraphDots = p.addBoolParameter("ShowGraphDots", "Sollen die Punkte auf den Stützstellen markiert werden?",
+                                       true, false);
+    ShowGraphDotsOnly = p.addBoolParameter("ShowGraphDotsOnly", "Sollen die Stützstellen als Punkte markiert werden?",
+                                           false, false);
+    ShowDensity = p.addBoolParameter(
+        "ShowDensity", "Sollen Wellenlängenstützwerte als optische Dichte angezeigt werden?", false, false);
+    ShowInfoWin = p.addBoolParameter("ShowInfoWin", "Wird das Infofenster angezeigt?", true, false);
+    ZoomAllowed = p.addBoolParameter("ZoomAllowed", "Ist zoomen erlaubt?", true, false);
+    DragAllowed = p.addBoolParameter("DragAllowed", "Ist verschieben erlaubt?", true, false);
+    AutoZeroYMin = p.addBoolParameter("AutoZeroYMin", "Y-Minimum wird immer automatisch auf Null gesetzt?", false,
+                                      false);
+    AutoMinMax = p.addBoolParameter("AutoMinMax", "Wird Y-Minimum und Y-Maximum automatisch bestimmt?", true, false);
+    AutoXMinMax = p.addBoolParameter("AutoXMinMax", "Wird X-Minimum und X-Maximum automatisch bestimmt?", true,
+                                     false);
+    DrawBgImage = p.addBoolParameter("DrawBgImage", "Soll ein geladenes Hintergrundbild angezeigt werden?", true,
+                                     false);
+    ColorSpecs = p.addBoolParameter("ColorSpecs", "Sollen die Spektren werden eingefärbt werden?", false, false);
+    ColorMode = p.addIntParameter("ColorMode", "Farbmodus", 0, 0, 3, 0);
+    Unit = p.addIntParameter("Unit", "", 0, 0, 2, 0);
+    auto limit = [&p](const char* name, double value) { return p.addDoubleParameter(name, "", value, -DBL_MAX, DBL_MAX, 0.0); };
+    MinX = limit("MinX", 380);
+    MinY = limit("MinY", 0);
+    MaxX = limit("MaxX", 780);
+    MaxY = limit("MaxY", 1);
+    ActualMinX = limit("ActualMinX", 380);
+    ActualMinY = limit("ActualMinY", 0);
+    ActualMaxX = limit("ActualMaxX", 780);
+    ActualMaxY = limit("ActualMaxY", 1);
+    BgBitmapMinX = limit("BgBitmapMinX", 0);
+    BgBitmapMinY = limit("BgBitmapMinY", 0);
+    BgBitmapMaxX = limit("BgBitmapMaxX", 1);
+    BgBitmapMaxY = limit("BgBitmapMaxY", 1);
+    const unsigned char white[3] = {255, 255, 255};
+    const unsigned char border[3] = {215, 215, 225};
+    BgColor = p.addByte1DArrayParameter("BgColor", "", 3, white, 0);
+    BorderColor = p.addByte1DArrayParameter("BorderColor", "", 3, border, 0);
+    BgBitmapPath = p.addStringParameter("BgBitmapPath", "", "", "");
+    *BgBitmapPath = "spec_bg.bmp";
+    YAxisName = p.addStringParameter("YAxisName", "", "", "");
+    SampleDist = p.addIntParameter("SampleDist", "", 5, 1, 16, 5);
 }
 
 namespace {

@@ -5,16 +5,18 @@
 // the pointers at the next use.
 #include "platform/colorref.h"
 
-#include <string>
+#include <paramora/paramora.h>
 
-struct PlotSettingsStore;
+#include <string>
 
 class PlotSettings {
 public:
     PlotSettings();
-    ~PlotSettings();
     PlotSettings(const PlotSettings&) = delete;
     PlotSettings& operator=(const PlotSettings&) = delete;
+
+    // The container; the owner nests it into its workspace settings.
+    ns_param::Paramora MainSpectrumView{"MainSpectrumView"};
 
     bool* InfoLegende = nullptr;
     bool* InfoLeftPos = nullptr;
@@ -57,7 +59,4 @@ public:
     void SetBorderColor(COLORREF colour);
     // SampleDist as drawn: a value outside 1..16 (from a project file) is clamped.
     int SampleDistance() const;
-
-private:
-    PlotSettingsStore* m_store;
 };

@@ -2,8 +2,10 @@
 #include "controls/plot_model.h"
 #include "core/spectrum.h"
 #include "core/tree.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <xandril/xandril.h>
 
 #include <initializer_list>
 #include <memory>
@@ -45,6 +47,36 @@ TEST_F(PlotModelTest, NewPlotShowsVisibleBand)
     EXPECT_EQ(*s().BgBitmapPath, "spec_bg.bmp");
     EXPECT_EQ(s().GetBorderColor(), RGB(215, 215, 225));
     EXPECT_EQ(model.Grid().x.count, 20);
+}
+
+TEST_F(PlotModelTest, ContainerRoundTripAndNamedChanges)
+{
+    ns_param::Paramora& container = s().MainSpectrumView;
+    EXPECT_EQ(container.getName(), "MainSpectrumView");
+    EXPECT_EQ(std::distance(container.getFirstParameter(), container.getLastParameter()), 34);
+    EXPECT_EQ(container.getParameter("ShowDensity")->getComment(),
+              "Sollen Wellenlängenstützwerte als optische Dichte angezeigt werden?");
+    // A change by name is seen through the kept pointer.
+    container.setBoolParameter("ShowDensity", true);
+    EXPECT_TRUE(*s().ShowDensity);
+
+    test_support::TempDir dir;
+    *s().MinX = 412.5;
+    *s().YAxisName = "rel. Intensität";
+    s().SetBorderColor(RGB(1, 2, 3));
+    ns_xandril::XMLWriteModul writer;
+    container.addToXML(writer);
+    ASSERT_TRUE(writer.writeToFile(dir.file("plot.xml")));
+
+    PlotModel other;
+    ns_xandril::XMLReadModul reader;
+    reader.readFromFile(dir.file("plot.xml"));
+    other.settings.MainSpectrumView.updateFromXML(reader);
+    EXPECT_TRUE(*other.settings.ShowDensity);
+    EXPECT_EQ(*other.settings.MinX, 412.5);
+    EXPECT_EQ(*other.settings.YAxisName, "rel. Intensität");
+    EXPECT_EQ(other.settings.GetBorderColor(), RGB(1, 2, 3));
+    EXPECT_EQ(*other.settings.SampleDist, 5);
 }
 
 TEST_F(PlotModelTest, AutomaticRangesWithMargins)

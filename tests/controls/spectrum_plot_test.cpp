@@ -1,0 +1,245 @@
+// The spectrum plot control as a widget: the drawing worker's protocol, the random choice
+// of 500 spectra and colour probes of the finished picture.
+#include "controls/spectral_colors.h"
+#include "controls/spectrum_plot.h"
+#include "core/spectrum.h"
+#include "core/tree.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace {
+
+// Runs the event loop until cond holds (false after 10 s).
+bool WaitFor(const std::function<bool()>& cond)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > 10000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+class SpectrumPlotTest : public ::testing::Test {
+protected:
+    SpectrumPlotTest()
+    {
+        plot.resize(595, 562); // plot area 500 x 500 at (50, 12)
+        plot.setRandomSeed(1);
+        plot.show();
+    }
+
+    // A Gaussian peak over 380..780 nm.
+    Spectrum* Add(const std::string& name, double centre, double height = 1, COLORREF colour = RGB(0, 0, 0))
+    {
+        auto s = std::make_unique<Spectrum>();
+        s->SetName(name);
+        s->SetColor(colour);
+        for (int x = 380; x <= 780; x += 5)
+            s->AddPoint(SPoint(x, height * std::exp(-0.5 * (x - centre) * (x - centre) / 400.0)));
+        owned.push_back(std::move(s));
+        return owned.back().get();
+    }
+    std::list<Spectrum*> All() const
+    {
+        std::list<Spectrum*> list;
+        for (const auto& s : owned)
+            list.push_back(s.get());
+        return list;
+    }
+
+    // Requests a redraw and waits for its picture.
+    bool Draw()
+    {
+        QSignalSpy spy(&plot, &CSpecDisplay::drawFinished);
+        plot.NeedRedraw(true);
+        plot.repaint();
+        return spy.wait(10000) && plot.isIdle();
+    }
+
+    std::vector<std::unique_ptr<Spectrum>> owned;
+    CSpecDisplay plot;
+};
+
+TEST_F(SpectrumPlotTest, EmptyListEndsIdleWithoutWaitText)
+{
+    plot.SetFromSpectrumList({});
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.lastDrawnCount(), 0);
+    const QImage shot = plot.grab().toImage();
+    // Where the wait text stands while drawing: only background and dotted grid now.
+    for (int y = 480; y < 511; ++y) {
+        for (int x = 200; x < 544; ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            ASSERT_TRUE(c == QColor(Qt::white) || c == QColor(192, 192, 192)) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(SpectrumPlotTest, ButtonColumnSpacingOnFirstPaintAndAfterResize)
+{
+    ASSERT_TRUE(Draw());
+    const PlotButtonRects first = plot.buttonRects();
+    const int size = first[0].Width();
+    EXPECT_GE(size, 16);
+    EXPECT_EQ(first[1].top - first[0].top, size + 4);
+    EXPECT_EQ(first[0].right, 595 - 10);
+    plot.resize(700, 562);
+    const PlotButtonRects resized = plot.buttonRects();
+    EXPECT_EQ(resized[1].top - resized[0].top, size + 2);
+    EXPECT_EQ(resized[0].right, 700 - 10);
+}
+
+TEST_F(SpectrumPlotTest, UnderlayProbeAndDrawnSpectra)
+{
+    Add("a", 550, 1, RGB(0, 0, 255));
+    plot.SetFromSpectrumList(All());
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.lastDrawnCount(), 1);
+    const QImage shot = plot.grab().toImage();
+    QPoint top;
+    ASSERT_TRUE(plot.CoordinateToScreen(550, 0.45, plot.rect(), top));
+    const SpectralRgb rgb = SpectralColorTable()[SpectralColorIndex(550)];
+    EXPECT_EQ(shot.pixelColor(top), QColor(int(rgb.r), int(rgb.g), int(rgb.b)));
+    ASSERT_TRUE(plot.CoordinateToScreen(550, 1.03, plot.rect(), top));
+    EXPECT_EQ(shot.pixelColor(top), QColor(Qt::white)); // above the peak
+}
+
+TEST_F(SpectrumPlotTest, OfTwoQuickRequestsOnlyTheSecondFinishes)
+{
+    for (int i = 0; i < 3; ++i)
+        Add("s" + std::to_string(i), 450 + 50 * i);
+    std::atomic<bool> hold{true};
+    std::atomic<int> held{0};
+    plot.setBetweenSpectraHook([&](int, const std::atomic<bool>& abort) {
+        if (!hold.load())
+            return;
+        ++held;
+        while (!abort.load())
+            std::this_thread::yield();
+    });
+    QSignalSpy spy(&plot, &CSpecDisplay::drawFinished);
+    plot.SetFromSpectrumList(All());
+    plot.repaint();
+    ASSERT_TRUE(WaitFor([&] { return held.load() == 1; }));
+    EXPECT_FALSE(plot.isIdle());
+    hold = false;
+    plot.NeedRedraw(true);
+    plot.repaint(); // aborts the held worker, starts the second
+    ASSERT_TRUE(spy.wait(10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(plot.lastDrawnCount(), 3);
+    EXPECT_TRUE(plot.isIdle());
+}
+
+TEST_F(SpectrumPlotTest, BusyTreeDoesNotHangAndDrawsAfterwards)
+{
+    Add("a", 500);
+    {
+        ns_tree::BusyGuard busy;
+        plot.SetFromSpectrumList(All());
+        plot.repaint(); // finds the tree busy: starts nothing, keeps waiting
+        EXPECT_FALSE(plot.isIdle());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(plot.isIdle());
+    }
+    QSignalSpy spy(&plot, &CSpecDisplay::drawFinished);
+    ASSERT_TRUE(spy.wait(10000)); // the retry starts the worker
+    EXPECT_TRUE(plot.isIdle());
+    EXPECT_EQ(plot.lastDrawnCount(), 1);
+}
+
+TEST_F(SpectrumPlotTest, RemovingAShownSpectrumWhileDrawing)
+{
+    Spectrum* a = Add("a", 500);
+    Add("b", 600);
+    std::atomic<bool> hold{true};
+    std::atomic<int> held{0};
+    plot.setBetweenSpectraHook([&](int, const std::atomic<bool>& abort) {
+        if (!hold.load())
+            return;
+        ++held;
+        while (!abort.load())
+            std::this_thread::yield();
+    });
+    plot.SetFromSpectrumList(All());
+    plot.repaint();
+    ASSERT_TRUE(WaitFor([&] { return held.load() == 1; }));
+    hold = false;
+    plot.RemoveFromShownList(a);
+    owned.erase(owned.begin()); // deleted, as the tree would
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.GetShownList().size(), 1u);
+    EXPECT_EQ(plot.lastDrawnCount(), 1);
+}
+
+TEST(SpectrumPlotLifetime, DestructionWhileDrawingIsClean)
+{
+    auto plot = std::make_unique<CSpecDisplay>();
+    Spectrum s;
+    for (int x = 380; x <= 780; ++x)
+        s.AddPoint(SPoint(x, 1));
+    std::atomic<int> held{0};
+    plot->setBetweenSpectraHook([&](int, const std::atomic<bool>& abort) {
+        ++held;
+        while (!abort.load())
+            std::this_thread::yield();
+    });
+    plot->resize(400, 300);
+    plot->show();
+    plot->SetFromSpectrumList({&s});
+    plot->repaint();
+    ASSERT_TRUE(WaitFor([&] { return held.load() == 1; }));
+    plot.reset(); // aborts and joins the held worker
+    QCoreApplication::processEvents();
+}
+
+class ManySpectraTest : public SpectrumPlotTest {
+protected:
+    ManySpectraTest()
+    {
+        for (int i = 0; i < 501; ++i)
+            Add("s" + std::to_string(i), 400 + (i * 7) % 380, 0.5 + (i % 10) / 20.0, RGB(i % 256, 0, 0));
+    }
+};
+
+TEST_F(ManySpectraTest, StableRandomFiveHundred)
+{
+    plot.SetFromSpectrumList(All());
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.lastDrawnCount(), 500);
+    const std::vector<int> first = plot.drawnSubset();
+    ASSERT_EQ(first.size(), 500u);
+    EXPECT_EQ(std::set<int>(first.begin(), first.end()).size(), 500u);
+
+    // The same list again keeps its choice, even with another seed.
+    plot.setRandomSeed(2);
+    plot.SetFromSpectrumList(All());
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.drawnSubset(), first);
+    // A new last name makes a new choice.
+    owned.back()->SetName("renamed");
+    plot.SetFromSpectrumList(All());
+    ASSERT_TRUE(Draw());
+    EXPECT_NE(plot.drawnSubset(), first);
+
+    *plot.settings().UseOptSpecDisplay = false;
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.lastDrawnCount(), 501);
+}
+
+} // namespace

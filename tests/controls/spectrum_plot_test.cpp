@@ -70,8 +70,22 @@ protected:
         return spy.wait(10000) && plot.isIdle();
     }
 
+    // Workers stop before their first spectrum until aborted, while `hold` is set.
+    void HoldWorkers()
+    {
+        plot.setBetweenSpectraHook([this](int, const std::atomic<bool>& abort) {
+            if (!hold.load())
+                return;
+            ++held;
+            while (!abort.load())
+                std::this_thread::yield();
+        });
+    }
+
     std::vector<std::unique_ptr<Spectrum>> owned;
     CSpecDisplay plot;
+    std::atomic<bool> hold{true};
+    std::atomic<int> held{0};
 };
 
 TEST_F(SpectrumPlotTest, EmptyListEndsIdleWithoutWaitText)
@@ -122,15 +136,7 @@ TEST_F(SpectrumPlotTest, OfTwoQuickRequestsOnlyTheSecondFinishes)
 {
     for (int i = 0; i < 3; ++i)
         Add("s" + std::to_string(i), 450 + 50 * i);
-    std::atomic<bool> hold{true};
-    std::atomic<int> held{0};
-    plot.setBetweenSpectraHook([&](int, const std::atomic<bool>& abort) {
-        if (!hold.load())
-            return;
-        ++held;
-        while (!abort.load())
-            std::this_thread::yield();
-    });
+    HoldWorkers();
     QSignalSpy spy(&plot, &CSpecDisplay::drawFinished);
     plot.SetFromSpectrumList(All());
     plot.repaint();
@@ -167,15 +173,7 @@ TEST_F(SpectrumPlotTest, RemovingAShownSpectrumWhileDrawing)
 {
     Spectrum* a = Add("a", 500);
     Add("b", 600);
-    std::atomic<bool> hold{true};
-    std::atomic<int> held{0};
-    plot.setBetweenSpectraHook([&](int, const std::atomic<bool>& abort) {
-        if (!hold.load())
-            return;
-        ++held;
-        while (!abort.load())
-            std::this_thread::yield();
-    });
+    HoldWorkers();
     plot.SetFromSpectrumList(All());
     plot.repaint();
     ASSERT_TRUE(WaitFor([&] { return held.load() == 1; }));

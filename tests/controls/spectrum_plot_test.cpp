@@ -82,10 +82,11 @@ protected:
         });
     }
 
-    std::vector<std::unique_ptr<Spectrum>> owned;
-    CSpecDisplay plot;
+    // Declared before the plot: its worker may read them until the plot is gone.
     std::atomic<bool> hold{true};
     std::atomic<int> held{0};
+    std::vector<std::unique_ptr<Spectrum>> owned;
+    CSpecDisplay plot;
 };
 
 TEST_F(SpectrumPlotTest, EmptyListEndsIdleWithoutWaitText)

@@ -1,6 +1,7 @@
 #include "controls/plot_info_panel.h"
 
 #include "controls/plot_geometry.h"
+#include "core/spectrum.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,14 +51,16 @@ struct Extremes {
     long long count = 0;
 };
 
-Extremes ScanSpectra(const std::vector<PanelSpectrum>& spectra, bool density)
+Extremes ScanSpectra(const std::vector<Spectrum*>& spectra, bool density)
 {
     Extremes e;
-    for (const PanelSpectrum& s : spectra) {
-        const std::string name = ProcessSpecName(Trim(s.name));
-        for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
-            const double x = s.x[i];
-            const double y = density ? DensityValue(s.y[i]) : s.y[i];
+    for (const Spectrum* s : spectra) {
+        const std::string name = ProcessSpecName(Trim(s->GetName()));
+        const int n = s->GetPointCount();
+        for (int i = 0; i < n; ++i) {
+            const SPoint p = (*s)[i];
+            const double x = p.x;
+            const double y = density ? DensityValue(p.y) : p.y;
             if (!std::isfinite(x) || !std::isfinite(y))
                 continue;
             e.minX = std::min(e.minX, x);
@@ -180,17 +183,18 @@ std::optional<InfoPanelLayout> LayoutInfoPanel(const PanelInput& in)
     const TextMeasure& measure = in.measureLight;
 
     if (in.spectra.size() == 1) {
-        const PanelSpectrum& s = in.spectra.front();
+        Spectrum& s = *in.spectra.front();
         out.rect.bottom = c.top + 21 + 8 * h;
-        add(0, ShrinkSpecName(ProcessSpecName(Trim(s.name)), w - 6, measure, false), s.colour, true);
+        add(0, ShrinkSpecName(ProcessSpecName(Trim(s.GetName())), w - 6, measure, false), s.GetColor(), true);
         add(1, XLine("min", minX, in.unit));
         add(2, XLine("max", maxX, in.unit));
         add(3, YLine("min", minY, e.minYAt, in.density));
         add(4, YLine("max", maxY, e.maxYAt, in.density));
         add(5, StatisticsLine(e, in.density));
-        add(6, Format("Stützstellen: %d", static_cast<int>(s.x.size())));
-        if (s.equidistant)
-            add(7, Format("Schrittweite: %.8g nm", s.step));
+        add(6, Format("Stützstellen: %d", s.GetPointCount()));
+        double step = 0;
+        if (s.IsEquiDistant(&step, nullptr, nullptr))
+            add(7, Format("Schrittweite: %.8g nm", step));
         else
             add(7, "Schrittweite: nicht äquidistant", RGB(255, 0, 0));
         return out;
@@ -230,8 +234,8 @@ std::optional<InfoPanelLayout> LayoutInfoPanel(const PanelInput& in)
                     add(8 + k, "...", RGB(20, 20, 20));
                 break;
             }
-            const PanelSpectrum& s = in.spectra[k - 1];
-            add(8 + k, ShrinkSpecName(ProcessSpecName(Trim(s.name)), w - 6, measure, false), s.colour);
+            const Spectrum& s = *in.spectra[k - 1];
+            add(8 + k, ShrinkSpecName(ProcessSpecName(Trim(s.GetName())), w - 6, measure, false), s.GetColor());
         }
     }
     return out;

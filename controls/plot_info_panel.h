@@ -27,19 +27,9 @@ std::string ProcessSpecName(const std::string& name);
 // nothing more can be cut. Names without ":" stay.
 std::string ShrinkSpecName(const std::string& name, int maxWidth, const TextMeasure& measure, bool tailOnly);
 
-// One shown spectrum as the panel needs it.
-struct PanelSpectrum {
-    std::string name;
-    COLORREF colour = 0;
-    std::vector<double> x;
-    std::vector<double> y;
-    bool equidistant = false;
-    double step = 0;
-};
-
 struct PanelInput {
     PlotRect client;
-    std::vector<PanelSpectrum> spectra;
+    std::vector<Spectrum*> spectra; // the shown list
     bool density = false;
     int unit = 0;
     bool legend = false;  // InfoLegende

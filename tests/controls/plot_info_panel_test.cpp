@@ -1,9 +1,11 @@
 // Name shortening, info panel, read-out and tool-tip box of the spectrum plot.
 #include "controls/plot_info_panel.h"
+#include "core/spectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -45,16 +47,6 @@ TEST(SpecName, WidthShortening)
     EXPECT_EQ(ShrinkSpecName("G:äöüäöü", 50, kTenPerChar, true), "äöü~");
 }
 
-PanelSpectrum Spectrum(std::string name, std::vector<double> x, std::vector<double> y, COLORREF colour = 0)
-{
-    PanelSpectrum s;
-    s.name = std::move(name);
-    s.x = std::move(x);
-    s.y = std::move(y);
-    s.colour = colour;
-    return s;
-}
-
 class InfoPanelTest : public ::testing::Test {
 protected:
     InfoPanelTest()
@@ -64,6 +56,16 @@ protected:
         in.panelWidth = 168;
         in.measureLight = kTenPerChar;
     }
+    void Add(std::string name, std::vector<double> x, std::vector<double> y, COLORREF colour = 0)
+    {
+        auto s = std::make_unique<Spectrum>();
+        s->SetName(name);
+        s->SetColor(colour);
+        for (std::size_t i = 0; i < x.size(); ++i)
+            s->AddPoint(SPoint(x[i], y[i]));
+        in.spectra.push_back(s.get());
+        owned.push_back(std::move(s));
+    }
     static std::string Line(const InfoPanelLayout& l, int index)
     {
         for (const PanelLine& line : l.lines)
@@ -72,11 +74,12 @@ protected:
         return "<none>";
     }
     PanelInput in;
+    std::vector<std::unique_ptr<::Spectrum>> owned;
 };
 
 TEST_F(InfoPanelTest, OneSpectrum)
 {
-    in.spectra.push_back(Spectrum(" A:B:Probe\r\n", {400, 410, 425}, {1, 3, 2}, RGB(200, 0, 0)));
+    Add(" A:B:Probe\r\n", {400, 410, 425}, {1, 3, 2}, RGB(200, 0, 0));
     const auto panel = LayoutInfoPanel(in);
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->rect, (PlotRect{587, 15, 751, 21 + 8 * 14}));
@@ -91,8 +94,8 @@ TEST_F(InfoPanelTest, OneSpectrum)
     EXPECT_EQ(panel->lines[7].text, "Schrittweite: nicht äquidistant");
     EXPECT_EQ(panel->lines[7].colour, RGB(255, 0, 0));
 
-    in.spectra[0].equidistant = true;
-    in.spectra[0].step = 5;
+    in.spectra.clear();
+    Add("Probe", {400, 405, 410}, {1, 3, 2});
     in.unit = 1;
     in.leftPos = true;
     const auto other = LayoutInfoPanel(in);
@@ -105,7 +108,7 @@ TEST_F(InfoPanelTest, OneSpectrum)
 TEST_F(InfoPanelTest, DensityListsLogarithms)
 {
     in.density = true;
-    in.spectra.push_back(Spectrum("d", {400, 500}, {100, 0}));
+    Add("d", {400, 500}, {100, 0});
     const auto panel = LayoutInfoPanel(in);
     ASSERT_TRUE(panel);
     EXPECT_EQ(Line(*panel, 3), "min Y(D): -15 at 500 nm");
@@ -115,8 +118,8 @@ TEST_F(InfoPanelTest, DensityListsLogarithms)
 
 TEST_F(InfoPanelTest, SeveralSpectraOfUnequalLength)
 {
-    in.spectra.push_back(Spectrum("G:kurz", {400, 500}, {1, 1}));
-    in.spectra.push_back(Spectrum("G:lang", {400, 450, 500, 550}, {4, 4, 4, 4}));
+    Add("G:kurz", {400, 500}, {1, 1});
+    Add("G:lang", {400, 450, 500, 550}, {4, 4, 4, 4});
     const auto panel = LayoutInfoPanel(in);
     ASSERT_TRUE(panel);
     EXPECT_EQ(Line(*panel, 0), "2 Spektren");
@@ -131,7 +134,7 @@ TEST_F(InfoPanelTest, LegendFitsOrEndsWithDots)
 {
     in.legend = true;
     for (int i = 0; i < 10; ++i)
-        in.spectra.push_back(Spectrum("G:s" + std::to_string(i), {400}, {1}, RGB(0, 0, i)));
+        Add("G:s" + std::to_string(i), {400}, {1}, RGB(0, 0, i));
     const auto roomy = LayoutInfoPanel(in);
     ASSERT_TRUE(roomy);
     EXPECT_EQ(Line(*roomy, 9), "G:s0");

@@ -10,6 +10,7 @@
 // it. The worker never touches a spectrum, a widget or the spectrum tree; it hands its
 // picture back through a queued call with its request id, and stale ids are dropped.
 #include "controls/plot_buttons.h"
+#include "controls/plot_interaction.h"
 #include "controls/plot_model.h"
 #include "controls/plot_renderer.h"
 #include "platform/colorref.h"
@@ -58,6 +59,15 @@ public:
     void SetYAxisName(const std::string& name);
     const std::string& GetYAxisName() const { return m_yAxisName; }
 
+    // The shown spectrum whose value at x lies nearest to y, or null.
+    Spectrum* GetNearestSpectrum(double x, double y);
+
+    // Saves the plot as a PNG of (width + 5) x height pixels, drawn synchronously with the
+    // export settings (every spectrum, every point, white border, brightened background
+    // picture), written to a temporary file and renamed. Nonzero on success; 0 for an
+    // empty client, a size at most 0 or a file that cannot be written (an old file stays).
+    int SaveToFile(int width, int height, const std::string& path);
+
     // Data <-> pixel for a client rectangle; false for a degenerate range or area.
     bool CoordinateToScreen(double x, double y, const QRect& client, QPoint& point) const;
     bool ScreenToCoordinates(const QPoint& point, const QRect& client, double& x, double& y) const;
@@ -74,6 +84,10 @@ public:
     const PlotModel& model() const { return m_model; }
     PlotSettings& settings() { return m_model.settings; }
     const PlotButtonRects& buttonRects() const { return m_buttons; }
+    const std::string& toolTipText() const { return m_toolTip; }
+    // The point marked by Shift+click for moving (null when none).
+    Spectrum* editedSpectrum() const { return m_editSpectrum; }
+    int editedIndex() const { return m_editIndex; }
     // Indices into the shown list of the random choice drawn from long lists.
     const std::vector<int>& drawnSubset() const { return m_subset; }
     // The snapshot a redraw would draw now (export: every spectrum, export settings).
@@ -86,6 +100,11 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void DoPaint(QPainter& painter);
@@ -97,7 +116,23 @@ private:
     void StopWorker();
     void OnDrawFinished(std::uint64_t id, RenderResult result);
     void DrawWaitText(QPainter& painter);
+    void DrawInfoWin(QPainter& painter);
+    void DrawReadout(QPainter& painter);
+    void DrawToolTip(QPainter& painter);
     int MenuFontHeight() const;
+
+    void OnLButtonDown(QMouseEvent* event);
+    void OnMouseMove(QMouseEvent* event);
+    void OnMouseWheel(QWheelEvent* event);
+    void OnKeyDown(QKeyEvent* event);
+    void OnSaveButton();
+    // Data point of a pixel with the current client; false for a degenerate range.
+    bool ToData(QPoint p, double& x, double& y) const;
+    void ApplyRangeChange(const RangeChange& change);
+    // The shown spectrum under a click (within 10 pixels vertically), or -1; x goes to *x.
+    int SpectrumNear(QPoint p, double* x) const;
+    ButtonStates CurrentButtonStates() const;
+    void ClearPointEdit();
 
     PlotModel m_model;
     std::string m_yAxisName;
@@ -122,4 +157,20 @@ private:
 
     int m_buttonSize = 0;
     PlotButtonRects m_buttons{};
+    // While exporting: the picture drawn for the export (no worker is asked).
+    const QImage* m_exportPicture = nullptr;
+
+    // Mouse modes.
+    QPoint m_lastMouse;
+    bool m_dragging = false;
+    bool m_zoomBox = false;
+    QPoint m_boxStart;
+    QPoint m_boxEnd;
+    bool m_readout = false;
+    bool m_pointEdit = false;
+    Spectrum* m_editSpectrum = nullptr;
+    int m_editIndex = 0;
+    std::string m_toolTip;
+    QPoint m_toolTipPos;
+    WheelAccumulator m_wheel;
 };

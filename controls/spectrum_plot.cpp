@@ -6,7 +6,9 @@
 #include "core/spectrum.h"
 #include "core/tree.h"
 #include "platform/colorref_qt.h"
+#include "platform/data_exchange.h"
 #include "platform/file_chooser.h"
+#include "platform/prompter.h"
 #include "platform/random.h"
 
 #include <QFont>
@@ -137,6 +139,11 @@ bool CSpecDisplay::IsDensView() const
 void CSpecDisplay::SetYAxisName(const std::string& name)
 {
     m_yAxisName = name;
+}
+
+void CSpecDisplay::SetDispDlg(QWidget* dialog)
+{
+    m_dispDlg = dialog;
 }
 
 bool CSpecDisplay::CoordinateToScreen(double x, double y, const QRect& client, QPoint& point) const
@@ -614,7 +621,10 @@ void CSpecDisplay::OnSaveButton()
         this, QStringLiteral("Speichern unter"), QStringLiteral("*.png"), QStringLiteral("Spektren-Bilddatei (*.png)"));
     if (path.isEmpty())
         return;
-    SaveToFile(width() - 40, height() - 10, path.toStdString());
+    if (!SaveToFile(width() - 40, height() - 10, path.toStdString()))
+        platform::ShowMessage(this, QStringLiteral("Fehler"),
+                              QStringLiteral("Das Bild konnte nicht gespeichert werden:\n%1").arg(path),
+                              platform::PromptIcon::Error);
 }
 
 void CSpecDisplay::mouseReleaseEvent(QMouseEvent* event)
@@ -720,6 +730,10 @@ void CSpecDisplay::OnMouseMove(QMouseEvent* event)
         const PlotRect& r = RectOf(m_buttons, *button);
         m_toolTip = ToolTipText(*button, CurrentButtonStates());
         m_toolTipPos = QPoint(r.left - 3, r.top - 3);
+        if (*button == PlotButton::Density) {
+            if (auto* exchanger = dynamic_cast<platform::DataExchanger*>(m_dispDlg.data()))
+                exchanger->UpdateData(false);
+        }
     }
     repaint();
 }

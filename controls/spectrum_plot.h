@@ -17,6 +17,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -57,6 +58,10 @@ public:
     COLORREF GetBorderColor() const;
     bool IsDensView() const;
     void SetYAxisName(const std::string& name);
+    // The open display-options dialog (not owned; forgotten when it closes for good). It is
+    // refreshed (UpdateData(false)) while the pointer rests on the density button. A dialog
+    // that is no platform::DataExchanger is kept but never refreshed.
+    void SetDispDlg(QWidget* dialog);
     const std::string& GetYAxisName() const { return m_yAxisName; }
 
     // The shown spectrum whose value at x lies nearest to y, or null.
@@ -137,6 +142,7 @@ private:
     PlotModel m_model;
     std::string m_yAxisName;
     QImage m_bgPicture;
+    QPointer<QWidget> m_dispDlg;
 
     // Shared with the worker.
     std::atomic<bool> m_redrawNeeded{true};

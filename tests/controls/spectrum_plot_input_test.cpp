@@ -1,6 +1,8 @@
 // Mouse, wheel, keys, tool tips and tool buttons of the plot control, sent as Qt events.
 #include "controls/plot_test_fixture.h"
+#include "platform/data_exchange.h"
 #include "platform/file_chooser.h"
+#include "support/fake_prompter.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -175,6 +177,28 @@ TEST_F(PlotInputTest, ToolTipsFollowThePointer)
     EXPECT_EQ(plot.toolTipText(), "");
 }
 
+// An options dialog that counts how often it was refreshed.
+class CountingDialog : public QWidget, public platform::DataExchanger {
+public:
+    int exchanges = 0;
+
+protected:
+    void DoDataExchange(CDataExchange*) override { ++exchanges; }
+};
+
+TEST_F(PlotInputTest, DensityButtonRefreshesTheOptionsDialog)
+{
+    auto dialog = std::make_unique<CountingDialog>();
+    plot.SetDispDlg(dialog.get());
+    Move(Centre(PlotButton::Density));
+    EXPECT_EQ(plot.toolTipText(), "Spektren-Y-Werte logarithmisch anzeigen");
+    EXPECT_EQ(dialog->exchanges, 1);
+    Move(Centre(PlotButton::Legend));
+    EXPECT_EQ(dialog->exchanges, 1);
+    dialog.reset(); // closed for good: forgotten
+    Move(Centre(PlotButton::Density));
+}
+
 TEST_F(PlotInputTest, InputIgnoredWhileAHeldWorkerRuns)
 {
     Manual();
@@ -264,6 +288,13 @@ TEST_F(PlotInputTest, TenButtonClicks)
     Click(Centre(PlotButton::Save));
     EXPECT_EQ(chooser.calls, 2);
     EXPECT_FALSE(plot.isIdle());
+    ASSERT_TRUE(Settle());
+    FakePrompter prompter;
+    chooser.answer = QString::fromStdString(dir.path().string()); // a folder: cannot be written
+    Click(Centre(PlotButton::Save));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].caption, "Fehler");
+    EXPECT_EQ(prompter.shown[0].text, "Das Bild konnte nicht gespeichert werden:\n" + chooser.answer);
     platform::SetFileChooser(previous);
 }
 

@@ -373,6 +373,11 @@ ButtonStates CSpecDisplay::CurrentButtonStates() const
 void CSpecDisplay::DrawSpecs(QPainter& painter)
 {
     const PlotRect area = m_model.PlotArea();
+    if (area.IsEmpty()) {
+        // A tiny control: margins only.
+        m_redrawNeeded = false;
+        return;
+    }
     if (m_exportPicture) {
         painter.drawImage(area.left, area.top, *m_exportPicture);
         return;
@@ -538,10 +543,10 @@ void CSpecDisplay::ApplyRangeChange(const RangeChange& change)
 
 void CSpecDisplay::mousePressEvent(QMouseEvent* event)
 {
-    if (m_workerBusy) {
-        QWidget::mousePressEvent(event);
+    // The plot keeps its mouse input (also while busy): nothing goes on to the parent.
+    event->accept();
+    if (m_workerBusy)
         return;
-    }
     const QPoint p = event->position().toPoint();
     switch (event->button()) {
     case Qt::LeftButton:
@@ -566,7 +571,6 @@ void CSpecDisplay::mousePressEvent(QMouseEvent* event)
     default:
         break;
     }
-    QWidget::mousePressEvent(event);
 }
 
 void CSpecDisplay::OnLButtonDown(QMouseEvent* event)
@@ -639,7 +643,6 @@ void CSpecDisplay::mouseReleaseEvent(QMouseEvent* event)
             m_readout = false;
         unsetCursor();
         update();
-        QWidget::mouseReleaseEvent(event);
         return;
     }
     const QPoint p = event->position().toPoint();
@@ -677,17 +680,13 @@ void CSpecDisplay::mouseReleaseEvent(QMouseEvent* event)
     default:
         break;
     }
-    QWidget::mouseReleaseEvent(event);
 }
 
 void CSpecDisplay::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_workerBusy || !*m_model.settings.DragAllowed) {
-        QWidget::mouseMoveEvent(event);
+    if (m_workerBusy || !*m_model.settings.DragAllowed)
         return;
-    }
     OnMouseMove(event);
-    QWidget::mouseMoveEvent(event);
 }
 
 void CSpecDisplay::OnMouseMove(QMouseEvent* event)
@@ -740,12 +739,10 @@ void CSpecDisplay::OnMouseMove(QMouseEvent* event)
 
 void CSpecDisplay::wheelEvent(QWheelEvent* event)
 {
-    if (m_workerBusy || !*m_model.settings.ZoomAllowed) {
-        QWidget::wheelEvent(event);
-        return;
-    }
-    OnMouseWheel(event);
     event->accept();
+    if (m_workerBusy || !*m_model.settings.ZoomAllowed)
+        return;
+    OnMouseWheel(event);
 }
 
 void CSpecDisplay::OnMouseWheel(QWheelEvent* event)

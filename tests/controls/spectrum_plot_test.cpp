@@ -26,6 +26,21 @@ TEST_F(SpectrumPlotTest, EmptyListEndsIdleWithoutWaitText)
     }
 }
 
+TEST_F(SpectrumPlotTest, TinyControlPaintsMarginsOnly)
+{
+    Add("a", 500);
+    plot.SetFromSpectrumList(All());
+    plot.resize(60, 40);
+    ASSERT_TRUE(WaitFor([&] { return plot.size() == QSize(60, 40); }));
+    plot.repaint();
+    ASSERT_TRUE(WaitFor([&] { return plot.isIdle(); }));
+    EXPECT_EQ(plot.model().PlotArea().Width(), -35);
+    EXPECT_EQ(plot.grab().toImage().pixelColor(1, 1), QColor(215, 215, 225));
+    plot.resize(595, 562);
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.lastDrawnCount(), 1);
+}
+
 TEST_F(SpectrumPlotTest, ButtonColumnSpacingOnFirstPaintAndAfterResize)
 {
     ASSERT_TRUE(Draw());

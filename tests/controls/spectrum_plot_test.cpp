@@ -41,6 +41,19 @@ TEST_F(SpectrumPlotTest, TinyControlPaintsMarginsOnly)
     EXPECT_EQ(plot.lastDrawnCount(), 1);
 }
 
+TEST_F(SpectrumPlotTest, BackgroundPictureIsACopy)
+{
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    plot.SetBgBitmap(picture);
+    picture.fill(Qt::blue); // the caller's own picture
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.grab().toImage().pixelColor(303, 205), QColor(Qt::red));
+    plot.SetBgBitmap(QImage()); // none: the background colour again
+    ASSERT_TRUE(Draw());
+    EXPECT_EQ(plot.grab().toImage().pixelColor(303, 205), QColor(Qt::white));
+}
+
 TEST_F(SpectrumPlotTest, ButtonColumnSpacingOnFirstPaintAndAfterResize)
 {
     ASSERT_TRUE(Draw());

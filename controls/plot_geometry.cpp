@@ -6,9 +6,6 @@
 
 namespace {
 
-// Pixel coordinates beyond this are off any screen; clamping keeps int conversion defined.
-constexpr double kPixelLimit = 1 << 22;
-
 // Every format of the labels takes one double; the caller passes only literals.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -60,18 +57,6 @@ PlotRect PlotAreaOf(const PlotRect& client)
     return client.Inset(kPlotMarginLeft, kPlotMarginTop, kPlotMarginRight, kPlotMarginBottom);
 }
 
-double DensityValue(double y)
-{
-    return y > kDensityFloor ? std::log10(y) : -15.0;
-}
-
-int ClampToPixel(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::clamp(v, -kPixelLimit, kPixelLimit));
-}
-
 PlotTransform PlotTransform::For(const PlotRect& client, const PlotRange& range, bool density)
 {
     PlotTransform t;
@@ -92,13 +77,6 @@ PlotTransform PlotTransform::For(const PlotRect& client, const PlotRange& range,
     t.yOffset = -range.minY;
     t.ys = -(client.Height() - 60) / spanY;
     return t;
-}
-
-QPoint PlotTransform::ToScreen(double x, double y) const
-{
-    if (density)
-        y = DensityValue(y);
-    return QPoint(ClampToPixel(ScreenX(x)), ClampToPixel(ScreenYRaw(y)));
 }
 
 bool PlotTransform::ToData(QPoint p, double& x, double& y) const

@@ -4,6 +4,8 @@
 #include "controls/plot_rect.h"
 
 #include <QPoint>
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 // Margins between the client rectangle and the plot area.
@@ -28,10 +30,20 @@ struct PlotRange {
 PlotRect PlotAreaOf(const PlotRect& client);
 
 // y as the transform sees it: in the density view log10(y), -15 at or below 1e-15.
-double DensityValue(double y);
+inline double DensityValue(double y)
+{
+    return y > kDensityFloor ? std::log10(y) : -15.0;
+}
 
-// Converts a pixel coordinate, clamped first so that far-off points cannot overflow int.
-int ClampToPixel(double v);
+// Converts a pixel coordinate, clamped first so that far-off points cannot overflow int
+// (pixels beyond 2^22 are off any screen).
+inline int ClampToPixel(double v)
+{
+    constexpr double kPixelLimit = 1 << 22;
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(v, -kPixelLimit, kPixelLimit));
+}
 
 // Data <-> pixel mapping for one client rectangle and shown range. `valid` is false when
 // a span is zero, negative or not finite, or the plot area is too small: then nothing
@@ -45,7 +57,12 @@ struct PlotTransform {
     static PlotTransform For(const PlotRect& client, const PlotRange& range, bool density);
 
     // Pixel of a data point (density log applied to y).
-    QPoint ToScreen(double x, double y) const;
+    QPoint ToScreen(double x, double y) const
+    {
+        if (density)
+            y = DensityValue(y);
+        return QPoint(ClampToPixel(ScreenX(x)), ClampToPixel(ScreenYRaw(y)));
+    }
     // Pixel column of x and row of an already transformed y (log units in the density view).
     double ScreenX(double x) const { return (x + xOffset) * xs + x0 + 0.5; }
     double ScreenYRaw(double yUnits) const { return (yUnits + yOffset) * ys + y0 + 0.5; }

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
@@ -32,15 +34,34 @@ struct DrawnPoint {
     bool gap; // not drawn, breaks the line: non-finite, or below the floor in the density view
 };
 
-// A spectral-colour bar under a point: columns x - 2 .. x + 2, rows top .. bottom. `visible`
-// is, per column, the last row not painted over by a bar of a later spectrum.
+// A spectral-colour bar under a point: columns x - 2 .. x + 2 from row top down; rows[i]
+// is how many rows of column i are not painted over by a bar drawn later.
 struct Bar {
     int x;
     int top;
-    int bottom;
     QRgb colour;
-    int visible[kBarWidth];
+    std::int16_t rows[kBarWidth];
 };
+
+// Bar buffers are kept between drawings: a large buffer faulted in anew for every frame
+// costs more than the bars themselves.
+std::mutex g_spareMutex;
+std::vector<Bar> g_spareBars;
+
+std::vector<Bar> TakeBarBuffer()
+{
+    std::lock_guard lock(g_spareMutex);
+    std::vector<Bar> bars = std::move(g_spareBars);
+    bars.clear();
+    return bars;
+}
+
+void ReturnBarBuffer(std::vector<Bar>&& bars)
+{
+    std::lock_guard lock(g_spareMutex);
+    if (bars.capacity() > g_spareBars.capacity())
+        g_spareBars = std::move(bars);
+}
 
 class Renderer {
 public:
@@ -51,47 +72,52 @@ public:
         , m_abort(abort)
         , m_origin(PlotAreaOf(job.client).left, PlotAreaOf(job.client).top)
         , m_width(image.width())
+        , m_height(image.height())
     {
         const double baseY = m_set.showDensity ? job.range.minY : std::max(job.range.minY, 0.0);
         m_baselineY = ClampToPixel(job.transform.ScreenYRaw(baseY)) - m_origin.y();
     }
 
+    ~Renderer() { ReturnBarBuffer(std::move(m_bars)); }
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
     // Collects the bars of every spectrum, last to first, and trims each to what later
-    // bars leave visible. All bars end at the same row, so per column the later bars cover
-    // one run from their highest top down: painting below it would be painted over anyway.
+    // bars leave visible. All full bars end on the same row, so per column the later bars
+    // cover one run from their highest top down: painting below it would be painted over
+    // anyway. Within a spectrum, too, a later bar paints over an earlier one.
     bool PrepareBars()
     {
         const std::size_t n = m_job.spectra.size();
-        m_barStart.assign(n + 1, 0);
-        m_bars.clear();
+        m_bars = TakeBarBuffer();
+        m_barRange.assign(n, {0, 0});
+        const int bottom = std::clamp(m_baselineY - 3, -1, m_height);
         std::vector<int> coverTop(m_width, INT_MAX);
-        std::vector<std::vector<Bar>> perSpectrum(n);
         for (std::size_t k = n; k-- > 0;) {
             if (m_abort.load(std::memory_order_relaxed))
                 return false;
+            const std::size_t begin = m_bars.size();
             Decimate(m_job.spectra[k]);
-            CollectBars(perSpectrum[k]);
-            // Within a spectrum, too, a later bar paints over an earlier one.
-            for (auto it = perSpectrum[k].rbegin(); it != perSpectrum[k].rend(); ++it) {
-                Bar& bar = *it;
-                const bool fullHeight = bar.bottom == m_baselineY - 3;
+            CollectBars();
+            for (std::size_t b = m_bars.size(); b-- > begin;) {
+                Bar& bar = m_bars[b];
+                // Only bars that end on the common row cover what is below them; the short
+                // bars of points just above the baseline reach below it and stay whole.
+                const bool full = m_set.trimHiddenBars && bar.top + bar.rows[0] - 1 == bottom;
                 for (int i = 0; i < kBarWidth; ++i) {
                     const int col = bar.x - 2 + i;
                     if (col < 0 || col >= m_width) {
-                        bar.visible[i] = bar.top - 1;
+                        bar.rows[i] = 0;
                         continue;
                     }
-                    bar.visible[i] = fullHeight ? std::min(bar.bottom, coverTop[col] - 1) : bar.bottom;
-                    if (fullHeight)
+                    if (full) {
+                        bar.rows[i] = static_cast<std::int16_t>(std::max(0, std::min(bottom, coverTop[col] - 1) - bar.top + 1));
                         coverTop[col] = std::min(coverTop[col], bar.top);
+                    }
                 }
             }
+            m_barRange[k] = {begin, m_bars.size()};
         }
-        for (std::size_t k = 0; k < n; ++k) {
-            m_barStart[k] = m_bars.size();
-            m_bars.insert(m_bars.end(), perSpectrum[k].begin(), perSpectrum[k].end());
-        }
-        m_barStart[n] = m_bars.size();
         return true;
     }
 
@@ -106,14 +132,14 @@ public:
         const bool dots = Decimate(s);
 
         if (m_set.showSpekGraph) {
-            for (std::size_t b = m_barStart[k]; b < m_barStart[k + 1]; ++b) {
+            for (std::size_t b = m_barRange[k].first; b < m_barRange[k].second; ++b) {
                 const Bar& bar = m_bars[b];
-                if (std::all_of(bar.visible, bar.visible + kBarWidth, [&](int v) { return v == bar.visible[0]; })) {
-                    m_canvas.FillRect(QRect(bar.x - 2, bar.top, kBarWidth, bar.visible[0] - bar.top + 1), bar.colour);
+                if (std::all_of(bar.rows, bar.rows + kBarWidth, [&](int v) { return v == bar.rows[0]; })) {
+                    m_canvas.FillRect(QRect(bar.x - 2, bar.top, kBarWidth, bar.rows[0]), bar.colour);
                     continue;
                 }
                 for (int i = 0; i < kBarWidth; ++i)
-                    m_canvas.FillRect(QRect(bar.x - 2 + i, bar.top, 1, bar.visible[i] - bar.top + 1), bar.colour);
+                    m_canvas.FillRect(QRect(bar.x - 2 + i, bar.top, 1, bar.rows[i]), bar.colour);
             }
         }
         if (!m_set.showGraphDotsOnly) {
@@ -167,8 +193,9 @@ private:
     }
 
     // Bars between 380 and 780 nm where the point stands at least 4 pixels above the
-    // baseline; the underlay ends after a point at exactly 780 nm.
-    void CollectBars(std::vector<Bar>& bars) const
+    // baseline, from 3 below the point to 3 above the baseline (both clipped to the picture);
+    // the underlay ends after a point at exactly 780 nm.
+    void CollectBars()
     {
         const auto& table = SpectralColorTable();
         for (const DrawnPoint& d : m_drawn) {
@@ -181,9 +208,12 @@ private:
                 const SpectralRgb& rgb = table[index];
                 const int y1 = d.pixel.y() + 3;
                 const int y2 = m_baselineY - 3;
-                bars.push_back({d.pixel.x(), std::min(y1, y2), std::max(y1, y2),
-                                qRgb(static_cast<int>(rgb.r), static_cast<int>(rgb.g), static_cast<int>(rgb.b)),
-                                {}});
+                const int top = std::clamp(std::min(y1, y2), -1, m_height);
+                const int rows = std::clamp(std::max(y1, y2), -1, m_height) - top + 1;
+                const auto r = static_cast<std::int16_t>(rows);
+                m_bars.push_back({d.pixel.x(), top,
+                                  qRgb(static_cast<int>(rgb.r), static_cast<int>(rgb.g), static_cast<int>(rgb.b)),
+                                  {r, r, r, r, r}});
             }
             if (d.x == 780)
                 break;
@@ -225,10 +255,12 @@ private:
     const std::atomic<bool>& m_abort;
     QPoint m_origin; // plot area top-left: picture pixel = screen pixel - origin
     int m_width;
+    int m_height;
     int m_baselineY = 0;
     std::vector<DrawnPoint> m_drawn;
     std::vector<Bar> m_bars;
-    std::vector<std::size_t> m_barStart;
+    // Per spectrum: its bars in m_bars.
+    std::vector<std::pair<std::size_t, std::size_t>> m_barRange;
 };
 
 } // namespace

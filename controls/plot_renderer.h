@@ -43,6 +43,9 @@ struct RenderSettings {
     int sampleDist = 5; // clamped to 1..16 when the job is made
     double limitMinX = 380; // data limits, for the background picture
     double limitMaxX = 780;
+    // Leave out the parts of underlay bars that later bars paint over (the same picture,
+    // much faster); false draws every bar whole.
+    bool trimHiddenBars = true;
 };
 
 struct RenderJob {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -76,6 +77,37 @@ TEST(RenderPlot, UnderlayOnlyInsideVisibleBand)
     EXPECT_EQ(At(r, 100, 400), QColor(Qt::white)); // 350 nm
     EXPECT_EQ(At(r, 300, 200), QColor(Qt::white)); // above the curve
     EXPECT_EQ(At(r, 300, 261), QColor(Qt::black)); // the curve
+}
+
+TEST(RenderPlot, TrimmedUnderlayGivesTheSamePicture)
+{
+    struct Case {
+        const char* name;
+        PlotRange range;
+        bool density;
+    } cases[] = {
+        {"baseline inside", {300, 800, -0.1, 1.1}, false},
+        {"baseline below the picture", {300, 800, 0.3, 1.1}, false},
+        {"density", {300, 800, -3, 0.2}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RenderJob job = Job(c.range, c.density);
+        job.settings.showSpekGraph = true;
+        job.settings.showGraphDots = true;
+        for (int i = 0; i < 60; ++i) {
+            RenderSpectrum s;
+            s.colour = RGB(i * 4, 255 - i * 4, 100);
+            const double centre = 400 + (i * 37) % 360, width = 8 + i % 30, height = 0.05 + (i % 10) / 9.0;
+            for (double x = 380 + i % 3; x <= 780; x += 2.5)
+                s.points.push_back({x, height * std::exp(-0.5 * (x - centre) * (x - centre) / (width * width))});
+            job.spectra.push_back(std::move(s));
+        }
+        const std::atomic<bool> abort{false};
+        const QImage trimmed = RenderPlot(job, abort).image;
+        job.settings.trimHiddenBars = false;
+        EXPECT_EQ(RenderPlot(job, abort).image, trimmed);
+    }
 }
 
 TEST(RenderPlot, DensityValuesAtFloorBreakTheLine)

@@ -14,8 +14,9 @@ function(orvanta_add_plugin name)
 endfunction()
 
 # One GoogleTest executable per folder; every test runs on Qt's offscreen platform.
+# LOCALES runs every test once per locale named (LC_ALL), each name prefixed "<locale>.".
 function(orvanta_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCALES" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock Qt6::Widgets ${T_LIBS})
@@ -23,10 +24,14 @@ function(orvanta_add_test name)
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     ORVANTA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  set(_env "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  if(NOT T_LOCALES)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${_env}")
+  endif()
+  foreach(_locale ${T_LOCALES})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX "${_locale}."
+      PROPERTIES ENVIRONMENT "${_env};LC_ALL=${_locale}")
+  endforeach()
 endfunction()
 
 # A Google Benchmark program in bench/ (built, never run by ctest).

@@ -47,23 +47,31 @@ std::string FormatG(double value)
 
 IntParse ToInt(const char* text, int& value)
 {
-    value = 0;
-    if (!text)
+    if (!text) {
+        value = 0;
         return IntParse::NoNumber;
-    const char* p = text;
-    while (IsSpace(*p))
+    }
+    return ToInt(std::string_view(text), value);
+}
+
+IntParse ToInt(std::string_view text, int& value)
+{
+    value = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end && IsSpace(*p))
         ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-')
+    if (p != end && (*p == '+' || *p == '-'))
         negative = *p++ == '-';
-    if (*p < '0' || *p > '9')
+    if (p == end || *p < '0' || *p > '9')
         return IntParse::NoNumber;
 
     // Accumulate the magnitude, stopping growth once it is out of int range.
     const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
     std::int64_t magnitude = 0;
     bool overflow = false;
-    for (; *p >= '0' && *p <= '9'; ++p) {
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
         if (!overflow) {
             magnitude = magnitude * 10 + (*p - '0');
             overflow = magnitude > limit;

@@ -3,6 +3,7 @@
 // decimal point is always ".", whatever LC_NUMERIC says.
 
 #include <string>
+#include <string_view>
 
 namespace number_text {
 
@@ -20,5 +21,7 @@ enum class IntParse { NoNumber, Ok, OutOfRange };
 // digits; the rest is ignored. OutOfRange leaves the nearest int (INT_MIN or
 // INT_MAX) in value, NoNumber leaves 0.
 IntParse ToInt(const char* text, int& value);
+// The same for a text that ends with the view (it need not be zero-terminated).
+IntParse ToInt(std::string_view text, int& value);
 
 } // namespace number_text

@@ -6,6 +6,11 @@ namespace platform {
 
 FileChooser::~FileChooser() = default;
 
+QStringList FileChooser::GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
+
 namespace {
 
 class DialogFileChooser : public FileChooser {
@@ -14,6 +19,12 @@ public:
                             const QString& filter) override
     {
         return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
+    }
+
+    QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
+                                 const QString& filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
     }
 };
 

@@ -3,6 +3,7 @@
 // The default one shows a QFileDialog; tests install a fake that answers in place of the
 // user, so no test ever waits on a modal window.
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,6 +18,10 @@ public:
     // cancelled. No extension is added to what the user typed.
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
                                     const QString& filter) = 0;
+    // Asks for one or more existing files to open, in the order the dialog returns them.
+    // An empty list means cancelled; a chooser that does not offer this answers so.
+    virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
+                                         const QString& filter);
 };
 
 // The installed chooser (the QFileDialog one unless another was installed).

@@ -9,6 +9,7 @@ packages=(
   unixodbc-dev libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  locales
 )
 
 missing=()
@@ -17,14 +18,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The text loaders and writers are tested under a German locale as well.
+locale_missing=0
+locale -a 2>/dev/null | grep -qix 'de_DE.utf8' || locale_missing=1
+[ ${#missing[@]} -eq 0 ] && [ $locale_missing -eq 0 ] && exit 0
 
-echo "Installing missing packages: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null 2>&1 || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  command -v sudo >/dev/null 2>&1 || { echo "Need root or sudo to install: ${missing[*]} de_DE.UTF-8" >&2; exit 1; }
   sudo="sudo"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ $locale_missing -eq 1 ]; then
+  echo "Generating the locale de_DE.UTF-8"
+  $sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
+fi

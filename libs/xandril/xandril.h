@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ns_xandril {
@@ -59,6 +60,9 @@ public:
 
     // Parses the file; throws XMLException naming the file and the reason.
     void readFromFile(const std::string& path);
+    // Parses a document held in memory; name stands for it in messages. Throws
+    // XMLException as readFromFile does.
+    void readFromMemory(std::string_view data, const std::string& name);
 
     // Enters the first child group of that name; false (and stays) when none.
     bool enterGroup(const std::string& name);
@@ -90,6 +94,10 @@ public:
 private:
     std::unique_ptr<Impl> m_impl;
 };
+
+// The text as UTF-8: valid UTF-8 sequences stay as they are, every other byte is taken as
+// Windows-1252 (0x80 is the euro sign). The conversion the writer applies to every text.
+std::string toUtf8(std::string_view text);
 
 // A list of texts with one chosen index, kept by enumeration parameters and shown in combo boxes.
 class XMLEnumClass {

@@ -265,8 +265,6 @@ XMLReadModul::~XMLReadModul() = default;
 
 void XMLReadModul::readFromFile(const std::string& path)
 {
-    initLibxml();
-
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         fail(path, std::strerror(errno));
@@ -278,10 +276,37 @@ void XMLReadModul::readFromFile(const std::string& path)
         fail(path, "it is a folder");
     if (!S_ISREG(st.st_mode))
         fail(path, "it is not a regular file");
+    if (st.st_size > INT_MAX)
+        fail(path, "it is too large");
+
+    std::string data;
+    data.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == data.size())
+            data.resize(data.size() + 65536);
+        const ssize_t n = ::read(fd, data.data() + filled, data.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(path, std::strerror(errno));
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+    }
+    data.resize(filled);
+    readFromMemory(data, path);
+}
+
+void XMLReadModul::readFromMemory(std::string_view data, const std::string& name)
+{
+    initLibxml();
+    if (data.size() > INT_MAX)
+        fail(name, "it is too large");
 
     std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt)
-        fail(path, "out of memory");
+        fail(name, "out of memory");
     ctxt->sax->internalSubset = refuseDtd;
 
     // Large arrays exceed libxml2's default limit for one text (10 MB): XML_PARSE_HUGE
@@ -291,24 +316,25 @@ void XMLReadModul::readFromFile(const std::string& path)
         | XML_PARSE_COMPACT;
     const auto parse = [&](const char* encoding) {
         t_dtdSeen = false;
-        DocPtr parsed(xmlCtxtReadFd(ctxt.get(), fd, path.c_str(), encoding, options));
+        DocPtr parsed(xmlCtxtReadMemory(ctxt.get(), data.data(), static_cast<int>(data.size()), name.c_str(),
+                                        encoding, options));
         if (t_dtdSeen)
-            fail(path, "document type declarations are not accepted");
+            fail(name, "document type declarations are not accepted");
         return parsed;
     };
     DocPtr doc = parse(nullptr);
     // A file of the Windows version may hold Windows-1252 bytes without saying so.
     const xmlError* first = xmlCtxtGetLastError(ctxt.get());
-    if (!doc && first != nullptr && first->code == XML_ERR_INVALID_CHAR && ::lseek(fd, 0, SEEK_SET) == 0)
+    if (!doc && first != nullptr && first->code == XML_ERR_INVALID_CHAR)
         doc = parse("WINDOWS-1252");
     if (!doc || !ctxt->wellFormed) {
         const xmlError* err = xmlCtxtGetLastError(ctxt.get());
-        fail(path, st.st_size == 0 && (err == nullptr || err->message == nullptr) ? "the file is empty"
-                                                                                  : describe(err));
+        fail(name, data.empty() && (err == nullptr || err->message == nullptr) ? "the file is empty"
+                                                                               : describe(err));
     }
     xmlNode* root = xmlDocGetRootElement(doc.get());
     if (root == nullptr)
-        fail(path, "the document has no element");
+        fail(name, "the document has no element");
 
     Impl& d = *m_impl;
     d.doc = std::move(doc);

@@ -1,4 +1,5 @@
 #include "xml_text.h"
+#include "xandril.h"
 
 #include <array>
 #include <cstring>
@@ -7,7 +8,8 @@ namespace ns_xandril::detail {
 
 namespace {
 
-enum class Escape { None, Content, Attribute };
+// Raw converts only the bytes that are not UTF-8; None also maps the forbidden controls.
+enum class Escape { Raw, None, Content, Attribute };
 
 constexpr char32_t kControlBase = 0xE000;
 
@@ -86,7 +88,11 @@ char32_t fromCp1252(unsigned char c)
 // A byte that can be copied as it stands for the given escaping.
 bool isPlain(unsigned char c, Escape escape)
 {
-    if (c >= 0x80 || c < 0x20)
+    if (c >= 0x80)
+        return false;
+    if (escape == Escape::Raw)
+        return true;
+    if (c < 0x20)
         return false;
     switch (c) {
     case '&':
@@ -195,3 +201,15 @@ std::string fromDocumentForm(std::string_view text)
 }
 
 } // namespace ns_xandril::detail
+
+namespace ns_xandril {
+
+std::string toUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    detail::convert(out, text, detail::Escape::Raw);
+    return out;
+}
+
+} // namespace ns_xandril

@@ -3,7 +3,7 @@
 #include "core/char_stream.h"
 #include "core/number_text.h"
 #include "engine/engine_log.h"
-#include "engine/replace_file.h"
+#include "platform/file_contents.h"
 
 namespace {
 
@@ -249,7 +249,7 @@ bool ParamContainerSet::SaveToFile(const std::string& path) const
         text += kEndEntry;
         text += "\r\n\r\n";
     }
-    if (!ReplaceFileContents(path, text)) {
+    if (!platform::ReplaceFileContents(path, text)) {
         EngineLog("Datei konnte nicht zum Schreiben geöffnet werden: '%s'", path.c_str());
         return false;
     }

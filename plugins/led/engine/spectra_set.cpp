@@ -4,7 +4,7 @@
 #include "core/number_text.h"
 #include "engine/engine_log.h"
 #include "engine/grid.h"
-#include "engine/replace_file.h"
+#include "platform/file_contents.h"
 
 #include <cmath>
 #include <cstdio>
@@ -217,7 +217,7 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
                 text += "\r\n";
         }
     }
-    return ReplaceFileContents(fileName, text);
+    return platform::ReplaceFileContents(fileName, text);
 }
 
 bool SpectraSet::LoadFromFile(const std::string& fileName)

@@ -1,4 +1,4 @@
-#include "engine/replace_file.h"
+#include "platform/file_contents.h"
 
 #include <atomic>
 #include <cerrno>
@@ -41,6 +41,37 @@ int CreateTemporary(const std::string& path, std::string& tmpPath)
 
 } // namespace
 
+namespace platform {
+
+bool ReadFileContents(const std::string& path, std::string& content)
+{
+    content.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok)
+        content.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t filled = 0;
+    while (ok) {
+        // The file may have grown since fstat: read until its end.
+        if (filled == content.size())
+            content.resize(content.size() + 65536);
+        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    content.resize(ok ? filled : 0);
+    return ok;
+}
+
 bool ReplaceFileContents(const std::string& path, const std::string& content)
 {
     if (path.empty())
@@ -61,3 +92,5 @@ bool ReplaceFileContents(const std::string& path, const std::string& content)
         std::remove(tmpPath.c_str());
     return ok;
 }
+
+} // namespace platform

@@ -1,0 +1,97 @@
+#include "load_xml_module.h"
+
+#include "text_layer.h"
+
+#include "core/module_interface.h"
+#include "core/spectrum.h"
+#include "platform/file_contents.h"
+
+#include <xandril/xandril.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+using namespace loadsave;
+
+namespace {
+
+// Points with an infinite or undefined coordinate are left out.
+void DropNonFinitePoints(Spectrum& spectrum)
+{
+    const int count = spectrum.GetPointCount();
+    std::vector<SPoint> kept;
+    kept.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const SPoint p = spectrum[i];
+        if (std::isfinite(p.x) && std::isfinite(p.y))
+            kept.push_back(p);
+    }
+    if (kept.size() == static_cast<std::size_t>(count))
+        return;
+    spectrum.ClearPoints();
+    for (const SPoint& p : kept)
+        spectrum.AddPoint(p);
+}
+
+} // namespace
+
+LoadXMLModule::LoadXMLModule()
+    : LoadModuleBase("LoadXML")
+{
+}
+
+LoadXMLModule::~LoadXMLModule() = default;
+
+void LoadXMLModule::GetFileDescription(std::string& extensions, std::string& description, bool* separatorUsed,
+                                       bool* baseNameUsed, bool* namesFromFileOffered)
+{
+    extensions = "*.xml, *.*";
+    description = "Spektren aus XML-Datei\r\n\r\nSyntax: Orvanta-internes Format\r\n\r\n";
+    for (bool* flag : {separatorUsed, baseNameUsed, namesFromFileOffered}) {
+        if (flag)
+            *flag = false;
+    }
+}
+
+bool LoadXMLModule::LoadFile(const std::string& fileName, const std::string& targetGroup)
+{
+    std::string text;
+    if (!platform::ReadFileContents(fileName, text))
+        return false;
+    return LoadText(text, fileName, targetGroup);
+}
+
+bool LoadXMLModule::LoadText(std::string_view text, const std::string& fileName, const std::string& targetGroup)
+{
+    ModuleInterface* host = GetModuleInterface();
+    if (!host || !host->GetSpectrumTree())
+        return false;
+    const std::string group(trimBlanks(targetGroup));
+    ns_xandril::XMLReadModul reader;
+    try {
+        reader.readFromMemory(text, fileName);
+    } catch (const ns_xandril::XMLException&) {
+        return false;
+    }
+    if (!reader.enterGroup("Spectrums"))
+        return false;
+    if (reader.enterFirstGroup("Spectrum")) {
+        int index = 0;
+        do {
+            auto spectrum = std::make_unique<Spectrum>();
+            spectrum->readFromXML(reader);
+            DropNonFinitePoints(*spectrum);
+            // A spectrum stored without a name gets one, so that it never replaces the group.
+            std::string path = objectPath(group, spectrum->GetName());
+            if (path.empty())
+                path = objectPath(group, generatedName("Spec", index));
+            spectrum->SetName(path);
+            InsertSpectrum(spectrum.release());
+            reader.leaveGroup();
+            ++index;
+        } while (reader.enterNextGroup());
+    }
+    reader.leaveGroup();
+    return true;
+}

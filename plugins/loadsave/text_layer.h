@@ -1,0 +1,126 @@
+#pragma once
+// The text layer shared by the text loaders: logical lines, number prefixes read with an
+// explicit decimal mark, the decimal-mark rule, separator sets, names as UTF-8 and the group
+// taken from a file name. Nothing here depends on the process locale.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace loadsave {
+
+// The logical lines of a text held in memory. CR LF, LF or CR ends a line, a last line without
+// a line end counts, a leading UTF-8 byte order mark is skipped, and lines have no length
+// limit. Lines are views into the text.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text);
+
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+    // The next line without its line end; false (and an empty line) at the end.
+    bool Next(std::string_view& line);
+    // The next line that holds more than blanks and tabs, without its leading blanks and tabs
+    // when stripLeading is set; false (and an empty line) at the end.
+    bool NextNonBlank(std::string_view& line, bool stripLeading);
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// The characters that separate fields: any one of the separator text's characters.
+class SeparatorSet {
+public:
+    explicit SeparatorSet(std::string_view separators);
+
+    bool Contains(char c) const { return m_table[static_cast<unsigned char>(c)]; }
+    // Position of the first separator character at or after from; npos when none.
+    std::size_t Find(std::string_view text, std::size_t from = 0) const;
+
+private:
+    bool m_table[256] = {};
+    char m_single = 0;
+    bool m_isSingle = false;
+};
+
+// Calls f(field) for every field of text. Whitespace mode: the texts between runs of blanks
+// (blanks at both ends ignored). Otherwise: the texts between separator characters, empty ones
+// included, and the text after the last separator only when it holds more than blanks and
+// tabs. f returns false to stop early.
+template <class F>
+void forEachField(std::string_view text, const SeparatorSet& separators, bool whitespace, F&& f)
+{
+    std::size_t pos = 0;
+    const std::size_t n = text.size();
+    if (whitespace) {
+        for (;;) {
+            while (pos < n && text[pos] == ' ')
+                ++pos;
+            if (pos == n)
+                return;
+            std::size_t end = text.find(' ', pos);
+            if (end == std::string_view::npos)
+                end = n;
+            if (!f(text.substr(pos, end - pos)))
+                return;
+            pos = end;
+        }
+    }
+    for (;;) {
+        const std::size_t next = separators.Find(text, pos);
+        if (next == std::string_view::npos) {
+            const std::string_view last = text.substr(pos);
+            if (last.find_first_not_of(" \t") != std::string_view::npos)
+                f(last);
+            return;
+        }
+        if (!f(text.substr(pos, next - pos)))
+            return;
+        pos = next + 1;
+    }
+}
+
+// strtod's prefix rule with mark as the decimal separator: leading white space, a sign,
+// digits with at most one mark, an exponent; no "inf", "nan" or hexadecimal forms. A text
+// without a number gives 0 and used 0. The result is always finite: an overflow gives the
+// largest finite value of its sign. used (when given) receives the characters taken.
+double parseDoublePrefix(std::string_view text, char mark, std::size_t* used = nullptr);
+// The number when the whole text (white space around it allowed) is one and does not
+// overflow; nothing otherwise.
+std::optional<double> parseWholeDouble(std::string_view text, char mark);
+// atoi's prefix rule (white space, sign, digits), clamped to the int range; 0 for no number.
+int parseIntPrefix(std::string_view text);
+
+// The decimal-mark rule of the text loaders: "," when the text holds a comma, else ".".
+char decimalMarkOf(std::string_view text);
+// True when the text holds "." or ",": its numbers are read as decimals, else as whole numbers.
+bool holdsDecimalMark(std::string_view text);
+
+// The text as UTF-8: valid UTF-8 stays, other bytes are taken as Windows-1252.
+std::string decodeName(std::string_view bytes);
+// Without leading and trailing blanks, tabs, CR and LF.
+std::string_view trimBlanks(std::string_view text);
+// Without leading blanks and tabs / without trailing blanks.
+std::string_view skipLeadingBlanks(std::string_view text);
+
+// The group the text loaders take from a file name: the last "/"-separated part of the path
+// up to its last "."; then only what follows the first "!", then only what follows the first
+// "?"; trimmed and decoded. "/daten/Messung!LED?rot.txt" gives "rot".
+std::string groupFromFileName(const std::string& path);
+
+// The "Trennzeichen" rule of the text loaders: trimmed, then every blank removed; a text that
+// had only blanks becomes a single blank; an empty text stays empty.
+std::string cleanSeparator(const std::string& text);
+// "." and "," cannot separate fields: they are decimal marks.
+bool isRefusedSeparator(const std::string& separator);
+// Whitespace mode: fields separated by runs of blanks.
+bool isWhitespaceSeparator(const std::string& separator);
+
+// "%s%i": a generated object name.
+std::string generatedName(const std::string& base, int counter);
+// group + ":" + leaf under the tree's path rule (runs of ":" collapsed, leading and trailing
+// ":" removed), always a valid path. A leaf of colons only, or an empty one, gives an empty
+// result, so that callers never address the bare group.
+std::string objectPath(const std::string& group, const std::string& leaf);
+
+} // namespace loadsave

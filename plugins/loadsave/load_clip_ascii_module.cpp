@@ -138,11 +138,8 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
     if (!cleaned)
         return false;
     const std::string& separator = *cleaned;
-    std::string baseName;
-    for (const char c : trimBlanks(StringParameter(*this, "ObjBaseName"))) {
-        if (c != ' ')
-            baseName += c;
-    }
+    std::string baseName(trimBlanks(StringParameter(*this, "ObjBaseName")));
+    std::erase(baseName, ' ');
     std::string group = TargetGroup(fileName);
 
     // Generated names count on across the file, whatever kind of line asked for them.

@@ -13,7 +13,6 @@ namespace {
 
 using Points = std::vector<std::pair<double, double>>;
 
-constexpr char kMenuPath[] = "Daten|im|port:Spek|tren la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)";
 constexpr char kFileName[] = "Messung!LED?rot.txt";
 
 struct Options {
@@ -36,7 +35,7 @@ Loaded LoadAscii(const std::string& content, const Options& options, const std::
     const std::string path = dir.file(fileName);
     WriteBytes(path, content);
     RecordingHost host;
-    auto& loader = AddModule<LoadASCIIModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     ns_param::Paramora& p = loader.getParameters();
     p.setStringParameter("Trennzeichen", options.separator);
     p.setBoolParameter("UseNamesFromFile", options.useNames);
@@ -189,7 +188,7 @@ TEST(LoadAscii, FailuresAreLoggedAndLeaveTheTreeAsItWas)
 
     // Not a file at all.
     RecordingHost host;
-    auto& loader = AddModule<LoadASCIIModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     test_support::TempDir dir;
     EXPECT_FALSE(loader.LoadFile(dir.file("fehlt.txt"), ""));
     EXPECT_FALSE(loader.LoadFile(dir.path().string(), ""));
@@ -223,7 +222,7 @@ TEST(LoadAscii, ARefusedReplacementKeepsTheOldSpectrum)
     const std::string path = dir.file("rot.txt");
     WriteBytes(path, "380;1;2\r\n");
     RecordingHost host;
-    auto& loader = AddModule<LoadASCIIModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     auto* old = new Spectrum;
     old->SetName("rot:Spec1");
     ASSERT_TRUE(host.spectra.AddInserter(old));
@@ -239,7 +238,7 @@ TEST(LoadAscii, ScriptLoadUsesFileNameAndPreName)
     const std::string path = dir.file("Serie.csv");
     WriteBytes(path, "380;1\r\n");
     RecordingHost host;
-    auto& loader = AddModule<LoadASCIIModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     loader.getParameters().setStringParameter("FileName", path);
     EXPECT_EQ(loader.RunAutomation("load"), std::optional<bool>(true));
     loader.getParameters().setStringParameter("PreName", "Import");

@@ -12,8 +12,6 @@ namespace {
 
 using Objects = std::vector<std::string>;
 
-constexpr char kClipAsciiPath[] = "Daten|im|port:Clip|board-|Da|ten la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)";
-constexpr char kOwnClipPath[] = "Daten|im|port:Clip|board-|Da|ten la|den:Orvanta-|Clip|board-|Da|tei (*.txt, *.*)";
 
 struct Options {
     std::string separator = ";";
@@ -45,12 +43,12 @@ Loaded Load(const char* menuPath, const std::string& content, const Options& opt
 
 Loaded LoadClipAscii(const std::string& content, const Options& options = {})
 {
-    return Load<LoadClipASCIIModule>(kClipAsciiPath, content, options);
+    return Load<LoadClipASCIIModule>(kLoadClipAsciiPath, content, options);
 }
 
 Loaded LoadOwnClip(const std::string& content, const Options& options = {})
 {
-    return Load<LoadOVClpModule>(kOwnClipPath, content, options);
+    return Load<LoadOVClpModule>(kLoadOwnClipPath, content, options);
 }
 
 // The description of an object with the loaders' "ClpRefs" and "ClpValues".
@@ -182,7 +180,7 @@ TEST(LoadClipAscii, RefusedReplacementsFreeTheNewObject)
     const std::string path = dir.file("rot.txt");
     WriteBytes(path, "A;1\r\nB;2\r\n");
     RecordingHost host;
-    auto& loader = AddModule<LoadClipASCIIModule>(host, kClipAsciiPath);
+    auto& loader = AddModule<LoadClipASCIIModule>(host, kLoadClipAsciiPath);
     auto* old = new ClipboardObject;
     old->SetName("rot:A");
     ASSERT_TRUE(host.clipboard.AddInserter(old));

@@ -10,7 +10,6 @@ namespace {
 
 using S = std::vector<SpectrumView>;
 
-constexpr char kMenuPath[] = "Daten|im|port:Spek|tren la|den:Orvanta-|Spek|tren-|Da|tei (.xml)";
 
 std::string Fixture(const char* name)
 {
@@ -35,14 +34,14 @@ TEST(LoadXml, SpectraBelowTheTargetGroup)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RecordingHost host;
-        auto& loader = AddModule<LoadXMLModule>(host, kMenuPath);
+        auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
         EXPECT_TRUE(loader.LoadFile(Fixture("two_spectra.xml"), row.group));
         EXPECT_EQ(Spectra(host), row.spectra);
         EXPECT_TRUE(host.log.empty());
     }
 
     RecordingHost host;
-    auto& loader = AddModule<LoadXMLModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
     ASSERT_TRUE(loader.LoadFile(Fixture("two_spectra.xml"), ""));
     const Spectrum* first = host.spectra.GetInserter("Serie:LED rot");
     ASSERT_NE(first, nullptr);
@@ -53,7 +52,7 @@ TEST(LoadXml, SpectraBelowTheTargetGroup)
 TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
 {
     RecordingHost host;
-    auto& loader = AddModule<LoadXMLModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
     EXPECT_TRUE(loader.LoadFile(Fixture("odd_spectra.xml"), "G"));
     // Unequal arrays: no points. No name, or colons only: a generated one, never the bare
     // group. Points with an infinite or undefined coordinate are left out.
@@ -64,7 +63,7 @@ TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
 TEST(LoadXml, TheSameNameTwiceGivesTheTreesAnswer)
 {
     RecordingHost host;
-    auto& loader = AddModule<LoadXMLModule>(host, kMenuPath);
+    auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
     ASSERT_TRUE(loader.LoadFile(Fixture("two_spectra.xml"), ""));
     ASSERT_TRUE(loader.LoadFile(Fixture("two_spectra.xml"), ""));
     EXPECT_EQ(Spectra(host).size(), 2u) << "the second load replaced the first";
@@ -92,7 +91,7 @@ TEST(LoadXml, BadDocumentsFailWithoutChangingTheTree)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RecordingHost host;
-        auto& loader = AddModule<LoadXMLModule>(host, kMenuPath);
+        auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
         EXPECT_EQ(loader.LoadFile(row.path, ""), row.ok);
         EXPECT_TRUE(host.spectra.GetInserters().empty());
         EXPECT_TRUE(host.log.empty());

@@ -7,6 +7,34 @@
 
 namespace loadsave_test {
 
+Spectrum* AddSpectrum(RecordingHost& host, const std::string& name, const std::vector<std::pair<double, double>>& points)
+{
+    auto* spectrum = new Spectrum;
+    spectrum->SetName(name);
+    for (const auto& [x, y] : points)
+        spectrum->AddPoint(SPoint(x, y));
+    host.spectra.AddInserter(spectrum);
+    return spectrum;
+}
+
+ClipboardObject* AddObject(RecordingHost& host, const std::string& name)
+{
+    auto* object = new ClipboardObject;
+    object->SetName(name);
+    host.clipboard.AddInserter(object);
+    return object;
+}
+
+ClipboardObject* AddRecord(RecordingHost& host, const std::string& name, const std::vector<double>& values)
+{
+    ClipboardObject* object = AddObject(host, name);
+    const std::vector<double> ones(values.size(), 1.0);
+    const int count = static_cast<int>(values.size());
+    object->GetParameters().addDouble1DArrayParameter("ClpValues", "", count, values.data(), 0);
+    object->GetParameters().addDouble1DArrayParameter("ClpRefs", "", count, ones.data(), 0);
+    return object;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -10,6 +10,21 @@
 
 namespace loadsave_test {
 
+// The menu paths of the plug-in's modules, as the factory gives them.
+inline constexpr char kLoadXmlPath[] = "Daten|im|port:Spek|tren la|den:Orvanta-|Spek|tren-|Da|tei (.xml)";
+inline constexpr char kLoadAsciiPath[] = "Daten|im|port:Spek|tren la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)";
+inline constexpr char kLoadOwnClipPath[] =
+    "Daten|im|port:Clip|board-|Da|ten la|den:Orvanta-|Clip|board-|Da|tei (*.txt, *.*)";
+inline constexpr char kLoadClipAsciiPath[] =
+    "Daten|im|port:Clip|board-|Da|ten la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)";
+inline constexpr char kSaveSpectraXmlPath[] = "Daten|ex|port:Spek|tren spei|chern:Orvanta-|Spek|tren-|Da|tei (.xml)";
+inline constexpr char kSaveSpectraTextPath[] =
+    "Daten|ex|port:Spek|tren spei|chern:ASCII-|Text-|Da|tei mit Trenn|zei|chen (*.txt, *.csv, *.*)";
+inline constexpr char kSaveClipXmlPath[] =
+    "Daten|ex|port:Clip|board-|Daten spei|chern:Orvanta-|Clip|board-|Da|tei (.xml)";
+inline constexpr char kSaveClipTextPath[] =
+    "Daten|ex|port:Clip|board-|Daten spei|chern:ASCII-|Text-|Da|tei mit Trenn|zei|chen (*.txt, *.csv, *.*)";
+
 // A new module of class M in the host's module tree under menuPath, served by the host.
 template <class M>
 M& AddModule(RecordingHost& host, const std::string& menuPath)
@@ -20,6 +35,13 @@ M& AddModule(RecordingHost& host, const std::string& menuPath)
     module->SetModuleInterface(&host);
     return *module;
 }
+
+// A spectrum with these points, and an object with "ClpValues" and all-1 "ClpRefs" as the
+// clipboard loaders make it, added to the host's trees.
+Spectrum* AddSpectrum(RecordingHost& host, const std::string& name, const std::vector<std::pair<double, double>>& points);
+ClipboardObject* AddRecord(RecordingHost& host, const std::string& name, const std::vector<double>& values);
+// An object without parameters.
+ClipboardObject* AddObject(RecordingHost& host, const std::string& name);
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);

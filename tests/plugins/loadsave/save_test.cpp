@@ -16,42 +16,6 @@ using namespace loadsave_test;
 
 namespace {
 
-constexpr char kSpectraTextPath[] =
-    "Daten|ex|port:Spek|tren spei|chern:ASCII-|Text-|Da|tei mit Trenn|zei|chen (*.txt, *.csv, *.*)";
-constexpr char kClipTextPath[] =
-    "Daten|ex|port:Clip|board-|Daten spei|chern:ASCII-|Text-|Da|tei mit Trenn|zei|chen (*.txt, *.csv, *.*)";
-constexpr char kSpectraXmlPath[] = "Daten|ex|port:Spek|tren spei|chern:Orvanta-|Spek|tren-|Da|tei (.xml)";
-constexpr char kClipXmlPath[] = "Daten|ex|port:Clip|board-|Daten spei|chern:Orvanta-|Clip|board-|Da|tei (.xml)";
-
-Spectrum* AddSpectrum(RecordingHost& host, const std::string& name, std::vector<std::pair<double, double>> points)
-{
-    auto* spectrum = new Spectrum;
-    spectrum->SetName(name);
-    for (const auto& [x, y] : points)
-        spectrum->AddPoint(SPoint(x, y));
-    EXPECT_TRUE(host.spectra.AddInserter(spectrum));
-    return spectrum;
-}
-
-ClipboardObject* AddObject(RecordingHost& host, const std::string& name)
-{
-    auto* object = new ClipboardObject;
-    object->SetName(name);
-    EXPECT_TRUE(host.clipboard.AddInserter(object));
-    return object;
-}
-
-// An object as the clipboard loaders make it.
-ClipboardObject* AddRecord(RecordingHost& host, const std::string& name, std::vector<double> values)
-{
-    ClipboardObject* object = AddObject(host, name);
-    const std::vector<double> ones(values.size(), 1.0);
-    const int count = static_cast<int>(values.size());
-    object->GetParameters().addDouble1DArrayParameter("ClpValues", "", count, values.data(), 0);
-    object->GetParameters().addDouble1DArrayParameter("ClpRefs", "", count, ones.data(), 0);
-    return object;
-}
-
 std::list<ClipboardObject*> Objects(RecordingHost& host, const std::string& selection)
 {
     return host.clipboard.GetInserters(selection, false);
@@ -160,8 +124,8 @@ TEST(SaveText, ModulesWriteFilesAndRefuseWhatTheyCannotWrite)
 {
     test_support::TempDir dir;
     RecordingHost host;
-    auto& spectraWriter = AddModule<SaveTabbedDataModule>(host, kSpectraTextPath);
-    auto& clipWriter = AddModule<SaveTabbedDataModule>(host, kClipTextPath);
+    auto& spectraWriter = AddModule<SaveTabbedDataModule>(host, kSaveSpectraTextPath);
+    auto& clipWriter = AddModule<SaveTabbedDataModule>(host, kSaveClipTextPath);
     spectraWriter.SetDecimalMark('.');
     clipWriter.SetDecimalMark('.');
     spectraWriter.getParameters().setStringParameter("Trennzeichen", ";");
@@ -222,7 +186,7 @@ TEST(SaveText, TheUsersDecimalMarkAndTheScriptCommand)
 {
     test_support::TempDir dir;
     RecordingHost host;
-    auto& writer = AddModule<SaveTabbedDataModule>(host, kSpectraTextPath);
+    auto& writer = AddModule<SaveTabbedDataModule>(host, kSaveSpectraTextPath);
     AddSpectrum(host, "A", {{380, 0.5}});
     const char expected = QLocale::system().decimalPoint() == QStringLiteral(",") ? ',' : '.';
     EXPECT_EQ(writer.GetDecimalMark(), expected);
@@ -239,8 +203,8 @@ TEST(SaveXml, Layouts)
 {
     test_support::TempDir dir;
     RecordingHost host;
-    auto& spectraSaver = AddModule<SaveXMLModule>(host, kSpectraXmlPath);
-    auto& clipSaver = AddModule<SaveXMLModuleClp>(host, kClipXmlPath);
+    auto& spectraSaver = AddModule<SaveXMLModule>(host, kSaveSpectraXmlPath);
+    auto& clipSaver = AddModule<SaveXMLModuleClp>(host, kSaveClipXmlPath);
     Spectrum* spectrum = AddSpectrum(host, "Serie:LED", {{380, 0.5}, {390, 0.25}});
     spectrum->SetComment("Kommentar");
     spectrum->SetColor(0x00FF00);
@@ -298,8 +262,8 @@ TEST(SaveXml, FileNamesAndRefusals)
 
     test_support::TempDir dir;
     RecordingHost host;
-    auto& spectraSaver = AddModule<SaveXMLModule>(host, kSpectraXmlPath);
-    auto& clipSaver = AddModule<SaveXMLModuleClp>(host, kClipXmlPath);
+    auto& spectraSaver = AddModule<SaveXMLModule>(host, kSaveSpectraXmlPath);
+    auto& clipSaver = AddModule<SaveXMLModuleClp>(host, kSaveClipXmlPath);
     AddSpectrum(host, "S", {{380, 1}});
     AddRecord(host, "Gruppe:Probe", {0.3});
     ClipboardObject* meta = AddObject(host, "Gruppe:Meta");

@@ -67,6 +67,12 @@ void Spectrum::AddPoint(const SPoint& point)
     SpecChanged();
 }
 
+void Spectrum::ReservePoints(int count)
+{
+    if (count > 0)
+        m_points.reserve(static_cast<std::size_t>(count));
+}
+
 void Spectrum::ClearPoints()
 {
     m_points.clear();

@@ -43,6 +43,9 @@ public:
     // and equidistant caches as they are.
     void SetPoint(int i, double x, double y);
     void AddPoint(const SPoint& point);
+    // Makes room for count points, so that adding that many does not reallocate. Changes
+    // nothing else.
+    void ReservePoints(int count);
     void ClearPoints();
     // Sorts by ascending x; points with NaN x go to the end.
     void SortPoints();

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <utility>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,32 +45,76 @@ int CreateTemporary(const std::string& path, std::string& tmpPath)
 
 namespace platform {
 
-bool ReadFileContents(const std::string& path, std::string& content)
+FileBytes::~FileBytes() { Release(); }
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr))
+    , m_size(std::exchange(other.m_size, 0))
+    , m_capacity(std::exchange(other.m_capacity, 0))
 {
-    content.clear();
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
+}
+
+void FileBytes::Release()
+{
+    if (m_data)
+        ::munmap(m_data, m_capacity);
+    m_data = nullptr;
+    m_size = 0;
+    m_capacity = 0;
+}
+
+bool FileBytes::Grow(std::size_t capacity)
+{
+    constexpr std::size_t kPage = 4096;
+    capacity = (capacity + kPage - 1) / kPage * kPage;
+    void* memory = m_data ? ::mremap(m_data, m_capacity, capacity, MREMAP_MAYMOVE)
+                          : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return false;
+    // Only a hint: without huge pages the bytes are read all the same.
+    ::madvise(memory, capacity, MADV_HUGEPAGE);
+    m_data = static_cast<char*>(memory);
+    m_capacity = capacity;
+    return true;
+}
+
+bool FileBytes::Read(const std::string& path)
+{
+    Release();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok)
-        content.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t filled = 0;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && Grow(static_cast<std::size_t>(st.st_size) + 1);
     while (ok) {
         // The file may have grown since fstat: read until its end.
-        if (filled == content.size())
-            content.resize(content.size() + 65536);
-        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        if (m_size == m_capacity && !Grow(2 * m_capacity)) {
+            ok = false;
+            break;
+        }
+        const ssize_t n = ::read(fd, m_data + m_size, m_capacity - m_size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             ok = n == 0;
             break;
         }
-        filled += static_cast<std::size_t>(n);
+        m_size += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    content.resize(ok ? filled : 0);
+    if (!ok)
+        Release();
     return ok;
 }
 

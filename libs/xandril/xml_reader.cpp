@@ -33,6 +33,10 @@ void refuseDtd(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*)
     xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
 }
 
+// libxml2 prints some errors (failed encoding conversions) through its generic handler,
+// whatever the parse options say; the reader reports errors itself.
+void silentError(void*, const char*, ...) {}
+
 void initLibxml()
 {
     static std::once_flag once;
@@ -301,6 +305,7 @@ void XMLReadModul::readFromFile(const std::string& path)
 void XMLReadModul::readFromMemory(std::string_view data, const std::string& name)
 {
     initLibxml();
+    xmlSetGenericErrorFunc(nullptr, silentError); // per thread in libxml2
     if (data.size() > INT_MAX)
         fail(name, "it is too large");
 

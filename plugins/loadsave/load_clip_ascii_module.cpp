@@ -125,7 +125,7 @@ bool LoadClipASCIIModule::LoadFile(const std::string& fileName, const std::strin
     // A refused separator is reported before the file is opened.
     if (!TextSeparator())
         return false;
-    return LoadText(ReadText(fileName), fileName);
+    return LoadText(ReadText(fileName).View(), fileName);
 }
 
 bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fileName)

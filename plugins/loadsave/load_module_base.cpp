@@ -9,7 +9,6 @@
 #include "core/clipboard_object.h"
 #include "core/module_interface.h"
 #include "core/spectrum.h"
-#include "platform/file_contents.h"
 
 #include <memory>
 
@@ -69,11 +68,11 @@ std::string LoadModuleBase::TargetGroup(const std::string& fileName)
     return preName.empty() ? loadsave::groupFromFileName(fileName) : preName;
 }
 
-std::string LoadModuleBase::ReadText(const std::string& fileName)
+platform::FileBytes LoadModuleBase::ReadText(const std::string& fileName)
 {
-    std::string text;
-    platform::ReadFileContents(fileName, text);
-    return text;
+    platform::FileBytes bytes;
+    bytes.Read(fileName);
+    return bytes;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // loaders share, the command "load", the editor form, and the two operations each loader
 // supplies (what its files look like, and the loading itself).
 #include "core/module.h"
+#include "platform/file_contents.h"
 
 #include <optional>
 #include <string>
@@ -41,8 +42,8 @@ protected:
     std::optional<std::string> TextSeparator();
     // The group of loaded objects: "PreName" trimmed, or else the group of the file name.
     std::string TargetGroup(const std::string& fileName);
-    // Every byte of the file; a file that cannot be read gives an empty text.
-    static std::string ReadText(const std::string& fileName);
+    // Every byte of the file; a file that cannot be read gives no bytes.
+    static platform::FileBytes ReadText(const std::string& fileName);
     // Inserts into the host's tree, which then owns the object; an object the tree does not
     // take (its handler refused to replace) is deleted. False then, or without a host.
     bool InsertSpectrum(Spectrum* spectrum);

@@ -32,7 +32,7 @@ void LoadOVClpModule::GetFileDescription(std::string& extensions, std::string& d
 
 bool LoadOVClpModule::LoadFile(const std::string& fileName, const std::string&)
 {
-    return LoadText(ReadText(fileName), fileName);
+    return LoadText(ReadText(fileName).View(), fileName);
 }
 
 bool LoadOVClpModule::LoadText(std::string_view text, const std::string& fileName)

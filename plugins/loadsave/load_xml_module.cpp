@@ -56,10 +56,10 @@ void LoadXMLModule::GetFileDescription(std::string& extensions, std::string& des
 
 bool LoadXMLModule::LoadFile(const std::string& fileName, const std::string& targetGroup)
 {
-    std::string text;
-    if (!platform::ReadFileContents(fileName, text))
+    platform::FileBytes bytes;
+    if (!bytes.Read(fileName))
         return false;
-    return LoadText(text, fileName, targetGroup);
+    return LoadText(bytes.View(), fileName, targetGroup);
 }
 
 bool LoadXMLModule::LoadText(std::string_view text, const std::string& fileName, const std::string& targetGroup)

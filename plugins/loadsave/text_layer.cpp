@@ -4,9 +4,11 @@
 
 #include <xandril/xandril.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -65,7 +67,8 @@ double ConvertUnsigned(std::string_view digits, std::size_t markAt, bool& overfl
     return std::isfinite(value) ? value : 0.0;
 }
 
-Parsed ParsePrefix(std::string_view text, char mark)
+// The full rule, character by character; also the fallback of the fast path below.
+Parsed ParsePrefixSlow(std::string_view text, char mark)
 {
     Parsed out;
     const std::size_t n = text.size();
@@ -107,6 +110,65 @@ Parsed ParsePrefix(std::string_view text, char mark)
     return out;
 }
 
+// Plain decimals (no exponent, at most 19 digits, a value below 2^53 before the mark is
+// applied): digits / 10^fraction digits, which is exact and correctly rounded because both
+// operands are exact doubles. False for anything else.
+bool ParseSimpleDecimal(std::string_view text, std::size_t i, char mark, Parsed& out)
+{
+    constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    for (; i < n && IsDigit(text[i]); ++i, ++digits)
+        mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+    if (i < n && text[i] == mark) {
+        for (++i; i < n && IsDigit(text[i]); ++i, ++digits, ++fraction)
+            mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    if (digits == 0 || digits > 19 || (i < n && (text[i] == 'e' || text[i] == 'E'))
+        || mantissa > (std::uint64_t(1) << 53))
+        return false;
+    const double magnitude = static_cast<double>(mantissa) / kPow10[fraction];
+    out.value = negative ? -magnitude : magnitude;
+    out.used = i;
+    return true;
+}
+
+Parsed ParsePrefix(std::string_view text, char mark)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    Parsed out;
+    if (ParseSimpleDecimal(text, i, mark, out))
+        return out;
+    // from_chars straight on the text when it starts like a decimal number (so that no "inf"
+    // or "nan" can be read) and the mark is ".", or is "," and from_chars did not meet a "."
+    // or stop at a ",".
+    const char* const begin = text.data() + i;
+    const char* const end = text.data() + text.size();
+    const char* digit = begin != end && *begin == '-' ? begin + 1 : begin;
+    if (digit != end && *digit == '.')
+        ++digit;
+    if ((mark == '.' || mark == ',') && digit != end && IsDigit(*digit)) {
+        double value = 0;
+        const auto res = std::from_chars(begin, end, value, std::chars_format::general);
+        if (res.ec == std::errc()
+            && (mark == '.'
+                || ((res.ptr == end || *res.ptr != ',') && std::memchr(begin, '.', res.ptr - begin) == nullptr))) {
+            out.value = value;
+            out.used = static_cast<std::size_t>(res.ptr - text.data());
+            return out;
+        }
+    }
+    return ParsePrefixSlow(text, mark);
+}
+
 } // namespace
 
 LineReader::LineReader(std::string_view text)
@@ -114,6 +176,16 @@ LineReader::LineReader(std::string_view text)
 {
     if (m_text.size() >= 3 && m_text.substr(0, 3) == "\xEF\xBB\xBF")
         m_pos = 3;
+    m_nextLf = m_nextCr = m_pos;
+}
+
+std::size_t LineReader::NextOf(char c, std::size_t& cached) const
+{
+    if (cached < m_pos || (cached == m_pos && cached < m_text.size() && m_text[cached] != c)) {
+        const void* hit = std::memchr(m_text.data() + m_pos, c, m_text.size() - m_pos);
+        cached = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - m_text.data()) : m_text.size();
+    }
+    return cached;
 }
 
 bool LineReader::Next(std::string_view& line)
@@ -123,12 +195,9 @@ bool LineReader::Next(std::string_view& line)
         line = {};
         return false;
     }
-    const char* const data = m_text.data();
-    std::size_t end = m_pos;
-    while (end < n && data[end] != '\n' && data[end] != '\r')
-        ++end;
+    const std::size_t end = std::min(NextOf('\n', m_nextLf), NextOf('\r', m_nextCr));
     line = m_text.substr(m_pos, end - m_pos);
-    if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n')
+    if (end + 1 < n && m_text[end] == '\r' && m_text[end + 1] == '\n')
         m_pos = end + 2;
     else
         m_pos = end + 1;
@@ -164,7 +233,15 @@ std::size_t SeparatorSet::Find(std::string_view text, std::size_t from) const
     if (from >= text.size())
         return std::string_view::npos;
     if (m_isSingle) {
-        const void* hit = std::memchr(text.data() + from, m_single, text.size() - from);
+        // Fields are short: a plain loop beats a call for the first few characters.
+        const std::size_t near = std::min(text.size(), from + 32);
+        for (std::size_t i = from; i < near; ++i) {
+            if (text[i] == m_single)
+                return i;
+        }
+        if (near == text.size())
+            return std::string_view::npos;
+        const void* hit = std::memchr(text.data() + near, m_single, text.size() - near);
         return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
     }
     for (std::size_t i = from; i < text.size(); ++i) {

@@ -24,8 +24,14 @@ public:
     bool NextNonBlank(std::string_view& line, bool stripLeading);
 
 private:
+    // Position of the next LF (CR) at or after the read position, or the text's size; found
+    // again only once the read position has passed it, so that every byte is searched once.
+    std::size_t NextOf(char c, std::size_t& cached) const;
+
     std::string_view m_text;
     std::size_t m_pos = 0;
+    std::size_t m_nextLf = 0;
+    std::size_t m_nextCr = 0;
 };
 
 // The characters that separate fields: any one of the separator text's characters.

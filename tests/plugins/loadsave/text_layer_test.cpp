@@ -94,6 +94,11 @@ TEST(NumberText, DoublePrefixFollowsStrtodWithTheGivenMark)
         {"1e999", '.', DBL_MAX, 5},
         {"-1e999", '.', -DBL_MAX, 6},
         {"1e-999", '.', 0, 6},
+        // Past the plain-decimal shortcut: correctly rounded all the same.
+        {"9007199254740993", '.', 9007199254740992.0, 16},
+        {"0.30000000000000000001", '.', 0.3, 22},
+        {"12345678901234567890123", ',', 1.2345678901234568e22, 23},
+        {"1,5e3", ',', 1500, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);

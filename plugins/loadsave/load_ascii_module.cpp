@@ -33,9 +33,10 @@ double ScaledWavelength(double wavelength, double factor)
 // spectra after those lack a value in that row).
 class PointBlock {
 public:
-    explicit PointBlock(std::size_t columns)
+    // At most rows rows (the rows expected), at most 32768 values in all.
+    PointBlock(std::size_t columns, std::size_t rows)
         : m_columns(columns)
-        , m_capacity(std::max<std::size_t>(1, 32768 / columns))
+        , m_capacity(std::clamp<std::size_t>(rows, 1, std::max<std::size_t>(1, 32768 / columns)))
     {
         m_values.resize(m_capacity * m_columns);
         m_xs.reserve(m_capacity);
@@ -210,7 +211,7 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
 
     // Rows are gathered in a block and handed to the spectra one spectrum at a time: adding
     // to a hundred point arrays in turn, row by row, defeats the processor's prefetching.
-    PointBlock block(count);
+    PointBlock block(count, expected + 1);
     bool missing = false;
     while (!advance().empty()) {
         std::size_t start = 0;

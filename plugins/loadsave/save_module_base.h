@@ -39,5 +39,4 @@ public:
 
     // True when the module's tree name (its menu path) holds "Clip": it saves clipboard data.
     bool IsClipboardModule() const;
-
 };

@@ -18,8 +18,8 @@ constexpr char kFileName[] = "Messung!LED?rot.txt";
 struct Options {
     std::string separator = ";";
     bool useNames = false;
-    std::string baseName;
-    std::string preName;
+    std::string baseName{};
+    std::string preName{};
     double factor = 1;
 };
 
@@ -88,6 +88,7 @@ TEST(LoadAscii, LayoutsAndOptions)
         {"whitespace mode: a leading blank empties the first field", " 380 1 2\r\n390 3 4\r\n", {.separator = ""},
          S{{"rot:Spec0", {{390, 3}}}, {"rot:Spec1", {{390, 4}}}}},
         {"wavelength factor", "0.38;1\r\n0.39;2\r\n", {.factor = 1000}, S{{"rot:Spec0", {{380, 1}, {390, 2}}}}},
+        {"wavelength factor 0", "380;1\r\n", {.factor = 0}, S{{"rot:Spec0", {{0, 1}}}}},
         {"a separator at the end of a line adds no spectrum", "380;1;\r\n390;2;\r\n", {},
          S{{"rot:Spec0", {{380, 1}, {390, 2}}}}},
         {"blank lines and leading blanks pass", "380;1\r\n\r\n   \r\n  390;2\r\n", {},

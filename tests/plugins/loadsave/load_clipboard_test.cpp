@@ -15,8 +15,8 @@ using Objects = std::vector<std::string>;
 
 struct Options {
     std::string separator = ";";
-    std::string baseName;
-    std::string preName;
+    std::string baseName{};
+    std::string preName{};
 };
 
 struct Loaded {

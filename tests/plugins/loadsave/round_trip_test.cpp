@@ -207,7 +207,7 @@ TEST(RoundTrip, SettingsThatAreNotReadBackDoNotCrash)
             writer.getParameters().setBoolParameter("SaveNames", row.options.names);
             const std::string path = dir.file("datei.txt");
             ASSERT_TRUE(writer.SaveObjects(path, row.selection));
-            for (const std::string separator : {row.options.separator, std::string(";"), std::string("")}) {
+            for (const std::string& separator : {row.options.separator, std::string(";"), std::string("")}) {
                 auto& ascii = AddModule<LoadASCIIModule>(target, kLoadAsciiPath);
                 auto& clip = AddModule<LoadClipASCIIModule>(target, kLoadClipAsciiPath);
                 ascii.getParameters().setStringParameter("Trennzeichen", separator);

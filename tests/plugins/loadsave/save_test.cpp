@@ -190,6 +190,8 @@ TEST(SaveText, TheUsersDecimalMarkAndTheScriptCommand)
     AddSpectrum(host, "A", {{380, 0.5}});
     const char expected = QLocale::system().decimalPoint() == QStringLiteral(",") ? ',' : '.';
     EXPECT_EQ(writer.GetDecimalMark(), expected);
+    if (qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("de_DE")))
+        EXPECT_EQ(writer.GetDecimalMark(), ',') << "the German run writes decimal commas";
     writer.SetDecimalMark(',');
     ns_param::Paramora& p = writer.getParameters();
     p.setStringParameter("FileName", dir.file("skript"));

@@ -12,6 +12,8 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <exception>
 
 namespace {
@@ -21,6 +23,15 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 {
     for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
         text.replace(pos, from.size(), to);
+}
+
+// Replacement passes over the whole text, one after the other.
+using Passes = std::array<std::pair<std::string, std::string>, 4>;
+std::string ApplyPasses(std::string text, const Passes& passes)
+{
+    for (const auto& [from, to] : passes)
+        ReplaceAll(text, from, to);
+    return text;
 }
 
 std::string FileNameOf(const std::string& path)
@@ -133,22 +144,12 @@ std::string CountLine(int count, const char* what)
 
 std::string EscapeCommentText(const std::string& text)
 {
-    std::string result = text;
-    ReplaceAll(result, "&", "&amp;");
-    ReplaceAll(result, "\r\n", "[BR]");
-    ReplaceAll(result, "\"", "&quot;");
-    ReplaceAll(result, "'", "&apos;");
-    return result;
+    return ApplyPasses(text, {{{"&", "&amp;"}, {"\r\n", "[BR]"}, {"\"", "&quot;"}, {"'", "&apos;"}}});
 }
 
 std::string UnescapeCommentText(const std::string& text)
 {
-    std::string result = text;
-    ReplaceAll(result, "&amp;", "&");
-    ReplaceAll(result, "[BR]", "\r\n");
-    ReplaceAll(result, "&quot;", "\"");
-    ReplaceAll(result, "&apos;", "'");
-    return result;
+    return ApplyPasses(text, {{{"&amp;", "&"}, {"[BR]", "\r\n"}, {"&quot;", "\""}, {"&apos;", "'"}}});
 }
 
 std::vector<std::string> SplitLines(const std::string& text)

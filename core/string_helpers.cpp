@@ -1,4 +1,5 @@
 #include "core/string_helpers.h"
+#include "core/tree.h"
 
 #include "core/number_text.h"
 #include "platform/random.h"
@@ -76,16 +77,7 @@ bool isNumber_isdigit(std::string text)
 
 void NormColons(std::string& path)
 {
-    if (!path.empty() && path.front() == ':')
-        path.erase(0, 1);
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path)
-        if (c != ':' || out.empty() || out.back() != ':')
-            out.push_back(c);
-    if (!out.empty() && out.back() == ':')
-        out.pop_back();
-    path = std::move(out);
+    path = ns_tree::NormalizePath(std::move(path));
 }
 
 void strremove(char* text, char c)

@@ -66,10 +66,15 @@ public:
     // its own position, so walks nest. A failed enterNextGroup stays where it is.
     bool enterFirstGroup(const std::string& name);
     bool enterNextGroup();
+    // Enters the first child group of that name that no earlier call of this function
+    // entered from the same parent group: the k-th call for one name under one parent
+    // enters the k-th group of that name. False (and stays) when there is none left.
+    bool enterUnclaimedGroup(const std::string& name);
     bool leaveGroup();
 
     // Each returns true when the key stands in the current group with a value of
-    // the right kind; otherwise false and the outputs are unchanged.
+    // the right kind; otherwise false and the outputs are unchanged. A key written
+    // without min and max leaves those outputs unchanged.
     bool readString(const std::string& key, std::string& value);
     bool readString(const std::string& key, std::string& comment, std::string& value);
     bool readInt(const std::string& key, std::string& comment, int& value);

@@ -1,0 +1,442 @@
+// The reader parses a whole file with libxml2 and walks the element tree that the
+// writer's layout describes (see xml_writer.cpp). Documents with a document type
+// declaration are refused: no entity is ever expanded or fetched.
+#include "xandril.h"
+#include "xml_text.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace ns_xandril {
+
+namespace {
+
+// Set while a document type declaration was met during the current parse.
+thread_local bool t_dtdSeen = false;
+
+void refuseDtd(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    t_dtdSeen = true;
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+}
+
+void initLibxml()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
+struct DocDeleter {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+struct CtxtDeleter {
+    void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
+};
+
+struct FdCloser {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+[[noreturn]] void fail(const std::string& path, const std::string& reason)
+{
+    throw XMLException("cannot read XML file '" + path + "': " + reason);
+}
+
+std::string describe(const xmlError* err)
+{
+    if (err == nullptr || err->message == nullptr)
+        return "not well-formed XML";
+    std::string msg = err->message;
+    while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' '))
+        msg.pop_back();
+    if (err->line > 0)
+        msg = "line " + std::to_string(err->line) + ": " + msg;
+    return msg;
+}
+
+bool isElement(const xmlNode* node, const char* tag)
+{
+    return node->type == XML_ELEMENT_NODE && std::strcmp(reinterpret_cast<const char*>(node->name), tag) == 0;
+}
+
+// The text of the children of node (text and CDATA); a view without copying when
+// there is a single text child.
+std::string_view childText(const xmlNode* first, std::string& scratch)
+{
+    if (first == nullptr)
+        return {};
+    if (first->next == nullptr && (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE))
+        return first->content ? std::string_view(reinterpret_cast<const char*>(first->content)) : std::string_view();
+    scratch.clear();
+    for (const xmlNode* c = first; c != nullptr; c = c->next)
+        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
+            scratch += reinterpret_cast<const char*>(c->content);
+    return scratch;
+}
+
+const xmlAttr* findAttribute(const xmlNode* node, const char* name)
+{
+    for (const xmlAttr* a = node->properties; a != nullptr; a = a->next)
+        if (a->ns == nullptr && std::strcmp(reinterpret_cast<const char*>(a->name), name) == 0)
+            return a;
+    return nullptr;
+}
+
+std::optional<std::string_view> attribute(const xmlNode* node, const char* name, std::string& scratch)
+{
+    const xmlAttr* a = findAttribute(node, name);
+    if (a == nullptr)
+        return std::nullopt;
+    return childText(a->children, scratch);
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// A whole number text (blanks around it allowed); nullopt for anything else.
+template <typename T>
+std::optional<T> parseNumber(std::string_view text)
+{
+    text = trimmed(text);
+    T value{};
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || res.ec != std::errc() || res.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// The numbers of an array text separated by blanks; false for any other text.
+bool parseArray(std::string_view text, std::vector<double>& out)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (;;) {
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return true;
+        double v = 0;
+        const auto res = std::from_chars(p, end, v);
+        if (res.ec != std::errc() || (res.ptr != end && !isBlank(*res.ptr)))
+            return false;
+        out.push_back(v);
+        p = res.ptr;
+    }
+}
+
+} // namespace
+
+struct XMLReadModul::Impl {
+    struct Frame {
+        xmlNode* node;
+        std::string walkName;       // name of the walk started here by enterFirstGroup
+        xmlNode* walkPos = nullptr; // group of that walk entered last
+    };
+
+    DocPtr doc;
+    std::vector<Frame> frames;
+    // Per parent group and name: the group enterUnclaimedGroup entered last.
+    std::unordered_map<const xmlNode*, std::unordered_map<std::string, xmlNode*>> claims;
+    std::string scratch;
+    std::string nameScratch;
+
+    bool isGroup(const xmlNode* node, std::string_view name)
+    {
+        if (!isElement(node, "group"))
+            return false;
+        const auto n = attribute(node, "name", scratch);
+        return n && *n == name;
+    }
+
+    // The first group of that name among the siblings from node on.
+    xmlNode* groupFrom(xmlNode* node, const std::string& name)
+    {
+        const std::string_view want = detail::toDocumentForm(name, nameScratch);
+        for (; node != nullptr; node = node->next)
+            if (isGroup(node, want))
+                return node;
+        return nullptr;
+    }
+
+    // The first key element of the current group with that key.
+    xmlNode* findKey(const std::string& key)
+    {
+        if (frames.empty())
+            return nullptr;
+        const std::string_view want = detail::toDocumentForm(key, nameScratch);
+        for (xmlNode* c = frames.back().node->children; c != nullptr; c = c->next) {
+            if (c->type != XML_ELEMENT_NODE || isElement(c, "group"))
+                continue;
+            const auto k = attribute(c, "key", scratch);
+            if (k && *k == want)
+                return c;
+        }
+        return nullptr;
+    }
+
+    xmlNode* findKey(const std::string& key, const char* tag)
+    {
+        xmlNode* node = findKey(key);
+        return node != nullptr && isElement(node, tag) ? node : nullptr;
+    }
+
+    std::string comment(const xmlNode* node)
+    {
+        const auto c = attribute(node, "comment", scratch);
+        return c ? detail::fromDocumentForm(*c) : std::string();
+    }
+
+    void enter(xmlNode* group) { frames.push_back(Frame{group, {}, nullptr}); }
+
+    template <typename T>
+    bool readNumber(const char* tag, const std::string& key, std::string& comment, T& value)
+    {
+        const xmlNode* node = findKey(key, tag);
+        if (node == nullptr)
+            return false;
+        const auto v = parseNumber<T>(childText(node->children, scratch));
+        if (!v)
+            return false;
+        comment = this->comment(node);
+        value = *v;
+        return true;
+    }
+
+    bool readArray(const std::string& key, std::string& comment, std::vector<double>& values)
+    {
+        const xmlNode* node = findKey(key, "doubles");
+        if (node == nullptr)
+            return false;
+        std::vector<double> parsed;
+        std::optional<long long> count;
+        if (const auto c = attribute(node, "count", scratch)) {
+            count = parseNumber<long long>(*c);
+            if (!count || *count < 0 || *count > INT_MAX)
+                return false;
+            parsed.reserve(static_cast<std::size_t>(*count));
+        }
+        if (!parseArray(childText(node->children, scratch), parsed) || parsed.size() > INT_MAX)
+            return false;
+        if (count && parsed.size() != static_cast<std::size_t>(*count))
+            return false;
+        comment = this->comment(node);
+        values = std::move(parsed);
+        return true;
+    }
+};
+
+XMLReadModul::XMLReadModul()
+    : m_impl(std::make_unique<Impl>())
+{
+}
+
+XMLReadModul::~XMLReadModul() = default;
+
+void XMLReadModul::readFromFile(const std::string& path)
+{
+    initLibxml();
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(path, std::strerror(errno));
+    FdCloser closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        fail(path, std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        fail(path, "it is a folder");
+    if (!S_ISREG(st.st_mode))
+        fail(path, "it is not a regular file");
+
+    std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
+    if (!ctxt)
+        fail(path, "out of memory");
+    ctxt->sax->internalSubset = refuseDtd;
+
+    // Large arrays exceed libxml2's default limit for one text (10 MB): XML_PARSE_HUGE
+    // lifts it. Entities stay unexpanded (no XML_PARSE_NOENT), nothing is loaded from
+    // outside, and a document type declaration stops the parse before any entity.
+    const int options = XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
+        | XML_PARSE_COMPACT;
+    t_dtdSeen = false;
+    DocPtr doc(xmlCtxtReadFd(ctxt.get(), fd, path.c_str(), nullptr, options));
+    if (t_dtdSeen)
+        fail(path, "document type declarations are not accepted");
+    if (!doc || !ctxt->wellFormed) {
+        const xmlError* err = xmlCtxtGetLastError(ctxt.get());
+        fail(path, st.st_size == 0 && (err == nullptr || err->message == nullptr) ? "the file is empty"
+                                                                                  : describe(err));
+    }
+    xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (root == nullptr)
+        fail(path, "the document has no element");
+
+    Impl& d = *m_impl;
+    d.doc = std::move(doc);
+    d.frames.clear();
+    d.claims.clear();
+    d.enter(root);
+}
+
+bool XMLReadModul::enterGroup(const std::string& name)
+{
+    Impl& d = *m_impl;
+    xmlNode* group = d.frames.empty() ? nullptr : d.groupFrom(d.frames.back().node->children, name);
+    if (group == nullptr)
+        return false;
+    d.enter(group);
+    return true;
+}
+
+bool XMLReadModul::enterFirstGroup(const std::string& name)
+{
+    Impl& d = *m_impl;
+    xmlNode* group = d.frames.empty() ? nullptr : d.groupFrom(d.frames.back().node->children, name);
+    if (group == nullptr)
+        return false;
+    Impl::Frame& here = d.frames.back();
+    here.walkName = name;
+    here.walkPos = group;
+    d.enter(group);
+    return true;
+}
+
+bool XMLReadModul::enterNextGroup()
+{
+    Impl& d = *m_impl;
+    if (d.frames.empty() || d.frames.back().walkPos == nullptr)
+        return false;
+    xmlNode* group = d.groupFrom(d.frames.back().walkPos->next, d.frames.back().walkName);
+    if (group == nullptr)
+        return false;
+    d.frames.back().walkPos = group;
+    d.enter(group);
+    return true;
+}
+
+bool XMLReadModul::enterUnclaimedGroup(const std::string& name)
+{
+    Impl& d = *m_impl;
+    if (d.frames.empty())
+        return false;
+    xmlNode* parent = d.frames.back().node;
+    xmlNode*& last = d.claims[parent][name];
+    xmlNode* group = d.groupFrom(last ? last->next : parent->children, name);
+    if (group == nullptr)
+        return false;
+    last = group;
+    d.enter(group);
+    return true;
+}
+
+bool XMLReadModul::leaveGroup()
+{
+    Impl& d = *m_impl;
+    if (d.frames.size() <= 1)
+        return false;
+    d.frames.pop_back();
+    return true;
+}
+
+bool XMLReadModul::readString(const std::string& key, std::string& value)
+{
+    std::string comment;
+    return readString(key, comment, value);
+}
+
+bool XMLReadModul::readString(const std::string& key, std::string& comment, std::string& value)
+{
+    Impl& d = *m_impl;
+    const xmlNode* node = d.findKey(key, "string");
+    if (node == nullptr)
+        return false;
+    std::string text = detail::fromDocumentForm(childText(node->children, d.scratch));
+    comment = d.comment(node);
+    value = std::move(text);
+    return true;
+}
+
+bool XMLReadModul::readInt(const std::string& key, std::string& comment, int& value)
+{
+    return m_impl->readNumber("int", key, comment, value);
+}
+
+bool XMLReadModul::readInt(const std::string& key, std::string& comment, int& value, int& min, int& max)
+{
+    Impl& d = *m_impl;
+    const xmlNode* node = d.findKey(key, "int");
+    if (node == nullptr)
+        return false;
+    const auto v = parseNumber<int>(childText(node->children, d.scratch));
+    std::optional<int> lo;
+    std::optional<int> hi;
+    if (const auto a = attribute(node, "min", d.scratch); a && !(lo = parseNumber<int>(*a)))
+        return false;
+    if (const auto a = attribute(node, "max", d.scratch); a && !(hi = parseNumber<int>(*a)))
+        return false;
+    if (!v)
+        return false;
+    comment = d.comment(node);
+    value = *v;
+    if (lo)
+        min = *lo;
+    if (hi)
+        max = *hi;
+    return true;
+}
+
+bool XMLReadModul::readDouble(const std::string& key, std::string& comment, double& value)
+{
+    return m_impl->readNumber("double", key, comment, value);
+}
+
+bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& comment, double*& values, int& count)
+{
+    values = nullptr;
+    count = 0;
+    std::vector<double> parsed;
+    if (!m_impl->readArray(key, comment, parsed))
+        return false;
+    values = new double[parsed.size()];
+    std::copy(parsed.begin(), parsed.end(), values);
+    count = static_cast<int>(parsed.size());
+    return true;
+}
+
+bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values)
+{
+    return m_impl->readArray(key, comment, values);
+}
+
+} // namespace ns_xandril

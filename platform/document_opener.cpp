@@ -1,0 +1,50 @@
+#include "platform/document_opener.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <atomic>
+
+namespace platform {
+
+namespace {
+
+class DesktopOpener final : public DocumentOpener {
+public:
+    bool Open(const QString& path) override { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+};
+
+DesktopOpener g_desktopOpener;
+std::atomic<DocumentOpener*> g_installed{nullptr};
+
+} // namespace
+
+DocumentOpener::~DocumentOpener() = default;
+
+DocumentOpener& GetDocumentOpener()
+{
+    DocumentOpener* opener = g_installed.load();
+    return opener ? *opener : g_desktopOpener;
+}
+
+DocumentOpener* SetDocumentOpener(DocumentOpener* opener)
+{
+    DocumentOpener* previous = g_installed.exchange(opener);
+    return previous ? previous : &g_desktopOpener;
+}
+
+QString ManualFolder()
+{
+    const QString sub = QStringLiteral("Orvanta/Doc");
+    const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation, sub, QStandardPaths::LocateDirectory);
+    if (!found.isEmpty())
+        return QDir::cleanPath(found);
+    // The shared folders follow the user's own one in the list.
+    const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    const QString base = folders.size() > 1 ? folders.at(1) : folders.value(0);
+    return QDir::cleanPath(base + QLatin1Char('/') + sub);
+}
+
+} // namespace platform

@@ -1,11 +1,11 @@
 #include "platform/document_opener.h"
 
+#include "platform/seam.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QStandardPaths>
 #include <QUrl>
-
-#include <atomic>
 
 namespace platform {
 
@@ -17,7 +17,7 @@ public:
 };
 
 DesktopOpener g_desktopOpener;
-std::atomic<DocumentOpener*> g_installed{nullptr};
+Seam<DocumentOpener> g_seam(g_desktopOpener);
 
 } // namespace
 
@@ -25,14 +25,12 @@ DocumentOpener::~DocumentOpener() = default;
 
 DocumentOpener& GetDocumentOpener()
 {
-    DocumentOpener* opener = g_installed.load();
-    return opener ? *opener : g_desktopOpener;
+    return g_seam.Get();
 }
 
 DocumentOpener* SetDocumentOpener(DocumentOpener* opener)
 {
-    DocumentOpener* previous = g_installed.exchange(opener);
-    return previous ? previous : &g_desktopOpener;
+    return g_seam.Set(opener);
 }
 
 QString ManualFolder()

@@ -1,8 +1,9 @@
 #include "platform/file_chooser.h"
 
+#include "platform/seam.h"
+
 #include <QFileDialog>
 
-#include <atomic>
 
 namespace platform {
 
@@ -23,7 +24,7 @@ public:
 };
 
 DialogFileChooser g_dialogChooser;
-std::atomic<FileChooser*> g_installed{nullptr};
+Seam<FileChooser> g_seam(g_dialogChooser);
 
 } // namespace
 
@@ -31,14 +32,12 @@ FileChooser::~FileChooser() = default;
 
 FileChooser& GetFileChooser()
 {
-    FileChooser* chooser = g_installed.load();
-    return chooser ? *chooser : g_dialogChooser;
+    return g_seam.Get();
 }
 
 FileChooser* SetFileChooser(FileChooser* chooser)
 {
-    FileChooser* previous = g_installed.exchange(chooser);
-    return previous ? previous : &g_dialogChooser;
+    return g_seam.Set(chooser);
 }
 
 } // namespace platform

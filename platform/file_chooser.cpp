@@ -4,7 +4,6 @@
 
 #include <QFileDialog>
 
-
 namespace platform {
 
 namespace {

@@ -281,12 +281,15 @@ void CMainFrame::ReplaceEditorPane(QWidget* view)
     delete old;
 }
 
-void CMainFrame::InitialUpdateAllViews()
+void CMainFrame::InitialUpdateAllViews(CVelmontDoc* document)
 {
-    const QWidget* panes[] = {GetEditorPane(), m_moduleView, m_specListView, m_clipboardView, m_diagramView};
-    for (const QWidget* pane : panes)
-        if (auto* view = dynamic_cast<CDocumentView*>(const_cast<QWidget*>(pane)))
+    QWidget* panes[] = {GetEditorPane(), m_moduleView, m_specListView, m_clipboardView, m_diagramView};
+    for (QWidget* pane : panes) {
+        if (auto* view = dynamic_cast<CDocumentView*>(pane)) {
+            view->SetDocument(document);
             view->OnInitialUpdate();
+        }
+    }
 }
 
 void CMainFrame::SetStatusPaneText(const QString& text, int pane)

@@ -20,6 +20,7 @@ class CLogWindowView;
 class CModuleView;
 class CSpecDiagramView;
 class CSpecListView;
+class CVelmontDoc;
 class ModuleDropTarget;
 class QProgressBar;
 class QToolBar;
@@ -101,8 +102,8 @@ public:
     QWidget* GetEditorPane() const;
     // Puts view into the editor pane; the previous view is deleted.
     void ReplaceEditorPane(QWidget* view);
-    // Runs OnInitialUpdate of every pane (after a new or opened project).
-    void InitialUpdateAllViews();
+    // Gives every pane the document and runs its OnInitialUpdate (after a new or opened project).
+    void InitialUpdateAllViews(CVelmontDoc* document);
 
     QSplitter* GetOuterSplitter() const { return m_outerSplitter; }
     MySplitter* GetUpperSplitter() const { return m_upperSplitter; }

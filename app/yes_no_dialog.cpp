@@ -1,5 +1,7 @@
 #include "app/yes_no_dialog.h"
 
+#include "platform/prompter.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -60,4 +62,11 @@ void CYesNoDialog::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+int ShowYesNoDialog(const std::string& question)
+{
+    CYesNoDialog dialog;
+    dialog.SetText(QString::fromStdString(question));
+    return platform::GetPrompter().RunModal(dialog);
 }

@@ -12,6 +12,7 @@ class QPushButton;
 
 class CYesNoDialog : public QDialog {
     Q_OBJECT
+    Q_PROPERTY(QString text READ GetText WRITE SetText)
 public:
     enum Answer { Yes = 0, No = 1, YesToAll = 2, NoToAll = 3 };
 

@@ -1,5 +1,6 @@
 #include "platform/prompter.h"
 
+#include <QDialog>
 #include <QMessageBox>
 
 #include <atomic>
@@ -49,6 +50,11 @@ std::atomic<Prompter*> g_installed{nullptr};
 } // namespace
 
 Prompter::~Prompter() = default;
+
+int Prompter::RunModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
 
 Prompter& GetPrompter()
 {

@@ -24,17 +24,6 @@
 
 namespace {
 
-// Sets the panes of splitter: all but the last at their ideal size, the last takes the rest.
-void ApplyPaneSizes(QSplitter* splitter, std::span<const PaneSize> panes)
-{
-    if (!splitter || panes.empty())
-        return;
-    const int length = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
-    const int available = length - splitter->handleWidth() * static_cast<int>(panes.size() - 1);
-    const std::vector<int> sizes = FitPanes(panes, available);
-    splitter->setSizes(QList<int>(sizes.begin(), sizes.end()));
-}
-
 QPalette WithBackground(QPalette palette, COLORREF colour)
 {
     palette.setColor(QPalette::Window, ToQColor(colour));
@@ -44,7 +33,57 @@ QPalette WithBackground(QPalette palette, COLORREF colour)
 
 } // namespace
 
-MySplitter::MySplitter(Qt::Orientation orientation, QWidget* parent) : QSplitter(orientation, parent)
+CPaneSplitter::CPaneSplitter(Qt::Orientation orientation, QWidget* parent) : QSplitter(orientation, parent)
+{
+    connect(this, &QSplitter::splitterMoved, this, &CPaneSplitter::TakeDraggedSizes);
+}
+
+void CPaneSplitter::SetPaneSizes(std::span<const PaneSize> panes)
+{
+    m_panes.assign(panes.begin(), panes.end());
+    Apply();
+}
+
+void CPaneSplitter::SetPaneSize(int index, PaneSize pane)
+{
+    if (m_panes.size() != static_cast<std::size_t>(count()))
+        m_panes.assign(static_cast<std::size_t>(count()), PaneSize{});
+    if (index < 0 || index >= count())
+        return;
+    m_panes[static_cast<std::size_t>(index)] = pane;
+    Apply();
+}
+
+int CPaneSplitter::AvailableLength() const
+{
+    const int length = orientation() == Qt::Horizontal ? width() : height();
+    return length - handleWidth() * std::max(0, count() - 1);
+}
+
+void CPaneSplitter::Apply()
+{
+    if (m_panes.empty() || static_cast<int>(m_panes.size()) != count())
+        return;
+    const std::vector<int> sizes = FitPanes(m_panes, AvailableLength());
+    setSizes(QList<int>(sizes.begin(), sizes.end()));
+}
+
+void CPaneSplitter::TakeDraggedSizes()
+{
+    const QList<int> sizes = this->sizes();
+    if (static_cast<int>(m_panes.size()) != sizes.size())
+        return;
+    for (std::size_t i = 0; i < m_panes.size(); ++i)
+        m_panes[i].ideal = sizes[static_cast<qsizetype>(i)];
+}
+
+void CPaneSplitter::resizeEvent(QResizeEvent* event)
+{
+    QSplitter::resizeEvent(event);
+    Apply();
+}
+
+MySplitter::MySplitter(Qt::Orientation orientation, QWidget* parent) : CPaneSplitter(orientation, parent)
 {
     connect(this, &QSplitter::splitterMoved, this, &MySplitter::OnSplitterMoved);
 }
@@ -238,16 +277,21 @@ bool CMainFrame::BuildLayout()
 {
     if (m_layoutBuilt)
         return true;
-    m_outerSplitter = new QSplitter(Qt::Vertical, this);
+    m_outerSplitter = new CPaneSplitter(Qt::Vertical, this);
     m_upperSplitter = new MySplitter(Qt::Horizontal, m_outerSplitter);
     m_moduleView = new CModuleView(m_upperSplitter);
-    m_centreSplitter = new QSplitter(Qt::Vertical, m_upperSplitter);
-    m_rightSplitter = new QSplitter(Qt::Vertical, m_upperSplitter);
+    m_centreSplitter = new CPaneSplitter(Qt::Vertical, m_upperSplitter);
+    m_rightSplitter = new CPaneSplitter(Qt::Vertical, m_upperSplitter);
     new CVelmontView(m_centreSplitter);
     m_diagramView = new CSpecDiagramView(m_centreSplitter);
     m_specListView = new CSpecListView(m_rightSplitter);
     m_clipboardView = new CClipboardTreeView(m_rightSplitter);
     m_logView = new CLogWindowView(m_outerSplitter);
+    // The panes have no minimum of their own: the splitters' pane sizes decide.
+    for (QSplitter* splitter : {static_cast<QSplitter*>(m_upperSplitter), static_cast<QSplitter*>(m_centreSplitter),
+                                static_cast<QSplitter*>(m_rightSplitter), static_cast<QSplitter*>(m_outerSplitter)})
+        for (int i = 0; i < splitter->count(); ++i)
+            splitter->widget(i)->setMinimumSize(1, 1);
     setCentralWidget(m_outerSplitter);
     m_layoutBuilt = true;
     return true;
@@ -275,6 +319,7 @@ void CMainFrame::ReplaceEditorPane(QWidget* view)
     if (old == view)
         return;
     const QList<int> sizes = m_centreSplitter->sizes();
+    view->setMinimumSize(1, 1);
     m_centreSplitter->replaceWidget(0, view);
     m_centreSplitter->setSizes(sizes);
     view->show();
@@ -394,14 +439,14 @@ void CMainFrame::OnSize(int cx, int cy)
         {cx, cy, m_logShown, m_upperSplitter->GetLastColumnWidth(), m_laidOutOnce});
     if (!sizing)
         return;
-    ApplyPaneSizes(m_outerSplitter, sizing->outerRows);
+    m_outerSplitter->SetPaneSizes(sizing->outerRows);
     if (sizing->rememberedWidth)
         m_upperSplitter->SetLastColumnWidth(*sizing->rememberedWidth);
     if (sizing->rememberedHeight)
         m_upperSplitter->SetFirstRowHeight(*sizing->rememberedHeight);
-    ApplyPaneSizes(m_upperSplitter, sizing->upperColumns);
-    ApplyPaneSizes(m_centreSplitter, sizing->centreRows);
-    ApplyPaneSizes(m_rightSplitter, sizing->rightRows);
+    m_upperSplitter->SetPaneSizes(sizing->upperColumns);
+    m_centreSplitter->SetPaneSizes(sizing->centreRows);
+    m_rightSplitter->SetPaneSizes(sizing->rightRows);
     m_laidOutOnce = true;
 }
 
@@ -409,7 +454,7 @@ void CMainFrame::OnToggleLog()
 {
     if (m_layoutBuilt) {
         const LogToggle toggle = ComputeLogToggle(frameGeometry().height(), m_logShown);
-        ApplyPaneSizes(m_outerSplitter, toggle.outerRows);
+        m_outerSplitter->SetPaneSizes(toggle.outerRows);
         m_logShown = toggle.logShown;
     }
     UpdateActions();
@@ -429,13 +474,12 @@ void CMainFrame::OnPrintLayout()
         ComputePrintLayout(m_upperSplitter->width(), m_upperSplitter->height(), m_exportWidth, m_exportHeight);
     const char* hint = "Bitte vergrößern Sie vor Einstellung des Drucklayouts die Höhe des Anwendungsfensters";
     if (layout.centreRow0) {
-        const PaneSize rows[] = {*layout.centreRow0, PaneSize{0, 0}};
-        ApplyPaneSizes(m_centreSplitter, rows);
+        m_centreSplitter->SetPaneSize(0, *layout.centreRow0);
     } else {
         LogHint(hint);
     }
     if (layout.upperColumns)
-        ApplyPaneSizes(m_upperSplitter, *layout.upperColumns);
+        m_upperSplitter->SetPaneSizes(*layout.upperColumns);
     else
         LogHint(hint);
 }

@@ -13,7 +13,9 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
+#include <vector>
 
 class CClipboardTreeView;
 class CLogWindowView;
@@ -25,9 +27,34 @@ class ModuleDropTarget;
 class QProgressBar;
 class QToolBar;
 
+// A splitter that lays out its panes as the frame's splitters do (FitPanes): each pane but the
+// last keeps its ideal size when the splitter is resized, the last takes the rest. Dragging a
+// bar makes the sizes the user left the new ideal ones.
+class CPaneSplitter : public QSplitter {
+    Q_OBJECT
+public:
+    explicit CPaneSplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    // Stores the ideal sizes and minima of the panes (in pane order) and lays them out.
+    void SetPaneSizes(std::span<const PaneSize> panes);
+    // Changes the ideal size and minimum of one pane and lays the panes out again.
+    void SetPaneSize(int index, PaneSize pane);
+    // The room the panes share: the splitter's length without its handles.
+    int AvailableLength() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Apply();
+    void TakeDraggedSizes();
+
+    std::vector<PaneSize> m_panes;
+};
+
 // The upper splitter: remembers the width of its last column and the height of its row as the
 // user leaves them, so that resizing the frame keeps the right column's width.
-class MySplitter : public QSplitter {
+class MySplitter : public CPaneSplitter {
     Q_OBJECT
 public:
     explicit MySplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
@@ -105,10 +132,10 @@ public:
     // Gives every pane the document and runs its OnInitialUpdate (after a new or opened project).
     void InitialUpdateAllViews(CVelmontDoc* document);
 
-    QSplitter* GetOuterSplitter() const { return m_outerSplitter; }
+    CPaneSplitter* GetOuterSplitter() const { return m_outerSplitter; }
     MySplitter* GetUpperSplitter() const { return m_upperSplitter; }
-    QSplitter* GetCentreSplitter() const { return m_centreSplitter; }
-    QSplitter* GetRightSplitter() const { return m_rightSplitter; }
+    CPaneSplitter* GetCentreSplitter() const { return m_centreSplitter; }
+    CPaneSplitter* GetRightSplitter() const { return m_rightSplitter; }
     bool IsLogShown() const { return m_logShown; }
 
     // The project description, saved with the project; a new project empties it.
@@ -175,9 +202,9 @@ private:
     CClipboardTreeView* m_clipboardView = nullptr;
 
     MySplitter* m_upperSplitter = nullptr;
-    QSplitter* m_centreSplitter = nullptr;
-    QSplitter* m_outerSplitter = nullptr;
-    QSplitter* m_rightSplitter = nullptr;
+    CPaneSplitter* m_centreSplitter = nullptr;
+    CPaneSplitter* m_outerSplitter = nullptr;
+    CPaneSplitter* m_rightSplitter = nullptr;
 
     QToolBar* m_toolBar = nullptr;
     std::atomic<bool> m_abortRequested{false};

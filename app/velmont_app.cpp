@@ -61,13 +61,13 @@ bool CVelmontApp::InitInstance()
 
     m_document = std::make_unique<CVelmontDoc>();
     m_frame = std::make_unique<CMainFrame>();
+    m_frame->PlaceOnScreen();
     if (!m_frame->BuildLayout())
         return false;
     m_document->SetMainFrame(m_frame.get());
     m_document->SetModuleLibraries(&m_moduleLibraries);
     m_document->SetRecentFileList(&m_recentFiles);
     m_frame->SetRecentFiles(m_recentFiles.DisplayNames());
-    m_frame->PlaceOnScreen();
     ConnectCommands();
 
     // The first argument that Qt did not take is a project to open.

@@ -2,6 +2,7 @@
 
 #include "platform/colorref_qt.h"
 #include "platform/document_opener.h"
+#include "platform/prompter.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/command_ids.h"
 #include "ui/log_window_view.h"
@@ -21,6 +22,8 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+
+#include <exception>
 
 namespace {
 
@@ -277,6 +280,20 @@ bool CMainFrame::BuildLayout()
 {
     if (m_layoutBuilt)
         return true;
+    try {
+        CreateSplitterPanes();
+    } catch (const std::exception&) {
+        platform::ShowMessage(this, QStringLiteral("Fehler beim Initialisieren der Splitter-Fenster"),
+                              QStringLiteral("Fehler"), platform::PromptIcon::Error);
+        return false;
+    }
+    setCentralWidget(m_outerSplitter);
+    m_layoutBuilt = true;
+    return true;
+}
+
+void CMainFrame::CreateSplitterPanes()
+{
     m_outerSplitter = new CPaneSplitter(Qt::Vertical, this);
     m_upperSplitter = new MySplitter(Qt::Horizontal, m_outerSplitter);
     m_moduleView = new CModuleView(m_upperSplitter);
@@ -287,14 +304,23 @@ bool CMainFrame::BuildLayout()
     m_specListView = new CSpecListView(m_rightSplitter);
     m_clipboardView = new CClipboardTreeView(m_rightSplitter);
     m_logView = new CLogWindowView(m_outerSplitter);
+    // The panes' first sizes, from the frame's size now; the first resize of at least 800 x 400
+    // lays them out anew.
+    const int w = width();
+    const int h = height();
+    const PaneSize outer[] = {{h - 300, 0}, {300, 0}};
+    const PaneSize upper[] = {{200, 0}, {w - 500, 0}, {300, 0}};
+    const PaneSize centre[] = {{(h - 300) / 2, 0}, {(h - 300) / 2, 0}};
+    const PaneSize right[] = {{h - 300, 0}, {400, 0}};
+    m_outerSplitter->SetPaneSizes(outer);
+    m_upperSplitter->SetPaneSizes(upper);
+    m_centreSplitter->SetPaneSizes(centre);
+    m_rightSplitter->SetPaneSizes(right);
     // The panes have no minimum of their own: the splitters' pane sizes decide.
     for (QSplitter* splitter : {static_cast<QSplitter*>(m_upperSplitter), static_cast<QSplitter*>(m_centreSplitter),
                                 static_cast<QSplitter*>(m_rightSplitter), static_cast<QSplitter*>(m_outerSplitter)})
         for (int i = 0; i < splitter->count(); ++i)
             splitter->widget(i)->setMinimumSize(1, 1);
-    setCentralWidget(m_outerSplitter);
-    m_layoutBuilt = true;
-    return true;
 }
 
 void CMainFrame::PlaceOnScreen()

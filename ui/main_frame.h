@@ -191,6 +191,8 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    // The four splitters and six panes; throws when a window cannot be made.
+    void CreateSplitterPanes();
     void OnSize(int cx, int cy);
     void EndDrag();
     void LogHint(const char* text);

@@ -62,7 +62,12 @@ void LogModel::AddMessage(const std::string& format, const std::string& text)
         m_lines.push_back("..." + text.substr(blank));
     }
     m_colours.push_back(kDefaultColour);
-    if (m_lines.size() > kMaxLines) {
+    // The oldest line goes once per message. A split message adds two lines, so the one drop
+    // alone would let a run of long messages grow the list without end: it never exceeds 513.
+    std::size_t drop = m_lines.size() > kMaxLines ? 1 : 0;
+    if (m_lines.size() - drop > kMaxLines + 1)
+        drop = m_lines.size() - (kMaxLines + 1);
+    for (; drop > 0; --drop) {
         m_lines.pop_front();
         m_colours.pop_front();
     }

@@ -11,7 +11,8 @@
 class LogModel {
 public:
     static constexpr COLORREF kDefaultColour = 0x1E3C1E;
-    // More lines than this: the oldest goes (one per message, so a split message may leave 513).
+    // More lines than this: the oldest goes (one per message, so a split message may leave 513;
+    // never more than that).
     static constexpr std::size_t kMaxLines = 512;
     // Messages longer than this are split once, near the first ':' from here on.
     static constexpr std::size_t kSplitPosition = 400;

@@ -145,18 +145,18 @@ void CLogWindowView::paintEvent(QPaintEvent*)
     QPainter painter(viewport());
     painter.setFont(font());
     const QFontMetrics metrics(font());
+    const int lineHeight = metrics.height();
     const auto& lines = m_model.Lines();
     const auto& colours = m_model.Colours();
     const int last = std::min(m_topLine + m_linesPerPage, static_cast<int>(lines.size()) - 1);
+    // Each line from its top-left corner, 2 pixels in; the next one a pixel below it. Text
+    // beyond the right edge is clipped by the viewport.
     int y = 0;
     for (int i = m_topLine; i <= last; ++i) {
-        const QString text = QString::fromStdString(lines[static_cast<std::size_t>(i)]);
-        const int w = metrics.horizontalAdvance(text);
-        const int h = metrics.height();
-        const QRect rect(QPoint(2 - m_horizontalOffset, y), QPoint(w + m_horizontalOffset + 18, y + h));
         painter.setPen(ToQColor(colours[static_cast<std::size_t>(i)]));
-        painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        y = rect.bottom() + 1;
+        painter.drawText(QPoint(2 - m_horizontalOffset, y + metrics.ascent()),
+                         QString::fromStdString(lines[static_cast<std::size_t>(i)]));
+        y += lineHeight + 1;
     }
 }
 

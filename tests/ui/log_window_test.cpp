@@ -93,6 +93,15 @@ TEST(LogModel, KeepsTheNewestLinesDroppingAtMostOnePerMessage)
     EXPECT_EQ(model.Colours().back(), 0x0000FFu);
     model.AddMessage("%s", "weiter");
     EXPECT_EQ(model.LineCount(), 513u);
+
+    // A run of split messages does not grow the list past 513.
+    for (int i = 0; i < 50; ++i)
+        model.AddMessage("%s", Text(450, {300}));
+    EXPECT_EQ(model.LineCount(), 513u);
+    EXPECT_EQ(model.Colours().size(), 513u);
+    EXPECT_EQ(model.Lines().back().substr(0, 4), "... ");
+    model.AddMessage("%s", "kurz");
+    EXPECT_EQ(model.LineCount(), 513u);
 }
 
 TEST(LogModel, FormatsIntoAtMost1023BytesWithoutBreakingACharacter)

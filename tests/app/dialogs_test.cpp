@@ -1,8 +1,10 @@
+#include "app/about_dlg.h"
 #include "app/status_dialogs.h"
 #include "app/yes_no_dialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -119,6 +121,18 @@ TEST(ProjectDescription, OkTakesTheEditedComment)
     dialog.accept();
     EXPECT_EQ(dialog.GetComment(), QStringLiteral("alt"));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(AboutBox, CarriesTheNoteOnTheXmlLibraryAsWritten)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Info zu Orvanta"));
+    QStringList texts;
+    for (const QLabel* label : about.findChildren<QLabel*>())
+        texts.append(label->text());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Orvanta nutzt libxml2.dll (iconv.dll), eine "
+                                              "OpenSource-Programmnbibliothek zum Parsen und Erzeugen ")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("von XML-Dokumenten. libxml2 ist mit MIT-Lizenz veröffentlicht.")));
 }
 
 } // namespace

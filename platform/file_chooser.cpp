@@ -1,42 +1,47 @@
 #include "platform/file_chooser.h"
 
-#include "platform/seam.h"
-
 #include <QFileDialog>
 
 namespace platform {
 
+FileChooser::~FileChooser() = default;
+
+QString FileChooser::GetOpenFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
+
 namespace {
 
-class DialogFileChooser final : public FileChooser {
+class DialogFileChooser : public FileChooser {
 public:
+    QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
+                            const QString& filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
+    }
     QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                             const QString& filter) override
     {
         return QFileDialog::getOpenFileName(parent, caption, folder, filter);
     }
-    QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& path,
-                            const QString& filter) override
-    {
-        return QFileDialog::getSaveFileName(parent, caption, path, filter);
-    }
 };
 
 DialogFileChooser g_dialogChooser;
-Seam<FileChooser> g_seam(g_dialogChooser);
+FileChooser* g_chooser = nullptr;
 
 } // namespace
 
-FileChooser::~FileChooser() = default;
-
 FileChooser& GetFileChooser()
 {
-    return g_seam.Get();
+    return g_chooser ? *g_chooser : g_dialogChooser;
 }
 
 FileChooser* SetFileChooser(FileChooser* chooser)
 {
-    return g_seam.Set(chooser);
+    FileChooser* previous = g_chooser ? g_chooser : &g_dialogChooser;
+    g_chooser = chooser == &g_dialogChooser ? nullptr : chooser;
+    return previous;
 }
 
 } // namespace platform

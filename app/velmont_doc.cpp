@@ -3,6 +3,7 @@
 #include "app/recent_file_list.h"
 #include "app/yes_no_dialog.h"
 #include "core/module_factory.h"
+#include "controls/spectrum_plot.h"
 #include "core/plugin_entry.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
@@ -305,9 +306,9 @@ void CVelmontDoc::ShowSpectraInDiagram(const std::string& selection)
     CSpecDiagramView* diagram = m_frame ? m_frame->GetDiagramView() : nullptr;
     if (!diagram)
         return;
-    // The plot (GetSpecDisplay) takes m_spectrumTree.GetInserters(selection, false) once the
-    // diagram carries one; without a plot only the view repaints.
-    (void)selection;
+    // Without a plot the diagram pane only repaints.
+    if (CSpecDisplay* plot = diagram->GetSpecDisplay())
+        plot->SetFromSpectrumList(m_spectrumTree.GetInserters(selection, false));
     diagram->update();
 }
 

@@ -12,6 +12,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_picture(LoadLogo())
 {
     setWindowTitle(QStringLiteral("Info zu Orvanta"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // An open about box does not keep the program running once the main window closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* program = new QLabel(
         QStringLiteral("Orvanta, die Werkbank für Spektren: Laden, Berechnen, Auswerten und Anzeigen von "

@@ -1,5 +1,7 @@
 #include "app/status_dialogs.h"
 
+#include "platform/prompter.h"
+
 #include <QApplication>
 #include <QBitmap>
 #include <QDialogButtonBox>
@@ -58,7 +60,13 @@ void CTransparentDialogDlg::SetText(const QString& text)
 
 void CTransparentDialogDlg::Create()
 {
-    const QSize size = m_picture.isNull() ? this->size() : m_picture.size();
+    if (m_picture.isNull()) {
+        platform::ShowMessage(this, QStringLiteral("OrvantaGUI"), QStringLiteral("Error loading bitmap"),
+                              platform::PromptIcon::Error);
+        show();
+        return;
+    }
+    const QSize size = m_picture.size();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
     setGeometry(screenSize.width() / 2 - size.width() / 2, screenSize.height() / 2 - size.height() / 2,

@@ -2,14 +2,11 @@
 
 #include "app/about_dlg.h"
 #include "app/velmont_doc.h"
-#include "platform/prompter.h"
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
 
 #include <QAction>
 #include <QSettings>
-
-#include <exception>
 
 namespace {
 
@@ -20,18 +17,10 @@ QSettings ProgramSettings()
 
 } // namespace
 
-bool DispatchReportingExceptions(CVelmontDoc* document, const std::function<bool()>& dispatch)
+void ReportEscapedException(CVelmontDoc* document, const char* what)
 {
-    try {
-        return dispatch();
-    } catch (const std::exception& error) {
-        if (document)
-            document->ReportException(error.what());
-    } catch (...) {
-        if (document)
-            document->ReportException(nullptr);
-    }
-    return false;
+    if (document)
+        document->ReportException(what);
 }
 
 CVelmontApp::CVelmontApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -57,7 +46,7 @@ bool CVelmontApp::InitInstance()
         m_recentFiles.ReadList(settings);
     }
     ShowStatusFor(nullptr, QStringLiteral("Prüfe die Orvanta™-Umgebung."), m_statusWaitMs);
-    m_moduleLibraries = LoadModuleLibraries(applicationDirPath(), nullptr, m_statusWaitMs);
+    LoadModuleLibraries(applicationDirPath(), nullptr);
 
     m_document = std::make_unique<CVelmontDoc>();
     m_frame = std::make_unique<CMainFrame>();
@@ -80,6 +69,11 @@ bool CVelmontApp::InitInstance()
     }
     m_frame->show();
     return true;
+}
+
+void CVelmontApp::LoadModuleLibraries(const QString& folder, QWidget* parent)
+{
+    m_moduleLibraries = ::LoadModuleLibraries(folder, parent, m_statusWaitMs);
 }
 
 void CVelmontApp::ConnectCommands()

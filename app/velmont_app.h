@@ -7,7 +7,7 @@
 
 #include <QApplication>
 
-#include <functional>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -31,6 +31,8 @@ public:
 
     // The two start-up waits, 2000 ms each by default.
     void SetStatusWait(int ms) { m_statusWaitMs = ms; }
+    // Loads the plug-ins of folder (the program's own at start-up) behind a status window.
+    void LoadModuleLibraries(const QString& folder, QWidget* parent);
 
     void OnAppAbout();
 
@@ -47,5 +49,20 @@ private:
     int m_statusWaitMs = 2000;
 };
 
-// Runs dispatch; an exception it throws is reported to document (if any) and gives false.
-bool DispatchReportingExceptions(CVelmontDoc* document, const std::function<bool()>& dispatch);
+// Tells document (if any) of an exception that escaped an event handler (null: not a standard
+// exception).
+void ReportEscapedException(CVelmontDoc* document, const char* what);
+
+// Runs dispatch; an exception it throws is reported to document and gives false.
+template <class Dispatch>
+bool DispatchReportingExceptions(CVelmontDoc* document, Dispatch&& dispatch)
+{
+    try {
+        return dispatch();
+    } catch (const std::exception& error) {
+        ReportEscapedException(document, error.what());
+    } catch (...) {
+        ReportEscapedException(document, nullptr);
+    }
+    return false;
+}

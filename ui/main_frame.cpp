@@ -140,9 +140,9 @@ void CMainFrame::CreateActions()
         bool checkable;
     };
     const Command commands[] = {
-        {cmd::FileNew, "&Neues Projekt", QKeySequence(Qt::CTRL | Qt::Key_N), false},
-        {cmd::FileOpen, "Projekt &öffnen...", QKeySequence(Qt::CTRL | Qt::Key_O), false},
-        {cmd::FileSave, "Projekt &speichern", QKeySequence(Qt::CTRL | Qt::Key_S), false},
+        {cmd::FileNew, "&Neues Projekt\tStrg+N", QKeySequence(Qt::CTRL | Qt::Key_N), false},
+        {cmd::FileOpen, "Projekt &öffnen...\tStrg+O", QKeySequence(Qt::CTRL | Qt::Key_O), false},
+        {cmd::FileSave, "Projekt &speichern\tStrg+S", QKeySequence(Qt::CTRL | Qt::Key_S), false},
         {cmd::FileSaveAs, "Projekt speichern unter...", {}, false},
         {cmd::AppExit, "Orvanta &beenden", {}, false},
         {cmd::ViewToolbar, "&Toolbar", {}, true},
@@ -162,6 +162,9 @@ void CMainFrame::CreateActions()
         action->setData(c.id);
         action->setShortcut(c.shortcut);
         action->setCheckable(c.checkable);
+        // The menu shows the key after the tab as written; tool tips leave it out.
+        QString tip = action->text().section(QLatin1Char('\t'), 0, 0);
+        action->setToolTip(tip.remove(QLatin1Char('&')));
         // Shortcuts work wherever the focus is in the window, also with the toolbar hidden.
         addAction(action);
         m_actions[c.id] = action;

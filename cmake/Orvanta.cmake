@@ -44,3 +44,16 @@ function(orvanta_folder_test name)
     orvanta_add_test(${name} SOURCES ${_srcs} ${ARGN})
   endif()
 endfunction()
+
+# One of our own shared libraries in libs/<name>/: every *.cpp of the calling folder.
+# Before it has sources it is an empty interface target, so the tree stays configurable.
+function(orvanta_add_library name)
+  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _srcs)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/libs)
+    return()
+  endif()
+  add_library(${name} SHARED ${_srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/libs)
+endfunction()

@@ -289,10 +289,18 @@ void XMLReadModul::readFromFile(const std::string& path)
     // outside, and a document type declaration stops the parse before any entity.
     const int options = XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
         | XML_PARSE_COMPACT;
-    t_dtdSeen = false;
-    DocPtr doc(xmlCtxtReadFd(ctxt.get(), fd, path.c_str(), nullptr, options));
-    if (t_dtdSeen)
-        fail(path, "document type declarations are not accepted");
+    const auto parse = [&](const char* encoding) {
+        t_dtdSeen = false;
+        DocPtr parsed(xmlCtxtReadFd(ctxt.get(), fd, path.c_str(), encoding, options));
+        if (t_dtdSeen)
+            fail(path, "document type declarations are not accepted");
+        return parsed;
+    };
+    DocPtr doc = parse(nullptr);
+    // A file of the Windows version may hold Windows-1252 bytes without saying so.
+    const xmlError* first = xmlCtxtGetLastError(ctxt.get());
+    if (!doc && first != nullptr && first->code == XML_ERR_INVALID_CHAR && ::lseek(fd, 0, SEEK_SET) == 0)
+        doc = parse("WINDOWS-1252");
     if (!doc || !ctxt->wellFormed) {
         const xmlError* err = xmlCtxtGetLastError(ctxt.get());
         fail(path, st.st_size == 0 && (err == nullptr || err->message == nullptr) ? "the file is empty"

@@ -1,3 +1,5 @@
+#include "support/temp_dir.h"
+
 #include <xandril/xandril.h>
 
 #include <gtest/gtest.h>
@@ -20,26 +22,10 @@
 #include <vector>
 
 using namespace ns_xandril;
+using test_support::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "xandril_test_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 void writeText(const std::string& path, const std::string& text)
 {
@@ -134,6 +120,19 @@ TEST(XandrilStrings, Windows1252BytesAreWrittenAsUtf8)
     std::string value;
     ASSERT_TRUE(reader.readString(latin, value));
     EXPECT_EQ(value, "M\xC3\xBCller \xE2\x82\xAC \xC2\x81");
+}
+
+TEST(XandrilStrings, UndeclaredWindows1252FilesAreRead)
+{
+    TempDir dir;
+    const std::string path = dir.file("windows.xml");
+    writeText(path, document("<string key=\"Gr\xFC\xDF" "e\">M\xFC" "ller \x80</string>"));
+    XMLReadModul reader;
+    reader.readFromFile(path);
+    ASSERT_TRUE(reader.enterGroup("G"));
+    std::string value;
+    ASSERT_TRUE(reader.readString("Grüße", value));
+    EXPECT_EQ(value, "Müller €");
 }
 
 TEST(XandrilNumbers, RoundTripBitForBit)

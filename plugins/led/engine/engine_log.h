@@ -1,0 +1,14 @@
+#pragma once
+// The engine's log: printf-style lines forwarded to the host that runs the current
+// operation. Engine code logs only through these helpers; user texts go in through "%s".
+
+#include "platform/colorref.h"
+
+class ModuleInterface;
+
+// The host of the running operation; null at load and whenever no operation runs.
+// Null means the lines are dropped.
+extern ModuleInterface* CurrentHost;
+
+void EngineLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void EngineLogColor(COLORREF colour, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,280 @@
+#include "engine/led_model.h"
+
+#include "core/number_text.h"
+#include "engine/grid.h"
+#include "engine/led_shapes.h"
+#include "platform/random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Index of key among the own pairs of c, -1 when c does not hold it (derivation is not asked).
+int OwnIndex(const ParamContainer& c, const std::string& key)
+{
+    for (int i = 0; i < c.Count(); ++i)
+        if (c.KeyAt(i) == key)
+            return i;
+    return -1;
+}
+
+// Uniform in [0, 1] from the 15-bit source.
+double Uniform01()
+{
+    return platform::Rand() / static_cast<double>(platform::kRandMax);
+}
+
+struct ModelRow {
+    const char* name;
+    LEDModel* (*create)();
+};
+
+template <class Model>
+LEDModel* Create()
+{
+    return new Model;
+}
+
+// Ended by a row with an empty name and no creator. "FabryPerotModel" is the stored name of
+// the Vortex filter curve; records and files use it, so it stays.
+const ModelRow kModelTable[] = {
+    {"GaussianLEDModel", &Create<GaussianLEDModel>},
+    {"LorentzianLEDModel", &Create<LorentzianLEDModel>},
+    {"PanShenFengLEDModel", &Create<PanShenFengLEDModel>},
+    {"LUCOLEDModel", &Create<LUCOLEDModel>},
+    {"TriPanShenFengLEDModel", &Create<TriPanShenFengLEDModel>},
+    {"BiPanShenFengLEDModel", &Create<BiPanShenFengLEDModel>},
+    {"RectLEDModel", &Create<RectLEDModel>},
+    {"FabryPerotModel", &Create<VortexFLTModel>},
+    {"", nullptr},
+};
+
+// A key to draw and its limits in the database record.
+struct LimitKeys {
+    const char* key;
+    const char* min;
+    const char* max;
+    double minOnlyRange; // the range above min when the record lacks a stored range
+};
+
+const LimitKeys kLimitKeys[] = {
+    {"PeakWavelength", "PeakWavelengthMin", "PeakWavelengthMax", 0.005},
+    {"PeakWavelength2", "PeakWavelengthMin2", "PeakWavelengthMax2", 0.005 * 0.5},
+    {"PeakWavelength3", "PeakWavelengthMin3", "PeakWavelengthMax3", 0.005 * 0.5},
+    {"FWHM", "FWHMMin", "FWHMMax", 0.005},
+    {"FWHM2", "FWHMMin2", "FWHMMax2", 0.005 * 0.5},
+    {"FWHM3", "FWHMMin3", "FWHMMax3", 0.005 * 0.5},
+};
+
+// Looks key up in c (deriving it if need be) and converts the value at once, before a
+// further lookup can move the pairs.
+double LookUp(const ParamContainer& c, const std::string& key, int& source)
+{
+    return number_text::ToDouble(c.FindValue(key, &source).second.c_str());
+}
+
+} // namespace
+
+LEDModel::LEDModel()
+{
+    SetChannelCount(1);
+}
+
+LEDModel::~LEDModel() = default;
+
+LEDModel::Grid LEDModel::CurrentGrid()
+{
+    return Grid{XStart, XEnd, XStep};
+}
+
+void LEDModel::SetChannelCount(int n)
+{
+    channelCount = std::max(n, 0);
+    sampleCache.clear();
+    cacheTemperature.assign(static_cast<std::size_t>(channelCount), -1.0);
+    cacheValid.assign(static_cast<std::size_t>(channelCount), false);
+    cacheGrid.assign(static_cast<std::size_t>(channelCount), CurrentGrid());
+    const int points = GridPointCount();
+    for (int i = 0; i < channelCount; ++i)
+        sampleCache.emplace_back(points, 1);
+}
+
+void LEDModel::Notify(int event, const void* sender, const void* data)
+{
+    if (event == kEventValueChanged && sender == &params)
+        std::fill(cacheValid.begin(), cacheValid.end(), false);
+}
+
+void LEDModel::AddParameter(const std::string& name, const std::string& value, bool fixed)
+{
+    // A key that is already there is not added again, so the mask keeps one bit per pair.
+    if (params.AddKeyValue(name, value))
+        fitMask.push_back(!fixed);
+}
+
+void LEDModel::AddParameter(const std::string& name, double value, bool fixed)
+{
+    AddParameter(name, number_text::FormatG(value), fixed);
+}
+
+int LEDModel::GetFitParameterCount() const
+{
+    return static_cast<int>(std::count(fitMask.begin(), fitMask.end(), true));
+}
+
+int LEDModel::GetFitParameterIndex(int i) const
+{
+    if (i < 0)
+        return -1;
+    for (std::size_t k = 0; k < fitMask.size(); ++k)
+        if (fitMask[k] && i-- == 0)
+            return static_cast<int>(k);
+    return -1;
+}
+
+double LEDModel::GetFitDerivative(int i, double wavelength, double temperature, int channel) const
+{
+    if (i == -1)
+        return GetDerivative(-1, wavelength, temperature, channel);
+    const int index = GetFitParameterIndex(i);
+    return index < 0 ? 0.0 : GetDerivative(index, wavelength, temperature, channel);
+}
+
+double LEDModel::GetFitParameter(int i) const
+{
+    const int index = GetFitParameterIndex(i);
+    return index < 0 ? 0.0 : params.GetDoubleAt(index);
+}
+
+void LEDModel::SetFitParameter(int i, double value)
+{
+    params.SetDoubleAt(GetFitParameterIndex(i), value);
+    std::fill(cacheValid.begin(), cacheValid.end(), false);
+}
+
+void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, double temperature, int channel)
+{
+    if (!out)
+        return;
+    if (channel < 0 || channel >= channelCount) {
+        MatZero(out);
+        return;
+    }
+    const int count = GridPointCount(x0, x1, dx);
+    if (MatRows(out) < count || MatCols(out) < 1)
+        return;
+
+    const auto c = static_cast<std::size_t>(channel);
+    const Grid grid{x0, x1, dx};
+    const bool globalGrid = grid == CurrentGrid();
+    LSMatrixHandle& cache = sampleCache[c];
+    if (globalGrid && cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == grid &&
+        cache.rows() == count) {
+        std::copy_n(cache.get(), count, out);
+        return;
+    }
+
+    double x = x0;
+    for (int i = 0; i < count; ++i) {
+        out[i] = GetValue(x, temperature, channel);
+        x += dx;
+    }
+    if (!globalGrid)
+        return;
+
+    // The grid may have changed since the cache was allocated.
+    if (cache.rows() != count)
+        cache = LSMatrixHandle(count, 1);
+    if (!cache) {
+        cacheValid[c] = false;
+        return;
+    }
+    std::copy_n(out, count, cache.get());
+    cacheTemperature[c] = temperature;
+    cacheGrid[c] = grid;
+    cacheValid[c] = true;
+}
+
+double LEDModel::GetValueCached(double wavelength, double temperature, int channel) const
+{
+    if (channel < 0 || channel >= channelCount)
+        return 0.0;
+    const auto c = static_cast<std::size_t>(channel);
+    if (cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == CurrentGrid()) {
+        // Nearest row: (λ - XStart)/XStep of a grid wavelength may fall just below its row.
+        const double position = (wavelength - XStart) / XStep;
+        const double row = std::round(position);
+        if (row >= 0.0 && row < sampleCache[c].rows() && std::fabs(position - row) <= 1e-6)
+            return sampleCache[c][static_cast<int>(row)];
+    }
+    return GetValue(wavelength, temperature, channel);
+}
+
+void LEDModel::SetParameters(const ParamContainer& led)
+{
+    for (int i = 0; i < params.Count(); ++i) {
+        const std::string value = led.FindValue(params.KeyAt(i)).second;
+        params.SetStringAt(i, value);
+    }
+    record = led;
+    params.SetEventHandler(led.GetEventHandler());
+}
+
+// For each key the model holds: with a range stored in record, a value in its lower half
+// [min, min + (max - min)/2]; otherwise min (stored or derived) plus a small random amount.
+// A key whose min record can neither supply nor derive keeps its value. Afterwards a
+// "P_MixingFactor" becomes the record's value times a factor in [0.9, 1.1].
+void LEDModel::RandomizeWithinDBLimits()
+{
+    for (const LimitKeys& k : kLimitKeys) {
+        if (OwnIndex(params, k.key) < 0)
+            continue;
+        int minSource = ParamContainer::kNotFound;
+        int maxSource = ParamContainer::kNotFound;
+        const double min = LookUp(record, k.min, minSource);
+        if (minSource == ParamContainer::kNotFound)
+            continue;
+        const double max = LookUp(record, k.max, maxSource);
+        const double r = Uniform01();
+        const double range = std::fabs(max - min);
+        const bool stored = minSource == ParamContainer::kOwnValue && maxSource == ParamContainer::kOwnValue;
+        params.SetDouble(k.key, stored && range > 0.0 ? min + r * range * 0.5 : min + r * k.minOnlyRange);
+    }
+
+    static const std::string kMixing = "P_MixingFactor";
+    if (OwnIndex(params, kMixing) >= 0) {
+        int source = ParamContainer::kNotFound;
+        const double mixing = LookUp(record, kMixing, source);
+        if (source != ParamContainer::kNotFound)
+            params.SetDouble(kMixing, (Uniform01() * 0.2 + 0.9) * mixing);
+    }
+}
+
+LEDModel* CreateLEDModel(const char* modelName)
+{
+    if (!modelName)
+        return nullptr;
+    for (const ModelRow* row = kModelTable; row->create; ++row)
+        if (std::strcmp(row->name, modelName) == 0)
+            return row->create();
+    return nullptr;
+}
+
+LEDModel* CreateLEDModelByIndex(int i)
+{
+    constexpr int rows = static_cast<int>(std::size(kModelTable)) - 1;
+    return i >= 0 && i < rows ? kModelTable[i].create() : nullptr;
+}
+
+LEDModel* CreateLEDModelFromParams(const ParamContainer& led)
+{
+    const std::string name = led.FindValue("SpectralModel").second;
+    if (name.empty())
+        return nullptr;
+    LEDModel* model = CreateLEDModel(name.c_str());
+    if (model)
+        model->SetParameters(led);
+    return model;
+}

@@ -126,13 +126,18 @@ double ColorCalculator::GetTestColourDifference(const LSMatrix testLight,
         return kNoFigure;
     }
 
-    // The reference light on a perfect white.
-    double Xw = 0.0, Yw = 0.0, Zw = 0.0;
-    if (HasObserver(*d))
-        WeightedXYZ(*d, referenceLight, nullptr, Xw, Yw, Zw);
-    else
+    // Without the observer there is no white to compare against; the reference light is not
+    // to blame, so only the observer's line is logged.
+    if (!HasObserver(*d)) {
         EngineLog("Die Beobachterspektren wurden nicht korrekt geladen - Farbe kann nicht "
                   "berechnet werden");
+        maxDifference = kNoFigure;
+        return kNoFigure;
+    }
+
+    // The reference light on a perfect white.
+    double Xw = 0.0, Yw = 0.0, Zw = 0.0;
+    WeightedXYZ(*d, referenceLight, nullptr, Xw, Yw, Zw);
     if (!(Yw > 1e-6 && Xw > 0.0 && Zw > 0.0) || !std::isfinite(Xw + Yw + Zw)) {
         EngineLog("Die Referenzlichtfarbe hat keinen gültigen Weißpunkt - LAB-Differenz kann "
                   "nicht berechnet werden");

@@ -46,8 +46,8 @@ public:
 
     // Mean a*b* distance over the test colours between their colours under testLight and
     // under referenceLight, both against the reference light's white; the largest distance
-    // goes to maxDifference. 1e99 for both (and a log line) when the test colours are
-    // missing or the reference light has no usable white point.
+    // goes to maxDifference. 1e99 for both (and a log line) when the test colours or the
+    // observer are missing or the reference light has no usable white point.
     double GetTestColourDifference(const LSMatrix testLight, const LSMatrix referenceLight,
                                    double& maxDifference) const;
 };

@@ -470,16 +470,20 @@ TEST_F(TestColourFigure, ReferenceWithoutUsableWhite)
         const char* name;
         LSMatrix light;
     } cases[] = {{"black", black}, {"deep red", deepRed}, {"dim", dim}, {"negative", negative}};
+    LogScope log;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         double maxDiff = 0.0;
         EXPECT_EQ(cc.GetTestColourDifference(D65(), c.light, maxDiff), 1e99);
         EXPECT_EQ(maxDiff, 1e99);
+        EXPECT_EQ(log.Take(), Lines{"Die Referenzlichtfarbe hat keinen gültigen Weißpunkt - LAB-Differenz kann "
+                                    "nicht berechnet werden"});
     }
     // The same lights under test against a good reference give numbers.
     double maxDiff = 0.0;
     EXPECT_LT(cc.GetTestColourDifference(deepRed, D65(), maxDiff), 1e3);
     EXPECT_TRUE(std::isfinite(maxDiff));
+    EXPECT_EQ(log.Take(), Lines{});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -494,27 +498,53 @@ protected:
     }
     void TearDown() override { ResetColorData(); }
     TempFolder empty;
+    LogScope log; // the data load on first use logs too
 };
+
+const char* const kNoObserverLight =
+    "Die Beobachterspektren wurden nicht korrekt geladen - Die Lichtfarbe kann nicht berechnet werden";
+const char* const kNoObserverColour =
+    "Die Beobachterspektren wurden nicht korrekt geladen - Farbe kann nicht berechnet werden";
 
 TEST_F(ColourWithoutData, FunctionsGiveTheirFailureValues)
 {
     ColorCalculator cc;
+    const Lines opening = {"Lade Spektren...", "Öffne Datei..."};
+    Lines loading;
+    for (const char* failure : {"Konnte Standard-Beobachter-Spektren in 'CIEObserver.txt' nicht laden.",
+                                "Konnte Standard-Licht in 'D65.txt' nicht laden.",
+                                "Konnte V-(lambda)-Kurve in 'VLambda.txt' nicht laden.",
+                                "Konnte Test-Targets in 'StdTargets.txt' nicht laden."}) {
+        loading.insert(loading.end(), opening.begin(), opening.end());
+        loading.push_back(failure);
+    }
+    EXPECT_EQ(log.Take(), loading);
+    ColorCalculator again; // loaded once per process
+    EXPECT_EQ(log.Take(), Lines{});
+
     EXPECT_FALSE(SetColorDataFolder(ShippedColourDataFolder())); // too late: already loaded
     LSMatrixHandle light(GridPointCount(), 1);
     MatFill(light, 1.0);
     double X = 9, Y = 9, Z = 9;
     cc.GetLightXYZ(light, X, Y, Z);
     EXPECT_EQ(X + Y + Z, 0.0);
+    EXPECT_EQ(log.Take(), Lines{kNoObserverLight});
     X = Y = Z = 9;
     cc.GetObjectXYZ(light, light, X, Y, Z); // outputs are zeroed, not left as they were
     EXPECT_EQ(X + Y + Z, 0.0);
+    EXPECT_EQ(log.Take(), Lines{kNoObserverColour});
     X = Y = Z = 9;
     cc.GetObserverAt(0.5, X, Y, Z);
     EXPECT_EQ(X + Y + Z, 0.0);
+    EXPECT_EQ(log.Take(), Lines{kNoObserverLight});
     EXPECT_EQ(cc.GetLumen(light), 0.0);
+    EXPECT_EQ(log.Take(), Lines{"Die V(lambda)-Kurve wurde nicht korrekt geladen - Lumen-Werte können nicht "
+                                "berechnet werden"});
     double maxDiff = 0.0;
     EXPECT_EQ(cc.GetTestColourDifference(light, light, maxDiff), 1e99);
     EXPECT_EQ(maxDiff, 1e99);
+    EXPECT_EQ(log.Take(), Lines{"Die Testfarben wurden nicht korrekt geladen - LAB-Differenz kann nicht "
+                                "berechnet werden"});
 }
 
 TEST_F(ColourWithoutData, OnlyTheObserverMissing)
@@ -522,10 +552,14 @@ TEST_F(ColourWithoutData, OnlyTheObserverMissing)
     // Test colours present, observer missing: a black white, not a perfect match.
     std::filesystem::copy_file(ShippedColourDataFolder() + "/StdTargets.txt", empty.file("StdTargets.txt"));
     ColorCalculator cc;
+    log.Take();
     LSMatrixHandle light(GridPointCount(), 1);
     MatFill(light, 1.0);
     double maxDiff = 0.0;
     EXPECT_EQ(cc.GetTestColourDifference(light, light, maxDiff), 1e99);
+    EXPECT_EQ(maxDiff, 1e99);
+    // The missing observer is the cause; the reference light is not to blame.
+    EXPECT_EQ(log.Take(), Lines{kNoObserverColour});
 }
 
 TEST(ColourDataFolder, DefaultsToTheBinarysFolder)

@@ -2,8 +2,10 @@
 // Helpers shared by the LED engine tests.
 
 #include "core/param_container.h"
+#include "engine/engine_log.h"
 #include "engine/grid.h"
 #include "engine/led_model.h"
+#include "support/recording_host.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Restores the global wavelength grid when the test ends.
 class GridGuard {
@@ -29,6 +32,33 @@ public:
 private:
     double start_, end_, step_;
 };
+
+// Makes a recording host the engine's current host for its lifetime; no host afterwards.
+class LogScope {
+public:
+    LogScope() { CurrentHost = &host_; }
+    ~LogScope() { CurrentHost = nullptr; }
+    LogScope(const LogScope&) = delete;
+    LogScope& operator=(const LogScope&) = delete;
+
+    // The lines logged since the last call, in order. The engine logs plain lines only: a
+    // coloured one fails the test.
+    std::vector<std::string> Take()
+    {
+        std::vector<std::string> texts;
+        for (const RecordingHost::LogLine& line : host_.log) {
+            EXPECT_FALSE(line.colour.has_value()) << "coloured line: " << line.text;
+            texts.push_back(line.text);
+        }
+        host_.log.clear();
+        return texts;
+    }
+
+private:
+    RecordingHost host_;
+};
+
+using Lines = std::vector<std::string>;
 
 // The shortest text that reads back as exactly x.
 inline std::string ExactText(double x)

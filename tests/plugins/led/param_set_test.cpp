@@ -106,10 +106,37 @@ TEST(ParamSetFile, RefusesWhatCouldNotBeReadBack)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary left
 }
 
+TEST(ParamSetFile, RefusedSaveLogsTheEntryAsTyped)
+{
+    TempFolder dir;
+    const struct {
+        const char* name;
+        PairList pairs;
+        const char* entry; // as the line names it
+    } cases[] = {
+        {"key with a blank and per cent signs", {{"Anteil 100% %s", "1"}}, "Anteil 100% %s"},
+        {"value with a line end", {{"Notiz%d", "50%\n%n"}}, "Notiz%d"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParamContainerSet set;
+        set.AddEntry(MakeRecord({{"Name", "fine"}}));
+        set.AddEntry(MakeRecord(c.pairs));
+        LogScope log;
+        EXPECT_FALSE(set.SaveToFile(dir.file("set.txt")));
+        EXPECT_EQ(log.Take(), (Lines{"Speichere Daten...", "Schreibe Datei...",
+                                     std::string("Fehler: Ungültiger Eintrag '") + c.entry +
+                                         "' - Datei nicht gespeichert."}));
+    }
+}
+
 TEST(ParamSetFile, UnwritableTarget)
 {
     ParamContainerSet set;
-    EXPECT_FALSE(set.SaveToFile("/nonexistent-folder/set.txt"));
+    LogScope log;
+    EXPECT_FALSE(set.SaveToFile("/nonexistent-folder/100%s.txt"));
+    EXPECT_EQ(log.Take(), (Lines{"Speichere Daten...", "Schreibe Datei...",
+                                 "Datei konnte nicht zum Schreiben geöffnet werden: '/nonexistent-folder/100%s.txt'"}));
     EXPECT_FALSE(set.SaveToFile(""));
 }
 
@@ -188,9 +215,15 @@ TEST_F(ParamSetLoad, FailedLoadKeepsTheSet)
 {
     const std::vector<PairList> before = EntriesOf(set);
     WriteFile(dir.file("bad.txt"), "[BeginEntry]\nName = New\nBroken\n[EndEntry]\n");
-    EXPECT_FALSE(set.LoadFromFile(dir.file("missing.txt")));
+    const Lines reading = {"Lade Daten...", "Lese Datei ein..."};
+    LogScope lines;
+    const std::string missing = dir.file("fehlt 100%s.txt");
+    EXPECT_FALSE(set.LoadFromFile(missing));
+    EXPECT_EQ(lines.Take(), (Lines{reading[0], reading[1], "Datei konnte nicht geöffnet werden: '" + missing + "'"}));
     EXPECT_FALSE(set.LoadFromFile(dir.file("bad.txt")));
+    EXPECT_EQ(lines.Take(), reading); // a syntax error has no line of its own; nothing was deleted
     EXPECT_FALSE(set.LoadFromFile(dir.path())); // a folder
+    EXPECT_EQ(lines.Take(), (Lines{reading[0], reading[1], "Datei konnte nicht geöffnet werden: '" + dir.path() + "'"}));
     EXPECT_EQ(EntriesOf(set), before);
     EXPECT_TRUE(log.events.empty());
     EXPECT_EQ(set.GetKeys(), (std::vector<std::string>{"Name", "OldKey"}));
@@ -201,7 +234,9 @@ TEST_F(ParamSetLoad, GoodLoadReplacesEntriesAndExtendsKeys)
     Doubler doubler;
     set.SetEventHandler(&doubler);
     WriteFile(dir.file("good.txt"), "[BeginEntry]\nValue = 2\nNew = 1\n[EndEntry]\n[BeginEntry]\nName = B\n[EndEntry]\n");
+    LogScope lines;
     ASSERT_TRUE(set.LoadFromFile(dir.file("good.txt")));
+    EXPECT_EQ(lines.Take(), (Lines{"Lade Daten...", "Lese Datei ein...", "Lösche alte Einträge..."}));
     EXPECT_EQ(log.events, (std::vector<int>{kEventSetCleared, kEventEntryAdded, kEventEntryAdded, kEventSetLoaded}));
     ASSERT_EQ(log.added.size(), 2u);
     EXPECT_EQ(log.added[0], &set.EntryAt(0)); // the set's own copy
@@ -240,8 +275,12 @@ TEST(ParamSet, DataTablesAreNotSupported)
 {
     ParamContainerSet set;
     set.AddEntry(MakeRecord({{"Name", "x"}}));
+    const Lines refused = {"Fehler: ODBC-Datentabellen werden nicht unterstützt."};
+    LogScope log;
     EXPECT_FALSE(set.SaveToDataTable("Quelle", "Tabelle"));
+    EXPECT_EQ(log.Take(), refused);
     EXPECT_FALSE(set.LoadFromDataTable("Quelle", "Tabelle"));
+    EXPECT_EQ(log.Take(), refused);
     EXPECT_EQ(set.EntryCount(), 1);
 }
 

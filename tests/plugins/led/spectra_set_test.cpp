@@ -253,6 +253,64 @@ TEST(SpeksFile, RefusesWhatCouldNotBeReadBack)
     EXPECT_FALSE(set.SaveToFile("/nonexistent-folder/s.txt"));
 }
 
+TEST(SpeksFile, RefusedSaveLogsTheSpectrumAsTyped)
+{
+    TempFolder dir;
+    LSMatrixHandle good(GridPointCount(), 1), bad(GridPointCount(), 1);
+    MatFill(good, 1.0);
+    MatFill(bad, 1.0);
+    bad[5] = std::nan("");
+    const struct {
+        const char* name;
+        std::string spectrum;
+        LSMatrix values;
+    } cases[] = {
+        {"line end in the name", "Rot 100%s\nGrün", good},
+        {"NaN value", "50% Blau %d", bad},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SpectraSet set;
+        set.AddSpectrum("Gut", good);
+        set.AddSpectrum(c.spectrum, c.values);
+        LogScope log;
+        EXPECT_FALSE(set.SaveToFile(dir.file("s.txt")));
+        EXPECT_EQ(log.Take(), (Lines{"Speichere Spektren...", "Speichere...Gut", "Speichere..." + c.spectrum,
+                                     "Fehler: Ungültiger Eintrag '" + c.spectrum + "' - Datei nicht gespeichert."}));
+    }
+}
+
+TEST(SpeksFile, LoadLines)
+{
+    TempFolder dir;
+    const std::string file = dir.file("Spektren 100%s.txt");
+    const struct {
+        const char* name;
+        std::string text; // empty: no file
+        bool ok;
+        Lines after; // the lines behind "Lade Spektren..." and "Öffne Datei..."
+    } cases[] = {
+        {"missing file", "", false, {}},
+        {"two spectra", "Speks: 2 3 400 404 2\nRot %d :\n1 2 3\nGrün :\n4 5 6\n", true,
+         {"Lade...Rot %d", "Lade...Grün"}},
+        {"bad second name line", "Speks: 2 3 400 404 2\nRot :\n1 2 3\nGruen\n1 2 3\n", false, {"Lade...Rot"}},
+        {"1e999 as a value", "Speks: 1 3 400 404 2\nRot 100% :\n1 1e999 3\n", false,
+         {"Lade...Rot 100%", "Spektren in Datei '" + file + "' konnten nicht geladen werden !!!"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(file);
+        if (!c.text.empty())
+            WriteFile(file, c.text);
+        SpectraSet set;
+        LogScope log;
+        EXPECT_EQ(set.LoadFromFile(file), c.ok);
+        Lines expected = {"Lade Spektren...", "Öffne Datei..."};
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(log.Take(), expected);
+    }
+}
+
 TEST(SpeksFile, LongNamesAreCutAtACharacterBoundary)
 {
     TempFolder dir;

@@ -1,0 +1,337 @@
+#include "controls/plot_renderer.h"
+
+#include "controls/color_luma.h"
+#include "controls/pixel_canvas.h"
+#include "controls/plot_glyphs.h"
+#include "controls/spectral_colors.h"
+#include "platform/colorref_qt.h"
+#include "platform/random.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+// Points between two looks at the abort flag inside one spectrum.
+constexpr int kAbortCheckPoints = 4096;
+constexpr int kBarWidth = 5;
+
+QRgb Opaque(COLORREF c)
+{
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// One drawn point of a spectrum (indices 0, step, 2 step ...) with its pixel in the picture.
+struct DrawnPoint {
+    double x;
+    double y;
+    QPoint pixel;
+    bool gap; // not drawn, breaks the line: non-finite, or below the floor in the density view
+};
+
+// A spectral-colour bar under a point: columns x - 2 .. x + 2 from row top down; rows[i]
+// is how many rows of column i are not painted over by a bar drawn later.
+struct Bar {
+    int x;
+    int top;
+    QRgb colour;
+    std::int16_t rows[kBarWidth];
+};
+
+// Bar buffers are kept between drawings: a large buffer faulted in anew for every frame
+// costs more than the bars themselves.
+std::mutex g_spareMutex;
+std::vector<Bar> g_spareBars;
+
+std::vector<Bar> TakeBarBuffer()
+{
+    std::lock_guard lock(g_spareMutex);
+    std::vector<Bar> bars = std::move(g_spareBars);
+    bars.clear();
+    return bars;
+}
+
+void ReturnBarBuffer(std::vector<Bar>&& bars)
+{
+    std::lock_guard lock(g_spareMutex);
+    if (bars.capacity() > g_spareBars.capacity())
+        g_spareBars = std::move(bars);
+}
+
+class Renderer {
+public:
+    Renderer(const RenderJob& job, QImage& image, const std::atomic<bool>& abort)
+        : m_job(job)
+        , m_set(job.settings)
+        , m_canvas(image)
+        , m_abort(abort)
+        , m_origin(PlotAreaOf(job.client).left, PlotAreaOf(job.client).top)
+        , m_width(image.width())
+        , m_height(image.height())
+    {
+        const double baseY = m_set.showDensity ? job.range.minY : std::max(job.range.minY, 0.0);
+        m_baselineY = ClampToPixel(job.transform.ScreenYRaw(baseY)) - m_origin.y();
+    }
+
+    ~Renderer() { ReturnBarBuffer(std::move(m_bars)); }
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Collects the bars of every spectrum, last to first, and trims each to what later
+    // bars leave visible. All full bars end on the same row, so per column the later bars
+    // cover one run from their highest top down: painting below it would be painted over
+    // anyway. Within a spectrum, too, a later bar paints over an earlier one.
+    bool PrepareBars()
+    {
+        const std::size_t n = m_job.spectra.size();
+        m_bars = TakeBarBuffer();
+        m_barRange.assign(n, {0, 0});
+        const int bottom = std::clamp(m_baselineY - 3, -1, m_height);
+        std::vector<int> coverTop(m_width, INT_MAX);
+        for (std::size_t k = n; k-- > 0;) {
+            if (m_abort.load(std::memory_order_relaxed))
+                return false;
+            const std::size_t begin = m_bars.size();
+            Decimate(m_job.spectra[k]);
+            CollectBars();
+            for (std::size_t b = m_bars.size(); b-- > begin;) {
+                Bar& bar = m_bars[b];
+                // Only bars that end on the common row cover what is below them; the short
+                // bars of points just above the baseline reach below it and stay whole.
+                const bool full = m_set.trimHiddenBars && bar.top + bar.rows[0] - 1 == bottom;
+                for (int i = 0; i < kBarWidth; ++i) {
+                    const int col = bar.x - 2 + i;
+                    if (col < 0 || col >= m_width) {
+                        bar.rows[i] = 0;
+                        continue;
+                    }
+                    if (full) {
+                        bar.rows[i] = static_cast<std::int16_t>(std::max(0, std::min(bottom, coverTop[col] - 1) - bar.top + 1));
+                        coverTop[col] = std::min(coverTop[col], bar.top);
+                    }
+                }
+            }
+            m_barRange[k] = {begin, m_bars.size()};
+        }
+        return true;
+    }
+
+    bool Draw(std::size_t k)
+    {
+        const RenderSpectrum& s = m_job.spectra[k];
+        if (s.points.empty())
+            return true;
+        const QRgb colourA = Opaque(s.colour);
+        const bool plainB = m_set.useOptSpecDisplay && m_set.exportMode == 0;
+        const QRgb colourB = plainB ? colourA : Opaque(AdjustLuma(s.colour, 200, true));
+        const bool dots = Decimate(s);
+
+        if (m_set.showSpekGraph) {
+            for (std::size_t b = m_barRange[k].first; b < m_barRange[k].second; ++b) {
+                const Bar& bar = m_bars[b];
+                if (std::all_of(bar.rows, bar.rows + kBarWidth, [&](int v) { return v == bar.rows[0]; })) {
+                    m_canvas.FillRect(QRect(bar.x - 2, bar.top, kBarWidth, bar.rows[0]), bar.colour);
+                    continue;
+                }
+                for (int i = 0; i < kBarWidth; ++i)
+                    m_canvas.FillRect(QRect(bar.x - 2 + i, bar.top, 1, bar.rows[i]), bar.colour);
+            }
+        }
+        if (!m_set.showGraphDotsOnly) {
+            if (!DrawLine(QPoint(-1, -1), colourA) || !DrawLine(QPoint(0, 0), colourB))
+                return false;
+        }
+        if (dots) {
+            for (const DrawnPoint& d : m_drawn) {
+                if (!d.gap)
+                    DrawPointMark(m_canvas, d.pixel.x(), d.pixel.y(), m_set.showGraphDotsOnly, d.y != 0, colourA);
+            }
+        }
+        return true;
+    }
+
+private:
+    bool Gap(const RenderPoint& p) const
+    {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            return true;
+        return m_set.showDensity && p.y < kDensityFloor;
+    }
+
+    QPoint PixelOf(const RenderPoint& p) const { return m_job.transform.ToScreen(p.x, p.y) - m_origin; }
+
+    // Fills m_drawn with the decimated points of s; returns whether dots are drawn.
+    bool Decimate(const RenderSpectrum& s)
+    {
+        m_drawn.clear();
+        const std::vector<RenderPoint>& pts = s.points;
+        if (pts.empty())
+            return false;
+        const QPoint p0 = PixelOf(pts[0]);
+        const bool dots = m_set.showGraphDots
+                          && (m_set.showGraphDotsOnly || (pts.size() > 1 && PixelOf(pts[1]).x() - p0.x() >= 8));
+        // The step is fixed by how many of the first points lie closer than SampleDist
+        // pixels to the first one.
+        std::size_t step = 1;
+        if (m_set.useOptSpecDisplay || m_set.exportMode != 0) {
+            for (std::size_t k = 1; k < pts.size(); ++k) {
+                if (!(std::abs(PixelOf(pts[k]).x() - p0.x() + 2) < m_set.sampleDist))
+                    break;
+                ++step;
+            }
+        }
+        for (std::size_t i = 0; i < pts.size(); i += step) {
+            const bool gap = Gap(pts[i]);
+            m_drawn.push_back({pts[i].x, pts[i].y, gap ? QPoint() : PixelOf(pts[i]), gap});
+        }
+        return dots;
+    }
+
+    // Bars between 380 and 780 nm where the point stands at least 4 pixels above the
+    // baseline, from 3 below the point to 3 above the baseline (both clipped to the picture);
+    // the underlay ends after a point at exactly 780 nm.
+    void CollectBars()
+    {
+        const auto& table = SpectralColorTable();
+        for (const DrawnPoint& d : m_drawn) {
+            if (d.gap)
+                continue;
+            const int index = SpectralColorIndex(d.x);
+            if (index < 0)
+                continue;
+            if (m_baselineY - d.pixel.y() >= 4) {
+                const SpectralRgb& rgb = table[index];
+                const int y1 = d.pixel.y() + 3;
+                const int y2 = m_baselineY - 3;
+                const int top = std::clamp(std::min(y1, y2), -1, m_height);
+                const int rows = std::clamp(std::max(y1, y2), -1, m_height) - top + 1;
+                const auto r = static_cast<std::int16_t>(rows);
+                m_bars.push_back({d.pixel.x(), top,
+                                  qRgb(static_cast<int>(rgb.r), static_cast<int>(rgb.g), static_cast<int>(rgb.b)),
+                                  {r, r, r, r, r}});
+            }
+            if (d.x == 780)
+                break;
+        }
+    }
+
+    bool DrawLine(QPoint shift, QRgb colour)
+    {
+        bool penDown = false;
+        bool first = true;
+        QPoint last;
+        int sinceCheck = 0;
+        for (const DrawnPoint& d : m_drawn) {
+            if (++sinceCheck >= kAbortCheckPoints) {
+                sinceCheck = 0;
+                if (m_abort.load(std::memory_order_relaxed))
+                    return false;
+            }
+            if (d.gap) {
+                penDown = false;
+                continue;
+            }
+            const QPoint p = d.pixel + shift;
+            if (penDown) {
+                m_canvas.Line(last, p, 2, colour, first);
+                first = false;
+            } else {
+                first = true;
+            }
+            last = p;
+            penDown = true;
+        }
+        return true;
+    }
+
+    const RenderJob& m_job;
+    const RenderSettings& m_set;
+    PixelCanvas m_canvas;
+    const std::atomic<bool>& m_abort;
+    QPoint m_origin; // plot area top-left: picture pixel = screen pixel - origin
+    int m_width;
+    int m_height;
+    int m_baselineY = 0;
+    std::vector<DrawnPoint> m_drawn;
+    std::vector<Bar> m_bars;
+    // Per spectrum: its bars in m_bars.
+    std::vector<std::pair<std::size_t, std::size_t>> m_barRange;
+};
+
+} // namespace
+
+void DrawPointMark(PixelCanvas& canvas, int x, int y, bool circles, bool big, QRgb colour)
+{
+    if (circles) {
+        canvas.Ellipse(big ? QRect(x - 3, y - 3, 7, 7) : QRect(x - 1, y - 1, 3, 3), 3, colour);
+        return;
+    }
+    canvas.Line(QPoint(x - 2, y - 2), QPoint(x + 2, y + 2), 3, colour);
+    canvas.Line(QPoint(x + 2, y - 2), QPoint(x - 2, y + 2), 3, colour);
+}
+
+RenderResult RenderPlot(const RenderJob& job, const std::atomic<bool>& abort, const BetweenSpectraHook& hook)
+{
+    RenderResult result;
+    const PlotRect area = PlotAreaOf(job.client);
+    if (area.IsEmpty())
+        return result;
+    result.image = QImage(area.Width(), area.Height(), QImage::Format_ARGB32_Premultiplied);
+    result.image.fill(ToQColor(job.settings.bgColor));
+
+    if (job.settings.drawBgImage && !job.background.isNull()) {
+        QPainter painter(&result.image);
+        painter.translate(-area.left, -area.top);
+        const QImage picture = job.settings.exportMode ? BrightenedForExport(job.background) : job.background;
+        DrawBackgroundPicture(painter, picture, job.client, job.transform, job.settings.limitMinX,
+                              job.settings.limitMaxX);
+    }
+    if (!job.transform.valid)
+        return result;
+
+    Renderer renderer(job, result.image, abort);
+    if (job.settings.showSpekGraph && !renderer.PrepareBars()) {
+        result.aborted = true;
+        return result;
+    }
+    for (std::size_t i = 0; i < job.spectra.size(); ++i) {
+        if (hook)
+            hook(static_cast<int>(i), abort);
+        if (abort.load() || !renderer.Draw(i)) {
+            result.aborted = true;
+            return result;
+        }
+        ++result.drawn;
+    }
+    return result;
+}
+
+std::vector<int> RandomSubset(int count, unsigned seed)
+{
+    std::vector<int> subset;
+    if (count <= 0)
+        return subset;
+    subset.reserve(count);
+    for (int i = count - 1; i >= 0; --i)
+        subset.push_back(i);
+    platform::SRand(seed);
+    for (int i = 1; i < count; ++i) {
+        // A draw that covers 0..i, built from 15-bit draws.
+        const unsigned long long bound = static_cast<unsigned long long>(i) + 1;
+        unsigned long long r = static_cast<unsigned long long>(platform::Rand());
+        unsigned long long range = platform::kRandMax;
+        while (range < bound) {
+            r = (r << 15) | static_cast<unsigned long long>(platform::Rand());
+            range = (range << 15) | platform::kRandMax;
+        }
+        std::swap(subset[i], subset[static_cast<std::size_t>(r % bound)]);
+    }
+    if (subset.size() > static_cast<std::size_t>(kMaxDrawnSpectra))
+        subset.resize(kMaxDrawnSpectra);
+    return subset;
+}

@@ -1,0 +1,37 @@
+#include "platform/file_chooser.h"
+
+#include <QFileDialog>
+
+namespace platform {
+
+FileChooser::~FileChooser() = default;
+
+namespace {
+
+class DialogFileChooser : public FileChooser {
+public:
+    QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
+                            const QString& filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
+    }
+};
+
+DialogFileChooser g_dialogChooser;
+FileChooser* g_chooser = nullptr;
+
+} // namespace
+
+FileChooser& GetFileChooser()
+{
+    return g_chooser ? *g_chooser : g_dialogChooser;
+}
+
+FileChooser* SetFileChooser(FileChooser* chooser)
+{
+    FileChooser* previous = g_chooser ? g_chooser : &g_dialogChooser;
+    g_chooser = chooser == &g_dialogChooser ? nullptr : chooser;
+    return previous;
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// The seam for file dialogs: the program asks the installed FileChooser for file names.
+// The default one shows a QFileDialog; tests install a fake that answers in place of the
+// user, so no test ever waits on a modal window.
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+class FileChooser {
+public:
+    virtual ~FileChooser();
+
+    // Asks for the name of a file to save, modal to parent (may be null). fileName is the
+    // proposed name, filter a Qt filter such as "Bilder (*.png)". An empty result means
+    // cancelled. No extension is added to what the user typed.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
+                                    const QString& filter) = 0;
+};
+
+// The installed chooser (the QFileDialog one unless another was installed).
+FileChooser& GetFileChooser();
+// Installs a chooser (null: the QFileDialog one again) and returns the one it replaces.
+// The caller keeps ownership and uninstalls it before destroying it.
+FileChooser* SetFileChooser(FileChooser* chooser);
+
+} // namespace platform

@@ -26,6 +26,7 @@ constexpr char kUnfoundHint[] =
 constexpr char kUnfoundGroup[] = "_NormalizeUnfound:";
 constexpr char kShiftGroup[] = "XShift";
 constexpr double kFineStep = 0.2;
+constexpr int kMaxDraws = 1000000; // the registered maximum of "RandomAnz"
 
 std::uint32_t ClockSeed()
 {
@@ -295,7 +296,7 @@ bool NormalizeModule::normalize()
     calc::CleanGroupPath(groupProbe);
     const bool valid = (!useTargetGroup || ns_tree::IsValidPath(groupProbe)) && std::isfinite(offset) && std::isfinite(scale) && std::isfinite(xShift) && xStart < xEnd
                        && xStep > 0 && UsableGrid(target) && (xShift == 0 || UsableGrid(fine)) && randomCount >= 0
-                       && intPrec >= 0 && intPrec <= 8;
+                       && randomCount <= kMaxDraws && intPrec >= 0 && intPrec <= 8;
     // 4., 5. The Sel numbers decide and are written into the enumerations.
     const int extrapolatorIndex = valid ? calc::SyncEnumFromSel(p, "Extrapolator") : -1;
     const int interpolatorIndex = valid ? calc::SyncEnumFromSel(p, "Interpolator") : -1;

@@ -143,6 +143,7 @@ TEST_F(Normalize, BadParametersStopTheRun)
         {"interpolator number 4", "InterpolatorSel", 4},
         {"extrapolator number -1", "ExtrapolatorSel", -1},
         {"negative draws", "RandomAnz", -1},
+        {"more draws than registered", "RandomAnz", 2000000},
         {"nine decimals", "IntPrec", 9},
     };
     Ramp("G:A");

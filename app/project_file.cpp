@@ -5,6 +5,7 @@
 #include "core/module_interface.h"
 #include "core/spectrum.h"
 #include "platform/prompter.h"
+#include "platform/vformat.h"
 
 #include <paramora/paramora.h>
 #include <xandril/xandril.h>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <cstdarg>
 #include <exception>
 
 namespace {
@@ -135,9 +137,27 @@ int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree&
     return count;
 }
 
-std::string CountLine(int count, const char* what)
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
 {
-    return "... " + std::to_string(count) + " " + what;
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    return text;
+}
+
+// A line into the log window; the text it wrote.
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    document.LogToWindow(colour, format, text);
+    return text;
 }
 
 } // namespace
@@ -205,7 +225,7 @@ std::optional<std::string> SaveProject(ProjectDocument& document, const std::str
     WaitCursor wait;
 
     const std::string target = ProjectSavePath(path);
-    document.LogToWindow(ProjectDocument::kGreen, "Speichere die Orvanta-Projekt-Datei .../" + FileNameOf(target));
+    Log(document, ProjectDocument::kGreen, "Speichere die Orvanta-Projekt-Datei .../%s", FileNameOf(target).c_str());
 
     bool written = false;
     {
@@ -214,16 +234,17 @@ std::optional<std::string> SaveProject(ProjectDocument& document, const std::str
         written = writer.writeToFile(target);
     }
     if (!written) {
-        const std::string message = "Fehler: Die Orvanta-Projekt-Datei '" + target +
-                                    "' konnte nicht gespeichert werden! Die bisherige Datei bleibt unverändert.";
-        document.LogToWindow(ProjectDocument::kRed, message);
+        const std::string message = Log(document, ProjectDocument::kRed,
+                                        "Fehler: Die Orvanta-Projekt-Datei '%s' konnte nicht gespeichert werden! Die "
+                                        "bisherige Datei bleibt unverändert.",
+                                        target.c_str());
         wait.End();
         document.SetStatusState(QStringLiteral("Bereit"));
         platform::ShowMessage(document.MessageParent(), QStringLiteral("Fehler"), QString::fromStdString(message),
                               platform::PromptIcon::Error);
         return std::nullopt;
     }
-    document.LogToWindow(ProjectDocument::kGreen, "Orvanta-Projekt-Datei '" + target + "' gespeichert");
+    Log(document, ProjectDocument::kGreen, "Orvanta-Projekt-Datei '%s' gespeichert", target.c_str());
     wait.End();
     document.SetStatusState(QStringLiteral("Bereit"));
     return target;
@@ -236,11 +257,11 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
     const std::string fileName = FileNameOf(path);
     std::string moduleToSelect;
 
-    document.LogToWindow(ProjectDocument::kGreen, "Lade die Orvanta-Projekt-Datei .../" + fileName);
+    Log(document, ProjectDocument::kGreen, "Lade die Orvanta-Projekt-Datei .../%s", fileName.c_str());
     if (HasForeignExtension(fileName))
-        document.LogToWindow(ProjectDocument::kRed, "Fehler: Datei '" + fileName +
-                                                        "' scheint keine Orvanta-Projekt-Datei zu sein! Ich "
-                                                        "versuche dennoch zu laden. ");
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Datei '%s' scheint keine Orvanta-Projekt-Datei zu sein! Ich versuche dennoch zu laden. ",
+            fileName.c_str());
     if (!document.OpenFileStep(path)) {
         wait.End();
         document.SetStatusState(QStringLiteral("Bereit"));
@@ -254,8 +275,8 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
     try {
         reader.readFromFile(path);
     } catch (const std::exception&) {
-        const std::string message =
-            "Fehler: Die Datei '" + path + "' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.";
+        const std::string message = Format(
+            "Fehler: Die Datei '%s' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.", path.c_str());
         host.AddLogColorMessage(ProjectDocument::kRed, "%s", message.c_str());
         wait.End();
         platform::ShowMessage(document.MessageParent(), QStringLiteral("Fehler"), QString::fromStdString(message),
@@ -263,12 +284,12 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
     }
 
     if (!reader.enterGroup("VelmontEnvironment")) {
-        document.LogToWindow(ProjectDocument::kRed, "Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '" + path + "'");
+        Log(document, ProjectDocument::kRed, "Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '%s'", path.c_str());
         damaged = true;
     } else {
         if (reader.enterGroup("Modules")) {
             const int count = ReadModules(reader, *host.GetModuleTree());
-            document.LogToWindow(ProjectDocument::kGreen, CountLine(count, "Module und Modulparameter"));
+            Log(document, ProjectDocument::kGreen, "... %i Module und Modulparameter", count);
             std::string& lastModule = document.LastModule();
             reader.readString("LastModule", lastModule);
             const std::size_t colon = lastModule.rfind(':');
@@ -283,7 +304,7 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
                                             [&](Spectrum& spectrum) { spectrum.readFromXML(reader); });
             reader.leaveGroup();
         }
-        document.LogToWindow(ProjectDocument::kGreen, CountLine(spectra, "Spektren"));
+        Log(document, ProjectDocument::kGreen, "... %i Spektren", spectra);
 
         int objects = 0;
         if (reader.enterGroup("ClipboardObjects")) {
@@ -296,7 +317,7 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
                                                    });
             reader.leaveGroup();
         }
-        document.LogToWindow(ProjectDocument::kGreen, CountLine(objects, "Clipboard-/Numerikdaten"));
+        Log(document, ProjectDocument::kGreen, "... %i Clipboard-/Numerikdaten", objects);
 
         if (reader.enterGroup("Comments")) {
             if (reader.enterGroup("Comment")) {
@@ -313,21 +334,21 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
         } catch (const std::exception&) {
             wait.End();
         }
-        document.LogToWindow(ProjectDocument::kGreen, "Orvanta-Projekt-Datei '" + path + "' geladen");
+        Log(document, ProjectDocument::kGreen, "Orvanta-Projekt-Datei '%s' geladen", path.c_str());
     }
 
     if (!document.LastModule().empty())
-        document.LogToWindow(ProjectDocument::kBlue, "Das zuletzt verwendete Modul war " +
-                                                         LastModuleText(document.LastModule()) +
-                                                         ". Wenn Sie möchten, arbeiten Sie dort weiter.");
+        Log(document, ProjectDocument::kBlue,
+            "Das zuletzt verwendete Modul war %s. Wenn Sie möchten, arbeiten Sie dort weiter.",
+            LastModuleText(document.LastModule()).c_str());
 
     const std::string description = document.GetProjectDescription();
     if (!description.empty()) {
         const std::vector<std::string> lines = SplitLines(description);
         if (!lines.empty()) {
-            document.LogToWindow(ProjectDocument::kBlack, "Projektbeschreibung: ");
+            Log(document, ProjectDocument::kBlack, "Projektbeschreibung: %s", "");
             for (const std::string& line : lines)
-                document.LogToWindow(ProjectDocument::kGrey, line);
+                Log(document, ProjectDocument::kGrey, "%s", line.c_str());
         }
     }
 

@@ -67,8 +67,8 @@ public:
 
     // Status pane 0.
     virtual void SetStatusState(const QString& text) = 0;
-    // One line straight into the log window.
-    virtual void LogToWindow(COLORREF colour, const std::string& line) = 0;
+    // One line straight into the log window: the printf format it was made from, and the text.
+    virtual void LogToWindow(COLORREF colour, const std::string& format, const std::string& line) = 0;
     // Owner of message boxes (may be null).
     virtual QWidget* MessageParent() = 0;
     // The framework's open step: false (after telling the user) when the file cannot be read.

@@ -50,7 +50,10 @@ public:
     std::string GetProjectDescription() override { return description; }
     void SetProjectDescription(const std::string& text) override { description = text; }
     void SetStatusState(const QString& text) override { states.push_back(text.toStdString()); }
-    void LogToWindow(COLORREF colour, const std::string& line) override { window.emplace_back(colour, line); }
+    void LogToWindow(COLORREF colour, const std::string&, const std::string& line) override
+    {
+        window.emplace_back(colour, line);
+    }
     QWidget* MessageParent() override { return nullptr; }
     bool OpenFileStep(const std::string& path) override;
     void ResetProject() override;

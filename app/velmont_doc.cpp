@@ -1,10 +1,12 @@
 #include "app/velmont_doc.h"
 
+#include "app/project_file.h"
 #include "app/recent_file_list.h"
 #include "app/yes_no_dialog.h"
 #include "core/module_factory.h"
 #include "controls/spectrum_plot.h"
 #include "core/plugin_entry.h"
+#include "platform/data_exchange.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
 #include "ui/clipboard_tree_view.h"
@@ -124,18 +126,81 @@ bool CVelmontDoc::CanReadProjectFile(const QString& path)
     return false;
 }
 
-bool CVelmontDoc::OnOpenDocument(const QString& path)
+// The document, its frame and its views as saving and opening the project file see them.
+class CVelmontDocProject final : public ProjectDocument {
+public:
+    explicit CVelmontDocProject(CVelmontDoc& document) : m_doc(document) {}
+
+    ModuleInterface& Host() override { return m_doc; }
+    ns_param::Paramora& WorkspaceParams() override { return m_doc.m_workspaceParams; }
+    std::string& LastModule() override { return m_doc.m_lastModule; }
+    std::string GetProjectDescription() override
+    {
+        return m_doc.m_frame ? m_doc.m_frame->GetProjectDescription() : std::string();
+    }
+    void SetProjectDescription(const std::string& text) override
+    {
+        if (m_doc.m_frame)
+            m_doc.m_frame->SetProjectDescription(text);
+    }
+    void SetStatusState(const QString& text) override
+    {
+        if (m_doc.m_frame)
+            m_doc.m_frame->SetStatusPaneText(text, 0);
+    }
+    void LogToWindow(COLORREF colour, const std::string& format, const std::string& line) override
+    {
+        m_doc.AppendLog(colour, format, line);
+    }
+    QWidget* MessageParent() override { return m_doc.m_frame; }
+    bool OpenFileStep(const std::string& path) override
+    {
+        return m_doc.CanReadProjectFile(QString::fromStdString(path));
+    }
+    void ResetProject() override { m_doc.ResetProject(); }
+    void SelectModule(const std::string& name) override
+    {
+        m_doc.m_moduleToSelect = QString::fromStdString(name);
+        CModuleView* modules = m_doc.m_frame ? m_doc.m_frame->GetModuleView() : nullptr;
+        if (!modules)
+            return;
+        modules->SetReselectName(m_doc.m_moduleToSelect);
+        m_doc.m_moduleToSelect.clear();
+    }
+    void StoreOpenForm() override
+    {
+        // As the module view does before it replaces a form: what the user sees is saved.
+        QWidget* pane = m_doc.m_frame ? m_doc.m_frame->GetEditorPane() : nullptr;
+        if (auto* form = dynamic_cast<platform::DataExchanger*>(pane))
+            form->UpdateData(true);
+    }
+
+private:
+    CVelmontDoc& m_doc;
+};
+
+OpenResult CVelmontDoc::OpenProjectFile(const QString& path)
 {
-    if (!CanReadProjectFile(path))
-        return false;
     m_moduleToSelect.clear();
-    ResetProject();
-    return true;
+    // The plot's settings must stand in the workspace before it is read.
+    if (m_frame && m_frame->GetDiagramView())
+        m_frame->GetDiagramView()->NestSettings(this);
+    CVelmontDocProject project(*this);
+    return OpenProject(project, path.toStdString());
 }
 
-bool CVelmontDoc::OnSaveDocument(const QString&)
+bool CVelmontDoc::OnOpenDocument(const QString& path)
 {
-    return false;
+    return OpenProjectFile(path) != OpenResult::Failed;
+}
+
+bool CVelmontDoc::OnSaveDocument(const QString& path)
+{
+    CVelmontDocProject project(*this);
+    if (!SaveProject(project, path.toStdString()))
+        return false;
+    SetModifiedFlag(false);
+    return true;
 }
 
 void CVelmontDoc::BuildModuleTree()
@@ -239,9 +304,12 @@ void CVelmontDoc::OnFileOpen()
 
 bool CVelmontDoc::OpenDocumentFile(const QString& path)
 {
-    if (!OnOpenDocument(path))
+    const OpenResult result = OpenProjectFile(path);
+    if (result == OpenResult::Failed)
         return false;
-    AfterProjectChange(path);
+    // A damaged file leaves an empty project without a file name, so that saving asks for one
+    // instead of overwriting the file with nothing.
+    AfterProjectChange(result == OpenResult::Loaded ? path : QString());
     return true;
 }
 
@@ -269,6 +337,8 @@ bool CVelmontDoc::DoSave(const QString& path)
         if (target.isEmpty())
             return false;
     }
+    // Path, title and recent entry take the path actually written.
+    target = QString::fromStdString(ProjectSavePath(target.toStdString()));
     if (!OnSaveDocument(target))
         return false;
     m_modified = false;

@@ -26,6 +26,8 @@
 #include <vector>
 
 class CMainFrame;
+class CVelmontDocProject;
+enum class OpenResult;
 class CMyRecentFileList;
 class ModuleFactory;
 
@@ -51,10 +53,11 @@ public:
     // Starts a new, empty project: main panel in the editor pane, module tree rebuilt from the
     // factories, spectrum and clipboard trees emptied, project description cleared.
     virtual bool OnNewDocument();
-    // Opens the project file at path. The reading of the file comes with the project file; for
-    // now the file must be readable and the project is reset as for a new one.
+    // Opens the project file at path: false (the project untouched) only when the file cannot
+    // be read; a damaged file leaves an empty project and true.
     virtual bool OnOpenDocument(const QString& path);
-    // Writes the project to path. Until projects can be written, nothing is written: false.
+    // Writes the project to path (".pxml" appended when the file name has no "."); false, with
+    // the message shown and an old file left whole, when it could not be written.
     virtual bool OnSaveDocument(const QString& path);
 
     void BuildModuleTree();
@@ -119,6 +122,10 @@ public:
     ns_param::Paramora m_workspaceParams{"WorkspaceParams"};
 
 private:
+    friend class CVelmontDocProject;
+
+    // Opens path as the project (OnOpenDocument with the kind of outcome).
+    OpenResult OpenProjectFile(const QString& path);
     // Reading step of the framework: the file must exist and be readable; else the message.
     bool CanReadProjectFile(const QString& path);
     // Steps shared by a new and an opened project: fresh modules, empty trees.

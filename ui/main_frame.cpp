@@ -1,5 +1,6 @@
 #include "ui/main_frame.h"
 
+#include "controls/spectrum_plot.h"
 #include "platform/colorref_qt.h"
 #include "platform/document_opener.h"
 #include "platform/prompter.h"
@@ -8,6 +9,7 @@
 #include "ui/log_window_view.h"
 #include "ui/module_view.h"
 #include "ui/spec_diagram_view.h"
+#include "ui/spec_display_dlg.h"
 #include "ui/spec_list_view.h"
 #include "ui/velmont_view.h"
 
@@ -534,8 +536,13 @@ void CMainFrame::OnToggleRecursiveSort()
 void CMainFrame::OnDisplayOptions()
 {
     // The options dialog edits the diagram's plot; without a plot there is nothing to edit.
-    if (!m_diagramView || !m_diagramView->GetSpecDisplay())
+    CSpecDisplay* plot = m_diagramView ? m_diagramView->GetSpecDisplay() : nullptr;
+    if (!plot)
         return;
+    // A new modeless dialog each time; closing it deletes it.
+    auto* dialog = new CSpecDisplayDlg(plot, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 void CMainFrame::OnHelp()

@@ -366,10 +366,6 @@ TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
     FakeChooser chooser;
     QTemporaryDir dir;
     const QString project = dir.filePath(QStringLiteral("lampe.pxml"));
-    {
-        QFile file(project);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
     auto* spectrum = new Spectrum;
     spectrum->SetName("Messung:A");
     ASSERT_TRUE(doc.GetSpectrumTree()->AddInserter(spectrum));
@@ -385,6 +381,13 @@ TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
     EXPECT_NE(dynamic_cast<CVelmontView*>(frame.GetEditorPane()), nullptr);
     EXPECT_EQ(frame.GetSpecListView()->GetDocument(), &doc);
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Unbenannt - OrvantaGUI"));
+
+    // Saved under a name without "." the file gets ".pxml", and so do title and recent entry.
+    chooser.answer = dir.filePath(QStringLiteral("lampe"));
+    ASSERT_TRUE(doc.OnFileSaveAs());
+    EXPECT_TRUE(QFileInfo::exists(project));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("lampe.pxml - OrvantaGUI"));
+    doc.OnFileNew();
 
     chooser.answer = project;
     doc.OnFileOpen();

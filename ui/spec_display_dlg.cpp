@@ -20,6 +20,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -238,8 +239,8 @@ void CSpecDisplayDlg::ConnectHandlers()
         clicked(id, &CSpecDisplayDlg::OnColourMode);
     clicked(IDC_UNIT_NM, &CSpecDisplayDlg::OnUnit);
     clicked(IDC_UNIT_PER_MM, &CSpecDisplayDlg::OnUnit);
-    clicked(IDC_AUTOMINMAX, &CSpecDisplayDlg::OnAutoY);
-    clicked(IDC_AUTOXMINMAX, &CSpecDisplayDlg::OnAutoX);
+    clicked(IDC_AUTOMINMAX, &CSpecDisplayDlg::OnAutoRange);
+    clicked(IDC_AUTOXMINMAX, &CSpecDisplayDlg::OnAutoRange);
     clicked(IDC_INFOLEFT, &CSpecDisplayDlg::OnInfo);
     clicked(IDC_INFOLEGEND, &CSpecDisplayDlg::OnInfo);
     clicked(IDC_DRAWBGIMAGE, &CSpecDisplayDlg::OnDrawBgImage);
@@ -279,8 +280,7 @@ void CSpecDisplayDlg::OnInitDialog()
     }
     UpdateData(false);
 
-    EnableYFields();
-    EnableXFields();
+    EnableRangeFields();
     UpdateYLabels();
     m_pSpecDisplay->SetDispDlg(this);
 
@@ -375,18 +375,16 @@ void CSpecDisplayDlg::ShowXRange(bool withOffset)
     static_cast<QLineEdit*>(GetDlgItem(IDC_MAXX))->setText(QString::fromStdString(maxText));
 }
 
-void CSpecDisplayDlg::EnableYFields()
+void CSpecDisplayDlg::EnableRangeFields()
 {
-    const bool manual = !static_cast<QAbstractButton*>(GetDlgItem(IDC_AUTOMINMAX))->isChecked();
-    GetDlgItem(IDC_MAXY)->setEnabled(manual);
-    GetDlgItem(IDC_MINY)->setEnabled(manual);
-}
-
-void CSpecDisplayDlg::EnableXFields()
-{
-    const bool manual = !static_cast<QAbstractButton*>(GetDlgItem(IDC_AUTOXMINMAX))->isChecked();
-    GetDlgItem(IDC_MAXX)->setEnabled(manual);
-    GetDlgItem(IDC_MINX)->setEnabled(manual);
+    // Each row's fields are editable only without its automatic range.
+    const std::pair<int, std::array<int, 2>> rows[] = {{IDC_AUTOMINMAX, {IDC_MAXY, IDC_MINY}},
+                                                       {IDC_AUTOXMINMAX, {IDC_MAXX, IDC_MINX}}};
+    for (const auto& [automatic, fields] : rows) {
+        const bool manual = !static_cast<QAbstractButton*>(GetDlgItem(automatic))->isChecked();
+        for (int id : fields)
+            GetDlgItem(id)->setEnabled(manual);
+    }
 }
 
 void CSpecDisplayDlg::EnableSpeed()
@@ -457,23 +455,12 @@ void CSpecDisplayDlg::OnUnit()
     RepaintPlot();
 }
 
-void CSpecDisplayDlg::OnAutoY()
+void CSpecDisplayDlg::OnAutoRange()
 {
     if (!m_pSpecDisplay)
         return;
     UpdateData(true);
-    EnableYFields();
-    m_pSpecDisplay->NeedRedraw(true);
-    m_pSpecDisplay->ResetToMinMax();
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnAutoX()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    EnableXFields();
+    EnableRangeFields();
     m_pSpecDisplay->NeedRedraw(true);
     m_pSpecDisplay->ResetToMinMax();
     RepaintPlot();

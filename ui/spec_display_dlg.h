@@ -92,8 +92,7 @@ private:
     ns_param::Paramora& Settings() const;
     void RepaintPlot();
     void ShowXRange(bool withOffset);
-    void EnableYFields();
-    void EnableXFields();
+    void EnableRangeFields();
     void EnableSpeed();
     void UpdateYLabels();
 
@@ -102,8 +101,7 @@ private:
     void OnAutoColour();
     void OnColourMode();
     void OnUnit();
-    void OnAutoY();
-    void OnAutoX();
+    void OnAutoRange();
     void OnInfo();
     void OnDrawBgImage();
     void OnOptDisplay();

@@ -6,6 +6,7 @@
 #include "core/calculation_guard.h"
 #include "core/module_factory.h"
 #include "platform/file_chooser.h"
+#include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/command_ids.h"
@@ -348,22 +349,10 @@ TEST_F(DocTest, OverwriteQuestionKeepsAllAnswersUntilTheNextCalculation)
               QStringLiteral("Der Eintrag 'Messung:Lampe 1' existiert bereits. Soll er überschrieben werden?"));
 }
 
-class FakeChooser : public platform::FileChooser {
-public:
-    FakeChooser() : m_previous(platform::SetFileChooser(this)) {}
-    ~FakeChooser() override { platform::SetFileChooser(m_previous); }
-    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
-    QString answer;
-
-private:
-    platform::FileChooser* m_previous;
-};
-
 TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
 {
     FakePrompter prompter;
-    FakeChooser chooser;
+    FakeFileChooser chooser;
     QTemporaryDir dir;
     const QString project = dir.filePath(QStringLiteral("lampe.pxml"));
     auto* spectrum = new Spectrum;
@@ -409,7 +398,7 @@ TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
 TEST_F(DocTest, AModifiedProjectIsOnlyDroppedAfterTheQuestion)
 {
     FakePrompter prompter;
-    FakeChooser chooser;
+    FakeFileChooser chooser;
     doc.SetModifiedFlag();
     prompter.answers = {platform::PromptAnswer::Cancel, platform::PromptAnswer::Yes, platform::PromptAnswer::No};
     auto* spectrum = new Spectrum;

@@ -106,6 +106,19 @@ TEST(SpecDiagramViewTest, BackgroundPictureIsLoadedWhenThereIsOne)
     QFile::remove(relative);
 }
 
+TEST(SpecDiagramViewTest, ShippedPictureRunsFromBlueToRed)
+{
+    CSpecDisplay plot;
+    const std::string* name = plot.MainSpectrumView.getStringParameter("BgBitmapPath");
+    ASSERT_NE(name, nullptr);
+    const QImage picture(QStringLiteral(ORVANTA_BIN_DIR "/") + QString::fromStdString(*name));
+    ASSERT_FALSE(picture.isNull());
+    const QColor left = picture.pixelColor(0, 0);
+    const QColor right = picture.pixelColor(picture.width() - 1, 0);
+    EXPECT_GT(left.blue(), left.red());
+    EXPECT_GT(right.red(), right.blue());
+}
+
 TEST(SpecDiagramViewTest, EachOptionsCommandOpensANewDialog)
 {
     CMainFrame frame;

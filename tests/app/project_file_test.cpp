@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,8 +43,8 @@ ClipboardObject* MakeObject(const std::string& path, int seed)
     auto* object = new ClipboardObject;
     object->SetName(path);
     ns_param::Paramora& data = object->GetParameters();
-    const double values[] = {1.0 / 7, -2.5e-310, 1e300, 0.1 * seed};
-    data.addDouble1DArrayParameter("Werte", "Messwerte", 4, values, 0);
+    const double values[] = {1.0 / 7, -2.5e-310, 1e300, 0.1 * seed, -0.0, HUGE_VAL, -HUGE_VAL};
+    data.addDouble1DArrayParameter("Werte", "Messwerte", 7, values, 0);
     const unsigned char bytes[] = {0, 128, 255};
     data.addByte1DArrayParameter("Bytes", "", 3, bytes, 0);
     data.addStringParameter("Einheit", "", "µW/(m²·nm) & <mehr>", "");
@@ -69,6 +70,11 @@ void FillProject(FakeProjectDocument& doc)
         ASSERT_TRUE(spectra.AddInserter(spectrum));
     }
     ASSERT_TRUE(spectra.AddInserter(MakeSpectrum("Messung:Serie 2:Leer", 0, 0)));
+    Spectrum* odd = MakeSpectrum("Messung:Sonderwerte", 3, 0);
+    odd->SetPoint(0, 380, -0.0);
+    odd->SetPoint(1, 381, std::nan(""));
+    odd->SetPoint(2, 382, -HUGE_VAL);
+    ASSERT_TRUE(spectra.AddInserter(odd));
 
     ClipboardTree& clipboard = doc.host.clipboard;
     ASSERT_TRUE(clipboard.AddInserter(MakeObject("Ergebnisse:Farbe:Werte", 1)));
@@ -133,7 +139,7 @@ TEST_F(ProjectFileTest, WholeProjectComesBackAtItsPathsAndInItsOrder)
               (std::vector<std::string>{
                   "7000|Lade die Orvanta-Projekt-Datei .../projekt.pxml",
                   "7000|... 5 Module und Modulparameter",
-                  "7000|... 5 Spektren",
+                  "7000|... 6 Spektren",
                   "7000|... 3 Clipboard-/Numerikdaten",
                   "7000|Orvanta-Projekt-Datei '" + *written + "' geladen",
                   "700000|Das zuletzt verwendete Modul war 'XML' im Ordner 'Spektren speichern' > 'Datenexport'. "

@@ -19,7 +19,7 @@ MainPanelPicture MainPanelLayout(int w, int h, int listHeight, const QString& la
         picture.texts.push_back({s, bold, rect, true});
     };
     const auto icon = [&](int id, int x, int y) {
-        picture.icons.push_back({id, QPoint(x, y), id == 144 ? RGB(255, 255, 255) : RGB(210, 210, 210)});
+        picture.icons.push_back({id, QPoint(x, y)});
     };
 
     // Top right: spectrum data.

@@ -25,11 +25,10 @@ struct MainPanelText {
     COLORREF colour = RGB(30, 30, 60);
 };
 
+// A 24 x 24 picture (ViewPicture), drawn with its transparency at position.
 struct MainPanelIcon {
     int id = 0;
     QPoint position;
-    // Colour drawn transparent: RGB(210, 210, 210), white for picture 144.
-    COLORREF transparent = RGB(210, 210, 210);
 };
 
 struct MainPanelPicture {

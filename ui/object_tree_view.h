@@ -17,11 +17,6 @@
 
 #include <string>
 
-// The font of the tree panes' labels.
-QFont TreePaneFont();
-// Style sheet giving a pane's tips their background.
-QString TreePaneTipStyle(COLORREF background);
-
 template <class T>
 class CObjectTreeView : public CVelmontTreeView<T> {
 public:

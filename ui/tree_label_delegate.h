@@ -21,6 +21,11 @@ struct TreeLabelColours {
 inline constexpr TreeLabelColours kClipboardLabelColours{RGB(255, 210, 180), RGB(255, 250, 220), RGB(255, 220, 190)};
 inline constexpr TreeLabelColours kSpectrumLabelColours{RGB(170, 235, 170), RGB(220, 255, 220), RGB(180, 245, 185)};
 
+// The font of the tree panes' labels.
+QFont TreePaneFont();
+// Style sheet giving a pane's tips their background.
+QString TreePaneTipStyle(COLORREF background);
+
 // Room of a label in a cell: picture at the left, the text 4 pixels after it up to 5 pixels
 // before the right edge.
 inline constexpr int kLabelIconSize = 24;

@@ -88,6 +88,38 @@ public:
     }
 
 protected:
+    // Deletes the selected objects after asking: singleText with the object's full name for
+    // one object, manyText with their number for several. Nothing selected or resolved: no
+    // question. False when nothing was deleted.
+    bool DeleteSelectedObjects(const char* singleText, const char* manyText)
+    {
+        T* tree = this->GetTree();
+        if (!tree)
+            return false;
+        std::string selection;
+        this->AppendSelection(selection, nullptr, "");
+        const auto objects = tree->GetInserters(selection, false);
+        if (objects.empty())
+            return false;
+        const QString question = objects.size() == 1
+            ? QString::fromUtf8(singleText).arg(QString::fromStdString(objects.front()->GetName()))
+            : QString::fromUtf8(manyText).arg(objects.size());
+        if (platform::GetPrompter().Prompt(this, QStringLiteral("Achtung"), question, platform::PromptIcon::Question,
+                                           platform::PromptButtons::YesNo)
+            != platform::PromptAnswer::Yes)
+            return false;
+        tree->DeleteInserters(selection);
+        return true;
+    }
+
+    // Every item may be renamed.
+    QTreeWidgetItem* NewItem() const override
+    {
+        QTreeWidgetItem* item = Base::NewItem();
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        return item;
+    }
+
     // A double click on the first selected item edits its label; nothing else happens.
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {

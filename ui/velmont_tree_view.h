@@ -16,6 +16,7 @@
 #include "controls/multi_tree.h"
 #include "core/module.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QTreeWidgetItem>
 
@@ -43,11 +44,14 @@ public:
 
     T* GetTree() const { return m_tree; }
 
-    // Lets the previous tree go, becomes tree's event handler and rebuilds.
-    void Attach(T* tree)
+    // Lets the previous tree go, becomes tree's event handler and rebuilds. owner, when given,
+    // is the object the tree belongs to: once it is gone, the view no longer touches the tree.
+    void Attach(T* tree, QObject* owner = nullptr)
     {
         Detach();
         m_tree = tree;
+        m_treeOwner = owner;
+        m_hasTreeOwner = owner != nullptr;
         if (m_tree)
             m_tree->SetEventHandler(this);
         Rebuild();
@@ -56,6 +60,8 @@ public:
     // The tree loses its handler (when it is this view) and every view word.
     void Detach()
     {
+        if (m_hasTreeOwner && !m_treeOwner)
+            m_tree = nullptr; // the tree went with its owner
         if (!m_tree)
             return;
         if (m_tree->GetEventHandler() == this)
@@ -281,6 +287,8 @@ private:
     }
 
     T* m_tree = nullptr;
+    QPointer<QObject> m_treeOwner;
+    bool m_hasTreeOwner = false;
     QSet<const QTreeWidgetItem*> m_items;
     QList<QTreeWidgetItem*> m_pendingTopLevel;
     bool m_rebuilding = false;

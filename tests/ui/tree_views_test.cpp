@@ -307,6 +307,57 @@ TEST_F(TreeViewsTest, SelectionTextRootModeAndSorting)
     EXPECT_EQ(text, "A");
 }
 
+TEST_F(TreeViewsTest, DragsHandTheSelectionToTheFrame)
+{
+    AddSpectra({"G:S1", "G:S2", "G:S3"});
+    AddObject("K:a");
+    FormModule* module = AddModule("Grup|pe:Mo|dul");
+    Modules().Rebuild();
+    for (QTreeWidget* view : std::initializer_list<QTreeWidget*>{&Spectra(), &Clipboard(), &Modules()})
+        view->expandAll();
+    const auto drag = [this](auto& view, const std::string& path) {
+        QTreeWidgetItem* item = Item(view, path);
+        Mouse(view, QEvent::MouseButtonPress, item, Qt::LeftButton);
+        const QPoint start = view.GetItemLabelRect(item).center();
+        const QPoint end = start + QPoint(0, QApplication::startDragDistance() + 1);
+        QMouseEvent move(QEvent::MouseMove, end, view.viewport()->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(view.viewport(), &move);
+    };
+    const auto release = [this] {
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(1, 1), frame.mapToGlobal(QPoint(1, 1)), Qt::LeftButton, {}, {});
+        QApplication::sendEvent(&frame, &up);
+        ASSERT_FALSE(frame.IsDragging());
+    };
+
+    Click(Spectra(), "G:S1");
+    Click(Spectra(), "G:S2", Qt::ControlModifier);
+    drag(Spectra(), "G:S2");
+    EXPECT_TRUE(frame.IsDragging());
+    EXPECT_EQ(frame.GetDraggedSpectra(), "G:S1;G:S2");
+    release();
+
+    drag(Clipboard(), "K:a");
+    EXPECT_TRUE(frame.IsDragging());
+    EXPECT_EQ(frame.GetDraggedClipboardObjects(), "K:a");
+    release();
+
+    // The module path keeps its marks; the drag leaves the editor pane alone.
+    QWidget* pane = frame.GetEditorPane();
+    drag(Modules(), "Grup|pe:Mo|dul");
+    EXPECT_TRUE(frame.IsDragging());
+    EXPECT_EQ(frame.GetDraggedModulePath(), "Grup|pe:Mo|dul");
+    EXPECT_EQ(frame.GetModuleDragKind(), 0);
+    EXPECT_EQ(frame.GetEditorPane(), pane);
+    release();
+    EXPECT_EQ(module->GetName(), "Grup|pe:Mo|dul");
+
+    // No spectrum drag in live mode.
+    Spectra().SetLiveMode(true);
+    drag(Spectra(), "G:S3");
+    EXPECT_FALSE(frame.IsDragging());
+    Spectra().SetLiveMode(false);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Renaming (both object panes)
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QRubberBand>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -31,6 +32,18 @@ bool IsBelow(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor)
     return false;
 }
 
+// The tree's style: a selection marks the item, never its indentation (the branch area).
+class CMultiTreeStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_ItemView_ShowDecorationSelected)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 constexpr unsigned kFocusAndSelection = CMultiTree::TVIS_FOCUSED | CMultiTree::TVIS_SELECTED;
 
 } // namespace
@@ -50,6 +63,10 @@ CMultiTree::CMultiTree(QWidget* parent) : QTreeWidget(parent)
     setColumnCount(1);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    auto* style = new CMultiTreeStyle;
+    style->setParent(this);
+    setStyle(style);
     setDragEnabled(false);
     setUniformRowHeights(true);
     // Pixel scrolling keeps the band's fixed corner exact in content coordinates.
@@ -974,5 +991,6 @@ void CMultiTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option, 
         row.state |= QStyle::State_Selected;
     else
         row.state &= ~QStyle::State_Selected;
+    row.showDecorationSelected = false;
     QTreeWidget::drawRow(painter, row, index);
 }

@@ -39,7 +39,10 @@ void CClipboardTreeView::ClearOverwriteAnswers()
 
 void CClipboardTreeView::OnInsertNode(TreeNode* node, TreeNode* previousSibling)
 {
-    InsertItem(node, previousSibling);
+    // Without a previous sibling the node is new at the end, or was moved to the front.
+    const auto& siblings = node->GetParent()->GetChildren();
+    const bool atFront = !previousSibling && siblings.size() > 1 && siblings.front() == node;
+    InsertItem(node, previousSibling, atFront);
     OnUpdateNode(node);
 }
 

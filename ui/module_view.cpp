@@ -142,6 +142,12 @@ void CModuleView::OnInsertNode(TreeNode* node, TreeNode*)
         ScheduleSort();
 }
 
+void CModuleView::OnUpdateNode(TreeNode* node)
+{
+    if (QTreeWidgetItem* item = ItemOf(node))
+        item->setIcon(0, ViewPicture(PictureOf(node)));
+}
+
 void CModuleView::SortItems()
 {
     SortTopLevel();

@@ -38,8 +38,10 @@ public:
     // name ignoring case (depth-first); its selection shows its editor. The name is used once.
     void Reselect();
 
-    // Tree events: the item with its picture; a new top-level item sorts the top level.
+    // Tree events: the item with its picture; a new top-level item sorts the top level. A node
+    // that gets its module keeps a fitting picture.
     void OnInsertNode(TreeNode* node, TreeNode* previousSibling) override;
+    void OnUpdateNode(TreeNode* node) override;
 
     // The rectangle the label is drawn in: presses anywhere on it select the item.
     QRect GetItemLabelRect(QTreeWidgetItem* item) const override;

@@ -160,8 +160,8 @@ public:
 
 protected:
     // Makes the node's item under its parent's item (made first when missing): after the
-    // item of after, or as the last child.
-    QTreeWidgetItem* InsertItem(TreeNode* node, TreeNode* after)
+    // item of after, or as the last child (with atFront, as the first).
+    QTreeWidgetItem* InsertItem(TreeNode* node, TreeNode* after, bool atFront = false)
     {
         if (!node || !node->GetParent())
             return nullptr;
@@ -185,13 +185,15 @@ protected:
         QTreeWidgetItem* afterItem = ItemOf(after);
         if (parent) {
             const int index = afterItem && afterItem->parent() == parent ? indexFromItem(afterItem).row() + 1
+                            : atFront                                    ? 0
                                                                          : parent->childCount();
             parent->insertChild(index, item);
         } else if (m_rebuilding) {
             m_pendingTopLevel.append(item);
         } else {
             const int index = afterItem && !afterItem->parent() ? indexFromItem(afterItem).row() + 1
-                                                                : topLevelItemCount();
+                            : atFront                            ? 0
+                                                                 : topLevelItemCount();
             insertTopLevelItem(index, item);
         }
         return item;

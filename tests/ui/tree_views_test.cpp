@@ -423,6 +423,33 @@ TEST_F(TreeViewsTest, ClipboardOverwriteAnswersHoldForOneCalculation)
     doc.EndCalculation();
 }
 
+TEST_F(TreeViewsTest, ClipboardItemsFollowMovesAndSortTheTopLevelOnly)
+{
+    for (const char* name : {"z", "K:c", "K:a", "K:b"})
+        AddObject(name);
+    QCoreApplication::processEvents();
+    auto* tree = doc.GetClipboardTree();
+    tree->MoveNode(tree->GetNodeByName("K:b", false, false), tree->GetNodeByName("K:c", false, false));
+    QCoreApplication::processEvents();
+    // The moved item stands after its new previous sibling; below the top level nothing sorts.
+    ASSERT_EQ(Clipboard().topLevelItemCount(), 2);
+    QTreeWidgetItem* group = Clipboard().topLevelItem(0);
+    EXPECT_EQ(group->text(0), "K");
+    ASSERT_EQ(group->childCount(), 3);
+    EXPECT_EQ(group->child(0)->text(0), "b");
+    EXPECT_EQ(group->child(1)->text(0), "c");
+    EXPECT_EQ(group->child(2)->text(0), "a");
+    tree->MoveNode(tree->GetNodeByName("K:c", false, false), tree->GetNodeByName("K:a", false, false));
+    EXPECT_EQ(group->child(0)->text(0), "b");
+    EXPECT_EQ(group->child(1)->text(0), "c");
+    EXPECT_EQ(group->child(2)->text(0), "a");
+    tree->MoveNode(tree->GetNodeByName("K:b", false, false), tree->GetNodeByName("K:a", false, false));
+    EXPECT_EQ(group->child(0)->text(0), "c");
+    EXPECT_EQ(group->child(1)->text(0), "b");
+    EXPECT_EQ(group->child(2)->text(0), "a");
+    EXPECT_EQ(Clipboard().topLevelItem(1)->text(0), "z");
+}
+
 TEST_F(TreeViewsTest, ClipboardListingAndDelete)
 {
     ClipboardObject* object = AddObject("Satz:Eins");

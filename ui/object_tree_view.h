@@ -31,11 +31,15 @@ public:
     {
         m_delegate = new CTreeLabelDelegate(colours, this);
         m_delegate->SetRenameHandler([this](const QModelIndex& index, const QString& text) {
-            // Renamed after the editor has closed: the messages below must not meet an open editor.
-            QTreeWidgetItem* item = this->itemFromIndex(index);
-            TreeNode* node = Base::NodeOf(item);
+            // Renamed after the editor has closed: the messages must not meet an open editor.
+            // The item may go meanwhile (its node deleted): then nothing is renamed.
+            const QPersistentModelIndex edited(index);
             QMetaObject::invokeMethod(
-                static_cast<QObject*>(this), [this, node, text] { RenameNode(node, text.toStdString()); },
+                static_cast<QObject*>(this),
+                [this, edited, text] {
+                    if (QTreeWidgetItem* item = edited.isValid() ? this->itemFromIndex(edited) : nullptr)
+                        RenameNode(Base::NodeOf(item), text.toStdString());
+                },
                 Qt::QueuedConnection);
         });
         this->setItemDelegate(m_delegate);

@@ -399,6 +399,19 @@ TEST_F(TreeViewsTest, RenameRefusalsKeepTheName)
     QCoreApplication::processEvents();
     EXPECT_NE(doc.GetSpectrumTree()->GetInserter("G:Neu"), nullptr);
     EXPECT_EQ(item->text(0), "Neu");
+
+    // The edited spectrum goes before the rename runs: nothing is renamed.
+    Click(Spectra(), "G:Neu");
+    Mouse(Spectra(), QEvent::MouseButtonDblClick, item, Qt::LeftButton);
+    editor = Spectra().viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Später");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    doc.GetSpectrumTree()->DeleteInserters("G:Neu");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserter("G:Später"), nullptr);
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -189,6 +189,11 @@ void BM_LoadProjectWithWindow(benchmark::State& state)
     frame.show();
     QCoreApplication::processEvents();
     doc.SetMainFrame(&frame);
+    // The panes attach to the trees at the initial update of a new project: every spectrum
+    // loaded reaches the spectrum pane.
+    doc.SetModuleLibraries(&Libraries());
+    doc.OnFileNew();
+    QCoreApplication::processEvents();
     LoadProject(state, doc);
     doc.SetMainFrame(nullptr);
 }

@@ -15,11 +15,13 @@
 #include <paramora/paramora.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidgetItem>
 
 #include <gtest/gtest.h>
 
@@ -132,7 +134,13 @@ TEST_F(ProjectDocumentTest, SavedProjectComesBackWithModulesSpectraDescriptionAn
     EXPECT_EQ(names, (std::vector<std::string>{"Messung:Lampe B", "Messung:Lampe A", "Referenz"}));
     EXPECT_NE(doc.GetClipboardTree()->GetInserter("Ergebnis:Tabelle"), nullptr);
     EXPECT_EQ(frame.GetProjectDescription(), "Zeile 1\r\nZeile \"2\"");
+    // The module view selects the last module once the event loop runs.
     EXPECT_EQ(frame.GetModuleView()->GetReselectName(), QStringLiteral("Quelle"));
+    QCoreApplication::processEvents();
+    QList<QTreeWidgetItem*> selected;
+    frame.GetModuleView()->GetSelectedList(selected);
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0]->text(0), QStringLiteral("Quel|le"));
     EXPECT_EQ(plot.MinX, minX);
     EXPECT_EQ(*plot.MinX, 400.5);
     EXPECT_EQ(*plot.SampleDist, 11);

@@ -235,19 +235,38 @@ void CSpecDisplayDlg::ConnectHandlers()
     for (int id : {IDC_BGCOLOR, IDC_BORDERCOLOR, IDC_COLOR_EXPLICIT})
         clicked(id, [this, id] { OnChooseColour(id); });
     clicked(IDC_COLOR_AUTO, &CSpecDisplayDlg::OnAutoColour);
-    for (int id : kModes)
-        clicked(id, &CSpecDisplayDlg::OnColourMode);
-    clicked(IDC_UNIT_NM, &CSpecDisplayDlg::OnUnit);
-    clicked(IDC_UNIT_PER_MM, &CSpecDisplayDlg::OnUnit);
-    clicked(IDC_AUTOMINMAX, &CSpecDisplayDlg::OnAutoRange);
-    clicked(IDC_AUTOXMINMAX, &CSpecDisplayDlg::OnAutoRange);
-    clicked(IDC_INFOLEFT, &CSpecDisplayDlg::OnInfo);
-    clicked(IDC_INFOLEGEND, &CSpecDisplayDlg::OnInfo);
-    clicked(IDC_DRAWBGIMAGE, &CSpecDisplayDlg::OnDrawBgImage);
-    clicked(IDC_OPTDISPLAY, &CSpecDisplayDlg::OnOptDisplay);
-    clicked(IDC_AUTOZEROYMIN, &CSpecDisplayDlg::OnAutoZeroYMin);
-    for (int id : {IDC_MINX, IDC_MAXX, IDC_MINY, IDC_MAXY})
-        edited(id, &CSpecDisplayDlg::OnRangeEdited);
+    // The handlers of the check and radio buttons and range fields: a save exchange, the
+    // button's own step, then what the plot does.
+    const struct {
+        int id;
+        void (CSpecDisplayDlg::*step)();
+        int effects;
+    } saving[] = {
+        {IDC_MODE_RANDOM, &CSpecDisplayDlg::StoreColourMode, 0},
+        {IDC_MODE_ASCENDING, &CSpecDisplayDlg::StoreColourMode, 0},
+        {IDC_MODE_DESCENDING, &CSpecDisplayDlg::StoreColourMode, 0},
+        {IDC_MODE_GREY, &CSpecDisplayDlg::StoreColourMode, 0},
+        {IDC_UNIT_NM, &CSpecDisplayDlg::StoreUnit, kRedraw | kResetRange},
+        {IDC_UNIT_PER_MM, &CSpecDisplayDlg::StoreUnit, kRedraw | kResetRange},
+        {IDC_AUTOMINMAX, &CSpecDisplayDlg::EnableRangeFields, kRedraw | kResetRange},
+        {IDC_AUTOXMINMAX, &CSpecDisplayDlg::EnableRangeFields, kRedraw | kResetRange},
+        {IDC_INFOLEFT, nullptr, kDrawInfo | kRedraw},
+        {IDC_INFOLEGEND, nullptr, kDrawInfo | kRedraw},
+        {IDC_DRAWBGIMAGE, nullptr, kRedraw},
+        {IDC_OPTDISPLAY, &CSpecDisplayDlg::EnableSpeed, kRedraw},
+        {IDC_AUTOZEROYMIN, nullptr, kResetRange},
+        {IDC_MINX, nullptr, kResetRange},
+        {IDC_MAXX, nullptr, kResetRange},
+        {IDC_MINY, nullptr, kResetRange},
+        {IDC_MAXY, nullptr, kResetRange},
+    };
+    for (const auto& handler : saving) {
+        auto run = [this, step = handler.step, effects = handler.effects] { SaveThen(step, effects); };
+        if (auto* field = qobject_cast<QLineEdit*>(GetDlgItem(handler.id)))
+            connect(field, &QLineEdit::textEdited, this, run);
+        else
+            clicked(handler.id, run);
+    }
     edited(IDC_YAXISNAME, &CSpecDisplayDlg::OnYAxisNameEdited);
     connect(m_SpeedSlider, &QSlider::valueChanged, this, &CSpecDisplayDlg::OnSpeed);
     connect(static_cast<QPushButton*>(GetDlgItem(1)), &QPushButton::clicked, this, &CSpecDisplayDlg::accept);
@@ -432,83 +451,35 @@ void CSpecDisplayDlg::OnAutoColour()
     RepaintPlot();
 }
 
-void CSpecDisplayDlg::OnColourMode()
+void CSpecDisplayDlg::SaveThen(void (CSpecDisplayDlg::*step)(), int effects)
 {
     if (!m_pSpecDisplay)
         return;
     UpdateData(true);
+    if (step)
+        (this->*step)();
+    if (effects & kDrawInfo)
+        m_pSpecDisplay->DrawInfo();
+    if (effects & kRedraw)
+        m_pSpecDisplay->NeedRedraw(true);
+    if (effects & kResetRange)
+        m_pSpecDisplay->ResetToMinMax();
+    if (effects & kRedraw)
+        RepaintPlot();
+}
+
+void CSpecDisplayDlg::StoreColourMode()
+{
     for (int mode = 0; mode < 4; ++mode)
         if (static_cast<QAbstractButton*>(GetDlgItem(kModes[mode]))->isChecked())
             Settings().setIntParameter("ColorMode", mode);
 }
 
-void CSpecDisplayDlg::OnUnit()
+void CSpecDisplayDlg::StoreUnit()
 {
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
     ShowXRange(false);
     const bool perMillimetre = static_cast<QAbstractButton*>(GetDlgItem(IDC_UNIT_PER_MM))->isChecked();
     Settings().setIntParameter("Unit", perMillimetre ? 1 : 0);
-    m_pSpecDisplay->NeedRedraw(true);
-    m_pSpecDisplay->ResetToMinMax();
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnAutoRange()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    EnableRangeFields();
-    m_pSpecDisplay->NeedRedraw(true);
-    m_pSpecDisplay->ResetToMinMax();
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnInfo()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    m_pSpecDisplay->DrawInfo();
-    m_pSpecDisplay->NeedRedraw(true);
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnDrawBgImage()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    m_pSpecDisplay->NeedRedraw(true);
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnOptDisplay()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    EnableSpeed();
-    m_pSpecDisplay->NeedRedraw(true);
-    RepaintPlot();
-}
-
-void CSpecDisplayDlg::OnAutoZeroYMin()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    m_pSpecDisplay->ResetToMinMax();
-}
-
-void CSpecDisplayDlg::OnRangeEdited()
-{
-    if (!m_pSpecDisplay)
-        return;
-    UpdateData(true);
-    m_pSpecDisplay->ResetToMinMax();
 }
 
 void CSpecDisplayDlg::OnYAxisNameEdited()

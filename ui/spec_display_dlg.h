@@ -99,14 +99,13 @@ private:
     // Handlers.
     void OnChooseColour(int id);
     void OnAutoColour();
-    void OnColourMode();
-    void OnUnit();
-    void OnAutoRange();
-    void OnInfo();
-    void OnDrawBgImage();
-    void OnOptDisplay();
-    void OnAutoZeroYMin();
-    void OnRangeEdited();
+    // What the plot does after a handler's save exchange and own step.
+    enum Effect { kRedraw = 1, kResetRange = 2, kDrawInfo = 4 };
+    // A save exchange, step (may be null), then the effects in the order DrawInfo,
+    // NeedRedraw, ResetToMinMax, repaint.
+    void SaveThen(void (CSpecDisplayDlg::*step)(), int effects);
+    void StoreColourMode();
+    void StoreUnit();
     void OnYAxisNameEdited();
     void OnSpeed();
 

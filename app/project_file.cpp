@@ -14,9 +14,10 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <cstdarg>
 #include <exception>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -126,12 +127,12 @@ int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree&
     if (!reader.enterFirstGroup(name))
         return 0;
     do {
-        auto* object = new T;
+        auto object = std::make_unique<T>();
         read(*object);
-        if (tree.AddInserter(object))
+        if (tree.AddInserter(object.get())) {
+            object.release(); // the tree owns it now
             ++count;
-        else
-            delete object;
+        }
         reader.leaveGroup();
     } while (reader.enterNextGroup());
     return count;

@@ -216,6 +216,18 @@ TEST_F(ProjectDocumentTest, DamagedFileLeavesAnEmptyProjectWithoutAName)
     EXPECT_EQ(chooser.saveRequests, 2);
 }
 
+TEST_F(ProjectDocumentTest, DuplicatePathsInAFileAskTheOverwriteQuestion)
+{
+    // "Nein": the first spectrum of the path stays and the second is dropped.
+    prompter.dialogAnswers = {1};
+    ASSERT_TRUE(doc.OpenDocumentFile(QStringLiteral(ORVANTA_TEST_DATA_DIR "/project/teilweise.pxml")));
+    ASSERT_EQ(prompter.dialogs.size(), 1u);
+    EXPECT_EQ(prompter.dialogs[0].text,
+              QStringLiteral("Der Eintrag 'Messung:Doppelt' existiert bereits. Soll er überschrieben werden?"));
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserter("Messung:Doppelt")->GetColor(), 1u);
+    EXPECT_TRUE(Logged("... 2 Spektren"));
+}
+
 // An editor form showing the source module's "SpecDesc" in a field.
 class DescriptionForm : public QWidget, public platform::DataExchanger {
 public:

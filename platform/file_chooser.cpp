@@ -6,6 +6,11 @@ namespace platform {
 
 FileChooser::~FileChooser() = default;
 
+QString FileChooser::GetOpenFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
+
 namespace {
 
 class DialogFileChooser : public FileChooser {
@@ -14,6 +19,11 @@ public:
                             const QString& filter) override
     {
         return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
+    }
+    QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                            const QString& filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
     }
 };
 

@@ -1,0 +1,6 @@
+#include "ui/module_view.h"
+
+CModuleView::CModuleView(QWidget* parent) : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+}

@@ -1,0 +1,3 @@
+#include "ui/spec_diagram_view.h"
+
+CSpecDiagramView::CSpecDiagramView(QWidget* parent) : QWidget(parent) {}

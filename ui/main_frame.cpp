@@ -9,6 +9,8 @@
 #include "ui/module_view.h"
 #include "ui/spec_diagram_view.h"
 #include "ui/spec_list_view.h"
+#include "controls/spectrum_plot.h"
+#include "ui/spec_plot_link.h"
 #include "ui/velmont_view.h"
 
 #include <QAction>
@@ -352,7 +354,26 @@ void CMainFrame::ReplaceEditorPane(QWidget* view)
     m_centreSplitter->replaceWidget(0, view);
     m_centreSplitter->setSizes(sizes);
     view->show();
-    delete old;
+    if (old) {
+        old->hide();
+        old->deleteLater();
+    }
+}
+
+SpecPlotLink* CMainFrame::GetSpecPlot()
+{
+    if (m_specPlotOverride)
+        return m_specPlotOverride;
+    CSpecDisplay* display = m_diagramView ? m_diagramView->GetSpecDisplay() : nullptr;
+    if (!display) {
+        m_specPlot.reset();
+        return nullptr;
+    }
+    if (!m_specPlot || m_specPlotDisplay != display) {
+        m_specPlot = std::make_unique<CSpecDisplayLink>(display);
+        m_specPlotDisplay = display;
+    }
+    return m_specPlot.get();
 }
 
 void CMainFrame::InitialUpdateAllViews(CVelmontDoc* document)

@@ -8,11 +8,14 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
 #include <QSplitter>
 
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +24,8 @@ class CClipboardTreeView;
 class CLogWindowView;
 class CModuleView;
 class CSpecDiagramView;
+class CSpecDisplay;
+class SpecPlotLink;
 class CSpecListView;
 class CVelmontDoc;
 class ModuleDropTarget;
@@ -127,8 +132,13 @@ public:
     CClipboardTreeView* GetClipboardView() const { return m_clipboardView; }
     // The editor pane (upper centre): the main panel or a module's editor form.
     QWidget* GetEditorPane() const;
-    // Puts view into the editor pane; the previous view is deleted.
+    // Puts view into the editor pane; the previous view is deleted once the event loop
+    // gets back (its own handler may still be running).
     void ReplaceEditorPane(QWidget* view);
+    // The diagram's plot as the spectrum pane uses it; null while there is no plot. A link
+    // set with SetSpecPlot (tests) takes precedence; null gives the diagram's plot again.
+    SpecPlotLink* GetSpecPlot();
+    void SetSpecPlot(SpecPlotLink* plot) { m_specPlotOverride = plot; }
     // Gives every pane the document and runs its OnInitialUpdate (after a new or opened project).
     void InitialUpdateAllViews(CVelmontDoc* document);
 
@@ -166,11 +176,19 @@ public:
     void OnDisplayOptions();
     void OnHelp();
 
-    // Drags from the tree panes: the frame takes the mouse until the button is released.
-    void BeginSpectraDrag(const std::string& selection, const std::string& groupPath);
-    void BeginClipboardDrag(const std::string& selection, const std::string& groupPath);
+    // Drags from the tree panes: the frame takes the mouse until the button is released. The
+    // picture (the dragged item's) follows the pointer 5 pixels right of and 9 below it.
+    void BeginSpectraDrag(const std::string& selection, const std::string& groupPath, const QPixmap& picture = {});
+    void BeginClipboardDrag(const std::string& selection, const std::string& groupPath, const QPixmap& picture = {});
     // kind: 0 module, 1 parameter, 2 function.
-    void BeginModuleDrag(const std::string& path, int kind);
+    void BeginModuleDrag(const std::string& path, int kind, const QPixmap& picture = {});
+    // The panes store what they would drag also when the drag does not start (nothing selected).
+    void SetDraggedSpectra(const std::string& selection, const std::string& groupPath);
+    void SetDraggedClipboardObjects(const std::string& selection, const std::string& groupPath);
+    const std::string& GetDraggedSpectra() const { return m_dragSpecSelection; }
+    const std::string& GetDraggedClipboardObjects() const { return m_dragClipboardSelection; }
+    const std::string& GetDraggedModulePath() const { return m_dragModulePath; }
+    int GetModuleDragKind() const { return m_moduleDragKind; }
     // One step of a drag with the pointer over widget under (null: nothing of ours).
     void DragOver(QWidget* under);
     void DragRelease();
@@ -195,6 +213,8 @@ private:
     void CreateSplitterPanes();
     void OnSize(int cx, int cy);
     void EndDrag();
+    void StartDragPicture(const QPixmap& picture);
+    void MoveDragPicture(const QPoint& global);
     void LogHint(const char* text);
 
     CModuleView* m_moduleView = nullptr;
@@ -224,6 +244,10 @@ private:
     std::string m_dragClipboardSelection;
     std::string m_dragModulePath;
     std::string m_projectDescription;
+    QLabel* m_dragPicture = nullptr;
+    SpecPlotLink* m_specPlotOverride = nullptr;
+    std::unique_ptr<SpecPlotLink> m_specPlot;
+    QPointer<CSpecDisplay> m_specPlotDisplay;
 
     bool m_layoutBuilt = false;
     bool m_laidOutOnce = false;

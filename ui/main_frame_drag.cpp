@@ -9,6 +9,7 @@
 #include "ui/spec_list_view.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 
 namespace {
@@ -20,31 +21,64 @@ bool IsWithin(const QWidget* widget, const QWidget* view)
 
 } // namespace
 
-void CMainFrame::BeginSpectraDrag(const std::string& selection, const std::string& groupPath)
+void CMainFrame::SetDraggedSpectra(const std::string& selection, const std::string& groupPath)
 {
     m_dragSpecSelection = selection;
     m_dragSpecGroup = groupPath;
-    m_dragSpecs = true;
-    if (isVisible())
-        grabMouse();
 }
 
-void CMainFrame::BeginClipboardDrag(const std::string& selection, const std::string& groupPath)
+void CMainFrame::SetDraggedClipboardObjects(const std::string& selection, const std::string& groupPath)
 {
     m_dragClipboardSelection = selection;
     m_dragClipboardGroup = groupPath;
-    m_dragClipboard = true;
-    if (isVisible())
-        grabMouse();
 }
 
-void CMainFrame::BeginModuleDrag(const std::string& path, int kind)
+void CMainFrame::BeginSpectraDrag(const std::string& selection, const std::string& groupPath, const QPixmap& picture)
+{
+    SetDraggedSpectra(selection, groupPath);
+    m_dragSpecs = true;
+    StartDragPicture(picture);
+}
+
+void CMainFrame::BeginClipboardDrag(const std::string& selection, const std::string& groupPath, const QPixmap& picture)
+{
+    SetDraggedClipboardObjects(selection, groupPath);
+    m_dragClipboard = true;
+    StartDragPicture(picture);
+}
+
+void CMainFrame::BeginModuleDrag(const std::string& path, int kind, const QPixmap& picture)
 {
     m_dragModulePath = path;
     m_moduleDragKind = kind;
     m_dragModule = true;
-    if (isVisible())
-        grabMouse();
+    StartDragPicture(picture);
+}
+
+void CMainFrame::StartDragPicture(const QPixmap& picture)
+{
+    // Without a visible window there is no pointer to follow: the drag waits for its release.
+    if (!isVisible())
+        return;
+    grabMouse();
+    if (picture.isNull())
+        return;
+    if (!m_dragPicture) {
+        m_dragPicture = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+        m_dragPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dragPicture->setAttribute(Qt::WA_TranslucentBackground);
+    }
+    m_dragPicture->setPixmap(picture);
+    m_dragPicture->resize(picture.size());
+    m_dragPicture->move(QCursor::pos() + QPoint(5, 9));
+    m_dragPicture->show();
+}
+
+void CMainFrame::MoveDragPicture(const QPoint& global)
+{
+    // The hot spot (-5, -9): the picture stays beside the pointer, never under it.
+    if (m_dragPicture && m_dragPicture->isVisible())
+        m_dragPicture->move(global + QPoint(5, 9));
 }
 
 void CMainFrame::DragOver(QWidget* under)
@@ -122,6 +156,8 @@ void CMainFrame::DragRelease()
 
 void CMainFrame::EndDrag()
 {
+    if (m_dragPicture)
+        m_dragPicture->hide();
     m_dropTarget = nullptr;
     if (QWidget::mouseGrabber() == this)
         releaseMouse();
@@ -130,8 +166,10 @@ void CMainFrame::EndDrag()
 
 void CMainFrame::mouseMoveEvent(QMouseEvent* event)
 {
-    if (IsDragging())
+    if (IsDragging()) {
+        MoveDragPicture(event->globalPosition().toPoint());
         DragOver(QApplication::widgetAt(event->globalPosition().toPoint()));
+    }
     QMainWindow::mouseMoveEvent(event);
 }
 

@@ -1,14 +1,17 @@
 #pragma once
-// Upper centre pane while no module editor is open.
-// For now a placeholder with what the frame and the document use; its own view fills it in.
+// The main panel: fills the editor pane while no module editor is shown. It paints titles
+// pointing at the neighbouring panes, the module-tree entry selected last and its group's
+// modules (MainPanelLayout).
 #include "ui/document_view.h"
 
 #include <QWidget>
 
 class CVelmontView : public QWidget, public CDocumentView {
     Q_OBJECT
+
 public:
     explicit CVelmontView(QWidget* parent = nullptr);
+    ~CVelmontView() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

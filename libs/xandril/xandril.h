@@ -5,9 +5,15 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ns_xandril {
+
+// A text as UTF-8: valid UTF-8 stays as it is, every other byte is taken as Windows-1252
+// (text files of the Windows version). The rule the reader and writer apply to names and
+// values, for other readers of such files.
+std::string TextToUtf8(std::string_view text);
 
 // Raised by XMLReadModul::readFromFile for a file that cannot be read as XML.
 class XMLException : public std::runtime_error {

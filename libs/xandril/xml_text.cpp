@@ -1,5 +1,7 @@
 #include "xml_text.h"
 
+#include "xandril.h"
+
 #include <array>
 #include <cstring>
 
@@ -195,3 +197,28 @@ std::string fromDocumentForm(std::string_view text)
 }
 
 } // namespace ns_xandril::detail
+
+namespace ns_xandril {
+
+std::string TextToUtf8(std::string_view text)
+{
+    using namespace detail;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (const std::size_t len = utf8Length(text, i)) {
+            out.append(text.data() + i, len);
+            i += len;
+        } else {
+            appendUtf8(out, fromCp1252(c));
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace ns_xandril

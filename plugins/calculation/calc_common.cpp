@@ -6,6 +6,10 @@
 
 #include <xandril/xandril.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
@@ -161,9 +165,16 @@ CCalcForm::CCalcForm(int templateId, int minWidth, int minHeight)
     m_scroll = new QScrollArea(this);
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
-    m_content = new QWidget;
-    m_content->setMinimumSize(minWidth, minHeight);
-    m_scroll->setWidget(m_content);
+    // The scrolled widget is at least minWidth x minHeight and at least what the controls
+    // need: a spacer of the floor size shares one grid cell with the content. A minimum set on
+    // the content itself would replace its layout's minimum and squeeze the controls.
+    auto* scrolled = new QWidget;
+    auto* floor = new QGridLayout(scrolled);
+    floor->setContentsMargins(0, 0, 0, 0);
+    floor->addItem(new QSpacerItem(minWidth, minHeight, QSizePolicy::Minimum, QSizePolicy::Minimum), 0, 0);
+    m_content = new QWidget(scrolled);
+    floor->addWidget(m_content, 0, 0);
+    m_scroll->setWidget(scrolled);
     layout->addWidget(m_scroll);
 }
 
@@ -194,6 +205,26 @@ void CCalcForm::RunOperation(bool (Module::*operation)())
     if (!module || module->IsRunning() || !UpdateData(true))
         return;
     RunBracketed(module, operation);
+}
+
+void CCalcForm::showEvent(QShowEvent* event)
+{
+    for (QComboBox* combo : m_content->findChildren<QComboBox*>()) {
+        combo->setFocusPolicy(Qt::StrongFocus);
+        combo->installEventFilter(this); // installed once: a second install only moves it
+    }
+    CModuleEditor::showEvent(event);
+}
+
+bool CCalcForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched) &&
+        !static_cast<QWidget*>(watched)->hasFocus()) {
+        // The scroll area turns instead (through its viewport, as a wheel over a gap would).
+        QCoreApplication::sendEvent(m_scroll->viewport(), event);
+        return true;
+    }
+    return CModuleEditor::eventFilter(watched, event);
 }
 
 void CCalcForm::OnEnter(QLineEdit* edit, bool (Module::*operation)())

@@ -127,6 +127,11 @@ protected:
     // Enter in edit reads the controls, calls handler and shows the parameters again.
     void OnEnter(QLineEdit* edit, bool (Module::*operation)());
 
+    // Combo boxes turn with the wheel only while they have the focus; otherwise the wheel
+    // scrolls the form, so scrolling past a combo box does not change its choice.
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QScrollArea* m_scroll;
     QWidget* m_content;

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,8 +100,10 @@ CNormalizeForm::CNormalizeForm()
     selectionGrid->addWidget(m_searchMode, 1, 0);
     selectionGrid->addWidget(m_searchLabel, 1, 1, 1, 2);
     selectionGrid->addWidget(m_searchText, 2, 1, 1, 2);
-    selectionGrid->addWidget(new QLabel("zufällige Auswahlmenge (>0)", selection), 3, 0, 1, 2);
-    selectionGrid->addWidget(m_randomCount, 3, 2);
+    auto* randomRow = new QHBoxLayout;
+    randomRow->addWidget(new QLabel("zufällige Auswahlmenge (>0)", selection));
+    randomRow->addWidget(m_randomCount, 1);
+    selectionGrid->addLayout(randomRow, 3, 0, 1, 3);
     layout->addWidget(selection);
 
     auto* range = Named(new QGroupBox("Definitionsbereich /  Spektren-Normalisierung", c), 2018);
@@ -157,12 +160,16 @@ CNormalizeForm::CNormalizeForm()
     outputGrid->addWidget(m_targetGroup, 1, 1);
     outputGrid->addWidget(m_cleanFolder, 2, 0, 1, 2);
     outputGrid->addWidget(m_sortSpecs, 3, 0, 1, 2);
-    outputGrid->addWidget(m_autoName, 4, 0);
-    outputGrid->addWidget(m_autoNameLabel, 4, 1);
-    outputGrid->addWidget(m_autoNameSearch, 5, 0);
-    outputGrid->addWidget(m_autoNameSearchLabel, 5, 1);
-    outputGrid->addWidget(m_autoNameShift, 6, 0);
-    outputGrid->addWidget(m_autoNameShiftLabel, 6, 1);
+    // Each switch with its label, which shows and hides with it.
+    row = 4;
+    for (auto [box, label] : {std::pair<QCheckBox*, QLabel*>{m_autoName, m_autoNameLabel},
+                              {m_autoNameSearch, m_autoNameSearchLabel},
+                              {m_autoNameShift, m_autoNameShiftLabel}}) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(box);
+        line->addWidget(label, 1);
+        outputGrid->addLayout(line, row++, 0, 1, 2);
+    }
     layout->addWidget(output);
 
     m_start = Named(new QPushButton("STARTEN", c), 2013);

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,11 +96,15 @@ CPlanckianSourceForm::CPlanckianSourceForm()
     addRow("Schrittweite in nm", m_step);
     addRow("Ausgabe speichern in Gruppe", m_targetGroup);
     grid->addWidget(m_maximumNormalize, row++, 0, 1, 4);
-    grid->addWidget(m_wlNormalize, row, 0);
-    grid->addWidget(new QLabel("Wellenlängeneintrag", c), row, 1);
-    grid->addWidget(m_normLambda, row, 2);
-    grid->addWidget(new QLabel("nm  normieren auf", c), row++, 3);
-    grid->addWidget(m_normValue, row++, 2);
+    grid->addWidget(m_wlNormalize, row++, 0, 1, 4);
+    // "Wellenlängeneintrag [nm]  nm  normieren auf [value]" reads as one line.
+    auto* normRow = new QHBoxLayout;
+    normRow->addWidget(new QLabel("Wellenlängeneintrag", c));
+    normRow->addWidget(m_normLambda);
+    normRow->addWidget(new QLabel("nm  normieren auf", c));
+    normRow->addWidget(m_normValue);
+    normRow->addStretch(1);
+    grid->addLayout(normRow, row++, 0, 1, 4);
     grid->addWidget(m_unit, row++, 0, 1, 4);
     grid->addWidget(m_calculate, row++, 0, 1, 4);
     grid->setRowStretch(row, 1);

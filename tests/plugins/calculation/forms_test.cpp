@@ -9,15 +9,22 @@
 #include "support/fake_prompter.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 namespace {
@@ -103,8 +110,8 @@ TEST_F(NormalizeFormTest, SetUpResetsTheValueChangesAndFillsTheCombos)
     // Set up again (another look at the module): the combos are filled once, not twice.
     form->InitModuleEditor();
     EXPECT_EQ(interpolator->count(), 4);
-    EXPECT_GE(form->findChild<QScrollArea*>()->widget()->minimumWidth(), 456);
-    EXPECT_GE(form->findChild<QScrollArea*>()->widget()->minimumHeight(), 180);
+    EXPECT_GE(form->findChild<QScrollArea*>()->widget()->minimumSizeHint().width(), 456);
+    EXPECT_GE(form->findChild<QScrollArea*>()->widget()->minimumSizeHint().height(), 180);
 }
 
 TEST_F(NormalizeFormTest, HandlersEnableShowAndLabel)
@@ -289,6 +296,39 @@ TEST_F(NormalizeFormTest, NoSecondRunDuringARun)
     EXPECT_EQ(*m.getParameters().getDoubleParameter("XStart"), 400); // setrefspec did not run
 }
 
+// The wheel over a combo box that has no focus scrolls the form and leaves the choice; with
+// the focus, the wheel turns the combo box.
+TEST_F(NormalizeFormTest, TheWheelScrollsPastAnUnfocusedComboBox)
+{
+    form = MakeForm<CNormalizeForm>(module);
+    form->resize(480, 250);
+    form->show();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    auto* combo = Field<QComboBox>(form.get(), 2009);
+    QScrollBar* bar = form->findChild<QScrollArea*>()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int index = combo->currentIndex();
+    const auto wheel = [&] {
+        const QPointF at(combo->width() / 2.0, combo->height() / 2.0);
+        QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &event);
+    };
+
+    wheel();
+    EXPECT_EQ(combo->currentIndex(), index);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_FALSE(combo->hasFocus());
+
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    combo->setFocus();
+    ASSERT_TRUE(combo->hasFocus());
+    wheel();
+    EXPECT_EQ(combo->currentIndex(), index + 1);
+}
+
 class PlanckFormTest : public ::testing::Test {
 protected:
     void SetUp() override { module.SetModuleInterface(&host); }
@@ -412,6 +452,80 @@ TEST_F(PlanckFormTest, CalculateRunsBetweenStartAndEndCalculation)
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");
     ASSERT_NE(host.spectra.GetInserterByName("Quellen:Planckian_2892"), nullptr);
+}
+
+// Both forms in an editor pane lower than they need, as the program shows them: every
+// control keeps the size it needs (no text cut off, no squeezed field), no two controls
+// overlap, and the pane scrolls down instead. Sideways the forms fit their minimum width.
+TEST(FormLayout, ControlsKeepTheirSizeAndTheSmallPaneScrolls)
+{
+    NormalizeModule normalize;
+    PlanckianSourceModule planck;
+    std::unique_ptr<QWidget> forms[] = {MakeForm<CNormalizeForm>(normalize), MakeForm<CPlanckianSourceForm>(planck)};
+    for (auto& form : forms) {
+        SCOPED_TRACE(form->metaObject()->className());
+        form->resize(480, 250);
+        form->show();
+        // Texts that show the switches which are hidden at first.
+        if (auto* search = form->findChild<QLineEdit*>("15043"))
+            search->setText("Probe");
+        if (auto* shift = form->findChild<QLineEdit*>("15054"))
+            shift->setText("0.4");
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+
+        const auto* scroll = form->findChild<QScrollArea*>();
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+        EXPECT_GE(scroll->widget()->width(), 456);
+
+        std::map<QWidget*, std::vector<QWidget*>> siblings;
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                 qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                 qobject_cast<QGroupBox*>(w);
+            if (!control || !w->isVisibleTo(form.get()))
+                continue;
+            const QSize need = w->minimumSizeHint();
+            EXPECT_GE(w->width(), need.width()) << w->objectName().toStdString() << " "
+                                                << w->property("text").toString().toStdString();
+            EXPECT_GE(w->height(), need.height()) << w->objectName().toStdString() << " "
+                                                  << w->property("text").toString().toStdString();
+            siblings[w->parentWidget()].push_back(w);
+        }
+        for (const auto& [parent, children] : siblings)
+            for (std::size_t i = 0; i < children.size(); ++i)
+                for (std::size_t j = i + 1; j < children.size(); ++j)
+                    EXPECT_FALSE(children[i]->geometry().intersects(children[j]->geometry()))
+                        << children[i]->objectName().toStdString() << " and "
+                        << children[j]->objectName().toStdString();
+    }
+}
+
+// A form whose controls need less than the floor still gets 456 x 180 and scrolls in a
+// smaller pane.
+class SmallForm : public calc::CCalcForm {
+public:
+    SmallForm()
+        : calc::CCalcForm(0, 456, 180)
+    {
+        (new QVBoxLayout(Content()))->addWidget(new QLabel("Kurz", Content()));
+    }
+
+protected:
+    void ExchangeFields(CDataExchange*) override {}
+};
+
+TEST(FormLayout, ASmallFormKeepsTheFloorSize)
+{
+    SmallForm form;
+    form.resize(200, 100);
+    form.show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QWidget* scrolled = form.findChild<QScrollArea*>()->widget();
+    EXPECT_EQ(scrolled->minimumSizeHint(), QSize(456, 180));
+    EXPECT_EQ(scrolled->size(), QSize(456, 180));
 }
 
 } // namespace

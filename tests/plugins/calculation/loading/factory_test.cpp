@@ -1,15 +1,17 @@
-// bin/Tessarine.so loaded with dlopen and its one export, as the program loads plug-ins.
+// bin/Tessarine.so loaded by the program's loader from the program's folder, its modules in the
+// document's module tree and their forms made from the records the plug-in registered.
+#include "app/module_loader.h"
+#include "app/velmont_doc.h"
 #include "core/module.h"
 #include "core/module_editor.h"
 #include "core/plugin_entry.h"
 #include "platform/runtime_class.h"
 
-#include "support/recording_host.h"
-
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,58 +33,79 @@ const std::vector<std::string> kAllPaths = {
     "Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|al|ge|brai|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
 };
 
-// The rows built so far: path and the module's type name.
-const std::vector<std::pair<std::string, std::string>> kPresent = {
-    {kAllPaths[1], "NormalizeModule"},
-    {kAllPaths[3], "Calculation_PlanckianSource"},
+// The rows built so far: path, the module's type name and its form's class.
+struct Row {
+    std::string path;
+    std::string className;
+    std::string formName;
+};
+const std::vector<Row> kPresent = {
+    {kAllPaths[1], "NormalizeModule", "CNormalizeForm"},
+    {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm"},
 };
 
-TEST(TessarineFactory, LoadsAndOffersItsModulesInTableOrder)
+ModuleFactory* FactoryOf(const ModuleLibrary& library)
+{
+    auto entry = reinterpret_cast<GetModuleFactoryFn>(dlsym(library.handle, kGetModuleFactoryName));
+    return entry ? entry() : nullptr;
+}
+
+void ExpectRowsInTableOrder(ModuleFactory& factory)
+{
+    ASSERT_EQ(factory.GetModuleCount(), static_cast<int>(kPresent.size()));
+    std::size_t next = 0; // rows keep the order of the full table
+    for (int i = 0; i < factory.GetModuleCount(); ++i) {
+        const Row& row = kPresent[static_cast<std::size_t>(i)];
+        const std::string path = factory.GetModuleName(i);
+        EXPECT_EQ(path, row.path);
+        while (next < kAllPaths.size() && kAllPaths[next] != path)
+            ++next;
+        EXPECT_LT(next, kAllPaths.size()) << path << " is not in the table or out of order";
+        ++next;
+
+        std::unique_ptr<Module> a(factory.CreateModule(i));
+        std::unique_ptr<Module> b(factory.CreateModule(i));
+        ASSERT_TRUE(a && b);
+        EXPECT_NE(a.get(), b.get());
+        EXPECT_EQ(a->getClassName(), row.className);
+        // Independent: a change of one leaves the other.
+        a->getParameters().setDoubleParameter("XStart", 123.5);
+        EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
+    }
+    for (int index : {-1, factory.GetModuleCount(), 1000}) {
+        EXPECT_EQ(factory.CreateModule(index), nullptr);
+        EXPECT_EQ(factory.GetModuleName(index), "");
+    }
+}
+
+TEST(TessarineFactory, TheProgramsLoaderOffersItsModulesAndFormsUntilItUnloads)
 {
     ASSERT_EQ(CRuntimeClass::FromName("CNormalizeForm"), nullptr);
-    void* library = dlopen(TESSARINE_PLUGIN, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    auto getFactory = reinterpret_cast<GetModuleFactoryFn>(dlsym(library, kGetModuleFactoryName));
-    ASSERT_NE(getFactory, nullptr);
-    ModuleFactory* factory = getFactory();
+    std::vector<ModuleLibrary> libraries = LoadModuleLibraries(QStringLiteral(TESSARINE_PLUGIN_DIR), nullptr, 0);
+    const auto tessarine = std::find_if(libraries.begin(), libraries.end(),
+                                        [](const ModuleLibrary& library) { return library.name == "Tessarine.so"; });
+    ASSERT_NE(tessarine, libraries.end()) << "the loader did not take Tessarine.so";
+    ModuleFactory* factory = FactoryOf(*tessarine);
     ASSERT_NE(factory, nullptr);
+    ExpectRowsInTableOrder(*factory);
+
     {
-        ASSERT_EQ(factory->GetModuleCount(), static_cast<int>(kPresent.size()));
-        std::size_t next = 0; // rows keep the order of the full table
-        for (int i = 0; i < factory->GetModuleCount(); ++i) {
-            const std::string path = factory->GetModuleName(i);
-            EXPECT_EQ(path, kPresent[static_cast<std::size_t>(i)].first);
-            while (next < kAllPaths.size() && kAllPaths[next] != path)
-                ++next;
-            EXPECT_LT(next, kAllPaths.size()) << path << " is not in the table or out of order";
-            ++next;
+        // The module tree as a new project builds it from every loaded factory.
+        CVelmontDoc doc;
+        doc.SetModuleLibraries(&libraries);
+        doc.BuildModuleTree();
+        for (const Row& row : kPresent) {
+            SCOPED_TRACE(row.path);
+            Module* module = doc.GetModuleTree()->GetInserter(row.path);
+            ASSERT_NE(module, nullptr);
+            EXPECT_EQ(module->getClassName(), row.className);
+            EXPECT_EQ(module->GetModuleInterface(), static_cast<ModuleInterface*>(&doc));
 
-            std::unique_ptr<Module> a(factory->CreateModule(i));
-            std::unique_ptr<Module> b(factory->CreateModule(i));
-            ASSERT_TRUE(a && b);
-            EXPECT_NE(a.get(), b.get());
-            EXPECT_EQ(a->getClassName(), kPresent[static_cast<std::size_t>(i)].second);
-            // Independent: a change of one leaves the other.
-            a->getParameters().setDoubleParameter("XStart", 123.5);
-            EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
-        }
-        for (int index : {-1, factory->GetModuleCount(), 1000}) {
-            EXPECT_EQ(factory->CreateModule(index), nullptr);
-            EXPECT_EQ(factory->GetModuleName(index), "");
-        }
-
-        // The modules in a module tree, with their forms created from the records the
-        // plug-in registered when it was loaded.
-        RecordingHost host;
-        ASSERT_EQ(host.AddModules(*factory), factory->GetModuleCount());
-        for (const char* formName : {"CNormalizeForm", "CPlanckianSourceForm"}) {
-            const CRuntimeClass* record = CRuntimeClass::FromName(formName);
-            ASSERT_NE(record, nullptr) << formName;
+            const CRuntimeClass* record = CRuntimeClass::FromName(row.formName.c_str());
+            ASSERT_NE(record, nullptr);
+            EXPECT_EQ(module->GetEditorClass(), record);
             EXPECT_TRUE(record->IsDerivedFrom(RUNTIME_CLASS(CModuleEditor)));
-        }
-        for (Module* module : host.modules.GetInserters()) {
-            SCOPED_TRACE(module->GetName());
-            std::unique_ptr<QWidget> form(module->GetEditorClass()->CreateObject(nullptr));
+            std::unique_ptr<QWidget> form(record->CreateObject(nullptr));
             auto* editor = dynamic_cast<CModuleEditor*>(form.get());
             ASSERT_NE(editor, nullptr);
             editor->SetModule(module);
@@ -90,8 +113,9 @@ TEST(TessarineFactory, LoadsAndOffersItsModulesInTableOrder)
             editor->UpdateData(false);
             EXPECT_TRUE(editor->UpdateData(true));
         }
+        // Forms and modules go before the libraries close.
     }
-    EXPECT_EQ(dlclose(library), 0);
+    FreeModuleLibraries(libraries);
     EXPECT_EQ(CRuntimeClass::FromName("CNormalizeForm"), nullptr);
     EXPECT_EQ(CRuntimeClass::FromName("CPlanckianSourceForm"), nullptr);
     EXPECT_EQ(dlopen(TESSARINE_PLUGIN, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the plug-in stayed loaded";

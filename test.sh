@@ -9,5 +9,7 @@ jobs=$(nproc)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANTA_SANITIZE=ON
 cmake --build "$build" -j "$jobs"
 export QT_QPA_PLATFORM=offscreen
+# Leaks of system libraries that are not ours.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 cd "$build"
 ctest --output-on-failure -j "$jobs" --timeout 600

@@ -24,9 +24,9 @@ function(orvanta_add_test name)
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     ORVANTA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  # gtest_discover_tests flattens list values, so each property carries one entry; the
-  # offscreen platform is set by tests/support/test_main.cpp itself.
-  set(_props ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  # gtest_discover_tests flattens list values, so each property carries one entry (the
+  # leak suppressions come from test.sh).
+  set(_props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(NOT T_LOCALES)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
   endif()

@@ -62,6 +62,7 @@ public:
     // refreshed (UpdateData(false)) while the pointer rests on the density button. A dialog
     // that is no platform::DataExchanger is kept but never refreshed.
     void SetDispDlg(QWidget* dialog);
+    QWidget* GetDispDlg() const { return m_dispDlg; }
     const std::string& GetYAxisName() const { return m_yAxisName; }
 
     // The shown spectrum whose value at x lies nearest to y, or null.

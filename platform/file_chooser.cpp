@@ -6,6 +6,11 @@ namespace platform {
 
 FileChooser::~FileChooser() = default;
 
+QString FileChooser::GetOpenFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
+
 QStringList FileChooser::GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&)
 {
     return {};
@@ -20,7 +25,11 @@ public:
     {
         return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
     }
-
+    QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                            const QString& filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+    }
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& filter) override
     {

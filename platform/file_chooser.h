@@ -18,6 +18,10 @@ public:
     // cancelled. No extension is added to what the user typed.
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
                                     const QString& filter) = 0;
+    // Asks for an existing file to open, starting in folder. An empty result means cancelled;
+    // a chooser that does not offer opening answers that.
+    virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                    const QString& filter);
     // Asks for one or more existing files to open, in the order the dialog returns them.
     // An empty list means cancelled; a chooser that does not offer this answers so.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,

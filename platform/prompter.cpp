@@ -1,8 +1,11 @@
 #include "platform/prompter.h"
 
+#include <QAbstractButton>
+#include <QDialog>
 #include <QMessageBox>
 
 #include <atomic>
+#include <utility>
 
 namespace platform {
 
@@ -14,6 +17,12 @@ public:
                         PromptButtons buttons) override
     {
         QMessageBox box(ToIcon(icon), caption, text, ToButtons(buttons), parent);
+        // The program's texts are German whatever translations Qt has installed.
+        const std::pair<QMessageBox::StandardButton, const char*> labels[] = {
+            {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "Abbrechen"}, {QMessageBox::Yes, "Ja"}, {QMessageBox::No, "Nein"}};
+        for (const auto& [which, label] : labels)
+            if (QAbstractButton* button = box.button(which))
+                button->setText(QString::fromUtf8(label));
         switch (box.exec()) {
         case QMessageBox::Cancel: return PromptAnswer::Cancel;
         case QMessageBox::Yes: return PromptAnswer::Yes;
@@ -49,6 +58,11 @@ std::atomic<Prompter*> g_installed{nullptr};
 } // namespace
 
 Prompter::~Prompter() = default;
+
+int Prompter::RunModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
 
 Prompter& GetPrompter()
 {

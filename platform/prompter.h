@@ -4,6 +4,7 @@
 // what would be shown and answers in place of the user.
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace platform {
@@ -20,6 +21,10 @@ public:
     // button the user chose.
     virtual PromptAnswer Prompt(QWidget* parent, const QString& caption, const QString& text, PromptIcon icon,
                                 PromptButtons buttons) = 0;
+
+    // Runs one of the program's own modal dialogs (the four-answer question, ...) and returns
+    // its result. The default runs it with exec(); a fake answers without showing it.
+    virtual int RunModal(QDialog& dialog);
 };
 
 // The installed prompter (the QMessageBox one unless another was installed).

@@ -23,4 +23,13 @@ std::string VFormat(const char* format, va_list args)
     return text;
 }
 
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = VFormat(format, args);
+    va_end(args);
+    return text;
+}
+
 } // namespace platform

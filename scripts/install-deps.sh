@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libeigen3-dev libxml2-dev
-  unixodbc-dev libsqliteodbc
+  unixodbc unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   locales

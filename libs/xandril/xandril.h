@@ -10,6 +10,11 @@
 
 namespace ns_xandril {
 
+// A text as UTF-8: valid UTF-8 stays as it is, every other byte is taken as Windows-1252
+// (text files of the Windows version). The rule the reader and writer apply to names and
+// values, for other readers of such files.
+std::string TextToUtf8(std::string_view text);
+
 // Raised by XMLReadModul::readFromFile for a file that cannot be read as XML.
 class XMLException : public std::runtime_error {
 public:
@@ -94,10 +99,6 @@ public:
 private:
     std::unique_ptr<Impl> m_impl;
 };
-
-// The text as UTF-8: valid UTF-8 sequences stay as they are, every other byte is taken as
-// Windows-1252 (0x80 is the euro sign). The conversion the writer applies to every text.
-std::string toUtf8(std::string_view text);
 
 // A list of texts with one chosen index, kept by enumeration parameters and shown in combo boxes.
 class XMLEnumClass {

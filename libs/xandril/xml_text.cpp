@@ -1,4 +1,5 @@
 #include "xml_text.h"
+
 #include "xandril.h"
 
 #include <array>
@@ -8,8 +9,7 @@ namespace ns_xandril::detail {
 
 namespace {
 
-// Raw converts only the bytes that are not UTF-8; None also maps the forbidden controls.
-enum class Escape { Raw, None, Content, Attribute };
+enum class Escape { None, Content, Attribute };
 
 constexpr char32_t kControlBase = 0xE000;
 
@@ -88,11 +88,7 @@ char32_t fromCp1252(unsigned char c)
 // A byte that can be copied as it stands for the given escaping.
 bool isPlain(unsigned char c, Escape escape)
 {
-    if (c >= 0x80)
-        return false;
-    if (escape == Escape::Raw)
-        return true;
-    if (c < 0x20)
+    if (c >= 0x80 || c < 0x20)
         return false;
     switch (c) {
     case '&':
@@ -204,11 +200,24 @@ std::string fromDocumentForm(std::string_view text)
 
 namespace ns_xandril {
 
-std::string toUtf8(std::string_view text)
+std::string TextToUtf8(std::string_view text)
 {
+    using namespace detail;
     std::string out;
     out.reserve(text.size());
-    detail::convert(out, text, detail::Escape::Raw);
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (const std::size_t len = utf8Length(text, i)) {
+            out.append(text.data() + i, len);
+            i += len;
+        } else {
+            appendUtf8(out, fromCp1252(c));
+            ++i;
+        }
+    }
     return out;
 }
 

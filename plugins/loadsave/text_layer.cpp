@@ -289,7 +289,7 @@ bool holdsDecimalMark(std::string_view text)
 
 std::string decodeName(std::string_view bytes)
 {
-    return ns_xandril::toUtf8(bytes);
+    return ns_xandril::TextToUtf8(bytes);
 }
 
 std::string_view trimBlanks(std::string_view text)

@@ -1,5 +1,8 @@
 #include "support/fake_prompter.h"
 
+#include <QDialog>
+#include <QVariant>
+
 FakePrompter::FakePrompter()
     : m_previous(platform::SetPrompter(this))
 {
@@ -18,6 +21,18 @@ platform::PromptAnswer FakePrompter::Prompt(QWidget* parent, const QString& capt
     }
     const bool yesNo = buttons == platform::PromptButtons::YesNo || buttons == platform::PromptButtons::YesNoCancel;
     return yesNo ? platform::PromptAnswer::Yes : platform::PromptAnswer::Ok;
+}
+
+int FakePrompter::RunModal(QDialog& dialog)
+{
+    dialogs.push_back({dialog.windowTitle(), dialog.property("text").toString()});
+    if (!dialogAnswers.empty()) {
+        const int answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
+    }
+    dialog.reject();
+    return dialog.result();
 }
 
 std::vector<QString> FakePrompter::Texts() const

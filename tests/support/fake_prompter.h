@@ -1,6 +1,8 @@
 #pragma once
 // A Prompter for tests: installed for its lifetime, it records every message instead of
-// showing it and answers from a queue (by default the first button: OK or Yes).
+// showing it and answers from a queue (by default the first button: OK or Yes). Modal dialogs
+// of the program are recorded by caption and "text" property and answered from their own
+// queue; without an answer the dialog is dismissed as by Escape.
 #include "platform/prompter.h"
 
 #include <QString>
@@ -26,11 +28,20 @@ public:
     platform::PromptAnswer Prompt(QWidget* parent, const QString& caption, const QString& text,
                                   platform::PromptIcon icon, platform::PromptButtons buttons) override;
 
+    int RunModal(QDialog& dialog) override;
+
     // The texts shown so far, in order.
     std::vector<QString> Texts() const;
 
     std::vector<Shown> shown;
     std::deque<platform::PromptAnswer> answers;
+
+    struct ShownDialog {
+        QString caption;
+        QString text;
+    };
+    std::vector<ShownDialog> dialogs;
+    std::deque<int> dialogAnswers;
 
 private:
     platform::Prompter* m_previous;

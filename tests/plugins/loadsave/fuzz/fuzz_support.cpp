@@ -20,7 +20,7 @@ namespace {
 
 void CheckName(const std::string& name)
 {
-    if (ns_xandril::toUtf8(name) != name)
+    if (ns_xandril::TextToUtf8(name) != name)
         Fail("name is not valid UTF-8", name);
     if (!ns_tree::IsValidPath(name))
         Fail("name is no valid path", name);
@@ -59,7 +59,7 @@ void CheckTrees(RecordingHost& host)
         CheckName(object->GetName());
         const ns_param::Paramora& parameters = object->GetParameters();
         for (auto it = parameters.getFirstParameter(); it != parameters.getLastParameter(); ++it) {
-            if (ns_xandril::toUtf8(it->first) != it->first || ns_xandril::toUtf8(it->second->getValueText()) != it->second->getValueText())
+            if (ns_xandril::TextToUtf8(it->first) != it->first || ns_xandril::TextToUtf8(it->second->getValueText()) != it->second->getValueText())
                 Fail("parameter text is not valid UTF-8", object->GetName());
             if (it->second->getType() == ns_param::TYPE_DOUBLE)
                 CheckFinite(static_cast<const ns_param::DoubleParameterType&>(*it->second).getValue(), object->GetName());

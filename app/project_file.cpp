@@ -1,0 +1,362 @@
+#include "app/project_file.h"
+
+#include "core/clipboard_object.h"
+#include "core/module.h"
+#include "core/module_interface.h"
+#include "core/spectrum.h"
+#include "platform/prompter.h"
+#include "platform/vformat.h"
+
+#include <paramora/paramora.h>
+#include <xandril/xandril.h>
+
+#include <QApplication>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <exception>
+#include <memory>
+#include <utility>
+
+namespace {
+
+// Replaces every occurrence, searching on right behind each inserted replacement.
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
+        text.replace(pos, from.size(), to);
+}
+
+// Replacement passes over the whole text, one after the other.
+using Passes = std::array<std::pair<std::string, std::string>, 4>;
+std::string ApplyPasses(std::string text, const Passes& passes)
+{
+    for (const auto& [from, to] : passes)
+        ReplaceAll(text, from, to);
+    return text;
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The wait cursor from construction until End (or destruction); End twice ends it once.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { End(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void End()
+    {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+void WriteProject(ns_xandril::XMLWriteModul& writer, ProjectDocument& document, const std::string& comment)
+{
+    ModuleInterface& host = document.Host();
+    writer.enterGroup("VelmontEnvironment");
+
+    writer.enterGroup("Modules");
+    for (Module* module : host.GetModuleTree()->GetInserters())
+        module->addToXML(writer);
+    writer.writeString("LastModule", "", document.LastModule());
+    writer.leaveGroup();
+
+    if (writer.enterGroup("Spectrums")) {
+        for (const Spectrum* spectrum : host.GetSpectrumTree()->GetInserters()) {
+            writer.enterGroup("Spectrum");
+            spectrum->writeToXML(writer);
+            writer.leaveGroup();
+        }
+        writer.leaveGroup();
+    }
+
+    if (writer.enterGroup("ClipboardObjects")) {
+        for (const ClipboardObject* object : host.GetClipboardTree()->GetInserters()) {
+            writer.enterGroup("ClipboardObject");
+            writer.writeString("ObjectName", "", object->GetName());
+            object->GetParameters().addToXML(writer);
+            writer.leaveGroup();
+        }
+        writer.leaveGroup();
+    }
+
+    if (writer.enterGroup("Comments")) {
+        if (writer.enterGroup("Comment")) {
+            writer.writeString("ComDescr", "", comment);
+            writer.leaveGroup();
+        }
+        writer.leaveGroup();
+    }
+
+    document.WorkspaceParams().addToXML(writer);
+    writer.leaveGroup();
+}
+
+// Updates every module from its group, in module-tree order; the number of modules updated.
+int ReadModules(ns_xandril::XMLReadModul& reader, ModuleTree& modules)
+{
+    int count = 0;
+    for (Module* module : modules.GetInserters()) {
+        try {
+            module->updateFromXML(reader);
+            ++count;
+        } catch (const std::exception&) {
+            // A group that does not fit: the module keeps its defaults.
+        }
+    }
+    return count;
+}
+
+// Reads every group `name` of the current group into a new object and places it in the tree;
+// an object the tree refuses is deleted. The number of objects placed.
+template <class T, class Tree, class ReadFn>
+int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree& tree, ReadFn read)
+{
+    int count = 0;
+    if (!reader.enterFirstGroup(name))
+        return 0;
+    do {
+        auto object = std::make_unique<T>();
+        read(*object);
+        if (tree.AddInserter(object.get())) {
+            object.release(); // the tree owns it now
+            ++count;
+        }
+        reader.leaveGroup();
+    } while (reader.enterNextGroup());
+    return count;
+}
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    return text;
+}
+
+// A line into the log window; the text it wrote.
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    document.LogToWindow(colour, format, text);
+    return text;
+}
+
+} // namespace
+
+std::string EscapeCommentText(const std::string& text)
+{
+    return ApplyPasses(text, {{{"&", "&amp;"}, {"\r\n", "[BR]"}, {"\"", "&quot;"}, {"'", "&apos;"}}});
+}
+
+std::string UnescapeCommentText(const std::string& text)
+{
+    return ApplyPasses(text, {{{"&amp;", "&"}, {"[BR]", "\r\n"}, {"&quot;", "\""}, {"&apos;", "'"}}});
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start && text[end - 1] == '\r')
+            --end;
+        lines.push_back(text.substr(start, end - start));
+        start = next;
+    }
+    return lines;
+}
+
+std::string ProjectSavePath(const std::string& path)
+{
+    return FileNameOf(path).find('.') == std::string::npos ? path + ".pxml" : path;
+}
+
+bool HasForeignExtension(const std::string& path)
+{
+    const std::string name = FileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string::npos && name.compare(dot + 1, std::string::npos, "pxml") != 0;
+}
+
+std::string LastModuleText(const std::string& lastModule)
+{
+    const std::size_t colon = lastModule.rfind(':');
+    std::string text = "'" + lastModule.substr(colon == std::string::npos ? 0 : colon + 1) + "' im Ordner '";
+    // Without a ":" nothing is cut and the leaf is named again as its folder.
+    std::string rest = colon == std::string::npos ? lastModule : lastModule.substr(0, colon);
+    for (std::size_t pos = rest.rfind(':'); pos != std::string::npos; pos = rest.rfind(':')) {
+        text += rest.substr(pos + 1) + "' > '";
+        rest.erase(pos);
+    }
+    return text + rest + "'";
+}
+
+ProjectDocument::~ProjectDocument() = default;
+
+std::optional<std::string> SaveProject(ProjectDocument& document, const std::string& path)
+{
+    // What the user sees in the open form is what is saved.
+    document.StoreOpenForm();
+    const std::string comment = EscapeCommentText(document.GetProjectDescription());
+    document.SetStatusState(QStringLiteral("Speichere"));
+    WaitCursor wait;
+
+    const std::string target = ProjectSavePath(path);
+    Log(document, ProjectDocument::kGreen, "Speichere die Orvanta-Projekt-Datei .../%s", FileNameOf(target).c_str());
+
+    bool written = false;
+    {
+        ns_xandril::XMLWriteModul writer;
+        WriteProject(writer, document, comment);
+        written = writer.writeToFile(target);
+    }
+    if (!written) {
+        const std::string message = Log(document, ProjectDocument::kRed,
+                                        "Fehler: Die Orvanta-Projekt-Datei '%s' konnte nicht gespeichert werden! Die "
+                                        "bisherige Datei bleibt unverändert.",
+                                        target.c_str());
+        wait.End();
+        document.SetStatusState(QStringLiteral("Bereit"));
+        platform::ShowMessage(document.MessageParent(), QStringLiteral("Fehler"), QString::fromStdString(message),
+                              platform::PromptIcon::Error);
+        return std::nullopt;
+    }
+    Log(document, ProjectDocument::kGreen, "Orvanta-Projekt-Datei '%s' gespeichert", target.c_str());
+    wait.End();
+    document.SetStatusState(QStringLiteral("Bereit"));
+    return target;
+}
+
+OpenResult OpenProject(ProjectDocument& document, const std::string& path)
+{
+    document.SetStatusState(QStringLiteral("Lade"));
+    WaitCursor wait;
+    const std::string fileName = FileNameOf(path);
+    std::string moduleToSelect;
+
+    Log(document, ProjectDocument::kGreen, "Lade die Orvanta-Projekt-Datei .../%s", fileName.c_str());
+    if (HasForeignExtension(fileName))
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Datei '%s' scheint keine Orvanta-Projekt-Datei zu sein! Ich versuche dennoch zu laden. ",
+            fileName.c_str());
+    if (!document.OpenFileStep(path)) {
+        wait.End();
+        document.SetStatusState(QStringLiteral("Bereit"));
+        return OpenResult::Failed;
+    }
+    document.ResetProject();
+
+    ModuleInterface& host = document.Host();
+    ns_xandril::XMLReadModul reader;
+    bool damaged = false;
+    try {
+        reader.readFromFile(path);
+    } catch (const std::exception&) {
+        const std::string message = Format(
+            "Fehler: Die Datei '%s' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.", path.c_str());
+        host.AddLogColorMessage(ProjectDocument::kRed, "%s", message.c_str());
+        wait.End();
+        platform::ShowMessage(document.MessageParent(), QStringLiteral("Fehler"), QString::fromStdString(message),
+                              platform::PromptIcon::Warning);
+    }
+
+    if (!reader.enterGroup("VelmontEnvironment")) {
+        Log(document, ProjectDocument::kRed, "Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '%s'", path.c_str());
+        damaged = true;
+    } else {
+        if (reader.enterGroup("Modules")) {
+            const int count = ReadModules(reader, *host.GetModuleTree());
+            Log(document, ProjectDocument::kGreen, "... %i Module und Modulparameter", count);
+            std::string& lastModule = document.LastModule();
+            reader.readString("LastModule", lastModule);
+            const std::size_t colon = lastModule.rfind(':');
+            moduleToSelect = colon == std::string::npos ? lastModule : lastModule.substr(colon + 1);
+            lastModule.erase(std::remove(lastModule.begin(), lastModule.end(), '|'), lastModule.end());
+            reader.leaveGroup();
+        }
+
+        int spectra = 0;
+        if (reader.enterGroup("Spectrums")) {
+            spectra = ReadObjects<Spectrum>(reader, "Spectrum", *host.GetSpectrumTree(),
+                                            [&](Spectrum& spectrum) { spectrum.readFromXML(reader); });
+            reader.leaveGroup();
+        }
+        Log(document, ProjectDocument::kGreen, "... %i Spektren", spectra);
+
+        int objects = 0;
+        if (reader.enterGroup("ClipboardObjects")) {
+            objects = ReadObjects<ClipboardObject>(reader, "ClipboardObject", *host.GetClipboardTree(),
+                                                   [&](ClipboardObject& object) {
+                                                       std::string comment, name;
+                                                       reader.readString("ObjectName", comment, name);
+                                                       object.SetName(ns_tree::NormalizePath(name));
+                                                       object.GetParameters().getFromXML(reader);
+                                                   });
+            reader.leaveGroup();
+        }
+        Log(document, ProjectDocument::kGreen, "... %i Clipboard-/Numerikdaten", objects);
+
+        if (reader.enterGroup("Comments")) {
+            if (reader.enterGroup("Comment")) {
+                std::string comment;
+                reader.readString("ComDescr", comment);
+                reader.leaveGroup();
+                document.SetProjectDescription(UnescapeCommentText(comment));
+            }
+            reader.leaveGroup();
+        }
+
+        try {
+            document.WorkspaceParams().updateFromXML(reader);
+        } catch (const std::exception&) {
+            wait.End();
+        }
+        Log(document, ProjectDocument::kGreen, "Orvanta-Projekt-Datei '%s' geladen", path.c_str());
+    }
+
+    if (!document.LastModule().empty())
+        Log(document, ProjectDocument::kBlue,
+            "Das zuletzt verwendete Modul war %s. Wenn Sie möchten, arbeiten Sie dort weiter.",
+            LastModuleText(document.LastModule()).c_str());
+
+    const std::string description = document.GetProjectDescription();
+    if (!description.empty()) {
+        const std::vector<std::string> lines = SplitLines(description);
+        if (!lines.empty()) {
+            Log(document, ProjectDocument::kBlack, "Projektbeschreibung: %s", "");
+            for (const std::string& line : lines)
+                Log(document, ProjectDocument::kGrey, "%s", line.c_str());
+        }
+    }
+
+    if (!moduleToSelect.empty())
+        document.SelectModule(moduleToSelect);
+
+    wait.End();
+    document.SetStatusState(QStringLiteral("Bereit"));
+    return damaged ? OpenResult::Damaged : OpenResult::Loaded;
+}

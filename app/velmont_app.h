@@ -1,0 +1,68 @@
+#pragma once
+// The application: start-up (status windows, plug-ins, document and main window, the project
+// of the command line), the application-level commands (about) and the orderly exit: panes
+// first, then the document with its modules, then the plug-ins.
+#include "app/module_loader.h"
+#include "app/recent_file_list.h"
+
+#include <QApplication>
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+class CMainFrame;
+class CVelmontDoc;
+
+class CVelmontApp : public QApplication {
+    Q_OBJECT
+public:
+    CVelmontApp(int& argc, char** argv);
+    ~CVelmontApp() override;
+
+    // The start-up sequence; false ends the program (a project on the command line that does
+    // not open).
+    bool InitInstance();
+    // Closes the window, destroys the document and unloads the plug-ins; writes the recent files.
+    int ExitInstance();
+
+    // Exceptions that escape an event handler are logged and end the running calculation.
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The two start-up waits, 2000 ms each by default.
+    void SetStatusWait(int ms) { m_statusWaitMs = ms; }
+    // Loads the plug-ins of folder (the program's own at start-up) behind a status window.
+    void LoadModuleLibraries(const QString& folder, QWidget* parent);
+
+    void OnAppAbout();
+
+    CMainFrame* GetMainFrame() const { return m_frame.get(); }
+    CVelmontDoc* GetDocument() const { return m_document.get(); }
+
+private:
+    void ConnectCommands();
+
+    std::vector<ModuleLibrary> m_moduleLibraries;
+    CMyRecentFileList m_recentFiles;
+    std::unique_ptr<CVelmontDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+    int m_statusWaitMs = 2000;
+};
+
+// Tells document (if any) of an exception that escaped an event handler (null: not a standard
+// exception).
+void ReportEscapedException(CVelmontDoc* document, const char* what);
+
+// Runs dispatch; an exception it throws is reported to document and gives false.
+template <class Dispatch>
+bool DispatchReportingExceptions(CVelmontDoc* document, Dispatch&& dispatch)
+{
+    try {
+        return dispatch();
+    } catch (const std::exception& error) {
+        ReportEscapedException(document, error.what());
+    } catch (...) {
+        ReportEscapedException(document, nullptr);
+    }
+    return false;
+}

@@ -1,0 +1,581 @@
+#include "app/velmont_doc.h"
+
+#include "app/project_file.h"
+#include "app/recent_file_list.h"
+#include "app/yes_no_dialog.h"
+#include "core/module_factory.h"
+#include "controls/spectrum_plot.h"
+#include "core/plugin_entry.h"
+#include "platform/data_exchange.h"
+#include "platform/file_chooser.h"
+#include "platform/prompter.h"
+#include "ui/clipboard_tree_view.h"
+#include "ui/log_window_view.h"
+#include "ui/main_frame.h"
+#include "ui/module_view.h"
+#include "ui/spec_diagram_view.h"
+#include "ui/spec_list_view.h"
+#include "ui/velmont_view.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QThread>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+std::int64_t SystemSeconds()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+std::string LocalTimeText(std::int64_t seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+// The bar position of a percentage: percent x 100 truncated, within 0..10000 (NaN gives 0).
+int ProgressPosition(double percent)
+{
+    const double scaled = percent * 100.0;
+    if (!(scaled > 0.0))
+        return 0;
+    if (scaled >= 10000.0)
+        return 10000;
+    return static_cast<int>(scaled);
+}
+
+} // namespace
+
+std::string FormatDuration(std::int64_t seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600 % 24),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::string CalculationTimesText(std::int64_t start, std::int64_t end)
+{
+    const std::int64_t elapsed = end - start;
+    // Only the seconds part counts (as designed): 66 s shows the line, 65 s does not.
+    if (elapsed % 60 <= 5)
+        return {};
+    char text[256];
+    std::snprintf(text, sizeof text, "Start: %s | Ende: %s | Dauer: %s", LocalTimeText(start).c_str(),
+                  LocalTimeText(end).c_str(), FormatDuration(elapsed).c_str());
+    return text;
+}
+
+CVelmontDoc::CVelmontDoc(QObject* parent)
+    : QObject(parent), m_clock(SystemSeconds), m_timeCalculator([this] { return m_clock(); })
+{
+}
+
+CVelmontDoc::~CVelmontDoc() = default;
+
+// --- Project life cycle ---------------------------------------------------------------------
+
+bool CVelmontDoc::OnNewDocument()
+{
+    m_modified = false;
+    ResetProject();
+    m_moduleToSelect.clear();
+    if (m_frame)
+        m_frame->SetProjectDescription({});
+    return true;
+}
+
+void CVelmontDoc::ResetProject()
+{
+    if (m_frame) {
+        auto* panel = new CVelmontView;
+        panel->SetDocument(this);
+        m_frame->ReplaceEditorPane(panel);
+    }
+    ClearModuleTree();
+    BuildModuleTree();
+    m_rebuilding = true;
+    // The plot shows nothing now: the spectra it showed are about to go.
+    ShowSpectraInDiagram({});
+    m_spectrumTree.ClearTree();
+    m_clipboardTree.ClearTree();
+    m_rebuilding = false;
+}
+
+bool CVelmontDoc::CanReadProjectFile(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    platform::ShowMessage(m_frame, QStringLiteral("Fehler"),
+                          QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.").arg(path),
+                          platform::PromptIcon::Error);
+    return false;
+}
+
+// The document, its frame and its views as saving and opening the project file see them.
+class CVelmontDocProject final : public ProjectDocument {
+public:
+    explicit CVelmontDocProject(CVelmontDoc& document) : m_doc(document) {}
+
+    ModuleInterface& Host() override { return m_doc; }
+    ns_param::Paramora& WorkspaceParams() override { return m_doc.m_workspaceParams; }
+    std::string& LastModule() override { return m_doc.m_lastModule; }
+    std::string GetProjectDescription() override
+    {
+        return m_doc.m_frame ? m_doc.m_frame->GetProjectDescription() : std::string();
+    }
+    void SetProjectDescription(const std::string& text) override
+    {
+        if (m_doc.m_frame)
+            m_doc.m_frame->SetProjectDescription(text);
+    }
+    void SetStatusState(const QString& text) override
+    {
+        if (m_doc.m_frame)
+            m_doc.m_frame->SetStatusPaneText(text, 0);
+    }
+    void LogToWindow(COLORREF colour, const std::string& format, const std::string& line) override
+    {
+        m_doc.AppendLog(colour, format, line);
+    }
+    QWidget* MessageParent() override { return m_doc.m_frame; }
+    bool OpenFileStep(const std::string& path) override
+    {
+        return m_doc.CanReadProjectFile(QString::fromStdString(path));
+    }
+    void ResetProject() override { m_doc.ResetProject(); }
+    void SelectModule(const std::string& name) override
+    {
+        m_doc.m_moduleToSelect = QString::fromStdString(name);
+        CModuleView* modules = m_doc.m_frame ? m_doc.m_frame->GetModuleView() : nullptr;
+        if (!modules)
+            return;
+        modules->SetReselectName(m_doc.m_moduleToSelect);
+        m_doc.m_moduleToSelect.clear();
+    }
+    void StoreOpenForm() override
+    {
+        // As the module view does before it replaces a form: what the user sees is saved.
+        QWidget* pane = m_doc.m_frame ? m_doc.m_frame->GetEditorPane() : nullptr;
+        if (auto* form = dynamic_cast<platform::DataExchanger*>(pane))
+            form->UpdateData(true);
+    }
+
+private:
+    CVelmontDoc& m_doc;
+};
+
+OpenResult CVelmontDoc::OpenProjectFile(const QString& path)
+{
+    m_moduleToSelect.clear();
+    // The plot's settings must stand in the workspace before it is read.
+    if (m_frame && m_frame->GetDiagramView())
+        m_frame->GetDiagramView()->NestSettings(this);
+    CVelmontDocProject project(*this);
+    return OpenProject(project, path.toStdString());
+}
+
+bool CVelmontDoc::OnOpenDocument(const QString& path)
+{
+    return OpenProjectFile(path) != OpenResult::Failed;
+}
+
+bool CVelmontDoc::OnSaveDocument(const QString& path)
+{
+    CVelmontDocProject project(*this);
+    if (!SaveProject(project, path.toStdString()))
+        return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CVelmontDoc::BuildModuleTree()
+{
+    if (!m_libraries)
+        return;
+    for (const ModuleLibrary& library : *m_libraries) {
+        auto entry = reinterpret_cast<GetModuleFactoryFn>(dlsym(library.handle, kGetModuleFactoryName));
+        if (!entry)
+            continue;
+        ModuleFactory* factory = entry();
+        if (!factory)
+            std::fprintf(stderr, "velmont: %s gives no module factory\n", library.name.c_str());
+        AddModulesOf(factory);
+    }
+}
+
+void CVelmontDoc::AddModulesOf(ModuleFactory* factory)
+{
+    if (!factory)
+        return;
+    const int count = factory->GetModuleCount();
+    for (int i = 0; i < count; ++i) {
+        Module* module = factory->CreateModule(i);
+        const std::string menuPath = factory->GetModuleName(i);
+        if (!module) {
+            std::fprintf(stderr, "velmont: no module for \"%s\"\n", menuPath.c_str());
+            continue;
+        }
+        // The "|" hyphenation marks stay in the name; the module view removes them for display.
+        const std::string path = ns_tree::NormalizePath(menuPath);
+        module->SetName(path);
+        // A module already standing at that path is replaced (and deleted by the tree).
+        if (!m_moduleTree.AddInserter(module)) {
+            std::fprintf(stderr, "velmont: module \"%s\" has no place in the module tree\n", menuPath.c_str());
+            delete module;
+            continue;
+        }
+        module->SetModuleInterface(this);
+    }
+}
+
+void CVelmontDoc::ClearModuleTree()
+{
+    m_clearingModuleTree = true;
+    m_moduleTree.ClearTree();
+    m_clearingModuleTree = false;
+}
+
+// --- Commands of the file menu ------------------------------------------------------------------
+
+QString CVelmontDoc::GetTitle() const
+{
+    return m_pathName.isEmpty() ? QStringLiteral("Unbenannt") : QFileInfo(m_pathName).fileName();
+}
+
+void CVelmontDoc::UpdateTitle()
+{
+    if (m_frame)
+        m_frame->setWindowTitle(GetTitle() + QStringLiteral(" - OrvantaGUI"));
+}
+
+void CVelmontDoc::SetPathName(const QString& path, bool addToRecentFiles)
+{
+    m_pathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    if (addToRecentFiles && m_recentFiles && !m_pathName.isEmpty()) {
+        m_recentFiles->Add(m_pathName);
+        if (m_frame)
+            m_frame->SetRecentFiles(m_recentFiles->DisplayNames());
+    }
+    UpdateTitle();
+}
+
+void CVelmontDoc::AfterProjectChange(const QString& path)
+{
+    m_modified = false;
+    SetPathName(path, !path.isEmpty());
+    if (m_frame)
+        m_frame->InitialUpdateAllViews(this);
+}
+
+void CVelmontDoc::OnFileNew()
+{
+    if (!SaveModified())
+        return;
+    if (!OnNewDocument())
+        return;
+    AfterProjectChange({});
+}
+
+void CVelmontDoc::OnFileOpen()
+{
+    if (!SaveModified())
+        return;
+    const QString path = platform::GetFileChooser().GetOpenFileName(
+        m_frame, QStringLiteral("Öffnen"), QFileInfo(m_pathName).absolutePath(),
+        QStringLiteral("Orvanta-Projekte (*.pxml);;Alle Dateien (*)"));
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+bool CVelmontDoc::OpenDocumentFile(const QString& path)
+{
+    const OpenResult result = OpenProjectFile(path);
+    if (result == OpenResult::Failed)
+        return false;
+    // A damaged file leaves an empty project without a file name, so that saving asks for one
+    // instead of overwriting the file with nothing.
+    AfterProjectChange(result == OpenResult::Loaded ? path : QString());
+    return true;
+}
+
+void CVelmontDoc::OnOpenRecentFile(int index)
+{
+    if (!m_recentFiles || index < 0 || index >= m_recentFiles->GetSize())
+        return;
+    if (!SaveModified())
+        return;
+    if (!OpenDocumentFile(m_recentFiles->GetPath(index))) {
+        m_recentFiles->Remove(index);
+        if (m_frame)
+            m_frame->SetRecentFiles(m_recentFiles->DisplayNames());
+    }
+}
+
+bool CVelmontDoc::DoSave(const QString& path)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        const QString proposal = m_pathName.isEmpty() ? GetTitle() : m_pathName;
+        target = platform::GetFileChooser().GetSaveFileName(
+            m_frame, QStringLiteral("Speichern unter"), proposal,
+            QStringLiteral("Orvanta-Projekte (*.pxml);;Alle Dateien (*)"));
+        if (target.isEmpty())
+            return false;
+    }
+    // Path, title and recent entry take the path actually written.
+    target = QString::fromStdString(ProjectSavePath(target.toStdString()));
+    if (!OnSaveDocument(target))
+        return false;
+    m_modified = false;
+    SetPathName(target, true);
+    return true;
+}
+
+bool CVelmontDoc::OnFileSave()
+{
+    return DoSave(m_pathName);
+}
+
+bool CVelmontDoc::OnFileSaveAs()
+{
+    return DoSave({});
+}
+
+bool CVelmontDoc::SaveModified()
+{
+    if (!m_modified)
+        return true;
+    switch (platform::GetPrompter().Prompt(m_frame, QStringLiteral("OrvantaGUI"),
+                                           QStringLiteral("Änderungen in %1 speichern?").arg(GetTitle()),
+                                           platform::PromptIcon::Warning, platform::PromptButtons::YesNoCancel)) {
+    case platform::PromptAnswer::Yes: return OnFileSave();
+    case platform::PromptAnswer::No: return true;
+    default: return false;
+    }
+}
+
+// --- Host interface ------------------------------------------------------------------------------
+
+void CVelmontDoc::ShowSpectraInDiagram(const std::string& selection)
+{
+    CSpecDiagramView* diagram = m_frame ? m_frame->GetDiagramView() : nullptr;
+    if (!diagram)
+        return;
+    // Without a plot the diagram pane only repaints.
+    if (CSpecDisplay* plot = diagram->GetSpecDisplay())
+        plot->SetFromSpectrumList(m_spectrumTree.GetInserters(selection, false));
+    diagram->update();
+}
+
+void CVelmontDoc::StartCalculation()
+{
+    // Modules pump events, so an operation can start inside another: only the outermost
+    // pair changes the state.
+    if (++m_calculationDepth > 1)
+        return;
+    m_yesToAll = false;
+    m_noToAll = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_frame) {
+        if (QWidget* modules = m_frame->GetModuleView()) {
+            modules->setEnabled(false);
+            modules->repaint();
+        }
+        m_storedSelection.clear();
+        if (CSpecListView* spectra = m_frame->GetSpecListView())
+            spectra->BuildSelectionString(m_storedSelection);
+        ShowSpectraInDiagram(m_storedSelection);
+        if (CSpecListView* spectra = m_frame->GetSpecListView())
+            spectra->repaint();
+        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView())
+            clipboard->repaint();
+        if (CSpecListView* spectra = m_frame->GetSpecListView())
+            spectra->setEnabled(false);
+        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView()) {
+            clipboard->setEnabled(false);
+            clipboard->ClearOverwriteAnswers();
+        }
+        m_frame->GetProgressBar()->setValue(0);
+        m_frame->SetStatusPaneText(QStringLiteral("Arbeite"), 0);
+        m_frame->SetBusy(true);
+    }
+    m_timeCalculator.Start();
+    m_startTime = Now();
+}
+
+void CVelmontDoc::EndCalculation()
+{
+    if (m_calculationDepth == 0)
+        return;
+    if (--m_calculationDepth > 0)
+        return;
+    if (m_frame) {
+        // The selection of the start, resolved again: replaced spectra show in their new form.
+        ShowSpectraInDiagram(m_storedSelection);
+        m_frame->SetStatusPaneText(QString(), 1);
+        m_frame->GetProgressBar()->setValue(0);
+        m_frame->SetBusy(false);
+        m_frame->ClearAbortRequest();
+    }
+    m_timeCalculator.Stop();
+    if (m_frame) {
+        m_frame->SetRemainingTimeText(QString());
+        if (QWidget* modules = m_frame->GetModuleView())
+            modules->setEnabled(true);
+        if (CSpecListView* spectra = m_frame->GetSpecListView()) {
+            spectra->setEnabled(true);
+            spectra->repaint();
+        }
+        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView()) {
+            clipboard->setEnabled(true);
+            clipboard->repaint();
+            clipboard->ClearOverwriteAnswers();
+        }
+        m_frame->SetStatusPaneText(QStringLiteral("Bereit"), 0);
+    }
+    QApplication::restoreOverrideCursor();
+    m_endTime = Now();
+    const std::string times = CalculationTimesText(m_startTime, m_endTime);
+    if (!times.empty())
+        SetStatusText(times);
+}
+
+void CVelmontDoc::ReportException(const char* what)
+{
+    AddLogColorMessage(kErrorColour, "Fehler: %s", what ? what : "unbekannte Ausnahme");
+    if (m_calculationDepth > 0) {
+        m_calculationDepth = 1;
+        EndCalculation();
+    }
+}
+
+void CVelmontDoc::StartLive() {}
+
+void CVelmontDoc::EndLive()
+{
+    std::string selection;
+    if (m_frame && m_frame->GetSpecListView())
+        m_frame->GetSpecListView()->BuildSelectionString(selection);
+    ShowSpectraInDiagram(selection);
+}
+
+void CVelmontDoc::InitLive()
+{
+    if (!m_frame)
+        return;
+    if (QWidget* modules = m_frame->GetModuleView())
+        modules->setEnabled(false);
+    if (CSpecListView* spectra = m_frame->GetSpecListView())
+        spectra->SetLiveMode(true);
+    m_frame->SetStatusPaneText(QStringLiteral("Livemessung"), 1);
+}
+
+void CVelmontDoc::ResetLive()
+{
+    if (!m_frame)
+        return;
+    if (QWidget* modules = m_frame->GetModuleView())
+        modules->setEnabled(true);
+    if (CSpecListView* spectra = m_frame->GetSpecListView())
+        spectra->SetLiveMode(false);
+    m_frame->SetStatusPaneText(QString(), 1);
+}
+
+Module* CVelmontDoc::GetModule(const std::string&)
+{
+    return nullptr;
+}
+
+void CVelmontDoc::AppendLog(COLORREF colour, const std::string& format, const std::string& text)
+{
+    if (CLogWindowView* log = m_frame ? m_frame->GetLogView() : nullptr)
+        log->AddFormattedColorMessage(colour, format, text);
+}
+
+void CVelmontDoc::AddLogMessageV(const char* format, va_list args)
+{
+    AddLogColorMessageV(LogModel::kDefaultColour, format, args);
+}
+
+void CVelmontDoc::AddLogColorMessageV(COLORREF colour, const char* format, va_list args)
+{
+    // Formatted once, here in the caller's thread.
+    std::string text = LogModel::FormatMessage(format, args);
+    std::string formatText = format ? format : "";
+    if (QThread::currentThread() == thread()) {
+        AppendLog(colour, formatText, text);
+        return;
+    }
+    // From a worker: queued to the GUI thread, never waiting; dropped if the document is gone.
+    QMetaObject::invokeMethod(
+        this, [this, colour, formatText = std::move(formatText), text = std::move(text)] {
+            AppendLog(colour, formatText, text);
+        },
+        Qt::QueuedConnection);
+}
+
+void CVelmontDoc::SetProgressBarPercentage(double percent)
+{
+    if (m_frame) {
+        QProgressBar* bar = m_frame->GetProgressBar();
+        bar->setValue(ProgressPosition(percent));
+        bar->repaint();
+    }
+    m_timeCalculator.Update(percent);
+    if (m_frame)
+        m_frame->SetRemainingTimeText(QStringLiteral("noch ") +
+                                      QString::fromStdString(m_timeCalculator.GetRemainingText()));
+}
+
+double CVelmontDoc::GetProgressBarPercentage()
+{
+    return m_frame ? m_frame->GetProgressBar()->value() / 100.0 : 0.0;
+}
+
+void CVelmontDoc::SetStatusText(const std::string& text)
+{
+    if (m_frame)
+        m_frame->SetStatusText(QString::fromStdString(text));
+}
+
+void CVelmontDoc::RepaintSpecView()
+{
+    if (m_frame && m_frame->GetDiagramView())
+        m_frame->GetDiagramView()->update();
+}
+
+bool CVelmontDoc::UserWantsAbort()
+{
+    return m_frame && m_frame->IsAbortRequested();
+}
+
+bool CVelmontDoc::ConfirmOverwrite(const Spectrum* existing)
+{
+    if (m_yesToAll)
+        return true;
+    if (m_noToAll)
+        return false;
+    const std::string name = existing ? existing->GetName() : std::string();
+    const std::string text = "Der Eintrag '" + name + "' existiert bereits. Soll er überschrieben werden?";
+    switch (ShowYesNoDialog(text)) {
+    case CYesNoDialog::Yes: return true;
+    case CYesNoDialog::YesToAll: m_yesToAll = true; return true;
+    case CYesNoDialog::NoToAll: m_noToAll = true; return false;
+    default: return false;
+    }
+}

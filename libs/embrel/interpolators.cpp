@@ -1,0 +1,330 @@
+#include "embrel/interpolators.h"
+
+#include <cmath>
+
+namespace {
+
+// Calls put(k, i) for each query q(k) with the index i of its interval [x(i), x(i+1)]; the
+// queries ascend inside [x0, x(n-1)] and the last interval also holds x(n-1). Below x(n-1)
+// the walk stops before i + 1 reaches n - 1, so it needs no bound check; it is safe for
+// any x. The walk asks for x and the values v a few cache lines ahead: a curve fresh from
+// memory then streams in while the interpolation runs (prefetches never fault).
+template <class Put>
+inline void ForEachInterval(const double* x, const double* v, std::size_t n, const double* q, std::size_t m, Put put)
+{
+    constexpr std::size_t kAhead = 384;
+    const double last = x[n - 1];
+    // Start in the interval of q(0), found by bisection (on any x a valid index below n - 1).
+    std::size_t i = 0;
+    if (m > 0) {
+        std::size_t hi = n - 1;
+        while (hi - i > 1) {
+            const std::size_t mid = i + (hi - i) / 2;
+            if (x[mid] <= q[0])
+                i = mid;
+            else
+                hi = mid;
+        }
+    }
+    std::size_t k = 0;
+    for (; k < m && q[k] < last; ++k) {
+        while (x[i + 1] <= q[k])
+            ++i;
+        __builtin_prefetch(x + i + kAhead);
+        __builtin_prefetch(v + i + kAhead);
+        put(k, i);
+    }
+    for (; k < m; ++k)
+        put(k, n - 2);
+}
+
+bool AllFinite(const std::vector<double>& v)
+{
+    for (double d : v)
+        if (!std::isfinite(d))
+            return false;
+    return true;
+}
+
+// Solves a tridiagonal system by Gaussian elimination with partial pivoting (row swaps fill
+// a second superdiagonal du2). lower and upper have n - 1 entries, diag and rhs n; all are
+// overwritten, rhs by the solution. False for a zero pivot.
+bool SolveTridiagonal(std::vector<double>& lower, std::vector<double>& diag, std::vector<double>& upper,
+                      std::vector<double>& du2, std::vector<double>& rhs)
+{
+    const std::size_t n = diag.size();
+    du2.assign(n, 0.0);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (std::fabs(diag[i]) >= std::fabs(lower[i])) {
+            if (diag[i] == 0.0)
+                return false;
+            const double f = lower[i] / diag[i];
+            diag[i + 1] -= f * upper[i];
+            rhs[i + 1] -= f * rhs[i];
+        } else {
+            // Swap rows i and i + 1.
+            const double f = diag[i] / lower[i];
+            diag[i] = lower[i];
+            const double t = diag[i + 1];
+            diag[i + 1] = upper[i] - f * t;
+            if (i + 2 < n) {
+                du2[i] = upper[i + 1];
+                upper[i + 1] = -f * du2[i];
+            }
+            upper[i] = t;
+            const double r = rhs[i];
+            rhs[i] = rhs[i + 1];
+            rhs[i + 1] = r - f * rhs[i + 1];
+        }
+    }
+    if (n == 0 || diag[n - 1] == 0.0)
+        return false;
+    rhs[n - 1] /= diag[n - 1];
+    if (n > 1)
+        rhs[n - 2] = (rhs[n - 2] - upper[n - 2] * rhs[n - 1]) / diag[n - 2];
+    for (std::size_t i = n - 2; i-- > 0;)
+        rhs[i] = (rhs[i] - upper[i] * rhs[i + 1] - du2[i] * rhs[i + 2]) / diag[i];
+    return true;
+}
+
+} // namespace
+
+IpolBase::~IpolBase() = default;
+IpolOnPoints::~IpolOnPoints() = default;
+IpolNachbar::~IpolNachbar() = default;
+IpolLinSpline::~IpolLinSpline() = default;
+IpolPiecewiseCubic::~IpolPiecewiseCubic() = default;
+IpolKubSpline::~IpolKubSpline() = default;
+IpolAusglKubSpline::~IpolAusglKubSpline() = default;
+
+void IpolOnPoints::Fit(const double* x, const double* y, std::size_t n)
+{
+    m_x = x;
+    m_y = y;
+    m_n = n;
+}
+
+void IpolNachbar::Eval(const double* q, std::size_t m, double* out) const
+{
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < m; ++k) {
+        // The midpoint is formed as 0.5 * (a + b), so that a query exactly on it goes up.
+        while (i + 1 < m_n && 0.5 * (m_x[i] + m_x[i + 1]) <= q[k])
+            ++i;
+        out[k] = m_y[i];
+    }
+}
+
+void IpolLinSpline::Eval(const double* q, std::size_t m, double* out) const
+{
+    const double* x = m_x;
+    const double* y = m_y;
+    ForEachInterval(x, y, m_n, q, m, [&](std::size_t k, std::size_t i) {
+        const double slope = (y[i + 1] - y[i]) / (x[i + 1] - x[i]);
+        out[k] = slope * (q[k] - x[i]) + y[i];
+    });
+}
+
+void IpolPiecewiseCubic::Eval(const double* q, std::size_t m, double* out) const
+{
+    ForEachInterval(m_x.data(), m_a.data(), m_x.size(), q, m, [&](std::size_t k, std::size_t i) {
+        const double t = q[k] - m_x[i];
+        out[k] = ((m_d[i] * t + m_c[i]) * t + m_b[i]) * t + m_a[i];
+    });
+}
+
+void IpolPiecewiseCubic::Start(const double* x, const double* a, std::size_t n)
+{
+    m_x.assign(x, x + n);
+    m_a.assign(a, a + n);
+    m_b.assign(n - 1, 0.0);
+    m_c.assign(n - 1, 0.0);
+    m_d.assign(n - 1, 0.0);
+    m_h.resize(n - 1);
+    m_delta.resize(n - 1);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        m_h[i] = x[i + 1] - x[i];
+        m_delta[i] = (a[i + 1] - a[i]) / m_h[i];
+    }
+}
+
+void IpolPiecewiseCubic::FromSlopes(const std::vector<double>& s)
+{
+    for (std::size_t i = 0; i + 1 < m_x.size(); ++i) {
+        const double ih = 1 / m_h[i];
+        m_b[i] = s[i];
+        m_c[i] = (3 * m_delta[i] - 2 * s[i] - s[i + 1]) * ih;
+        m_d[i] = (s[i] + s[i + 1] - 2 * m_delta[i]) * ih * ih;
+    }
+}
+
+void IpolPiecewiseCubic::FromSecondDerivatives(const std::vector<double>& g)
+{
+    for (std::size_t i = 0; i + 1 < m_x.size(); ++i) {
+        const double h = m_x[i + 1] - m_x[i];
+        m_b[i] = (m_a[i + 1] - m_a[i]) / h - h * (2 * g[i] + g[i + 1]) / 6;
+        m_c[i] = g[i] / 2;
+        m_d[i] = (g[i + 1] - g[i]) / (6 * h);
+    }
+}
+
+void IpolPiecewiseCubic::Lines()
+{
+    for (std::size_t i = 0; i + 1 < m_x.size(); ++i) {
+        m_b[i] = (m_a[i + 1] - m_a[i]) / m_h[i];
+        m_c[i] = 0;
+        m_d[i] = 0;
+    }
+}
+
+void IpolKubSpline::Fit(const double* x, const double* y, std::size_t n)
+{
+    Start(x, y, n);
+    std::vector<double>& s = m_slopes;
+    s.assign(n, 0.0);
+    auto h = [this](std::size_t i) { return m_h[i]; };
+    auto delta = [this](std::size_t i) { return m_delta[i]; };
+    bool solved = true;
+    if (n == 2) {
+        s[0] = s[1] = delta(0);
+    } else if (n == 3) {
+        // The parabola through the three points; Hermite pieces with its slopes reproduce it.
+        const double d2 = (delta(1) - delta(0)) / (x[2] - x[0]);
+        s[0] = delta(0) - d2 * h(0);
+        s[1] = delta(0) + d2 * h(0);
+        s[2] = delta(0) + d2 * (h(0) + 2 * h(1));
+    } else {
+        // Slopes of the not-a-knot spline: the third derivative is continuous at x1 and
+        // x(n-2), so the first two and the last two intervals share one cubic.
+        m_lower.assign(n - 1, 0.0);
+        m_diag.assign(n, 0.0);
+        m_upper.assign(n - 1, 0.0);
+        const double w0 = h(0) + h(1);
+        m_diag[0] = h(1);
+        m_upper[0] = w0;
+        s[0] = ((h(0) + 2 * w0) * h(1) * delta(0) + h(0) * h(0) * delta(1)) / w0;
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            m_lower[i - 1] = h(i);
+            m_diag[i] = 2 * (h(i - 1) + h(i));
+            m_upper[i] = h(i - 1);
+            s[i] = 3 * (h(i) * delta(i - 1) + h(i - 1) * delta(i));
+        }
+        const double wn = h(n - 3) + h(n - 2);
+        m_lower[n - 2] = wn;
+        m_diag[n - 1] = h(n - 3);
+        s[n - 1] = (h(n - 2) * h(n - 2) * delta(n - 3) + (2 * wn + h(n - 2)) * h(n - 3) * delta(n - 2)) / wn;
+        solved = SolveTridiagonal(m_lower, m_diag, m_upper, m_upper2, s);
+    }
+    if (solved && AllFinite(s)) {
+        FromSlopes(s);
+        if (AllFinite(m_b) && AllFinite(m_c) && AllFinite(m_d))
+            return;
+    }
+    Lines();
+}
+
+double IpolAusglKubSpline::DefaultSmoothing(const double* x, std::size_t n)
+{
+    // tr(Q'Q) sums the squares of Q's entries 1/h(j), -(1/h(j) + 1/h(j+1)), 1/h(j+1);
+    // R has 2 (h(j) + h(j+1)) on its diagonal.
+    double trQ = 0;
+    double trR = 0;
+    for (std::size_t j = 0; j + 2 < n; ++j) {
+        const double h0 = x[j + 1] - x[j];
+        const double h1 = x[j + 2] - x[j + 1];
+        const double a = 1 / h0;
+        const double c = 1 / h1;
+        trQ += a * a + (a + c) * (a + c) + c * c;
+        trR += 2 * (h0 + h1);
+    }
+    const double r = 6 * trQ / trR;
+    if (!(r < HUGE_VAL))
+        return 1.0; // spacing so fine that the trace overflows: interpolate
+    return r / (1 + r);
+}
+
+void IpolAusglKubSpline::Fit(const double* x, const double* y, std::size_t n)
+{
+    Start(x, y, n);
+    if (n < 3) {
+        Lines();
+        return;
+    }
+    const double p = DefaultSmoothing(x, n);
+    m_p = p;
+    const double lambda6 = 6 * (1 - p);
+    const std::size_t m = n - 2;
+    auto ih = [x](std::size_t i) { return 1 / (x[i + 1] - x[i]); };
+    auto h = [x](std::size_t i) { return x[i + 1] - x[i]; };
+    // Column j of Q holds qa = 1/h(j), qb = -(1/h(j) + 1/h(j+1)), qc = 1/h(j+1) in rows
+    // j, j+1, j+2. The system (6 (1-p) Q'Q + p R) u = Q'y is symmetric, positive definite
+    // and pentadiagonal: diagonal e0, first and second off-diagonals e1, e2.
+    m_e0.assign(m, 0.0);
+    m_e1.assign(m, 0.0);
+    m_e2.assign(m, 0.0);
+    m_u.assign(m, 0.0);
+    for (std::size_t j = 0; j < m; ++j) {
+        const double qa = ih(j), qc = ih(j + 1), qb = -(qa + qc);
+        m_e0[j] = lambda6 * (qa * qa + qb * qb + qc * qc) + p * 2 * (h(j) + h(j + 1));
+        if (j + 1 < m) {
+            const double qb1 = -(ih(j + 1) + ih(j + 2));
+            m_e1[j] = lambda6 * (qb * ih(j + 1) + qc * qb1) + p * h(j + 1);
+        }
+        if (j + 2 < m)
+            m_e2[j] = lambda6 * qc * ih(j + 2);
+        m_u[j] = (y[j + 2] - y[j + 1]) * ih(j + 1) - (y[j + 1] - y[j]) * ih(j);
+    }
+    // L D L' in place: e0 takes D, e1 and e2 the two subdiagonals of L.
+    bool solved = true;
+    for (std::size_t j = 0; j < m && solved; ++j) {
+        double d = m_e0[j];
+        if (j >= 1)
+            d -= m_e1[j - 1] * m_e1[j - 1] * m_e0[j - 1];
+        if (j >= 2)
+            d -= m_e2[j - 2] * m_e2[j - 2] * m_e0[j - 2];
+        if (!(d > 0) || !std::isfinite(d)) {
+            solved = false;
+            break;
+        }
+        m_e0[j] = d;
+        if (j + 1 < m)
+            m_e1[j] = (m_e1[j] - (j >= 1 ? m_e2[j - 1] * m_e1[j - 1] * m_e0[j - 1] : 0.0)) / d;
+        if (j + 2 < m)
+            m_e2[j] /= d;
+    }
+    if (solved) {
+        for (std::size_t j = 0; j < m; ++j) {
+            if (j >= 1)
+                m_u[j] -= m_e1[j - 1] * m_u[j - 1];
+            if (j >= 2)
+                m_u[j] -= m_e2[j - 2] * m_u[j - 2];
+        }
+        for (std::size_t j = 0; j < m; ++j)
+            m_u[j] /= m_e0[j];
+        for (std::size_t j = m; j-- > 0;) {
+            if (j + 1 < m)
+                m_u[j] -= m_e1[j] * m_u[j + 1];
+            if (j + 2 < m)
+                m_u[j] -= m_e2[j] * m_u[j + 2];
+        }
+        // Values a = y - 6 (1-p) Q u, second derivatives 6 p u inside and 0 at both ends.
+        m_g.assign(n, 0.0);
+        for (std::size_t i = 0; i < n; ++i) {
+            double qu = 0;
+            if (i < m)
+                qu += ih(i) * m_u[i];
+            if (i >= 1 && i - 1 < m)
+                qu -= (ih(i - 1) + ih(i)) * m_u[i - 1];
+            if (i >= 2)
+                qu += ih(i - 1) * m_u[i - 2];
+            m_a[i] = y[i] - lambda6 * qu;
+        }
+        for (std::size_t j = 0; j < m; ++j)
+            m_g[j + 1] = 6 * p * m_u[j];
+        FromSecondDerivatives(m_g);
+        if (AllFinite(m_a) && AllFinite(m_b) && AllFinite(m_c) && AllFinite(m_d))
+            return;
+    }
+    m_a.assign(y, y + n);
+    Lines();
+}

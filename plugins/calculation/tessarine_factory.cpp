@@ -1,0 +1,62 @@
+// The plug-in's entry point: the factory of the calculation modules. The table lists each
+// module's menu path (levels at ":", "|" where the module tree may hyphenate, umlauts as
+// "ae", "ue") with its creator, in menu order, and ends with an empty sentinel.
+#include "calculation/normalize_module.h"
+#include "calculation/planckian_source_module.h"
+
+#include "core/plugin_entry.h"
+
+namespace {
+
+struct CreatorEntry {
+    const char* path;
+    Module* (*create)();
+};
+
+template <class M>
+Module* Create()
+{
+    return new M;
+}
+
+const CreatorEntry kModules[] = {
+    {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &Create<NormalizeModule>},
+    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
+    {"", nullptr},
+};
+
+// The number of entries before the sentinel.
+int CountEntries()
+{
+    int count = 0;
+    while (kModules[count].create)
+        ++count;
+    return count;
+}
+
+class TessarineFactory final : public ModuleFactory {
+public:
+    int GetModuleCount() override { return m_count; }
+
+    Module* CreateModule(int index) override
+    {
+        return index >= 0 && index < m_count ? kModules[index].create() : nullptr;
+    }
+
+    std::string GetModuleName(int index) override
+    {
+        return index >= 0 && index < m_count ? kModules[index].path : std::string();
+    }
+
+private:
+    int m_count = CountEntries();
+};
+
+TessarineFactory g_factory;
+
+} // namespace
+
+extern "C" ModuleFactory* GetModuleFactory()
+{
+    return &g_factory;
+}

@@ -1,0 +1,5 @@
+/* A library without GetModuleFactory. */
+int SomethingElse(void)
+{
+    return 1;
+}

@@ -1,0 +1,269 @@
+// Project files that are damaged, foreign or only partly fitting, and saves that fail.
+#include "project_fixture.h"
+
+#include "support/fake_prompter.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using test_support::TempDir;
+
+std::string Fixture(const std::string& name)
+{
+    return std::string(ORVANTA_TEST_DATA_DIR) + "/project/" + name;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A project that is not empty, to see what opening leaves of it.
+void FillSomething(FakeProjectDocument& doc)
+{
+    static_cast<KindsModule*>(doc.host.modules.GetInserters().front())->Fill(3);
+    ASSERT_TRUE(doc.host.spectra.AddInserter(MakeSpectrum("Alt:Spektrum", 5, 1)));
+    auto* object = new ClipboardObject;
+    object->SetName("Alt:Objekt");
+    ASSERT_TRUE(doc.host.clipboard.AddInserter(object));
+    *doc.plot.SampleDist = 7;
+}
+
+TEST(ProjectFileDamageTest, BrokenFilesLeaveAnEmptyProject)
+{
+    struct Row {
+        const char* file;
+        bool xmlError;
+    } rows[] = {{"kein_xml.pxml", true}, {"abgeschnitten.pxml", true}, {"fremd.pxml", false}};
+    FakeProjectDocument freshDoc;
+    const std::string fresh = DumpModules(freshDoc.host.modules);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        FakePrompter prompter;
+        FakeProjectDocument doc;
+        FillSomething(doc);
+        const std::string path = Fixture(row.file);
+
+        EXPECT_EQ(OpenProject(doc, path), OpenResult::Damaged);
+        EXPECT_EQ(DumpModules(doc.host.modules), fresh);
+        EXPECT_TRUE(doc.host.spectra.GetInserters().empty());
+        EXPECT_TRUE(doc.host.clipboard.GetInserters().empty());
+        EXPECT_EQ(doc.WindowLines(),
+                  (std::vector<std::string>{"7000|Lade die Orvanta-Projekt-Datei .../" + std::string(row.file),
+                                            "70|Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '" + path + "'"}));
+        const std::string xmlLine =
+            "Fehler: Die Datei '" + path + "' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.";
+        if (row.xmlError) {
+            ASSERT_EQ(doc.host.log.size(), 1u);
+            EXPECT_EQ(doc.host.log[0].text, xmlLine);
+            EXPECT_EQ(doc.host.log[0].colour, 0x000070u);
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].caption, "Fehler");
+            EXPECT_EQ(prompter.shown[0].text.toStdString(), xmlLine);
+            EXPECT_EQ(prompter.shown[0].icon, platform::PromptIcon::Warning);
+        } else {
+            EXPECT_TRUE(doc.host.log.empty());
+            EXPECT_TRUE(prompter.shown.empty());
+        }
+        EXPECT_TRUE(doc.selected.empty());
+        EXPECT_EQ(doc.states, (std::vector<std::string>{"Lade", "Bereit"}));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST(ProjectFileDamageTest, UnreadableFileLeavesTheProjectUntouched)
+{
+    TempDir dir;
+    FakeProjectDocument doc;
+    FillSomething(doc);
+    const std::string before = DumpModules(doc.host.modules) + DumpSpectra(doc.host.spectra);
+
+    EXPECT_EQ(OpenProject(doc, dir.file("fehlt.pxml")), OpenResult::Failed);
+    EXPECT_EQ(doc.resets, 0);
+    EXPECT_EQ(DumpModules(doc.host.modules) + DumpSpectra(doc.host.spectra), before);
+    EXPECT_EQ(doc.host.clipboard.GetInserters().size(), 1u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ProjectFileDamageTest, PartlyFittingFileLoadsWhatFits)
+{
+    FakeProjectDocument doc;
+    doc.description = "Alte Beschreibung";
+    *doc.plot.SampleDist = 7;
+    ASSERT_EQ(OpenProject(doc, Fixture("teilweise.pxml")), OpenResult::Loaded);
+
+    // The first XML writer's group has no parameter container: it keeps its defaults and is not
+    // counted; the second reads the second group. The device group has no module.
+    std::vector<int> counts;
+    for (Module* module : doc.host.modules.GetInserters())
+        counts.push_back(*module->getParameters().getIntParameter("Anzahl"));
+    EXPECT_EQ(counts, (std::vector<int>{11, 12, 10, 14, 10}));
+    // A stored value of another kind leaves the parameter alone.
+    EXPECT_EQ(*(*std::next(doc.host.modules.GetInserters().begin()))->getParameters().getDoubleParameter("Gewicht"),
+              0.25);
+
+    // Unequal arrays give a spectrum without points; names that tidy to nothing are dropped; the
+    // second of two equal paths replaces the first.
+    SpectrumTree& spectra = doc.host.spectra;
+    ASSERT_EQ(spectra.GetInserters().size(), 2u);
+    EXPECT_EQ(spectra.GetInserter("Messung:Ungleich")->GetPointCount(), 0);
+    EXPECT_EQ(spectra.GetInserter("Messung:Doppelt")->GetColor(), 2u);
+    ASSERT_EQ(doc.host.clipboard.GetInserters().size(), 1u);
+    EXPECT_EQ(doc.host.clipboard.GetInserters().front()->GetName(), "Gruppe:Objekt");
+
+    // No description and no workspace group: both keep what they had.
+    EXPECT_EQ(doc.description, "Alte Beschreibung");
+    EXPECT_EQ(*doc.plot.SampleDist, 7);
+    EXPECT_EQ(doc.lastModule, "Berechnung");
+    EXPECT_EQ(doc.selected, std::vector<std::string>{"Be|rech|nung"});
+    const std::vector<std::string> lines = doc.WindowLines();
+    const std::vector<std::string> expected = {
+        "7000|... 3 Module und Modulparameter",
+        "7000|... 3 Spektren",
+        "7000|... 1 Clipboard-/Numerikdaten",
+        "7000|Orvanta-Projekt-Datei '" + Fixture("teilweise.pxml") + "' geladen",
+        "700000|Das zuletzt verwendete Modul war 'Berechnung' im Ordner 'Berechnung'. Wenn Sie möchten, arbeiten "
+        "Sie dort weiter.",
+        "0|Projektbeschreibung: ",
+        "303030|Alte Beschreibung",
+    };
+    ASSERT_EQ(lines.size(), expected.size() + 1);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), expected);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A spectrum tree handler that refuses every replacement, as a "Nein" to the overwrite question.
+class RefusingHandler : public SpectrumTree::EventHandler {
+public:
+    bool CanReplace(Spectrum*) override
+    {
+        ++asked;
+        return false;
+    }
+    int asked = 0;
+};
+
+TEST(ProjectFileDamageTest, RefusedDuplicateIsDropped)
+{
+    FakeProjectDocument doc;
+    RefusingHandler handler;
+    doc.host.spectra.SetEventHandler(&handler);
+    ASSERT_EQ(OpenProject(doc, Fixture("teilweise.pxml")), OpenResult::Loaded);
+    doc.host.spectra.SetEventHandler(nullptr);
+    EXPECT_EQ(handler.asked, 1);
+    EXPECT_EQ(doc.host.spectra.GetInserter("Messung:Doppelt")->GetColor(), 1u);
+    EXPECT_EQ(doc.WindowLines()[2], "7000|... 2 Spektren");
+}
+
+// While it lives, files of this process cannot grow beyond limit bytes: writes beyond fail.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = m_old;
+        lower.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST(ProjectFileDamageTest, FailedSaveReportsAndKeepsTheOldFile)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "ordner.pxml");
+    std::ofstream(dir.file("datei.txt")) << "keine Ordner";
+    FakeProjectDocument old;
+    ASSERT_TRUE(SaveProject(old, dir.file("alt.pxml")));
+    const std::string oldFile = ReadFile(dir.file("alt.pxml"));
+
+    struct Row {
+        const char* name;
+        std::string path;
+        bool full;
+    } rows[] = {
+        {"folder", dir.file("ordner.pxml"), false},
+        {"parent is a file", dir.file("datei.txt/projekt.pxml"), false},
+        {"disk full while writing over an old file", dir.file("alt.pxml"), true},
+    };
+    const std::vector<std::string> entries = FolderEntries(dir.path());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakePrompter prompter;
+        FakeProjectDocument doc;
+        FillSomething(doc);
+        std::optional<std::string> written;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (row.full)
+                limit.emplace(oldFile.size() + 100);
+            written = SaveProject(doc, row.path);
+        }
+        EXPECT_FALSE(written);
+        const std::string message = "Fehler: Die Orvanta-Projekt-Datei '" + row.path +
+                                    "' konnte nicht gespeichert werden! Die bisherige Datei bleibt unverändert.";
+        ASSERT_EQ(doc.window.size(), 2u);
+        EXPECT_EQ(doc.WindowLines()[1], "70|" + message);
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].caption, "Fehler");
+        EXPECT_EQ(prompter.shown[0].text.toStdString(), message);
+        EXPECT_EQ(doc.states, (std::vector<std::string>{"Speichere", "Bereit"}));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        // No temporary file stays behind; the old file is whole.
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+        EXPECT_TRUE(ReadFile(dir.file("alt.pxml")) == oldFile);
+    }
+}
+
+TEST(ProjectFileDamageTest, BytesThatAreNotUtf8StillGiveAValidFile)
+{
+    TempDir dir;
+    FakeProjectDocument saved;
+    // Windows-1252 text from an old file: "Größe", "µW", "ä".
+    Spectrum* spectrum = MakeSpectrum("Messung:Gr\xF6\xDF" "e", 3, 0);
+    spectrum->SetComment("\xB5W");
+    ASSERT_TRUE(saved.host.spectra.AddInserter(spectrum));
+    saved.description = "M\xE4rz";
+    ASSERT_TRUE(SaveProject(saved, dir.file("alt.pxml")));
+
+    FakeProjectDocument loaded;
+    ASSERT_EQ(OpenProject(loaded, dir.file("alt.pxml")), OpenResult::Loaded);
+    ASSERT_EQ(loaded.host.spectra.GetInserters().size(), 1u);
+    EXPECT_EQ(loaded.host.spectra.GetInserters().front()->GetName(), "Messung:Größe");
+    EXPECT_EQ(loaded.host.spectra.GetInserters().front()->GetComment(), "µW");
+    EXPECT_EQ(loaded.description, "März");
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+// The program on a virtual X server (xvfb-run, 1280 x 1024): it saves its main window as a
+// picture once it stands, then quits.
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
+{
+    const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    if (xvfbRun.isEmpty())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString picture = home.filePath(QStringLiteral("velmont.png"));
+
+    QProcess velmont;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("VELMONT_SCREENSHOT"), picture);
+    // The program's settings (recent files) go to the temporary folder.
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    // Leaks of system libraries on a real display are no faults of ours.
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
+    velmont.setProcessEnvironment(env);
+    velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    velmont.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+                            QStringLiteral(ORVANTA_VELMONT)});
+    ASSERT_TRUE(velmont.waitForFinished(120000));
+    EXPECT_EQ(velmont.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(velmont.exitCode(), 0);
+
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(960, 768));
+    // Status pane 0 at the bottom left, idle: RGB(180, 240, 214).
+    int idle = 0;
+    for (int y = image.height() - 40; y < image.height(); ++y)
+        for (int x = 0; x < 120; ++x)
+            idle += image.pixelColor(x, y) == QColor(180, 240, 214);
+    EXPECT_GT(idle, 200);
+}
+
+} // namespace

@@ -1,0 +1,5 @@
+#include "ui/document_view.h"
+
+CDocumentView::~CDocumentView() = default;
+
+void CDocumentView::OnInitialUpdate() {}

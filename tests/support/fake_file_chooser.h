@@ -1,6 +1,7 @@
 #pragma once
 // A FileChooser for tests: installed for its lifetime, it answers every request with `answer`
-// (empty: cancelled) and counts the requests.
+// (empty: cancelled), a request for several files with `answers`, counts the requests and keeps
+// the proposed name and the filter of the last one.
 #include "platform/file_chooser.h"
 
 class FakeFileChooser : public platform::FileChooser {
@@ -10,20 +11,32 @@ public:
     FakeFileChooser(const FakeFileChooser&) = delete;
     FakeFileChooser& operator=(const FakeFileChooser&) = delete;
 
-    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString&) override
+    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString& filter) override
     {
         ++openRequests;
+        lastFilter = filter;
         return answer;
     }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString& filter) override
+    {
+        ++openRequests;
+        lastFilter = filter;
+        return answers;
+    }
+    QString GetSaveFileName(QWidget*, const QString&, const QString& fileName, const QString& filter) override
     {
         ++saveRequests;
+        lastName = fileName;
+        lastFilter = filter;
         return answer;
     }
 
     QString answer;
+    QStringList answers;
     int openRequests = 0;
     int saveRequests = 0;
+    QString lastName;
+    QString lastFilter;
 
 private:
     platform::FileChooser* m_previous;

@@ -11,7 +11,7 @@
 #include "save_tabbed_data_module.h"
 #include "save_xml_module.h"
 
-#include "platform/file_chooser.h"
+#include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
 
 #include <QCheckBox>
@@ -27,36 +27,6 @@ using namespace loadsave_test;
 
 namespace {
 
-
-// Answers the file dialogs in place of the user and records what they were asked.
-class FakeChooser : public platform::FileChooser {
-public:
-    FakeChooser() : m_previous(platform::SetFileChooser(this)) {}
-    ~FakeChooser() override { platform::SetFileChooser(m_previous); }
-
-    QString GetSaveFileName(QWidget*, const QString&, const QString& fileName, const QString& filter) override
-    {
-        proposedName = fileName;
-        lastFilter = filter;
-        ++asked;
-        return saveAnswer;
-    }
-    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString& filter) override
-    {
-        lastFilter = filter;
-        ++asked;
-        return openAnswer;
-    }
-
-    QString saveAnswer;
-    QStringList openAnswer;
-    QString proposedName;
-    QString lastFilter;
-    int asked = 0;
-
-private:
-    platform::FileChooser* m_previous;
-};
 
 // The module's form, created from its run-time class as the program does.
 template <class F>
@@ -136,17 +106,17 @@ TEST(LoadForm, LoadsEveryChosenFileBetweenOneStartAndOneEnd)
     RecordingHost host;
     auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     const auto form = FormFor<LoadForm>(loader);
-    FakeChooser chooser;
+    FakeFileChooser chooser;
     FakePrompter prompter;
 
     // Cancelled: nothing happens, the host is not told.
     form->OnLoad();
-    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_EQ(chooser.openRequests, 1);
     EXPECT_EQ(chooser.lastFilter, "Spektren aus ASCII-Text-Datei (*.txt *.csv *.*)");
     EXPECT_TRUE(host.calls.empty());
 
     const std::string missing = dir.file("zwei.txt");
-    chooser.openAnswer = {QString::fromStdString(dir.file("eins.txt")), QString::fromStdString(missing),
+    chooser.answers = {QString::fromStdString(dir.file("eins.txt")), QString::fromStdString(missing),
                           QString::fromStdString(dir.file("drei.txt"))};
     Field<QLineEdit>(*form, "PreName")->setText("Import");
     Field<QPushButton>(*form, "Load")->click();
@@ -168,7 +138,7 @@ TEST(LoadForm, FieldsReachTheParametersAndBadNumbersStopTheLoad)
     RecordingHost host;
     auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     const auto form = FormFor<LoadForm>(loader);
-    FakeChooser chooser;
+    FakeFileChooser chooser;
     FakePrompter prompter;
     ns_param::Paramora& p = loader.getParameters();
     EXPECT_EQ(Field<QLineEdit>(*form, "Trennzeichen")->text(), ";");
@@ -190,7 +160,7 @@ TEST(LoadForm, FieldsReachTheParametersAndBadNumbersStopTheLoad)
         Field<QLineEdit>(*form, "WavelengthNorm2nm")->setText(factor);
         form->OnLoad();
         EXPECT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(chooser.asked, 0) << "no dialog after a refused field";
+        EXPECT_EQ(chooser.openRequests, 0) << "no dialog after a refused field";
         EXPECT_EQ(*p.getDoubleParameter("WavelengthNorm2nm"), 1000.0);
     }
 }
@@ -259,13 +229,13 @@ TEST(SaveForm, SavesThroughTheDialogAndLogsTheOutcome)
     spectrum->AddPoint(SPoint(380, 1));
     host.spectra.AddInserter(spectrum);
     const auto form = FormFor<SaveForm>(writer);
-    FakeChooser chooser;
+    FakeFileChooser chooser;
 
     Field<QLineEdit>(*form, "SpecListDesc")->setText("Messung:Probe 1");
     Field<QLineEdit>(*form, "Trennzeichen")->setText(";");
-    chooser.saveAnswer = QString::fromStdString(dir.file("export.csv"));
+    chooser.answer = QString::fromStdString(dir.file("export.csv"));
     Field<QPushButton>(*form, "Save")->click();
-    EXPECT_EQ(chooser.proposedName, "FromFolder_Messung_Entry_Probe 1");
+    EXPECT_EQ(chooser.lastName, "FromFolder_Messung_Entry_Probe 1");
     EXPECT_EQ(chooser.lastFilter, "eines Spektrenblocks aus n Spektren mit k Wellenlängen, optionaler Namenszeile in "
                                   "ASCII-Datei (*.txt *.csv *.*)");
     EXPECT_EQ(ReadBytes(dir.file("export.csv")), "    380.00000000;      1.00000000\r\n");
@@ -273,7 +243,7 @@ TEST(SaveForm, SavesThroughTheDialogAndLogsTheOutcome)
 
     Field<QLineEdit>(*form, "SpecListDesc")->setText("Fehlt");
     Field<QPushButton>(*form, "Save")->click();
-    chooser.saveAnswer.clear();
+    chooser.answer.clear();
     Field<QPushButton>(*form, "Save")->click(); // cancelled: no line
     EXPECT_EQ(Log(host), (std::vector<std::string>{
                              "Datei '" + dir.file("export.csv") + "' wurde erfolgreich gespeichert!",

@@ -1,6 +1,6 @@
 #pragma once
 // A FileChooser for tests: installed for its lifetime, it answers every request with `answer`
-// (empty: cancelled) and counts the requests.
+// (empty: cancelled), counts the requests and keeps the last proposed name and filter.
 #include "platform/file_chooser.h"
 
 class FakeFileChooser : public platform::FileChooser {
@@ -10,13 +10,16 @@ public:
     FakeFileChooser(const FakeFileChooser&) = delete;
     FakeFileChooser& operator=(const FakeFileChooser&) = delete;
 
-    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString&) override
+    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString& filter) override
     {
+        lastFilter = filter;
         ++openRequests;
         return answer;
     }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    QString GetSaveFileName(QWidget*, const QString&, const QString& fileName, const QString& filter) override
     {
+        proposed = fileName;
+        lastFilter = filter;
         ++saveRequests;
         return answer;
     }
@@ -24,6 +27,8 @@ public:
     QString answer;
     int openRequests = 0;
     int saveRequests = 0;
+    QString proposed;
+    QString lastFilter;
 
 private:
     platform::FileChooser* m_previous;

@@ -7,6 +7,7 @@
 #include "load_xml_module.h"
 #include "save_tabbed_data_module.h"
 #include "save_xml_module.h"
+#include "spec_data_module.h"
 
 #include "core/plugin_entry.h"
 
@@ -17,6 +18,7 @@ struct ModuleEntry {
     Module* (*create)();
 };
 
+Module* CreateSpecDataModule() { return new SpecDataModule; }
 Module* CreateLoadXMLModule() { return new LoadXMLModule; }
 Module* CreateLoadASCIIModule() { return new LoadASCIIModule; }
 Module* CreateLoadOVClpModule() { return new LoadOVClpModule; }
@@ -28,6 +30,7 @@ Module* CreateSaveXMLModuleClp() { return new SaveXMLModuleClp; }
 // The same creator stands in two rows: each SaveTabbedDataModule tells from its own menu path
 // whether it writes spectra or clipboard data.
 constexpr ModuleEntry kModules[] = {
+    {"Daten|im|port:Spek|trenbild digi|ta|li|sie|ren", CreateSpecDataModule},
     {"Daten|im|port:Spek|tren la|den:Orvanta-|Spek|tren-|Da|tei (.xml)", CreateLoadXMLModule},
     {"Daten|im|port:Spek|tren la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)", CreateLoadASCIIModule},
     {"Daten|im|port:Clip|board-|Da|ten la|den:Orvanta-|Clip|board-|Da|tei (*.txt, *.*)", CreateLoadOVClpModule},

@@ -26,6 +26,8 @@ platform::PromptAnswer FakePrompter::Prompt(QWidget* parent, const QString& capt
 int FakePrompter::RunModal(QDialog& dialog)
 {
     dialogs.push_back({dialog.windowTitle(), dialog.property("text").toString()});
+    if (onModal)
+        return onModal(dialog);
     if (!dialogAnswers.empty()) {
         const int answer = dialogAnswers.front();
         dialogAnswers.pop_front();

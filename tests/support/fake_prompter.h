@@ -2,12 +2,14 @@
 // A Prompter for tests: installed for its lifetime, it records every message instead of
 // showing it and answers from a queue (by default the first button: OK or Yes). Modal dialogs
 // of the program are recorded by caption and "text" property and answered from their own
-// queue; without an answer the dialog is dismissed as by Escape.
+// queue; without an answer the dialog is dismissed as by Escape. A test that sets onModal
+// works the dialog itself there (clicks, buttons) and returns its result.
 #include "platform/prompter.h"
 
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 class FakePrompter : public platform::Prompter {
@@ -42,6 +44,7 @@ public:
     };
     std::vector<ShownDialog> dialogs;
     std::deque<int> dialogAnswers;
+    std::function<int(QDialog&)> onModal;
 
 private:
     platform::Prompter* m_previous;

@@ -29,6 +29,7 @@ struct Row {
     std::string formName;
 };
 const std::vector<Row> kRows = {
+    {"Daten|im|port:Spek|trenbild digi|ta|li|sie|ren", "Load_Spec", "SampleDialog"},
     {"Daten|im|port:Spek|tren la|den:Orvanta-|Spek|tren-|Da|tei (.xml)", "Load_LoadXML", "LoadForm"},
     {"Daten|im|port:Spek|tren la|den:ASCII-|Text-|Da|tei (*.txt, *.csv, *.*)", "Load_SpecASCII", "LoadForm"},
     {"Daten|im|port:Clip|board-|Da|ten la|den:Orvanta-|Clip|board-|Da|tei (*.txt, *.*)", "Load_OVClp", "LoadForm"},
@@ -101,7 +102,7 @@ TEST(PellitorLoading, TheProgramOffersTheModulesFormsCommandsAndProjectParameter
         doc.SetModuleLibraries(&libraries);
         doc.BuildModuleTree();
         ModuleTree& tree = *doc.GetModuleTree();
-        EXPECT_EQ(ModulesBelow(tree.GetNodeByName("Daten|im|port", false, false)), 4);
+        EXPECT_EQ(ModulesBelow(tree.GetNodeByName("Daten|im|port", false, false)), 5);
         EXPECT_EQ(ModulesBelow(tree.GetNodeByName("Daten|ex|port", false, false)), 4);
         for (const Row& row : kRows) {
             SCOPED_TRACE(row.path);
@@ -121,15 +122,15 @@ TEST(PellitorLoading, TheProgramOffersTheModulesFormsCommandsAndProjectParameter
 
         // Scripts: "load" and "save" with "FileName", no dialog.
         std::ofstream(dir.file("Serie.txt"), std::ios::binary) << ";A;B\r\n380;1;2\r\n";
-        Module* loader = tree.GetInserter(kRows[1].path);
+        Module* loader = tree.GetInserter(kRows[2].path);
         loader->getParameters().setBoolParameter("UseNamesFromFile", true);
         loader->getParameters().setStringParameter("FileName", dir.file("Serie.txt"));
         EXPECT_EQ(loader->RunAutomation("load"), std::optional<bool>(true));
-        Module* saver = tree.GetInserter(kRows[4].path);
+        Module* saver = tree.GetInserter(kRows[5].path);
         saver->getParameters().setStringParameter("FileName", dir.file("kopie"));
         saver->getParameters().setStringParameter("SpecListDesc", "Serie:*");
         EXPECT_EQ(saver->RunAutomation("save"), std::optional<bool>(true));
-        Module* xmlLoader = tree.GetInserter(kRows[0].path);
+        Module* xmlLoader = tree.GetInserter(kRows[1].path);
         xmlLoader->getParameters().setStringParameter("FileName", dir.file("kopie.xml"));
         xmlLoader->getParameters().setStringParameter("PreName", "Kopie");
         EXPECT_EQ(xmlLoader->RunAutomation("load"), std::optional<bool>(true));
@@ -161,5 +162,6 @@ TEST(PellitorLoading, TheProgramOffersTheModulesFormsCommandsAndProjectParameter
     FreeModuleLibraries(libraries);
     EXPECT_EQ(CRuntimeClass::FromName("LoadForm"), nullptr);
     EXPECT_EQ(CRuntimeClass::FromName("SaveForm"), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName("SampleDialog"), nullptr);
     EXPECT_EQ(dlopen(PELLITOR_PLUGIN, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the plug-in stayed loaded";
 }

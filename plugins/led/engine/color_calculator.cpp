@@ -4,6 +4,8 @@
 #include "engine/engine_log.h"
 #include "engine/grid.h"
 
+#include <colormath/colormath.h>
+
 #include <cmath>
 
 namespace {
@@ -28,19 +30,13 @@ void WeightedXYZ(const ColorData& d, const LSMatrix a, const LSMatrix b, double&
     const int n = d.observer.PointCount;
     if (!HasObserver(d) || !Fits(a, n) || (b != nullptr && !Fits(b, n)))
         return;
-    const double* xb = d.observer.GetSpectrum(0);
-    const double* yb = d.observer.GetSpectrum(1);
-    const double* zb = d.observer.GetSpectrum(2);
-    double sx = 0.0, sy = 0.0, sz = 0.0;
-    for (int i = 0; i < n; ++i) {
-        const double w = b != nullptr ? a[i] * b[i] : a[i];
-        sx += w * xb[i];
-        sy += w * yb[i];
-        sz += w * zb[i];
-    }
-    X = sx;
-    Y = sy;
-    Z = sz;
+    const double* curves[3] = {d.observer.GetSpectrum(0), d.observer.GetSpectrum(1),
+                               d.observer.GetSpectrum(2)};
+    double sums[3];
+    colormath::WeightedSums(a, b, curves, 3, static_cast<std::size_t>(n), sums);
+    X = sums[0];
+    Y = sums[1];
+    Z = sums[2];
 }
 
 } // namespace

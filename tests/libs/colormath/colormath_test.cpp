@@ -1,0 +1,95 @@
+#include <colormath/colormath.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+TEST(ColormathTest, Din99OfAKnownLabColour)
+{
+    double L = 0, a = 0, b = 0;
+    colormath::LabToDIN99(41.52787529, 52.63858304, 26.92317922, L, a, b);
+    EXPECT_NEAR(L, 53.228724, 1e-6);
+    EXPECT_NEAR(a, 28.416347, 1e-6);
+    EXPECT_NEAR(b, 3.898396, 1e-6);
+}
+
+TEST(ColormathTest, LabOfTheWhiteAndOfAZeroWhite)
+{
+    double L = 0, a = 0, b = 0;
+    colormath::XYZToLab(95.043, 100, 108.88, 95.043, 100, 108.88, L, a, b);
+    EXPECT_NEAR(L, 100, 1e-9);
+    EXPECT_NEAR(a, 0, 1e-9);
+    EXPECT_NEAR(b, 0, 1e-9);
+    // A white without positive components counts its ratios as 0: still numbers.
+    colormath::XYZToLab(10, 20, 30, 0, -1, std::numeric_limits<double>::quiet_NaN(), L, a, b);
+    EXPECT_TRUE(std::isfinite(L) && std::isfinite(a) && std::isfinite(b));
+}
+
+TEST(ColormathTest, ChromaticityIsNoneForAZeroOrNonFiniteSum)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double X, Y, Z;
+        bool has;
+    } cases[] = {{1, 1, 1, true}, {0, 0, 0, false}, {1, -1, 0, false}, {inf, 1, 1, false},
+                 {nan, 1, 1, false}, {1e308, 1e308, 1e308, false}};
+    for (const Case& c : cases) {
+        const auto xy = colormath::ToChromaticity(c.X, c.Y, c.Z);
+        EXPECT_EQ(xy.has_value(), c.has) << c.X << " " << c.Y << " " << c.Z;
+    }
+    const auto xy = colormath::ToChromaticity(95.043, 100, 108.88);
+    ASSERT_TRUE(xy);
+    EXPECT_NEAR(xy->x, 0.31272, 5e-6);
+    EXPECT_NEAR(xy->y, 0.32903, 5e-6);
+}
+
+TEST(ColormathTest, PlanckMatchesTheLawAndScalesWithC1)
+{
+    const double c1 = 3.741771852e-16, c2 = 1.4388e-2;
+    const double l = 560e-9, T = 2856;
+    const double expected = c1 / (std::pow(l, 5) * (std::exp(c2 / (l * T)) - 1));
+    EXPECT_NEAR(colormath::Planck(l, T, c1, c2) / expected, 1.0, 1e-12);
+    EXPECT_NEAR(colormath::Planck(l, T, 2 * c1, c2) / expected, 2.0, 1e-12);
+}
+
+// The kernel against a plain loop for every curve count around its block of three, with
+// and without weights.
+TEST(ColormathTest, WeightedSumsMatchAPlainLoop)
+{
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> u(0.0, 2.0);
+    const std::size_t points = 81;
+    std::vector<double> s(points), w(points);
+    for (std::size_t i = 0; i < points; ++i) {
+        s[i] = u(gen);
+        w[i] = u(gen);
+    }
+    for (std::size_t count = 0; count <= 7; ++count) {
+        std::vector<std::vector<double>> curves(count, std::vector<double>(points));
+        std::vector<const double*> pointers;
+        for (auto& c : curves) {
+            for (double& v : c)
+                v = u(gen);
+            pointers.push_back(c.data());
+        }
+        for (const bool weighted : {false, true}) {
+            std::vector<double> out(count, -1.0);
+            colormath::WeightedSums(s.data(), weighted ? w.data() : nullptr, pointers.data(), count, points,
+                                    out.data());
+            for (std::size_t j = 0; j < count; ++j) {
+                double sum = 0.0;
+                for (std::size_t i = 0; i < points; ++i)
+                    sum += s[i] * (weighted ? w[i] : 1.0) * curves[j][i];
+                EXPECT_NEAR(out[j], sum, 1e-12 * std::fabs(sum)) << count << " " << j << " " << weighted;
+            }
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+#include "colour/colour_calculation_form.h"
+
+#include "colour/colour_calculation.h"
+
+#include "core/spectrum.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+IMPLEMENT_DYNCREATE(CColorCalculationForm, CModuleEditor)
+
+namespace {
+
+template <class W>
+W* Named(W* widget, int id)
+{
+    widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+} // namespace
+
+CColorCalculationForm::CColorCalculationForm()
+    : calc::CCalcForm(IDD, 460, 420)
+{
+    QWidget* c = Content();
+    auto* grid = new QGridLayout(c);
+    m_specs = Named(new CSelectionEdit(c), 18033);
+    m_lights = Named(new CSelectionEdit(c), 18001);
+    m_observers = Named(new CSelectionEdit(c), 18003);
+    m_target = Named(new CSelectionEdit(c), 18002);
+    m_observerLabel = Named(new QLabel("Spektrale Beobachterempfindlichkeit", c), 18025);
+    m_colourValues = Named(new QRadioButton("colorimetrisch (Farbwerte)", c), 18028);
+    m_integrals = Named(new QRadioButton("unnormiert (Integralwerte)", c), 18024);
+    auto* featureBox = new QGroupBox("Integralwert-Berechnung", c);
+    m_qe = Named(new QCheckBox("Beobachterfunktion ist Quanteneffizienz. ", featureBox), 18030);
+    m_saveResponse =
+        Named(new QCheckBox("Beobachterfunktion (Empfindlichkeit) im Ordner '_resp' speichern ", featureBox), 18031);
+    m_sort = Named(new QCheckBox("Beobachterspektrensammlung Integralwert-sortiert im Ordner '_sortobs' ablegen ",
+                                 featureBox),
+                   18032);
+    m_calculate = Named(new QPushButton("BERECHNEN", c), 18004);
+    // One exclusive pair: exactly one of the two is checked.
+    auto* pair = new QButtonGroup(this);
+    pair->addButton(m_colourValues);
+    pair->addButton(m_integrals);
+    pair->setExclusive(true);
+
+    int row = 0;
+    grid->addWidget(new QLabel("Spektrensammlung", c), row++, 0);
+    grid->addWidget(m_specs, row++, 0);
+    grid->addWidget(new QLabel("Spektrales Gewicht (z.B. Beleuchtung, optional)", c), row++, 0);
+    grid->addWidget(m_lights, row++, 0);
+    grid->addWidget(m_observerLabel, row++, 0);
+    grid->addWidget(m_observers, row++, 0);
+    grid->addWidget(new QLabel("Ergebnis(se) speichern in  Gruppe ...", c), row++, 0);
+    grid->addWidget(m_target, row++, 0);
+    grid->addWidget(m_colourValues, row++, 0);
+    grid->addWidget(m_integrals, row++, 0);
+    auto* boxLayout = new QVBoxLayout(featureBox);
+    boxLayout->addWidget(m_qe);
+    boxLayout->addWidget(m_saveResponse);
+    boxLayout->addWidget(m_sort);
+    grid->addWidget(featureBox, row++, 0);
+    grid->addWidget(m_calculate, row++, 0);
+    grid->setRowStretch(row, 1);
+
+    connect(m_calculate, &QPushButton::clicked, this, [this] {
+        if (auto* colour = dynamic_cast<ColorTessarine*>(GetModule()))
+            RunOperation(static_cast<bool (Module::*)()>(&ColorTessarine::CalculateColors));
+        else
+            RunOperation(static_cast<bool (Module::*)()>(&IntTessarine::CalculateIntegrals));
+    });
+    connect(m_qe, &QCheckBox::clicked, this, [this] {
+        m_saveResponse->setEnabled(m_qe->isChecked());
+        m_plainLabel = false;
+        ApplyLabelRule();
+    });
+    connect(m_colourValues, &QRadioButton::toggled, this, [this] {
+        m_plainLabel = false;
+        ApplyLabelRule();
+    });
+    connect(m_observers, &QLineEdit::textChanged, this, &CColorCalculationForm::CheckObservers);
+}
+
+CColorCalculationForm::~CColorCalculationForm() = default;
+
+void CColorCalculationForm::InitModuleEditor()
+{
+    for (CSelectionEdit* edit : {m_specs, m_lights, m_observers, m_target}) {
+        edit->SetCanDropSpecs(true);
+        edit->SetCanDropGroup(true);
+    }
+    auto* module = dynamic_cast<ColorCalculationModule*>(GetModule());
+    const bool integral = module && module->IsIntegralModule();
+    m_sort->setVisible(integral);
+    m_colourValues->setChecked(!integral);
+    m_integrals->setChecked(integral);
+    m_integrals->setEnabled(!integral);
+    m_colourValues->setEnabled(integral);
+    if (module) {
+        ns_param::Paramora& p = module->getParameters();
+        m_colourValues->setChecked(*p.getBoolParameter("IsColorValue"));
+        m_integrals->setChecked(!*p.getBoolParameter("IsColorValue"));
+        m_qe->setChecked(*p.getBoolParameter("ObserverIsQE"));
+        m_saveResponse->setEnabled(*p.getBoolParameter("ObserverIsQE"));
+    }
+    m_plainLabel = false;
+    ApplyLabelRule();
+    CheckObservers();
+}
+
+void CColorCalculationForm::ApplyLabelRule()
+{
+    if (m_colourValues->isChecked()) {
+        m_qe->setChecked(false);
+        m_qe->setEnabled(false);
+        m_observerLabel->setText("Beobachter-Spektralwertkurven");
+        return;
+    }
+    m_qe->setEnabled(true);
+    if (m_qe->isChecked())
+        m_observerLabel->setText("Beobachter-Wichtungsfunktionen (Quanteneffizienz)");
+    else
+        m_observerLabel->setText(m_plainLabel ? "Beobachter-Wichtungsfunktionen"
+                                              : "Beobachter-Wichtungsfunktionen (Empfindlichkeit)");
+}
+
+void CColorCalculationForm::CheckObservers()
+{
+    auto* module = dynamic_cast<calc::CalcModule*>(GetModule());
+    SpectrumTree* tree = module ? module->Spectra() : nullptr;
+    // The whole text is read: a cut selection would miscount the curves.
+    if (tree && tree->GetInserters(m_observers->text().toStdString(), false).size() > 3) {
+        m_colourValues->setChecked(false);
+        m_integrals->setChecked(true);
+    }
+    ApplyLabelRule();
+}
+
+void CColorCalculationForm::ExchangeFields(CDataExchange* pDX)
+{
+    ns_param::Paramora& p = GetModule()->getParameters();
+    calc::ExchangeString(pDX, m_specs, p, "SpecDesc");
+    calc::ExchangeString(pDX, m_lights, p, "LightDesc");
+    calc::ExchangeString(pDX, m_observers, p, "ObserverDesc");
+    calc::ExchangeString(pDX, m_target, p, "TargetGroup");
+    calc::ExchangeCheck(pDX, m_qe, p, "ObserverIsQE");
+    calc::ExchangeCheck(pDX, m_saveResponse, p, "SaveObserverResponse");
+    calc::ExchangeCheck(pDX, m_sort, p, "SortResponses");
+    if (pDX->m_bSaveAndValidate) {
+        p.setBoolParameter("IsColorValue", m_colourValues->isChecked());
+        p.setBoolParameter("IsIntegralValue", m_integrals->isChecked());
+        return;
+    }
+    // The pair is never both or neither: the colour flag decides.
+    const bool colour = *p.getBoolParameter("IsColorValue");
+    m_colourValues->setChecked(colour);
+    m_integrals->setChecked(!colour);
+    m_plainLabel = true;
+    CheckObservers();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The colour display: colour vectors of clipboard objects as points in the colour diagram,
+// each optionally linked to a comparison point of the same short name.
+#include "core/calc_form.h"
+#include "core/selection_edit.h"
+
+#include <colordiagram/color_diagram_control.h>
+
+class CColorShowForm;
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+// The form's handle on the diagram (control 18005).
+class CColorShow : public ColorDiagramControl {
+    Q_OBJECT
+
+public:
+    using ColorDiagramControl::ColorDiagramControl;
+};
+
+class ColorShowModule : public calc::CalcModule {
+public:
+    ColorShowModule();
+    ~ColorShowModule() override;
+
+    const CRuntimeClass* GetEditorClass() override;
+    std::vector<SAutomationPtrList> GetAutomationPtr() override { return {}; }
+
+    // Fills the open form's diagram; nothing without a form.
+    bool ShowColors();
+
+    void SetForm(CColorShowForm* form) { m_form = form; }
+    CColorShowForm* GetForm() const { return m_form; }
+
+private:
+    CColorShowForm* m_form = nullptr;
+};
+
+class CColorShowForm : public calc::CCalcForm {
+    Q_OBJECT
+    DECLARE_DYNCREATE(CColorShowForm)
+
+public:
+    enum { IDD = 18034 };
+
+    CColorShowForm();
+    // Reads the view back and clears the module's form pointer.
+    ~CColorShowForm() override;
+
+    void InitModuleEditor() override;
+    CColorShow* Diagram() const { return m_diagram; }
+    // The view of the diagram into MiddleX, MiddleY, ScaleX and ScaleY.
+    void ReadView();
+
+protected:
+    void ExchangeFields(CDataExchange* pDX) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void PutOption(const char* name);
+
+    QComboBox* m_type;          // 18006
+    QCheckBox* m_spectral;      // 18007
+    QCheckBox* m_planck;        // 18008
+    QCheckBox* m_names;         // 18012
+    QCheckBox* m_values;        // 18025
+    QCheckBox* m_autoZoom;      // 18016
+    CSelectionEdit* m_colours;  // 18009
+    CSelectionEdit* m_compare;  // 18013
+    QPushButton* m_apply;       // 18010
+    CColorShow* m_diagram;      // 18005
+};

@@ -102,12 +102,10 @@ void CColorCalculationForm::InitModuleEditor()
     m_sort->setVisible(integral);
     m_colourValues->setChecked(!integral);
     m_integrals->setChecked(integral);
-    m_integrals->setEnabled(!integral);
-    m_colourValues->setEnabled(integral);
+    m_integrals->setEnabled(integral);
+    m_colourValues->setEnabled(!integral);
     if (module) {
         ns_param::Paramora& p = module->getParameters();
-        m_colourValues->setChecked(*p.getBoolParameter("IsColorValue"));
-        m_integrals->setChecked(!*p.getBoolParameter("IsColorValue"));
         m_qe->setChecked(*p.getBoolParameter("ObserverIsQE"));
         m_saveResponse->setEnabled(*p.getBoolParameter("ObserverIsQE"));
     }

@@ -255,3 +255,64 @@ TEST_F(CalculationForm, LongSelectionIsReadWhole)
 }
 
 } // namespace
+
+namespace {
+
+// With ORVANTA_GRAB_DIR set, saves pictures of both forms filled from the CIE tables (the
+// test colour samples under D65, compared with the same under A) for looking at.
+TEST(ColourGrab, FormsWithTestColours)
+{
+    const QString dir = qEnvironmentVariable("ORVANTA_GRAB_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "ORVANTA_GRAB_DIR not set";
+    RecordingHost host;
+    AddObserverAndD65(host);
+    AddSpectrum(host, "Licht:A", CieColumn("cie_illuminant_a.csv", "A"));
+    for (int i = 1; i <= 14; ++i) {
+        const std::string name = (i < 10 ? "TCS0" : "TCS") + std::to_string(i);
+        AddSpectrum(host, "Proben:" + name, CieColumn("cie_133_tcs.csv", name));
+    }
+    auto* colour = new ColorTessarine;
+    colour->SetName("Farb|me|trik:Farb|werte be|rech|nen");
+    host.modules.AddInserter(colour);
+    colour->SetModuleInterface(&host);
+    ns_param::Paramora& cp = colour->getParameters();
+    cp.setStringParameter("SpecDesc", "Proben");
+    cp.setStringParameter("ObserverDesc", "Normbeobachter");
+    cp.setStringParameter("LightDesc", "Licht:D65");
+    cp.setStringParameter("TargetGroup", "D65");
+    ASSERT_TRUE(colour->CalculateColors());
+    cp.setStringParameter("LightDesc", "Licht:A");
+    cp.setStringParameter("TargetGroup", "A");
+    ASSERT_TRUE(colour->CalculateColors());
+    cp.setStringParameter("LightDesc", "Licht:D65");
+
+    {
+        CColorCalculationForm form;
+        form.SetModule(colour);
+        form.InitModuleEditor();
+        form.UpdateData(false);
+        form.resize(480, 460);
+        form.grab().save(dir + "/colour_calculation_form.png");
+    }
+    auto* show = new ColorShowModule;
+    show->SetName("Farb|me|trik:Farb|orte an|zei|gen");
+    host.modules.AddInserter(show);
+    show->SetModuleInterface(&host);
+    show->getParameters().setStringParameter("ColorDesc", "D65");
+    show->getParameters().setStringParameter("CompareColorDesc", "A");
+    show->getParameters().setBoolParameter("ShowPlanckianLocus", true);
+    for (int type = 0; type < 3; ++type) {
+        show->getParameters().setIntParameter("DiagramType", type);
+        CColorShowForm form;
+        form.SetModule(show);
+        form.InitModuleEditor();
+        form.UpdateData(false);
+        form.resize(1000, 640);
+        form.show();
+        Child<QPushButton>(&form, 18010)->click();
+        form.grab().save(dir + QString("/colour_show_type%1.png").arg(type));
+    }
+}
+
+} // namespace

@@ -105,13 +105,18 @@ void ColorDiagramControl::Render(QPainter& painter, int width, int height)
     painter.drawPixmap(0, 0, m_background);
 
     const colordiagram::Layout layout = m_core.MakeLayout(width, height);
-    painter.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
+    // Links in one batch; points as small filled squares with a dark rim, all without
+    // allocating per point.
+    painter.setPen(QPen(QColor(90, 90, 90), 1));
+    m_lines.clear();
     for (const auto& link : layout.links)
-        painter.drawLine(P(link.first), P(link.second));
-    painter.setPen(QPen(Qt::black, 1));
+        m_lines.append(QLineF(P(link.first), P(link.second)));
+    painter.drawLines(m_lines);
     for (const auto& point : layout.points) {
-        painter.setBrush(QColor::fromRgb(point.colour));
-        painter.drawEllipse(P(point.at), 3.5, 3.5);
+        const int x = static_cast<int>(std::lround(point.at.u)) - 3;
+        const int y = static_cast<int>(std::lround(point.at.v)) - 3;
+        painter.fillRect(x, y, 7, 7, QColor(40, 40, 40));
+        painter.fillRect(x + 1, y + 1, 5, 5, QColor::fromRgb(point.colour));
     }
     painter.setBrush(Qt::NoBrush);
     for (const auto& text : layout.texts)

@@ -4,7 +4,9 @@
 // Dragging pans, the wheel zooms about the cursor. One method per operation of the diagram.
 #include "colordiagram/diagram_core.h"
 
+#include <QLineF>
 #include <QPixmap>
+#include <QVector>
 #include <QWidget>
 
 class ColorDiagramControl : public QWidget {
@@ -54,6 +56,7 @@ private:
     QPoint m_dragFrom;
     // The background of the last frame and what it was drawn for.
     QPixmap m_background;
+    QVector<QLineF> m_lines; // reused for the links of each frame
     struct Key {
         int type = -1, width = 0, height = 0;
         colordiagram::View view;

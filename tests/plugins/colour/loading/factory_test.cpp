@@ -5,7 +5,12 @@
 #include "core/module.h"
 #include "core/module_editor.h"
 #include "core/plugin_entry.h"
+#include "core/clipboard_object.h"
 #include "platform/runtime_class.h"
+
+#include <colordiagram/color_diagram_control.h>
+
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +77,26 @@ TEST(VarenthFactory, TheProgramsLoaderOffersItsModulesAndFormsUntilItUnloads)
             editor->UpdateData(false);
             EXPECT_TRUE(editor->UpdateData(true));
         }
+
+        // The display in the real plug-in reads the arrays of a clipboard object.
+        auto* object = new ClipboardObject;
+        object->SetName("Farben:Probe");
+        const double values[3] = {20, 21, 22};
+        object->GetParameters().addDouble1DArrayParameter("ClpValues", "", 3, values, 0);
+        object->GetParameters().addDouble1DArrayParameter("ClpRefs", "", 3, values, 0);
+        ASSERT_TRUE(doc.GetClipboardTree()->AddInserter(object));
+        Module* show = doc.GetModuleTree()->GetInserter(kRows[1].path);
+        show->getParameters().setStringParameter("ColorDesc", "Farben");
+        std::unique_ptr<QWidget> form(CRuntimeClass::FromName("CColorShowForm")->CreateObject(nullptr));
+        auto* editor = dynamic_cast<CModuleEditor*>(form.get());
+        editor->SetModule(show);
+        editor->InitModuleEditor();
+        editor->UpdateData(false);
+        form->findChild<QPushButton*>("18010")->click();
+        auto* diagram = form->findChild<ColorDiagramControl*>("18005");
+        ASSERT_NE(diagram, nullptr);
+        ASSERT_EQ(diagram->Core().Points().size(), 1u);
+        EXPECT_EQ(diagram->Core().Points()[0].name, "Probe");
     }
     FreeModuleLibraries(libraries);
     EXPECT_EQ(CRuntimeClass::FromName("CColorShowForm"), nullptr);

@@ -61,15 +61,7 @@ void CNormalizeFormSelectionEdit::OnDropSpecs(const std::string& names)
         return;
     if (m_mode == 1) {
         SpectrumTree* tree = module->Spectra();
-        std::string shortNames;
-        if (tree) {
-            for (const Spectrum* s : tree->GetInserters(names, false)) {
-                if (!shortNames.empty())
-                    shortNames += ';';
-                shortNames += trim(calc::ShortName(s->GetName()), calc::kBlanks);
-            }
-        }
-        CSelectionEdit::OnDropSpecs(shortNames);
+        CSelectionEdit::OnDropSpecs(tree ? calc::DroppedShortNames(*tree, names) : std::string());
     } else {
         CSelectionEdit::OnDropSpecs(names);
         // The reference is the dropped text, also when another field of the form holds an

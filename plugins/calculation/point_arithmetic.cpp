@@ -100,29 +100,33 @@ Statistics ComputeStatistics(std::span<const std::span<const double>> curves)
     if (curves.empty())
         return s;
     const std::size_t n = curves.front().size();
-    std::vector<double> sum(n, 0.0), squares(n, 0.0);
+    s.mean.assign(n, 0.0);
+    s.sigma.assign(n, 0.0);
     s.minimum.assign(curves.front().begin(), curves.front().end());
     s.maximum = s.minimum;
     for (std::span<const double> y : curves) {
         const std::size_t count = std::min(n, y.size());
         for (std::size_t j = 0; j < count; ++j) {
             const double v = y[j];
-            sum[j] += v;
-            squares[j] += v * v;
+            s.mean[j] += v;
             s.minimum[j] = v < s.minimum[j] ? v : s.minimum[j];
             s.maximum[j] = v > s.maximum[j] ? v : s.maximum[j];
         }
     }
     const double m = static_cast<double>(curves.size());
-    s.mean.resize(n);
-    s.sigma.resize(n);
-    for (std::size_t j = 0; j < n; ++j) {
-        const double mean = sum[j] / m;
-        // Equal values may round to a tiny negative variance.
-        const double variance = squares[j] / m - mean * mean;
-        s.mean[j] = mean;
-        s.sigma[j] = variance > 0 ? std::sqrt(variance) : (std::isnan(variance) ? variance : 0.0);
+    for (double& mean : s.mean)
+        mean /= m;
+    // The deviation from the squared distances to the mean: the sum of squares less the
+    // squared mean cancels to noise for large values with a small spread, and can go negative.
+    for (std::span<const double> y : curves) {
+        const std::size_t count = std::min(n, y.size());
+        for (std::size_t j = 0; j < count; ++j) {
+            const double d = y[j] - s.mean[j];
+            s.sigma[j] += d * d;
+        }
     }
+    for (double& sigma : s.sigma)
+        sigma = std::sqrt(sigma / m);
     return s;
 }
 

@@ -50,8 +50,8 @@ bool Combine(int op, std::span<const double> a, double b, double divShift, std::
 // out[j] = a[j] op b[j] for op 1 .. 8, A / B dividing by b[j] + divShift; all of one length.
 bool Combine(int op, std::span<const double> a, std::span<const double> b, double divShift, std::span<double> out);
 
-// Per point over curves of one length: mean, standard deviation of the population (never
-// below 0), minimum and maximum.
+// Per point over curves of one length: mean, standard deviation of the population (from the
+// distances to the mean, so never NaN for equal values), minimum and maximum.
 struct Statistics {
     std::vector<double> mean, sigma, minimum, maximum;
 };

@@ -264,7 +264,9 @@ std::vector<int> StepList(std::span<const std::span<const double>> curves, int s
             P[i] += std::fabs(q[i]);
     }
     std::vector<double> sorted = P;
-    std::sort(sorted.begin(), sorted.end(), [](double a, double b) { return NanLast(b, a); });
+    // Descending, NaN last.
+    std::sort(sorted.begin(), sorted.end(),
+              [](double a, double b) { return !std::isnan(a) && (std::isnan(b) || a > b); });
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
     const int take = std::min(std::max(steps, 0), static_cast<int>(sorted.size()));
     for (int k = 0; k < take; ++k)

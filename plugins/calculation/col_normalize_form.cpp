@@ -1,5 +1,6 @@
 #include "calculation/col_normalize_form.h"
 
+#include "calculation/form_helpers.h"
 #include "calculation/col_normalize_module.h"
 
 #include <QGridLayout>
@@ -9,17 +10,6 @@
 #include <QVBoxLayout>
 
 IMPLEMENT_DYNCREATE(CColNormalizeForm, CModuleEditor)
-
-namespace {
-
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-} // namespace
 
 CColNormalizeFormSelectionEdit::CColNormalizeFormSelectionEdit(QWidget* parent)
     : CSelectionEdit(parent)
@@ -48,21 +38,21 @@ CColNormalizeForm::CColNormalizeForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
 
-    auto* selection = Named(new QGroupBox("Spektrenauswahl", c), 2017);
+    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), 2017);
     auto* selectionGrid = new QGridLayout(selection);
-    m_specDesc = Named(new CSelectionEdit(selection), 2001);
+    m_specDesc = calc::Named(new CSelectionEdit(selection), 2001);
     selectionGrid->addWidget(new QLabel("Eingabe-/Zielspektren", selection), 0, 0);
     selectionGrid->addWidget(m_specDesc, 0, 1);
     layout->addWidget(selection);
 
-    auto* references = Named(new QGroupBox("Spektren-Vorgabe", c), 2018);
+    auto* references = calc::Named(new QGroupBox("Spektren-Vorgabe", c), 2018);
     auto* referenceGrid = new QGridLayout(references);
-    m_refSpec = Named(new CColNormalizeFormSelectionEdit(references), 2026);
+    m_refSpec = calc::Named(new CColNormalizeFormSelectionEdit(references), 2026);
     referenceGrid->addWidget(new QLabel("Spektren \nzur Farbübernahme", references), 0, 0);
     referenceGrid->addWidget(m_refSpec, 0, 1);
     layout->addWidget(references);
 
-    m_start = Named(new QPushButton("STARTEN", c), 2013);
+    m_start = calc::Named(new QPushButton("STARTEN", c), 2013);
     layout->addWidget(m_start);
     layout->addStretch(1);
 

@@ -1,6 +1,6 @@
 #include "calculation/rem_trans_spec_form.h"
 
-#include "calculation/enum_exchange.h"
+#include "calculation/form_helpers.h"
 #include "calculation/rem_trans_spec_module.h"
 
 #include "core/number_text.h"
@@ -14,27 +14,16 @@
 
 IMPLEMENT_DYNCREATE(CRemTransSpecForm, CModuleEditor)
 
-namespace {
-
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-} // namespace
-
 CRemTransSpecForm::CRemTransSpecForm()
     : calc::CCalcForm(IDD, 456, 180)
 {
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
     auto* grid = new QGridLayout;
-    m_a = Named(new CSelectionEdit(c), 2048);
-    m_b = Named(new CSelectionEdit(c), 2001);
-    m_target = Named(new CSelectionEdit(c), 2042);
-    m_function = Named(new QComboBox(c), 15034);
+    m_a = calc::Named(new CSelectionEdit(c), 2048);
+    m_b = calc::Named(new CSelectionEdit(c), 2001);
+    m_target = calc::Named(new CSelectionEdit(c), 2042);
+    m_function = calc::Named(new QComboBox(c), 15034);
     int row = 0;
     for (auto [label, field] : {std::pair<const char*, QWidget*>{"A: Spektrensammlung 1", m_a},
                                 {"B: Konstante ODER Spektrensammlung 2", m_b},
@@ -46,18 +35,18 @@ CRemTransSpecForm::CRemTransSpecForm()
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
-    m_useInputNames = Named(new QCheckBox("automatische Ergebnisgruppierung mit Eingabenamen", c), 2068);
-    m_random = Named(new QCheckBox("    Randomisierte Konstanten-Verrechnung (sigma = 0.25 * 10%-Abweichung)", c), 15067);
-    m_sameNames = Named(new QCheckBox("    A-Namen-korrespondierende A,B-Auswertung", c), 15042);
-    m_autoName = Named(new QCheckBox("Gruppenname 'ResSpec' automatisch anlegen", c), 15050);
-    m_checkSpecs = Named(new QCheckBox("    Spektren vor Operation bereinigen", c), 15051);
-    m_grouped = Named(new QCheckBox(" Ergebnisse A gruppiert ablegen   ", c), 15056);
-    m_addArith = Named(new QCheckBox("    Spektrenarithmetik zum Namen hinzufügen", c), 15062);
+    m_useInputNames = calc::Named(new QCheckBox("automatische Ergebnisgruppierung mit Eingabenamen", c), 2068);
+    m_random = calc::Named(new QCheckBox("    Randomisierte Konstanten-Verrechnung (sigma = 0.25 * 10%-Abweichung)", c), 15067);
+    m_sameNames = calc::Named(new QCheckBox("    A-Namen-korrespondierende A,B-Auswertung", c), 15042);
+    m_autoName = calc::Named(new QCheckBox("Gruppenname 'ResSpec' automatisch anlegen", c), 15050);
+    m_checkSpecs = calc::Named(new QCheckBox("    Spektren vor Operation bereinigen", c), 15051);
+    m_grouped = calc::Named(new QCheckBox(" Ergebnisse A gruppiert ablegen   ", c), 15056);
+    m_addArith = calc::Named(new QCheckBox("    Spektrenarithmetik zum Namen hinzufügen", c), 15062);
     for (QCheckBox* box :
          {m_useInputNames, m_random, m_sameNames, m_autoName, m_checkSpecs, m_grouped, m_addArith})
         layout->addWidget(box);
 
-    m_calculate = Named(new QPushButton("BERECHNEN", c), 2044);
+    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), 2044);
     layout->addWidget(m_calculate);
     layout->addStretch(1);
 

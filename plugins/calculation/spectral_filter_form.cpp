@@ -1,6 +1,6 @@
 #include "calculation/spectral_filter_form.h"
 
-#include "calculation/enum_exchange.h"
+#include "calculation/form_helpers.h"
 #include "calculation/spectral_filter_module.h"
 #include "calculation/spectral_filters.h"
 
@@ -25,12 +25,6 @@ constexpr char kWidth[] = "Width [3, 63]";
 constexpr char kAdaptive[] = "adaptiv";
 constexpr char kOutliersOnly[] = "nur Ausreißer";
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
 
 } // namespace
 
@@ -40,17 +34,17 @@ SpectralFilterForm::SpectralFilterForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
     auto* grid = new QGridLayout;
-    m_specDesc = Named(new CSelectionEdit(c), 15032);
-    m_specGroup = Named(new CSelectionEdit(c), 15016);
-    m_filter = Named(new QComboBox(c), 15031);
-    m_valueLabel = Named(new QLabel("Sensitivity [0, max]", c), 15020);
-    m_value = Named(new QLineEdit(c), 15033);
-    m_stepsLabel = Named(new QLabel("Steps / Width [1, 63]", c), 15045);
-    m_steps = Named(new QLineEdit(c), 2103);
+    m_specDesc = calc::Named(new CSelectionEdit(c), 15032);
+    m_specGroup = calc::Named(new CSelectionEdit(c), 15016);
+    m_filter = calc::Named(new QComboBox(c), 15031);
+    m_valueLabel = calc::Named(new QLabel("Sensitivity [0, max]", c), 15020);
+    m_value = calc::Named(new QLineEdit(c), 15033);
+    m_stepsLabel = calc::Named(new QLabel("Steps / Width [1, 63]", c), 15045);
+    m_steps = calc::Named(new QLineEdit(c), 2103);
     int row = 0;
-    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{Named(new QLabel("A: Spektrensammlung", c), 15017), m_specDesc},
-                                {Named(new QLabel("Filterauswahl:    B = ", c), 15018), m_filter},
-                                {Named(new QLabel("B: Ergebnis(se) speichern in Gruppe", c), 15019), m_specGroup},
+    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{calc::Named(new QLabel("A: Spektrensammlung", c), 15017), m_specDesc},
+                                {calc::Named(new QLabel("Filterauswahl:    B = ", c), 15018), m_filter},
+                                {calc::Named(new QLabel("B: Ergebnis(se) speichern in Gruppe", c), 15019), m_specGroup},
                                 {m_valueLabel, m_value},
                                 {m_stepsLabel, m_steps}}) {
         grid->addWidget(label, row, 0);
@@ -58,11 +52,11 @@ SpectralFilterForm::SpectralFilterForm()
     }
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
-    m_keepSign = Named(new QCheckBox("vorzeichenbehaftete Filterergebnisse zulassen", c), 15021);
-    m_adaptive = Named(new QCheckBox(kAdaptive, c), 15041);
+    m_keepSign = calc::Named(new QCheckBox("vorzeichenbehaftete Filterergebnisse zulassen", c), 15021);
+    m_adaptive = calc::Named(new QCheckBox(kAdaptive, c), 15041);
     layout->addWidget(m_keepSign);
     layout->addWidget(m_adaptive);
-    m_run = Named(new QPushButton("SPEKTREN FILTERN", c), 15022);
+    m_run = calc::Named(new QPushButton("SPEKTREN FILTERN", c), 15022);
     layout->addWidget(m_run);
     layout->addStretch(1);
 

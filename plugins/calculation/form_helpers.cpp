@@ -1,4 +1,4 @@
-#include "calculation/enum_exchange.h"
+#include "calculation/form_helpers.h"
 
 #include "calculation/calc_common.h"
 

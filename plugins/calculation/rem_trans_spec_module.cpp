@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <span>
 #include <type_traits>
 #include <utility>
@@ -246,13 +247,15 @@ bool RemTransSpecModule::calculate()
         }
     }
 
-    // Working copies of A, screened for the statistics on request.
+    // Working list of A, screened for the statistics on request. Screening files copies in
+    // the tree, which may replace inputs: it works on copies. Otherwise nothing is filed
+    // before the curves are taken, and the inputs are read where they stand.
     std::vector<Spectrum> copies;
-    copies.reserve(found.size());
-    for (const Spectrum* s : found)
-        copies.emplace_back(*s);
     std::vector<Spectrum*> work;
     if (checkSpecs && op >= point_arith::kMean && op <= point_arith::kMeanSigma) {
+        copies.reserve(found.size());
+        for (const Spectrum* s : found)
+            copies.emplace_back(*s);
         bool any = false;
         double largest = 0, smallest = 0;
         for (const Spectrum& s : copies) {
@@ -267,10 +270,12 @@ bool RemTransSpecModule::calculate()
         for (Spectrum& s : copies)
             if (calc::ScreenSpectrum(*tree, s, threshold, kNoKeywords, kUnusedGroup))
                 work.push_back(&s);
+        if (work.empty())
+            for (Spectrum& s : copies)
+                work.push_back(&s);
+    } else {
+        work.assign(found.begin(), found.end());
     }
-    if (work.empty())
-        for (Spectrum& s : copies)
-            work.push_back(&s);
 
     double aStep = 0, aMin = 0, aMax = 0;
     if (!SameGrid(work, aStep, aMin, aMax)) {
@@ -296,8 +301,8 @@ bool RemTransSpecModule::calculate()
     curves.reserve(work.size());
     for (const Spectrum* s : work)
         curves.push_back(CurveOf(*s));
-    copies.clear();
     work.clear();
+    copies.clear();
 
     const std::string group = targetGroup.empty() ? std::string(kResultGroup) : targetGroup + ":";
     const std::string suffix = point_arith::Suffix(op);
@@ -353,6 +358,33 @@ bool RemTransSpecModule::calculate()
         std::vector<std::size_t> all(m);
         for (std::size_t k = 0; k < m; ++k)
             all[k] = k;
+        // Results are filed in batches. What stands under a result's name is removed first,
+        // for a whole batch at once: the tree walks all its objects for every removal.
+        constexpr std::size_t kBatch = 1024;
+        std::vector<std::unique_ptr<Spectrum>> batch;
+        const auto flush = [&] {
+            // The last result of a name wins, as when each replaced the one before it.
+            std::set<std::string> later;
+            std::vector<bool> keep(batch.size());
+            for (std::size_t r = batch.size(); r-- > 0;)
+                keep[r] = later.insert(batch[r]->GetName()).second;
+            std::string standing;
+            for (std::size_t r = 0; r < batch.size(); ++r) {
+                const std::string& name = batch[r]->GetName();
+                // A name holding ";" cannot go into the list; the tree replaces it on filing.
+                if (!keep[r] || name.find(';') != std::string::npos || !tree->GetNodeByName(name, false, false))
+                    continue;
+                if (!standing.empty())
+                    standing += ';';
+                standing += name;
+            }
+            if (!standing.empty())
+                tree->DeleteInserters(standing);
+            for (std::size_t r = 0; r < batch.size(); ++r)
+                if (keep[r])
+                    calc::FileSpectrum(*tree, std::move(batch[r]));
+            batch.clear();
+        };
         bool aborted = false;
         for (std::size_t i = 0; i < n && !aborted; ++i) {
             const Curve& a = curves[i];
@@ -378,10 +410,9 @@ bool RemTransSpecModule::calculate()
                 name += arithSuffix;
                 calc::CleanGroupPath(name);
                 point_arith::Combine(op, a.y, b.y, bShifts[k], out);
-                auto result = MakeResult(name, m < n ? a.colour : b.colour, a.x, out);
-                if (tree->GetNodeByName(result->GetName(), false, false))
-                    tree->DeleteInserters(result->GetName());
-                calc::FileSpectrum(*tree, std::move(result));
+                batch.push_back(MakeResult(name, m < n ? a.colour : b.colour, a.x, out));
+                if (batch.size() >= kBatch)
+                    flush();
                 if (host->UserWantsAbort()) {
                     aborted = true;
                     break;
@@ -392,6 +423,7 @@ bool RemTransSpecModule::calculate()
                 aborted = host->UserWantsAbort();
             }
         }
+        flush();
         return true;
     }
 

@@ -166,6 +166,13 @@ TEST_F(Arithmetic, ByNameMatchesEveryPairInSelectionOrder)
     EXPECT_TRUE(std::is_sorted(host.progressHistory.begin(), host.progressHistory.end()));
     EXPECT_EQ(host.progressHistory.back(), 100);
     EXPECT_EQ(host.statusTexts.back(), "Verrechne Spektren 6 von 6");
+    // Run again: the results are replaced in place, nothing doubles.
+    const std::size_t count = host.spectra.GetInserters().size();
+    At("B2:x")->SetPoint(0, 400, 4);
+    ASSERT_TRUE(module.calculate());
+    EXPECT_EQ(host.spectra.GetInserters().size(), count);
+    EXPECT_EQ(Ys(*At("ResSpec:x"))[0], 6);
+    EXPECT_EQ(Ys(*At("ResSpec:w"))[0], 8);
 }
 
 TEST_F(Arithmetic, AResultNamedLikeABSpectrumReplacesItSafely)

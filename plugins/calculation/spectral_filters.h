@@ -21,7 +21,7 @@ const char* GroupWord(int filter, bool adaptive);
 void ExtrapolateEnds(std::span<double> out, int lead, int tail);
 
 double Copy(std::span<const double> y, std::span<double> out);
-// y[i-1] + y[i] + y[i+1]; d = 3.
+// (y[i-1] + y[i] + y[i+1]) / 3, divided here already; d = 1.
 double Box3(std::span<const double> y, std::span<double> out);
 // y[i+1] - y[i-1]; d = 2.
 double Sobel(std::span<const double> y, std::span<double> out);

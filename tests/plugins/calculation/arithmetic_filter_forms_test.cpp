@@ -307,4 +307,28 @@ TEST_F(SpectralFilterFormTest, RangeChecksRefuseARunAndARunBracketsTheOperation)
     EXPECT_NE(host.spectra.GetInserterByName("FilteredSpecs:Serie_Mean_adapt:LED_450"), nullptr);
 }
 
+TEST(SpectralFilterFormRun, TheRunButtonIsDisabledWhileTheRunLasts)
+{
+    // A host that looks at the button whenever the operation reports its status.
+    struct WatchingHost : RecordingHost {
+        void SetStatusText(const std::string& text) override
+        {
+            if (button)
+                enabledDuringRun.push_back(button->isEnabled());
+            RecordingHost::SetStatusText(text);
+        }
+        QPushButton* button = nullptr;
+        std::vector<bool> enabledDuringRun;
+    } host;
+    AddCurve(host, "Serie:a", 400, 1, 10, [](double x) { return x; });
+    SpectralFilterModule module;
+    module.SetModuleInterface(&host);
+    module.getParameters().setStringParameter("SpecDesc", "Serie");
+    auto form = MakeForm<SpectralFilterForm>(module);
+    host.button = Field<QPushButton>(form.get(), 15022);
+    host.button->click();
+    EXPECT_EQ(host.enabledDuringRun, std::vector<bool>{false});
+    EXPECT_TRUE(host.button->isEnabled());
+}
+
 } // namespace

@@ -6,6 +6,16 @@
 
 #include <xandril/xandril.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <chrono>
 #include <cstdarg>
 
 namespace calc {
@@ -24,6 +34,28 @@ std::string ShortName(const std::string& path)
 {
     const auto colon = path.rfind(':');
     return colon == std::string::npos ? path : path.substr(colon + 1);
+}
+
+std::string TrimmedShortName(const std::string& path)
+{
+    return trim(ShortName(path), kBlanks);
+}
+
+std::string DroppedShortNames(SpectrumTree& tree, const std::string& names)
+{
+    std::string shortNames;
+    for (const Spectrum* s : tree.GetInserters(names, false)) {
+        if (!shortNames.empty())
+            shortNames += ';';
+        shortNames += TrimmedShortName(s->GetName());
+    }
+    return shortNames;
+}
+
+std::uint32_t ClockSeed()
+{
+    const auto count = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(count >> 32) ^ static_cast<std::uint32_t>(count);
 }
 
 int SyncEnumFromSel(ns_param::Paramora& parameters, const std::string& name)

@@ -5,6 +5,7 @@
 #include "core/calc_form.h"
 #include "core/spectrum.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,16 @@ SPoint ClampedPoint(double x, double y);
 
 // The text behind the last ":" (all of it without ":").
 std::string ShortName(const std::string& path);
+
+// The short name trimmed of blanks, tabs and line ends.
+std::string TrimmedShortName(const std::string& path);
+
+// The spectra a dropped ";"-list resolves to in the tree, as their trimmed short names
+// joined by ";" (the name-template drop of the selection edits).
+std::string DroppedShortNames(SpectrumTree& tree, const std::string& names);
+
+// A seed from the steady clock: its high and low 32-bit halves combined by exclusive or.
+std::uint32_t ClockSeed();
 
 // Keeps the enumeration parameter `name` in step with the int parameter `name` + "Sel":
 // the number wins and is written into the enumeration. Returns the number, or -1 (nothing

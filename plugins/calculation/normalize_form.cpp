@@ -1,5 +1,6 @@
 #include "calculation/normalize_form.h"
 
+#include "calculation/form_helpers.h"
 #include "calculation/normalize_module.h"
 
 #include "core/module_interface.h"
@@ -26,24 +27,6 @@ constexpr char kSelectLabel[] = "Auswahl von Spektren(namen) mit Zeichenkette(n)
 constexpr char kExcludeLabel[] =
     "Ausschluss von Spektren(namen) mit Zeichenkette(n)\nTrennzeichen <;>, keine Leerzeichen";
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-// The combo box shows the enumeration; the Sel number follows what it shows. Before showing,
-// a Sel number set by a script is taken into the enumeration (the number wins).
-void ExchangeEnum(CDataExchange* pDX, QComboBox* combo, ns_param::Paramora& p, const char* name)
-{
-    if (!pDX->m_bSaveAndValidate)
-        calc::SyncEnumFromSel(p, name);
-    ns_xandril::XMLEnumClass& entries = *p.getEnumParameter(name);
-    DDX_CBIndex(pDX, combo, entries);
-    if (pDX->m_bSaveAndValidate)
-        p.setIntParameter(std::string(name) + "Sel", entries.getIndex());
-}
 
 } // namespace
 
@@ -61,15 +44,7 @@ void CNormalizeFormSelectionEdit::OnDropSpecs(const std::string& names)
         return;
     if (m_mode == 1) {
         SpectrumTree* tree = module->Spectra();
-        std::string shortNames;
-        if (tree) {
-            for (const Spectrum* s : tree->GetInserters(names, false)) {
-                if (!shortNames.empty())
-                    shortNames += ';';
-                shortNames += trim(calc::ShortName(s->GetName()), calc::kBlanks);
-            }
-        }
-        CSelectionEdit::OnDropSpecs(shortNames);
+        CSelectionEdit::OnDropSpecs(tree ? calc::DroppedShortNames(*tree, names) : std::string());
     } else {
         CSelectionEdit::OnDropSpecs(names);
         // The reference is the dropped text, also when another field of the form holds an
@@ -88,13 +63,13 @@ CNormalizeForm::CNormalizeForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
 
-    auto* selection = Named(new QGroupBox("Spektrenauswahl", c), 2017);
+    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), 2017);
     auto* selectionGrid = new QGridLayout(selection);
-    m_specDesc = Named(new CSelectionEdit(selection), 2001);
-    m_searchMode = Named(new QCheckBox(selection), 20011);
-    m_searchLabel = Named(new QLabel(kSelectLabel, selection), 20012);
-    m_searchText = Named(new CNormalizeFormSelectionEdit(selection), 15043);
-    m_randomCount = Named(new QLineEdit(selection), 2077);
+    m_specDesc = calc::Named(new CSelectionEdit(selection), 2001);
+    m_searchMode = calc::Named(new QCheckBox(selection), 20011);
+    m_searchLabel = calc::Named(new QLabel(kSelectLabel, selection), 20012);
+    m_searchText = calc::Named(new CNormalizeFormSelectionEdit(selection), 15043);
+    m_randomCount = calc::Named(new QLineEdit(selection), 2077);
     selectionGrid->addWidget(new QLabel("Eingabe", selection), 0, 0);
     selectionGrid->addWidget(m_specDesc, 0, 1, 1, 2);
     selectionGrid->addWidget(m_searchMode, 1, 0);
@@ -106,16 +81,16 @@ CNormalizeForm::CNormalizeForm()
     selectionGrid->addLayout(randomRow, 3, 0, 1, 3);
     layout->addWidget(selection);
 
-    auto* range = Named(new QGroupBox("Definitionsbereich /  Spektren-Normalisierung", c), 2018);
+    auto* range = calc::Named(new QGroupBox("Definitionsbereich /  Spektren-Normalisierung", c), 2018);
     auto* rangeGrid = new QGridLayout(range);
-    m_xStart = Named(new QLineEdit(range), 2003);
-    m_xEnd = Named(new QLineEdit(range), 2005);
-    m_xStep = Named(new QLineEdit(range), 2007);
-    m_xShift = Named(new QLineEdit(range), 15054);
+    m_xStart = calc::Named(new QLineEdit(range), 2003);
+    m_xEnd = calc::Named(new QLineEdit(range), 2005);
+    m_xStep = calc::Named(new QLineEdit(range), 2007);
+    m_xShift = calc::Named(new QLineEdit(range), 15054);
     m_xShift->setMaxLength(64);
-    m_refSpec = Named(new CNormalizeFormSelectionEdit(range), 2026);
-    m_interpolator = Named(new QComboBox(range), 2009);
-    m_extrapolator = Named(new QComboBox(range), 2011);
+    m_refSpec = calc::Named(new CNormalizeFormSelectionEdit(range), 2026);
+    m_interpolator = calc::Named(new QComboBox(range), 2009);
+    m_extrapolator = calc::Named(new QComboBox(range), 2011);
     int row = 0;
     for (auto [label, field] : {std::pair<const char*, QWidget*>{"X-Startwert (nm)", m_xStart},
                                 {"X-Endwert (nm)", m_xEnd},
@@ -129,12 +104,12 @@ CNormalizeForm::CNormalizeForm()
     }
     layout->addWidget(range);
 
-    auto* values = Named(new QGroupBox("Wertebereich", c), 2020);
+    auto* values = calc::Named(new QGroupBox("Wertebereich", c), 2020);
     auto* valuesGrid = new QGridLayout(values);
-    m_scale = Named(new QLineEdit(values), 2088);
-    m_offset = Named(new QLineEdit(values), 2084);
-    m_autoMaxNorm = Named(new QCheckBox("Auto-Max-(Max = 1)-Normierung", values), 2023);
-    m_noNegValues = Named(new QCheckBox("Negative Werte auf 0 setzen", values), 2029);
+    m_scale = calc::Named(new QLineEdit(values), 2088);
+    m_offset = calc::Named(new QLineEdit(values), 2084);
+    m_autoMaxNorm = calc::Named(new QCheckBox("Auto-Max-(Max = 1)-Normierung", values), 2023);
+    m_noNegValues = calc::Named(new QCheckBox("Negative Werte auf 0 setzen", values), 2029);
     valuesGrid->addWidget(new QLabel("Skalierung", values), 0, 0);
     valuesGrid->addWidget(m_scale, 0, 1);
     valuesGrid->addWidget(new QLabel("Offset", values), 1, 0);
@@ -143,18 +118,18 @@ CNormalizeForm::CNormalizeForm()
     valuesGrid->addWidget(m_noNegValues, 3, 0, 1, 2);
     layout->addWidget(values);
 
-    auto* output = Named(new QGroupBox("Ergebnisablage", c), 2019);
+    auto* output = calc::Named(new QGroupBox("Ergebnisablage", c), 2019);
     auto* outputGrid = new QGridLayout(output);
-    m_useTargetGroup = Named(new QCheckBox("Separate Ausgabegruppe verwenden", output), 2015);
-    m_targetGroup = Named(new CSelectionEdit(output), 2002);
-    m_cleanFolder = Named(new QCheckBox("Ordnerverschachtelung auflösen", output), 15057);
-    m_sortSpecs = Named(new QCheckBox("alphabetische Spektrenreihenfolge \nin der Ausgabe erzwingen", output), 15061);
-    m_autoName = Named(new QCheckBox(output), 15050);
-    m_autoNameLabel = Named(new QLabel("Gruppennamen entsprechend Auswahl ergänzen ", output), 15059);
-    m_autoNameSearch = Named(new QCheckBox(output), 20003);
-    m_autoNameSearchLabel = Named(new QLabel("Suchergebnis im Spektrenbaum ablegen  ", output), 20004);
-    m_autoNameShift = Named(new QCheckBox(output), 15055);
-    m_autoNameShiftLabel = Named(new QLabel("Shiftparameter in Namen übernehmen ", output), 15058);
+    m_useTargetGroup = calc::Named(new QCheckBox("Separate Ausgabegruppe verwenden", output), 2015);
+    m_targetGroup = calc::Named(new CSelectionEdit(output), 2002);
+    m_cleanFolder = calc::Named(new QCheckBox("Ordnerverschachtelung auflösen", output), 15057);
+    m_sortSpecs = calc::Named(new QCheckBox("alphabetische Spektrenreihenfolge \nin der Ausgabe erzwingen", output), 15061);
+    m_autoName = calc::Named(new QCheckBox(output), 15050);
+    m_autoNameLabel = calc::Named(new QLabel("Gruppennamen entsprechend Auswahl ergänzen ", output), 15059);
+    m_autoNameSearch = calc::Named(new QCheckBox(output), 20003);
+    m_autoNameSearchLabel = calc::Named(new QLabel("Suchergebnis im Spektrenbaum ablegen  ", output), 20004);
+    m_autoNameShift = calc::Named(new QCheckBox(output), 15055);
+    m_autoNameShiftLabel = calc::Named(new QLabel("Shiftparameter in Namen übernehmen ", output), 15058);
     outputGrid->addWidget(m_useTargetGroup, 0, 0, 1, 2);
     outputGrid->addWidget(new QLabel("Speichern in Gruppe ...", output), 1, 0);
     outputGrid->addWidget(m_targetGroup, 1, 1);
@@ -172,7 +147,7 @@ CNormalizeForm::CNormalizeForm()
     }
     layout->addWidget(output);
 
-    m_start = Named(new QPushButton("STARTEN", c), 2013);
+    m_start = calc::Named(new QPushButton("STARTEN", c), 2013);
     layout->addWidget(m_start);
     layout->addStretch(1);
 
@@ -301,8 +276,8 @@ void CNormalizeForm::ExchangeFields(CDataExchange* pDX)
     calc::ExchangeCheck(pDX, m_autoNameSearch, p, "AutoNameSuche");
     calc::ExchangeCheck(pDX, m_autoNameShift, p, "AutoNameXShift");
     calc::ExchangeCheck(pDX, m_searchMode, p, "SuchModus");
-    ExchangeEnum(pDX, m_interpolator, p, "Interpolator");
-    ExchangeEnum(pDX, m_extrapolator, p, "Extrapolator");
+    calc::ExchangeEnumAndSel(pDX, m_interpolator, p, "Interpolator");
+    calc::ExchangeEnumAndSel(pDX, m_extrapolator, p, "Extrapolator");
 
     // The grid is rounded to the precision the user typed.
     const int digits = std::max({Nachkommastellen(*p.getDoubleParameter("XStart")),

@@ -28,12 +28,6 @@ constexpr char kShiftGroup[] = "XShift";
 constexpr double kFineStep = 0.2;
 constexpr int kMaxDraws = 1000000; // the registered maximum of "RandomAnz"
 
-std::uint32_t ClockSeed()
-{
-    const auto count = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    return static_cast<std::uint32_t>(count >> 32) ^ static_cast<std::uint32_t>(count);
-}
-
 // The name with the text behind its last ":" trimmed of blanks, tabs and line ends.
 std::string TrimLeaf(const std::string& name)
 {
@@ -108,7 +102,7 @@ void Reorder(SpectrumTree& tree, const std::list<Spectrum*>& spectra)
 
 NormalizeModule::NormalizeModule()
     : calc::CalcModule("NormalizeModule")
-    , m_seedSource(ClockSeed)
+    , m_seedSource(calc::ClockSeed)
 {
     for (const char* entry : {"Null", "Werte", "Linear", "Hyperbolisch, abflachend"})
         m_extrapolators.addEntry(entry);

@@ -1,5 +1,6 @@
 #include "calculation/planckian_source_form.h"
 
+#include "calculation/form_helpers.h"
 #include "calculation/planckian_source_module.h"
 
 #include "core/module_interface.h"
@@ -23,12 +24,6 @@ namespace {
 constexpr char kUnitExitance[] = "Einheit des Wertebereichs:  W / m² / nm / sr";
 constexpr char kUnitNormalised[] = "Einheit des Wertebereichs: normiert";
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
 
 // The integer a field starts with (0 when it starts with none), as atoi reads it.
 int LeadingInt(const QLineEdit* edit)
@@ -73,17 +68,17 @@ CPlanckianSourceForm::CPlanckianSourceForm()
 {
     QWidget* c = Content();
     auto* grid = new QGridLayout(c);
-    m_temperature = Named(new QLineEdit(c), 2034);
-    m_start = Named(new CPlanckianSourceFormSelectionEdit(c), 2036);
-    m_end = Named(new CPlanckianSourceFormSelectionEdit(c), 2038);
-    m_step = Named(new CPlanckianSourceFormSelectionEdit(c), 2040);
-    m_targetGroup = Named(new CSelectionEdit(c), 2042);
-    m_maximumNormalize = Named(new QCheckBox("auf Maximalwert '1' normieren", c), 2046);
-    m_wlNormalize = Named(new QCheckBox("auf Wellenlänge normieren", c), 20007);
-    m_normLambda = Named(new QLineEdit(c), 2202);
-    m_normValue = Named(new QLineEdit(c), 2201);
-    m_unit = Named(new QLabel(kUnitExitance, c), 20008);
-    m_calculate = Named(new QPushButton("BERECHNEN", c), 2044);
+    m_temperature = calc::Named(new QLineEdit(c), 2034);
+    m_start = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2036);
+    m_end = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2038);
+    m_step = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2040);
+    m_targetGroup = calc::Named(new CSelectionEdit(c), 2042);
+    m_maximumNormalize = calc::Named(new QCheckBox("auf Maximalwert '1' normieren", c), 2046);
+    m_wlNormalize = calc::Named(new QCheckBox("auf Wellenlänge normieren", c), 20007);
+    m_normLambda = calc::Named(new QLineEdit(c), 2202);
+    m_normValue = calc::Named(new QLineEdit(c), 2201);
+    m_unit = calc::Named(new QLabel(kUnitExitance, c), 20008);
+    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), 2044);
 
     int row = 0;
     auto addRow = [&](const char* label, QWidget* field) {

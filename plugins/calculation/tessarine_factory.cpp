@@ -1,8 +1,11 @@
 // The plug-in's entry point: the factory of the calculation modules. The table lists each
 // module's menu path (levels at ":", "|" where the module tree may hyphenate, umlauts as
 // "ae", "ue") with its creator, in menu order, and ends with an empty sentinel.
+#include "calculation/col_normalize_module.h"
 #include "calculation/normalize_module.h"
 #include "calculation/planckian_source_module.h"
+#include "calculation/rem_trans_spec_module.h"
+#include "calculation/spectral_filter_module.h"
 
 #include "core/plugin_entry.h"
 
@@ -20,8 +23,11 @@ Module* Create()
 }
 
 const CreatorEntry kModules[] = {
+    {"Spek|tren-|Attri|bu|tier|ung:Spek|tren nach Na|men|vor|lage neu ein|faer|ben", &Create<ColNormalizeModule>},
     {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &Create<NormalizeModule>},
+    {"Spek|tren-|Arith|me|tik:Spek|tren fil|tern", &Create<SpectralFilterModule>},
     {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
+    {"Spek|tren-|Arith|me|tik:Spek|tra|le Punkt|ver|knuep|fung an|wen|den", &Create<RemTransSpecModule>},
     {"", nullptr},
 };
 

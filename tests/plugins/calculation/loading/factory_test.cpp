@@ -34,14 +34,19 @@ const std::vector<std::string> kAllPaths = {
 };
 
 // The rows built so far: path, the module's type name and its form's class.
+// probe: a string parameter of the module, to show that two modules are independent.
 struct Row {
     std::string path;
     std::string className;
     std::string formName;
+    std::string probe;
 };
 const std::vector<Row> kPresent = {
-    {kAllPaths[1], "NormalizeModule", "CNormalizeForm"},
-    {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm"},
+    {kAllPaths[0], "ColNormalizeModule", "CColNormalizeForm", "RefSpecDesc"},
+    {kAllPaths[1], "NormalizeModule", "CNormalizeForm", "TargetGroup"},
+    {kAllPaths[2], "SpectralFilterModule", "SpectralFilterForm", "SpecGroup"},
+    {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm", "TargetGroup"},
+    {kAllPaths[4], "Calculation_RemTransSpec", "CRemTransSpecForm", "LightSpecDesc"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)
@@ -69,8 +74,8 @@ void ExpectRowsInTableOrder(ModuleFactory& factory)
         EXPECT_NE(a.get(), b.get());
         EXPECT_EQ(a->getClassName(), row.className);
         // Independent: a change of one leaves the other.
-        a->getParameters().setDoubleParameter("XStart", 123.5);
-        EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
+        ASSERT_TRUE(a->getParameters().setStringParameter(row.probe, "probe")) << row.probe;
+        EXPECT_EQ(*b->getParameters().getStringParameter(row.probe), "");
     }
     for (int index : {-1, factory.GetModuleCount(), 1000}) {
         EXPECT_EQ(factory.CreateModule(index), nullptr);

@@ -42,6 +42,8 @@ struct Row {
 const std::vector<Row> kPresent = {
     {kAllPaths[1], "NormalizeModule", "CNormalizeForm"},
     {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm"},
+    {kAllPaths[5], "SVDSelectionModule", "SVDSelectionForm"},
+    {kAllPaths[9], "SVDSensSelectionModule", "SVDSelectionForm"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)

@@ -84,6 +84,16 @@ public:
     void SetEventHandler(CMBLibEventHandler* handler) { m_handler = handler; }
     CMBLibEventHandler* GetEventHandler() const { return m_handler; }
 
+    // Chooses count entries of the first container that span it best (embrel/target_selection.h
+    // tells how); indices receives count positions, those standing for the start entries
+    // first. flag: pick by relative instead of absolute residual. value: in, the smallest
+    // relative residual a pick may have; out, the smallest singular value of the chosen set.
+    // Events 3, 4 and 5; an abort flag set by the handler ends it with MB_ABORTED.
+    tyMBStatus OptTargetSelection(int count, const CSpekContainer* start, bool flag, int* indices, std::ostream* log,
+                                  double* value);
+    tyMBStatus OptTargetSelection(int count, const CSpekContainer* start, int* indices, std::ostream* log,
+                                  double* value);
+
     bool IsResponseMode() const { return m_responseMode; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <Eigen/Dense>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <ostream>
@@ -27,23 +28,25 @@ Eigen::MatrixXd Columns(const CSpekContainer& c)
 
 } // namespace
 
-int SelectTargets(const CSpekContainer& candidates, int count, const CSpekContainer* start, bool unitColumns,
+tyMBStatus SelectTargets(const CSpekContainer& candidates, int count, const CSpekContainer* start, bool unitColumns,
                   std::vector<int>& indices, std::ostream* log, double* value, const SelectionEvent& event)
 {
     const int m = candidates.GetSpekCount();
     const int startCount = start ? start->GetSpekCount() : 0;
-    if (count <= 0 || count > m || startCount > count || m == 0)
-        return kSelectionBadInput;
+    if (m == 0 || candidates.GetSpekDim() == 0)
+        return MB_EMPTY_INPUT;
+    if (count <= 0 || count > m || startCount > count)
+        return MB_BAD_ARGUMENT;
     if (startCount > 0 && start->GetSpekDim() != candidates.GetSpekDim())
-        return kSelectionBadInput;
+        return MB_TARGET_MISMATCH;
     Eigen::MatrixXd a = Columns(candidates);
     const Eigen::MatrixXd s = startCount > 0 ? Columns(*start) : Eigen::MatrixXd();
     if (!AllFinite(a) || !AllFinite(s))
-        return kSelectionBadInput;
+        return MB_NOT_FINITE;
     const double minRelative = value ? *value : 0.0;
     auto fire = [&](int type, unsigned index) { return event && event(type, static_cast<unsigned>(count), index); };
     if (fire(3, 0))
-        return kSelectionAborted;
+        return MB_ABORTED;
 
     const Eigen::VectorXd norms = a.colwise().norm().transpose();
     std::vector<bool> used(m, false);
@@ -107,7 +110,7 @@ int SelectTargets(const CSpekContainer& candidates, int count, const CSpekContai
             }
         }
         if (best < 0)
-            return kSelectionTooFew;
+            return MB_BAD_ARGUMENT;
         used[best] = true;
         indices.push_back(best);
         if (log)
@@ -119,7 +122,7 @@ int SelectTargets(const CSpekContainer& candidates, int count, const CSpekContai
                     a.col(j) -= q * q.dot(a.col(j));
         }
         if (fire(4, static_cast<unsigned>(pick)))
-            return kSelectionAborted;
+            return MB_ABORTED;
     }
 
     if (value) {
@@ -132,8 +135,34 @@ int SelectTargets(const CSpekContainer& candidates, int count, const CSpekContai
         *value = chosen.cols() > chosen.rows() ? 0.0 : sv(sv.size() - 1);
     }
     if (fire(5, static_cast<unsigned>(count)))
-        return kSelectionAborted;
-    return kSelectionOk;
+        return MB_ABORTED;
+    return MB_OK;
 }
 
 } // namespace embrel
+
+tyMBStatus CAprioriInterpolator::OptTargetSelection(int count, const CSpekContainer* start, bool flag, int* indices,
+                                                    std::ostream* log, double* value)
+{
+    if (!indices)
+        return MB_BAD_ARGUMENT;
+    CMBLibEventHandler* handler = m_handler;
+    const embrel::SelectionEvent event = [handler](int type, unsigned total, unsigned index) {
+        if (!handler)
+            return false;
+        handler->SetProgress(total, index);
+        handler->OnEvent(type);
+        return handler->IsAborted();
+    };
+    std::vector<int> chosen;
+    const tyMBStatus status = embrel::SelectTargets(m_sensors, count, start, flag, chosen, log, value, event);
+    if (status == MB_OK)
+        std::copy(chosen.begin(), chosen.end(), indices);
+    return status;
+}
+
+tyMBStatus CAprioriInterpolator::OptTargetSelection(int count, const CSpekContainer* start, int* indices,
+                                                    std::ostream* log, double* value)
+{
+    return OptTargetSelection(count, start, false, indices, log, value);
+}

@@ -5,15 +5,17 @@
 
 SVDSelEventHandler::~SVDSelEventHandler() = default;
 
-bool SVDSelEventHandler::Handle(int type, unsigned count, unsigned index)
+void SVDSelEventHandler::OnEvent(int type)
 {
     if (!m_host)
-        return false;
+        return;
+    const unsigned count = GetCount();
+    const unsigned index = GetIndex();
     if (m_host->UserWantsAbort()) {
-        m_abort = true;
+        SetAbort(true);
         m_host->SetProgressBarPercentage(100);
         m_host->AddLogColorMessage(calc::kErrorColour, "%s", "Bitte Warten! Berechnung wird abgebrochen.");
-        return true;
+        return;
     }
     switch (type) {
     case 3:
@@ -34,7 +36,6 @@ bool SVDSelEventHandler::Handle(int type, unsigned count, unsigned index)
     default:
         break;
     }
-    return false;
 }
 
 SVDSelectionStreamBuf::~SVDSelectionStreamBuf() = default;

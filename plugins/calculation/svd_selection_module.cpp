@@ -8,7 +8,7 @@
 #include "core/string_helpers.h"
 
 #include <embrel/spek_container.h>
-#include <embrel/target_selection.h>
+#include <embrel/apriori_interpolator.h>
 
 #include <algorithm>
 #include <cmath>
@@ -275,13 +275,10 @@ bool SVDSelectionModule::Run(bool sensor)
     };
 
     CSpekContainer all, samples, start;
-    std::vector<int> indices;
+    std::vector<int> indices(specCount, -1);
     SVDSelEventHandler handler(host);
     SVDSelectionStreamBuf logBuffer(host); // kept beside the handler; the selection logs nothing
-    const embrel::SelectionEvent event = [&handler](int type, unsigned count, unsigned index) {
-        return handler.Handle(type, count, index);
-    };
-    int status = 0;
+    tyMBStatus status = MB_OK;
     if (weights.size() < 2 || addSpecs) {
         // Spectra mode: each candidate weighted by the summed weighting where the first
         // weighting spectrum times the candidate is positive.
@@ -305,8 +302,10 @@ bool SVDSelectionModule::Run(bool sensor)
             all.AddSpek(target(*c), c->GetName());
         for (const Spectrum* s : starts)
             start.AddSpek(target(*s), s->GetName());
-        status = embrel::SelectTargets(all, specCount, start.GetSpekCount() > 0 ? &start : nullptr, false, indices,
-                                       nullptr, &value, event);
+        CAprioriInterpolator interpolator(all, all, all[0], CMBTarget(), all, CMBTarget(), 1, 1);
+        interpolator.SetEventHandler(&handler);
+        status = interpolator.OptTargetSelection(specCount, start.GetSpekCount() > 0 ? &start : nullptr, false,
+                                                 indices.data(), nullptr, &value);
         if (status != 0)
             return false;
         if (normSpecs)
@@ -340,8 +339,10 @@ bool SVDSelectionModule::Run(bool sensor)
             start.AddSpek(sample(*s), s->GetName());
         value = minValue;
         group += "_SampleMode";
-        status = embrel::SelectTargets(samples, specCount, start.GetSpekCount() > 0 ? &start : nullptr, false,
-                                       indices, nullptr, &value, event);
+        CAprioriInterpolator interpolator(samples, samples, all[0], CMBTarget(), samples, CMBTarget(), 1, 1);
+        interpolator.SetEventHandler(&handler);
+        status = interpolator.OptTargetSelection(specCount, start.GetSpekCount() > 0 ? &start : nullptr,
+                                                 indices.data(), nullptr, &value);
         if (status != 0)
             return false;
         if (normSpecs)

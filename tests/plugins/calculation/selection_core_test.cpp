@@ -50,6 +50,28 @@ ResponseTable SmallTable()
     return t;
 }
 
+// Responses of make_criterion_reference.m: 4 channels, 3 classes of 4 samples.
+TEST(SelectionCriterion, DiscriminanceAgreesWithOctave)
+{
+    ResponseTable t;
+    t.classCount = 3;
+    t.sampleCounts = {4, 4, 4};
+    t.responses.assign(4, std::vector<double>(12));
+    t.rating.assign(4, 1.0);
+    for (int c = 1; c <= 4; ++c)
+        for (int k = 1; k <= 3; ++k)
+            for (int s = 1; s <= 4; ++s)
+                t.responses[c - 1][(k - 1) * 4 + s - 1] =
+                    c * k + 0.3 * std::sin(1.7 * c + 2.9 * s + 1.1 * k) + 0.1 * c * c * (k == 2);
+    const std::pair<std::vector<int>, double> expected[] = {
+#include "reference/criterion_reference.inc"
+    };
+    for (const auto& [rows, value] : expected) {
+        // Rows as candidates behind no start channel.
+        EXPECT_NEAR(DiscriminanceValue(t, 0, rows), value, 1e-9 * value) << rows.size();
+    }
+}
+
 TEST(SelectionCriterion, DiscriminanceUsesSingleRatingsBelowTwoChannels)
 {
     const ResponseTable t = SmallTable();

@@ -53,21 +53,26 @@ TEST(SVDSelEvents, ProgressStatusAndAbort)
 {
     RecordingHost host;
     SVDSelEventHandler handler(&host);
-    EXPECT_FALSE(handler.Handle(3, 10, 0));
+    auto event = [&](int type, unsigned count, unsigned index) {
+        handler.SetProgress(count, index);
+        handler.OnEvent(type);
+        return handler.IsAborted();
+    };
+    EXPECT_FALSE(event(3, 10, 0));
     EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl von 10 Targets");
-    EXPECT_FALSE(handler.Handle(4, 10, 4));
+    EXPECT_FALSE(event(4, 10, 4));
     EXPECT_EQ(host.progress, 36); // 4 / 11 * 100, integer part
     EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl (Target 5 von 10)");
-    EXPECT_FALSE(handler.Handle(5, 10, 10));
+    EXPECT_FALSE(event(5, 10, 10));
     EXPECT_EQ(host.progress, 100);
     EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl fertig");
-    EXPECT_FALSE(handler.Handle(9, 10, 0));
+    EXPECT_FALSE(event(9, 10, 0));
 
     host.wantsAbort = true;
     host.progress = 0;
-    EXPECT_TRUE(handler.Handle(4, 10, 5));
-    EXPECT_TRUE(handler.Handle(4, 10, 6));
-    EXPECT_TRUE(handler.Aborted());
+    EXPECT_TRUE(event(4, 10, 5));
+    EXPECT_TRUE(event(4, 10, 6));
+    EXPECT_TRUE(handler.IsAborted());
     EXPECT_EQ(host.progress, 100);
     int waits = 0;
     for (const auto& line : host.log)

@@ -3,6 +3,7 @@
 // "ae", "ue") with its creator, in menu order, and ends with an empty sentinel.
 #include "calculation/normalize_module.h"
 #include "calculation/planckian_source_module.h"
+#include "calculation/spectral_integral_var_module.h"
 #include "calculation/svd_selection_module.h"
 
 #include "core/plugin_entry.h"
@@ -24,6 +25,8 @@ const CreatorEntry kModules[] = {
     {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &Create<NormalizeModule>},
     {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
     {"Spek|tren-|Arith|me|tik:Al|ge|brai|sche Spek|tren|aus|wahl durch|fu|ehren", &Create<SVDSelectionModule>},
+    {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|tech|no|lo|gi|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
+     &Create<SpectralIntegralVarModule>},
     {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|al|ge|brai|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
      &Create<SVDSensSelectionModule>},
     {"", nullptr},

@@ -43,6 +43,7 @@ const std::vector<Row> kPresent = {
     {kAllPaths[1], "NormalizeModule", "CNormalizeForm"},
     {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm"},
     {kAllPaths[5], "SVDSelectionModule", "SVDSelectionForm"},
+    {kAllPaths[8], "SpectralIntegralVarModule", "SpectralIntegralVarForm"},
     {kAllPaths[9], "SVDSensSelectionModule", "SVDSelectionForm"},
 };
 
@@ -70,9 +71,15 @@ void ExpectRowsInTableOrder(ModuleFactory& factory)
         ASSERT_TRUE(a && b);
         EXPECT_NE(a.get(), b.get());
         EXPECT_EQ(a->getClassName(), row.className);
-        // Independent: a change of one leaves the other.
-        a->getParameters().setDoubleParameter("XStart", 123.5);
-        EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
+        // Independent: a change of one leaves the other (SpecCount for the selection modules).
+        const bool selection = b->getParameters().getParameter("SpecCount") != nullptr;
+        if (selection) {
+            a->getParameters().setIntParameter("SpecCount", 7);
+            EXPECT_NE(*b->getParameters().getIntParameter("SpecCount"), 7);
+        } else {
+            a->getParameters().setDoubleParameter("XStart", 123.5);
+            EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
+        }
     }
     for (int index : {-1, factory.GetModuleCount(), 1000}) {
         EXPECT_EQ(factory.CreateModule(index), nullptr);

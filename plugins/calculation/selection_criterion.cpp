@@ -39,9 +39,9 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
         return 0.0;
     Eigen::MatrixXd means(d, table.classCount);
     Eigen::VectorXd overall = Eigen::VectorXd::Zero(d);
-    Eigen::MatrixXd w = Eigen::MatrixXd::Zero(d, d);
     Eigen::MatrixXd b = Eigen::MatrixXd::Zero(d, d);
-    Eigen::VectorXd dev(d);
+    // Deviations of every sample from its class mean, one column per sample: W = D D^T.
+    Eigen::MatrixXd dev(d, table.SampleTotal());
     for (int cls = 0, offset = 0; cls < table.classCount; offset += table.sampleCounts[cls], ++cls) {
         const int n = table.sampleCounts[cls];
         for (Eigen::Index r = 0; r < d; ++r) {
@@ -56,15 +56,16 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
             means(r, cls) = count > 0 ? sum / count : 0.0;
         }
         overall += means.col(cls);
-        for (int s = 0; s < n; ++s) {
-            for (Eigen::Index r = 0; r < d; ++r) {
-                const double value = table.responses[rows[r]][offset + s];
-                dev(r) = value == kMissing ? 0.0 : value - means(r, cls);
+        for (Eigen::Index r = 0; r < d; ++r) {
+            const std::vector<double>& v = table.responses[rows[r]];
+            for (int s = 0; s < n; ++s) {
+                const double value = v[offset + s];
+                dev(r, offset + s) = value == kMissing ? 0.0 : value - means(r, cls);
             }
-            w.noalias() += dev * dev.transpose();
         }
     }
     overall /= table.classCount;
+    Eigen::MatrixXd w = dev * dev.transpose();
     for (int cls = 0; cls < table.classCount; ++cls) {
         const Eigen::VectorXd m = means.col(cls) - overall;
         b.noalias() += static_cast<double>(table.sampleCounts[cls]) * (m * m.transpose());
@@ -92,12 +93,44 @@ double DiscriminanceValue(const ResponseTable& table, int startCount, const std:
 
 namespace {
 
+// Largest value, at least 1e-6 (four running maxima keep the loop free of one long chain).
 double FlooredMax(const std::vector<double>& v)
 {
-    double m = 1e-6;
-    for (double y : v)
-        m = std::max(m, y);
-    return m;
+    double m[4] = {1e-6, 1e-6, 1e-6, 1e-6};
+    std::size_t k = 0;
+    for (; k + 4 <= v.size(); k += 4)
+        for (int j = 0; j < 4; ++j)
+            m[j] = v[k + j] > m[j] ? v[k + j] : m[j];
+    for (; k < v.size(); ++k)
+        m[0] = v[k] > m[0] ? v[k] : m[0];
+    return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
+}
+
+// Overlap of two spectra already scaled to their maxima, with their sums: since
+// min(u, v) = (u + v - |u - v|) / 2 and max(u, v) = (u + v + |u - v|) / 2, the ratio of the
+// sums is (S - A) / (S + A) with S = sum u + sum v and A = sum |u - v| (one pass, vectorised).
+double ScaledOverlap(const std::vector<double>& u, double sumU, const std::vector<double>& v, double sumV)
+{
+    double part[4] = {0, 0, 0, 0};
+    const std::size_t n = std::min(u.size(), v.size());
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int j = 0; j < 4; ++j)
+            part[j] += std::fabs(u[k + j] - v[k + j]);
+    for (; k < n; ++k)
+        part[0] += std::fabs(u[k] - v[k]);
+    const double a = (part[0] + part[1]) + (part[2] + part[3]);
+    const double total = sumU + sumV;
+    const double high = total + a;
+    return high == 0.0 ? 1.0 : (total - a) / high;
+}
+
+double Sum(const std::vector<double>& v)
+{
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return sum;
 }
 
 } // namespace
@@ -106,15 +139,12 @@ double Overlap(const std::vector<double>& a, const std::vector<double>& b)
 {
     const double ma = FlooredMax(a);
     const double mb = FlooredMax(b);
-    double low = 0, high = 0;
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t k = 0; k < n; ++k) {
-        const double u = a[k] / ma;
-        const double v = b[k] / mb;
-        low += std::min(u, v);
-        high += std::max(u, v);
-    }
-    return high == 0.0 ? 1.0 : low / high;
+    std::vector<double> u(a.size()), v(b.size());
+    for (std::size_t k = 0; k < a.size(); ++k)
+        u[k] = a[k] / ma;
+    for (std::size_t k = 0; k < b.size(); ++k)
+        v[k] = b[k] / mb;
+    return ScaledOverlap(u, Sum(u), v, Sum(v));
 }
 
 bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selection, const TechnologyLimits& limits,
@@ -167,6 +197,17 @@ bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selectio
             *value = -1.0;
         return false;
     }
+    // Each chosen spectrum scaled to its floored maximum once, for the pairwise overlaps.
+    std::vector<std::vector<double>> scaled(chosen.size());
+    std::vector<double> sums(chosen.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const std::vector<double>& y = spectra.y[chosen[i]];
+        const double m = FlooredMax(y);
+        scaled[i].resize(y.size());
+        for (std::size_t k = 0; k < y.size(); ++k)
+            scaled[i][k] = y[k] / m;
+        sums[i] = Sum(scaled[i]);
+    }
     double dmin = std::numeric_limits<double>::max();
     double largest = 0;
     auto hopeless = [&] { return largest > 0.98 && (!distanceSet || d / dmin > 10); };
@@ -174,7 +215,7 @@ bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selectio
         for (std::size_t j = i + 1; j < chosen.size() && !hopeless(); ++j) {
             if (distanceSet)
                 dmin = std::min(dmin, std::fabs(centroid[i] - centroid[j]));
-            largest = std::max(largest, Overlap(spectra.y[chosen[i]], spectra.y[chosen[j]]));
+            largest = std::max(largest, ScaledOverlap(scaled[i], sums[i], scaled[j], sums[j]));
         }
     const double maxOverlap = limits.maxOverlap;
     double t = -1.0;

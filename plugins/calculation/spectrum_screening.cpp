@@ -1,7 +1,6 @@
 #include "calculation/spectrum_screening.h"
 
 #include "calculation/calc_common.h"
-
 #include "core/string_helpers.h"
 
 #include <algorithm>
@@ -13,13 +12,19 @@ namespace calc {
 
 namespace {
 
-constexpr char kSwitchedOff[] = "morvenhald";
+std::vector<double> ValuesOf(const Spectrum& spectrum)
+{
+    std::vector<double> y(static_cast<std::size_t>(spectrum.GetPointCount()));
+    if (!y.empty())
+        spectrum.getYPointsAsArray(y.data());
+    return y;
+}
 
 } // namespace
 
 bool KeywordMarks(const std::string& keywords, const std::string& name)
 {
-    if (keywords.empty() || keywords == kSwitchedOff)
+    if (keywords.empty() || keywords == kNoKeywords)
         return false;
     std::size_t start = 0;
     for (;;) {
@@ -60,14 +65,42 @@ InnerStatistics ScreenInner(std::span<const double> y)
 bool ScreenSpectrum(SpectrumTree& tree, const Spectrum& spectrum, double threshold, const std::string& keywords,
                     const std::string& unusedGroup)
 {
-    std::vector<double> y(static_cast<std::size_t>(spectrum.GetPointCount()));
-    spectrum.getYPointsAsArray(y.data());
-    if (!KeywordMarks(keywords, spectrum.GetName()) && threshold < ScreenInner(y).variance)
+    if (!KeywordMarks(keywords, spectrum.GetName()) && threshold < ScreenInner(ValuesOf(spectrum)).variance)
         return true;
     auto copy = std::make_unique<Spectrum>(spectrum);
     std::string name = unusedGroup + ":" + spectrum.GetName();
     CleanGroupPath(name);
     copy->SetName(name);
+    FileSpectrum(tree, std::move(copy));
+    return false;
+}
+
+ScreeningFigures MeasureForScreening(const Spectrum& spectrum, const std::string& keywords)
+{
+    const InnerStatistics inner = ScreenInner(ValuesOf(spectrum));
+    ScreeningFigures figures;
+    figures.maximum = inner.maximum;
+    figures.variance = inner.variance;
+    figures.count = inner.count;
+    figures.marked = KeywordMarks(keywords, spectrum.GetName());
+    return figures;
+}
+
+bool PassesScreening(const Spectrum& spectrum, const ScreeningRule& rule)
+{
+    const ScreeningFigures f = MeasureForScreening(spectrum, rule.keywords);
+    return f.count > 0 && f.maximum > rule.maxLimit && f.variance > rule.varianceLimit && !f.marked;
+}
+
+bool ScreenSpectrum(SpectrumTree& tree, const Spectrum& spectrum, const ScreeningRule& rule)
+{
+    if (PassesScreening(spectrum, rule))
+        return true;
+    auto copy = std::make_unique<Spectrum>(spectrum);
+    std::string name = rule.unusedGroup + (rule.fullName ? spectrum.GetName() : ShortName(spectrum.GetName()));
+    CleanGroupPath(name);
+    copy->SetName(name);
+    tree.DeleteInserters(name);
     FileSpectrum(tree, std::move(copy));
     return false;
 }

@@ -6,6 +6,8 @@
 #include "calculation/planckian_source_module.h"
 #include "calculation/rem_trans_spec_module.h"
 #include "calculation/spectral_filter_module.h"
+#include "calculation/spectral_integral_var_module.h"
+#include "calculation/svd_selection_module.h"
 
 #include "core/plugin_entry.h"
 
@@ -28,6 +30,11 @@ const CreatorEntry kModules[] = {
     {"Spek|tren-|Arith|me|tik:Spek|tren fil|tern", &Create<SpectralFilterModule>},
     {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
     {"Spek|tren-|Arith|me|tik:Spek|tra|le Punkt|ver|knuep|fung an|wen|den", &Create<RemTransSpecModule>},
+    {"Spek|tren-|Arith|me|tik:Al|ge|brai|sche Spek|tren|aus|wahl durch|fu|ehren", &Create<SVDSelectionModule>},
+    {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|tech|no|lo|gi|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
+     &Create<SpectralIntegralVarModule>},
+    {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|al|ge|brai|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
+     &Create<SVDSensSelectionModule>},
     {"", nullptr},
 };
 

@@ -47,6 +47,9 @@ const std::vector<Row> kPresent = {
     {kAllPaths[2], "SpectralFilterModule", "SpectralFilterForm", "SpecGroup"},
     {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm", "TargetGroup"},
     {kAllPaths[4], "Calculation_RemTransSpec", "CRemTransSpecForm", "LightSpecDesc"},
+    {kAllPaths[5], "SVDSelectionModule", "SVDSelectionForm", "SpecDesc"},
+    {kAllPaths[8], "SpectralIntegralVarModule", "SpectralIntegralVarForm", "SpecDesc"},
+    {kAllPaths[9], "SVDSensSelectionModule", "SVDSelectionForm", "SpecDesc"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)

@@ -1,0 +1,112 @@
+#pragma once
+// CAprioriInterpolator: trains a linear rule that turns the responses of a few sensor channels
+// into spectra, from training spectra and a description of the sensor. The event handler
+// reports progress to the caller and carries the caller's abort request back.
+#include "embrel/spek_container.h"
+#include "embrel/target.h"
+
+#include <atomic>
+#include <iosfwd>
+#include <vector>
+
+// Result of the library's operations; 0 is success.
+enum tyMBStatus : int {
+    MB_OK = 0,
+    MB_TARGET_POINTS,      // targets and sensitivities differ in their point count
+    MB_MULTIPLE_ILLU,      // more than one illumination
+    MB_ILLU_POINTS,        // illumination and sensitivities differ in their point count
+    MB_ILLU_RANGE,         // illumination and sensitivities on different axes
+    MB_TARGET_MISMATCH,    // targets do not fit the sensitivities (counts, dimensions)
+    MB_NO_NAME_RELATION,   // no response could be paired with a target by name
+    MB_ABORTED,            // the event handler's abort flag stopped the work
+    MB_NOT_FINITE,         // an input holds NaN or infinity
+    MB_EMPTY_INPUT,        // no sensors, no targets or no points
+    MB_BAD_ARGUMENT,       // an argument out of its range
+    MB_NOT_TRAINED,        // a result was asked before a successful training
+};
+
+// The user text of a status (empty for MB_OK).
+const char* MBStatusText(tyMBStatus status);
+
+// Base of the callers' progress handlers. The library keeps the abort flag, the number of
+// steps and the current step in it and calls OnEvent on the calling thread: 0 start, 1 after
+// each iteration, 2 end of a training; 3 start, 4 after each chosen target, 5 end of a target
+// selection. A handler sets the abort flag to stop the work.
+class CMBLibEventHandler {
+public:
+    CMBLibEventHandler() = default;
+    CMBLibEventHandler(const CMBLibEventHandler&) = delete;
+    CMBLibEventHandler& operator=(const CMBLibEventHandler&) = delete;
+
+    virtual void OnEvent(int event);
+    virtual ~CMBLibEventHandler();
+
+    void SetAbort(bool abort) { m_abort.store(abort); }
+    bool IsAborted() const { return m_abort.load(); }
+    // Number of steps of the running work (iterations or targets) and the current one (0-based).
+    unsigned GetCount() const { return m_count; }
+    unsigned GetIndex() const { return m_index; }
+    // Set by the library before it calls OnEvent.
+    void SetProgress(unsigned count, unsigned index)
+    {
+        m_count = count;
+        m_index = index;
+    }
+
+private:
+    std::atomic<bool> m_abort{false};
+    unsigned m_count = 0;
+    unsigned m_index = 0;
+};
+
+class CAprioriInterpolator {
+public:
+    // Sensor described by sensitivities: one curve per channel in sensitivities, the training
+    // spectra in targets, the illumination (empty: flat 1) and the spectral weighting of the
+    // error measure (empty: flat 1) as single curves. prior is an optional set of spectra whose
+    // covariance serves as prior in place of the targets' (empty: the targets), priorMean its
+    // mean (empty: 0). systemType and measureType are kept for callers; 1 and 0 train the
+    // linear rule.
+    CAprioriInterpolator(const CSpekContainer& sensitivities, const CSpekContainer& targets,
+                         const CMBTarget& illumination, const CMBTarget& errorWeight, const CSpekContainer& prior,
+                         const CMBTarget& priorMean, int systemType, int measureType);
+    // Sensor described by measured responses: one curve per target in responses (one value per
+    // channel), paired with the targets by equal names; prior as above; illumination is
+    // ignored in this form (the responses include it) and kept only for the record.
+    CAprioriInterpolator(const CSpekContainer& responses, const CSpekContainer& targets,
+                         const CSpekContainer& prior, const CMBTarget& illumination, const CMBTarget& errorWeight,
+                         int systemType, int measureType);
+    ~CAprioriInterpolator();
+    CAprioriInterpolator(const CAprioriInterpolator&) = delete;
+    CAprioriInterpolator& operator=(const CAprioriInterpolator&) = delete;
+
+    // Borrowed; null switches events off.
+    void SetEventHandler(CMBLibEventHandler* handler) { m_handler = handler; }
+    CMBLibEventHandler* GetEventHandler() const { return m_handler; }
+
+    // Chooses count entries of the first container that span it best (embrel/target_selection.h
+    // tells how); indices receives count positions, those standing for the start entries
+    // first. flag: pick by relative instead of absolute residual. value: in, the smallest
+    // relative residual a pick may have; out, the smallest singular value of the chosen set.
+    // Events 3, 4 and 5; an abort flag set by the handler ends it with MB_ABORTED.
+    tyMBStatus OptTargetSelection(int count, const CSpekContainer* start, bool flag, int* indices, std::ostream* log,
+                                  double* value);
+    tyMBStatus OptTargetSelection(int count, const CSpekContainer* start, int* indices, std::ostream* log,
+                                  double* value);
+
+    bool IsResponseMode() const { return m_responseMode; }
+
+private:
+    friend class CAprioriInterpolatorAccess;
+
+    bool m_responseMode = false;
+    CSpekContainer m_sensors; // sensitivities, or responses in response mode
+    CSpekContainer m_targets;
+    CSpekContainer m_prior;
+    CMBTarget m_illumination;
+    CMBTarget m_errorWeight;
+    CMBTarget m_priorMean;
+    int m_systemType = 1;
+    int m_measureType = 0;
+    CMBLibEventHandler* m_handler = nullptr;
+};

@@ -1,0 +1,358 @@
+// The algebraic spectrum and sensor selection: events, checks, modes, names and screening.
+#include "calculation/svd_selection_events.h"
+#include "calculation/svd_selection_module.h"
+
+#include "fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <ostream>
+
+using calc_test::AddCurve;
+using calc_test::ChildNames;
+
+namespace {
+
+// Gaussian bands on 400..700 nm, 31 points.
+Spectrum* Band(RecordingHost& host, const std::string& name, double centre, double width = 30)
+{
+    return AddCurve(host, name, 400, 10, 31, [=](double x) { return std::exp(-0.5 * std::pow((x - centre) / width, 2)); });
+}
+
+// The distinct first levels of the tree's spectrum names.
+std::vector<std::string> TopGroups(RecordingHost& host)
+{
+    std::vector<std::string> groups;
+    for (const std::string& name : calc_test::Names(host)) {
+        const std::string top = name.substr(0, name.find(':'));
+        if (std::find(groups.begin(), groups.end(), top) == groups.end())
+            groups.push_back(top);
+    }
+    return groups;
+}
+
+template <class M>
+struct Fixture {
+    RecordingHost host;
+    M module;
+    Fixture() { module.SetModuleInterface(&host); }
+    ns_param::Paramora& p() { return module.getParameters(); }
+    void Set(const char* name, const std::string& v) { p().setStringParameter(name, v); }
+    bool HasLog(const std::string& text) const
+    {
+        for (const auto& line : host.log)
+            if (line.text == text)
+                return true;
+        return false;
+    }
+};
+
+TEST(SVDSelEvents, ProgressStatusAndAbort)
+{
+    RecordingHost host;
+    SVDSelEventHandler handler(&host);
+    auto event = [&](int type, unsigned count, unsigned index) {
+        handler.SetProgress(count, index);
+        handler.OnEvent(type);
+        return handler.IsAborted();
+    };
+    EXPECT_FALSE(event(3, 10, 0));
+    EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl von 10 Targets");
+    EXPECT_FALSE(event(4, 10, 4));
+    EXPECT_EQ(host.progress, 36); // 4 / 11 * 100, integer part
+    EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl (Target 5 von 10)");
+    EXPECT_FALSE(event(5, 10, 10));
+    EXPECT_EQ(host.progress, 100);
+    EXPECT_EQ(host.statusTexts.back(), "Optimale algebraische Targetauswahl fertig");
+    EXPECT_FALSE(event(9, 10, 0));
+
+    host.wantsAbort = true;
+    host.progress = 0;
+    EXPECT_TRUE(event(4, 10, 5));
+    EXPECT_TRUE(event(4, 10, 6));
+    EXPECT_TRUE(handler.IsAborted());
+    EXPECT_EQ(host.progress, 100);
+    int waits = 0;
+    for (const auto& line : host.log)
+        if (line.text == "Bitte Warten! Berechnung wird abgebrochen.") {
+            ++waits;
+            EXPECT_EQ(line.colour, COLORREF(0x000070));
+        }
+    EXPECT_EQ(waits, 2); // one red line per event
+
+    SVDSelectionStreamBuf buffer(&host);
+    std::ostream out(&buffer);
+    out << "erste Zeile\nzweite" << std::flush;
+    out << '\n';
+    EXPECT_EQ(host.log[host.log.size() - 2].text, "AlgebraicSel: erste Zeile");
+    EXPECT_EQ(host.log.back().text, "AlgebraicSel: zweite");
+}
+
+TEST(SVDSelection, InputChecksInTheirOrder)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Fixture<SVDSelectionModule>&)> setup;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no candidates", [](auto& f) { f.Set("SpecDesc", "Nichts"); }, "Fehler: Keine Spektren ausgewählt!"},
+        {"start spectra fill the count",
+         [](auto& f) {
+             f.Set("RefSpecDesc", "S");
+             f.p().setIntParameter("SpecCount", 2);
+         },
+         "Fehler: Keine weitere Auswahl erforderlich!"},
+        {"count 0 from a script", [](auto& f) { f.p().setIntParameter("SpecCount", 0); },
+         "Fehler: Keine weitere Auswahl erforderlich!"},
+        {"different x",
+         [](auto& f) {
+             AddCurve(f.host, "C:x", 401, 10, 31, [](double) { return 1.0; });
+         },
+         "Fehler: Unterschiedliche X-Werte!"},
+        {"start point count",
+         [](auto& f) {
+             AddCurve(f.host, "T:kurz", 400, 10, 20, [](double) { return 1.0; });
+             f.Set("RefSpecDesc", "T");
+         },
+         "Fehler: Spektrale Startauswahl hat unterschiedliche X-Werte!"},
+        {"weight point count",
+         [](auto& f) {
+             AddCurve(f.host, "W:kurz", 400, 10, 20, [](double) { return 1.0; });
+             f.Set("WSpecDesc", "W");
+         },
+         "Fehler: Spektrale Wichtung hat unterschiedliche X-Werte!"},
+        {"NormType from a script", [](auto& f) { f.p().setIntParameter("NormType", 3); }, calc::kParameterError},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture<SVDSelectionModule> f;
+        Band(f.host, "C:a", 450);
+        Band(f.host, "C:b", 550);
+        Band(f.host, "S:a", 450);
+        Band(f.host, "S:b", 550);
+        f.Set("SpecDesc", "C");
+        f.p().setIntParameter("SpecCount", 2);
+        c.setup(f);
+        const std::size_t before = f.host.spectra.GetInserters().size();
+        EXPECT_FALSE(f.module.svdselection());
+        ASSERT_FALSE(f.host.log.empty());
+        EXPECT_EQ(f.host.log.back().text, c.message);
+        EXPECT_EQ(f.host.log.back().colour, COLORREF(0x000070));
+        EXPECT_EQ(f.host.spectra.GetInserters().size(), before);
+    }
+}
+
+TEST(SVDSelection, ChoosesSpectraAndNamesTheGroup)
+{
+    Fixture<SVDSelectionModule> f;
+    Band(f.host, "C:a", 450)->SetColor(0x0000ff);
+    Band(f.host, "C:b", 455);
+    Band(f.host, "C:c", 600);
+    f.Set("SpecDesc", "C");
+    f.Set("TargetGroup", "Erg");
+    f.p().setIntParameter("SpecCount", 5);
+    ASSERT_TRUE(f.module.svdselection());
+    EXPECT_TRUE(f.HasLog("Hinweis: Anzahl der Spektren wurde auf 3 (max) begrenzt!"));
+    EXPECT_TRUE(f.HasLog("Hinweis: Auswahlmodus \"Spektren\" "));
+    // One group "Erg_<value>:" without blanks, holding all three.
+    const auto groups = TopGroups(f.host);
+    std::string group;
+    for (const auto& g : groups)
+        if (g.rfind("Erg_", 0) == 0)
+            group = g;
+    ASSERT_FALSE(group.empty());
+    EXPECT_TRUE(std::regex_match(group, std::regex(R"(Erg_[0-9]+\.[0-9]{4})"))) << group;
+    auto children = ChildNames(f.host, group);
+    std::sort(children.begin(), children.end());
+    EXPECT_EQ(children, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(f.host.spectra.GetInserter(group + ":a")->GetColor(), COLORREF(0x0000ff));
+
+    // Two of the three: the two distinct bands, not the near twins.
+    Fixture<SVDSelectionModule> g;
+    Band(g.host, "C:a", 450);
+    Band(g.host, "C:b", 452);
+    Band(g.host, "C:c", 650);
+    g.Set("SpecDesc", "C");
+    g.p().setIntParameter("SpecCount", 2);
+    ASSERT_TRUE(g.module.svdselection());
+    // Default group: "AlgebraicSel:" + the shortened selection text.
+    const auto top = ChildNames(g.host, "AlgebraicSel");
+    ASSERT_EQ(top.size(), 1u);
+    auto picked = ChildNames(g.host, "AlgebraicSel:" + top[0]);
+    std::sort(picked.begin(), picked.end());
+    ASSERT_EQ(picked.size(), 2u);
+    EXPECT_EQ(picked[1], "c");
+}
+
+TEST(SVDSelection, ModesStartsAndEquivalents)
+{
+    Fixture<SVDSelectionModule> f;
+    for (int i = 0; i < 5; ++i)
+        Band(f.host, "C:s" + std::to_string(i), 420 + 60 * i);
+    Band(f.host, "W:w1", 500, 100);
+    Band(f.host, "W:w2", 600, 100);
+    Band(f.host, "W:w3", 450, 80);
+    Band(f.host, "Eq:s1", 480);
+    Band(f.host, "Eq:s3", 600);
+    // A start spectrum that is no candidate.
+    Band(f.host, "Start:extra", 430);
+    f.Set("SpecDesc", "C");
+    f.Set("WSpecDesc", "W");
+    f.Set("AeqSpecDesc", "Eq");
+    f.Set("RefSpecDesc", "Start");
+    f.Set("TargetGroup", "R");
+    f.p().setIntParameter("SpecCount", 3);
+    ASSERT_TRUE(f.module.svdselection());
+    EXPECT_TRUE(f.HasLog("Hinweis: Auswahlmodus \"Samples aus Spektren und Spektrenwichtungen\" "));
+    std::string group;
+    for (const auto& g : TopGroups(f.host))
+        if (g.rfind("R_SampleMode_", 0) == 0)
+            group = g;
+    ASSERT_FALSE(group.empty());
+    const auto chosen = ChildNames(f.host, group);
+    // The start spectrum first under its own name, then two candidates.
+    EXPECT_NE(std::find(chosen.begin(), chosen.end(), "extra_Startauswahl0_sel"), chosen.end());
+    int candidates = 0, notFound = 0;
+    for (const auto& name : chosen)
+        if (name.size() == 2 && name[0] == 's')
+            ++candidates;
+    EXPECT_EQ(candidates, 2);
+    // Every chosen candidate either has its equivalent copied or is listed as not found.
+    for (const auto& name : chosen) {
+        if (name.size() != 2)
+            continue;
+        const bool hasEquivalent = name == "s1" || name == "s3";
+        EXPECT_EQ(f.host.spectra.GetInserter("Eq_SelSortFromAlgSel:" + name) != nullptr, hasEquivalent) << name;
+        EXPECT_EQ(f.host.spectra.GetInserter(group + ":notfound:" + name) != nullptr, !hasEquivalent) << name;
+        notFound += !hasEquivalent;
+    }
+    // Only chosen spectra land under "notfound:".
+    EXPECT_EQ(static_cast<int>(ChildNames(f.host, group + ":notfound").size()), notFound);
+
+    // AddSpecs: the spectra mode with the summed weighting, but the samples hint.
+    f.p().setBoolParameter("AddSpecs", true);
+    f.Set("RefSpecDesc", "");
+    f.Set("AeqSpecDesc", "");
+    f.host.log.clear();
+    ASSERT_TRUE(f.module.svdselection());
+    EXPECT_TRUE(f.HasLog("Hinweis: Auswahlmodus \"Samples aus Spektren und Spektrenwichtungen\" "));
+    bool spectraMode = false;
+    for (const auto& g : TopGroups(f.host))
+        spectraMode |= g.rfind("R_", 0) == 0 && g.find("SampleMode") == std::string::npos;
+    EXPECT_TRUE(spectraMode);
+}
+
+TEST(SVDSelection, ZeroSpectrumNormalisedAndAbort)
+{
+    Fixture<SVDSelectionModule> f;
+    Band(f.host, "C:a", 450);
+    AddCurve(f.host, "C:null", 400, 10, 31, [](double) { return 0.0; });
+    Band(f.host, "C:b", 600);
+    f.Set("SpecDesc", "C");
+    f.Set("TargetGroup", "N");
+    f.p().setBoolParameter("NormSpecs", true);
+    f.p().setIntParameter("NormType", 1);
+    f.p().setIntParameter("SpecCount", 3);
+    ASSERT_TRUE(f.module.svdselection());
+    for (const auto& g : TopGroups(f.host))
+        if (g.rfind("N_", 0) == 0) {
+            EXPECT_NE(g.find("_intnormed_"), std::string::npos);
+            EXPECT_EQ(g.find("nan"), std::string::npos);
+            EXPECT_EQ(g.find("inf"), std::string::npos);
+        }
+
+    Fixture<SVDSelectionModule> a;
+    Band(a.host, "C:a", 450);
+    Band(a.host, "C:b", 600);
+    a.Set("SpecDesc", "C");
+    a.p().setIntParameter("SpecCount", 2);
+    a.host.wantsAbort = true;
+    const std::size_t before = a.host.spectra.GetInserters().size();
+    EXPECT_FALSE(a.module.svdselection());
+    EXPECT_EQ(a.host.spectra.GetInserters().size(), before);
+    EXPECT_TRUE(a.HasLog("Bitte Warten! Berechnung wird abgebrochen."));
+
+    // NaN in a candidate counts as no signal there: no NaN reaches a name.
+    Fixture<SVDSelectionModule> n;
+    Band(n.host, "C:a", 450);
+    AddCurve(n.host, "C:b", 400, 10, 31, [](double x) { return x == 500 ? NAN : 1.0; });
+    n.Set("SpecDesc", "C");
+    n.p().setIntParameter("SpecCount", 2);
+    EXPECT_TRUE(n.module.svdselection());
+    for (const auto& name : calc_test::Names(n.host))
+        EXPECT_EQ(name.find("nan"), std::string::npos) << name;
+}
+
+TEST(SVDSensSelection, ChecksScreeningAndNormValue)
+{
+    {
+        Fixture<SVDSensSelectionModule> f;
+        Band(f.host, "C:a", 450);
+        f.Set("SpecDesc", "C");
+        EXPECT_FALSE(f.module.svdsensselection());
+        EXPECT_EQ(f.host.log.back().text, "Fehler: Bitte geben Sie für den Auswahlmodus \"Integrale Samples aus "
+                                          "Spektren und Spektrenwichtungen\" die Gewichtungen an!");
+        Band(f.host, "W:w", 500);
+        f.Set("WSpecDesc", "W");
+        f.Set("AeqSpecDesc", "A;B");
+        EXPECT_FALSE(f.module.svdsensselection());
+        EXPECT_EQ(f.host.log.back().text, "Fehler: Nur eine Spektrengruppe zur namenssynchronen Auswahl erlaubt!");
+        EXPECT_TRUE(f.HasLog("Hinweis: Auswahlmodus \"Integrale Samples aus Spektren und Spektrenwichtungen\" "));
+    }
+    {
+        // Screening: weak, flat and keyword-marked weights go to the unused group.
+        Fixture<SVDSensSelectionModule> f;
+        for (int i = 0; i < 4; ++i)
+            Band(f.host, "C:k" + std::to_string(i), 420 + 80 * i);
+        Band(f.host, "W:gut1", 450, 60);
+        Band(f.host, "W:gut2", 600, 60);
+        AddCurve(f.host, "W:schwach", 400, 10, 31, [](double x) { return 0.01 * std::exp(-std::pow((x - 500) / 40, 2)); });
+        AddCurve(f.host, "W:flach", 400, 10, 31, [](double) { return 0.5; });
+        Band(f.host, "W:Ausschuss_x", 500, 60);
+        f.Set("SpecDesc", "C");
+        f.Set("WSpecDesc", "W");
+        f.Set("TargetGroup", "E");
+        f.Set("CheckSpecKeywords", " Ausschuss ; nichts");
+        f.p().setBoolParameter("CheckSpecs", true);
+        f.p().setIntParameter("SpecCount", 2);
+        ASSERT_TRUE(f.module.svdsensselection());
+        auto unused = ChildNames(f.host, "AlgebraicSpecSel:UnusedSpecs:W");
+        std::sort(unused.begin(), unused.end());
+        EXPECT_EQ(unused, (std::vector<std::string>{"Ausschuss_x", "flach", "schwach"}));
+        // The two that pass are two weights: sample mode.
+        bool sampleMode = false;
+        for (const auto& g : TopGroups(f.host))
+            sampleMode |= g.find("_SampleMode_") != std::string::npos;
+        EXPECT_TRUE(sampleMode);
+    }
+    {
+        // "morvenhald" switches the keywords off; a spectrum of 10 points has no checked point.
+        Fixture<SVDSensSelectionModule> f;
+        Spectrum* s = Band(f.host, "W:morvenhald_a", 500, 60);
+        EXPECT_TRUE(f.module.CheckSensorSpectrum(*s, 0.01, 0.0001, "morvenhald"));
+        EXPECT_FALSE(f.module.CheckSensorSpectrum(*s, 0.01, 0.0001, "morven"));
+        Spectrum* tiny = AddCurve(f.host, "W:klein", 400, 10, 10, [](double) { return 5.0; });
+        EXPECT_FALSE(f.module.CheckSensorSpectrum(*tiny, 0.01, 0.0001, ""));
+        EXPECT_NE(f.host.spectra.GetInserter("AlgebraicSpecSel:UnusedSpecs:W:klein"), nullptr);
+    }
+    {
+        // Integral norm: strictly above the threshold for spectra, at or above for sensors.
+        RecordingHost host;
+        Spectrum* s = calc_test::AddSpectrum(host, "s", {1, 2, 3, 4}, {2, 1, 0.5, -1});
+        SVDSelectionModule spectra;
+        SVDSensSelectionModule sensors;
+        for (Module* m : {static_cast<Module*>(&spectra), static_cast<Module*>(&sensors)}) {
+            m->getParameters().setIntParameter("NormType", 1);
+            m->getParameters().setDoubleParameter("NormVal", 50);
+        }
+        EXPECT_EQ(spectra.GetSpectrumNormValue(*s), 2.0);
+        EXPECT_EQ(sensors.GetSpectrumNormValue(*s), 3.0);
+        spectra.getParameters().setIntParameter("NormType", 0);
+        EXPECT_EQ(spectra.GetSpectrumNormValue(*s), 2.0);
+    }
+}
+
+} // namespace

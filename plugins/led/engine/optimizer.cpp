@@ -2,6 +2,7 @@
 
 #include "engine/engine_log.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -11,6 +12,32 @@ void StepFrom(LSMatrix trial, LSMatrix p, double step, LSMatrix d, int m)
 {
     for (int i = 0; i < m; ++i)
         trial[i] = p[i] + step * d[i];
+}
+
+// A = JᵀJ (m x m, symmetric: the upper half is summed, then mirrored) and g = -Jᵀr, with J
+// read row by row. Zero elements of J (other targets' columns) are skipped.
+void NormalEquations(LSMatrix A, LSMatrix g, LSMatrix J, LSMatrix r, int n, int m)
+{
+    double* __restrict a = A;
+    double* __restrict gg = g;
+    std::fill_n(a, static_cast<std::size_t>(m) * m, 0.0);
+    std::fill_n(gg, m, 0.0);
+    for (int k = 0; k < n; ++k) {
+        const double* __restrict row = J + static_cast<std::size_t>(k) * m;
+        const double rk = r[k];
+        for (int i = 0; i < m; ++i) {
+            const double x = row[i];
+            if (x == 0.0)
+                continue;
+            gg[i] -= x * rk;
+            double* __restrict ai = a + static_cast<std::size_t>(i) * m;
+            for (int j = i; j < m; ++j)
+                ai[j] += x * row[j];
+        }
+    }
+    for (int i = 0; i < m; ++i)
+        for (int j = 0; j < i; ++j)
+            a[static_cast<std::size_t>(i) * m + j] = a[static_cast<std::size_t>(j) * m + i];
 }
 
 bool SameVector(LSMatrix a, LSMatrix b, int m)
@@ -89,9 +116,7 @@ void OptimizeLeastSquares(ResidualFunction residualFn, JacobianFunction jacobian
         if (!std::isfinite(S) || S < o.MinValue)
             break;
 
-        MatMulTransposedLeft(A, J, J);
-        MatMulTransposedLeft(g, J, r);
-        MatScale(g, g, -1.0);
+        NormalEquations(A, g, J, r, n, m);
         MatAddDiagonal(A, k);
 
         if (!MatCholesky(L, A)) {

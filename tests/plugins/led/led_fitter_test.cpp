@@ -400,3 +400,21 @@ TEST_F(FitterTest, RandomSpectraAroundTheFit)
             ASSERT_LE(out.GetSpectrum(k)[i], 1.2 * target[i] + 1e-4);
     }
 }
+
+TEST_F(FitterTest, ParameterZeroEndsWithoutNaN)
+{
+    LEDArray array;
+    array.AddLED(Psf(0.47, 0.03), 0);
+    array.AddLED(Psf(0.6, 0.03), 1);
+    SpectraSet targets;
+    targets.AddSpectrum("t", Render(array, {0.6, 0.4}));
+    for (int function : {2, 4}) {
+        LEDFitter f;
+        f.GetSettings()->OptimizationFunction = function;
+        f.GetSettings()->FunctionParam = 0.0;
+        f.Setup(&array, &targets, nullptr);
+        const double sum = f.Fit();
+        EXPECT_GE(sum, 0.0) << function;
+        EXPECT_TRUE(std::isfinite(f.GetDriveValue(0, 0)) && std::isfinite(f.GetDriveValue(1, 0))) << function;
+    }
+}

@@ -208,3 +208,23 @@ TEST_F(SelectorTest, FailedFitsRankBelowEveryRealScore)
     EXPECT_EQ(selector.GetBestScore(), -1e99);
     EXPECT_EQ(selector.GetPopulation().front().score, -1e99);
 }
+
+TEST_F(SelectorTest, IndexOutsideTheDatabaseIsReplacedFromRowZero)
+{
+    selector.SetCounts(3, 4, false);
+    selector.Run(0); // four arrays from the 20-entry database, not evaluated
+    LedDB small;
+    small.AddEntry(Entry("N0", 0.45));
+    small.AddEntry(Entry("N1", 0.55));
+    selector.SetDatabase(&small);
+    LogScope log;
+    selector.Reduce(2);
+    selector.Mutate();
+    ASSERT_EQ(selector.GetPopulation().size(), 4u);
+    const Lines lines = log.Take();
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.rfind("LED-Index liegt ausserhalb des zulässigen Bereiches: ", 0), 0u) << line;
+    for (const LEDArray& a : selector.GetPopulation())
+        EXPECT_EQ(a.GetCount(), 3);
+}

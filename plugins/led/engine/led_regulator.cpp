@@ -103,6 +103,10 @@ void LedRegulator::Stop()
         return;
     stopRequest = true;
     wake.notify_all();
+    // Called from the handler on the worker itself: the request is enough, the worker ends
+    // at its next wait; the owner's Stop (or the destructor) joins it.
+    if (std::this_thread::get_id() == worker.get_id())
+        return;
     // The worker acknowledges at the end of its cycle; a fit that outlasts the wait is
     // still joined, so the worker never outlives the regulator.
     wake.wait_for(lock, std::chrono::milliseconds(30300), [this] { return ended; });

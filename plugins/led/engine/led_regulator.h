@@ -39,6 +39,7 @@ public:
     // while running.
     void Start();
     // Asks the worker to stop, waits up to about 30.3 s for its acknowledgement, joins it.
+    // From the event handler (on the worker) it only asks.
     void Stop();
 
     // None is owned; each may be set while the worker runs.

@@ -268,6 +268,31 @@ TEST_F(RegulatorTest, DestroyedWhileRunning)
     r.reset();
 }
 
+TEST_F(RegulatorTest, StopFromTheHandlerEndsTheWorker)
+{
+    struct Stopper : LedRegulatorEventHandler {
+        void OnNewValues(LedRegulator* r, const std::vector<double>& v) override
+        {
+            if (++calls == 3)
+                r->Stop();
+            waiter.OnNewValues(r, v);
+        }
+        int calls = 0;
+        Waiter waiter;
+    } stopper;
+    LSMatrixHandle target = Render({0.5, 0.5});
+    MatCopy(bench.reading, target);
+    regulator.SetEventHandler(&stopper);
+    regulator.SetTarget(target);
+    regulator.Start();
+    ASSERT_TRUE(stopper.waiter.WaitFor(3));
+    const auto before = std::chrono::steady_clock::now();
+    regulator.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_EQ(stopper.calls, 3);
+    EXPECT_FALSE(regulator.IsRunning());
+}
+
 TEST(RegulatorOnTheBench, BringsDimmedLEDsBackToTheTarget)
 {
     GridScope grid(0.38, 0.78, 0.001);

@@ -49,11 +49,14 @@ void SimulatedEnvironment::SimulatedSensorInterface::Measure(LSMatrix out)
     if (n != interpolation.GetCount() || MatRows(s) != MatRows(out) || sensitivities.PointCount != MatRows(out) ||
         interpolation.PointCount != MatRows(out))
         return;
-    LSMatrixHandle work(MatRows(out), 1);
+    const int rows = MatRows(out);
     for (int i = 0; i < n; ++i) {
         const double reading = MatDot(s, sensitivities.GetSpectrum(i));
-        MatScale(work, interpolation.GetSpectrum(i), reading);
-        MatAdd(out, out, work);
+        if (reading == 0.0)
+            continue;
+        const double* f = interpolation.GetSpectrum(i);
+        for (int j = 0; j < rows; ++j)
+            out[j] += reading * f[j];
     }
 }
 

@@ -222,7 +222,22 @@ void MatMulTransposedLeft(LSMatrix dst, LSMatrix a, LSMatrix b)
         return;
     if (MatRows(a) != MatRows(b) || MatCols(dst) != MatCols(b) || MatRows(dst) != MatCols(a))
         return;
-    Product(dst, a, 1, static_cast<std::size_t>(MatCols(a)), b, MatRows(a));
+    // Row by row through a and b, so that both are read in storage order; each element of
+    // dst still sums its products in the order of k.
+    const int inner = MatRows(a);
+    const std::size_t ac = static_cast<std::size_t>(MatCols(a));
+    const std::size_t bc = static_cast<std::size_t>(MatCols(b));
+    std::fill_n(dst, ac * bc, 0.0);
+    for (int k = 0; k < inner; ++k) {
+        const double* ak = a + k * ac;
+        const double* bk = b + k * bc;
+        for (std::size_t i = 0; i < ac; ++i) {
+            const double x = ak[i];
+            double* di = dst + i * bc;
+            for (std::size_t j = 0; j < bc; ++j)
+                di[j] += x * bk[j];
+        }
+    }
 }
 
 bool MatCholesky(LSMatrix L, LSMatrix A)

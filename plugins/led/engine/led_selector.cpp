@@ -1,0 +1,308 @@
+#include "engine/led_selector.h"
+
+#include "engine/engine_log.h"
+#include "engine/grid.h"
+#include "engine/led_db.h"
+#include "engine/led_fitter.h"
+#include "engine/led_model.h"
+#include "platform/random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+double Uniform01()
+{
+    return platform::Rand() / static_cast<double>(platform::kRandMax);
+}
+
+// trunc(r x count) limited to count - 1.
+int UniformIndex(int count)
+{
+    return std::min(static_cast<int>(Uniform01() * count), count - 1);
+}
+
+// Picks before falling back to a uniform choice among the unused names.
+constexpr int kPickTries = 100;
+// Refill attempts in a row that add nothing before the refill ends.
+constexpr int kRefillTries = 100;
+
+} // namespace
+
+void LEDSelector::SetCounts(int ledCount, int proposalCount, bool correlationFlag)
+{
+    LEDCount = ledCount;
+    ProposalCount = proposalCount;
+    correlation = correlationFlag;
+}
+
+void LEDSelector::SetDatabase(LedDB* db)
+{
+    database = db;
+    probabilities.reset();
+}
+
+int LEDSelector::DatabaseSize() const
+{
+    return database ? database->EntryCount() : 0;
+}
+
+int LEDSelector::PickLED(int row)
+{
+    const int D = DatabaseSize();
+    if (D <= 0)
+        return -1;
+    int n = 0;
+    if (correlation && probabilities) {
+        row = std::clamp(row, 0, D - 1);
+        const double r = Uniform01();
+        const double gamma = generationCount > 0 ? static_cast<double>(currentGeneration) / generationCount : 0.0;
+        const double* P = probabilities.get() + static_cast<std::size_t>(row) * D;
+        n = D;
+        double sum = 0.0;
+        while (sum < r && n > 0) {
+            --n;
+            sum += (1.0 - gamma) / D + gamma * P[n];
+        }
+    } else {
+        n = static_cast<int>(Uniform01() * D);
+    }
+    return std::min(n, D - 1);
+}
+
+bool LEDSelector::AddUnusedLED(LEDArray& array, int row)
+{
+    const auto nameOf = [this](int i) { return database->EntryAt(i).FindValue("Name").second; };
+    int n = -1;
+    for (int tries = 0; tries < kPickTries; ++tries) {
+        const int pick = PickLED(row);
+        if (pick < 0)
+            return false;
+        if (!array.ContainsName(nameOf(pick))) {
+            n = pick;
+            break;
+        }
+    }
+    if (n < 0) {
+        std::vector<int> unused;
+        for (int i = 0; i < DatabaseSize(); ++i)
+            if (!array.ContainsName(nameOf(i)))
+                unused.push_back(i);
+        if (unused.empty()) {
+            EngineLog("Keine LED mit unbenutztem Namen mehr in der Datenbank - das Array bleibt bei %d LEDs",
+                      array.GetCount());
+            return false;
+        }
+        n = unused[static_cast<std::size_t>(UniformIndex(static_cast<int>(unused.size())))];
+    }
+    array.AddLED(database->EntryAt(n), n);
+    return true;
+}
+
+void LEDSelector::Evaluate(LEDArray& array)
+{
+    LEDFitter fitter;
+    fitter.SetEventHandler(fitterEventHandler);
+    if (fitterSettings)
+        fitter.SetSettings(fitterSettings);
+    fitter.Setup(&array, targets, nullptr);
+    const double ss = fitter.Fit();
+    // A failed fit (-1) ranks below every real one.
+    const double score = ss < 0.0 ? -1e99 : -ss;
+    array.score = score;
+    if (score > bestScore) {
+        if (eventHandler)
+            eventHandler->OnNewCombination(this, &fitter, &array);
+        bestScore = score;
+    }
+}
+
+void LEDSelector::Reduce(int k)
+{
+    if (population.empty())
+        return;
+    k = std::clamp(k, 0, static_cast<int>(population.size()) - 1);
+    population.sort([](const LEDArray& a, const LEDArray& b) { return a.score < b.score; });
+    population.reverse();
+    for (int i = 0; i < k; ++i)
+        population.pop_back();
+}
+
+void LEDSelector::Mutate()
+{
+    if (population.empty()) {
+        EngineLog("Keine Arrays zur Erstellung der Mutationen gefunden!!!");
+        return;
+    }
+    std::vector<const LEDArray*> parents;
+    bool anyLED = false;
+    for (const LEDArray& a : population) {
+        parents.push_back(&a);
+        anyLED = anyLED || a.GetCount() > 0;
+    }
+    if (!anyLED) {
+        EngineLog("Leeres LED-Array beim Erstellen der Mutationen gefunden");
+        return;
+    }
+    const int D = DatabaseSize();
+    int failures = 0;
+    while (static_cast<int>(population.size()) < ProposalCount && failures < kRefillTries) {
+        LEDArray copy;
+        copy.Assign(*parents[static_cast<std::size_t>(UniformIndex(static_cast<int>(parents.size())))]);
+        if (copy.GetCount() == 0) {
+            EngineLog("Leeres LED-Array beim Erstellen der Mutationen gefunden");
+            ++failures;
+            continue;
+        }
+        const int i = UniformIndex(copy.GetCount());
+        int f = static_cast<int>(std::strtod(copy.GetLED(i)->params.FindValue("OrigDBIdx").second.c_str(), nullptr));
+        if (f < 0 || f >= D) {
+            EngineLog("LED-Index liegt ausserhalb des zulässigen Bereiches: %d - wird auf 0 gesetzt", f);
+            f = 0;
+        }
+        copy.RemoveLED(i);
+        AddUnusedLED(copy, f);
+        copy.score = 1.0;
+        population.push_back(std::move(copy));
+        failures = 0;
+    }
+}
+
+void LEDSelector::BuildProbabilities()
+{
+    const int D = DatabaseSize();
+    probabilities.reset();
+    if (D <= 0)
+        return;
+    EngineLog("Erstelle Korrelationsmatrix...");
+    const int N = GridPointCount();
+    LSMatrixHandle unit(D, N), work(N, 1);
+    MatZero(unit);
+    for (int i = 0; i < D; ++i) {
+        std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(database->EntryAt(i)));
+        if (!model)
+            continue;
+        double* row = unit.get() + static_cast<std::size_t>(i) * N;
+        for (int c = 0; c < model->GetChannelCount(); ++c) {
+            model->SampleChannel(work, XStart, XEnd, XStep, 298.15, c);
+            for (int j = 0; j < N; ++j)
+                row[j] += work[j];
+        }
+    }
+    // Mean, variance (from the raw sums) and centred values of each unit spectrum.
+    std::vector<double> mean(static_cast<std::size_t>(D)), sd(static_cast<std::size_t>(D));
+    LSMatrixHandle centred(D, N);
+    for (int i = 0; i < D; ++i) {
+        const double* x = unit.get() + static_cast<std::size_t>(i) * N;
+        double s = 0, s2 = 0;
+        for (int j = 0; j < N; ++j) {
+            s += x[j];
+            s2 += x[j] * x[j];
+        }
+        const double m = s / N;
+        const double v = s2 / N - m * m;
+        mean[static_cast<std::size_t>(i)] = m;
+        sd[static_cast<std::size_t>(i)] = v > 0.0 ? std::sqrt(v) : 0.0;
+        double* c = centred.get() + static_cast<std::size_t>(i) * N;
+        for (int j = 0; j < N; ++j)
+            c[j] = x[j] - m;
+    }
+    LSMatrixHandle P(D, D);
+    for (int i = 0; i < D; ++i) {
+        EngineLog("Berechne LED %d von %d", i + 1, D);
+        const double* x = centred.get() + static_cast<std::size_t>(i) * N;
+        for (int k = i; k < D; ++k) {
+            double rho = 0.0;
+            if (sd[static_cast<std::size_t>(i)] > 0.0 && sd[static_cast<std::size_t>(k)] > 0.0) {
+                const double* y = centred.get() + static_cast<std::size_t>(k) * N;
+                // Four partial sums, so that the compiler can keep them in vector lanes.
+                double part[4] = {0, 0, 0, 0};
+                int j = 0;
+                for (; j + 4 <= N; j += 4)
+                    for (int l = 0; l < 4; ++l)
+                        part[l] += x[j + l] * y[j + l];
+                double s = (part[0] + part[1]) + (part[2] + part[3]);
+                for (; j < N; ++j)
+                    s += x[j] * y[j];
+                rho = (s / N) / (sd[static_cast<std::size_t>(i)] * sd[static_cast<std::size_t>(k)]);
+            }
+            P(i, k) = P(k, i) = rho;
+        }
+    }
+    EngineLog("Berechne Wahrscheinlichkeiten");
+    for (int i = 0; i < D; ++i) {
+        double* row = P.get() + static_cast<std::size_t>(i) * D;
+        double c = 1e99, d = 0.999;
+        for (int k = 0; k < D; ++k) {
+            c = std::min(c, row[k]);
+            d = std::max(d, row[k]);
+        }
+        double sum = 0.0;
+        for (int k = 0; k < D; ++k) {
+            row[k] = row[k] > 0.999 || !(d > c) ? 0.0 : (row[k] - c) / (d - c);
+            sum += row[k];
+        }
+        // A row without any candidate picks uniformly.
+        for (int k = 0; k < D; ++k)
+            row[k] = sum > 0.0 && std::isfinite(sum) ? row[k] / sum : 1.0 / D;
+    }
+    probabilities = std::move(P);
+}
+
+void LEDSelector::Run(int generations)
+{
+    generationCount = generations;
+    currentGeneration = 0;
+    currentArray = 0;
+    population.clear();
+    bestScore = -1e99;
+    if (DatabaseSize() == 0) {
+        EngineLog("Die LED-Datenbank ist leer - Auswahl wird abgebrochen");
+        if (eventHandler)
+            eventHandler->OnProgress(this, 1);
+        return;
+    }
+    if (correlation && !probabilities)
+        BuildProbabilities();
+
+    for (int i = 0; i < ProposalCount; ++i) {
+        LEDArray array;
+        for (int k = 0; k < LEDCount; ++k)
+            if (!AddUnusedLED(array, 0))
+                break;
+        array.score = 1.0;
+        population.push_back(std::move(array));
+    }
+
+    const auto progress = [this](int flag) {
+        if (eventHandler)
+            eventHandler->OnProgress(this, flag);
+    };
+    for (int g = 1; g <= generations; ++g) {
+        currentGeneration = g;
+        currentArray = 1;
+        progress(0);
+        bool abort = false;
+        for (LEDArray& array : population) {
+            if (array.score > 0.0)
+                Evaluate(array);
+            progress(0);
+            ++currentArray;
+            if (EngineUserWantsAbort()) {
+                abort = true;
+                break;
+            }
+        }
+        if (abort || EngineUserWantsAbort())
+            break;
+        --currentArray;
+        Reduce(ProposalCount / 2);
+        Mutate();
+        progress(0);
+    }
+    progress(1);
+}

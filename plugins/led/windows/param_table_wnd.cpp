@@ -50,8 +50,20 @@ int CParamTableWnd::ClientHeight() const
     return viewport()->height();
 }
 
+void CParamTableWnd::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    // A window filled before it stood gets its split and range now, as on creation.
+    if (!m_shown) {
+        m_shown = true;
+        UpdateScrollInfo();
+    }
+}
+
 void CParamTableWnd::UpdateScrollInfo()
 {
+    if (!isVisible())
+        return; // as for a window not yet created: placed when it is first shown
     const int count = HasData() ? RowCount() : 0;
     m_visibleRows = VisibleRows(ClientHeight(), m_rowHeight);
     m_scrolling = true; // the range change may move the bar: that is no user scroll

@@ -22,7 +22,8 @@ class CParamTableWnd : public QAbstractScrollArea {
 public:
     ~CParamTableWnd() override;
 
-    // Scroll range 0 .. row count (page = visible rows) and the split placed and clamped.
+    // Scroll range 0 .. row count (page = visible rows) and the split placed and clamped;
+    // nothing before the window is first shown (then it runs by itself).
     void UpdateScrollInfo();
 
     // Opens the editor on the row counted from the topmost visible one; commits it.
@@ -69,6 +70,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     int ClientWidth() const;
@@ -85,4 +87,5 @@ private:
     bool m_splitHot = false;
     bool m_dragging = false;
     bool m_scrolling = false;
+    bool m_shown = false;
 };

@@ -59,7 +59,7 @@ CLedFitterParamsEditDlg::CLedFitterParamsEditDlg(QWidget* parent) : QDialog(pare
         for (const auto& [label, edit] : rows) {
             grid->addWidget(new QLabel(QString::fromUtf8(label), box), r, 0);
             *edit = Named(new QLineEdit(box), *id++);
-            (*edit)->setMaximumWidth(110);
+            (*edit)->setFixedWidth(130);
             grid->addWidget(*edit, r++, 1);
         }
         return box;
@@ -85,6 +85,7 @@ CLedFitterParamsEditDlg::CLedFitterParamsEditDlg(QWidget* parent) : QDialog(pare
                             {{"Konvergenzfaktor", &m_convergence}, {"Schrittanzahl", &m_convergenceSteps}},
                             {6615, 6617}),
                       2, 1);
+    lmGrid->setRowStretch(3, 1);
 
     auto* target = new QGroupBox(QStringLiteral("Zielfunktion"), this);
     auto* tGrid = new QGridLayout(target);
@@ -98,7 +99,7 @@ CLedFitterParamsEditDlg::CLedFitterParamsEditDlg(QWidget* parent) : QDialog(pare
     tGrid->addWidget(m_function, 1, 1, 1, 2);
     tGrid->addWidget(new QLabel(QStringLiteral("Parameter der Zielfunktion"), target), 2, 0);
     m_functionParam = Named(new QLineEdit(target), 6631);
-    m_functionParam->setMaximumWidth(110);
+    m_functionParam->setFixedWidth(130);
     tGrid->addWidget(m_functionParam, 2, 1);
     m_targetDriven = Named(new QCheckBox(QStringLiteral("Target-bezogen optimieren"), target), 6630);
     tGrid->addWidget(m_targetDriven, 3, 0, 1, 3);

@@ -118,6 +118,22 @@ TEST_F(ListEditor, RowsColumnsAndCellColours)
     EXPECT_EQ(list.GetColumnKeys().size(), 3u);
 }
 
+TEST_F(ListEditor, KeysOfAnyLengthAreLookedUpWhole)
+{
+    // Two keys that agree in their first 1100 characters.
+    const std::string stem(1100, 'k');
+    ParamContainerSet set;
+    ParamContainer r;
+    r.AddKeyValue(stem + "A", "erster");
+    r.AddKeyValue(stem + "B", "zweiter");
+    set.AddEntry(r);
+    list.SetParamContainerSet(&set);
+    ASSERT_EQ(list.model()->columnCount(), 2);
+    EXPECT_EQ(list.model()->data(list.model()->index(0, 1)).toString(), QStringLiteral("zweiter"));
+    EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString().size(), 1101);
+    list.SetParamContainerSet(nullptr);
+}
+
 TEST_F(ListEditor, SelectionShowsTheRecordAndARightPressOnlyOpensTheMenu)
 {
     list.SetParamContainerSet(&db);

@@ -220,6 +220,7 @@ std::vector<Piece> parseTemplate(std::string_view f)
 
 std::string num2str(double v)
 {
+    v = v == 0 ? 0.0 : v; // no "-0"
     if (!std::isfinite(v))
         return nonFinite(v);
     if (isIntegral(v))
@@ -248,9 +249,9 @@ std::string formatText(const CMCVariable& format, Args args, const Context& ctx)
     std::size_t next = 0;
     for (;;) {
         for (const Piece& p : pieces) {
+            out += p.literal;
             if (p.isConversion && next >= items.size() && !items.empty())
                 return out; // the data ran out inside a repetition
-            out += p.literal;
             if (p.isConversion && next < items.size())
                 out += formatItem(items[next++], p.spec);
             ctx.checkSize(1, double(out.size()));
@@ -279,14 +280,15 @@ std::string displayText(const CMCVariable& v)
     std::vector<std::string> cells(v.numel());
     std::size_t width = 0;
     for (std::size_t i = 0; i < v.numel(); ++i) {
-        if (!std::isfinite(p[i]))
-            cells[i] = nonFinite(p[i]);
+        const double x = p[i] == 0 ? 0.0 : p[i]; // no "-0"
+        if (!std::isfinite(x))
+            cells[i] = nonFinite(x);
         else if (integral)
-            cells[i] = toChars(p[i], std::chars_format::fixed, 0);
+            cells[i] = toChars(x, std::chars_format::fixed, 0);
         else if (maxAbs < 1e5)
-            cells[i] = toChars(p[i], std::chars_format::fixed, 4);
+            cells[i] = toChars(x, std::chars_format::fixed, 4);
         else
-            cells[i] = toChars(p[i], std::chars_format::scientific, 4);
+            cells[i] = toChars(x, std::chars_format::scientific, 4);
         width = std::max(width, cells[i].size());
     }
     std::string out;

@@ -126,22 +126,25 @@ bool CMCCompiler::runInterpreter()
     limits.elements = m_maxElements;
     limits.callDepth = m_maxCallDepth;
     limits.steps = m_maxSteps;
+    std::string failure;
     try {
         m_interpreter = std::make_unique<Interpreter>(*m_program, m_shared, limits, m_poll);
         m_vars.m_program = m_program.get();
         m_vars.m_interpreter = m_interpreter.get();
         m_interpreter->run();
     } catch (const RunError& err) {
-        m_exception = located(m_program->source, m_shared.smartError, err.text, std::max(err.line, 1),
+        failure = located(m_program->source, m_shared.smartError, err.text, std::max(err.line, 1),
                               std::max(err.col, 0));
     } catch (const std::bad_alloc&) {
-        m_exception = located(m_program->source, m_shared.smartError, std::string(msg::kOutOfMemory),
+        failure = located(m_program->source, m_shared.smartError, std::string(msg::kOutOfMemory),
                               std::max(m_shared.callLine, 1), std::max(m_shared.callCol, 0));
     } catch (const std::exception& ex) {
-        m_exception = located(m_program->source, m_shared.smartError, ex.what(), std::max(m_shared.callLine, 1),
+        failure = located(m_program->source, m_shared.smartError, ex.what(), std::max(m_shared.callLine, 1),
                               std::max(m_shared.callCol, 0));
     }
     m_shared.callLine = -1;
     m_shared.callCol = -1;
-    return m_exception.empty();
+    // (A refused call from inside the run may have left its text; the run's own outcome wins.)
+    m_exception = failure;
+    return failure.empty();
 }

@@ -22,7 +22,7 @@ CMCVariable* CMCVarManager::getVar(std::string_view name) const
     return nullptr;
 }
 
-CMCCompiler::CMCCompiler() = default;
+CMCCompiler::CMCCompiler() : m_pool(std::make_unique<BufferPool>()) {}
 
 CMCCompiler::~CMCCompiler() = default;
 
@@ -121,6 +121,8 @@ bool CMCCompiler::runInterpreter()
         ~Done() { flag = false; }
     } done{m_running};
     m_vars = CMCVarManager();
+    if (m_interpreter)
+        m_interpreter->recycle(*m_pool);
     m_interpreter.reset();
     RunLimits limits;
     limits.elements = m_maxElements;
@@ -128,7 +130,7 @@ bool CMCCompiler::runInterpreter()
     limits.steps = m_maxSteps;
     std::string failure;
     try {
-        m_interpreter = std::make_unique<Interpreter>(*m_program, m_shared, limits, m_poll);
+        m_interpreter = std::make_unique<Interpreter>(*m_program, m_shared, limits, m_poll, m_pool.get());
         m_vars.m_program = m_program.get();
         m_vars.m_interpreter = m_interpreter.get();
         m_interpreter->run();

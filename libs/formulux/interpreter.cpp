@@ -46,9 +46,10 @@ int checkedIndex(double v, int size)
 } // namespace
 
 Interpreter::Interpreter(const Program& program, const CMCSharedParameter& shared, const RunLimits& limits,
-                         std::function<bool()> poll)
+                         std::function<bool()> poll, BufferPool* pool)
     : m_program(program), m_limits(limits), m_poll(std::move(poll))
 {
+    m_ctx.pool = pool;
     m_ctx.maxElements = limits.elements;
     m_ctx.clipping = shared.clipping;
     m_ctx.shared = &shared;

@@ -19,13 +19,15 @@ struct RunLimits {
 class Interpreter {
 public:
     Interpreter(const Program& program, const CMCSharedParameter& shared, const RunLimits& limits,
-                std::function<bool()> poll);
+                std::function<bool()> poll, BufferPool* pool = nullptr);
 
     // Runs the top-level statements. Throws RunError with the faulting position.
     void run();
 
     // A global slot (for the variable manager); null when out of range.
     CMCVariable* global(int slot);
+    // Hands the large buffers of the run's variables to the pool (the variables end empty).
+    void recycle(BufferPool& pool) { pool.recycle(m_globals); }
 
 private:
     enum class Flow { Normal, Break, Continue, Return };

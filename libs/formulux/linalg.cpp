@@ -5,6 +5,7 @@
 
 #include <Eigen/Dense>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,15 +28,22 @@ void requireSquare(const CMCVariable& a)
 // Solves a x = b for a square a by LU with partial pivoting; a singular (rcond < eps) a fails.
 CMCVariable solveSquare(const CMCVariable& a, const CMCVariable& b, const Context& ctx)
 {
-    CMCVariable x = ctx.make(a.getCols(), b.getCols());
     if (a.isEmpty())
-        return x;
-    const Eigen::PartialPivLU<Eigen::MatrixXd> lu(view(a));
+        return ctx.make(a.getCols(), b.getCols());
+    // The factors go into a scratch copy of a (in place), which returns to the pool.
+    CMCVariable work = ctx.makeRaw(a.getRows(), a.getCols());
+    std::copy_n(a.data(), a.numel(), work.mutableData());
+    Map factors = view(work);
+    const Eigen::PartialPivLU<Eigen::Ref<Eigen::MatrixXd>> lu(factors);
     const double rc = lu.rcond();
-    if (!(rc >= std::numeric_limits<double>::epsilon()))
+    if (!(rc >= std::numeric_limits<double>::epsilon())) {
+        ctx.release(work);
         fail(msg::kSingular);
+    }
+    CMCVariable x = ctx.makeRaw(a.getCols(), b.getCols());
     if (!x.isEmpty())
         view(x).noalias() = lu.solve(view(b));
+    ctx.release(work);
     return x;
 }
 
@@ -47,11 +55,11 @@ CMCVariable matrixProduct(const CMCVariable& a, const CMCVariable& b, const Cont
         return elementwise(BinOp::EMul, a, b, ctx);
     if (a.getCols() != b.getRows())
         fail(msg::dimensions(a.getRows(), a.getCols(), b.getRows(), b.getCols()));
-    CMCVariable out = ctx.make(a.getRows(), b.getCols());
+    if (a.getCols() == 0)
+        return ctx.make(a.getRows(), b.getCols()); // zeros
+    CMCVariable out = ctx.makeRaw(a.getRows(), b.getCols());
     if (out.isEmpty())
         return out;
-    if (a.getCols() == 0)
-        return out; // zeros
     view(out).noalias() = view(a) * view(b);
     return out;
 }

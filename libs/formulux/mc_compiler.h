@@ -12,6 +12,7 @@
 namespace formulux {
 struct Program;
 class Interpreter;
+class BufferPool;
 }
 
 // The variables of the running (or the last) run, by name.
@@ -69,6 +70,7 @@ private:
     std::function<bool()> m_poll;
     std::unique_ptr<formulux::Program> m_program;
     std::unique_ptr<formulux::Interpreter> m_interpreter;
+    std::unique_ptr<formulux::BufferPool> m_pool;
     bool m_stdFunctions = false;
     bool m_stdVars = false;
     bool m_running = false;

@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace formulux {
+class BufferPool;
+}
+
 // Element type of a variable; arithmetic always works in double.
 enum class MCType : std::uint8_t { Double, Float, Int, Short, Byte };
 
@@ -48,6 +52,8 @@ public:
     bool isShared() const { return m_buf && m_buf.use_count() > 1; }
 
 private:
+    friend class formulux::BufferPool;
+
     int m_rows = 0;
     int m_cols = 0;
     double m_scalar = 0.0;

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace formulux {
 
@@ -19,10 +21,27 @@ struct RunError {
 
 [[noreturn]] inline void fail(std::string_view text) { throw RunError{std::string(text)}; }
 
+// Large buffers of a finished run, kept by the compiler for the next run's results (a run that
+// repeats the same matrix work then touches no new memory).
+class BufferPool {
+public:
+    // Keeps the unshared large buffers of the values (which are then empty).
+    void recycle(std::vector<CMCVariable>& values);
+    // rows x cols from a kept buffer of that size if there is one, else new; zeroed on request
+    // (new buffers always are).
+    CMCVariable take(int rows, int cols, bool zero);
+    // Keeps the buffer of a scratch value that is no longer needed.
+    void give(CMCVariable& scratch);
+
+private:
+    std::vector<std::shared_ptr<std::vector<double>>> m_spare;
+};
+
 struct Context {
     std::size_t maxElements = 100'000'000;
     bool clipping = false;
     const CMCSharedParameter* shared = nullptr;
+    BufferPool* pool = nullptr;
 
     // Throws "Matrix zu groß" unless rows x cols fits the limit.
     void checkSize(double rows, double cols) const;
@@ -30,7 +49,19 @@ struct Context {
     CMCVariable make(int rows, int cols) const
     {
         checkSize(rows, cols);
-        return CMCVariable(rows, cols);
+        return pool ? pool->take(rows, cols, true) : CMCVariable(rows, cols);
+    }
+    // As make, for a result whose every element is written next.
+    CMCVariable makeRaw(int rows, int cols) const
+    {
+        checkSize(rows, cols);
+        return pool ? pool->take(rows, cols, false) : CMCVariable(rows, cols);
+    }
+    // Returns a scratch value's buffer to the pool.
+    void release(CMCVariable& scratch) const
+    {
+        if (pool)
+            pool->give(scratch);
     }
     void write(std::string_view text) const;
 };

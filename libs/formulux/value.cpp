@@ -125,6 +125,43 @@ void Context::checkSize(double rows, double cols) const
         fail(msg::kTooLarge);
 }
 
+namespace {
+constexpr std::size_t kMinPooled = 4096; // smaller buffers come cheaply from malloc
+constexpr std::size_t kMaxPooled = 16;
+} // namespace
+
+void BufferPool::give(CMCVariable& scratch)
+{
+    if (m_spare.size() < kMaxPooled && scratch.m_buf && scratch.m_buf.use_count() == 1
+        && scratch.m_buf->size() >= kMinPooled)
+        m_spare.push_back(std::move(scratch.m_buf));
+    scratch = CMCVariable();
+}
+
+void BufferPool::recycle(std::vector<CMCVariable>& values)
+{
+    for (CMCVariable& v : values)
+        give(v);
+}
+
+CMCVariable BufferPool::take(int rows, int cols, bool zero)
+{
+    const std::size_t n = std::size_t(std::max(rows, 0)) * std::size_t(std::max(cols, 0));
+    for (auto it = m_spare.begin(); it != m_spare.end(); ++it) {
+        if ((*it)->size() != n)
+            continue;
+        CMCVariable v;
+        v.m_rows = rows;
+        v.m_cols = cols;
+        v.m_buf = std::move(*it);
+        m_spare.erase(it);
+        if (zero)
+            std::fill(v.m_buf->begin(), v.m_buf->end(), 0.0);
+        return v;
+    }
+    return CMCVariable(rows, cols);
+}
+
 void Context::write(std::string_view text) const
 {
     if (shared)

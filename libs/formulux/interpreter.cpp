@@ -5,6 +5,7 @@
 #include "formulux/ops.h"
 #include "formulux/std_functions.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -50,6 +51,7 @@ Interpreter::Interpreter(const Program& program, const CMCSharedParameter& share
     : m_program(program), m_limits(limits), m_poll(std::move(poll))
 {
     m_ctx.pool = pool;
+    m_ctx.steps = &m_steps;
     m_ctx.maxElements = limits.elements;
     m_ctx.clipping = shared.clipping;
     m_ctx.shared = &shared;
@@ -70,10 +72,14 @@ void Interpreter::run()
     execBlock(m_program.top);
 }
 
+// Every 1024 steps (or at the step limit): the limit, then the poll once 20 ms have passed.
 void Interpreter::checkPoll()
 {
     if (m_limits.steps && m_steps > m_limits.steps)
         fail(msg::kAborted);
+    m_nextCheck = m_steps + 1024;
+    if (m_limits.steps)
+        m_nextCheck = std::min(m_nextCheck, m_limits.steps + 1);
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastPoll < std::chrono::milliseconds(20))
         return;

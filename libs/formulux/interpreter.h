@@ -55,8 +55,7 @@ private:
 
     void step()
     {
-        ++m_steps;
-        if ((m_steps & 1023) == 0 || (m_limits.steps && m_steps > m_limits.steps))
+        if (++m_steps >= m_nextCheck)
             checkPoll();
     }
     void checkPoll();
@@ -71,6 +70,7 @@ private:
     int m_callDepth = 0;
     std::uintptr_t m_stackBase = 0;
     std::uint64_t m_steps = 0;
+    std::uint64_t m_nextCheck = 1;
     std::chrono::steady_clock::time_point m_lastPoll;
 };
 

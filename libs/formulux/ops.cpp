@@ -208,7 +208,7 @@ CMCVariable range(double start, double step, double end, const Context& ctx)
         / std::fabs(step);
     const double n = std::floor(q + std::max(tol, 3.0 * std::numeric_limits<double>::epsilon() * q)) + 1.0;
     ctx.checkSize(1, n);
-    CMCVariable out(1, int(n));
+    CMCVariable out = ctx.makeRaw(1, int(n));
     double* o = out.mutableData();
     for (int k = 0; k < int(n); ++k)
         o[k] = start + k * step;
@@ -259,7 +259,7 @@ CMCVariable concatenate(const std::vector<CMCVariable>& parts, const std::vector
         total += r.rows;
     }
     ctx.checkSize(total, rows[0].cols);
-    CMCVariable out(int(total), rows[0].cols);
+    CMCVariable out = ctx.makeRaw(int(total), rows[0].cols);
     const int outRows = int(total);
     double* o = out.mutableData();
     int r0 = 0;

@@ -4,6 +4,7 @@
 #include "formulux/mc_variable.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <memory>
@@ -42,6 +43,15 @@ struct Context {
     bool clipping = false;
     const CMCSharedParameter* shared = nullptr;
     BufferPool* pool = nullptr;
+    // The run's step counter: every 256 elements made count one step, so that the step limit
+    // and the poll also bound scripts whose steps do much matrix work.
+    std::uint64_t* steps = nullptr;
+
+    void countWork(int rows, int cols) const
+    {
+        if (steps)
+            *steps += (std::uint64_t(rows) * std::uint64_t(cols)) >> 8;
+    }
 
     // Throws "Matrix zu groß" unless rows x cols fits the limit.
     void checkSize(double rows, double cols) const;
@@ -49,12 +59,14 @@ struct Context {
     CMCVariable make(int rows, int cols) const
     {
         checkSize(rows, cols);
+        countWork(rows, cols);
         return pool ? pool->take(rows, cols, true) : CMCVariable(rows, cols);
     }
     // As make, for a result whose every element is written next.
     CMCVariable makeRaw(int rows, int cols) const
     {
         checkSize(rows, cols);
+        countWork(rows, cols);
         return pool ? pool->take(rows, cols, false) : CMCVariable(rows, cols);
     }
     // Returns a scratch value's buffer to the pool.

@@ -94,7 +94,7 @@ CMCVariable fRepmat(const Context& ctx, Args a)
     const int n = a.size() > 2 ? sizeArg(a[2]) : m;
     const int xr = x.getRows(), xc = x.getCols();
     ctx.checkSize(double(xr) * m, double(xc) * n);
-    CMCVariable out(xr * m, xc * n);
+    CMCVariable out = ctx.makeRaw(xr * m, xc * n);
     const int rows = xr * m;
     double* o = out.mutableData();
     for (int bj = 0; bj < n; ++bj)

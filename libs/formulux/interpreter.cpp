@@ -196,6 +196,8 @@ CMCVariable Interpreter::eval(const Expr& e)
         throw;
     } catch (const std::bad_alloc&) {
         throw RunError{std::string(msg::kOutOfMemory), e.line, e.col};
+    } catch (const std::exception& ex) {
+        throw RunError{ex.what(), e.line, e.col};
     }
 }
 

@@ -43,14 +43,14 @@ struct Context {
     bool clipping = false;
     const CMCSharedParameter* shared = nullptr;
     BufferPool* pool = nullptr;
-    // The run's step counter: every 256 elements made count one step, so that the step limit
+    // The run's step counter: every 64 elements made count one step, so that the step limit
     // and the poll also bound scripts whose steps do much matrix work.
     std::uint64_t* steps = nullptr;
 
     void countWork(int rows, int cols) const
     {
         if (steps)
-            *steps += (std::uint64_t(rows) * std::uint64_t(cols)) >> 8;
+            *steps += (std::uint64_t(rows) * std::uint64_t(cols)) >> 6;
     }
 
     // Throws "Matrix zu groß" unless rows x cols fits the limit.

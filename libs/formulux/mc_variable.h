@@ -31,7 +31,7 @@ public:
     bool isEmpty() const { return m_rows == 0 || m_cols == 0; }
     bool isScalar() const { return m_rows == 1 && m_cols == 1; }
 
-    // Element (r, c); both 0-based and in range (not checked beyond an assertion).
+    // Element (r, c); both 0-based and in range (not checked).
     double getData(int r, int c) const { return data()[std::size_t(c) * std::size_t(m_rows) + std::size_t(r)]; }
     void setData(int r, int c, double v) { mutableData()[std::size_t(c) * std::size_t(m_rows) + std::size_t(r)] = v; }
     // New shape; the overlap keeps its values, new elements are 0.

@@ -102,12 +102,12 @@ std::string formatInteger(double v, const Spec& s)
         std::transform(digits.begin(), digits.end(), digits.begin(), [](char c) { return char(std::toupper(c)); });
     if (s.precision >= 0 && int(digits.size()) < s.precision)
         digits.insert(0, std::size_t(s.precision) - digits.size(), '0');
+    std::string prefix = n < 0 ? "-" : "";
     if (s.alt && base == 16 && n != 0)
-        digits.insert(0, conv == 'X' ? "0X" : "0x");
+        prefix += conv == 'X' ? "0X" : "0x";
     if (s.alt && base == 8 && digits[0] != '0')
-        digits.insert(0, "0");
-    if (n < 0)
-        digits.insert(digits.begin(), '-');
+        prefix += '0';
+    digits = prefix + digits;
     Spec t = s;
     if (s.precision >= 0)
         t.zero = false;

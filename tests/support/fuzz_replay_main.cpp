@@ -1,13 +1,16 @@
 // Runs a fuzz target's entry point over every file of the folders or files named on the
 // command line, as libFuzzer replays a corpus; a failed check aborts.
-#include "fuzz_support.h"
-
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+// The entry point of the fuzz target this main is linked with.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv)
 {

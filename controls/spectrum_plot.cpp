@@ -327,6 +327,7 @@ void CSpecDisplay::DoPaint(QPainter& painter)
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(axis.labelHeight + 2);
     axis.titleFontHeight = QFontMetrics(titleFont).height();
+    axis.xLabelDigitWidth = XLabelDigitWidth(axis.labelHeight, axis.unit);
     axis.yAxisName = *s.YAxisName;
     painter.setPen(Qt::black);
     DrawAxis(painter, LayoutAxis(axis), axis.labelHeight, axis.unit, axis.exportMode, s.GetBorderColor());

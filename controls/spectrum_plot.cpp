@@ -738,6 +738,15 @@ void CSpecDisplay::OnMouseMove(QMouseEvent* event)
     repaint();
 }
 
+void CSpecDisplay::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    if (m_toolTip.empty())
+        return;
+    m_toolTip.clear();
+    update();
+}
+
 void CSpecDisplay::wheelEvent(QWheelEvent* event)
 {
     event->accept();

@@ -25,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_picture(LoadLogo())
                        "insbesondere Folgeschäden, wird keine Haftung übernommen."),
         this);
     disclaimer->setWordWrap(true);
-    auto* xmlLine1 = new QLabel(QStringLiteral("Orvanta nutzt libxml2.dll (iconv.dll), eine "
+    auto* xmlLine1 = new QLabel(QStringLiteral("Orvanta nutzt libxml2.so, eine "
                                                "OpenSource-Programmnbibliothek zum Parsen und Erzeugen "),
                                 this);
     auto* xmlLine2 = new QLabel(QStringLiteral("von XML-Dokumenten. libxml2 ist mit MIT-Lizenz veröffentlicht."), this);

@@ -6,6 +6,8 @@
 #include "ui/main_frame.h"
 
 #include <QAction>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSettings>
 
 namespace {
@@ -41,6 +43,9 @@ bool CVelmontApp::notify(QObject* receiver, QEvent* event)
 
 bool CVelmontApp::InitInstance()
 {
+    if (m_qtTranslator.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTranslator);
     {
         QSettings settings = ProgramSettings();
         m_recentFiles.ReadList(settings);
@@ -61,12 +66,9 @@ bool CVelmontApp::InitInstance()
 
     // The first argument that Qt did not take is a project to open.
     const QStringList args = arguments();
-    if (args.size() > 1) {
-        if (!m_document->OpenDocumentFile(args.at(1)))
-            return false;
-    } else {
+    // A project that cannot be opened has said why; the program goes on with a new one.
+    if (args.size() <= 1 || !m_document->OpenDocumentFile(args.at(1)))
         m_document->OnFileNew();
-    }
     m_frame->show();
     return true;
 }

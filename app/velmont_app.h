@@ -6,6 +6,7 @@
 #include "app/recent_file_list.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 #include <memory>
@@ -44,6 +45,8 @@ private:
 
     std::vector<ModuleLibrary> m_moduleLibraries;
     CMyRecentFileList m_recentFiles;
+    // Qt's own texts (file chooser, message box buttons) in German.
+    QTranslator m_qtTranslator;
     std::unique_ptr<CVelmontDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     int m_statusWaitMs = 2000;

@@ -22,6 +22,8 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QThread>
+#include <QPointer>
+#include <QEvent>
 
 #include <dlfcn.h>
 
@@ -79,12 +81,51 @@ std::string CalculationTimesText(std::int64_t start, std::int64_t end)
     return text;
 }
 
+// While an operation runs on the GUI thread and the host lets events through, a click or a key
+// on the editor pane must not start a second operation or change the running module's
+// parameters: such input is dropped. The frame's abort command and the diagram stay live.
+class CVelmontDoc::InputBlocker : public QObject {
+public:
+    explicit InputBlocker(CMainFrame* frame) : m_frame(frame) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::Drop:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            break;
+        default:
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWidget* pane = m_frame ? m_frame->GetEditorPane() : nullptr;
+        return widget && pane && (widget == pane || pane->isAncestorOf(widget));
+    }
+
+private:
+    QPointer<CMainFrame> m_frame;
+};
+
 CVelmontDoc::CVelmontDoc(QObject* parent)
-    : QObject(parent), m_clock(SystemSeconds), m_timeCalculator([this] { return m_clock(); })
+    : QObject(parent), m_clock(SystemSeconds), m_timeCalculator([this] { return m_clock(); }),
+      m_guiThread(std::this_thread::get_id())
 {
 }
 
-CVelmontDoc::~CVelmontDoc() = default;
+CVelmontDoc::~CVelmontDoc()
+{
+    if (m_inputBlocker)
+        qApp->removeEventFilter(m_inputBlocker.get());
+}
 
 // --- Project life cycle ---------------------------------------------------------------------
 
@@ -413,7 +454,12 @@ void CVelmontDoc::StartCalculation()
         m_frame->GetProgressBar()->setValue(0);
         m_frame->SetStatusPaneText(QStringLiteral("Arbeite"), 0);
         m_frame->SetBusy(true);
+        m_inputBlocker = std::make_unique<InputBlocker>(m_frame);
+        qApp->installEventFilter(m_inputBlocker.get());
     }
+    m_progressShown = 0;
+    m_progressFed = 0.0;
+    m_eventPump.Restart();
     m_timeCalculator.Start();
     m_startTime = Now();
 }
@@ -424,6 +470,10 @@ void CVelmontDoc::EndCalculation()
         return;
     if (--m_calculationDepth > 0)
         return;
+    if (m_inputBlocker) {
+        qApp->removeEventFilter(m_inputBlocker.get());
+        m_inputBlocker.reset();
+    }
     if (m_frame) {
         // The selection of the start, resolved again: replaced spectra show in their new form.
         ShowSpectraInDiagram(m_storedSelection);
@@ -531,15 +581,38 @@ void CVelmontDoc::AddLogColorMessageV(COLORREF colour, const char* format, va_li
 
 void CVelmontDoc::SetProgressBarPercentage(double percent)
 {
-    if (m_frame) {
-        QProgressBar* bar = m_frame->GetProgressBar();
-        bar->setValue(ProgressPosition(percent));
-        bar->repaint();
+    // Called up to once per point of a long loop: only a changed position costs more than a
+    // comparison, and events flow at most every 50 ms.
+    const int position = ProgressPosition(percent);
+    if (position != m_progressShown || !m_frame) {
+        m_progressShown = position;
+        if (m_frame)
+            m_frame->GetProgressBar()->setValue(position);
+        // The estimate follows rising progress only; a report that goes back says nothing
+        // about the time left.
+        if (percent >= m_progressFed) {
+            m_progressFed = percent;
+            m_timeCalculator.Update(percent);
+        }
+        ShowRemainingTime();
     }
-    m_timeCalculator.Update(percent);
+    PumpEventsIfDue();
+}
+
+void CVelmontDoc::ShowRemainingTime()
+{
     if (m_frame)
         m_frame->SetRemainingTimeText(QStringLiteral("noch ") +
                                       QString::fromStdString(m_timeCalculator.GetRemainingText()));
+}
+
+void CVelmontDoc::PumpEventsIfDue()
+{
+    if (m_calculationDepth == 0 || m_pumping || !m_eventPump.Due())
+        return;
+    m_pumping = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    m_pumping = false;
 }
 
 double CVelmontDoc::GetProgressBarPercentage()
@@ -551,6 +624,7 @@ void CVelmontDoc::SetStatusText(const std::string& text)
 {
     if (m_frame)
         m_frame->SetStatusText(QString::fromStdString(text));
+    PumpEventsIfDue();
 }
 
 void CVelmontDoc::RepaintSpecView()
@@ -561,6 +635,9 @@ void CVelmontDoc::RepaintSpecView()
 
 bool CVelmontDoc::UserWantsAbort()
 {
+    // Workers may ask too: they only read the flag.
+    if (std::this_thread::get_id() == m_guiThread)
+        PumpEventsIfDue();
     return m_frame && m_frame->IsAbortRequested();
 }
 

@@ -8,6 +8,7 @@
 // All slots run on the GUI thread, except the two log slots and UserWantsAbort, which workers
 // of later plug-ins may call: their text is formatted in the caller and handed over by a
 // queued call.
+#include "app/event_pump.h"
 #include "app/module_loader.h"
 #include "app/time_calculator.h"
 #include "core/clipboard_object.h"
@@ -22,6 +23,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -138,6 +141,11 @@ private:
     void ShowSpectraInDiagram(const std::string& selection);
     void AppendLog(COLORREF colour, const std::string& format, const std::string& text);
     std::int64_t Now() const { return m_clock(); }
+    // Lets pending events through (paint, the abort command) when the pump says it is time;
+    // GUI thread only, never nested.
+    void PumpEventsIfDue();
+    // The remaining-time pane from the estimate.
+    void ShowRemainingTime();
 
     bool m_clearingModuleTree = false;
     bool m_rebuilding = false;
@@ -153,6 +161,16 @@ private:
     std::int64_t m_startTime = 0;
     std::int64_t m_endTime = 0;
     int m_calculationDepth = 0;
+    // Progress of the running operation: the bar's position and the last percent that fed
+    // the estimate (only rising progress does).
+    int m_progressShown = 0;
+    double m_progressFed = 0.0;
+    EventPump m_eventPump;
+    bool m_pumping = false;
+    std::thread::id m_guiThread;
+    // Drops user input to the editor pane while an operation runs and events flow.
+    class InputBlocker;
+    std::unique_ptr<InputBlocker> m_inputBlocker;
 
     bool m_modified = false;
     QString m_pathName;

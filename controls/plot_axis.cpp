@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,6 +42,11 @@ std::vector<std::string> TitleWords(const std::string& name)
     if (!word.empty())
         words.push_back(std::move(word));
     return words;
+}
+
+int XLabelDigitWidth(int labelHeight, int unit)
+{
+    return QFontMetrics(ArialFont(labelHeight, unit != 0 ? 100 : 300)).horizontalAdvance(QLatin1Char('0'));
 }
 
 AxisLayout LayoutAxis(const AxisInput& in)
@@ -94,8 +100,30 @@ AxisLayout LayoutAxis(const AxisInput& in)
         }
     }
 
-    // x grid, from the right; the first label with room is replaced by the unit.
+    // x grid, from the right; the first label with room is replaced by the unit. Labels stand
+    // on every k-th line only, k the fewest lines that keep neighbours one label height apart
+    // beside the widest label (rotated labels need about 1.6 label heights between their feet).
     const bool rotated = in.unit != 0;
+    const int digit = in.xLabelDigitWidth > 0 ? in.xLabelDigitWidth : (P * 6 + 9) / 10;
+    // Labels are "%4g" texts drawn from a common offset: the visible width is the digits, and a
+    // label with fewer leading blanks than its left neighbour starts up to that many blanks
+    // (about half a digit each) earlier.
+    std::size_t widest = 2; // "nm"
+    std::size_t leastLead = std::string::npos;
+    std::size_t mostLead = 0;
+    for (int i = 0; i < in.grid.x.count; ++i) {
+        const std::string label = FormatXLabel(in.grid.x.first + i * in.grid.x.step, in.unit, in.exportMode != 0);
+        const std::size_t lead = std::min(label.size(), label.find_first_not_of(' '));
+        widest = std::max(widest, label.size() - lead);
+        leastLead = std::min(leastLead, lead);
+        mostLead = std::max(mostLead, lead);
+    }
+    const double leadShift = mostLead > leastLead ? (mostLead - leastLead) * digit * 0.5 : 0.0;
+    const double linePixels = std::fabs(in.grid.x.step * t.xs);
+    const double needed = rotated ? 1.6 * P : static_cast<double>(widest) * digit + P + leadShift;
+    const int every =
+        linePixels > 0 ? static_cast<int>(std::clamp(std::ceil(needed / linePixels), 1.0, 1e6)) : 1;
+    int slot = 0;
     bool unitDone = false;
     for (int i = in.grid.x.count - 1; i >= 0; --i) {
         const double v = in.grid.x.first + i * in.grid.x.step;
@@ -104,6 +132,9 @@ AxisLayout LayoutAxis(const AxisInput& in)
             break;
         out.gridLines.push_back({QPoint(X, a.top), QPoint(X, a.bottom)});
         if (!(X + halfP > P))
+            continue;
+        // Counted from the first line with room, which takes the unit.
+        if (slot++ % every != 0)
             continue;
         if (!unitDone) {
             unitDone = true;

@@ -38,6 +38,7 @@ struct AxisInput {
     int exportMode = 0;
     int labelHeight = 0;     // P, see LabelHeight
     int titleFontHeight = 0; // text-metrics height of the title font
+    int xLabelDigitWidth = 0; // advance of "0" in the x-label font; 0: estimated from P
     std::string yAxisName;
 };
 
@@ -56,6 +57,11 @@ int LabelHeight(int menuFontHeight, int exportMode);
 // The words of the y-axis title: split at blanks and hyphens, empty pieces dropped.
 std::vector<std::string> TitleWords(const std::string& name);
 
+// Advance of "0" in the x-label font for that label height and unit.
+int XLabelDigitWidth(int labelHeight, int unit);
+
+// Every grid line is drawn; x labels (and the unit) stand only on every k-th line from the
+// right, so that labels keep at least one label height of space between them.
 AxisLayout LayoutAxis(const AxisInput& in);
 
 // Paints a layout: margins in the border colour, then lines and texts in black.

@@ -327,6 +327,7 @@ void CSpecDisplay::DoPaint(QPainter& painter)
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(axis.labelHeight + 2);
     axis.titleFontHeight = QFontMetrics(titleFont).height();
+    axis.xLabelDigitWidth = XLabelDigitWidth(axis.labelHeight, axis.unit);
     axis.yAxisName = *s.YAxisName;
     painter.setPen(Qt::black);
     DrawAxis(painter, LayoutAxis(axis), axis.labelHeight, axis.unit, axis.exportMode, s.GetBorderColor());
@@ -735,6 +736,15 @@ void CSpecDisplay::OnMouseMove(QMouseEvent* event)
         }
     }
     repaint();
+}
+
+void CSpecDisplay::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    if (m_toolTip.empty())
+        return;
+    m_toolTip.clear();
+    update();
 }
 
 void CSpecDisplay::wheelEvent(QWheelEvent* event)

@@ -111,6 +111,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The pointer left the plot: a button's tool tip goes with it.
+    void leaveEvent(QEvent* event) override;
 
 private:
     void DoPaint(QPainter& painter);

@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -13,7 +14,11 @@ namespace {
 
 class DesktopOpener final : public DocumentOpener {
 public:
-    bool Open(const QString& path) override { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+    // The desktop's opener reports success for a file that is not there: look first.
+    bool Open(const QString& path) override
+    {
+        return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
 };
 
 DesktopOpener g_desktopOpener;

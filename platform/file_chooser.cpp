@@ -18,22 +18,28 @@ QStringList FileChooser::GetOpenFileNames(QWidget*, const QString&, const QStrin
 
 namespace {
 
+// A chooser without a caption of its caller's gets a German one.
+QString CaptionOr(const QString& caption, const char* fallback)
+{
+    return caption.isEmpty() ? QString::fromUtf8(fallback) : caption;
+}
+
 class DialogFileChooser : public FileChooser {
 public:
     QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName,
                             const QString& filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, fileName, filter);
+        return QFileDialog::getSaveFileName(parent, CaptionOr(caption, "Speichern unter"), fileName, filter);
     }
     QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                             const QString& filter) override
     {
-        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+        return QFileDialog::getOpenFileName(parent, CaptionOr(caption, "Öffnen"), folder, filter);
     }
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& filter) override
     {
-        return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+        return QFileDialog::getOpenFileNames(parent, CaptionOr(caption, "Dateien öffnen"), directory, filter);
     }
 };
 

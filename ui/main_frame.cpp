@@ -400,8 +400,9 @@ void CMainFrame::SetStatusPaneText(const QString& text, int pane)
 
 void CMainFrame::SetRemainingTimeText(const QString& text)
 {
-    m_remainingTime->setText(text);
-    m_remainingTime->repaint();
+    // Painted with the next events the running operation lets through.
+    if (m_remainingTime->text() != text)
+        m_remainingTime->setText(text);
 }
 
 QString CMainFrame::GetStatusPaneText(int pane) const
@@ -568,7 +569,16 @@ void CMainFrame::OnDisplayOptions()
 
 void CMainFrame::OnHelp()
 {
-    platform::GetDocumentOpener().Open(platform::ManualFolder() + QStringLiteral("/Orvanta-Quickstart.pdf"));
+    const QString name = QStringLiteral("Orvanta-Quickstart.pdf");
+    const QString path = platform::ManualFolder() + QLatin1Char('/') + name;
+    if (platform::GetDocumentOpener().Open(path))
+        return;
+    const QString text = QStringLiteral("Die Hilfedatei '%1' wurde nicht gefunden.").arg(path);
+    constexpr COLORREF kErrorColour = 0x000070;
+    if (m_logView)
+        m_logView->AddColorMessage(kErrorColour, "%s", text.toUtf8().constData());
+    platform::GetPrompter().Prompt(this, QStringLiteral("Fehler"), text, platform::PromptIcon::Error,
+                                   platform::PromptButtons::Ok);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -18,6 +18,9 @@
 
 #include <QPointer>
 #include <QSet>
+
+#include <set>
+#include <string>
 #include <QTreeWidgetItem>
 
 #include <string>
@@ -79,6 +82,7 @@ public:
         if (m_tree)
             ClearViewWords(m_tree->GetRootNode());
         m_items.clear();
+        m_expandedGone.clear();
         clear();
         if (!m_tree)
             return;
@@ -152,6 +156,9 @@ public:
         node->SetViewWord(nullptr);
         if (!item)
             return;
+        // A group that a module empties and fills again (a second run) opens as it was.
+        if (item->isExpanded())
+            m_expandedGone.insert(node->GetPath());
         Forget(item);
         delete item;
     }
@@ -196,6 +203,9 @@ protected:
                                                                  : topLevelItemCount();
             insertTopLevelItem(index, item);
         }
+        // A group that was open when it went opens again with its first child.
+        if (parent && !m_expandedGone.empty() && m_expandedGone.erase(NodeOf(parent)->GetPath()) > 0)
+            parent->setExpanded(true);
         return item;
     }
 
@@ -292,6 +302,8 @@ private:
     QPointer<QObject> m_treeOwner;
     bool m_hasTreeOwner = false;
     QSet<const QTreeWidgetItem*> m_items;
+    // Paths of expanded groups whose items went with their nodes, until they come back.
+    std::set<std::string> m_expandedGone;
     QList<QTreeWidgetItem*> m_pendingTopLevel;
     bool m_rebuilding = false;
     bool m_sortPending = false;

@@ -16,6 +16,7 @@
 
 namespace {
 
+constexpr char kAborted[] = "Hinweis: Berechnung durch den Benutzer abgebrochen.";
 constexpr char kNoSpectra[] = "Fehler: Es wurden keine Spektren angegeben! ";
 constexpr char kBadReference[] = "Fehler: Fehlerhaftes Bezugsspektrum!";
 constexpr char kNotEquidistant[] =
@@ -321,6 +322,11 @@ bool NormalizeModule::normalize()
     const int passes = randomCount > 0 ? randomCount : n;
     std::vector<double> x, y, shiftedX, shiftedY;
     for (int pass = 0; pass < passes; ++pass) {
+        // An abort keeps what was filed so far and still tidies up below.
+        if (host->UserWantsAbort()) {
+            calc::LogHint(host, kAborted);
+            break;
+        }
         int index = pass;
         if (randomCount > 0) {
             std::mt19937 generator(m_seedSource());
@@ -432,7 +438,8 @@ bool NormalizeModule::normalize()
             lastGroup = group;
             wroteToGroup = true;
         }
-        host->SetProgressBarPercentage(static_cast<double>(position) * 100 / n);
+        // Passes done, not the index drawn: random draws would make the bar jump.
+        host->SetProgressBarPercentage(static_cast<double>(pass + 1) * 100 / passes);
     }
 
     // 10. Shifted copies leave the "XShift" level.

@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr char kAborted[] = "Hinweis: Berechnung durch den Benutzer abgebrochen.";
 constexpr char kNegativeTemperature[] = "Fehler: Die Temperatur darf nicht negativ sein!";
 constexpr char kBadStep[] = "Fehler: Die Schrittweite muss größer als 0 sein!";
 constexpr char kTooManyWavelengths[] = "Fehler: Zu viele Wellenlängen!";
@@ -137,8 +138,14 @@ bool PlanckianSourceModule::calculate()
         spectrum->AddPoint(calc::ClampedPoint(runden(wavelength * factor) / factor, value));
         if (value > maximum)
             maximum = value;
-        if ((k + 1) % 10 == 0)
+        if ((k + 1) % 10 == 0) {
             host->SetProgressBarPercentage(static_cast<double>(k + 1) / static_cast<double>(count) * 100);
+            // Nothing is filed yet: an abort leaves the tree as it was.
+            if (host->UserWantsAbort()) {
+                calc::LogHint(host, kAborted);
+                return false;
+            }
+        }
     }
 
     const int n = spectrum->GetPointCount();

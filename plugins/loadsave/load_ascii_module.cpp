@@ -18,6 +18,18 @@ using namespace loadsave;
 
 namespace {
 
+// 1-based number of the line that starts at line.data() within text (CR LF, LF or CR ends a line).
+int LineNumberOf(std::string_view text, std::string_view line)
+{
+    const std::size_t end = static_cast<std::size_t>(line.data() - text.data());
+    int number = 1;
+    for (std::size_t i = 0; i < end && i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++number;
+    }
+    return number;
+}
+
 // x = wavelength × factor, kept finite.
 double ScaledWavelength(double wavelength, double factor)
 {
@@ -119,7 +131,7 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
     const std::string baseName(trimBlanks(StringParameter(*this, "ObjBaseName")));
     const std::string prefix = TargetGroup(fileName);
     const bool whitespace = isWhitespaceSeparator(*separator);
-    const SeparatorSet separators(whitespace ? std::string_view(" ") : std::string_view(*separator));
+    const SeparatorSet separators(whitespace ? std::string_view(" \t") : std::string_view(*separator));
 
     LineReader lines(text);
     std::string_view line;
@@ -167,10 +179,23 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
         }
     }
 
-    const bool decimals = holdsDecimalMark(line);
-    const char mark = decimalMarkOf(line);
+    // A value is read to its end with the decimal mark of the first data line ("." when ","
+    // separates fields); anything left over fails the load, naming the line, instead of
+    // loading a silently cut number.
+    const char mark = decimalMarkOf(line, separators);
+    int lineNumber = 0;
+    std::string_view badField;
     const auto valueOf = [&](std::string_view field) {
-        return decimals ? parseDoublePrefix(field, mark) : static_cast<double>(parseIntPrefix(field));
+        if (const std::optional<double> value = parseField(field, mark))
+            return *value;
+        if (badField.empty())
+            badField = field;
+        return 0.0;
+    };
+    const auto refuseBadValue = [&] {
+        const std::string shown(trimBlanks(badField.substr(0, std::min<std::size_t>(badField.size(), 40))));
+        host->AddLogColorMessage(msg::kErrorColour, msg::kValueUnreadable, lineNumber, shown.c_str());
+        return false;
     };
 
     std::vector<std::unique_ptr<Spectrum>> spectra;
@@ -187,6 +212,9 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
         LogError(*this, msg::kDataLineUnreadable);
         return false;
     }
+    lineNumber = LineNumberOf(text, line);
+    if (!badField.empty())
+        return refuseBadValue();
 
     // Names: from the name line by position; generated where it has none or an empty one.
     for (std::size_t i = 0; i < spectra.size(); ++i) {
@@ -221,7 +249,7 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
         if (line.empty())
             continue;
         const std::size_t separator = separators.Find(line);
-        double* values = block.AddRow(ScaledWavelength(parseDoublePrefix(line.substr(0, separator), mark), factor));
+        double* values = block.AddRow(ScaledWavelength(valueOf(line.substr(0, separator)), factor));
         std::size_t k = 0;
         if (separator != std::string_view::npos) {
             forEachField(line.substr(separator + 1), separators, whitespace, [&](std::string_view field) {
@@ -230,6 +258,10 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
             });
         }
         block.EndRow(k);
+        if (!badField.empty()) {
+            lineNumber = LineNumberOf(text, line);
+            return refuseBadValue();
+        }
         missing = missing || k < count;
         if (block.Full())
             block.FlushTo(spectra);

@@ -28,6 +28,7 @@ LoadForm::LoadForm()
     m_description = NewDescriptionLabel(this);
     m_separatorLabel = Named(new QLabel(QStringLiteral("Trennzeichen"), this), "SeparatorLabel");
     m_separator = Named(new QLineEdit(this), "Trennzeichen");
+    m_separator->setToolTip(QStringLiteral("Ein oder mehrere Trennzeichen; \"\\t\" steht für den Tabulator, leer für Leerzeichen und Tabulatoren."));
     m_baseNameLabel = Named(new QLabel(QStringLiteral("Objektname"), this), "ObjBaseNameLabel");
     m_baseName = Named(new QLineEdit(this), "ObjBaseName");
     m_namesFromFile =

@@ -20,6 +20,9 @@ inline constexpr char kSeparatorNotUsedClipboard[] =
 inline constexpr char kDataLineUnreadable[] =
     "Fehler: Laden fehlgeschlagen! Datenzeile nicht lesbar (Abweichende Formatierung, unterschiedliche "
     "Trennzeichen oder Datenzeile länger als 120000 Zeichen?).";
+inline constexpr char kValueUnreadable[] =
+    "Fehler: Laden fehlgeschlagen! Zeile %d: Der Wert '%s' ist keine Zahl (Dezimalzeichen und Trennzeichen "
+    "prüfen).";
 inline constexpr char kMissingValues[] =
     "Hinweis: Einige Datenzeilen enthalten weniger Werte als Spektren; für die fehlenden Werte wurden keine "
     "Punkte angelegt.";

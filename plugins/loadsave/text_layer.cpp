@@ -329,11 +329,29 @@ std::string cleanSeparator(const std::string& text)
     if (trimmed.empty())
         return {};
     std::string separator;
-    for (const char c : trimmed) {
-        if (c != ' ')
-            separator += c;
+    for (std::size_t i = 0; i < trimmed.size(); ++i) {
+        if (trimmed[i] == '\\' && i + 1 < trimmed.size() && trimmed[i + 1] == 't') {
+            separator += '\t';
+            ++i;
+        } else if (trimmed[i] != ' ') {
+            separator += trimmed[i];
+        }
     }
     return separator.empty() ? std::string(" ") : separator;
+}
+
+char decimalMarkOf(std::string_view text, const SeparatorSet& separators)
+{
+    return separators.Contains(',') ? '.' : decimalMarkOf(text);
+}
+
+std::optional<double> parseField(std::string_view field, char mark)
+{
+    std::size_t used = 0;
+    const double value = parseDoublePrefix(field, mark, &used);
+    if (trimBlanks(field.substr(used)).empty())
+        return value;
+    return std::nullopt;
 }
 
 bool isRefusedSeparator(const std::string& separator)

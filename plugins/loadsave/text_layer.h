@@ -49,8 +49,8 @@ private:
     bool m_isSingle = false;
 };
 
-// Calls f(field) for every field of text. Whitespace mode: the texts between runs of blanks
-// (blanks at both ends ignored). Otherwise: the texts between separator characters, empty ones
+// Calls f(field) for every field of text. Whitespace mode: the texts between runs of blanks and
+// tabs (blanks and tabs at both ends ignored). Otherwise: the texts between separator characters, empty ones
 // included, and the text after the last separator only when it holds more than blanks and
 // tabs. f returns false to stop early.
 template <class F>
@@ -60,11 +60,11 @@ void forEachField(std::string_view text, const SeparatorSet& separators, bool wh
     const std::size_t n = text.size();
     if (whitespace) {
         for (;;) {
-            while (pos < n && text[pos] == ' ')
+            while (pos < n && (text[pos] == ' ' || text[pos] == '\t'))
                 ++pos;
             if (pos == n)
                 return;
-            std::size_t end = text.find(' ', pos);
+            std::size_t end = text.find_first_of(" \t", pos);
             if (end == std::string_view::npos)
                 end = n;
             if (!f(text.substr(pos, end - pos)))
@@ -99,6 +99,12 @@ int parseIntPrefix(std::string_view text);
 
 // The decimal-mark rule of the text loaders: "," when the text holds a comma, else ".".
 char decimalMarkOf(std::string_view text);
+// The same rule for a line whose fields the given separators split: a comma among the
+// separators separates fields, so the mark is then ".".
+char decimalMarkOf(std::string_view text, const SeparatorSet& separators);
+// The number of a whole field read with mark: blanks and tabs around it allowed, an empty field
+// is 0. Nothing when other characters follow the number (such as "117.812" read with ",").
+std::optional<double> parseField(std::string_view field, char mark);
 // True when the text holds "." or ",": its numbers are read as decimals, else as whole numbers.
 bool holdsDecimalMark(std::string_view text);
 
@@ -115,11 +121,12 @@ std::string_view skipLeadingBlanks(std::string_view text);
 std::string groupFromFileName(const std::string& path);
 
 // The "Trennzeichen" rule of the text loaders: trimmed, then every blank removed; a text that
-// had only blanks becomes a single blank; an empty text stays empty.
+// had only blanks becomes a single blank; an empty text stays empty. The two characters "\t"
+// stand for a tab, which a field cannot take by itself.
 std::string cleanSeparator(const std::string& text);
 // "." and "," cannot separate fields: they are decimal marks.
 bool isRefusedSeparator(const std::string& separator);
-// Whitespace mode: fields separated by runs of blanks.
+// Whitespace mode: fields separated by runs of blanks and tabs.
 bool isWhitespaceSeparator(const std::string& separator);
 
 // "%s%i": a generated object name.

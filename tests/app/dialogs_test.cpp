@@ -123,14 +123,14 @@ TEST(ProjectDescription, OkTakesTheEditedComment)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(AboutBox, CarriesTheNoteOnTheXmlLibraryAsWritten)
+TEST(AboutBox, CarriesTheNoteOnTheXmlLibraryWithItsLinuxName)
 {
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Info zu Orvanta"));
     QStringList texts;
     for (const QLabel* label : about.findChildren<QLabel*>())
         texts.append(label->text());
-    EXPECT_TRUE(texts.contains(QStringLiteral("Orvanta nutzt libxml2.dll (iconv.dll), eine "
+    EXPECT_TRUE(texts.contains(QStringLiteral("Orvanta nutzt libxml2.so, eine "
                                               "OpenSource-Programmnbibliothek zum Parsen und Erzeugen ")));
     EXPECT_TRUE(texts.contains(QStringLiteral("von XML-Dokumenten. libxml2 ist mit MIT-Lizenz veröffentlicht.")));
 }

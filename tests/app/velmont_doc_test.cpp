@@ -1,5 +1,6 @@
 #include "app/velmont_doc.h"
 
+#include "app/event_pump.h"
 #include "app/module_loader.h"
 #include "app/recent_file_list.h"
 #include "app/velmont_app.h"
@@ -20,11 +21,14 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -232,10 +236,18 @@ TEST_F(DocTest, ProgressIsClampedOntoTheBarWithTheRemainingTime)
         EXPECT_DOUBLE_EQ(doc.GetProgressBarPercentage(), r.position / 100.0);
     }
     EXPECT_EQ(Pane(3), QStringLiteral("noch unbekannt"));
+    doc.EndCalculation();
+
+    doc.StartCalculation();
     now += 2;
     doc.SetProgressBarPercentage(20);
     // 10 % per second from the start: 8 seconds for the rest.
     EXPECT_EQ(Pane(3), QStringLiteral("noch 8 Sekunden"));
+    // Progress that goes back moves the bar but not the estimate.
+    now += 2;
+    doc.SetProgressBarPercentage(5);
+    EXPECT_EQ(frame.GetProgressBar()->value(), 500);
+    EXPECT_EQ(Pane(3), QStringLiteral("noch 6 Sekunden"));
     doc.EndCalculation();
 }
 
@@ -247,6 +259,67 @@ TEST_F(DocTest, AbortIsRequestedUntilTheCalculationEnds)
     EXPECT_TRUE(doc.UserWantsAbort());
     doc.EndCalculation();
     EXPECT_FALSE(doc.UserWantsAbort());
+}
+
+// A long operation on the GUI thread reports progress per point: the host lets events through,
+// so the abort command arrives, while input that could start a second operation, change a tree
+// or close the project does not.
+TEST_F(DocTest, EventsFlowDuringALongOperationButNothingReentersIt)
+{
+    auto* button = new QPushButton(QStringLiteral("RECHNEN"));
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    frame.ReplaceEditorPane(button);
+    QApplication::processEvents();
+
+    int pointsDone = 0;
+    doc.StartCalculation();
+    QTimer::singleShot(0, [&] {
+        QTest::mouseClick(button, Qt::LeftButton);
+        frame.Action(cmd::FileOpen)->trigger();
+        frame.close();
+        QTest::mouseClick(frame.GetSpecListView()->viewport(), Qt::LeftButton);
+    });
+    QTimer::singleShot(30, [&] { frame.Action(cmd::Abort)->trigger(); });
+    // At most ten seconds of points; the abort must end it long before.
+    const auto start = std::chrono::steady_clock::now();
+    while (!doc.UserWantsAbort() && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        doc.SetProgressBarPercentage(pointsDone % 100);
+        ++pointsDone;
+    }
+    EXPECT_TRUE(doc.UserWantsAbort());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(doc.GetCalculationDepth(), 1);
+    doc.EndCalculation();
+    EXPECT_TRUE(Idle());
+    // Afterwards the form takes clicks again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(EventPump, ReadsTheClockEveryFewCallsAndAnswersOncePerInterval)
+{
+    using namespace std::chrono;
+    steady_clock::time_point now{};
+    int reads = 0;
+    EventPump pump(milliseconds(50), [&] {
+        ++reads;
+        return now;
+    });
+    reads = 0;
+    for (int i = 0; i < 80000; ++i)
+        EXPECT_FALSE(pump.Due());
+    EXPECT_EQ(reads, 80000 / static_cast<int>(EventPump::kCallsPerClockRead));
+    // 1 ms per call: about one answer per 50 ms (the clock is read every 8 ms).
+    int due = 0;
+    for (int i = 0; i < 1000; ++i) {
+        now += milliseconds(1);
+        due += pump.Due() ? 1 : 0;
+    }
+    EXPECT_GE(due, 16);
+    EXPECT_LE(due, 20);
 }
 
 TEST_F(DocTest, AThrowingOperationReturnsToIdle)

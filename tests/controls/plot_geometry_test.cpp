@@ -200,9 +200,10 @@ TEST_F(AxisLayoutTest, GridLinesLabelsAndUnit)
     EXPECT_EQ(unit[0].text, "nm");
     EXPECT_EQ(unit[0].x, 525 - 8 + 3);
     EXPECT_EQ(unit[0].y, 562 - 41);
+    // Labels on every second line (three digits need more than 25 px), the unit on the first.
     const std::vector<AxisText> xs = Texts(l, AxisFont::XLabel);
-    ASSERT_EQ(xs.size(), 18u);
-    EXPECT_EQ(xs.front().text, " 740");
+    ASSERT_EQ(xs.size(), 9u);
+    EXPECT_EQ(xs.front().text, " 720");
     EXPECT_EQ(xs.back().text, " 400");
     EXPECT_EQ(l.gridLines.size(), 9u + 19u);
     EXPECT_TRUE(l.zeroAxes.empty());
@@ -261,6 +262,48 @@ TEST_F(AxisLayoutTest, WavenumberLabels)
     const AxisLayout shifted = Layout({-50, 950, 0, 1}, false, 0, 1);
     const std::vector<AxisText> xs2 = Texts(shifted, AxisFont::XLabel);
     EXPECT_TRUE(std::any_of(xs2.begin(), xs2.end(), [](const AxisText& t) { return t.text == ">1000000"; }));
+}
+
+// Wavelength labels never crowd: from 300 to 2000 px and from a thousandth of a nanometre to a
+// million, neighbouring labels (and the unit) keep at least one label height between them.
+TEST(AxisLabels, KeepALabelHeightOfSpaceAtAnyWidthAndRange)
+{
+    constexpr int kDigit = 10;
+    const int P = LabelHeight(12, 0);
+    const struct {
+        double from, to;
+    } ranges[] = {{500, 500.001}, {0, 0.05}, {380, 780}, {494.2, 505.3}, {100, 99000}, {0, 1e6}, {-3e5, 7e5}};
+    for (const int width : {300, 420, 600, 960, 1200, 1600, 2000}) {
+        for (const auto& range : ranges) {
+            SCOPED_TRACE(std::to_string(width) + " px, " + std::to_string(range.from) + " .. " + std::to_string(range.to));
+            const PlotRect client{0, 0, width, 400};
+            const PlotRange r{range.from, range.to, 0, 1};
+            AxisInput in;
+            in.client = client;
+            in.transform = PlotTransform::For(client, r, false);
+            in.grid = CalculateGrid(PlotAreaOf(client), r, false);
+            in.labelHeight = P;
+            in.titleFontHeight = 22;
+            in.xLabelDigitWidth = kDigit;
+            const AxisLayout l = LayoutAxis(in);
+            struct Span {
+                int begin, end;
+            };
+            std::vector<Span> spans;
+            for (const AxisText& t : l.texts) {
+                if (t.font != AxisFont::XLabel && t.font != AxisFont::Unit)
+                    continue;
+                const std::size_t lead = std::min(t.text.size(), t.text.find_first_not_of(' '));
+                // A blank is about half as wide as a digit.
+                const int begin = t.x + static_cast<int>(lead) * kDigit / 2;
+                spans.push_back({begin, begin + static_cast<int>(t.text.size() - lead) * kDigit});
+            }
+            ASSERT_GE(spans.size(), 2u) << "an axis with fewer than two marks";
+            std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+            for (std::size_t i = 1; i < spans.size(); ++i)
+                EXPECT_GE(spans[i].begin - spans[i - 1].end, P - 2) << "labels " << i - 1 << " and " << i;
+        }
+    }
 }
 
 TEST_F(AxisLayoutTest, ZeroAxesOnlyInsideArea)

@@ -172,6 +172,11 @@ TEST_F(PlotInputTest, ToolTipsFollowThePointer)
     EXPECT_EQ(plot.toolTipText(), "Spektrenlegende einblenden");
     Move(QPoint(300, 300));
     EXPECT_EQ(plot.toolTipText(), "");
+    // Leaving the plot from a button takes the tip away.
+    Move(Centre(PlotButton::Legend));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&plot, &leave);
+    EXPECT_EQ(plot.toolTipText(), "");
     *plot.settings().DragAllowed = false;
     Move(Centre(PlotButton::Save));
     EXPECT_EQ(plot.toolTipText(), "");

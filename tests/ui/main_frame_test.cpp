@@ -1,6 +1,7 @@
 #include "ui/main_frame.h"
 
 #include "platform/document_opener.h"
+#include "support/fake_prompter.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/command_ids.h"
 #include "ui/log_window_view.h"
@@ -194,9 +195,10 @@ public:
     bool Open(const QString& path) override
     {
         opened.append(path);
-        return true;
+        return found;
     }
     QStringList opened;
+    bool found = true;
 
 private:
     platform::DocumentOpener* m_previous;
@@ -208,6 +210,22 @@ TEST_F(FrameTest, HelpOpensTheQuickStartManual)
     frame.Action(cmd::Help)->trigger();
     ASSERT_EQ(opener.opened.size(), 1);
     EXPECT_TRUE(opener.opened[0].endsWith(QStringLiteral("/Orvanta/Doc/Orvanta-Quickstart.pdf")));
+}
+
+TEST_F(FrameTest, AManualThatCannotBeOpenedIsNamedInABoxAndTheLog)
+{
+    RecordingOpener opener;
+    opener.found = false;
+    FakePrompter prompter;
+    frame.Action(cmd::Help)->trigger();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
+    EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("Die Hilfedatei '")));
+    EXPECT_TRUE(prompter.shown[0].text.endsWith(QStringLiteral("/Orvanta-Quickstart.pdf' wurde nicht gefunden.")));
+    const LogModel& log = frame.GetLogView()->Model();
+    ASSERT_FALSE(log.Lines().empty());
+    EXPECT_EQ(log.Lines().back(), prompter.shown[0].text.toStdString());
+    EXPECT_EQ(log.Colours().back(), 0x000070u);
 }
 
 TEST_F(FrameTest, RecentFilesAppearAsNumberedEntries)

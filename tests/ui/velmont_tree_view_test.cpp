@@ -84,6 +84,25 @@ TEST(VelmontTreeView, ItemsFollowTheTreeEvents)
     EXPECT_EQ(view.topLevelItemCount(), 0);
 }
 
+// A module that replaces the results of its last run deletes and refills their group: the
+// group and an open group inside it open again; a closed one stays closed.
+TEST(VelmontTreeView, AnOpenGroupThatIsFilledAgainOpensAgain)
+{
+    SpectrumTree tree;
+    SpecView view;
+    view.Attach(&tree);
+    Add(tree, {"Res:Neu:1", "Res:Alt:1", "Res:2"});
+    const auto item = [&](const std::string& path) { return view.ItemOf(tree.GetNodeByName(path, false, false)); };
+    item("Res")->setExpanded(true);
+    item("Res:Neu")->setExpanded(true);
+    tree.DeleteInserters("Res");
+    EXPECT_EQ(view.topLevelItemCount(), 0);
+    Add(tree, {"Res:Neu:1", "Res:Alt:1", "Res:2"});
+    EXPECT_TRUE(item("Res")->isExpanded());
+    EXPECT_TRUE(item("Res:Neu")->isExpanded());
+    EXPECT_FALSE(item("Res:Alt")->isExpanded());
+}
+
 TEST(VelmontTreeView, DestroyedViewLeavesTheTreeWithoutHandlerOrViewWords)
 {
     SpectrumTree tree;

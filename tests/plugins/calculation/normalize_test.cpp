@@ -352,10 +352,36 @@ TEST_F(Normalize, RandomDrawsRepeatWithAFixedSeedSource)
         std::mt19937 generator(s);
         const int i = std::uniform_int_distribution<int>(0, 1)(generator) + 1;
         expected.push_back("Normalisiere Spektrum " + std::to_string(i) + " von 2");
-        progress.push_back(i * 50.0);
+        // The bar counts draws done, whichever spectrum was drawn.
+        progress.push_back(s * 20.0);
     }
     EXPECT_EQ(host.statusTexts, expected);
     EXPECT_EQ(host.progressHistory, progress);
+}
+
+TEST(NormalizeAbort, AnAbortKeepsWhatWasFiledAndStopsTheRest)
+{
+    // Polled once before each spectrum: the third poll answers yes.
+    struct AbortingHost : RecordingHost {
+        bool UserWantsAbort() override { return ++abortPolls >= 3; }
+    };
+    AbortingHost host;
+    NormalizeModule module;
+    module.SetModuleInterface(&host);
+    ns_param::Paramora& p = module.getParameters();
+    p.setDoubleParameter("XStart", 400);
+    p.setDoubleParameter("XEnd", 410);
+    p.setDoubleParameter("XStep", 1);
+    for (const char* name : {"G:A", "G:B", "G:C", "G:D"})
+        AddCurve(host, name, 400, 0.5, 41, [](double x) { return x - 400; });
+    p.setStringParameter("SpecDesc", "G");
+    p.setBoolParameter("UseTargetGroup", true);
+    p.setStringParameter("TargetGroup", "Ziel");
+    module.normalize();
+    EXPECT_EQ(host.spectra.GetInserters("Ziel", false).size(), 2u);
+    EXPECT_EQ(host.spectra.GetInserters("G", false).size(), 4u);
+    const std::vector<std::string> log = host.LogTexts();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Hinweis: Berechnung durch den Benutzer abgebrochen."), log.end());
 }
 
 TEST_F(Normalize, SortsResultsByTheirNanometreNumber)

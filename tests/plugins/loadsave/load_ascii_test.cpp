@@ -77,10 +77,18 @@ TEST(LoadAscii, LayoutsAndOptions)
          "380,5;1,25;2\r\n390,5;3,5;4\r\n",
          {},
          S{{"rot:Spec0", {{380, 1.25}, {390.5, 3.5}}}, {"rot:Spec1", {{380, 2}, {390.5, 4}}}}},
-        {"a first data line without marks makes every value whole",
+        {"a first data line without marks still reads later decimals whole",
          "380;1;2\r\n390;2.7;4\r\n",
          {},
-         S{{"rot:Spec0", {{380, 1}, {390, 2}}}, {"rot:Spec1", {{380, 2}, {390, 4}}}}},
+         S{{"rot:Spec0", {{380, 1}, {390, 2.7}}}, {"rot:Spec1", {{380, 2}, {390, 4}}}}},
+        {"a comma among the separators leaves the point as decimal mark",
+         "380,117.812;0.0341\r\n390,1.5;2\r\n",
+         {.separator = ",;"},
+         S{{"rot:Spec0", {{380, 117.812}, {390, 1.5}}}, {"rot:Spec1", {{380, 0.0341}, {390, 2}}}}},
+        {"whitespace mode splits at blanks and tabs", "380\t1 \t2\r\n390\t3\t4\r\n", {.separator = ""},
+         S{{"rot:Spec0", {{380, 1}, {390, 3}}}, {"rot:Spec1", {{380, 2}, {390, 4}}}}},
+        {"\\t stands for a tab; an empty field is 0", "380\t1\t\t2\r\n", {.separator = "\\t"},
+         S{{"rot:Spec0", {{380, 1}}}, {"rot:Spec1", {{380, 0}}}, {"rot:Spec2", {{380, 2}}}}},
         {"a wavelength of 0 marks a name line", "0;1;2\r\n380;3;4\r\n", {},
          S{{"rot:Spec0", {{380, 3}}}, {"rot:Spec1", {{380, 4}}}}},
         {"whitespace mode: runs of blanks", "380  0  1\r\n390 2   3 \r\n", {.separator = "  "},
@@ -93,8 +101,6 @@ TEST(LoadAscii, LayoutsAndOptions)
          S{{"rot:Spec0", {{380, 1}, {390, 2}}}}},
         {"blank lines and leading blanks pass", "380;1\r\n\r\n   \r\n  390;2\r\n", {},
          S{{"rot:Spec0", {{380, 1}, {390, 2}}}}},
-        {"fields that are no numbers read as 0", "380;abc;2\r\nxyz;3;4\r\n", {},
-         S{{"rot:Spec0", {{380, 0}, {0, 3}}}, {"rot:Spec1", {{380, 2}, {0, 4}}}}},
         {"overflowing values stay finite", "380;1e999;-1.5e999\r\n", {},
          S{{"rot:Spec0", {{380, DBL_MAX}}}, {"rot:Spec1", {{380, -DBL_MAX}}}}},
         {"fewer names than columns, and empty names, get generated ones",
@@ -162,6 +168,10 @@ TEST(LoadAscii, FailuresAreLoggedAndLeaveTheTreeAsItWas)
     const std::string unreadable =
         "[000070] Fehler: Laden fehlgeschlagen! Datenzeile nicht lesbar (Abweichende Formatierung, unterschiedliche "
         "Trennzeichen oder Datenzeile länger als 120000 Zeichen?).";
+    const auto badValue = [](int line, const std::string& value) {
+        return "[000070] Fehler: Laden fehlgeschlagen! Zeile " + std::to_string(line) + ": Der Wert '" + value +
+               "' ist keine Zahl (Dezimalzeichen und Trennzeichen prüfen).";
+    };
     const struct {
         const char* name;
         std::string file;
@@ -178,6 +188,10 @@ TEST(LoadAscii, FailuresAreLoggedAndLeaveTheTreeAsItWas)
         {"a wavelength without values", "380\r\n", {.separator = " "}, notUsed},
         {"a data line without values", ";A\r\n380;\r\n", {}, unreadable},
         {"binary bytes", std::string("\x00\x01\xFF;\x80\x00\n\x01", 9), {}, unreadable},
+        {"a value that is no number", "380;abc;2\r\n", {}, badValue(1, "abc")},
+        {"a later wavelength that is no number", "380;1\r\n\r\nxyz;3\r\n", {}, badValue(3, "xyz")},
+        {"a point where the first line set the comma as mark", "380,5;1,5\r\n390;117.812\r\n", {},
+         badValue(2, "117.812")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -184,6 +184,9 @@ TEST(Separators, CleanedAndRefused)
     EXPECT_EQ(cleanSeparator(" ; "), ";");
     EXPECT_EQ(cleanSeparator("; |"), ";|");
     EXPECT_EQ(cleanSeparator("   "), "");
+    EXPECT_EQ(cleanSeparator(" \\t "), "\t");
+    EXPECT_EQ(cleanSeparator(";\\t"), ";\t");
+    EXPECT_EQ(cleanSeparator("\\"), "\\");
     EXPECT_EQ(cleanSeparator(""), "");
     EXPECT_TRUE(isRefusedSeparator(cleanSeparator(" . ")));
     EXPECT_TRUE(isRefusedSeparator(","));

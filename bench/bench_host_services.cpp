@@ -1,14 +1,17 @@
 // What a module waits for when it reports through the host: log lines (the log at its cap,
-// each line painted at once) and progress reports, on the offscreen platform with the main
-// window at 1200 x 900.
+// each line painted at once), progress reports, a long point loop with and without them and
+// the black-body module over 9.9 million points, on the offscreen platform with the main window
+// at 1200 x 900.
 #include "qt_bench_main.h"
 
 #include "app/velmont_doc.h"
+#include "calculation/planckian_source_module.h"
 #include "ui/log_window_view.h"
 #include "ui/main_frame.h"
 
 #include <QCoreApplication>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -59,6 +62,60 @@ void BM_SetProgressBarPercentage(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SetProgressBarPercentage)->Unit(benchmark::kMicrosecond);
+
+// A module's loop of ten million points (a black-body value each), once with a progress report
+// and an abort poll per point through the real host, once without: the difference is what
+// reporting costs.
+double BlackBody(double nm)
+{
+    const double m = nm * 1e-9;
+    return 3.741771852e-16 / (m * m * m * m * m * (std::exp(1.438776877e-2 / (m * 5000.0)) - 1.0));
+}
+
+void BM_PointLoop(benchmark::State& state)
+{
+    const bool report = state.range(0) != 0;
+    constexpr int kPoints = 10'000'000;
+    Window window;
+    for (auto _ : state) {
+        window.doc.StartCalculation();
+        double sum = 0.0;
+        for (int k = 0; k < kPoints; ++k) {
+            sum += BlackBody(100.0 + 0.01 * k);
+            if (report) {
+                window.doc.SetProgressBarPercentage((k + 1) * (100.0 / kPoints));
+                if (window.doc.UserWantsAbort())
+                    break;
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+        window.doc.EndCalculation();
+    }
+    state.SetLabel(report ? "with progress and abort poll per point" : "bare");
+}
+BENCHMARK(BM_PointLoop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The black-body module over 100-99,000 nm at 0.01 nm (9.9 million points) with the program's host.
+void BM_PlanckModule(benchmark::State& state)
+{
+    Window window;
+    PlanckianSourceModule module;
+    module.SetModuleInterface(&window.doc);
+    ns_param::Paramora& p = module.getParameters();
+    p.setDoubleParameter("Temperature", 5000);
+    p.setDoubleParameter("XStart", 100);
+    p.setDoubleParameter("XEnd", 99000);
+    p.setDoubleParameter("XStep", 0.01);
+    for (auto _ : state) {
+        window.doc.StartCalculation();
+        benchmark::DoNotOptimize(module.calculate());
+        window.doc.EndCalculation();
+        state.PauseTiming();
+        window.doc.GetSpectrumTree()->ClearTree();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PlanckModule)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 

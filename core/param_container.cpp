@@ -26,6 +26,11 @@ void Observable::AddObserver(Observer* observer)
         m_observers.push_back(observer);
 }
 
+void Observable::RemoveObserver(Observer* observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
 void Observable::NotifyObservers(int event, const void* sender, const void* data) const
 {
     // By index: an observer may register further observers while it is called.

@@ -34,6 +34,8 @@ public:
 
     // Ignored for a pointer already registered (or null).
     void AddObserver(Observer* observer);
+    // Forgets observer (an observer that goes away before the object it observes).
+    void RemoveObserver(Observer* observer);
 
 protected:
     ~Observable() = default;

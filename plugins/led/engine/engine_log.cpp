@@ -4,24 +4,32 @@
 
 #include <cstdarg>
 
-ModuleInterface* CurrentHost = nullptr;
+std::atomic<ModuleInterface*> CurrentHost{nullptr};
 
 void EngineLog(const char* format, ...)
 {
-    if (!CurrentHost)
+    ModuleInterface* host = CurrentHost.load();
+    if (!host)
         return;
     va_list args;
     va_start(args, format);
-    CurrentHost->AddLogMessageV(format, args);
+    host->AddLogMessageV(format, args);
     va_end(args);
 }
 
 void EngineLogColor(COLORREF colour, const char* format, ...)
 {
-    if (!CurrentHost)
+    ModuleInterface* host = CurrentHost.load();
+    if (!host)
         return;
     va_list args;
     va_start(args, format);
-    CurrentHost->AddLogColorMessageV(colour, format, args);
+    host->AddLogColorMessageV(colour, format, args);
     va_end(args);
+}
+
+bool EngineUserWantsAbort()
+{
+    ModuleInterface* host = CurrentHost.load();
+    return host && host->UserWantsAbort();
 }

@@ -4,11 +4,15 @@
 
 #include "platform/colorref.h"
 
+#include <atomic>
+
 class ModuleInterface;
 
 // The host of the running operation; null at load and whenever no operation runs.
-// Null means the lines are dropped.
-extern ModuleInterface* CurrentHost;
+// Null means the lines are dropped. Atomic because the regulator's worker reads it.
+extern std::atomic<ModuleInterface*> CurrentHost;
 
 void EngineLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void EngineLogColor(COLORREF colour, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// True while the current host reports the user's abort request; false without a host.
+bool EngineUserWantsAbort();

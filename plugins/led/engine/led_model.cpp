@@ -120,6 +120,18 @@ void LEDModel::AddParameter(const std::string& name, double value, bool fixed)
     AddParameter(name, number_text::FormatG(value), fixed);
 }
 
+void LEDModel::SetFitFlag(int parameter, bool fit)
+{
+    if (parameter >= 0 && parameter < static_cast<int>(fitMask.size()))
+        fitMask[static_cast<std::size_t>(parameter)] = fit;
+}
+
+bool LEDModel::GetFitFlag(int parameter) const
+{
+    return parameter >= 0 && parameter < static_cast<int>(fitMask.size()) &&
+           fitMask[static_cast<std::size_t>(parameter)];
+}
+
 int LEDModel::GetFitParameterCount() const
 {
     return static_cast<int>(std::count(fitMask.begin(), fitMask.end(), true));

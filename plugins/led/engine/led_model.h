@@ -31,6 +31,11 @@ public:
     void AddParameter(const std::string& name, const std::string& value, bool fixed);
     void AddParameter(const std::string& name, double value, bool fixed);
 
+    // Marks parameter number parameter (position in params) for fitting or fixes it; a
+    // number without parameter does nothing.
+    void SetFitFlag(int parameter, bool fit);
+    bool GetFitFlag(int parameter) const;
+
     int GetFitParameterCount() const;
     // Position in params of the i-th fit parameter, -1 when there are fewer.
     int GetFitParameterIndex(int i) const;

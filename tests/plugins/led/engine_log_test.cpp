@@ -9,7 +9,7 @@
 
 TEST(EngineLog, LinesGoToTheCurrentHostOnly)
 {
-    ASSERT_EQ(CurrentHost, nullptr) << "no host at load";
+    ASSERT_EQ(CurrentHost.load(), nullptr) << "no host at load";
     EngineLog("dropped %d", 1);
     EngineLogColor(0x000070, "dropped too");
 

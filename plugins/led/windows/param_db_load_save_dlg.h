@@ -1,0 +1,67 @@
+#pragma once
+// Where a parameter set is loaded from or saved to: a "[BeginEntry]" text file or a table of
+// a data source. The two flows remember the last choice until the program ends.
+
+#include "platform/data_exchange.h"
+
+#include <QDialog>
+
+#include <string>
+
+class ParamContainerSet;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class CParamDBLoadSaveDlg : public QDialog, public platform::DataExchanger {
+    Q_OBJECT
+
+public:
+    explicit CParamDBLoadSaveDlg(bool saveMode, QWidget* parent = nullptr);
+    ~CParamDBLoadSaveDlg() override;
+
+    // Radio texts by mode, the controls enabled by the option, the fields shown.
+    void OnInitDialog();
+    // Runs the dialog modally (OnInitDialog first); QDialog::Accepted after "OK".
+    int DoModal();
+
+    void OnFileOption();      // 24000
+    void OnDataTableOption(); // 24001
+    void OnBrowse();          // 24004: the file chooser
+
+    void accept() override;
+
+    bool saveMode;
+    bool useFile = true;
+    std::string filePath;
+    std::string dataSource;
+    std::string tableName;
+
+    // The choices remembered by the flows, one copy per process.
+    struct Remembered {
+        std::string filePath;
+        std::string dataSource = "DSN=";
+        std::string tableName = "DataTable";
+        bool useFile = true;
+    };
+    static Remembered& GetRemembered();
+
+    // The flows: the dialog with the remembered choice; on OK the choice is remembered and
+    // the set loads or saves. Cancel changes nothing. Returns whether OK was pressed.
+    static bool LoadFlow(ParamContainerSet& set);
+    static bool SaveFlow(ParamContainerSet& set);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+private:
+    static bool RunFlow(ParamContainerSet& set, bool save);
+    void EnableControls();
+
+    QRadioButton* m_fileOption;
+    QRadioButton* m_tableOption;
+    QLineEdit* m_filePath;
+    QPushButton* m_browse;
+    QLineEdit* m_dataSource;
+    QLineEdit* m_tableName;
+};

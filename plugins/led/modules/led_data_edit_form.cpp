@@ -2,12 +2,16 @@
 
 #include "modules/led_data_edit_module.h"
 
+#include "windows/editor_win.h"
+#include "windows/param_container_edit_wnd.h"
+
 #include "core/selection_edit.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 IMPLEMENT_DYNCREATE(CLEDDataEditForm, CModuleEditor)
 
@@ -23,6 +27,15 @@ CLEDDataEditForm::CLEDDataEditForm()
     m_group = Named(new CSelectionEdit(this), 6651);
     m_export = Named(new QPushButton("EXPORT", this), 6652);
     m_erase = Named(new QPushButton("ERASE", this), 6658);
+    m_editor = Named(new CEditorWin(this), 6635);
+    m_recordPane = new CParamContainerEditWnd(this);
+    m_recordPane->setObjectName("CParamContainerEditWndCtrl");
+    // The record pane sits 10 pixels below the list, as wide as it and 150 pixels high.
+    auto* listColumn = new QVBoxLayout;
+    listColumn->setSpacing(10);
+    listColumn->addWidget(m_editor, 1);
+    m_recordPane->setFixedHeight(150);
+    listColumn->addWidget(m_recordPane);
 
     int row = 0;
     grid->addWidget(new QLabel("LED-Parameter-Eingabe", this), row++, 0, 1, 2);
@@ -30,12 +43,13 @@ CLEDDataEditForm::CLEDDataEditForm()
     grid->addWidget(m_import, row++, 1);
     grid->addWidget(new QLabel("Auswahlfilter", this), row++, 0, 1, 2);
     grid->addWidget(m_condition, row++, 0, 1, 2);
-    m_listRow = row++;
+    const int listRow = row++;
+    grid->addLayout(listColumn, listRow, 0, 1, 2);
     grid->addWidget(new QLabel("Auswahl speichern in Gruppe...", this), row++, 0, 1, 2);
     grid->addWidget(m_group, row, 0);
     grid->addWidget(m_export, row++, 1);
     grid->addWidget(m_erase, row++, 1);
-    grid->setRowStretch(m_listRow, 1);
+    grid->setRowStretch(listRow, 1);
 
     connect(m_condition, &QLineEdit::textChanged, this, &CLEDDataEditForm::OnChangeCondition);
     connect(m_export, &QPushButton::clicked, this, &CLEDDataEditForm::OnExport);
@@ -49,8 +63,14 @@ void CLEDDataEditForm::InitModuleEditor()
 {
     auto* module = dynamic_cast<LEDDataEditModule*>(GetModule());
     m_list = module ? &module->GetLEDList() : nullptr;
+    m_editor->SetHost(module ? module->GetModuleInterface() : nullptr);
+    m_editor->SetParamContainerSet(m_list);
+    m_editor->SetRecordEditor(m_recordPane);
     m_group->SetCanDropClipboardGroup(true);
     m_leds->SetCanDropClipboardObjects(true);
+    m_recordPane->autoKeys = false;
+    if (m_list)
+        m_recordPane->SetKeys(m_list->GetKeys());
     UpdateData(true);
     OnChangeCondition();
 }
@@ -65,6 +85,7 @@ void CLEDDataEditForm::ExchangeFields(CDataExchange* pDX)
 
 void CLEDDataEditForm::AttachList()
 {
+    m_editor->SetParamContainerSet(m_list);
 }
 
 void CLEDDataEditForm::OnChangeCondition()
@@ -74,7 +95,11 @@ void CLEDDataEditForm::OnChangeCondition()
         return;
     UpdateData(true);
     m_list->SetCondition(*module->getParameters().getStringParameter("ConditionString"));
-    AttachList();
+    m_editor->SetRecordEditor(nullptr);
+    m_editor->SetParamContainerSet(m_list);
+    m_editor->SetColumnKeys(m_list->GetKeys());
+    m_editor->SetRecordEditor(m_recordPane);
+    m_recordPane->SetKeys(m_list->GetKeys());
 }
 
 void CLEDDataEditForm::OnExport()

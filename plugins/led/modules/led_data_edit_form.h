@@ -3,6 +3,8 @@
 // the selection filter, the list and export into a clipboard group.
 #include "modules/led_form.h"
 
+class CEditorWin;
+class CParamContainerEditWnd;
 class CSelectionEdit;
 class LedDB;
 class QPushButton;
@@ -31,12 +33,18 @@ private:
     // Shows the list's new content.
     void AttachList();
 
+public:
+    CEditorWin* GetEditor() const { return m_editor; }
+    CParamContainerEditWnd* GetRecordPane() const { return m_recordPane; }
+
+private:
     CSelectionEdit* m_leds;     // 6653
     CSelectionEdit* m_group;    // 6651
     QLineEdit* m_condition;     // 24007
     QPushButton* m_import;      // 6657
     QPushButton* m_export;      // 6652
     QPushButton* m_erase;       // 6658
+    CEditorWin* m_editor;       // 6635
+    CParamContainerEditWnd* m_recordPane;
     LedDB* m_list = nullptr;
-    int m_listRow = 0;
 };

@@ -1,5 +1,6 @@
 // The LED plug-in's entry point: the factory of its modules. Rows 0 and 1 are the two model
 // modules of the arithmetic group; every further module class follows under "LED".
+#include "modules/led_continuous_fitting_module.h"
 #include "modules/led_data_edit_module.h"
 #include "modules/led_specs_create_module.h"
 #include "modules/multi_led_create_module.h"
@@ -34,6 +35,7 @@ const CreatorEntry ModuleFactoryTable[] = {
     {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Nirk-|Mo|dell-|Spek|tren er|zeu|gen", &CreateEDSpecsCreateModule},
     {"LED:LED-|Pa|ra|me|ter er|zeu|gen", &Create<MultiLEDCreateModule>},
     {"LED:LED-|Spek|tren er|zeu|gen", &Create<LEDSpecsCreateModule>},
+    {"LED:Kon|ti|nu|ier|li|ches Fit|ting", &Create<LEDContinuousFittingModule>},
     {"LED:LED-|Da|ten be|ar|bei|ten", &Create<LEDDataEditModule>},
     {"", nullptr},
 };

@@ -31,6 +31,7 @@ const std::vector<Row> kRows = {
      "CLEDCreateSpecsForm"},
     {"LED:LED-|Pa|ra|me|ter er|zeu|gen", "LED_MultiLEDCreate", "CMultiLEDCreateForm"},
     {"LED:LED-|Spek|tren er|zeu|gen", "LED_CreateSpecs", "CLEDCreateSpecsForm"},
+    {"LED:Kon|ti|nu|ier|li|ches Fit|ting", "LED_ContinuousFitting", "CLEDContinuousFittingForm"},
     {"LED:LED-|Da|ten be|ar|bei|ten", "LED_DataEdit", "CLEDDataEditForm"},
 };
 

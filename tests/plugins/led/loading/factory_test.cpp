@@ -5,13 +5,18 @@
 #include "core/module.h"
 #include "core/module_editor.h"
 #include "core/plugin_entry.h"
+#include "core/clipboard_object.h"
 #include "platform/runtime_class.h"
+
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +91,46 @@ TEST(QuorvelFactory, TheProgramsLoaderOffersItsModulesAndForms)
             editor->UpdateData(false);
             EXPECT_TRUE(editor->UpdateData(true));
         }
+
+        // An LED list imported into the data edit module survives saving and reopening the
+        // project, which creates the modules afresh.
+        const std::string editPath = ns_tree::NormalizePath(kRows.back().path);
+        Module* edit = doc.GetModuleTree()->GetInserter(editPath);
+        ASSERT_NE(edit, nullptr);
+        const char* leds[][3] = {{"Rot", "0.63", "0.02"}, {"Gruen", "0.53", "0.03"}, {"Blau", "0.465", "0.025"}};
+        for (const auto& led : leds) {
+            auto* object = new ClipboardObject;
+            object->SetName(std::string("LEDs:") + led[0]);
+            object->GetParameters().addStringParameter("Name", "", led[0], "");
+            object->GetParameters().addStringParameter("PeakWavelength", "", led[1], "");
+            object->GetParameters().addStringParameter("FWHM", "", led[2], "");
+            object->GetParameters().addStringParameter("SpectralModel", "", "GaussianLEDModel", "");
+            ASSERT_TRUE(doc.GetClipboardTree()->AddInserter(object));
+        }
+        edit->getParameters().setStringParameter("LEDsDesc", "LEDs");
+        EXPECT_EQ(edit->RunAutomation("import"), std::optional<bool>(true));
+        edit->getParameters().setStringParameter("ClipboardTargetGroup", "Export");
+        EXPECT_EQ(edit->RunAutomation("export"), std::optional<bool>(true));
+        doc.m_lastModule = editPath;
+        test_support::TempDir dir;
+        const std::string project = dir.file("led.pxml");
+        ASSERT_TRUE(doc.OnSaveDocument(QString::fromStdString(project)));
+        if (const char* keep = std::getenv("QUORVEL_KEEP_PROJECT")) // for screenshots of the program
+            std::filesystem::copy_file(project, keep, std::filesystem::copy_options::overwrite_existing);
+        edit->getParameters().setStringParameter("LEDsDesc", "verstellt");
+        ASSERT_TRUE(doc.OnOpenDocument(QString::fromStdString(project)));
+        Module* reopened = doc.GetModuleTree()->GetInserter(editPath);
+        ASSERT_NE(reopened, nullptr);
+        EXPECT_EQ(*reopened->getParameters().getStringParameter("LEDsDesc"), "LEDs");
+        // The list is the module's: export it again under another group and compare.
+        doc.GetClipboardTree()->DeleteInserters("Export");
+        EXPECT_EQ(reopened->RunAutomation("export"), std::optional<bool>(true));
+        std::vector<std::string> names;
+        for (ClipboardObject* object : doc.GetClipboardTree()->GetInserters("Export", false)) {
+            names.push_back(object->GetName());
+            EXPECT_EQ(object->GetParameters().getParameter("SpectralModel")->getValueText('.'), "GaussianLEDModel");
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"Export:Rot", "Export:Gruen", "Export:Blau"}));
     }
     FreeModuleLibraries(libraries);
     EXPECT_EQ(CRuntimeClass::FromName("CLEDDataEditForm"), nullptr);

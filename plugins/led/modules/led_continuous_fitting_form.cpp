@@ -17,10 +17,10 @@ IMPLEMENT_DYNCREATE(CLEDContinuousFittingForm, CModuleEditor)
 using led::Named;
 
 CLEDContinuousFittingForm::CLEDContinuousFittingForm()
-    : led::CLEDForm(IDD)
+    : led::CLEDForm(IDD, 460, 440)
 {
-    auto* outer = new QGridLayout(this);
-    auto* box = new QGroupBox("LED-Modellfit", this);
+    auto* outer = new QGridLayout(Content());
+    auto* box = new QGroupBox("LED-Modellfit", Content());
     outer->addWidget(box, 0, 0);
     outer->setRowStretch(1, 1);
     auto* grid = new QGridLayout(box);

@@ -60,22 +60,22 @@ int CLEDCreateSpecsForm::IntPrecOf(double start, double end, double step)
 }
 
 CLEDCreateSpecsForm::CLEDCreateSpecsForm()
-    : led::CLEDForm(IDD)
+    : led::CLEDForm(IDD, 420, 300)
 {
-    auto* outer = new QGridLayout(this);
-    m_leds = Named(new CSelectionEdit(this), 6653);
-    m_group = Named(new CSelectionEdit(this), 6654);
-    auto* box = new QGroupBox("Spektrenparameter", this);
+    auto* outer = new QGridLayout(Content());
+    m_leds = Named(new CSelectionEdit(Content()), 6653);
+    m_group = Named(new CSelectionEdit(Content()), 6654);
+    auto* box = new QGroupBox("Spektrenparameter", Content());
     m_start = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6638);
     m_end = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6639);
     m_step = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6640);
     m_temperature = Named(new QLineEdit(box), 6642);
-    m_create = Named(new QPushButton("ERZEUGEN", this), 6641);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6641);
 
     int row = 0;
-    outer->addWidget(new QLabel("Parameter-Eingabe", this), row, 0);
+    outer->addWidget(new QLabel("Parameter-Eingabe", Content()), row, 0);
     outer->addWidget(m_leds, row++, 1);
-    outer->addWidget(new QLabel("Ergebnis(se) speichern in Gruppe...", this), row, 0);
+    outer->addWidget(new QLabel("Ergebnis(se) speichern in Gruppe...", Content()), row, 0);
     outer->addWidget(m_group, row++, 1);
     auto* grid = new QGridLayout(box);
     int boxRow = 0;

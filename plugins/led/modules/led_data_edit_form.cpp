@@ -18,34 +18,35 @@ IMPLEMENT_DYNCREATE(CLEDDataEditForm, CModuleEditor)
 using led::Named;
 
 CLEDDataEditForm::CLEDDataEditForm()
-    : led::CLEDForm(IDD)
+    : led::CLEDForm(IDD, 520, 560)
 {
-    auto* grid = new QGridLayout(this);
-    m_leds = Named(new CSelectionEdit(this), 6653);
-    m_import = Named(new QPushButton("IMPORT", this), 6657);
-    m_condition = Named(new QLineEdit(this), 24007);
-    m_group = Named(new CSelectionEdit(this), 6651);
-    m_export = Named(new QPushButton("EXPORT", this), 6652);
-    m_erase = Named(new QPushButton("ERASE", this), 6658);
-    m_editor = Named(new CEditorWin(this), 6635);
-    m_recordPane = new CParamContainerEditWnd(this);
+    auto* grid = new QGridLayout(Content());
+    m_leds = Named(new CSelectionEdit(Content()), 6653);
+    m_import = Named(new QPushButton("IMPORT", Content()), 6657);
+    m_condition = Named(new QLineEdit(Content()), 24007);
+    m_group = Named(new CSelectionEdit(Content()), 6651);
+    m_export = Named(new QPushButton("EXPORT", Content()), 6652);
+    m_erase = Named(new QPushButton("ERASE", Content()), 6658);
+    m_editor = Named(new CEditorWin(Content()), 6635);
+    m_recordPane = new CParamContainerEditWnd(Content());
     m_recordPane->setObjectName("CParamContainerEditWndCtrl");
     // The record pane sits 10 pixels below the list, as wide as it and 150 pixels high.
     auto* listColumn = new QVBoxLayout;
     listColumn->setSpacing(10);
+    m_editor->setMinimumHeight(200);
     listColumn->addWidget(m_editor, 1);
     m_recordPane->setFixedHeight(150);
     listColumn->addWidget(m_recordPane);
 
     int row = 0;
-    grid->addWidget(new QLabel("LED-Parameter-Eingabe", this), row++, 0, 1, 2);
+    grid->addWidget(new QLabel("LED-Parameter-Eingabe", Content()), row++, 0, 1, 2);
     grid->addWidget(m_leds, row, 0);
     grid->addWidget(m_import, row++, 1);
-    grid->addWidget(new QLabel("Auswahlfilter", this), row++, 0, 1, 2);
+    grid->addWidget(new QLabel("Auswahlfilter", Content()), row++, 0, 1, 2);
     grid->addWidget(m_condition, row++, 0, 1, 2);
     const int listRow = row++;
     grid->addLayout(listColumn, listRow, 0, 1, 2);
-    grid->addWidget(new QLabel("Auswahl speichern in Gruppe...", this), row++, 0, 1, 2);
+    grid->addWidget(new QLabel("Auswahl speichern in Gruppe...", Content()), row++, 0, 1, 2);
     grid->addWidget(m_group, row, 0);
     grid->addWidget(m_export, row++, 1);
     grid->addWidget(m_erase, row++, 1);

@@ -7,15 +7,27 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QGridLayout>
 #include <QPointer>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include <exception>
 
 namespace led {
 
-CLEDForm::CLEDForm(int templateId)
+CLEDForm::CLEDForm(int templateId, int minWidth, int minHeight)
     : CModuleEditor(templateId)
 {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_content = new QWidget;
+    m_content->setMinimumSize(minWidth, minHeight);
+    m_scroll->setWidget(m_content);
+    layout->addWidget(m_scroll);
 }
 
 CLEDForm::~CLEDForm() = default;

@@ -8,6 +8,7 @@
 class LEDModuleBase;
 class QAbstractButton;
 class QLineEdit;
+class QScrollArea;
 
 namespace ns_param {
 class Paramora;
@@ -22,7 +23,11 @@ public:
     ~CLEDForm() override;
 
 protected:
-    explicit CLEDForm(int templateId);
+    // The controls sit on a content widget of at least minWidth x minHeight inside a scroll
+    // area, so a small editor pane scrolls instead of squeezing them.
+    CLEDForm(int templateId, int minWidth, int minHeight);
+
+    QWidget* Content() const { return m_content; }
 
     LEDModuleBase* LEDModule() const;
 
@@ -34,6 +39,10 @@ protected:
     // Reads the fields, then runs operation bracketed by the host's calculation calls.
     // False when nothing ran.
     bool RunOperation(bool (LEDModuleBase::*operation)());
+
+private:
+    QScrollArea* m_scroll;
+    QWidget* m_content;
 };
 
 void ExchangeString(CDataExchange* pDX, QLineEdit* edit, ns_param::Paramora& p, const char* name);

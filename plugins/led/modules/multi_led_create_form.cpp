@@ -34,35 +34,35 @@ const char* CMultiLEDCreateForm::HelpText(bool led)
 }
 
 CMultiLEDCreateForm::CMultiLEDCreateForm()
-    : led::CLEDForm(IDD)
+    : led::CLEDForm(IDD, 420, 420)
 {
-    auto* grid = new QGridLayout(this);
-    m_start = Named(new QLineEdit(this), 6638);
-    m_end = Named(new QLineEdit(this), 6639);
-    m_count = Named(new QLineEdit(this), 6650);
-    m_fwhm = Named(new QLineEdit(this), 6702);
-    m_group = Named(new CSelectionEdit(this), 6700);
-    m_create = Named(new QPushButton("ERZEUGEN", this), 6701);
-    m_metaData = Named(new QCheckBox("    Namen durch Modellparameter ergänzen", this), 6717);
-    m_help = Named(new QLabel(this), 6721);
-    m_model = Named(new QComboBox(this), 6718);
-    m_noised = Named(new QCheckBox("    Modellparameter verrauschen", this), 6733);
+    auto* grid = new QGridLayout(Content());
+    m_start = Named(new QLineEdit(Content()), 6638);
+    m_end = Named(new QLineEdit(Content()), 6639);
+    m_count = Named(new QLineEdit(Content()), 6650);
+    m_fwhm = Named(new QLineEdit(Content()), 6702);
+    m_group = Named(new CSelectionEdit(Content()), 6700);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6701);
+    m_metaData = Named(new QCheckBox("    Namen durch Modellparameter ergänzen", Content()), 6717);
+    m_help = Named(new QLabel(Content()), 6721);
+    m_model = Named(new QComboBox(Content()), 6718);
+    m_noised = Named(new QCheckBox("    Modellparameter verrauschen", Content()), 6733);
     const int extIds[6] = {6720, 6722, 6723, 6724, 6725, 6726};
     for (int k = 0; k < 6; ++k)
-        m_ext[k] = Named(new QLineEdit(this), extIds[k]);
+        m_ext[k] = Named(new QLineEdit(Content()), extIds[k]);
     const char* extTexts[6] = {"Anstieg Hauptmode ( > 0)", "Peakbreite in nm", "Sperroffset links % [0,1]",
                                "Sperroffset rechts % [0,1]", "Anstieg Sperroffset links  (|a_l| < 5)",
                                "Anstieg Sperroffset rechts  (|a_r| < 5)"};
     const int labelIds[6] = {6727, 6728, 6729, 6730, 6731, 6732};
     for (int k = 0; k < 6; ++k)
-        m_extLabels[k] = Named(new QLabel(extTexts[k], this), labelIds[k]);
+        m_extLabels[k] = Named(new QLabel(extTexts[k], Content()), labelIds[k]);
 
     int row = 0;
-    grid->addWidget(new QLabel("Unimodale Modellfunktion", this), row, 0);
+    grid->addWidget(new QLabel("Unimodale Modellfunktion", Content()), row, 0);
     grid->addWidget(m_model, row++, 1);
     grid->addWidget(m_help, row++, 0, 1, 2);
     auto addRow = [&](const char* label, QWidget* field) {
-        grid->addWidget(new QLabel(label, this), row, 0);
+        grid->addWidget(new QLabel(label, Content()), row, 0);
         grid->addWidget(field, row++, 1);
     };
     addRow("Startwellenlänge in nm", m_start);
@@ -71,7 +71,7 @@ CMultiLEDCreateForm::CMultiLEDCreateForm()
     addRow("Breite (FWHM, ...) in nm", m_fwhm);
     addRow("Ergebnis(se) speichern in Gruppe...", m_group);
     grid->addWidget(m_metaData, row++, 0, 1, 2);
-    auto* box = new QGroupBox("Modellparameter", this);
+    auto* box = new QGroupBox("Modellparameter", Content());
     auto* boxGrid = new QGridLayout(box);
     for (int k = 0; k < 6; ++k) {
         m_extLabels[k]->setParent(box);

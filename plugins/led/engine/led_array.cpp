@@ -69,6 +69,14 @@ void LEDArray::AddLED(const ParamContainer& record, int dbIndex)
     names.push_back(std::move(name));
 }
 
+void LEDArray::AdoptLED(LEDModel* model, const std::string& name)
+{
+    if (!model)
+        return;
+    leds.push_back(model);
+    names.push_back(name);
+}
+
 bool LEDArray::ContainsName(const std::string& name) const
 {
     for (const std::string& n : names)

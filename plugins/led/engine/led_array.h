@@ -33,6 +33,9 @@ public:
     // record's "Name" (LED_ and the LED count as "%03d" without one). The model keeps the
     // database index as its fixed parameter "OrigDBIdx". An unknown model is logged and skipped.
     void AddLED(const ParamContainer& record, int dbIndex);
+    // Appends a model built elsewhere (the array owns it from now on); for models that no
+    // record describes, as in tests.
+    void AdoptLED(LEDModel* model, const std::string& name);
     bool ContainsName(const std::string& name) const;
     // Out of range does nothing.
     void RemoveLED(int i);

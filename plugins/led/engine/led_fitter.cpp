@@ -56,11 +56,11 @@ void LEDFitter::Setup(LEDArray* array, const SpectraSet* targetSet, const Spectr
     p.reset();
     r.reset();
 
-    if (!array || !targetSet || array->GetCount() == 0)
+    if (!array || array->GetCount() == 0)
         return;
     for (int i = 0; i < array->GetCount(); ++i)
         models.push_back(array->GetLED(i));
-    if (targetSet->GetCount() == 0)
+    if (!targetSet || targetSet->GetCount() == 0)
         return;
 
     const int points = GridPointCount();

@@ -80,7 +80,7 @@ public:
         const QString text = QString::fromStdString(m_model->Lookup(index, &source).second);
         const bool selected = option.state & QStyle::State_Selected;
         p->save();
-        p->fillRect(option.rect, ToQColor(selected ? RGB(0, 0, 128) : SourceColour(source)));
+        p->fillRect(option.rect, ToQColor(selected ? RGB(0, 0, 128) : CParamContainerEditWnd::SourceColour(source)));
         p->setPen(selected ? Qt::white : Qt::black);
         p->setFont(option.font);
         p->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
@@ -103,15 +103,6 @@ public:
 private:
     Model* m_model;
 };
-
-COLORREF CEditorWin::SourceColour(int source)
-{
-    switch (source) {
-    case ParamContainer::kOwnValue: return RGB(196, 255, 196);
-    case ParamContainer::kDerivedValue: return RGB(255, 255, 196);
-    default: return RGB(255, 196, 196);
-    }
-}
 
 CEditorWin::CEditorWin(QWidget* parent) : QTableView(parent), m_model(new Model(this))
 {

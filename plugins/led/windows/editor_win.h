@@ -64,9 +64,6 @@ public:
 
     void Notify(int event, const void* sender, const void* data) override;
 
-    // The row background of a value source (ParamContainer::Source).
-    static COLORREF SourceColour(int source);
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
 

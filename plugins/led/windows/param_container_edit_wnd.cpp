@@ -6,9 +6,7 @@
 
 #include <algorithm>
 
-namespace {
-
-COLORREF BandOfSource(int source)
+COLORREF CParamContainerEditWnd::SourceColour(int source)
 {
     switch (source) {
     case ParamContainer::kOwnValue: return RGB(196, 255, 196);
@@ -16,8 +14,6 @@ COLORREF BandOfSource(int source)
     default: return RGB(255, 196, 196);
     }
 }
-
-} // namespace
 
 CParamContainerEditWnd::CParamContainerEditWnd(QWidget* parent)
     : CParamTableWnd("CParamContainerEditWndCtrl", parent)
@@ -68,7 +64,7 @@ QString CParamContainerEditWnd::RowValue(int index, COLORREF& band) const
 {
     int source = ParamContainer::kNotFound;
     const ParamPair& pair = m_record->FindValue(m_keys[static_cast<std::size_t>(index)], &source);
-    band = BandOfSource(source);
+    band = SourceColour(source);
     return QString::fromStdString(pair.second);
 }
 

@@ -32,6 +32,10 @@ public:
     // True: the key list follows the record; false: it is kept and extended.
     bool autoKeys = true;
 
+    // The band of a value's source (ParamContainer::Source): own green, derived yellow,
+    // unknown red. The list editor colours its cells the same way.
+    static COLORREF SourceColour(int source);
+
     const std::string& GetEditedKey() const { return m_editedKey; }
     int GetEditedOrigin() const { return m_editedOrigin; }
 

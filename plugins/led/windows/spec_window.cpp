@@ -34,6 +34,16 @@ void CSpecWindow::AddSpectrum(LSMatrix spectrum, COLORREF colour)
     update();
 }
 
+void CSpecWindow::RemoveSpectrum(LSMatrix spectrum)
+{
+    for (std::size_t i = m_spectra.size(); i-- > 0;)
+        if (m_spectra[i] == spectrum) {
+            m_spectra.erase(m_spectra.begin() + static_cast<std::ptrdiff_t>(i));
+            m_colours.erase(m_colours.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    update();
+}
+
 void CSpecWindow::AddSpectra(const SpectraSet& set)
 {
     for (int i = 0; i < set.GetCount(); ++i)

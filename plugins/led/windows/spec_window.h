@@ -26,6 +26,8 @@ public:
     // Ignored unless the vector has the grid's point count. Raises the y maximum to the
     // spectrum's largest value.
     void AddSpectrum(LSMatrix spectrum, COLORREF colour);
+    // Forgets every curve drawn from spectrum (before its owner frees it).
+    void RemoveSpectrum(LSMatrix spectrum);
     // Every spectrum of the set, in black.
     void AddSpectra(const SpectraSet& set);
     // No curves, y maximum 1.0.

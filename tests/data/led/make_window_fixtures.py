@@ -19,9 +19,9 @@ def speks(path, spectra):
                     f.write("\r\n")
 
 LEDS = [
-    [("Name", "LED_Blau"), ("Company", "Werk1"), ("SpectralModel", "Gauss"), ("PeakWavelength", "0.465"), ("FWHM", "0.025")],
-    [("Name", "LED_Gruen"), ("Company", "Werk1"), ("SpectralModel", "Gauss"), ("PeakWavelength", "0.525"), ("FWHM", "0.035")],
-    [("Name", "LED_Rot"), ("Company", "Werk2"), ("SpectralModel", "Gauss"), ("PeakWavelength", "0.630"), ("FWHM", "0.02")],
+    [("Name", "LED_Blau"), ("Company", "Werk1"), ("SpectralModel", "GaussianLEDModel"), ("PeakWavelength", "0.465"), ("FWHM", "0.025")],
+    [("Name", "LED_Gruen"), ("Company", "Werk1"), ("SpectralModel", "GaussianLEDModel"), ("PeakWavelength", "0.525"), ("FWHM", "0.035")],
+    [("Name", "LED_Rot"), ("Company", "Werk2"), ("SpectralModel", "GaussianLEDModel"), ("PeakWavelength", "0.630"), ("FWHM", "0.02")],
     [("Name", "LED_Amber"), ("Company", "Werk2"), ("PeakWavelength", "0.590")],
 ]
 

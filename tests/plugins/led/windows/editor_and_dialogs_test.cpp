@@ -97,7 +97,7 @@ TEST_F(ListEditor, RowsColumnsAndCellColours)
     // The command logged to the owner's host, though no module run was under way.
     EXPECT_NE(std::find(host.LogTexts().begin(), host.LogTexts().end(), "Erstelle Elementliste..."),
               host.LogTexts().end());
-    EXPECT_EQ(CurrentHost, nullptr);
+    EXPECT_EQ(CurrentHost.load(), nullptr);
 
     // Stored green, derived yellow (Material from the peak), missing red; selected navy.
     list.SetColumnKeys({"Name", "Material", "Shape"});

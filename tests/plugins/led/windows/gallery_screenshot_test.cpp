@@ -56,6 +56,8 @@ TEST(LedWindowsGallery, EachWindowStandsUnderX)
         {"values", QColor(200, 230, 200), 2000},      // writable rows
         {"spectrum", QColor(Qt::white), 20000},       // the plot
         {"spectrumlist", QColor(128, 128, 128), 200}, // the hatch in the margins
+        {"reconstruction", QColor(0, 255, 0), 200},   // the reconstructions
+        {"fitter", QColor(128, 128, 128), 100},       // the hatch of the observer list
         {"viewsettings", QColor(Qt::white), 1000},
         {"loadsave", QColor(Qt::white), 1000},
         {"textenter", QColor(Qt::white), 500},

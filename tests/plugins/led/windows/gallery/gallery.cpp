@@ -5,7 +5,9 @@
 #include "windows/editor_win.h"
 #include "windows/param_container_edit_wnd.h"
 #include "windows/param_db_load_save_dlg.h"
+#include "windows/led_fitter_params_edit_dlg.h"
 #include "windows/param_show_ctrl.h"
+#include "windows/reconstruction_spec_window_list.h"
 #include "windows/spec_window.h"
 #include "windows/spec_window_list.h"
 #include "windows/text_enter_dlg.h"
@@ -13,7 +15,9 @@
 
 #include "engine/color_data.h"
 #include "engine/grid.h"
+#include "engine/led_array.h"
 #include "engine/led_db.h"
+#include "engine/led_fitter.h"
 #include "engine/spectra_set.h"
 
 #include <QApplication>
@@ -135,6 +139,40 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "spectrumlist: window not exposed\n");
         list.SetSpectra(targets);
         Shoot(list, "spectrumlist");
+    }
+
+    // Each target with its reconstruction by the fixture's LEDs.
+    {
+        LEDArray leds;
+        for (int i = 0; i < 3; ++i)
+            leds.AddLED(db.EntryAt(i), i);
+        CReconstructionSpecWindowList list;
+        list.setWindowTitle(QStringLiteral("CReconstructionSpecWindowList"));
+        list.resize(600, 400);
+        list.show();
+        if (!QTest::qWaitForWindowExposed(&list, 5000))
+            std::fprintf(stderr, "reconstruction: window not exposed\n");
+        list.SetTargetSpectra(targets);
+        const std::vector<std::vector<double>> drives = {{0.8, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 0.6}};
+        for (int i = 0; i < 3; ++i)
+            list.ShowReconstruction(i, leds, drives[static_cast<std::size_t>(i)]);
+        Shoot(list, "reconstruction");
+    }
+
+    // The fitter settings with the fixture's targets.
+    {
+        LEDFitterSettings settings;
+        for (int i = 0; i < targets.GetCount(); ++i)
+            settings.TargetSpecs.AddSpectrum(targets.GetName(i), targets.GetSpectrum(i));
+        settings.ObserverSpecs.AddSpectrum(targets.GetName(1), targets.GetSpectrum(1));
+        CLedFitterParamsEditDlg dlg;
+        dlg.SetSettings(settings);
+        dlg.resize(1100, 560);
+        dlg.show();
+        if (!QTest::qWaitForWindowExposed(&dlg, 5000))
+            std::fprintf(stderr, "fitter: window not exposed\n");
+        dlg.OnInitDialog();
+        Shoot(dlg, "fitter");
     }
 
     // The dialogs, as they open.

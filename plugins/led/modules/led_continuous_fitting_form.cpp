@@ -2,6 +2,8 @@
 
 #include "modules/led_continuous_fitting_module.h"
 
+#include "windows/led_fitter_params_edit_dlg.h"
+
 #include "core/selection_edit.h"
 
 #include <QCheckBox>
@@ -28,6 +30,7 @@ CLEDContinuousFittingForm::CLEDContinuousFittingForm()
     m_specs = Named(new CSelectionEdit(box), 6645);
     m_group = Named(new CSelectionEdit(box), 6662);
     m_calculate = Named(new QPushButton("BERECHNEN", box), 6679);
+    m_settings = Named(new QPushButton("Parameter bearbeiten", box), 6709);
 
     int row = 0;
     auto addRow = [&](QGridLayout* g, QWidget* parent, int& r, const char* label, QWidget* field) {
@@ -56,9 +59,11 @@ CLEDContinuousFittingForm::CLEDContinuousFittingForm()
     addRow(targetGrid, targetBox, targetRow, "Targetspektren für targetbezogenen Fit", m_targetSpecs);
     addRow(targetGrid, targetBox, targetRow, "Beobachterspektren für targetbezogenen Fit", m_observerSpecs);
     grid->addWidget(targetBox, row++, 0);
+    grid->addWidget(m_settings, row++, 0);
     grid->addWidget(m_calculate, row++, 0);
 
     connect(m_calculate, &QPushButton::clicked, this, &CLEDContinuousFittingForm::OnCalculate);
+    connect(m_settings, &QPushButton::clicked, this, &CLEDContinuousFittingForm::OnEditSettings);
 }
 
 CLEDContinuousFittingForm::~CLEDContinuousFittingForm() = default;
@@ -101,4 +106,21 @@ void CLEDContinuousFittingForm::OnCalculate()
     RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDContinuousFittingModule::calculate_fitting));
     if (alive)
         setEnabled(true);
+}
+
+void CLEDContinuousFittingForm::OnEditSettings()
+{
+    auto* module = dynamic_cast<LEDContinuousFittingModule*>(GetModule());
+    if (!module || module->IsBusy())
+        return;
+    LEDFitterSettings settings;
+    module->GetFitterSettings(settings);
+    CLedFitterParamsEditDlg dialog(this);
+    dialog.SetHost(module->GetModuleInterface());
+    dialog.SetSettings(settings);
+    dialog.DoModal();
+    // The dialog's members are read back however it was closed.
+    dialog.GetSettings(settings);
+    module->SetFitterSettings(settings);
+    UpdateData(false);
 }

@@ -18,6 +18,8 @@ public:
 
     void InitModuleEditor() override;
     void OnCalculate();
+    // "Parameter bearbeiten": the fitter settings in their dialog, stored however it closes.
+    void OnEditSettings();
 
 protected:
     void ExchangeFields(CDataExchange* pDX) override;
@@ -31,4 +33,5 @@ private:
     CSelectionEdit* m_targetSpecs;   // 6710
     CSelectionEdit* m_observerSpecs; // 6711
     QPushButton* m_calculate;        // 6679
+    QPushButton* m_settings;         // 6709
 };

@@ -12,6 +12,7 @@
 #include "modules/multi_led_create_module.h"
 
 #include "windows/editor_win.h"
+#include "windows/led_fitter_params_edit_dlg.h"
 
 #include "support/fake_prompter.h"
 
@@ -189,6 +190,28 @@ TEST_F(FormsTest, FittingFormSetsTheSecondPassByItsFields)
         EXPECT_EQ(*p.getBoolParameter("AddTargetDrivenOptimization"), c.after) << c.target << c.observer;
         EXPECT_EQ(*p.getStringParameter("TargetSpecsDesc"), c.target);
     }
+    EXPECT_FALSE(module.InRun());
+}
+
+TEST_F(FormsTest, FittingFormEditsTheSettingsInTheirDialog)
+{
+    LEDContinuousFittingModule module;
+    Attach(module);
+    ns_param::Paramora& p = module.getParameters();
+    auto form = MakeForm<CLEDContinuousFittingForm>(module);
+    prompter.onModal = [](QDialog& dialog) {
+        auto* settings = dynamic_cast<CLedFitterParamsEditDlg*>(&dialog);
+        EXPECT_NE(settings, nullptr);
+        if (settings) {
+            EXPECT_EQ(settings->MaxIterations, 1000);
+            EXPECT_EQ(settings->MinValue, -1e308);
+            settings->MaxIterations = 50; // as the fields would leave it; closed by Escape
+        }
+        return int(QDialog::Rejected);
+    };
+    Field<QPushButton>(form.get(), 6709)->click();
+    EXPECT_EQ(*p.getIntParameter("MaxIterations"), 50) << "read back however it was closed";
+    EXPECT_EQ(*p.getDoubleParameter("MinValue"), -1e308);
     EXPECT_FALSE(module.InRun());
 }
 

@@ -2,10 +2,12 @@
 // - spectra generation: 200 LED records (100 Gaussian, 100 PanShenFeng) sampled from 380 to
 //   780 nm in steps of 1 nm and filed into a fresh spectrum tree (counter spectra/s; the
 //   Gaussian-only run is the one bench/peer/led_spectra_numpy.py compares with);
+// - continuous fitting of three LEDs to one target;
 // - a project's LED list of 2,000 records with 12 keys saved and reopened through the data
 //   edit module's hooks, beside libxml2 alone writing and reading the same texts.
 #include "qt_bench_main.h"
 
+#include "modules/led_continuous_fitting_module.h"
 #include "modules/led_data_edit_module.h"
 #include "modules/led_specs_create_module.h"
 
@@ -20,6 +22,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,6 +94,46 @@ void BM_GaussianSpectra(benchmark::State& state)
     RunSpectra(state, 100, 100);
 }
 BENCHMARK(BM_GaussianSpectra)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Continuous fitting of three Gaussian LEDs (peaks and widths) to one target of 401 points.
+void BM_ContinuousFitting(benchmark::State& state)
+{
+    BenchHost host;
+    auto* target = new Spectrum;
+    target->SetName("Ziel");
+    for (int i = 0; i <= 400; ++i) {
+        const double x = 380 + i;
+        auto g = [x](double peak, double fwhm) {
+            const double u = (x / 1000 - peak) / (fwhm / 2);
+            return std::exp(-std::log(2.0) * u * u);
+        };
+        target->AddPoint(SPoint(x, 0.8 * g(0.45, 0.02) + 0.6 * g(0.53, 0.03) + 0.9 * g(0.63, 0.018)));
+    }
+    host.spectra.AddInserter(target);
+    const char* leds[][3] = {{"a", "0.455", "0.025"}, {"b", "0.52", "0.025"}, {"c", "0.64", "0.025"}};
+    for (const auto& led : leds) {
+        auto* o = new ClipboardObject;
+        o->SetName(std::string("In:") + led[0]);
+        ns_param::Paramora& p = o->GetParameters();
+        p.addStringParameter("Name", "", led[0], "");
+        p.addStringParameter("PeakWavelength", "", led[1], "");
+        p.addStringParameter("FWHM", "", led[2], "");
+        p.addStringParameter("SpectralModel", "", "GaussianLEDModel", "");
+        host.clipboard.AddInserter(o);
+    }
+    LEDContinuousFittingModule module;
+    module.SetModuleInterface(&host);
+    ns_param::Paramora& p = module.getParameters();
+    p.setStringParameter("LEDsDesc", "In");
+    p.setStringParameter("SpecDesc", "Ziel");
+    p.setStringParameter("LEDModelName", "");
+    p.setStringParameter("ClipboardTargetGroup", "Fit");
+    for (auto _ : state)
+        if (!module.calculate_fitting())
+            std::abort();
+    state.counters["iterations"] = module.GetIterationCount();
+}
+BENCHMARK(BM_ContinuousFitting)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // --- A project's LED list ------------------------------------------------------------------
 

@@ -19,7 +19,7 @@ IMPLEMENT_DYNCREATE(CLEDContinuousFittingForm, CModuleEditor)
 using led::Named;
 
 CLEDContinuousFittingForm::CLEDContinuousFittingForm()
-    : led::CLEDForm(IDD, 460, 440)
+    : calc::CCalcForm(IDD, 460, 440)
 {
     auto* outer = new QGridLayout(Content());
     auto* box = new QGroupBox("LED-Modellfit", Content());
@@ -82,16 +82,16 @@ void CLEDContinuousFittingForm::ExchangeFields(CDataExchange* pDX)
     if (!module)
         return;
     ns_param::Paramora& p = module->getParameters();
-    led::ExchangeString(pDX, m_leds, p, "LEDsDesc");
-    led::ExchangeString(pDX, m_specs, p, "SpecDesc");
-    led::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
-    led::ExchangeString(pDX, m_modelName, p, "LEDModelName");
-    led::ExchangeCheck(pDX, m_constantFwhm, p, "ConstantFWHM");
-    led::ExchangeString(pDX, m_targetSpecs, p, "TargetSpecsDesc");
-    led::ExchangeString(pDX, m_observerSpecs, p, "ObserverSpecsDesc");
+    calc::ExchangeString(pDX, m_leds, p, "LEDsDesc");
+    calc::ExchangeString(pDX, m_specs, p, "SpecDesc");
+    calc::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
+    calc::ExchangeString(pDX, m_modelName, p, "LEDModelName");
+    calc::ExchangeCheck(pDX, m_constantFwhm, p, "ConstantFWHM");
+    calc::ExchangeString(pDX, m_targetSpecs, p, "TargetSpecsDesc");
+    calc::ExchangeString(pDX, m_observerSpecs, p, "ObserverSpecsDesc");
     // The target-driven pass is on exactly when target or observer spectra are named; the
     // settings go through the record, which reads those spectra.
-    if (module->IsBusy())
+    if (module->IsRunning())
         return;
     LEDFitterSettings settings;
     module->GetFitterSettings(settings);
@@ -103,7 +103,7 @@ void CLEDContinuousFittingForm::OnCalculate()
 {
     setEnabled(false);
     const QPointer<CLEDContinuousFittingForm> alive(this);
-    RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDContinuousFittingModule::calculate_fitting));
+    RunOperation(static_cast<bool (Module::*)()>(&LEDContinuousFittingModule::calculate_fitting));
     if (alive)
         setEnabled(true);
 }
@@ -111,7 +111,7 @@ void CLEDContinuousFittingForm::OnCalculate()
 void CLEDContinuousFittingForm::OnEditSettings()
 {
     auto* module = dynamic_cast<LEDContinuousFittingModule*>(GetModule());
-    if (!module || module->IsBusy())
+    if (!module || module->IsRunning())
         return;
     LEDFitterSettings settings;
     module->GetFitterSettings(settings);

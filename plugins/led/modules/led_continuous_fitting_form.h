@@ -6,7 +6,7 @@ class CSelectionEdit;
 class QCheckBox;
 class QPushButton;
 
-class CLEDContinuousFittingForm : public led::CLEDForm {
+class CLEDContinuousFittingForm : public calc::CCalcForm {
     Q_OBJECT
     DECLARE_DYNCREATE(CLEDContinuousFittingForm)
 

@@ -53,8 +53,8 @@ bool LEDContinuousFittingModule::PassesModelFilter(const std::string& filter, co
 
 bool LEDContinuousFittingModule::calculate_fitting()
 {
-    Operation operation(*this);
-    if (!operation)
+    RunGuard guard(*this);
+    if (!guard)
         return false;
     // OnProgress divides by MaxIterations; every setting must be usable before the run.
     if (!FitterParametersInRange())

@@ -29,7 +29,7 @@ CLEDCreateSpecsFormSelectionEdit::~CLEDCreateSpecsFormSelectionEdit() = default;
 void CLEDCreateSpecsFormSelectionEdit::OnDropSpecs(const std::string& names)
 {
     auto* module = dynamic_cast<LEDModuleBase*>(m_module);
-    if (!module || module->IsBusy())
+    if (!module || module->IsRunning())
         return;
     ModuleInterface* host = module->GetModuleInterface();
     SpectrumTree* tree = host ? host->GetSpectrumTree() : nullptr;
@@ -47,11 +47,8 @@ void CLEDCreateSpecsFormSelectionEdit::OnDropSpecs(const std::string& names)
         if (spectrum.GetPointCount() >= 2)
             p.setDoubleParameter("XStep", spectrum[1].x - spectrum[0].x);
     }
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* form = dynamic_cast<platform::DataExchanger*>(w)) {
-            form->UpdateData(false);
-            break;
-        }
+    if (platform::DataExchanger* form = calc::FormOf(this))
+        form->UpdateData(false);
 }
 
 int CLEDCreateSpecsForm::IntPrecOf(double start, double end, double step)
@@ -60,7 +57,7 @@ int CLEDCreateSpecsForm::IntPrecOf(double start, double end, double step)
 }
 
 CLEDCreateSpecsForm::CLEDCreateSpecsForm()
-    : led::CLEDForm(IDD, 420, 300)
+    : calc::CCalcForm(IDD, 420, 300)
 {
     auto* outer = new QGridLayout(Content());
     m_leds = Named(new CSelectionEdit(Content()), 6653);
@@ -115,23 +112,23 @@ void CLEDCreateSpecsForm::InitModuleEditor()
 void CLEDCreateSpecsForm::ExchangeFields(CDataExchange* pDX)
 {
     ns_param::Paramora& p = GetModule()->getParameters();
-    led::ExchangeDouble(pDX, m_start, p, "XStart");
-    led::ExchangeDouble(pDX, m_end, p, "XEnd");
+    calc::ExchangeDouble(pDX, m_start, p, "XStart");
+    calc::ExchangeDouble(pDX, m_end, p, "XEnd");
     double step = *p.getDoubleParameter("XStep");
     DDX_Text(pDX, m_step, step);
     if (pDX->m_bSaveAndValidate)
         DDV_MinMaxDouble(pDX, step, 0.01, DBL_MAX);
     p.setDoubleParameter("XStep", step);
     p.setIntParameter("IntPrec", IntPrecOf(*p.getDoubleParameter("XStart"), *p.getDoubleParameter("XEnd"), step));
-    led::ExchangeDouble(pDX, m_temperature, p, "ModelTemperature");
-    led::ExchangeString(pDX, m_leds, p, "LEDsDesc");
-    led::ExchangeString(pDX, m_group, p, "SpecGroup");
+    calc::ExchangeDouble(pDX, m_temperature, p, "ModelTemperature");
+    calc::ExchangeString(pDX, m_leds, p, "LEDsDesc");
+    calc::ExchangeString(pDX, m_group, p, "SpecGroup");
 }
 
 void CLEDCreateSpecsForm::OnCreate()
 {
     if (dynamic_cast<LEDSpecsCreateModule*>(GetModule()))
-        RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDSpecsCreateModule::create_specs));
+        RunOperation(static_cast<bool (Module::*)()>(&LEDSpecsCreateModule::create_specs));
     else if (dynamic_cast<EDSpecsCreateModule*>(GetModule()))
-        RunOperation(static_cast<bool (LEDModuleBase::*)()>(&EDSpecsCreateModule::create_especs));
+        RunOperation(static_cast<bool (Module::*)()>(&EDSpecsCreateModule::create_especs));
 }

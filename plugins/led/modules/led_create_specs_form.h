@@ -27,7 +27,7 @@ private:
     int m_role = 0;
 };
 
-class CLEDCreateSpecsForm : public led::CLEDForm {
+class CLEDCreateSpecsForm : public calc::CCalcForm {
     Q_OBJECT
     DECLARE_DYNCREATE(CLEDCreateSpecsForm)
 

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,7 +19,7 @@ IMPLEMENT_DYNCREATE(CLEDDataEditForm, CModuleEditor)
 using led::Named;
 
 CLEDDataEditForm::CLEDDataEditForm()
-    : led::CLEDForm(IDD, 520, 560)
+    : calc::CCalcForm(IDD, 520, 560)
 {
     auto* grid = new QGridLayout(Content());
     m_leds = Named(new CSelectionEdit(Content()), 6653);
@@ -79,9 +80,9 @@ void CLEDDataEditForm::InitModuleEditor()
 void CLEDDataEditForm::ExchangeFields(CDataExchange* pDX)
 {
     ns_param::Paramora& p = GetModule()->getParameters();
-    led::ExchangeString(pDX, m_condition, p, "ConditionString");
-    led::ExchangeString(pDX, m_leds, p, "LEDsDesc");
-    led::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
+    calc::ExchangeString(pDX, m_condition, p, "ConditionString");
+    calc::ExchangeString(pDX, m_leds, p, "LEDsDesc");
+    calc::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
 }
 
 void CLEDDataEditForm::AttachList()
@@ -92,7 +93,7 @@ void CLEDDataEditForm::AttachList()
 void CLEDDataEditForm::OnChangeCondition()
 {
     auto* module = dynamic_cast<LEDDataEditModule*>(GetModule());
-    if (!module || !m_list || module->IsBusy())
+    if (!module || !m_list || module->IsRunning())
         return;
     UpdateData(true);
     m_list->SetCondition(*module->getParameters().getStringParameter("ConditionString"));
@@ -105,17 +106,21 @@ void CLEDDataEditForm::OnChangeCondition()
 
 void CLEDDataEditForm::OnExport()
 {
-    RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDDataEditModule::ExportList));
+    RunOperation(static_cast<bool (Module::*)()>(&LEDDataEditModule::ExportList));
 }
 
 void CLEDDataEditForm::OnImport()
 {
-    if (RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDDataEditModule::ImportList)))
+    const QPointer<CLEDDataEditForm> alive(this);
+    RunOperation(static_cast<bool (Module::*)()>(&LEDDataEditModule::ImportList));
+    if (alive)
         AttachList();
 }
 
 void CLEDDataEditForm::OnErase()
 {
-    if (RunOperation(static_cast<bool (LEDModuleBase::*)()>(&LEDDataEditModule::Erase)))
+    const QPointer<CLEDDataEditForm> alive(this);
+    RunOperation(static_cast<bool (Module::*)()>(&LEDDataEditModule::Erase));
+    if (alive)
         AttachList();
 }

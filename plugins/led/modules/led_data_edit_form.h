@@ -9,7 +9,7 @@ class CSelectionEdit;
 class LedDB;
 class QPushButton;
 
-class CLEDDataEditForm : public led::CLEDForm {
+class CLEDDataEditForm : public calc::CCalcForm {
     Q_OBJECT
     DECLARE_DYNCREATE(CLEDDataEditForm)
 

@@ -55,8 +55,8 @@ bool LEDDataEditModule::Erase()
 
 bool LEDDataEditModule::ImportList()
 {
-    Operation operation(*this);
-    if (!operation)
+    RunGuard guard(*this);
+    if (!guard)
         return false;
     m_list.DeleteAllEntries();
     ModuleInterface* host = GetModuleInterface();
@@ -70,8 +70,8 @@ bool LEDDataEditModule::ImportList()
 
 bool LEDDataEditModule::ExportList()
 {
-    Operation operation(*this);
-    if (!operation)
+    RunGuard guard(*this);
+    if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();
     ClipboardTree* tree = host ? host->GetClipboardTree() : nullptr;

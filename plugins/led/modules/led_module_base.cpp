@@ -17,7 +17,7 @@
 #include <memory>
 
 LEDModuleBase::LEDModuleBase(const std::string& name)
-    : Module("LED_" + name)
+    : calc::CalcModule("LED_" + name)
 {
 }
 
@@ -48,7 +48,7 @@ void LEDModuleBase::LogError(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    host->AddLogColorMessageV(led::kErrorColour, format, args);
+    host->AddLogColorMessageV(calc::kErrorColour, format, args);
     va_end(args);
 }
 
@@ -59,7 +59,7 @@ void LEDModuleBase::LogHint(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    host->AddLogColorMessageV(led::kHintColour, format, args);
+    host->AddLogColorMessageV(calc::kHintColour, format, args);
     va_end(args);
 }
 
@@ -96,20 +96,6 @@ bool LEDModuleBase::ParametersInRange(std::initializer_list<const char*> names)
         }
     }
     return true;
-}
-
-LEDModuleBase::Operation::Operation(LEDModuleBase& module)
-    : m_module(module)
-    , m_held(!module.m_busy)
-{
-    if (m_held)
-        m_module.m_busy = true;
-}
-
-LEDModuleBase::Operation::~Operation()
-{
-    if (m_held)
-        m_module.m_busy = false;
 }
 
 LEDModuleBase::Run::Run(LEDModuleBase& module, bool onlyIfNone)

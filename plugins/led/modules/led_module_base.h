@@ -2,10 +2,9 @@
 // The base of the LED plug-in's modules: the transfers between the host's trees and the LED
 // engine (spectra to and from SpectraSet columns, clipboard objects to and from LedDB
 // records), the run that keeps one wavelength grid for every spectra set it reads, the range
-// check of the parameters a run reads, and the guard that keeps an operation from starting
-// inside another one (the host handles events while it shows progress).
-#include "core/module.h"
-#include "platform/colorref.h"
+// check of the parameters a run reads. The guard that keeps an operation from starting inside
+// another one (the host handles events while it shows progress) is CalcModule's RunGuard.
+#include "core/calc_form.h"
 
 #include <initializer_list>
 #include <string>
@@ -17,15 +16,13 @@ class SpectraSet;
 
 namespace led {
 
-inline constexpr COLORREF kErrorColour = 0x000070;
-inline constexpr COLORREF kHintColour = 0x007000;
 inline constexpr char kBlanks[] = " \t\r\n";
 // Grids of the modules hold at most this many points.
 inline constexpr double kMaxGridPoints = 1e7;
 
 } // namespace led
 
-class LEDModuleBase : public Module {
+class LEDModuleBase : public calc::CalcModule {
 public:
     // The module's type name is "LED_" + name.
     explicit LEDModuleBase(const std::string& name);
@@ -59,9 +56,6 @@ public:
     // The range line for a value outside min .. max.
     void LogOutOfRange(const char* name, double min, double max);
 
-    // True while an operation of this module runs.
-    bool IsBusy() const { return m_busy; }
-
     // A record made of every parameter of the object, in the container's (name) order:
     // name -> value text with ".".
     static ParamContainer RecordOf(const ClipboardObject& object);
@@ -74,21 +68,6 @@ public:
     static std::string Prefix(const std::string& group);
 
 protected:
-    // Held for a whole operation; false (nothing held) while another operation of the
-    // module runs.
-    class Operation {
-    public:
-        explicit Operation(LEDModuleBase& module);
-        ~Operation();
-        Operation(const Operation&) = delete;
-        Operation& operator=(const Operation&) = delete;
-        explicit operator bool() const { return m_held; }
-
-    private:
-        LEDModuleBase& m_module;
-        bool m_held;
-    };
-
     // A run from construction to destruction. With onlyIfNone, a run already open is left
     // as it is (and not ended here).
     class Run {
@@ -106,5 +85,4 @@ protected:
 private:
     bool m_inRun = false;
     bool m_gridTaken = false;
-    bool m_busy = false;
 };

@@ -59,8 +59,8 @@ const CRuntimeClass* SpecsCreateModuleBase::GetEditorClass()
 
 bool SpecsCreateModuleBase::Generate()
 {
-    Operation operation(*this);
-    if (!operation)
+    RunGuard guard(*this);
+    if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();
     ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;

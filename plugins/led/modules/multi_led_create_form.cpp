@@ -34,7 +34,7 @@ const char* CMultiLEDCreateForm::HelpText(bool led)
 }
 
 CMultiLEDCreateForm::CMultiLEDCreateForm()
-    : led::CLEDForm(IDD, 420, 420)
+    : calc::CCalcForm(IDD, 420, 420)
 {
     auto* grid = new QGridLayout(Content());
     m_start = Named(new QLineEdit(Content()), 6638);
@@ -121,15 +121,17 @@ void CMultiLEDCreateForm::ExchangeFields(CDataExchange* pDX)
     ns_param::Paramora& p = GetModule()->getParameters();
     if (m_model->count() > 0)
         DDX_CBIndex(pDX, m_model, *p.getEnumParameter("LEDModel"));
-    led::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
-    led::ExchangeDouble(pDX, m_start, p, "XStart");
-    led::ExchangeDouble(pDX, m_end, p, "XEnd");
-    led::ExchangeInt(pDX, m_count, p, "LEDCount");
-    led::ExchangeDouble(pDX, m_fwhm, p, "FWHM");
-    led::ExchangeCheck(pDX, m_metaData, p, "AddMetaData2Name");
-    led::ExchangeCheck(pDX, m_noised, p, "NoisedParameters");
+    calc::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
+    calc::ExchangeDouble(pDX, m_start, p, "XStart");
+    calc::ExchangeDouble(pDX, m_end, p, "XEnd");
+    int count = *p.getIntParameter("LEDCount");
+    DDX_Text(pDX, m_count, count);
+    p.setIntParameter("LEDCount", count);
+    calc::ExchangeDouble(pDX, m_fwhm, p, "FWHM");
+    calc::ExchangeCheck(pDX, m_metaData, p, "AddMetaData2Name");
+    calc::ExchangeCheck(pDX, m_noised, p, "NoisedParameters");
     for (int k = 0; k < 6; ++k)
-        led::ExchangeDouble(pDX, m_ext[k], p, kExtNames[k]);
+        calc::ExchangeDouble(pDX, m_ext[k], p, kExtNames[k]);
     if (pDX->m_bSaveAndValidate) {
         // The extended parameters are hidden but still checked.
         const double fwhm = *p.getDoubleParameter("FWHM");
@@ -157,7 +159,7 @@ void CMultiLEDCreateForm::OnSelChangeModel()
 void CMultiLEDCreateForm::OnCreate()
 {
     if (dynamic_cast<MultiLEDCreateModule*>(GetModule()))
-        RunOperation(static_cast<bool (LEDModuleBase::*)()>(&MultiLEDCreateModule::create));
+        RunOperation(static_cast<bool (Module::*)()>(&MultiLEDCreateModule::create));
     else if (dynamic_cast<MultiEDCreateModule*>(GetModule()))
-        RunOperation(static_cast<bool (LEDModuleBase::*)()>(&MultiEDCreateModule::ecreate));
+        RunOperation(static_cast<bool (Module::*)()>(&MultiEDCreateModule::ecreate));
 }

@@ -9,7 +9,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-class CMultiLEDCreateForm : public led::CLEDForm {
+class CMultiLEDCreateForm : public calc::CCalcForm {
     Q_OBJECT
     DECLARE_DYNCREATE(CMultiLEDCreateForm)
 

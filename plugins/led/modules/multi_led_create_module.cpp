@@ -164,8 +164,8 @@ const CRuntimeClass* MultiCreateModuleBase::GetEditorClass()
 
 bool MultiCreateModuleBase::Generate()
 {
-    Operation operation(*this);
-    if (!operation)
+    RunGuard guard(*this);
+    if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();
     ns_param::Paramora& p = getParameters();

@@ -2,6 +2,7 @@
 // rule, the range check and the operation guard.
 #include "led_modules_fixture.h"
 
+#include "modules/led_data_edit_module.h"
 #include "modules/led_module_base.h"
 
 #include "engine/led_db.h"
@@ -23,7 +24,6 @@ public:
         getParameters().addStringParameter("Text", "", "", "");
     }
     const CRuntimeClass* GetEditorClass() override { return nullptr; }
-    using LEDModuleBase::Operation;
     using LEDModuleBase::Run;
 };
 
@@ -263,13 +263,24 @@ TEST_F(ModuleBaseTest, ParametersInRangeLogsTheFirstValueOutside)
     (void)p;
 }
 
+// The host handles events while it shows progress: an operation must not start inside one
+// that runs.
 TEST_F(ModuleBaseTest, AnOperationRefusesToStartInsideAnother)
 {
-    TestModule::Operation outer(module);
-    EXPECT_TRUE(outer);
-    EXPECT_TRUE(module.IsBusy());
-    TestModule::Operation inner(module);
-    EXPECT_FALSE(inner);
+    class HeldDataEdit : public LEDDataEditModule {
+    public:
+        using LEDDataEditModule::RunGuard;
+    };
+    HeldDataEdit edit;
+    Attach(edit);
+    AddObject("In:a", {{"Name", "a"}});
+    edit.getParameters().setStringParameter("LEDsDesc", "In");
+    HeldDataEdit::RunGuard running(edit);
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(edit.IsRunning());
+    EXPECT_FALSE(edit.ImportList());
+    EXPECT_FALSE(edit.ExportList());
+    EXPECT_EQ(edit.GetLEDList().EntryCount(), 0);
 }
 
 } // namespace

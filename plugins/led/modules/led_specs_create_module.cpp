@@ -1,0 +1,174 @@
+#include "modules/led_specs_create_module.h"
+
+#include "modules/led_create_specs_form.h"
+
+#include "engine/grid.h"
+#include "engine/led_db.h"
+#include "engine/led_model.h"
+#include "engine/ls_matrix.h"
+
+#include "core/clipboard_object.h"
+#include "core/module_interface.h"
+#include "core/spectrum.h"
+#include "core/string_helpers.h"
+
+#include <cfloat>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Puts the global grid back when the run ends, on every path.
+class GridRestorer {
+public:
+    GridRestorer() : m_start(XStart), m_end(XEnd), m_step(XStep) {}
+    ~GridRestorer()
+    {
+        XStart = m_start;
+        XEnd = m_end;
+        XStep = m_step;
+    }
+    GridRestorer(const GridRestorer&) = delete;
+    GridRestorer& operator=(const GridRestorer&) = delete;
+
+private:
+    double m_start, m_end, m_step;
+};
+
+} // namespace
+
+SpecsCreateModuleBase::SpecsCreateModuleBase(const std::string& name)
+    : LEDModuleBase(name)
+{
+    ns_param::Paramora& p = getParameters();
+    p.addDoubleParameter("XStart", "", 380, 0, 1e99, 400);
+    p.addDoubleParameter("XEnd", "", 780, 0, 1e99, 700);
+    p.addDoubleParameter("XStep", "", 2, 0.01, DBL_MAX, 2);
+    p.addIntParameter("IntPrec", "", 0, 0, 8, 0);
+    p.addDoubleParameter("ModelTemperature", "", 298.15, 0, 1e99, 298.15);
+    p.addStringParameter("LEDsDesc", "", "", "");
+    p.addStringParameter("SpecGroup", "", "", "");
+}
+
+SpecsCreateModuleBase::~SpecsCreateModuleBase() = default;
+
+const CRuntimeClass* SpecsCreateModuleBase::GetEditorClass()
+{
+    return RUNTIME_CLASS(CLEDCreateSpecsForm);
+}
+
+bool SpecsCreateModuleBase::Generate()
+{
+    RunGuard guard(*this);
+    if (!guard)
+        return false;
+    ModuleInterface* host = GetModuleInterface();
+    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
+    SpectrumTree* spectra = host ? host->GetSpectrumTree() : nullptr;
+    if (!clipboard || !spectra)
+        return false;
+    ns_param::Paramora& p = getParameters();
+
+    LedDB db;
+    const std::list<ClipboardObject*> objects = clipboard->GetInserters(*p.getStringParameter("LEDsDesc"), false);
+    if (objects.empty()) {
+        LogError("Fehler: Es wurden keine Parameter zur Spektrenerzeugung angegeben!");
+        return false;
+    }
+    if (!ParametersInRange({"ModelTemperature", "XStart", "XEnd", "XStep", "IntPrec"}))
+        return false;
+    const double temperature = *p.getDoubleParameter("ModelTemperature");
+    const double start = *p.getDoubleParameter("XStart") / 1000.0;
+    const double end = *p.getDoubleParameter("XEnd") / 1000.0;
+    const double step = *p.getDoubleParameter("XStep") / 1000.0;
+    const double f = std::pow(10.0, *p.getIntParameter("IntPrec"));
+    // The grid must give at least one and at most kMaxGridPoints points.
+    const double count = (end - start) / step + 1e-6;
+    if (end < start) {
+        LogOutOfRange("XEnd", *p.getDoubleParameter("XStart"), 1e99);
+        return false;
+    }
+    if (!std::isfinite(count) || count + 1 > led::kMaxGridPoints) {
+        LogOutOfRange("XStep", (end - start) * 1000.0 / (led::kMaxGridPoints - 1), DBL_MAX);
+        return false;
+    }
+    for (ClipboardObject* object : objects)
+        db.AddEntry(RecordOf(*object));
+
+    GridRestorer restorer;
+    XStart = start;
+    XEnd = end;
+    XStep = step;
+    const int n = static_cast<int>(count) + 1;
+    // SampleChannel fills the model's own count of rows and leaves a shorter matrix as it
+    // is; rows beyond n are not filed, rows the model did not reach are zero.
+    const int rows = std::max(n, GridPointCount(start, end, step));
+    LSMatrixHandle column(rows, 1);
+    if (!column)
+        return false;
+    const std::string prefix = Prefix(*p.getStringParameter("SpecGroup"));
+
+    for (int r = 0; r < db.EntryCount(); ++r) {
+        const ParamContainer& record = db.EntryAt(r);
+        std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(record));
+        if (!model)
+            continue;
+        const std::string recordName = record.FindValue("Name").second;
+        const int channels = model->GetChannelCount() < 2 ? 1 : model->GetChannelCount();
+        for (int channel = 0; channel < channels; ++channel) {
+            std::string name = prefix + recordName;
+            if (channels >= 2)
+                name += ":channel" + std::to_string(channel);
+            NormColons(name);
+            MatZero(column);
+            model->SampleChannel(column, start, end, step, temperature, channel);
+            auto spectrum = std::make_unique<Spectrum>();
+            spectrum->SetName(name);
+            for (int j = 0; j < n; ++j) {
+                double x = static_cast<double>(runden(static_cast<long double>((j * step + start) * 1000.0 * f)) / f);
+                if (x < 0.0)
+                    x = 0.0;
+                spectrum->AddPoint(SPoint(x, column[j]));
+            }
+            if (spectra->AddInserter(spectrum.get()))
+                spectrum.release();
+        }
+    }
+    return true;
+}
+
+EDSpecsCreateModule::EDSpecsCreateModule()
+    : SpecsCreateModuleBase("CreateESpecs")
+{
+}
+
+EDSpecsCreateModule::~EDSpecsCreateModule() = default;
+
+std::vector<SAutomationPtrList> EDSpecsCreateModule::GetAutomationPtr()
+{
+    return {SAutomationPtrList("create_especs",
+                               static_cast<SAutomationPtrList::Function>(&EDSpecsCreateModule::create_especs))};
+}
+
+bool EDSpecsCreateModule::create_especs()
+{
+    return Generate();
+}
+
+LEDSpecsCreateModule::LEDSpecsCreateModule()
+    : SpecsCreateModuleBase("CreateSpecs")
+{
+}
+
+LEDSpecsCreateModule::~LEDSpecsCreateModule() = default;
+
+std::vector<SAutomationPtrList> LEDSpecsCreateModule::GetAutomationPtr()
+{
+    return {SAutomationPtrList("create_specs",
+                               static_cast<SAutomationPtrList::Function>(&LEDSpecsCreateModule::create_specs))};
+}
+
+bool LEDSpecsCreateModule::create_specs()
+{
+    return Generate();
+}

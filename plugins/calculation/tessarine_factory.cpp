@@ -1,8 +1,10 @@
 // The plug-in's entry point: the factory of the calculation modules. The table lists each
 // module's menu path (levels at ":", "|" where the module tree may hyphenate, umlauts as
 // "ae", "ue") with its creator, in menu order, and ends with an empty sentinel.
+#include "calculation/create_interpolator_module.h"
 #include "calculation/normalize_module.h"
 #include "calculation/planckian_source_module.h"
+#include "calculation/test_interpolator_module.h"
 
 #include "core/plugin_entry.h"
 
@@ -22,6 +24,9 @@ Module* Create()
 const CreatorEntry kModules[] = {
     {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &Create<NormalizeModule>},
     {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
+    {"Spek|tren-|Arith|me|tik:Su|per|re|so|lu|tion:Spek|tra|le Ka|li|brie|rung durch|fueh|ren",
+     &Create<CreateInterpolatorModule>},
+    {"Spek|tren-|Arith|me|tik:Su|per|re|so|lu|tion:Spek|tra|le Ka|li|brie|rung tes|ten", &Create<TestInterpolatorModule>},
     {"", nullptr},
 };
 

@@ -42,6 +42,8 @@ struct Row {
 const std::vector<Row> kPresent = {
     {kAllPaths[1], "NormalizeModule", "CNormalizeForm"},
     {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm"},
+    {kAllPaths[6], "CreateInterpolatorModule", "CreateInterpolatorForm"},
+    {kAllPaths[7], "TestInterpolatorModule", "TestInterpolatorForm"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)
@@ -69,8 +71,8 @@ void ExpectRowsInTableOrder(ModuleFactory& factory)
         EXPECT_NE(a.get(), b.get());
         EXPECT_EQ(a->getClassName(), row.className);
         // Independent: a change of one leaves the other.
-        a->getParameters().setDoubleParameter("XStart", 123.5);
-        EXPECT_NE(*b->getParameters().getDoubleParameter("XStart"), 123.5);
+        a->getParameters().setStringParameter("TargetGroup", "changed");
+        EXPECT_NE(*b->getParameters().getStringParameter("TargetGroup"), "changed");
     }
     for (int index : {-1, factory.GetModuleCount(), 1000}) {
         EXPECT_EQ(factory.CreateModule(index), nullptr);

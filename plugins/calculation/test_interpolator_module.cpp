@@ -395,10 +395,10 @@ bool TestInterpolatorModule::testinterpolator()
     }
 
     // Channel count: the sensitivities, or the values of the first response object.
-    int N = static_cast<int>(run.sensors.size());
+    int allChannels = static_cast<int>(run.sensors.size());
     if (responseMode) {
         const auto first = calc::ClpValues(*allResponses.front());
-        N = first ? static_cast<int>(first->size()) : 0;
+        allChannels = first ? static_cast<int>(first->size()) : 0;
     }
 
     const int method = p.getEnumParameter("Abgleichmethode")->getIndex();
@@ -443,6 +443,7 @@ bool TestInterpolatorModule::testinterpolator()
 
     const bool noisy = adMode != 0 || run.sekNoise != 0 || run.posNoise != 0 || run.stopBand != 0 || run.valNoise != 0;
     for (const Pass& pass : passes) {
+        int N = allChannels;
         auto stop = [&](const std::string& message) {
             LogWithGroup(message, pass.group);
             return grouped;
@@ -481,6 +482,13 @@ bool TestInterpolatorModule::testinterpolator()
         }
         run.sensors = matchedSensors;
         run.responses = matchedObjects;
+        // The channel count of this pass: its matched sensor (the whole selection may hold the
+        // sensors of several rules).
+        if (!run.sensors.empty())
+            N = static_cast<int>(run.sensors.size());
+        else if (!run.responses.empty())
+            if (const auto first = calc::ClpValues(*run.responses.front()))
+                N = static_cast<int>(first->size());
         if (ruleCount != static_cast<std::size_t>(N)) {
             if (stop("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!"))
                 continue;

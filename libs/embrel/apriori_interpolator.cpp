@@ -455,3 +455,33 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     m_system = std::move(system);
     return MB_OK;
 }
+
+bool ApplyInterpolSystem(const CSpekContainer& system, const double* responses, int count, int channels,
+                         bool normed, double lo, double hi, double* out)
+{
+    if (channels < 0 || count < 0 || system.GetSpekCount() < channels || (count > 0 && !responses))
+        return false;
+    const int points = system.GetSpekDim();
+    const bool withNorm = normed && system.GetSpekCount() > channels;
+    const int inputs = channels + (withNorm ? 1 : 0);
+    if (count == 0 || points == 0)
+        return true;
+    using RowMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+    RowMatrix W(inputs, points);
+    for (int c = 0; c < inputs; ++c)
+        W.row(c) = Eigen::Map<const Eigen::RowVectorXd>(system[c].Values().data(), points);
+    const Eigen::Map<const RowMatrix> A(responses, count, channels);
+    // In blocks of rows, so that the clamping runs on values still in the cache.
+    constexpr int kBlock = 64;
+    RowMatrix input(kBlock, inputs);
+    for (int k0 = 0; k0 < count; k0 += kBlock) {
+        const int rows = std::min(kBlock, count - k0);
+        input.topLeftCorner(rows, channels) = A.middleRows(k0, rows);
+        if (withNorm)
+            input.col(channels).head(rows) = A.middleRows(k0, rows).rowwise().mean();
+        Eigen::Map<RowMatrix> result(out + static_cast<std::size_t>(k0) * points, rows, points);
+        result.noalias() = input.topRows(rows) * W;
+        result = result.cwiseMax(lo).cwiseMin(hi);
+    }
+    return true;
+}

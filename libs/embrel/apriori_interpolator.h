@@ -28,6 +28,14 @@ enum tyMBStatus : int {
 // The user text of a status (empty for MB_OK).
 const char* MBStatusText(tyMBStatus status);
 
+// Applies a trained system to count response vectors of channels values each (row-major):
+// out[k * points + j] = clamp(sum_c a(k, c) W_c(j) + [mean of a(k, .)] W_norm(j), lo, hi), the
+// normalisation term only when the system holds channels + 1 spectra and normed is set.
+// out must hold count * points values (points = the system's dimension). False, with out
+// untouched, when the system has fewer than channels spectra.
+bool ApplyInterpolSystem(const CSpekContainer& system, const double* responses, int count, int channels,
+                         bool normed, double lo, double hi, double* out);
+
 // Base of the callers' progress handlers. The library keeps the abort flag, the number of
 // steps and the current step in it and calls OnEvent on the calling thread: 0 start, 1 after
 // each iteration, 2 end of a training; 3 start, 4 after each chosen target, 5 end of a target

@@ -8,6 +8,7 @@
 #include "platform/random.h"
 
 #include <calvorn/colcalib.h>
+#include <embrel/apriori_interpolator.h>
 #include <embrel/normalize_spek.h>
 
 #include <algorithm>
@@ -638,6 +639,20 @@ bool TestInterpolatorModule::testinterpolator()
         // Reconstruction.
         const Spectrum& grid = *pass.rules[0];
         const int gridPoints = grid.GetPointCount();
+        // The rule as the library applies it: the channels in order, the normalisation last.
+        CSpekContainer system;
+        for (const Spectrum* rule : channelRules) {
+            CMBTarget y(gridPoints, 0.0);
+            for (int j = 0; j < gridPoints; ++j)
+                y[j] = (*rule)[j].y;
+            system.AddSpek(y, rule->GetName());
+        }
+        if (normRule) {
+            CMBTarget y(gridPoints, 0.0);
+            for (int j = 0; j < gridPoints; ++j)
+                y[j] = (*normRule)[j].y;
+            system.AddSpek(y, normRule->GetName());
+        }
         auto reconstruct = [&](std::vector<double> a, int r, int item) {
             if (calib && !transform.empty()) {
                 CTarget out;
@@ -648,16 +663,12 @@ bool TestInterpolatorModule::testinterpolator()
             if (at + a.size() <= m_noise.size())
                 for (std::size_t c = 0; c < a.size(); ++c)
                     a[c] += m_noise[at + c] * a[c];
-            const double mean = CTarget(a).Mean();
+            std::vector<double> values(static_cast<std::size_t>(gridPoints));
+            if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), normed, lo, hi, values.data()))
+                values.assign(values.size(), std::clamp(0.0, lo, hi));
             auto rec = std::make_unique<Spectrum>();
-            for (int j = 0; j < gridPoints; ++j) {
-                double y = 0;
-                for (std::size_t c = 0; c < a.size() && c < channelRules.size(); ++c)
-                    y += a[c] * (*channelRules[c])[j].y;
-                if (normed && normRule)
-                    y += mean * (*normRule)[j].y;
-                rec->AddPoint(SPoint(grid[j].x, std::clamp(y, lo, hi)));
-            }
+            for (int j = 0; j < gridPoints; ++j)
+                rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
             return rec;
         };
         auto recName = [&](const std::string& leaf, int r) {

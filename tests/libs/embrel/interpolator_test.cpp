@@ -277,6 +277,23 @@ TEST(AprioriTraining, FailingInputsGiveTheirStatus)
     EXPECT_EQ(Train(ip), MB_BAD_ARGUMENT);
 }
 
+TEST(ApplyInterpolSystem, WeightsResponsesAddsTheMeanTermAndClamps)
+{
+    CSpekContainer system;
+    system.AddSpek(CMBTarget(std::vector<double>{1, 0, 2}), "a");
+    system.AddSpek(CMBTarget(std::vector<double>{0, 1, -2}), "b");
+    system.AddSpek(CMBTarget(std::vector<double>{10, 10, 10}), "Mean");
+    const double responses[] = {1, 2, 3, 5, 100, 0};
+    std::vector<double> out(9, -1.0);
+    // Without the normalisation term; 100 x (1, 0, 2) is clamped at 50.
+    ASSERT_TRUE(ApplyInterpolSystem(system, responses, 3, 2, false, -10, 50, out.data()));
+    EXPECT_EQ(out, (std::vector<double>{1, 2, -2, 3, 5, -4, 50, 0, 50}));
+    // With it: mean of the responses times the last spectrum.
+    ASSERT_TRUE(ApplyInterpolSystem(system, responses, 1, 2, true, -1000, 1000, out.data()));
+    EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 3), (std::vector<double>{16, 17, 13}));
+    EXPECT_FALSE(ApplyInterpolSystem(system, responses, 1, 4, false, 0, 1, out.data()));
+}
+
 TEST(EventHandlerBase, KeepsAbortFlagAndProgress)
 {
     CMBLibEventHandler handler;

@@ -28,6 +28,14 @@ enum tyMBStatus : int {
 // The user text of a status (empty for MB_OK).
 const char* MBStatusText(tyMBStatus status);
 
+// Applies a trained system to count response vectors of channels values each (row-major):
+// out[k * points + j] = clamp(sum_c a(k, c) W_c(j) + [mean of a(k, .)] W_norm(j), lo, hi), the
+// normalisation term only when the system holds channels + 1 spectra and normed is set.
+// out must hold count * points values (points = the system's dimension). False, with out
+// untouched, when the system has fewer than channels spectra.
+bool ApplyInterpolSystem(const CSpekContainer& system, const double* responses, int count, int channels,
+                         bool normed, double lo, double hi, double* out);
+
 // Base of the callers' progress handlers. The library keeps the abort flag, the number of
 // steps and the current step in it and calls OnEvent on the calling thread: 0 start, 1 after
 // each iteration, 2 end of a training; 3 start, 4 after each chosen target, 5 end of a target
@@ -96,8 +104,43 @@ public:
 
     bool IsResponseMode() const { return m_responseMode; }
 
+    // In response mode: train one spectrum more, the normalisation spectrum, for the input
+    // mean of the channel responses (in sensitivity mode a sensitivity named "Mean" does this).
+    void SetNormedResponses(bool normed) { m_normedResponses = normed; }
+
+    // The real sensor: quantisation factors (counts per unit of response; one per channel, or
+    // one for all when count is 1; null or adBits 0: no quantisation) and the channel noise
+    // in percent of the response. Both enter the training as expected noise covariance.
+    // MB_BAD_ARGUMENT for a count other than 1 or the channel count (checked at training),
+    // a negative noise or bits outside 0..32.
+    tyMBStatus SetRealSensorParams(const double* factors, int count, int adBits, double channelNoise);
+
+    // Trains the rule. reg holds seven weights: [0] RegTV (total variation of the rule spectra),
+    // [1] RegI2max (ridge), [2] RegPositivity (penalty on negative estimates of the training
+    // spectra), [3] EvoOpt (not used), [4] RegGauss (0..1, share of a smoothness prior in the
+    // prior covariance), [5], [6] the Wiener pair (value weight, noise level). Iteration 1 is
+    // the closed form; iterations 2..iterations refine it by gradient descent and stop early once
+    // the weighted mean squared error is <= mseStop (> 0). logLevel > 0 writes one line per
+    // iteration to log (may be null). channelMask, startClosed, keepPrevious and verbose are
+    // kept for callers and not used. Events: 0 at the start, 1 after each iteration, 2 at the
+    // end; an abort flag set by the handler ends the run with MB_ABORTED.
+    tyMBStatus CalcInterpolSystem(int iterations, const double* reg, int logLevel, unsigned channelMask,
+                                  bool startClosed, bool keepPrevious, double mseStop, std::ostream* log,
+                                  bool verbose);
+
+    // One spectrum per channel (named as the sensitivity, or "qSPEC_<i>" in response mode),
+    // plus the normalisation spectrum when trained normalised; empty before a successful
+    // training. Reconstruction: sum over c of response c times spectrum c (plus mean of the
+    // responses times the normalisation spectrum).
+    const CSpekContainer& GetInterpolSystem() const { return m_system; }
+    // Weighted mean squared error of the last training on its training spectra.
+    double GetTrainingMSE() const { return m_mse; }
+
 private:
     friend class CAprioriInterpolatorAccess;
+    struct Problem;
+    tyMBStatus Prepare(Problem& problem) const;
+    bool Event(int event, unsigned count, unsigned index);
 
     bool m_responseMode = false;
     CSpekContainer m_sensors; // sensitivities, or responses in response mode
@@ -109,4 +152,11 @@ private:
     int m_systemType = 1;
     int m_measureType = 0;
     CMBLibEventHandler* m_handler = nullptr;
+    bool m_normedResponses = false;
+    std::vector<double> m_quantFactors;
+    int m_adBits = 0;
+    double m_channelNoise = 0;
+    bool m_realParamsBad = false;
+    CSpekContainer m_system;
+    double m_mse = 0;
 };

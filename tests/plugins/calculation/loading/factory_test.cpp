@@ -48,6 +48,8 @@ const std::vector<Row> kPresent = {
     {kAllPaths[3], "Calculation_PlanckianSource", "CPlanckianSourceForm", "TargetGroup"},
     {kAllPaths[4], "Calculation_RemTransSpec", "CRemTransSpecForm", "LightSpecDesc"},
     {kAllPaths[5], "SVDSelectionModule", "SVDSelectionForm", "SpecDesc"},
+    {kAllPaths[6], "CreateInterpolatorModule", "CreateInterpolatorForm", "TargetGroup"},
+    {kAllPaths[7], "TestInterpolatorModule", "TestInterpolatorForm", "TargetGroup"},
     {kAllPaths[8], "SpectralIntegralVarModule", "SpectralIntegralVarForm", "SpecDesc"},
     {kAllPaths[9], "SVDSensSelectionModule", "SVDSelectionForm", "SpecDesc"},
 };

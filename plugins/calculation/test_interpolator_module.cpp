@@ -1,0 +1,724 @@
+#include "calculation/test_interpolator_module.h"
+
+#include "calculation/interpolator_common.h"
+#include "calculation/test_interpolator_form.h"
+
+#include "core/module_interface.h"
+#include "core/string_helpers.h"
+#include "platform/random.h"
+
+#include <calvorn/colcalib.h>
+#include <embrel/apriori_interpolator.h>
+#include <embrel/normalize_spek.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+constexpr char kNormName[] = "NORMCALIB";
+
+std::uint32_t ClockSeed()
+{
+    const auto count = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(count >> 32) ^ static_cast<std::uint32_t>(count);
+}
+
+std::string FirstElement(const std::string& path)
+{
+    return path.substr(0, path.find(':'));
+}
+
+// The part of name before marker, less the separator in front of it; empty without marker.
+std::string KeyBefore(const std::string& name, const char* marker, bool wholeWithout)
+{
+    const auto at = name.find(marker);
+    if (at == std::string::npos)
+        return wholeWithout ? name : std::string();
+    return name.substr(0, at == 0 ? 0 : at - 1);
+}
+
+bool IsNormRule(const Spectrum* s)
+{
+    return calc::ShortName(s->GetName()) == kNormName;
+}
+
+COLORREF Darken(COLORREF colour, double d)
+{
+    COLORREF result = 0;
+    for (int byte = 0; byte < 3; ++byte) {
+        const double v = ((colour >> (8 * byte)) & 0xFF) * (1.0 - d);
+        result |= static_cast<COLORREF>(std::clamp(v, 0.0, 255.0)) << (8 * byte);
+    }
+    return result;
+}
+
+} // namespace
+
+// What one run works on.
+struct TestInterpolatorModule::Run {
+    ModuleInterface* host = nullptr;
+    SpectrumList sensors, reference, illuList, targets, calibTargets;
+    std::vector<ClipboardObject*> responses, soll, ist;
+    Spectrum illumination;
+    int messCount = 1;
+    int items = 0;    // I of the noise table
+    int channels = 0; // C of the noise table
+    double sekNoise = 0, posNoise = 0, valNoise = 0, stopBand = 0;
+    std::vector<std::unique_ptr<Spectrum>> sollSpectra, istSpectra;
+};
+
+TestInterpolatorModule::TestInterpolatorModule()
+    : calc::CalcModule("TestInterpolatorModule"), m_seedSource(ClockSeed)
+{
+    ns_param::Paramora& p = getParameters();
+    for (const char* name : {"CalibMessSystemSpecs", "MessSystemSamples", "SpecMessSystem", "CalibTargetSpecs",
+                             "SpecIllu", "SpecTargets", "SpecInterpolator", "TargetGroup", "CalibSamplesSoll",
+                             "CalibSamplesIst"})
+        p.addStringParameter(name, "", "", "");
+    p.addDoubleParameter("SekNoise", "Messunsicherheit", 0, 0, 1000, 0);
+    p.addDoubleParameter("PrimPosNoise", "Messunsicherheit", 0, 0, 20, 0);
+    p.addDoubleParameter("PrimValueNoise", "Messunsicherheit", 0, 0, 100, 0);
+    p.addDoubleParameter("PrimStoppBandPerf", "Messunsicherheit", 0, -50, 50, 0);
+    p.addDoubleParameter("RangeOfValueMin", "Ergebniswerteintervall", 0, -10000000, 100000000, 0);
+    p.addDoubleParameter("RangeOfValueMax", "Ergebniswerteintervall", 100, -10000000, 100000000, 100);
+    p.addIntParameter("ADMode", "Wertequantisierung", 0, 0, 24, 0);
+    p.addIntParameter("MessCount", "Mehrfachmessungen", 1, 1, 1000, 1);
+    p.addBoolParameter("QuantChan", "kanalweise Quantisierung vornehmen", false, false);
+    p.addBoolParameter("GroupedProcessing", "Gruppen sequentiell prozessieren", false, false);
+    p.addBoolParameter("NormedProcessing", "Normalisiert prozessieren", false, false);
+    p.addBoolParameter("RandomSign", "Durchlauf zufällig markieren", true, true);
+    for (const char* entry :
+         {"Keine Korrektur", "Kanalbezogene Skalierungskorrektur", "Kanalbezogene Skalierungs- und Offsetkorrektur",
+          "Lineare Korrektur (Poly. 1.Ordnung ohne Offset)", "Polynomiale Korrektur (1.Ordnung)",
+          "Polynomiale Korrektur (2.Ordnung)"})
+        m_methods.addEntry(entry);
+    m_methods.setIndex(0);
+    p.addEnumParameter("Abgleichmethode", "", m_methods, nullptr);
+}
+
+TestInterpolatorModule::~TestInterpolatorModule() = default;
+
+const CRuntimeClass* TestInterpolatorModule::GetEditorClass()
+{
+    return RUNTIME_CLASS(TestInterpolatorForm);
+}
+
+std::vector<SAutomationPtrList> TestInterpolatorModule::GetAutomationPtr()
+{
+    return {{"testinterpolator",
+             static_cast<SAutomationPtrList::Function>(&TestInterpolatorModule::testinterpolator)}};
+}
+
+void TestInterpolatorModule::LogWithGroup(const std::string& message, const std::string& group)
+{
+    calc::LogError(GetModuleInterface(), group.empty() ? message : message + ": " + group);
+}
+
+bool TestInterpolatorModule::Resample(Spectrum& spectrum, double step)
+{
+    const int n = spectrum.GetPointCount();
+    if (n == 0 || !(step > 0))
+        return true;
+    std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
+    spectrum.getXPointsAsArray(x.data());
+    spectrum.getYPointsAsArray(y.data());
+    IpolLinSpline ipol;
+    EpolLin epol;
+    NormalizeSpek resampler(&ipol, &epol);
+    const CSpekContainer::SpekInfo grid{x.front(), step, x.back()};
+    const CMBTarget values = resampler.run(x, y, grid, 0.0, 1.0, 0);
+    spectrum.ClearPoints();
+    for (int k = 0; k < values.GetDim(); ++k)
+        spectrum.AddPoint(SPoint(x.front() + step * k, values[k]));
+    return true;
+}
+
+void TestInterpolatorModule::FillNoise(Run& run)
+{
+    platform::SRand(m_seedSource() * static_cast<std::uint32_t>(platform::Rand() + 1));
+    m_noise.assign(static_cast<std::size_t>(run.messCount) * run.items * run.channels, 0.0);
+    for (double& n : m_noise)
+        n = ranNorm2() * run.sekNoise / 100.0;
+}
+
+bool TestInterpolatorModule::BuildIllumination(Run& run, const Spectrum& first)
+{
+    run.illumination.ClearPoints();
+    for (int j = 0; j < first.GetPointCount(); ++j)
+        run.illumination.AddPoint(SPoint(first[j].x, 1.0));
+    if (run.illuList.empty())
+        return true;
+    if (run.illuList.size() > 1) {
+        calc::LogError(run.host, "Es ist nur eine Beleuchtungsquelle möglich!");
+        return false;
+    }
+    const Spectrum& l = *run.illuList[0];
+    const int n = first.GetPointCount();
+    if (l.GetPointCount() == 0 || n == 0 || l[0].x != first[0].x || l[l.GetPointCount() - 1].x != first[n - 1].x) {
+        calc::LogError(run.host, "Empfindlichkeiten stimmen nicht mit dem Spektrum der Beleuchtungsquelle überein!");
+        return false;
+    }
+    if (l.GetPointCount() != n) {
+        calc::LogError(run.host, "Beleuchtungsspektrum stimmt nicht mit den Empfindlichkeiten überein (Anzahl der "
+                                 "Punkte)!");
+        return false;
+    }
+    if (!run.illuList.SpecsSameEquiDistant(nullptr, nullptr, nullptr)) {
+        calc::LogError(run.host,
+                       "X-Werte des Beleuchtungsspektrums passen nicht! Bitte führen Sie eine Normalisierung aus!");
+        return false;
+    }
+    run.illumination = l;
+    return true;
+}
+
+bool TestInterpolatorModule::SimulatePrimary(Run& run, const SpectrumList& sensors,
+                                             std::vector<std::unique_ptr<Spectrum>>& simulated)
+{
+    const double pos = run.posNoise, val = run.valNoise, stop = run.stopBand;
+    if (std::fabs(val) + std::fabs(pos) + std::fabs(stop) == 0) {
+        simulated.clear();
+        return false;
+    }
+    FillNoise(run);
+    if (sensors.empty())
+        return false;
+    simulated.clear();
+    const Spectrum& first = *sensors[0];
+    const int P = first.GetPointCount();
+    if (P < 2)
+        return false;
+    std::vector<std::vector<double>> V(sensors.size()), Bv(sensors.size());
+    for (std::size_t s = 0; s < sensors.size(); ++s) {
+        platform::SRand(m_seedSource());
+        const Spectrum& sensor = *sensors[s];
+        double largest = 0;
+        for (int j = 0; j < sensor.GetPointCount(); ++j) {
+            const double h = std::max(sensor[j].y * val, 0.01);
+            V[s].push_back(ranNorm2() * h);
+            Bv[s].push_back(ranNorm2() * stop * 0.5);
+            largest = std::max(largest, sensor[j].y);
+        }
+        for (double& b : Bv[s])
+            b += largest * stop;
+    }
+    platform::SRand(m_seedSource());
+    const double dx = first[1].x - first[0].x;
+    const double x0 = first[0].x;
+    for (std::size_t s = 0; s < sensors.size(); ++s) {
+        const auto shift = static_cast<long>(std::floor(ranNorm2() * pos + 0.5));
+        Spectrum copy(*sensors[s]);
+        Resample(copy, 1.0);
+        const int J = copy.GetPointCount();
+        std::vector<double> u(static_cast<std::size_t>(J));
+        for (int k = 0; k < J; ++k) {
+            const long from = k + shift;
+            u[static_cast<std::size_t>(k)] = from >= 0 && from < J ? copy[static_cast<int>(from)].y : 0.0;
+        }
+        copy.ClearPoints();
+        for (int k = 0; k < J; ++k)
+            copy.AddPoint(SPoint(x0 + k, u[static_cast<std::size_t>(k)]));
+        Resample(copy, dx);
+        // Only as many points as the sensor has draws for.
+        const int K = std::min(copy.GetPointCount(), static_cast<int>(V[s].size()));
+        double Mx = 0;
+        for (int j = 0; j < K; ++j)
+            Mx = std::max(Mx, copy[j].y);
+        double A = 0;
+        for (int j = 0; j < K; ++j)
+            A += Mx * Bv[s][static_cast<std::size_t>(j)];
+        A = K > 0 ? A / K : 0.0;
+        auto out = std::make_unique<Spectrum>();
+        out->SetName(sensors[s]->GetName());
+        out->SetColor(sensors[s]->GetColor());
+        for (int j = 0; j < K; ++j) {
+            double m = copy[j].y;
+            if (A > m)
+                m = Mx * Bv[s][static_cast<std::size_t>(j)];
+            else if (val != 0)
+                m += V[s][static_cast<std::size_t>(j)];
+            m = std::max(m, 0.0);
+            out->AddPoint(SPoint(x0 + dx * j, run.illumination[j].y * m));
+        }
+        simulated.push_back(std::move(out));
+    }
+    return true;
+}
+
+bool TestInterpolatorModule::CalibrateFromMeasurements(Run& run, CColCalibBase& calib)
+{
+    if (run.soll.empty() || run.ist.empty()) {
+        calc::LogError(run.host, "SOLL und IST-Kalibriermessungen nicht vorhanden!");
+        return false;
+    }
+    if (run.soll.size() != run.ist.size()) {
+        calc::LogError(run.host, "Anzahl der SOLL und IST-Kalibriermessungen stimmt nicht überein!");
+        return false;
+    }
+    const auto firstSoll = calc::ClpValues(*run.soll[0]);
+    const auto firstIst = calc::ClpValues(*run.ist[0]);
+    if (!firstSoll || !firstIst || firstSoll->size() != firstIst->size()) {
+        calc::LogError(run.host, "SOLL und IST-Kalibriermessungen (Kanalzahlen) passen nicht zusammen!");
+        return false;
+    }
+    const std::size_t channels = firstIst->size();
+    CTargetContainer measured, reference;
+    for (std::size_t k = 0; k < run.soll.size(); ++k) {
+        // Both spectra of a pair or neither, so that the pairs stay aligned.
+        const auto sollValues = calc::ClpValues(*run.soll[k]);
+        const auto istValues = calc::ClpValues(*run.ist[k]);
+        if (!sollValues || !istValues || sollValues->size() != channels || istValues->size() != channels)
+            continue;
+        const std::string name = calc::FormatText("%zu", k);
+        auto sollSpectrum = std::make_unique<Spectrum>();
+        auto istSpectrum = std::make_unique<Spectrum>();
+        sollSpectrum->SetName(name);
+        istSpectrum->SetName(name);
+        for (std::size_t j = 0; j < channels; ++j) {
+            sollSpectrum->AddPoint(SPoint(static_cast<double>(j), (*sollValues)[j]));
+            istSpectrum->AddPoint(SPoint(static_cast<double>(j), (*istValues)[j]));
+        }
+        measured.AddColor(CTarget(*istValues), name);
+        reference.AddColor(CTarget(*sollValues), name);
+        run.sollSpectra.push_back(std::move(sollSpectrum));
+        run.istSpectra.push_back(std::move(istSpectrum));
+    }
+    calib.SetTargetSet(measured, 0);
+    calib.SetTargetSet(reference, 1);
+    if (calib.CalcTransform() != 0) {
+        calc::LogError(run.host, "Fehler: Kalibriertargetauswahl ungenügend !");
+        return false;
+    }
+    return true;
+}
+
+bool TestInterpolatorModule::CalibrateFromTargets(Run& run, CColCalibBase& calib,
+                                                  const std::vector<std::unique_ptr<Spectrum>>& simulated)
+{
+    if (run.calibTargets.empty()) {
+        LogWithGroup("Kalibriertargetauswahl ungenügend!", "");
+        return false;
+    }
+    const SpectrumList& sensors = run.sensors.empty() ? run.reference : run.sensors;
+    const int points = sensors.empty() ? 0 : sensors[0]->GetPointCount();
+    CTargetContainer measured, reference;
+    for (const Spectrum* t : run.calibTargets) {
+        std::vector<double> m, r;
+        for (std::size_t c = 0; c < simulated.size() && c < sensors.size(); ++c) {
+            double mc = 0, rc = 0;
+            const int n = std::min({points, t->GetPointCount(), simulated[c]->GetPointCount(),
+                                    sensors[c]->GetPointCount(), run.illumination.GetPointCount()});
+            for (int i = 0; i < n; ++i) {
+                mc += (*simulated[c])[i].y * (*t)[i].y;
+                rc += (*t)[i].y * run.illumination[i].y * std::max((*sensors[c])[i].y, 0.0);
+            }
+            m.push_back(mc);
+            r.push_back(rc);
+        }
+        measured.AddColor(CTarget(m), t->GetName());
+        reference.AddColor(CTarget(r), t->GetName());
+    }
+    calib.SetTargetSet(measured, 0);
+    calib.SetTargetSet(reference, 1);
+    if (calib.CalcTransform() != 0) {
+        LogWithGroup("Kalibriertargetauswahl ungenügend!", "");
+        return false;
+    }
+    return true;
+}
+
+bool TestInterpolatorModule::testinterpolator()
+{
+    RunGuard running(*this);
+    SpectrumTree* tree = Spectra();
+    ModuleInterface* host = GetModuleInterface();
+    if (!running || !tree || !host->GetClipboardTree())
+        return false;
+    ClipboardTree& clipboard = *host->GetClipboardTree();
+    ns_param::Paramora& p = getParameters();
+    auto text = [&](const char* name) { return *p.getStringParameter(name); };
+    auto objects = [&](const char* name) {
+        std::vector<ClipboardObject*> list;
+        for (ClipboardObject* o : clipboard.GetInserters(text(name), false))
+            list.push_back(o);
+        return list;
+    };
+
+    Run run;
+    run.host = host;
+    const bool randomSign = *p.getBoolParameter("RandomSign");
+    const bool normed = *p.getBoolParameter("NormedProcessing");
+    const bool grouped = *p.getBoolParameter("GroupedProcessing");
+    run.soll = objects("CalibSamplesSoll");
+    run.ist = objects("CalibSamplesIst");
+    run.calibTargets = tree->GetInserters(text("CalibTargetSpecs"), false);
+    run.sensors = tree->GetInserters(text("SpecMessSystem"), false);
+    std::vector<ClipboardObject*> allResponses = objects("MessSystemSamples");
+    run.reference = tree->GetInserters(text("CalibMessSystemSpecs"), false);
+    run.targets = tree->GetInserters(text("SpecTargets"), false);
+    run.illuList = tree->GetInserters(text("SpecIllu"), false);
+    SpectrumList allRules;
+    allRules = tree->GetInserters(text("SpecInterpolator"), false);
+    for (SpectrumList* list : {&run.calibTargets, &run.targets, &run.sensors, &run.illuList, &allRules})
+        if (!list->SpecsSorted())
+            for (Spectrum* s : *list)
+                s->SortPoints();
+    if (!run.sensors.empty() && !allResponses.empty())
+        calc::LogError(host, "Den Sensor entweder spektral simulieren oder durch Sensorantworten beschreiben!");
+    const bool responseMode = !allResponses.empty();
+    SpectrumList allSensors = run.sensors;
+
+    const std::string ruleText = text("SpecInterpolator");
+    if (grouped) {
+        if (ruleText.find(';') == std::string::npos) {
+            calc::LogError(host, "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben.");
+            return false;
+        }
+        bool single = false, deep = false;
+        for (const std::string& entry : calc::SplitSelection(ruleText)) {
+            if (tree->GetInserters(entry, false).size() == 1)
+                single = true;
+            if (std::count(entry.begin(), entry.end(), ':') >= 2 && entry.find("qSPECs") == std::string::npos)
+                deep = true;
+        }
+        if (single) {
+            calc::LogError(host, "Bitte für die gruppenweise Verarbeitung keine einzelnen spektralen "
+                                 "Verrechnungsvorschrift(en) eingeben.");
+            return false;
+        }
+        if (deep) {
+            calc::LogError(host, "Eingabe der spektralen Verrechnungsvorschrift(en) ist für die gruppenweise "
+                                 "Verarbeitung zu tief verschachtelt.");
+            return false;
+        }
+    }
+
+    // Channel count: the sensitivities, or the values of the first response object.
+    int allChannels = static_cast<int>(run.sensors.size());
+    if (responseMode) {
+        const auto first = calc::ClpValues(*allResponses.front());
+        allChannels = first ? static_cast<int>(first->size()) : 0;
+    }
+
+    const int method = p.getEnumParameter("Abgleichmethode")->getIndex();
+    run.messCount = *p.getIntParameter("MessCount");
+    const int adMode = *p.getIntParameter("ADMode");
+    if (method < 0 || method > 5 || run.messCount < 1 || run.messCount > 1000 || adMode < 0 || adMode > 24) {
+        calc::LogError(host, calc::kParameterError);
+        return false;
+    }
+    run.valNoise = *p.getDoubleParameter("PrimValueNoise") / 100;
+    run.stopBand = *p.getDoubleParameter("PrimStoppBandPerf") / 100;
+    run.posNoise = *p.getDoubleParameter("PrimPosNoise");
+    run.sekNoise = *p.getDoubleParameter("SekNoise");
+    const double lo = *p.getDoubleParameter("RangeOfValueMin");
+    const double hi = *p.getDoubleParameter("RangeOfValueMax");
+    const std::string targetGroup = text("TargetGroup");
+    platform::SRand(m_seedSource());
+    const int mark = platform::Rand();
+
+    // The passes: one per ";"-entry in grouped mode, else one over all rule spectra.
+    struct Pass {
+        SpectrumList rules;
+        std::string group;
+    };
+    std::vector<Pass> passes;
+    if (grouped) {
+        for (const std::string& entry : calc::SplitSelection(ruleText)) {
+            Pass pass;
+            for (Spectrum* s : allRules) {
+                const auto colon = s->GetName().rfind(':');
+                if (colon != std::string::npos && s->GetName().substr(0, colon) == entry)
+                    pass.rules.push_back(s);
+            }
+            const auto at = entry.find("qSPECs");
+            pass.group = at == std::string::npos ? calc::ShortName(entry)
+                                                  : calc::ShortName(entry.substr(0, at == 0 ? 0 : at - 1));
+            passes.push_back(std::move(pass));
+        }
+    } else {
+        passes.push_back({allRules, ""});
+    }
+
+    const bool noisy = adMode != 0 || run.sekNoise != 0 || run.posNoise != 0 || run.stopBand != 0 || run.valNoise != 0;
+    for (const Pass& pass : passes) {
+        int N = allChannels;
+        auto stop = [&](const std::string& message) {
+            LogWithGroup(message, pass.group);
+            return grouped;
+        };
+        // Channels of the rule: all rule spectra but the normalisation spectrum.
+        SpectrumList channelRules;
+        const Spectrum* normRule = nullptr;
+        for (Spectrum* s : pass.rules) {
+            if (IsNormRule(s))
+                normRule = s;
+            else
+                channelRules.push_back(s);
+        }
+        const std::size_t ruleCount = channelRules.size();
+
+        // Rule matching: the sensor items stored with the rule.
+        const std::string key = pass.rules.empty() ? std::string() : KeyBefore(pass.rules[0]->GetName(), "qSPECs", false);
+        std::vector<ClipboardObject*> matchedObjects;
+        SpectrumList matchedSensors;
+        std::size_t matched = 0;
+        if (!allSensors.empty()) {
+            for (Spectrum* s : allSensors)
+                if (KeyBefore(s->GetName(), "qSens", true) == key)
+                    matchedSensors.push_back(s);
+            matched = matchedSensors.size();
+        } else {
+            for (ClipboardObject* o : allResponses)
+                if (KeyBefore(o->GetName(), "qSens", true) == key)
+                    matchedObjects.push_back(o);
+            matched = matchedObjects.size();
+        }
+        if (matched != ruleCount) {
+            if (stop("Kein passender Sensor zur Verrechnungsvorschrift gefunden!"))
+                continue;
+            return false;
+        }
+        run.sensors = matchedSensors;
+        run.responses = matchedObjects;
+        // The channel count of this pass: its matched sensor (the whole selection may hold the
+        // sensors of several rules).
+        if (!run.sensors.empty())
+            N = static_cast<int>(run.sensors.size());
+        else if (!run.responses.empty())
+            if (const auto first = calc::ClpValues(*run.responses.front()))
+                N = static_cast<int>(first->size());
+        if (ruleCount != static_cast<std::size_t>(N)) {
+            if (stop("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!"))
+                continue;
+            return false;
+        }
+        std::string failure;
+        if (run.sensors.empty() && run.responses.empty())
+            failure = "Keine Sensorempfindlichkeiten oder Sensormesswerte ausgewählt!";
+        else if (adMode != 0 && run.reference.empty() && allResponses.empty())
+            failure = "Bitte geben Sie zur Wertebereichsquantisierung die Referenz-Kanalempfindlichkeiten oder "
+                      "-Kanalantworten an !";
+        else if (adMode != 0 && !run.reference.empty() && run.reference.size() != ruleCount)
+            failure = "Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !";
+        else if (run.targets.empty() && run.responses.empty())
+            failure = "Keine spektralen Targets zur Rekonstruktion ausgewählt!";
+        else if (pass.rules.empty())
+            failure = "Keine spektrale Verrechnung ausgewählt!";
+        else if (ruleCount != static_cast<std::size_t>(N))
+            failure = "Anzahl der Verrechnungsvorschriften stimmt nicht mit der Kanalanzahl der Sensorik überein!";
+        else if (!run.sensors.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+            failure = "Sensorempfindlichkeiten X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+        else if (!run.targets.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+            failure = "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+        else if (!pass.rules.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+            failure = "Spektrale Verrechnung X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+        // Targets must lie on the sensors' grid to be measured by them.
+        else if (!run.sensors.empty() && !run.targets.empty()) {
+            SpectrumList both = run.sensors;
+            both.push_back(run.targets[0]);
+            if (!both.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+                failure = "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+        }
+        if (!failure.empty()) {
+            if (stop(failure))
+                continue;
+            return false;
+        }
+
+        // Result base name.
+        std::string base;
+        if (!targetGroup.empty()) {
+            base = targetGroup;
+            if (noisy)
+                base += "_real" + calc::FormatText("_%i", mark);
+        } else {
+            base = "sREK_";
+            base += calc::ShortName(responseMode ? text("MessSystemSamples") : text("SpecMessSystem")).substr(0, 255);
+            if (randomSign)
+                base += calc::FormatText("_%i", mark);
+            if (!run.soll.empty() && !run.ist.empty())
+                base += "_calib";
+            if (noisy)
+                base += "_real" + calc::FormatText("_%i", mark);
+        }
+        base.erase(std::remove(base.begin(), base.end(), ';'), base.end());
+
+        // Response items: objects of the channel count only.
+        std::vector<std::pair<std::string, std::vector<double>>> measuredItems;
+        for (ClipboardObject* o : run.responses) {
+            const auto values = calc::ClpValues(*o);
+            if (!values || static_cast<int>(values->size()) != N) {
+                calc::LogError(host, "Die Kanalzahl der Sensorantwort passt nicht zur Kanalzahl des Sensors! "
+                                         + o->GetName());
+                continue;
+            }
+            measuredItems.emplace_back(calc::ShortName(o->GetName()), *values);
+        }
+        if (!run.soll.empty() && !run.ist.empty() && run.posNoise == 0 && run.valNoise == 0 && run.stopBand == 0)
+            calc::LogHint(host, "Hinweis: Die Abgleichkalibrierung (aus Messungen) wird auf ein toleranzfreies "
+                                "Messsystem angewendet.");
+
+        // The measuring system: illumination every run; the sensors disturbed or as given.
+        run.items = responseMode ? static_cast<int>(measuredItems.size()) : static_cast<int>(run.targets.size());
+        run.channels = N;
+        m_noise.clear();
+        std::vector<std::unique_ptr<Spectrum>> simulated;
+        if (!run.sensors.empty()) {
+            if (!BuildIllumination(run, *run.sensors[0])) {
+                if (grouped)
+                    continue;
+                return false;
+            }
+            if (SimulatePrimary(run, run.sensors, simulated))
+                calc::LogHint(host, "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für "
+                                    "spektral gegebenes Messsystem");
+            if (simulated.empty())
+                for (const Spectrum* s : run.sensors) {
+                    auto copy = std::make_unique<Spectrum>(*s);
+                    for (int j = 0; j < copy->GetPointCount() && j < run.illumination.GetPointCount(); ++j)
+                        copy->SetPoint(j, (*copy)[j].x, (*copy)[j].y * run.illumination[j].y);
+                    simulated.push_back(std::move(copy));
+                }
+        }
+        if (run.sekNoise != 0) {
+            calc::LogHint(host, "Hinweis: Simulation sekundäres Systemverhalten für gegebenes Messsystem");
+            if (m_noise.size() < static_cast<std::size_t>(run.messCount) * run.items * run.channels)
+                FillNoise(run);
+        }
+
+        // Calibration.
+        std::unique_ptr<CColCalibBase> calib;
+        switch (method) {
+        case 1: calib = std::make_unique<CColCalibWBSkal>(); break;
+        case 2: calib = std::make_unique<CColCalibWBSkalOff>(); break;
+        case 3: calib = std::make_unique<CColCalibLinear>(); break;
+        case 4: calib = std::make_unique<CColCalibAffin>(); break;
+        case 5: calib = std::make_unique<CColCalibPoly>(1, N); break;
+        default: break;
+        }
+        std::vector<double> transform;
+        if (calib) {
+            if (!run.soll.empty() && !run.ist.empty()) {
+                CalibrateFromMeasurements(run, *calib);
+                calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen");
+            } else if (!run.calibTargets.empty() && (!run.sensors.empty() || !run.reference.empty())
+                       && !simulated.empty()) {
+                CalibrateFromTargets(run, *calib, simulated);
+                calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem "
+                                    "Systemverhalten");
+            }
+            calib->GetTransform(transform, -1);
+        }
+        if (transform.empty()) {
+            if (grouped)
+                host->AddLogMessage("%s", ("Messung mit " + pass.group + " ohne Abgleichkalibrierung.").c_str());
+            else
+                calc::LogHint(host, "Hinweis: Messung ohne Abgleichkalibrierung.");
+        } else {
+            if (grouped)
+                host->AddLogMessage("%s", ("Messung mit " + pass.group + " mit Abgleichkalibrierung.").c_str());
+            else
+                calc::LogHint(host, "Hinweis: Messung mit Abgleichkalibrierung.");
+            if (method == 2 && transform.size() == static_cast<std::size_t>(N) * (N + 1)) {
+                std::string line = "Kanalweise Kalibrierfaktoren/-offsets: ";
+                for (int c = 0; c < N; ++c)
+                    line += calc::FormatText("%12.3f / %12.3f", transform[static_cast<std::size_t>(c * (N + 1) + c)],
+                                             transform[static_cast<std::size_t>(c * (N + 1) + N)]);
+                host->AddLogMessage("%s", line.c_str());
+            } else if (method == 1 && transform.size() == static_cast<std::size_t>(N) * N) {
+                std::string line = "Kanalweise Kalibrierfaktoren: ";
+                for (int c = 0; c < N; ++c)
+                    line += calc::FormatText("%12.3f", transform[static_cast<std::size_t>(c * N + c)]);
+                host->AddLogMessage("%s", line.c_str());
+            }
+        }
+
+        // Reconstruction.
+        const Spectrum& grid = *pass.rules[0];
+        const int gridPoints = grid.GetPointCount();
+        // The rule as the library applies it: the channels in order, the normalisation last.
+        CSpekContainer system;
+        for (const Spectrum* rule : channelRules) {
+            CMBTarget y(gridPoints, 0.0);
+            for (int j = 0; j < gridPoints; ++j)
+                y[j] = (*rule)[j].y;
+            system.AddSpek(y, rule->GetName());
+        }
+        if (normRule) {
+            CMBTarget y(gridPoints, 0.0);
+            for (int j = 0; j < gridPoints; ++j)
+                y[j] = (*normRule)[j].y;
+            system.AddSpek(y, normRule->GetName());
+        }
+        auto reconstruct = [&](std::vector<double> a, int r, int item) {
+            if (calib && !transform.empty()) {
+                CTarget out;
+                calib->CorrectColors(CTarget(a), out);
+                a = out.Values();
+            }
+            const std::size_t at = (static_cast<std::size_t>(r) * run.items + item) * run.channels;
+            if (at + a.size() <= m_noise.size())
+                for (std::size_t c = 0; c < a.size(); ++c)
+                    a[c] += m_noise[at + c] * a[c];
+            std::vector<double> values(static_cast<std::size_t>(gridPoints));
+            if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), normed, lo, hi, values.data()))
+                values.assign(values.size(), std::clamp(0.0, lo, hi));
+            auto rec = std::make_unique<Spectrum>();
+            for (int j = 0; j < gridPoints; ++j)
+                rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
+            return rec;
+        };
+        auto recName = [&](const std::string& leaf, int r) {
+            std::string name = grouped ? base + ":" + pass.group + ":" + leaf : base + ":" + leaf;
+            if (run.messCount > 1)
+                name += calc::FormatText("_%d", r + 1);
+            calc::CleanGroupPath(name);
+            return name;
+        };
+        if (!responseMode) {
+            platform::SRand(m_seedSource());
+            const double d = (platform::Rand() / 32768.0 + 0.1) / 1.1;
+            const int P = static_cast<int>(simulated.empty() ? 0 : simulated[0]->GetPointCount());
+            for (int r = 0; r < run.messCount; ++r)
+                for (std::size_t t = 0; t < run.targets.size(); ++t) {
+                    const Spectrum& target = *run.targets[t];
+                    std::vector<double> a(static_cast<std::size_t>(N), 0.0);
+                    for (int c = 0; c < N; ++c)
+                        for (int i = 0; i < P && i < target.GetPointCount(); ++i)
+                            a[static_cast<std::size_t>(c)] += (*simulated[static_cast<std::size_t>(c)])[i].y * target[i].y;
+                    auto rec = reconstruct(a, r, static_cast<int>(t));
+                    const std::string leaf = calc::ShortName(target.GetName());
+                    rec->SetName(recName(leaf, r));
+                    rec->SetColor(Darken(target.GetColor(), d));
+                    auto truth = std::make_unique<Spectrum>();
+                    std::string truthName = "GT_" + FirstElement(target.GetName()) + ":" + leaf;
+                    calc::CleanGroupPath(truthName);
+                    truth->SetName(truthName);
+                    truth->SetColor(Darken(target.GetColor(), d));
+                    for (int j = 0; j < gridPoints; ++j)
+                        truth->AddPoint(SPoint(grid[j].x, target[j].y));
+                    calc::ReplaceSpectrum(*tree, std::move(rec));
+                    calc::ReplaceSpectrum(*tree, std::move(truth));
+                }
+        } else {
+            for (int r = 0; r < run.messCount; ++r)
+                for (std::size_t i = 0; i < measuredItems.size(); ++i) {
+                    auto rec = reconstruct(measuredItems[i].second, r, static_cast<int>(i));
+                    rec->SetName(recName(measuredItems[i].first, r));
+                    calc::ReplaceSpectrum(*tree, std::move(rec));
+                }
+            for (const Spectrum* target : run.targets) {
+                auto copy = std::make_unique<Spectrum>(*target);
+                std::string name = "GT_" + FirstElement(target->GetName()) + ":" + calc::ShortName(target->GetName());
+                calc::CleanGroupPath(name);
+                copy->SetName(name);
+                calc::FileSpectrum(*tree, std::move(copy));
+            }
+        }
+        host->RepaintSpecView();
+    }
+    return true;
+}

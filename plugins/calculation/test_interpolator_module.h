@@ -1,0 +1,53 @@
+#pragma once
+// Tests a stored calculation rule on a simulated multispectral measurement: the sensor
+// measures target spectra (or given responses are taken), noise and a colour-correction
+// calibration are applied, and the rule reconstructs spectra from the responses.
+#include "calculation/calc_common.h"
+
+#include <xandril/xandril.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CColCalibBase;
+class ClipboardObject;
+
+class TestInterpolatorModule : public calc::CalcModule {
+public:
+    TestInterpolatorModule();
+    ~TestInterpolatorModule() override;
+
+    const CRuntimeClass* GetEditorClass() override;
+    std::vector<SAutomationPtrList> GetAutomationPtr() override;
+
+    // "testinterpolator": true after the last group, false after an error that stops the run.
+    bool testinterpolator();
+
+    // The seed of every random draw (run mark, darkening, noise); the clock by default.
+    void SetSeedSource(std::function<std::uint32_t()> source) { m_seedSource = std::move(source); }
+
+    // The spectrum's points replaced by linear-spline values on first x, first x + step, ...
+    // up to the last x. True.
+    static bool Resample(Spectrum& spectrum, double step);
+
+    // The message, with ": " and the group behind it when a group is set, as an error line.
+    void LogWithGroup(const std::string& message, const std::string& group);
+
+    // The noise table of the last run, (r * I + i) * C + c.
+    const std::vector<double>& GetNoiseTable() const { return m_noise; }
+
+private:
+    struct Run;
+    bool SimulatePrimary(Run& run, const SpectrumList& sensors, std::vector<std::unique_ptr<Spectrum>>& simulated);
+    void FillNoise(Run& run);
+    bool BuildIllumination(Run& run, const Spectrum& firstSensor);
+    bool CalibrateFromMeasurements(Run& run, CColCalibBase& calib);
+    bool CalibrateFromTargets(Run& run, CColCalibBase& calib, const std::vector<std::unique_ptr<Spectrum>>& simulated);
+
+    ns_xandril::XMLEnumClass m_methods;
+    std::function<std::uint32_t()> m_seedSource;
+    std::vector<double> m_noise;
+};

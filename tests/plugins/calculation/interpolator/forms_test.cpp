@@ -1,0 +1,156 @@
+// The training and test forms, headless: set-up, enabling, validation, save and run buttons.
+#include "calculation/create_interpolator_form.h"
+#include "calculation/test_interpolator_form.h"
+
+#include "fixture.h"
+#include "support/fake_file_chooser.h"
+#include "support/fake_prompter.h"
+#include "support/temp_dir.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <memory>
+
+namespace {
+
+using interp_test::Interp;
+
+template <class Form>
+std::unique_ptr<Form> MakeForm(Module& module)
+{
+    std::unique_ptr<Form> form(static_cast<Form*>(Form::CreateObject(nullptr)));
+    form->SetModule(&module);
+    form->InitModuleEditor();
+    return form;
+}
+
+template <class T>
+T* Field(QWidget* form, int id)
+{
+    auto* field = form->findChild<T*>(QString::number(id));
+    EXPECT_NE(field, nullptr) << id;
+    return field;
+}
+
+class Forms : public Interp {
+protected:
+    FakePrompter prompter;
+};
+
+TEST_F(Forms, TrainingFormShowsIterationsAndEnablesByTheSensorDescription)
+{
+    P().setIntParameter("IterCount", 7);
+    auto form = MakeForm<CreateInterpolatorForm>(train);
+    auto* spin = Field<QSpinBox>(form.get(), 14011);
+    EXPECT_EQ(spin->value(), 7); // not reset to 1
+    EXPECT_EQ(spin->minimum(), 1);
+    EXPECT_EQ(spin->maximum(), 50);
+    EXPECT_EQ(*P().getIntParameter("IterCount"), 7);
+    auto* sens = Field<QLineEdit>(form.get(), 14003);
+    auto* illu = Field<QLineEdit>(form.get(), 14005);
+    auto* responses = Field<QLineEdit>(form.get(), 14010);
+    EXPECT_EQ(sens->text(), "sens");
+    EXPECT_FALSE(responses->isEnabled());
+    EXPECT_TRUE(Field<QLineEdit>(form.get(), 2096)->isEnabled());
+    sens->setText("");
+    EXPECT_TRUE(responses->isEnabled());
+    EXPECT_FALSE(Field<QLineEdit>(form.get(), 2096)->isEnabled());
+    EXPECT_EQ(*P().getStringParameter("SpecDescAsystem"), "");
+    illu->setText("x");
+    EXPECT_TRUE(host.log.empty());
+    responses->setText("resp");
+    EXPECT_FALSE(sens->isEnabled());
+    EXPECT_FALSE(illu->isEnabled());
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back().text, "Fehler: Sensorverhalten entweder durch Sensorempfindlichkeiten und Beleuchtung "
+                                    "oder Abtastwerte beschreiben!");
+    // The evolutionary switch is shown but bound to nothing.
+    Field<QCheckBox>(form.get(), 2200)->setChecked(true);
+    EXPECT_TRUE(form->UpdateData(true));
+    EXPECT_FALSE(*P().getBoolParameter("EvoOpt"));
+}
+
+TEST_F(Forms, TrainingFormRangeChecksKeepTheParameters)
+{
+    auto form = MakeForm<CreateInterpolatorForm>(train);
+    const struct {
+        int id;
+        const char* name;
+        const char* bad;
+        const char* good;
+        double value;
+    } cases[] = {{2085, "RegI2max", "20000000", "5000", 5000}, {2093, "RegGauss", "1.5", "0.25", 0.25}};
+    for (const auto& c : cases) {
+        Field<QLineEdit>(form.get(), c.id)->setText(c.bad);
+        prompter.shown.clear();
+        EXPECT_FALSE(form->UpdateData(true)) << c.name;
+        EXPECT_FALSE(prompter.shown.empty()) << c.name;
+        EXPECT_EQ(*P().getDoubleParameter(c.name), 0) << c.name;
+        Field<QLineEdit>(form.get(), c.id)->setText(c.good);
+        EXPECT_TRUE(form->UpdateData(true)) << c.name;
+        EXPECT_EQ(*P().getDoubleParameter(c.name), c.value) << c.name;
+    }
+}
+
+TEST_F(Forms, TrainingFormRunsAndSavesThroughTheDialog)
+{
+    auto form = MakeForm<CreateInterpolatorForm>(train);
+    Field<QPushButton>(form.get(), 2030)->click();
+    EXPECT_NE(host.spectra.GetInserter("rule:qSPECs:red"), nullptr);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "StartCalculation"), 1);
+    FakeFileChooser chooser;
+    test_support::TempDir dir;
+    chooser.answer = QString::fromStdString(dir.file("saved.txt"));
+    Field<QPushButton>(form.get(), 20013)->click();
+    EXPECT_EQ(chooser.saveRequests, 1);
+    EXPECT_EQ(chooser.lastName, "rule.txt");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("saved.txt")));
+}
+
+TEST_F(Forms, TestFormHidesTheMarkSwitchAndExcludesSensorOrResponses)
+{
+    Q().setStringParameter("SpecMessSystem", "rule:qSens");
+    auto form = MakeForm<TestInterpolatorForm>(test);
+    form->UpdateData(false);
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), 20009)->isHidden());
+    EXPECT_EQ(Field<QPushButton>(form.get(), 2050)->text(), "KALIBRIERUNG\nTESTEN");
+    auto* sensors = Field<QLineEdit>(form.get(), 14003);
+    auto* responses = Field<QLineEdit>(form.get(), 14018);
+    auto* targets = Field<QLineEdit>(form.get(), 14007);
+    EXPECT_FALSE(responses->isEnabled());
+    sensors->setText("");
+    EXPECT_TRUE(responses->isEnabled());
+    responses->setText("resp");
+    EXPECT_FALSE(sensors->isEnabled());
+    host.log.clear();
+    sensors->setText("s");
+    targets->setText("t");
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back().text, "Sensor entweder spektral (Kanalempfindlichkeiten, Targets, Beleuchtung) oder "
+                                    "durch Sensorantworten beschreiben!");
+    // A range value beyond 1e7 fails and keeps the parameter.
+    Field<QLineEdit>(form.get(), 2071)->setText("20000000");
+    EXPECT_FALSE(form->UpdateData(true));
+    EXPECT_EQ(*Q().getDoubleParameter("RangeOfValueMin"), 0);
+    Field<QLineEdit>(form.get(), 2071)->setText("-5");
+    EXPECT_TRUE(form->UpdateData(true));
+    EXPECT_EQ(*Q().getDoubleParameter("RangeOfValueMin"), -5);
+}
+
+TEST_F(Forms, TestFormRunsTheTest)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().setStringParameter("SpecMessSystem", "rule:qSens");
+    Q().setStringParameter("SpecInterpolator", "rule:qSPECs");
+    Q().setStringParameter("SpecTargets", "targ");
+    Q().setStringParameter("TargetGroup", "rek");
+    auto form = MakeForm<TestInterpolatorForm>(test);
+    form->UpdateData(false);
+    Field<QPushButton>(form.get(), 2050)->click();
+    EXPECT_NE(host.spectra.GetInserter("rek:t1"), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,324 @@
+// The test module: the round trip with the training, names, clamping, noise, calibration,
+// grouped passes, the response path and the checks.
+#include "fixture.h"
+
+#include <numeric>
+
+namespace {
+
+using calc_test::ChildNames;
+using calc_test::Ys;
+using interp_test::AddObject;
+using interp_test::Interp;
+using interp_test::kPoints;
+
+class TestRun : public Interp {
+protected:
+    void SetUp() override
+    {
+        Interp::SetUp();
+        Q().setStringParameter("SpecMessSystem", "rule:qSens");
+        Q().setStringParameter("SpecInterpolator", "rule:qSPECs");
+        Q().setStringParameter("SpecTargets", "targ");
+        Q().setStringParameter("TargetGroup", "rek");
+        Q().setDoubleParameter("RangeOfValueMin", -1000);
+        Q().setDoubleParameter("RangeOfValueMax", 1000);
+    }
+
+    // W b of a target: the rule applied to the exact responses.
+    std::vector<double> Expected(const std::string& target, bool normed)
+    {
+        const std::vector<double> a = Responses(target);
+        std::vector<double> y(kPoints, 0.0);
+        const char* names[] = {"red", "green", "blue"};
+        for (int c = 0; c < 3; ++c) {
+            const Spectrum* rule = host.spectra.GetInserter(std::string("rule:qSPECs:") + names[c]);
+            for (int j = 0; j < kPoints; ++j)
+                y[static_cast<std::size_t>(j)] += a[static_cast<std::size_t>(c)] * (*rule)[j].y;
+        }
+        if (normed) {
+            const double mean = std::accumulate(a.begin(), a.end(), 0.0) / 3;
+            const Spectrum* rule = host.spectra.GetInserter("rule:qSPECs:NORMCALIB");
+            for (int j = 0; j < kPoints; ++j)
+                y[static_cast<std::size_t>(j)] += mean * (*rule)[j].y;
+        }
+        return y;
+    }
+
+    void ExpectNear(const std::vector<double>& a, const std::vector<double>& b, double tolerance)
+    {
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i)
+            EXPECT_NEAR(a[i], b[i], tolerance) << i;
+    }
+};
+
+TEST_F(TestRun, NoiseFreeRunReproducesTheTrainingsEstimate)
+{
+    for (bool normed : {false, true}) {
+        SCOPED_TRACE(normed ? "normalised" : "plain");
+        P().setBoolParameter("NormedProcessing", normed);
+        Q().setBoolParameter("NormedProcessing", normed);
+        host.spectra.DeleteInserters("rule");
+        ASSERT_TRUE(train.createinterpolator());
+        host.log.clear();
+        ASSERT_TRUE(test.testinterpolator()) << host.LogTexts().back();
+        ASSERT_EQ(ChildNames(host, "rek").size(), 8u);
+        for (int k = 1; k <= 8; ++k) {
+            const std::string t = "t" + std::to_string(k);
+            ExpectNear(Ys(*host.spectra.GetInserter("rek:" + t)), Expected("targ:" + t, normed), 1e-9);
+            EXPECT_EQ(Ys(*host.spectra.GetInserter("GT_targ:" + t)), Ys(*host.spectra.GetInserter("targ:" + t)));
+        }
+        // On the training targets the rule's estimate is close to the targets themselves.
+        const std::vector<double> truth = Ys(*host.spectra.GetInserter("targ:t2"));
+        const std::vector<double> rec = Ys(*host.spectra.GetInserter("rek:t2"));
+        double err = 0;
+        for (int j = 0; j < kPoints; ++j)
+            err += std::fabs(truth[static_cast<std::size_t>(j)] - rec[static_cast<std::size_t>(j)]);
+        EXPECT_LT(err / kPoints, 0.1);
+        EXPECT_TRUE(HasLog("Hinweis: Messung ohne Abgleichkalibrierung."));
+        // The colour is the target's darkened: each byte times (1 - d), d in 0.09..1.
+        const COLORREF colour = host.spectra.GetInserter("rek:t1")->GetColor();
+        EXPECT_LE(colour & 0xFF, 0x60u);
+        EXPECT_LE((colour >> 16) & 0xFF, 0x20u);
+    }
+}
+
+TEST_F(TestRun, ValuesAreClampedToTheRange)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().setDoubleParameter("RangeOfValueMin", 0.4);
+    Q().setDoubleParameter("RangeOfValueMax", 0.6);
+    ASSERT_TRUE(test.testinterpolator());
+    for (double y : Ys(*host.spectra.GetInserter("rek:t3"))) {
+        EXPECT_GE(y, 0.4);
+        EXPECT_LE(y, 0.6);
+    }
+}
+
+TEST_F(TestRun, SecondaryNoiseIsSeededNormalAndEachRepetitionKeepsItsName)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().setDoubleParameter("SekNoise", 10);
+    Q().setIntParameter("MessCount", 40);
+    seed = 500;
+    ASSERT_TRUE(test.testinterpolator());
+    const std::vector<double> noise = test.GetNoiseTable();
+    ASSERT_EQ(noise.size(), 40u * 8 * 3);
+    const double mean = std::accumulate(noise.begin(), noise.end(), 0.0) / static_cast<double>(noise.size());
+    double var = 0;
+    for (double n : noise)
+        var += (n - mean) * (n - mean);
+    var /= static_cast<double>(noise.size() - 1);
+    EXPECT_NEAR(mean, 0, 0.015);
+    EXPECT_NEAR(std::sqrt(var), 0.1, 0.012);
+    // Noisy results carry "_real" and the run mark; every repetition has its own name.
+    std::string group;
+    for (const auto* node : host.spectra.GetRootNode()->GetChildren())
+        if (node->GetName().rfind("rek_real_", 0) == 0)
+            group = node->GetName();
+    ASSERT_FALSE(group.empty());
+    EXPECT_EQ(ChildNames(host, group).size(), 40u * 8);
+    const Spectrum* first = host.spectra.GetInserter(group + ":t1_1");
+    const Spectrum* last = host.spectra.GetInserter(group + ":t1_40");
+    ASSERT_TRUE(first && last);
+    EXPECT_NE(Ys(*first), Ys(*last));
+    // Noise value n(r, i, c) at (r I + i) C + c: repetition 2 of target 3 (t4) is W (a + n a).
+    const std::vector<double> a = Responses("targ:t4");
+    std::vector<double> y(kPoints, 0.0);
+    const char* names[] = {"red", "green", "blue"};
+    for (int c = 0; c < 3; ++c) {
+        const double disturbed = a[static_cast<std::size_t>(c)] * (1 + noise[(2 * 8 + 3) * 3 + static_cast<std::size_t>(c)]);
+        const Spectrum* rule = host.spectra.GetInserter(std::string("rule:qSPECs:") + names[c]);
+        for (int j = 0; j < kPoints; ++j)
+            y[static_cast<std::size_t>(j)] += disturbed * (*rule)[j].y;
+    }
+    ExpectNear(Ys(*host.spectra.GetInserter(group + ":t4_3")), y, 1e-9);
+
+    // The same seeds give the same table.
+    const std::vector<double> before = noise;
+    seed = 500;
+    ASSERT_TRUE(test.testinterpolator());
+    EXPECT_EQ(test.GetNoiseTable(), before);
+}
+
+TEST_F(TestRun, CalibrationFromMeasurementsPairsObjectsAndReportsFactors)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().getEnumParameter("Abgleichmethode")->setIndex(2);
+    // SOLL = 2 IST + 1 per channel; a pair with an IST object without values is left out.
+    for (int k = 0; k < 5; ++k) {
+        const std::vector<double> ist{1.0 + k, 2.0 + k * k, 0.5 * k};
+        std::vector<double> soll;
+        for (double v : ist)
+            soll.push_back(2 * v + 1);
+        AddObject(host, "soll:o" + std::to_string(k), soll);
+        if (k == 2) {
+            auto* o = new ClipboardObject;
+            o->SetName("ist:o2");
+            host.clipboard.AddInserter(o);
+        } else {
+            AddObject(host, "ist:o" + std::to_string(k), ist);
+        }
+    }
+    Q().setStringParameter("CalibSamplesSoll", "soll");
+    Q().setStringParameter("CalibSamplesIst", "ist");
+    ASSERT_TRUE(test.testinterpolator());
+    EXPECT_TRUE(HasLog("Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen"));
+    EXPECT_TRUE(HasLog("Hinweis: Messung mit Abgleichkalibrierung."));
+    EXPECT_TRUE(HasLog("Kanalweise Kalibrierfaktoren/-offsets:        2.000 /        1.000       2.000 /        1.000"
+                       "       2.000 /        1.000"));
+    // Corrected responses: 2 a + 1 reconstructed.
+    std::vector<double> a = Responses("targ:t1");
+    std::vector<double> y(kPoints, 0.0);
+    const char* names[] = {"red", "green", "blue"};
+    for (int c = 0; c < 3; ++c)
+        for (int j = 0; j < kPoints; ++j)
+            y[static_cast<std::size_t>(j)] +=
+                (2 * a[static_cast<std::size_t>(c)] + 1) * (*host.spectra.GetInserter(std::string("rule:qSPECs:") + names[c]))[j].y;
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:t1")), y, 1e-6);
+
+    // Unequal counts: the message, no transform.
+    AddObject(host, "soll:o9", {1, 2, 3});
+    host.log.clear();
+    ASSERT_TRUE(test.testinterpolator());
+    EXPECT_TRUE(HasLog("Anzahl der SOLL und IST-Kalibriermessungen stimmt nicht überein!"));
+    EXPECT_TRUE(HasLog("Hinweis: Messung ohne Abgleichkalibrierung."));
+}
+
+TEST_F(TestRun, CalibrationFromTargetsWithScaleReportsFactors)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().getEnumParameter("Abgleichmethode")->setIndex(1);
+    Q().setStringParameter("CalibTargetSpecs", "targ");
+    ASSERT_TRUE(test.testinterpolator());
+    EXPECT_TRUE(HasLog("Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem "
+                       "Systemverhalten"));
+    // Measured and reference agree without primary noise: factors 1.
+    EXPECT_TRUE(HasLog("Kanalweise Kalibrierfaktoren:        1.000       1.000       1.000"));
+}
+
+TEST_F(TestRun, PrimarySimulationDisturbsTheSensorsWithinBounds)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    Q().setDoubleParameter("PrimValueNoise", 5);
+    Q().setDoubleParameter("PrimPosNoise", 30); // beyond the registered limit: shifts past the grid
+    Q().setDoubleParameter("PrimStoppBandPerf", 1);
+    ASSERT_TRUE(test.testinterpolator());
+    EXPECT_TRUE(HasLog("Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
+                       "Messsystem"));
+    bool found = false;
+    for (Spectrum* s : host.spectra.GetInserters()) {
+        if (s->GetName().rfind("rek_real_", 0) != 0)
+            continue;
+        found = true;
+        for (double y : Ys(*s))
+            EXPECT_TRUE(std::isfinite(y));
+    }
+    EXPECT_TRUE(found);
+
+    // Two illuminations stop the run.
+    calc_test::AddCurve(host, "illu:a", 400, 10, kPoints, [](double) { return 1.0; });
+    calc_test::AddCurve(host, "illu:b", 400, 10, kPoints, [](double) { return 1.0; });
+    Q().setStringParameter("SpecIllu", "illu");
+    EXPECT_FALSE(test.testinterpolator());
+    EXPECT_TRUE(HasLog("Es ist nur eine Beleuchtungsquelle möglich!"));
+}
+
+TEST_F(TestRun, IlluminationIsUsedAlsoWithoutPrimaryNoise)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    calc_test::AddCurve(host, "illu:a", 400, 10, kPoints, [](double) { return 2.0; });
+    Q().setStringParameter("SpecIllu", "illu:a");
+    ASSERT_TRUE(test.testinterpolator());
+    std::vector<double> twice = Expected("targ:t5", false);
+    for (double& v : twice)
+        v *= 2;
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:t5")), twice, 1e-9);
+}
+
+TEST_F(TestRun, ResponsePathSkipsObjectsOfAnotherChannelCount)
+{
+    P().setStringParameter("SpecDescAsystem", "");
+    for (int k = 1; k <= 8; ++k)
+        AddObject(host, "resp:t" + std::to_string(k), Responses("targ:t" + std::to_string(k)));
+    P().setStringParameter("SpecDescSamples", "resp");
+    ASSERT_TRUE(train.createinterpolator());
+    // Measured objects: the stored ones, and a short one among them.
+    AddObject(host, "rule:qSens:short", {1.0, 2.0});
+    Q().setStringParameter("SpecMessSystem", "");
+    Q().setStringParameter("MessSystemSamples", "rule:qSens");
+    host.log.clear();
+    // Nine candidates match the key but only three rules: no match.
+    EXPECT_FALSE(test.testinterpolator());
+    EXPECT_EQ(host.log.back().text, "Kein passender Sensor zur Verrechnungsvorschrift gefunden!");
+}
+
+TEST_F(TestRun, ChecksStopWithTheirTexts)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    calc_test::AddCurve(host, "coarse:t1", 400, 20, 16, [](double) { return 0.5; });
+    const struct {
+        const char* what;
+        std::function<void(ns_param::Paramora&)> set;
+        const char* text;
+    } cases[] = {
+        {"no rule", [](ns_param::Paramora& q) { q.setStringParameter("SpecInterpolator", "none"); },
+         "Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!"},
+        {"sensor of another rule", [](ns_param::Paramora& q) { q.setStringParameter("SpecMessSystem", "sens"); },
+         "Kein passender Sensor zur Verrechnungsvorschrift gefunden!"},
+        {"targets on another grid", [](ns_param::Paramora& q) { q.setStringParameter("SpecTargets", "coarse"); },
+         "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!"},
+        {"no targets", [](ns_param::Paramora& q) { q.setStringParameter("SpecTargets", ""); },
+         "Keine spektralen Targets zur Rekonstruktion ausgewählt!"},
+        {"quantisation without reference", [](ns_param::Paramora& q) { q.setIntParameter("ADMode", 8); },
+         "Bitte geben Sie zur Wertebereichsquantisierung die Referenz-Kanalempfindlichkeiten oder -Kanalantworten an !"},
+        {"grouped without ';'", [](ns_param::Paramora& q) { q.setBoolParameter("GroupedProcessing", true); },
+         "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben."},
+        {"method out of range", [](ns_param::Paramora& q) { q.setIntParameter("MessCount", 0); },
+         calc::kParameterError},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& c : cases) {
+        Q() = defaults;
+        c.set(Q());
+        host.log.clear();
+        EXPECT_FALSE(test.testinterpolator()) << c.what;
+        ASSERT_FALSE(host.log.empty()) << c.what;
+        EXPECT_EQ(host.log.back().text, c.text) << c.what;
+    }
+}
+
+TEST_F(TestRun, GroupedPassesUseEachGroupsRule)
+{
+    P().setStringParameter("TargetGroup", "A");
+    ASSERT_TRUE(train.createinterpolator());
+    P().setStringParameter("TargetGroup", "B");
+    P().setBoolParameter("NormedProcessing", true);
+    ASSERT_TRUE(train.createinterpolator());
+    Q().setBoolParameter("GroupedProcessing", true);
+    Q().setBoolParameter("NormedProcessing", true);
+    Q().setStringParameter("SpecMessSystem", "A:qSens;B:qSens");
+    Q().setStringParameter("SpecInterpolator", "A:qSPECs;B:qSPECs;C:qSPECs");
+    EXPECT_TRUE(test.testinterpolator()) << ::testing::PrintToString(host.LogTexts());
+    EXPECT_EQ(ChildNames(host, "rek:A").size(), 8u);
+    EXPECT_EQ(ChildNames(host, "rek:B").size(), 8u);
+    EXPECT_TRUE(HasLog("Messung mit A ohne Abgleichkalibrierung."));
+    // The missing group C is reported with its name and skipped.
+    EXPECT_TRUE(HasLog("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!: C"));
+}
+
+TEST(TestInterpolatorResample, LinearValuesOnTheRequestedGrid)
+{
+    Spectrum s;
+    for (double x : {400.0, 410.0, 430.0})
+        s.AddPoint(SPoint(x, x / 10));
+    TestInterpolatorModule::Resample(s, 5);
+    ASSERT_EQ(s.GetPointCount(), 7);
+    for (int k = 0; k < 7; ++k) {
+        EXPECT_DOUBLE_EQ(s[k].x, 400 + 5 * k);
+        EXPECT_NEAR(s[k].y, (400 + 5 * k) / 10.0, 1e-12);
+    }
+}
+
+} // namespace

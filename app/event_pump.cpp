@@ -24,10 +24,8 @@ void EventPump::Restart()
     m_calls = 0;
 }
 
-bool EventPump::Due()
+bool EventPump::IntervalPassed()
 {
-    if (++m_calls < kCallsPerClockRead)
-        return false;
     m_calls = 0;
     const TimePoint now = Now();
     if (now - m_lastPump < m_interval)

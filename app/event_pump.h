@@ -18,11 +18,19 @@ public:
     // Starts the interval anew (an operation begins).
     void Restart();
     // Counts one call; true when the interval has passed since the last time it answered true
-    // (or since Restart). The caller then lets the events through.
-    bool Due();
+    // (or since Restart). The caller then lets the events through. Inline: a call per point
+    // of a long loop is a counter step; only every few calls reach the clock.
+    bool Due()
+    {
+        if (++m_calls < kCallsPerClockRead)
+            return false;
+        return IntervalPassed();
+    }
 
 private:
     TimePoint Now() const;
+    // The clock part of Due.
+    bool IntervalPassed();
 
     std::chrono::steady_clock::duration m_interval;
     Clock m_clock;

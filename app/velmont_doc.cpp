@@ -606,10 +606,8 @@ void CVelmontDoc::ShowRemainingTime()
                                       QString::fromStdString(m_timeCalculator.GetRemainingText()));
 }
 
-void CVelmontDoc::PumpEventsIfDue()
+void CVelmontDoc::PumpEvents()
 {
-    if (m_calculationDepth == 0 || m_pumping || !m_eventPump.Due())
-        return;
     m_pumping = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     m_pumping = false;

@@ -142,8 +142,13 @@ private:
     void AppendLog(COLORREF colour, const std::string& format, const std::string& text);
     std::int64_t Now() const { return m_clock(); }
     // Lets pending events through (paint, the abort command) when the pump says it is time;
-    // GUI thread only, never nested.
-    void PumpEventsIfDue();
+    // GUI thread only, never nested. The test is inline: it runs once per reported point.
+    void PumpEventsIfDue()
+    {
+        if (m_calculationDepth > 0 && !m_pumping && m_eventPump.Due())
+            PumpEvents();
+    }
+    void PumpEvents();
     // The remaining-time pane from the estimate.
     void ShowRemainingTime();
 

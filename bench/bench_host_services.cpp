@@ -5,6 +5,7 @@
 #include "qt_bench_main.h"
 
 #include "app/velmont_doc.h"
+#include "calculation/normalize_module.h"
 #include "calculation/planckian_source_module.h"
 #include "ui/log_window_view.h"
 #include "ui/main_frame.h"
@@ -116,6 +117,42 @@ void BM_PlanckModule(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PlanckModule)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Normalising 3,000 spectra of 401 points (300-1300 nm) onto 0.01 nm steps: 3,000 x 100,001
+// points written, with the program's host.
+void BM_NormaliseModule(benchmark::State& state)
+{
+    Window window;
+    NormalizeModule module;
+    module.SetModuleInterface(&window.doc);
+    ns_param::Paramora& p = module.getParameters();
+    p.setStringParameter("SpecDesc", "In");
+    p.setStringParameter("TargetGroup", "Out");
+    p.setBoolParameter("UseTargetGroup", true);
+    p.setDoubleParameter("XStart", 300);
+    p.setDoubleParameter("XEnd", 1300);
+    p.setDoubleParameter("XStep", 0.01);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.doc.GetSpectrumTree()->ClearTree();
+        for (int k = 0; k < 3000; ++k) {
+            auto* s = new Spectrum;
+            s->SetName("In:S" + std::to_string(k));
+            for (int i = 0; i <= 400; ++i)
+                s->AddPoint(SPoint(300.0 + 2.5 * i, 1.0 + 0.001 * k + std::sin(0.01 * i)));
+            if (!window.doc.GetSpectrumTree()->AddInserter(s))
+                delete s;
+        }
+        state.ResumeTiming();
+        window.doc.StartCalculation();
+        benchmark::DoNotOptimize(module.normalize());
+        window.doc.EndCalculation();
+    }
+    state.PauseTiming();
+    window.doc.GetSpectrumTree()->ClearTree();
+    state.ResumeTiming();
+}
+BENCHMARK(BM_NormaliseModule)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -1,10 +1,12 @@
 #pragma once
 // Widget pieces both editor forms use: named controls, the description label and the
 // selection row that follows the form's width.
+#include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QLabel;
-class QResizeEvent;
 class QWidget;
 
 namespace loadsave {
@@ -20,7 +22,12 @@ W* Named(W* widget, const char* name)
 // The "<Beschreibung>" label: plain text, wrapped, from the top left.
 QLabel* NewDescriptionLabel(QWidget* parent);
 
-// Places the selection edit and its button for the form's new size (SelectionRowFor).
-void PlaceSelectionRow(const QResizeEvent& event, QWidget* edit, QWidget* button);
+// Places the selection edit and its button for the page's new size (SelectionRowFor).
+void PlaceSelectionRow(QSize size, QWidget* edit, QWidget* button);
+
+// The page that holds a form's fixed-position controls, inside a frameless scroll area that
+// fills the form: a pane smaller than contentSize gets scroll bars instead of hiding the lower
+// controls. onResize places the width-following controls for the page's new size.
+QWidget* NewScrolledPage(QWidget* form, QSize contentSize, std::function<void(QSize)> onResize);
 
 } // namespace loadsave

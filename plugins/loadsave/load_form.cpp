@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace loadsave;
 
 IMPLEMENT_DYNCREATE(LoadForm, CModuleEditor)
@@ -22,21 +24,26 @@ IMPLEMENT_DYNCREATE(LoadForm, CModuleEditor)
 LoadForm::LoadForm()
     : CModuleEditor(IDD)
 {
-    m_preNameLabel = Named(new QLabel(QStringLiteral("Speichern in Gruppe"), this), "PreNameLabel");
-    m_preName = Named(new CSelectionEdit(this), "PreName");
-    m_load = Named(new QPushButton(QStringLiteral("LADEN"), this), "Load");
-    m_description = NewDescriptionLabel(this);
-    m_separatorLabel = Named(new QLabel(QStringLiteral("Trennzeichen"), this), "SeparatorLabel");
-    m_separator = Named(new QLineEdit(this), "Trennzeichen");
+    // The controls down to the wavelength factor need 376 pixels; a lower pane scrolls.
+    QWidget* page = NewScrolledPage(this, QSize(456, 376), [this](QSize size) {
+        PlaceSelectionRow(size, m_preName, m_load);
+        m_description->resize(std::max(size.width() - 20, 200), m_description->height());
+    });
+    m_preNameLabel = Named(new QLabel(QStringLiteral("Speichern in Gruppe"), page), "PreNameLabel");
+    m_preName = Named(new CSelectionEdit(page), "PreName");
+    m_load = Named(new QPushButton(QStringLiteral("LADEN"), page), "Load");
+    m_description = NewDescriptionLabel(page);
+    m_separatorLabel = Named(new QLabel(QStringLiteral("Trennzeichen"), page), "SeparatorLabel");
+    m_separator = Named(new QLineEdit(page), "Trennzeichen");
     m_separator->setToolTip(QStringLiteral("Ein oder mehrere Trennzeichen; \"\\t\" steht für den Tabulator, leer für Leerzeichen und Tabulatoren."));
-    m_baseNameLabel = Named(new QLabel(QStringLiteral("Objektname"), this), "ObjBaseNameLabel");
-    m_baseName = Named(new QLineEdit(this), "ObjBaseName");
+    m_baseNameLabel = Named(new QLabel(QStringLiteral("Objektname"), page), "ObjBaseNameLabel");
+    m_baseName = Named(new QLineEdit(page), "ObjBaseName");
     m_namesFromFile =
-        Named(new QCheckBox(QStringLiteral("Spektrennamen aus optionaler Datenzeile übernehmen"), this),
+        Named(new QCheckBox(QStringLiteral("Spektrennamen aus optionaler Datenzeile übernehmen"), page),
               "UseNamesFromFile");
-    m_factorLabel = Named(new QLabel(QStringLiteral("Wellenlängen-Normierungsfaktor [->nm]"), this),
+    m_factorLabel = Named(new QLabel(QStringLiteral("Wellenlängen-Normierungsfaktor [->nm]"), page),
                           "WavelengthNorm2nmLabel");
-    m_factor = Named(new QLineEdit(this), "WavelengthNorm2nm");
+    m_factor = Named(new QLineEdit(page), "WavelengthNorm2nm");
 
     m_preNameLabel->setGeometry(10, 8, 300, 18);
     m_description->setGeometry(10, 62, 640, 190);
@@ -115,12 +122,6 @@ void LoadForm::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, m_factor, factor);
     DDV_MinMaxDouble(pDX, factor, 0.0, 1000000.0);
     p.setDoubleParameter("WavelengthNorm2nm", factor);
-}
-
-void LoadForm::resizeEvent(QResizeEvent* event)
-{
-    CModuleEditor::resizeEvent(event);
-    PlaceSelectionRow(*event, m_preName, m_load);
 }
 
 void LoadForm::OnLoad()

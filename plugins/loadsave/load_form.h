@@ -29,7 +29,6 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     LoadModuleBase* Loader() const;

@@ -25,12 +25,12 @@ using loadsave::Named;
 
 IMPLEMENT_DYNCREATE(SampleDialog, CModuleEditor)
 
-SampleDialogLayout SampleDialogLayoutFor(int width, int height)
+SampleDialogLayout SampleDialogLayoutFor(int width, int height, int widestButton)
 {
     SampleDialogLayout layout;
     layout.formWidth = std::max(width, 456);
     layout.formHeight = std::max(height, 180);
-    layout.width = std::min(layout.formWidth - 160, 656);
+    layout.width = std::min(layout.formWidth - std::max(160, widestButton + 20), 656);
     layout.buttonX = layout.width + 20;
     return layout;
 }
@@ -61,18 +61,21 @@ QLabel* Label(const char* text, QWidget* parent, int x, int y, int width)
 SampleDialog::SampleDialog()
     : CModuleEditor(IDD)
 {
-    m_description = loadsave::NewDescriptionLabel(this);
+    // The controls down to the picture margin need 340 pixels; a lower pane scrolls.
+    QWidget* page = loadsave::NewScrolledPage(this, QSize(540, 340), [this](QSize size) { PlaceTopRows(size); });
+    m_description = loadsave::NewDescriptionLabel(page);
     m_description->setGeometry(10, 8, 296, 60);
-    m_loadPicture = Named(new QPushButton(QStringLiteral("BILD LADEN"), this), "LoadPicture");
+    m_loadPicture = Named(new QPushButton(QStringLiteral("BILD LADEN"), page), "LoadPicture");
     m_loadPicture->resize(130, 24);
-    m_fileName = Named(new QLineEdit(this), "FileName");
+    m_fileName = Named(new QLineEdit(page), "FileName");
     m_fileName->setGeometry(10, 76, 296, 22);
     m_fileName->setReadOnly(true);
-    m_digitise = Named(new QPushButton(QStringLiteral("SPEKTREN DIGITALISIEREN"), this), "Digitise");
-    m_digitise->resize(180, 24);
+    m_digitise = Named(new QPushButton(QStringLiteral("SPEKTREN DIGITALISIEREN"), page), "Digitise");
+    // As wide as its text needs in the font in use.
+    m_digitise->resize(std::max(180, m_digitise->sizeHint().width()), 24);
 
     auto* axes = new QGroupBox(
-        QStringLiteral("Diagrammparameter (Gleitkommazahlen mit Punkt und opt. Vorzeichen) "), this);
+        QStringLiteral("Diagrammparameter (Gleitkommazahlen mit Punkt und opt. Vorzeichen) "), page);
     axes->setGeometry(10, 110, 520, 150);
     Label("Startwellenlänge (in nm)", axes, 10, 26, 200);
     m_xStart = Edit("XStart", axes, 220, 24);
@@ -87,7 +90,7 @@ SampleDialog::SampleDialog()
     m_xLog = Named(new QCheckBox(QStringLiteral("  Wellenlängenwerte sind \n  10er-logarithmisch"), axes), "XLog");
     m_xLog->setGeometry(350, 22, 170, 40);
 
-    auto* crop = new QGroupBox(QStringLiteral("Bildausschnitt"), this);
+    auto* crop = new QGroupBox(QStringLiteral("Bildausschnitt"), page);
     crop->setGeometry(10, 270, 520, 60);
     Label("Bildrand (Pixel)", crop, 10, 26, 200);
     m_picOff = Edit("PicOff", crop, 220, 24);
@@ -132,10 +135,10 @@ void SampleDialog::DoDataExchange(CDataExchange* pDX)
     }
 }
 
-void SampleDialog::resizeEvent(QResizeEvent* event)
+void SampleDialog::PlaceTopRows(QSize size)
 {
-    CModuleEditor::resizeEvent(event);
-    const SampleDialogLayout l = SampleDialogLayoutFor(event->size().width(), event->size().height());
+    const SampleDialogLayout l = SampleDialogLayoutFor(
+        size.width(), size.height(), std::max(m_loadPicture->width(), m_digitise->width()));
     m_description->setGeometry(10, m_description->y(), l.width, m_description->height());
     m_loadPicture->move(l.buttonX, m_description->y());
     m_fileName->setGeometry(10, m_fileName->y(), l.width, m_fileName->height());

@@ -18,7 +18,9 @@ struct SampleDialogLayout {
     int width;      // w
     int buttonX;    // w + 20
 };
-SampleDialogLayout SampleDialogLayoutFor(int width, int height);
+// The edit column ends where the widest button of the column beside it still fits: buttons of
+// up to 140 pixels keep the designed 160-pixel margin, a wider one takes what it needs.
+SampleDialogLayout SampleDialogLayoutFor(int width, int height, int widestButton = 140);
 
 class SampleDialog : public CModuleEditor {
     Q_OBJECT
@@ -39,9 +41,11 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Places the width-following top rows for the page's size.
+    void PlaceTopRows(QSize size);
+
     QLabel* m_description;     // 14000
     QLineEdit* m_fileName;     // 14001
     QPushButton* m_loadPicture; // 14002

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace loadsave;
 
 IMPLEMENT_DYNCREATE(SaveForm, CModuleEditor)
@@ -21,15 +23,20 @@ IMPLEMENT_DYNCREATE(SaveForm, CModuleEditor)
 SaveForm::SaveForm()
     : CModuleEditor(IDD)
 {
-    m_dataLabel = Named(new QLabel(QStringLiteral("Zu speichernde Daten"), this), "DataLabel");
-    m_selection = Named(new CSelectionEdit(this), "SpecListDesc");
-    m_save = Named(new QPushButton(QStringLiteral("SPEICHERN"), this), "Save");
-    m_description = NewDescriptionLabel(this);
-    m_separatorLabel = Named(new QLabel(QStringLiteral("Trennzeichen"), this), "SeparatorLabel");
-    m_separator = Named(new QLineEdit(this), "Trennzeichen");
-    m_compact = Named(new QCheckBox(QStringLiteral("   kompaktes Speichern"), this), "CompactFile");
-    m_noNames = Named(new QCheckBox(QStringLiteral("   ohne Namen speichern"), this), "NoNames");
-    m_saveNames = Named(new QCheckBox(QStringLiteral("   Namen gesondert speichern"), this), "SaveNames");
+    // The controls down to the last check box need 412 pixels; a lower pane scrolls.
+    QWidget* page = NewScrolledPage(this, QSize(456, 412), [this](QSize size) {
+        PlaceSelectionRow(size, m_selection, m_save);
+        m_description->resize(std::max(size.width() - 20, 200), m_description->height());
+    });
+    m_dataLabel = Named(new QLabel(QStringLiteral("Zu speichernde Daten"), page), "DataLabel");
+    m_selection = Named(new CSelectionEdit(page), "SpecListDesc");
+    m_save = Named(new QPushButton(QStringLiteral("SPEICHERN"), page), "Save");
+    m_description = NewDescriptionLabel(page);
+    m_separatorLabel = Named(new QLabel(QStringLiteral("Trennzeichen"), page), "SeparatorLabel");
+    m_separator = Named(new QLineEdit(page), "Trennzeichen");
+    m_compact = Named(new QCheckBox(QStringLiteral("   kompaktes Speichern"), page), "CompactFile");
+    m_noNames = Named(new QCheckBox(QStringLiteral("   ohne Namen speichern"), page), "NoNames");
+    m_saveNames = Named(new QCheckBox(QStringLiteral("   Namen gesondert speichern"), page), "SaveNames");
 
     m_dataLabel->setGeometry(10, 8, 300, 18);
     m_description->setGeometry(10, 62, 640, 230);
@@ -120,12 +127,6 @@ void SaveForm::DoDataExchange(CDataExchange* pDX)
         DDX_Check(pDX, box, value);
         p.setBoolParameter(name, value);
     }
-}
-
-void SaveForm::resizeEvent(QResizeEvent* event)
-{
-    CModuleEditor::resizeEvent(event);
-    PlaceSelectionRow(*event, m_selection, m_save);
 }
 
 void SaveForm::OnSave()

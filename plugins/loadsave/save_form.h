@@ -31,7 +31,6 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     SaveModuleBase* Saver() const;

@@ -15,9 +15,12 @@
 #include "support/fake_prompter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -286,9 +289,13 @@ TEST(FormRules, FiltersNamesAndGeometry)
     const auto form = FormFor<LoadForm>(loader);
     form->show();
     form->resize(300, 100);
+    QCoreApplication::processEvents();
     EXPECT_EQ(form->size(), QSize(456, 180)) << "never below the minimum";
     EXPECT_EQ(Field<QWidget>(*form, "PreName")->width(), 456 - 135);
+    // The controls below the pane's edge stay reachable.
+    EXPECT_TRUE(Field<QScrollArea>(*form, "PageScroll")->verticalScrollBar()->isVisible());
     form->resize(2000, 600);
+    QCoreApplication::processEvents();
     EXPECT_EQ(Field<QWidget>(*form, "PreName")->width(), 656);
     EXPECT_EQ(Field<QWidget>(*form, "Load")->x(), 676);
 }

@@ -73,17 +73,21 @@ TEST(SpecDataModule, IsAPictureLoaderThatLoadsNothingByItself)
 TEST(SampleDialogLayout, TopRowsFollowTheWidth)
 {
     struct Row {
-        int width, height;
+        int width, height, widestButton;
         SampleDialogLayout layout;
     };
+    // A button wider than the margin moves the column's end so that it stays whole.
     const Row rows[] = {
-        {300, 100, {456, 180, 296, 316}},
-        {800, 500, {800, 500, 640, 660}},
-        {1200, 500, {1200, 500, 656, 676}},
+        {300, 100, 140, {456, 180, 296, 316}},
+        {800, 500, 140, {800, 500, 640, 660}},
+        {1200, 500, 140, {1200, 500, 656, 676}},
+        {456, 180, 190, {456, 180, 246, 266}},
+        {1200, 500, 190, {1200, 500, 656, 676}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.width);
-        const SampleDialogLayout l = SampleDialogLayoutFor(r.width, r.height);
+        const SampleDialogLayout l = SampleDialogLayoutFor(r.width, r.height, r.widestButton);
+        EXPECT_LE(l.buttonX + r.widestButton, l.formWidth);
         EXPECT_EQ(l.formWidth, r.layout.formWidth);
         EXPECT_EQ(l.formHeight, r.layout.formHeight);
         EXPECT_EQ(l.width, r.layout.width);

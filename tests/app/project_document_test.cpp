@@ -183,7 +183,7 @@ TEST_F(ProjectDocumentTest, FailedSaveKeepsPathTitleRecentFilesAndModifiedFlag)
     ASSERT_EQ(recent.GetSize(), 1);
     EXPECT_EQ(recent.GetPath(0), File("alt.pxml"));
     const std::string message = "Fehler: Die Orvanta-Projekt-Datei '" + File("datei.txt/neu.pxml").toStdString() +
-                                "' konnte nicht gespeichert werden! Die bisherige Datei bleibt unverändert.";
+                                "' konnte nicht gespeichert werden!"; // there was no file to keep
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(prompter.shown[0].text.toStdString(), message);

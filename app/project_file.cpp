@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdarg>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -228,6 +229,9 @@ std::optional<std::string> SaveProject(ProjectDocument& document, const std::str
     const std::string target = ProjectSavePath(path);
     Log(document, ProjectDocument::kGreen, "Speichere die Orvanta-Projekt-Datei .../%s", FileNameOf(target).c_str());
 
+    // Only a file that was there can stay unchanged; the message says so only then.
+    std::error_code noThrow;
+    const bool hadOldFile = std::filesystem::is_regular_file(target, noThrow);
     bool written = false;
     {
         ns_xandril::XMLWriteModul writer;
@@ -235,10 +239,13 @@ std::optional<std::string> SaveProject(ProjectDocument& document, const std::str
         written = writer.writeToFile(target);
     }
     if (!written) {
-        const std::string message = Log(document, ProjectDocument::kRed,
-                                        "Fehler: Die Orvanta-Projekt-Datei '%s' konnte nicht gespeichert werden! Die "
-                                        "bisherige Datei bleibt unverändert.",
-                                        target.c_str());
+        const std::string message =
+            hadOldFile ? Log(document, ProjectDocument::kRed,
+                             "Fehler: Die Orvanta-Projekt-Datei '%s' konnte nicht gespeichert werden! Die "
+                             "bisherige Datei bleibt unverändert.",
+                             target.c_str())
+                       : Log(document, ProjectDocument::kRed,
+                             "Fehler: Die Orvanta-Projekt-Datei '%s' konnte nicht gespeichert werden!", target.c_str());
         wait.End();
         document.SetStatusState(QStringLiteral("Bereit"));
         platform::ShowMessage(document.MessageParent(), QStringLiteral("Fehler"), QString::fromStdString(message),

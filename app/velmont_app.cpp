@@ -27,6 +27,9 @@ void ReportEscapedException(CVelmontDoc* document, const char* what)
 
 CVelmontApp::CVelmontApp(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // QApplication has taken its own arguments out of argv by now.
+    for (int i = 0; i < argc; ++i)
+        m_arguments.emplace_back(argv[i]);
     setApplicationName(QStringLiteral("OrvantaGUI"));
     setOrganizationName(QStringLiteral("Orvanta"));
 }
@@ -65,9 +68,8 @@ bool CVelmontApp::InitInstance()
     ConnectCommands();
 
     // The first argument that Qt did not take is a project to open.
-    const QStringList args = arguments();
     // A project that cannot be opened has said why; the program goes on with a new one.
-    if (args.size() <= 1 || !m_document->OpenDocumentFile(args.at(1)))
+    if (m_arguments.size() <= 1 || !m_document->OpenDocumentFile(m_arguments[1]))
         m_document->OnFileNew();
     m_frame->show();
     return true;

@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CMainFrame;
@@ -43,6 +44,9 @@ public:
 private:
     void ConnectCommands();
 
+    // The command line as bytes, without the arguments Qt took: file names that are not
+    // UTF-8 must reach open() unchanged.
+    std::vector<std::string> m_arguments;
     std::vector<ModuleLibrary> m_moduleLibraries;
     CMyRecentFileList m_recentFiles;
     // Qt's own texts (file chooser, message box buttons) in German.

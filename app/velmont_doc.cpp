@@ -8,6 +8,7 @@
 #include "core/plugin_entry.h"
 #include "platform/data_exchange.h"
 #include "platform/file_chooser.h"
+#include "platform/file_names.h"
 #include "platform/prompter.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/log_window_view.h"
@@ -26,10 +27,13 @@
 #include <QEvent>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 namespace {
 
@@ -156,13 +160,15 @@ void CVelmontDoc::ResetProject()
     m_rebuilding = false;
 }
 
-bool CVelmontDoc::CanReadProjectFile(const QString& path)
+bool CVelmontDoc::CanReadProjectFile(const std::string& pathBytes)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    const int fd = ::open(pathBytes.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
         return true;
+    }
     platform::ShowMessage(m_frame, QStringLiteral("Fehler"),
-                          QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.").arg(path),
+                          QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.").arg(platform::ShownFileName(pathBytes)),
                           platform::PromptIcon::Error);
     return false;
 }
@@ -196,7 +202,7 @@ public:
     QWidget* MessageParent() override { return m_doc.m_frame; }
     bool OpenFileStep(const std::string& path) override
     {
-        return m_doc.CanReadProjectFile(QString::fromStdString(path));
+        return m_doc.CanReadProjectFile(path);
     }
     void ResetProject() override { m_doc.ResetProject(); }
     void SelectModule(const std::string& name) override
@@ -220,25 +226,30 @@ private:
     CVelmontDoc& m_doc;
 };
 
-OpenResult CVelmontDoc::OpenProjectFile(const QString& path)
+OpenResult CVelmontDoc::OpenProjectFile(const std::string& pathBytes)
 {
     m_moduleToSelect.clear();
     // The plot's settings must stand in the workspace before it is read.
     if (m_frame && m_frame->GetDiagramView())
         m_frame->GetDiagramView()->NestSettings(this);
     CVelmontDocProject project(*this);
-    return OpenProject(project, path.toStdString());
+    return OpenProject(project, pathBytes);
 }
 
 bool CVelmontDoc::OnOpenDocument(const QString& path)
 {
-    return OpenProjectFile(path) != OpenResult::Failed;
+    return OpenProjectFile(platform::FileNameBytes(path)) != OpenResult::Failed;
 }
 
 bool CVelmontDoc::OnSaveDocument(const QString& path)
 {
+    return SaveDocumentTo(platform::FileNameBytes(path));
+}
+
+bool CVelmontDoc::SaveDocumentTo(const std::string& pathBytes)
+{
     CVelmontDocProject project(*this);
-    if (!SaveProject(project, path.toStdString()))
+    if (!SaveProject(project, pathBytes))
         return false;
     SetModifiedFlag(false);
     return true;
@@ -304,9 +315,13 @@ void CVelmontDoc::UpdateTitle()
         m_frame->setWindowTitle(GetTitle() + QStringLiteral(" - OrvantaGUI"));
 }
 
-void CVelmontDoc::SetPathName(const QString& path, bool addToRecentFiles)
+void CVelmontDoc::SetPathName(const std::string& pathBytes, bool addToRecentFiles)
 {
-    m_pathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    std::error_code noThrow;
+    m_pathBytes = pathBytes.empty() ? std::string() : std::filesystem::absolute(pathBytes, noThrow).lexically_normal().string();
+    if (m_pathBytes.empty() && !pathBytes.empty())
+        m_pathBytes = pathBytes;
+    m_pathName = platform::ShownFileName(m_pathBytes);
     if (addToRecentFiles && m_recentFiles && !m_pathName.isEmpty()) {
         m_recentFiles->Add(m_pathName);
         if (m_frame)
@@ -315,10 +330,10 @@ void CVelmontDoc::SetPathName(const QString& path, bool addToRecentFiles)
     UpdateTitle();
 }
 
-void CVelmontDoc::AfterProjectChange(const QString& path)
+void CVelmontDoc::AfterProjectChange(const std::string& pathBytes)
 {
     m_modified = false;
-    SetPathName(path, !path.isEmpty());
+    SetPathName(pathBytes, !pathBytes.empty());
     if (m_frame)
         m_frame->InitialUpdateAllViews(this);
 }
@@ -345,12 +360,17 @@ void CVelmontDoc::OnFileOpen()
 
 bool CVelmontDoc::OpenDocumentFile(const QString& path)
 {
-    const OpenResult result = OpenProjectFile(path);
+    return OpenDocumentFile(platform::FileNameBytes(path));
+}
+
+bool CVelmontDoc::OpenDocumentFile(const std::string& pathBytes)
+{
+    const OpenResult result = OpenProjectFile(pathBytes);
     if (result == OpenResult::Failed)
         return false;
     // A damaged file leaves an empty project without a file name, so that saving asks for one
     // instead of overwriting the file with nothing.
-    AfterProjectChange(result == OpenResult::Loaded ? path : QString());
+    AfterProjectChange(result == OpenResult::Loaded ? pathBytes : std::string());
     return true;
 }
 
@@ -367,34 +387,34 @@ void CVelmontDoc::OnOpenRecentFile(int index)
     }
 }
 
-bool CVelmontDoc::DoSave(const QString& path)
+bool CVelmontDoc::DoSave(const std::string& pathBytes)
 {
-    QString target = path;
-    if (target.isEmpty()) {
+    std::string target = pathBytes;
+    if (target.empty()) {
         const QString proposal = m_pathName.isEmpty() ? GetTitle() : m_pathName;
-        target = platform::GetFileChooser().GetSaveFileName(
+        const QString chosen = platform::GetFileChooser().GetSaveFileName(
             m_frame, QStringLiteral("Speichern unter"), proposal,
             QStringLiteral("Orvanta-Projekte (*.pxml);;Alle Dateien (*)"));
-        if (target.isEmpty())
+        if (chosen.isEmpty())
             return false;
+        target = platform::FileNameBytes(chosen);
     }
     // Path, title and recent entry take the path actually written.
-    target = QString::fromStdString(ProjectSavePath(target.toStdString()));
-    if (!OnSaveDocument(target))
+    target = ProjectSavePath(target);
+    if (!SaveDocumentTo(target))
         return false;
-    m_modified = false;
     SetPathName(target, true);
     return true;
 }
 
 bool CVelmontDoc::OnFileSave()
 {
-    return DoSave(m_pathName);
+    return DoSave(m_pathBytes);
 }
 
 bool CVelmontDoc::OnFileSaveAs()
 {
-    return DoSave({});
+    return DoSave(std::string());
 }
 
 bool CVelmontDoc::SaveModified()

@@ -74,6 +74,9 @@ public:
     void OnFileNew();
     void OnFileOpen();
     // Opens path as the project; on success it joins the recent files. False: nothing changed.
+    // The bytes are the file's real name (from the command line); a QString comes from a
+    // dialog or the recent files and is turned into the real name first.
+    bool OpenDocumentFile(const std::string& pathBytes);
     bool OpenDocumentFile(const QString& path);
     // Opens entry index of the recent files; an entry that does not open is removed.
     void OnOpenRecentFile(int index);
@@ -84,7 +87,9 @@ public:
 
     bool IsModified() const { return m_modified; }
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    // The project's file as shown (invalid bytes replaced) and its real name.
     const QString& GetPathName() const { return m_pathName; }
+    const std::string& GetPathBytes() const { return m_pathBytes; }
     // The file name of the project, "Unbenannt" for a new one.
     QString GetTitle() const;
 
@@ -128,14 +133,16 @@ private:
     friend class CVelmontDocProject;
 
     // Opens path as the project (OnOpenDocument with the kind of outcome).
-    OpenResult OpenProjectFile(const QString& path);
+    OpenResult OpenProjectFile(const std::string& pathBytes);
     // Reading step of the framework: the file must exist and be readable; else the message.
-    bool CanReadProjectFile(const QString& path);
+    bool CanReadProjectFile(const std::string& pathBytes);
     // Steps shared by a new and an opened project: fresh modules, empty trees.
     void ResetProject();
-    void AfterProjectChange(const QString& path);
-    bool DoSave(const QString& path);
-    void SetPathName(const QString& path, bool addToRecentFiles);
+    void AfterProjectChange(const std::string& pathBytes);
+    bool DoSave(const std::string& pathBytes);
+    // OnSaveDocument on the real name.
+    bool SaveDocumentTo(const std::string& pathBytes);
+    void SetPathName(const std::string& pathBytes, bool addToRecentFiles);
     void UpdateTitle();
     // The spectra at selection go to the diagram, which repaints.
     void ShowSpectraInDiagram(const std::string& selection);
@@ -179,6 +186,7 @@ private:
 
     bool m_modified = false;
     QString m_pathName;
+    std::string m_pathBytes;
     CMainFrame* m_frame = nullptr;
     const std::vector<ModuleLibrary>* m_libraries = nullptr;
     CMyRecentFileList* m_recentFiles = nullptr;

@@ -1,6 +1,7 @@
 #include "controls/plot_geometry.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 
@@ -20,14 +21,21 @@ std::string Format(const char* format, double v)
 // One axis of the grid; `divisor` is the wanted pixels per line before rounding the step.
 GridAxis GridFor(int pixels, double lo, double hi, int divisor, bool exportMode)
 {
+    // A span beyond the largest double is taken in halves, so that every figure below
+    // stays finite.
     const double range = hi - lo;
-    if (!std::isfinite(lo) || !std::isfinite(range) || !(range > 0))
+    const bool wide = std::isinf(range) && std::isfinite(hi);
+    const double half = hi * 0.5 - lo * 0.5;
+    if (!std::isfinite(lo) || !(wide || std::isfinite(range)) || !(range > 0))
         return {};
     const int n = pixels / divisor;
     if (n <= 0)
         return {};
-    double step = std::pow(10.0, std::ceil(std::log10(range / n) - 0.2));
-    auto pixelsPerStep = [&] { return std::trunc(pixels * (step / range) + 0.5); };
+    // step / range
+    auto share = [&](double step) { return wide ? (step * 0.5) / half : step / range; };
+    const double log10PerLine = wide ? std::log10(half / n) + std::log10(2.0) : std::log10(range / n);
+    double step = std::pow(10.0, std::ceil(log10PerLine - 0.2));
+    auto pixelsPerStep = [&] { return std::trunc(pixels * share(step) + 0.5); };
     double px = pixelsPerStep();
     if (px > 50) {
         step /= 5;
@@ -57,25 +65,46 @@ PlotRect PlotAreaOf(const PlotRect& client)
     return client.Inset(kPlotMarginLeft, kPlotMarginTop, kPlotMarginRight, kPlotMarginBottom);
 }
 
+namespace {
+
+// pixels / (hi - lo) for finite limits, also where hi - lo exceeds the largest double
+// (then wide is set and the span is taken in halves).
+double PixelsPerUnit(double pixels, double lo, double hi, bool& wide)
+{
+    const double span = hi - lo;
+    wide = std::isinf(span);
+    return wide ? (pixels * 0.5) / (hi * 0.5 - lo * 0.5) : pixels / span;
+}
+
+// (pixel / scale) - offset, kept finite: a pixel far beyond a range that reaches the ends of
+// double gives the largest value of that sign.
+double ToUnits(double pixel, double scale, double offset, bool wide)
+{
+    if (!wide)
+        return std::clamp(pixel / scale - offset, -DBL_MAX, DBL_MAX);
+    const double half = (pixel / scale) * 0.5 - offset * 0.5;
+    return std::clamp(half, -DBL_MAX / 2, DBL_MAX / 2) * 2;
+}
+
+} // namespace
+
 PlotTransform PlotTransform::For(const PlotRect& client, const PlotRange& range, bool density)
 {
     PlotTransform t;
     t.density = density;
-    const double spanX = range.maxX - range.minX;
-    const double spanY = range.maxY - range.minY;
     const PlotRect area = PlotAreaOf(client);
-    t.valid = std::isfinite(range.minX) && std::isfinite(range.minY) && std::isfinite(spanX)
-              && std::isfinite(spanY) && spanX > 0 && spanY > 0 && area.Width() >= kMinPlotPixels
-              && area.Height() >= kMinPlotPixels;
+    t.valid = std::isfinite(range.minX) && std::isfinite(range.maxX) && std::isfinite(range.minY)
+              && std::isfinite(range.maxY) && range.maxX > range.minX && range.maxY > range.minY
+              && area.Width() >= kMinPlotPixels && area.Height() >= kMinPlotPixels;
     if (!t.valid)
         return t;
     t.x0 = client.left + kPlotMarginLeft;
     t.xOffset = -range.minX;
-    t.xs = (client.Width() - 95) / spanX;
+    t.xs = PixelsPerUnit(client.Width() - 95, range.minX, range.maxX, t.wideX);
     // The y scale uses h - 60, so that the top of the range lies at client top + 10.
     t.y0 = client.bottom - kPlotMarginBottom;
     t.yOffset = -range.minY;
-    t.ys = -(client.Height() - 60) / spanY;
+    t.ys = -PixelsPerUnit(client.Height() - 60, range.minY, range.maxY, t.wideY);
     return t;
 }
 
@@ -83,8 +112,8 @@ bool PlotTransform::ToData(QPoint p, double& x, double& y) const
 {
     if (!valid)
         return false;
-    x = (p.x() - x0) / xs - xOffset;
-    y = (p.y() - y0) / ys - yOffset;
+    x = ToUnits(p.x() - x0, xs, xOffset, wideX);
+    y = ToUnits(p.y() - y0, ys, yOffset, wideY);
     return true;
 }
 

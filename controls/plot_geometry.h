@@ -46,13 +46,16 @@ inline int ClampToPixel(double v)
 }
 
 // Data <-> pixel mapping for one client rectangle and shown range. `valid` is false when
-// a span is zero, negative or not finite, or the plot area is too small: then nothing
-// may be drawn or converted.
+// a limit is not finite, a span is zero or negative, or the plot area is too small: then
+// nothing may be drawn or converted. A span beyond the largest double (limits near
+// -1.8e308 and +1.8e308) is mapped too: such an axis is `wide`, and its value minus offset
+// is formed as a sum of two scaled products, which cannot overflow.
 struct PlotTransform {
     double x0 = 0, xOffset = 0, xs = 0;
     double y0 = 0, yOffset = 0, ys = 0;
     bool density = false;
     bool valid = false;
+    bool wideX = false, wideY = false;
 
     static PlotTransform For(const PlotRect& client, const PlotRange& range, bool density);
 
@@ -64,8 +67,11 @@ struct PlotTransform {
         return QPoint(ClampToPixel(ScreenX(x)), ClampToPixel(ScreenYRaw(y)));
     }
     // Pixel column of x and row of an already transformed y (log units in the density view).
-    double ScreenX(double x) const { return (x + xOffset) * xs + x0 + 0.5; }
-    double ScreenYRaw(double yUnits) const { return (yUnits + yOffset) * ys + y0 + 0.5; }
+    double ScreenX(double x) const { return (wideX ? x * xs + xOffset * xs : (x + xOffset) * xs) + x0 + 0.5; }
+    double ScreenYRaw(double yUnits) const
+    {
+        return (wideY ? yUnits * ys + yOffset * ys : (yUnits + yOffset) * ys) + y0 + 0.5;
+    }
     // Data of a pixel; y in log units in the density view. False when not valid.
     bool ToData(QPoint p, double& x, double& y) const;
 };

@@ -4,8 +4,10 @@
 #include "core/spectrum.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -47,7 +49,7 @@ struct Extremes {
     double minX = kStart, maxX = -kStart;
     double minY = kStart, minYAt = 0, maxY = -kStart, maxYAt = 0;
     std::string minYName, maxYName;
-    double sum = 0, sumOfSquares = 0;
+    long double sum = 0, sumOfSquares = 0;
     long long count = 0;
 };
 
@@ -76,7 +78,7 @@ Extremes ScanSpectra(const std::vector<Spectrum*>& spectra, bool density)
                 e.maxYName = name;
             }
             e.sum += y;
-            e.sumOfSquares += y * y;
+            e.sumOfSquares += static_cast<long double>(y) * y;
             ++e.count;
         }
     }
@@ -153,13 +155,19 @@ std::string ShrinkSpecName(const std::string& name, int maxWidth, const TextMeas
     return text.toStdString();
 }
 
-ValueStatistics StatisticsOf(double sum, double sumOfSquares, long long count)
+static_assert(std::numeric_limits<long double>::max_exponent >= 2 * std::numeric_limits<double>::max_exponent + 64,
+              "the sums of squares of doubles need a wider exponent range");
+
+ValueStatistics StatisticsOf(long double sum, long double sumOfSquares, long long count)
 {
     if (count <= 0)
         return {};
-    const double n = static_cast<double>(count);
-    const double mean = sum / n;
-    return {mean, std::sqrt(std::max(0.0, sumOfSquares / n - mean * mean))};
+    const long double n = static_cast<long double>(count);
+    const long double mean = sum / n;
+    const long double variance = std::max(0.0L, sumOfSquares / n - mean * mean);
+    // Both lie within the values' range; the clamp only catches the last rounding.
+    auto finite = [](long double v) { return static_cast<double>(std::clamp<long double>(v, -DBL_MAX, DBL_MAX)); };
+    return {finite(mean), finite(std::sqrt(variance))};
 }
 
 std::optional<InfoPanelLayout> LayoutInfoPanel(const PanelInput& in)

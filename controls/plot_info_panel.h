@@ -51,12 +51,14 @@ struct InfoPanelLayout {
     std::vector<PanelLine> lines;
 };
 
-// Mean and standard deviation of values (variance clamped at 0 before the root).
+// Mean and standard deviation of values (variance clamped at 0 before the root), from sums
+// kept in long double: its exponent range holds the squares of any finite double, so both
+// figures come out finite for any finite values.
 struct ValueStatistics {
     double mean = 0;
     double deviation = 0;
 };
-ValueStatistics StatisticsOf(double sum, double sumOfSquares, long long count);
+ValueStatistics StatisticsOf(long double sum, long double sumOfSquares, long long count);
 
 // The panel for these spectra; nullopt when nothing is shown or there is too little room.
 std::optional<InfoPanelLayout> LayoutInfoPanel(const PanelInput& in);

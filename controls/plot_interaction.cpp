@@ -2,12 +2,22 @@
 
 #include "core/spectrum.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 constexpr double kMaxWavelength = 1e6;
 constexpr double kWheelFactor = 1.2;
+
+// A new limit computed from the finite limit old: where the arithmetic ran past the
+// largest double, the largest double of that sign, so that the plot keeps a finite range.
+double KeepFinite(double v, double old)
+{
+    if (std::isfinite(v) || !std::isfinite(old))
+        return v;
+    return std::isnan(v) ? old : std::copysign(DBL_MAX, v);
+}
 } // namespace
 
 RangeChange Pan(const PlotRange& r, double dx, double dy, bool autoX, bool autoY)
@@ -27,8 +37,8 @@ RangeChange Pan(const PlotRange& r, double dx, double dy, bool autoX, bool autoY
         c.storeX = true;
     }
     if (!autoY) {
-        c.range.minY -= dy;
-        c.range.maxY -= dy;
+        c.range.minY = KeepFinite(r.minY - dy, r.minY);
+        c.range.maxY = KeepFinite(r.maxY - dy, r.maxY);
         c.storeY = true;
     }
     return c;
@@ -50,8 +60,8 @@ RangeChange WheelZoom(const PlotRange& r, double gx, double gy, bool zoomIn, boo
     }
     if (!autoY) {
         if (!overXLabels) {
-            c.range.minY = gy - (gy - r.minY) * k;
-            c.range.maxY = gy + (r.maxY - gy) * k;
+            c.range.minY = KeepFinite(gy - (gy - r.minY) * k, r.minY);
+            c.range.maxY = KeepFinite(gy + (r.maxY - gy) * k, r.maxY);
         }
         c.storeY = true;
     }
@@ -62,10 +72,18 @@ PlotRange KeypadZoom(const PlotRange& r, bool zoomIn)
 {
     const double k = zoomIn ? 1 / kWheelFactor : kWheelFactor;
     auto zoom = [k](double& lo, double& hi) {
+        if (std::isinf(hi - lo) && std::isfinite(lo) && std::isfinite(hi)) {
+            // A span beyond the largest double: centre and half span from the halves.
+            const double centre = lo / 2 + hi / 2;
+            const double half = (hi / 2 - lo / 2) * k;
+            lo = KeepFinite(centre - half, lo);
+            hi = KeepFinite(centre + half, hi);
+            return;
+        }
         const double centre = lo + (hi - lo) / 2;
         const double half = (hi - lo) * k / 2;
-        lo = centre - half;
-        hi = centre + half;
+        lo = KeepFinite(centre - half, lo);
+        hi = KeepFinite(centre + half, hi);
     };
     PlotRange out = r;
     zoom(out.minX, out.maxX);

@@ -4,6 +4,7 @@
 #include "core/tree.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <utility>
 
@@ -32,6 +33,20 @@ Extent ExtentOf(const Spectrum& s)
         e.maxY = std::max(e.maxY, p.y);
     }
     return e;
+}
+
+// limit moved outwards (direction +1 or -1) by 5 % of the span from lo to hi. Finite limits
+// stay finite: a span beyond the largest double is taken in parts, and a limit that would
+// pass the largest double stops there.
+double WidenedLimit(double limit, double lo, double hi, int direction)
+{
+    double margin = 0.05 * std::fabs(hi - lo);
+    if (std::isinf(margin) && std::isfinite(lo) && std::isfinite(hi))
+        margin = std::fabs(0.05 * hi - 0.05 * lo);
+    const double moved = limit + direction * margin;
+    if (std::isinf(moved) && std::isfinite(limit) && std::isfinite(margin))
+        return std::copysign(DBL_MAX, moved);
+    return moved;
 }
 
 // Restores a pair of limits that a scan without any value left at its start values.
@@ -180,8 +195,8 @@ void PlotModel::ResetToMinMax(bool yScanned)
     PlotRange r{*s.MinX, *s.MaxX, *s.MinY, *s.MaxY};
     if (autoY) {
         // The lower margin is 5 % of the span already widened by the upper one.
-        r.maxY += 0.05 * std::fabs(r.maxY - r.minY);
-        r.minY -= 0.05 * std::fabs(r.maxY - r.minY);
+        r.maxY = WidenedLimit(r.maxY, r.minY, r.maxY, 1);
+        r.minY = WidenedLimit(r.minY, r.minY, r.maxY, -1);
     }
     if (!density && *s.AutoZeroYMin) {
         r.minY = 0;

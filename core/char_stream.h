@@ -43,6 +43,10 @@ public:
 
     // Characters taken so far / file size; 1.0 for an empty file.
     double GetProgress() const;
+    // Bytes the file held at Open that are not taken yet; 0 when its size was not known
+    // (an empty file, or one that reports no size).
+    std::uint64_t BytesLeft() const { return m_fileSize > m_consumed ? m_fileSize - m_consumed : 0; }
+    bool SizeKnown() const { return m_fileSize > 0; }
 
     // Copies the line up to (not including) its CR or LF into buf, at most
     // size - 1 characters, zero-terminated. Then takes one LF if it comes next

@@ -38,6 +38,32 @@ void Observable::NotifyObservers(int event, const void* sender, const void* data
         m_observers[i]->Notify(event, sender, data);
 }
 
+int ParamPairIndex::Find(const ParamPairs& pairs, const std::string& key) const
+{
+    if (m_positions.empty())
+        return ParamContainer::FindKeyIndex(pairs, key);
+    const auto it = m_positions.find(key);
+    return it == m_positions.end() ? -1 : it->second;
+}
+
+void ParamPairIndex::Appended(const ParamPairs& pairs)
+{
+    if (!m_positions.empty())
+        m_positions.emplace(pairs.back().first, static_cast<int>(pairs.size() - 1));
+    else if (pairs.size() >= kIndexFrom)
+        Rebuild(pairs);
+}
+
+void ParamPairIndex::Rebuild(const ParamPairs& pairs)
+{
+    m_positions.clear();
+    if (pairs.size() < kIndexFrom)
+        return;
+    m_positions.reserve(pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        m_positions.emplace(pairs[i].first, static_cast<int>(i)); // keeps the first of a repeated key
+}
+
 const std::string& ParamContainer::KeyAt(int i) const
 {
     return i >= 0 && i < Count() ? m_values[static_cast<std::size_t>(i)].first : EmptyText();
@@ -58,11 +84,11 @@ const ParamPair& ParamContainer::FindValue(const std::string& key, int* source) 
 {
     int dummy = 0;
     int& from = source ? *source : dummy;
-    if (const int i = FindKeyIndex(m_values, key); i >= 0) {
+    if (const int i = m_valueIndex.Find(m_values, key); i >= 0) {
         from = kOwnValue;
         return m_values[static_cast<std::size_t>(i)];
     }
-    if (const int i = FindKeyIndex(m_derivedValues, key); i >= 0) {
+    if (const int i = m_derivedIndex.Find(m_derivedValues, key); i >= 0) {
         from = kDerivedValue;
         return m_derivedValues[static_cast<std::size_t>(i)];
     }
@@ -70,6 +96,7 @@ const ParamPair& ParamContainer::FindValue(const std::string& key, int* source) 
     if (m_eventHandler && m_eventHandler->DeriveValue(*this, key, value)) {
         // Nothing is cached for a failed derivation, so the handler is asked again next time.
         m_derivedValues.emplace_back(key, std::move(value));
+        m_derivedIndex.Appended(m_derivedValues);
         from = kDerivedValue;
         return m_derivedValues.back();
     }
@@ -89,9 +116,10 @@ double ParamContainer::GetDoubleAt(int i) const
 
 bool ParamContainer::AddValue(const ParamPair& pair)
 {
-    if (FindKeyIndex(m_values, pair.first) >= 0)
+    if (m_valueIndex.Find(m_values, pair.first) >= 0)
         return false;
     m_values.push_back(pair);
+    m_valueIndex.Appended(m_values);
     NotifyObservers(kEventValueAdded, this, &m_values.back());
     return true;
 }
@@ -103,13 +131,15 @@ bool ParamContainer::AddKeyValue(const std::string& key, const std::string& valu
 
 bool ParamContainer::RemoveValue(const std::string& key)
 {
-    const int i = FindKeyIndex(m_values, key);
+    const int i = m_valueIndex.Find(m_values, key);
     if (i < 0)
         return false;
     NotifyObservers(kEventValueRemoving, this, &m_values[static_cast<std::size_t>(i)]);
     // Look the key up again: an observer may have changed the pairs meanwhile.
-    if (const int j = FindKeyIndex(m_values, key); j >= 0)
+    if (const int j = m_valueIndex.Find(m_values, key); j >= 0) {
         m_values.erase(m_values.begin() + j);
+        m_valueIndex.Rebuild(m_values);
+    }
     return true;
 }
 
@@ -131,12 +161,13 @@ bool ParamContainer::SetDoubleAt(int i, double x)
 
 bool ParamContainer::SetDouble(const std::string& key, double x)
 {
-    return SetDoubleAt(FindKeyIndex(m_values, key), x);
+    return SetDoubleAt(m_valueIndex.Find(m_values, key), x);
 }
 
 void ParamContainer::ClearDerivedValues()
 {
     m_derivedValues.clear();
+    m_derivedIndex.Rebuild(m_derivedValues);
 }
 
 ParamContainerManager::ParamContainerManager()

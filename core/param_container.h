@@ -3,7 +3,9 @@
 // of every change and ask an event handler for values they do not hold.
 
 #include <deque>
+#include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -51,6 +53,24 @@ using ParamPair = std::pair<std::string, std::string>;
 using ParamPairs = std::deque<ParamPair>;
 
 class ParamContainer;
+
+// Position of every key of a list of pairs, kept beside the list so that a lookup does not
+// scan it. Short lists are scanned (cheaper than hashing, and copies stay light); the index
+// is built once a list reaches kIndexFrom pairs. The first pair of a repeated key wins.
+class ParamPairIndex {
+public:
+    static constexpr std::size_t kIndexFrom = 16;
+
+    // Index of key in pairs (the list this index belongs to), or -1.
+    int Find(const ParamPairs& pairs, const std::string& key) const;
+    // After a pair was appended to pairs.
+    void Appended(const ParamPairs& pairs);
+    // After pairs changed otherwise (erased from, cleared).
+    void Rebuild(const ParamPairs& pairs);
+
+private:
+    std::unordered_map<std::string, int> m_positions; // empty below kIndexFrom pairs
+};
 
 class ParamContainerEventHandler {
 public:
@@ -113,8 +133,10 @@ public:
 
 private:
     ParamPairs m_values;
+    ParamPairIndex m_valueIndex;
     // Filled by lookups of const records too.
     mutable ParamPairs m_derivedValues;
+    mutable ParamPairIndex m_derivedIndex;
     ParamContainerEventHandler* m_eventHandler = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/spec_statistics.h"
 
+#include "controls/plot_info_panel.h"
 #include "core/spectrum.h"
 #include "core/string_helpers.h"
 #include "platform/vformat.h"
@@ -15,22 +16,20 @@ std::optional<std::string> SpectrumStatisticsLine(Spectrum& spectrum, bool densi
     const int n = spectrum.GetPointCount();
     if (n <= 0 || !spectrum.IsSorted())
         return std::nullopt;
-    double sum = 0;
-    double sumOfSquares = 0;
+    long double sum = 0;
+    long double sumOfSquares = 0;
     // Minimum and maximum start from the first value, so every range of values is found.
     double minimum = spectrum[0].y;
     double maximum = spectrum[0].y;
     for (int i = 0; i < n; ++i) {
         const double y = spectrum[i].y;
         sum += y;
-        sumOfSquares += y * y;
+        sumOfSquares += static_cast<long double>(y) * y;
         minimum = std::min(minimum, y);
         maximum = std::max(maximum, y);
     }
-    const double mean = sum / n;
-    // Rounding can leave the variance of a constant spectrum a hair below 0.
-    const double spread = std::sqrt(std::max(0.0, sumOfSquares / n - mean * mean));
-    const std::string statistics = Format("Y - Mittelwert / Streuung: %.6g / %.6g", mean, spread);
+    const ValueStatistics st = StatisticsOf(sum, sumOfSquares, n);
+    const std::string statistics = Format("Y - Mittelwert / Streuung: %.6g / %.6g", st.mean, st.deviation);
     const std::string firstX = Format("%g", spectrum[0].x);
     const std::string lastX = Format("%g", spectrum[n - 1].x);
     const char* name = spectrum.GetName().c_str();

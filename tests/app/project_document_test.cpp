@@ -26,6 +26,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -183,7 +185,7 @@ TEST_F(ProjectDocumentTest, FailedSaveKeepsPathTitleRecentFilesAndModifiedFlag)
     ASSERT_EQ(recent.GetSize(), 1);
     EXPECT_EQ(recent.GetPath(0), File("alt.pxml"));
     const std::string message = "Fehler: Die Orvanta-Projekt-Datei '" + File("datei.txt/neu.pxml").toStdString() +
-                                "' konnte nicht gespeichert werden! Die bisherige Datei bleibt unverändert.";
+                                "' konnte nicht gespeichert werden!"; // there was no file to keep
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(prompter.shown[0].text.toStdString(), message);
@@ -191,6 +193,50 @@ TEST_F(ProjectDocumentTest, FailedSaveKeepsPathTitleRecentFilesAndModifiedFlag)
     EXPECT_FALSE(Logged("Orvanta-Projekt-Datei '" + File("datei.txt/neu.pxml").toStdString() + "' gespeichert"));
     EXPECT_EQ(frame.GetStatusPaneText(0), QStringLiteral("Bereit"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A project whose file name holds bytes that are not UTF-8 opens under its own bytes, from
+// the command line (bytes) and from the dialog (the name as Qt shows it, U+FFFD for each
+// invalid byte); it is shown with the replacement characters and saved over itself.
+TEST_F(ProjectDocumentTest, NamesThatAreNotUtf8OpenAndSaveUnderTheirOwnBytes)
+{
+    chooser.answer = File("quelle");
+    ASSERT_TRUE(doc.OnFileSaveAs());
+    const std::string folder = dir.path().toStdString();
+    const std::string bytes = folder + "/bad\xff\xfe.pxml";
+    ASSERT_EQ(std::rename((folder + "/quelle.pxml").c_str(), bytes.c_str()), 0);
+    const QString shown = dir.path() + QStringLiteral("/bad\uFFFD\uFFFD.pxml");
+
+    for (const bool fromDialog : {false, true}) {
+        SCOPED_TRACE(fromDialog ? "dialog" : "command line");
+        doc.OnFileNew();
+        prompter.shown.clear();
+        if (fromDialog) {
+            chooser.answer = shown;
+            doc.OnFileOpen();
+        } else {
+            ASSERT_TRUE(doc.OpenDocumentFile(bytes));
+        }
+        EXPECT_TRUE(prompter.shown.empty());
+        EXPECT_EQ(doc.GetPathBytes(), bytes);
+        EXPECT_EQ(doc.GetPathName(), shown);
+        EXPECT_EQ(frame.windowTitle(), QStringLiteral("bad\uFFFD\uFFFD.pxml - OrvantaGUI"));
+
+        // Saving writes the file itself, not one named after the shown text.
+        std::remove(bytes.c_str());
+        doc.SetModifiedFlag();
+        ASSERT_TRUE(doc.OnFileSave());
+        EXPECT_TRUE(std::ifstream(bytes).good());
+        EXPECT_FALSE(QFileInfo::exists(shown));
+    }
+
+    // A missing file of such a name: the message shows it with the replacement characters.
+    doc.OnFileNew();
+    prompter.shown.clear();
+    EXPECT_FALSE(doc.OpenDocumentFile(folder + "/fehlt\xff.pxml"));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text,
+              QStringLiteral("Die Datei '%1/fehlt\uFFFD.pxml' kann nicht geöffnet werden.").arg(dir.path()));
 }
 
 TEST_F(ProjectDocumentTest, DamagedFileLeavesAnEmptyProjectWithoutAName)

@@ -209,14 +209,17 @@ TEST(ProjectFileDamageTest, FailedSaveReportsAndKeepsTheOldFile)
     ASSERT_TRUE(SaveProject(old, dir.file("alt.pxml")));
     const std::string oldFile = ReadFile(dir.file("alt.pxml"));
 
+    // Only where a file was there does the message say that it stays unchanged.
     struct Row {
         const char* name;
         std::string path;
         bool full;
+        bool hadFile;
     } rows[] = {
-        {"folder", dir.file("ordner.pxml"), false},
-        {"parent is a file", dir.file("datei.txt/projekt.pxml"), false},
-        {"disk full while writing over an old file", dir.file("alt.pxml"), true},
+        {"folder", dir.file("ordner.pxml"), false, false},
+        {"parent is a file", dir.file("datei.txt/projekt.pxml"), false, false},
+        {"disk full while writing a new file", dir.file("neu.pxml"), true, false},
+        {"disk full while writing over an old file", dir.file("alt.pxml"), true, true},
     };
     const std::vector<std::string> entries = FolderEntries(dir.path());
     for (const Row& row : rows) {
@@ -233,7 +236,8 @@ TEST(ProjectFileDamageTest, FailedSaveReportsAndKeepsTheOldFile)
         }
         EXPECT_FALSE(written);
         const std::string message = "Fehler: Die Orvanta-Projekt-Datei '" + row.path +
-                                    "' konnte nicht gespeichert werden! Die bisherige Datei bleibt unverändert.";
+                                    "' konnte nicht gespeichert werden!" +
+                                    (row.hadFile ? " Die bisherige Datei bleibt unverändert." : "");
         ASSERT_EQ(doc.window.size(), 2u);
         EXPECT_EQ(doc.WindowLines()[1], "70|" + message);
         ASSERT_EQ(prompter.shown.size(), 1u);

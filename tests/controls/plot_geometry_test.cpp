@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -53,7 +54,6 @@ TEST(PlotTransform, DegenerateRangeOrAreaIsInvalid)
         {"negative y span", kClient, {380, 780, 1, 0}},
         {"NaN limit", kClient, {kNaN, 780, 0, 1}},
         {"infinite span", kClient, {380, kInf, 0, 1}},
-        {"overflowing span", kClient, {-1e308, 1e308, 0, 1}},
         {"plot area 24 px wide", {0, 0, 119, 562}, {380, 780, 0, 1}},
         {"plot area 24 px high", {0, 0, 595, 86}, {380, 780, 0, 1}},
     };
@@ -65,6 +65,51 @@ TEST(PlotTransform, DegenerateRangeOrAreaIsInvalid)
         EXPECT_FALSE(t.ToData(QPoint(10, 10), x, y));
         const PlotGrid g = CalculateGrid(PlotAreaOf(c.client), c.range, false);
         EXPECT_TRUE(g.x.count == 0 || g.y.count == 0);
+    }
+}
+
+// Finite limits whose span exceeds the largest double: the range is mapped like any
+// other, every finite value lands on a finite pixel, and the grid covers the whole axis.
+TEST(PlotTransform, SpansBeyondTheLargestDoubleStillMap)
+{
+    struct Case {
+        const char* name;
+        PlotRange range;
+    } cases[] = {
+        {"y over the whole double range", {380, 780, -DBL_MAX, DBL_MAX}},
+        {"y from -1e308 to 1e308", {380, 780, -1e308, 1e308}},
+        {"x over the whole double range", {-DBL_MAX, DBL_MAX, 0, 1}},
+        {"both", {-DBL_MAX, DBL_MAX, -DBL_MAX, DBL_MAX}},
+        {"y just within the double range", {380, 780, -8e307, 8e307}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PlotRange& r = c.range;
+        const PlotTransform t = PlotTransform::For(kClient, r, false);
+        ASSERT_TRUE(t.valid);
+        EXPECT_EQ(t.ToScreen(r.minX, r.minY), QPoint(50, 512));
+        EXPECT_EQ(t.ToScreen(r.maxX, r.maxY), QPoint(550, 10));
+        const QPoint middle = t.ToScreen(r.minX / 2 + r.maxX / 2, r.minY / 2 + r.maxY / 2);
+        EXPECT_EQ(middle, QPoint(300, 261));
+        // The extremes of double land at or beyond the range's ends, never inside.
+        EXPECT_LE(t.ToScreen(r.minX, DBL_MAX).y(), 10);
+        EXPECT_GE(t.ToScreen(r.minX, -DBL_MAX).y(), 512);
+        double x = kNaN, y = kNaN;
+        ASSERT_TRUE(t.ToData(QPoint(50, 512), x, y));
+        EXPECT_DOUBLE_EQ(x, r.minX);
+        EXPECT_DOUBLE_EQ(y, r.minY);
+        ASSERT_TRUE(t.ToData(QPoint(-100000, -100000), x, y)); // beyond the top: still finite
+        EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+
+        const PlotGrid g = CalculateGrid(PlotAreaOf(kClient), r, false);
+        for (const GridAxis& a : {g.x, g.y}) {
+            EXPECT_GE(a.count, 4);
+            EXPECT_TRUE(std::isfinite(a.step) && a.step > 0);
+            EXPECT_TRUE(std::isfinite(a.first));
+        }
+        // The y lines reach the upper half of the area.
+        const double top = g.y.first + (g.y.count - 1) * g.y.step;
+        EXPECT_LT(t.ToScreen(r.minX, top).y(), 261);
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -128,6 +130,40 @@ TEST_F(InfoPanelTest, SeveralSpectraOfUnequalLength)
     // Divided by the 6 points summed: mean 3, deviation sqrt(2).
     EXPECT_EQ(Line(*panel, 7), "Y \u00B5 / \u03C3: 3 / 1.41421");
     EXPECT_EQ(panel->rect.bottom, 9 * 14 + 12);
+}
+
+// Huge finite values give finite figures: mean and deviation are formed without overflow.
+TEST_F(InfoPanelTest, HugeValuesGiveFiniteStatistics)
+{
+    struct Case {
+        const char* name;
+        std::vector<double> y;
+        const char* statistics;
+    } cases[] = {
+        {"largest double twice", {DBL_MAX, DBL_MAX}, "Y \u00B5 / \u03C3: 1.79769e+308 / 0"},
+        {"largest and lowest", {DBL_MAX, -DBL_MAX}, "Y \u00B5 / \u03C3: 0 / 1.79769e+308"},
+        {"plus and minus 1e200", {1e200, -1e200, 1e200, -1e200}, "Y \u00B5 / \u03C3: 0 / 1e+200"},
+        {"1e200 beside small values", {1e200, 0, 0, 0}, "Y \u00B5 / \u03C3: 2.5e+199 / 4.33013e+199"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        in.spectra.clear();
+        std::vector<double> x;
+        for (std::size_t i = 0; i < c.y.size(); ++i)
+            x.push_back(400 + 10.0 * static_cast<double>(i));
+        Add("Probe", x, c.y, RGB(0, 0, 0));
+        const auto panel = LayoutInfoPanel(in);
+        ASSERT_TRUE(panel);
+        EXPECT_EQ(Line(*panel, 5), c.statistics);
+    }
+}
+
+TEST(PanelStatistics, FiniteForAnyFiniteSums)
+{
+    const long double big = DBL_MAX;
+    const ValueStatistics s = StatisticsOf(3 * big, 3 * big * big, 3);
+    EXPECT_EQ(s.mean, DBL_MAX);
+    EXPECT_TRUE(std::isfinite(s.deviation));
 }
 
 TEST_F(InfoPanelTest, LegendFitsOrEndsWithDots)

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+
 #include <memory>
 
 namespace {
@@ -65,6 +68,29 @@ TEST(PlotPan, AutomaticAxesStayAndZeroClamps)
     const RangeChange top = Pan({500, 999990, 0, 1}, -20, 0, false, true);
     EXPECT_EQ(top.range.maxX, 1e6);
     EXPECT_EQ(top.range.minX, 500);
+}
+
+// Zooming out of or panning a range at the ends of double keeps it finite (an infinite
+// limit would leave nothing to draw).
+TEST(PlotZoom, RangesAtTheEndsOfDoubleStayFinite)
+{
+    const PlotRange wide{380, 780, -DBL_MAX, DBL_MAX};
+    const PlotRange top{380, 780, 0, DBL_MAX};
+    for (const PlotRange& r : {wide, top}) {
+        const PlotRange keypad = KeypadZoom(r, false);
+        const RangeChange wheel = WheelZoom(r, 500, r.minY / 2 + r.maxY / 2, false, false, false, false, false);
+        const RangeChange pan = Pan(r, 0, -DBL_MAX / 2, false, false);
+        for (const PlotRange& out : {keypad, wheel.range, pan.range}) {
+            EXPECT_TRUE(std::isfinite(out.minY) && std::isfinite(out.maxY));
+            EXPECT_LT(out.minY, out.maxY);
+        }
+        EXPECT_LE(keypad.minY, r.minY);
+        EXPECT_GE(keypad.maxY, r.maxY);
+    }
+    // Zooming in on the widest range narrows it.
+    const PlotRange in = KeypadZoom(wide, true);
+    EXPECT_GT(in.minY, -DBL_MAX);
+    EXPECT_LT(in.maxY, DBL_MAX);
 }
 
 TEST(PlotWheel, SmallDeltasAddUpToNotches)

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <xandril/xandril.h>
 
+#include <cfloat>
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <utility>
@@ -96,6 +98,43 @@ TEST_F(PlotModelTest, AutomaticRangesWithMargins)
     Show({high.get()});
     EXPECT_EQ(model.ShownRange().minY, 0);
     EXPECT_EQ(*s().MinY, 0);
+}
+
+// Spectra holding the largest finite values: the shown range stays finite and mappable, with
+// its margins, so the plot draws them with the others.
+TEST_F(PlotModelTest, HugeFiniteValuesKeepAFiniteRange)
+{
+    struct Case {
+        const char* name;
+        double lowest, highest;
+    } cases[] = {
+        {"largest double", 0, DBL_MAX},
+        {"lowest double", -DBL_MAX, 20},
+        {"both", -DBL_MAX, DBL_MAX},
+        {"plus and minus 1e200", -1e200, 1e200},
+        {"plus and minus 1e308", -1e308, 1e308},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto huge = Make("huge", {{420, c.lowest}, {480, c.highest}});
+        Show({low.get(), huge.get(), high.get()});
+        EXPECT_EQ(*s().MinY, c.lowest);
+        EXPECT_EQ(*s().MaxY, c.highest);
+        const PlotRange r = model.ShownRange();
+        EXPECT_TRUE(std::isfinite(r.minY) && std::isfinite(r.maxY));
+        EXPECT_LT(r.minY, c.lowest == -DBL_MAX ? -DBL_MAX / 2 : c.lowest);
+        EXPECT_GT(r.maxY, c.highest == DBL_MAX ? DBL_MAX / 2 : c.highest);
+        const PlotTransform t = model.Transform();
+        ASSERT_TRUE(t.valid);
+        // Every point within the range's pixels (its top lies two pixels above the area).
+        const PlotRect area = model.PlotArea();
+        for (const Spectrum* sp : {low.get(), high.get(), huge.get()})
+            for (int i = 0; i < sp->GetPointCount(); ++i) {
+                const QPoint p = t.ToScreen((*sp)[i].x, (*sp)[i].y);
+                EXPECT_GE(p.y(), area.top - 2);
+                EXPECT_LE(p.y(), area.bottom);
+            }
+    }
 }
 
 TEST_F(PlotModelTest, DensityLimitsAreLogarithms)

@@ -4,6 +4,7 @@
 #include "controls/spectral_colors.h"
 #include "core/tree.h"
 
+#include <cfloat>
 #include <set>
 
 namespace {
@@ -81,6 +82,37 @@ TEST_F(SpectrumPlotTest, UnderlayProbeAndDrawnSpectra)
     EXPECT_EQ(shot.pixelColor(top), QColor(int(rgb.r), int(rgb.g), int(rgb.b)));
     ASSERT_TRUE(plot.CoordinateToScreen(550, 1.03, plot.rect(), top));
     EXPECT_EQ(shot.pixelColor(top), QColor(Qt::white)); // above the peak
+}
+
+// A spectrum with the largest finite values is drawn, clipped, beside the others, which
+// stay visible: the column of a normal spectrum that the huge one does not reach holds its
+// line.
+TEST_F(SpectrumPlotTest, HugeFiniteValuesHideNothing)
+{
+    for (const double huge : {DBL_MAX, -DBL_MAX, 1e200}) {
+        SCOPED_TRACE(huge);
+        owned.clear();
+        auto normal = std::make_unique<Spectrum>();
+        normal->SetName("normal");
+        for (int x = 380; x <= 480; x += 5)
+            normal->AddPoint(SPoint(x, 1));
+        owned.push_back(std::move(normal));
+        auto big = std::make_unique<Spectrum>();
+        big->SetName("huge");
+        big->AddPoint(SPoint(600, -huge));
+        big->AddPoint(SPoint(700, huge));
+        owned.push_back(std::move(big));
+        plot.SetFromSpectrumList(All());
+        ASSERT_TRUE(Draw());
+        EXPECT_EQ(plot.lastDrawnCount(), 2);
+        QPoint p;
+        ASSERT_TRUE(plot.CoordinateToScreen(430, 1, plot.rect(), p));
+        const QImage shot = plot.grab().toImage();
+        bool line = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            line = line || shot.pixelColor(p.x(), p.y() + dy) != QColor(Qt::white);
+        EXPECT_TRUE(line);
+    }
 }
 
 TEST_F(SpectrumPlotTest, OfTwoQuickRequestsOnlyTheSecondFinishes)

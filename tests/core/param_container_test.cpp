@@ -209,6 +209,65 @@ TEST_F(ParamContainerTest, CopiesTakeValuesAndHandlerButNoObservers)
     EXPECT_EQ(first.seen.size(), eventsBefore);
 }
 
+// Records of every size, below and well past the point where lookups stop scanning: each
+// lookup, setter, removal, copy and derived value must find the same pair a scan would.
+TEST(ParamContainerLarge, LookupsMatchTheOrderedPairsAtEverySize)
+{
+    for (const int size : {3, 15, 16, 17, 40, 1000}) {
+        SCOPED_TRACE(size);
+        Deriver deriver;
+        ParamContainer rec;
+        rec.SetEventHandler(&deriver);
+        for (int i = 0; i < size; ++i)
+            ASSERT_TRUE(rec.AddKeyValue("K" + std::to_string(i), std::to_string(i)));
+        EXPECT_FALSE(rec.AddKeyValue("K0", "again"));
+        EXPECT_FALSE(rec.AddKeyValue("K" + std::to_string(size - 1), "again"));
+        ASSERT_EQ(rec.Count(), size);
+
+        // Remove every third key (first, middle and last among them); the rest keep order.
+        std::vector<std::string> kept;
+        for (int i = 0; i < size; ++i) {
+            const std::string key = "K" + std::to_string(i);
+            if (i % 3 == 0 || i == size - 1)
+                EXPECT_TRUE(rec.RemoveValue(key));
+            else
+                kept.push_back(key);
+        }
+        EXPECT_FALSE(rec.RemoveValue("K0"));
+        ASSERT_EQ(rec.Count(), static_cast<int>(kept.size()));
+        for (int i = 0; i < rec.Count(); ++i)
+            EXPECT_EQ(rec.KeyAt(i), kept[static_cast<std::size_t>(i)]);
+        // A removed key can come back, at the end.
+        EXPECT_TRUE(rec.AddKeyValue("K0", "back"));
+        EXPECT_EQ(rec.KeyAt(rec.Count() - 1), "K0");
+
+        ParamContainer copy(rec);
+        for (ParamContainer* r : {&rec, &copy}) {
+            int source = -1;
+            for (int i = 0; i < r->Count(); ++i) {
+                const ParamPair& pair = r->FindValue(r->KeyAt(i), &source);
+                EXPECT_EQ(&pair.first, &r->KeyAt(i)); // the own pair itself, not a copy
+                EXPECT_EQ(source, ParamContainer::kOwnValue);
+            }
+            EXPECT_TRUE(r->SetDouble("K0", 2.5));
+            EXPECT_EQ(r->ValueAt(r->Count() - 1), "2.5");
+            EXPECT_FALSE(r->SetDouble("K3", 1.0)); // removed
+            // Many derived values, each derived once and then found in the cache.
+            EXPECT_EQ(r->FindValue("Chain60").second, "60");
+            const int calls = deriver.calls;
+            for (int n = 0; n <= 60; ++n)
+                EXPECT_EQ(r->FindValue("Chain" + std::to_string(n), &source).second, std::to_string(n));
+            EXPECT_EQ(source, ParamContainer::kDerivedValue);
+            EXPECT_EQ(deriver.calls, calls);
+            r->ClearDerivedValues();
+            EXPECT_EQ(r->FindValue("Chain60").second, "60");
+            EXPECT_EQ(deriver.calls, calls + 61);
+        }
+        ParamContainer moved(std::move(copy));
+        EXPECT_EQ(moved.FindValue("K0").second, "2.5");
+    }
+}
+
 // A manager that records the events of its own parameters.
 class Model : public ParamContainerManager {
 public:

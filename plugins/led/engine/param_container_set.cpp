@@ -145,10 +145,8 @@ const ParamContainer& ParamContainerSet::EntryAt(int i) const
 
 void ParamContainerSet::AddKey(const std::string& key)
 {
-    for (const std::string& k : m_keys)
-        if (k == key)
-            return;
-    m_keys.push_back(key);
+    if (m_keySet.insert(key).second)
+        m_keys.push_back(key);
 }
 
 void ParamContainerSet::AddEntry(const ParamContainer& record)

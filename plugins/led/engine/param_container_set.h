@@ -19,6 +19,7 @@
 
 #include <deque>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class ParamContainerSet : public Observable {
@@ -76,6 +77,7 @@ private:
     ParamContainerEventHandler* m_eventHandler = nullptr;
     std::deque<ParamContainer> m_entries; // a deque keeps entries in place as the set grows
     std::vector<std::string> m_keys;
+    std::unordered_set<std::string> m_keySet; // the same keys, for AddKey's lookup
     ParamContainer m_emptyEntry;
     std::vector<Condition> m_condition;
 };

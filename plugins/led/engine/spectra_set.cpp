@@ -273,6 +273,13 @@ bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
         return false;
 
     const double count = std::trunc(header[0]);
+    // A header may announce more spectra than follow (those present load), but not more
+    // than the rest of the file has bytes: every spectrum takes a name line of several
+    // bytes, so such a count is no miscount but a damaged header.
+    if (in.SizeKnown() && count > static_cast<double>(in.BytesLeft())) {
+        EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+        return false;
+    }
     std::vector<double> values;
     for (double k = 0; k < count; ++k) {
         const std::string line = ReadWholeLine(in);

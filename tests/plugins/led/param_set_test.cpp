@@ -198,6 +198,45 @@ TEST(ParamSetFile, RoundTrip)
     EXPECT_EQ(back.GetKeys(), set.GetKeys());
 }
 
+// Entries with many keys, repeated keys among them, and keys spread over many entries: the
+// first value of a repeated key wins, and the key list keeps the order of first appearance.
+TEST(ParamSetFile, LargeEntriesKeepOrderAndFirstValues)
+{
+    TempFolder dir;
+    std::string text;
+    PairList wide;
+    text += "[BeginEntry]\n";
+    for (int i = 0; i < 300; ++i) {
+        const std::string key = "W" + std::to_string(i % 200); // keys 0..99 come twice
+        text += key + " = " + std::to_string(i) + "\n";
+        if (i < 200)
+            wide.emplace_back(key, std::to_string(i));
+    }
+    text += "[EndEntry]\n";
+    std::vector<std::string> keys;
+    for (const auto& p : wide)
+        keys.push_back(p.first);
+    for (int e = 0; e < 50; ++e) {
+        text += "[BeginEntry]\nW0 = x\nE" + std::to_string(e) + " = " + std::to_string(e) + "\n[EndEntry]\n";
+        keys.push_back("E" + std::to_string(e));
+    }
+    WriteFile(dir.file("wide.txt"), text);
+
+    ParamContainerSet set;
+    ASSERT_TRUE(set.LoadFromFile(dir.file("wide.txt")));
+    ASSERT_EQ(set.EntryCount(), 51);
+    EXPECT_EQ(PairsOf(set.EntryAt(0)), wide);
+    EXPECT_EQ(set.EntryAt(0).FindValue("W150").second, "150");
+    EXPECT_EQ(set.EntryAt(50).FindValue("E49").second, "49");
+    EXPECT_EQ(set.GetKeys(), keys);
+
+    ASSERT_TRUE(set.SaveToFile(dir.file("back.txt")));
+    ParamContainerSet back;
+    ASSERT_TRUE(back.LoadFromFile(dir.file("back.txt")));
+    EXPECT_EQ(EntriesOf(back), EntriesOf(set));
+    EXPECT_EQ(back.GetKeys(), keys);
+}
+
 class ParamSetLoad : public ::testing::Test {
 protected:
     void SetUp() override

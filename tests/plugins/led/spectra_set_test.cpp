@@ -185,6 +185,10 @@ TEST(SpeksFile, BadFiles)
         {"name without blank before colon", "Speks: 1 3 400 404 2\nRot:\n1 2 3\n", false, 0},
         {"second name bad", "Speks: 2 3 400 404 2\nRot :\n1 2 3\nGruen\n1 2 3\n", false, 1},
         {"more spectra announced than present", "Speks: 5 3 400 404 2\n" + body, true, 1},
+        {"as many spectra announced as bytes follow", "Speks: 15 3 400 404 2\n" + body, true, 1},
+        {"more spectra announced than bytes follow", "Speks: 16 3 400 404 2\n" + body, false, 0},
+        {"a billion spectra announced", "Speks: 1e9 3 400 404 2\n" + body, false, 0},
+        {"1e308 spectra announced", "Speks: 1.7976931348623157e308 3 400 404 2\n" + body, false, 0},
         {"values missing at the end", "Speks: 1 3 400 404 2\nRot :\n1", true, 1},
         {"binary", std::string("Speks:\0\x01\x02\xff\xfe", 11), false, 0},
         {"1 MB name line", "Speks: 1 3 400 404 2\n" + std::string(1 << 20, 'n') + "\n1 2 3\n", false, 0},
@@ -296,6 +300,8 @@ TEST(SpeksFile, LoadLines)
         {"bad second name line", "Speks: 2 3 400 404 2\nRot :\n1 2 3\nGruen\n1 2 3\n", false, {"Lade...Rot"}},
         {"1e999 as a value", "Speks: 1 3 400 404 2\nRot 100% :\n1 1e999 3\n", false,
          {"Lade...Rot 100%", "Spektren in Datei '" + file + "' konnten nicht geladen werden !!!"}},
+        {"count beyond the file", "Speks: 99 3 400 404 2\nRot :\n1 2 3\n", false,
+         {"Spektren in Datei '" + file + "' konnten nicht geladen werden !!!"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -8,6 +8,7 @@
 #include "platform/vformat.h"
 
 #include <paramora/paramora.h>
+#include <paramora/reader_group.h>
 #include <xandril/xandril.h>
 
 #include <QApplication>
@@ -139,6 +140,38 @@ int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree&
     return count;
 }
 
+// Tree paths nest no deeper than the file's groups may (the trees walk their nodes
+// recursively): a spectrum or clipboard object whose name has more levels makes the whole file
+// unreadable, before anything of it is loaded. Leaves the reader at its root.
+void CheckTreeDepth(ns_xandril::XMLReadModul& reader, const std::string& path)
+{
+    if (!reader.enterGroup("VelmontEnvironment"))
+        return;
+    ns_param::detail::LeaveGroupOnExit leaveEnvironment(reader);
+    const struct {
+        const char* list;
+        const char* item;
+        const char* key;
+    } trees[] = {{"Spectrums", "Spectrum", "SpecName"}, {"ClipboardObjects", "ClipboardObject", "ObjectName"}};
+    for (const auto& tree : trees) {
+        if (!reader.enterGroup(tree.list))
+            continue;
+        ns_param::detail::LeaveGroupOnExit leaveList(reader);
+        if (!reader.enterFirstGroup(tree.item))
+            continue;
+        do {
+            ns_param::detail::LeaveGroupOnExit leaveItem(reader);
+            std::string name;
+            if (!reader.readString(tree.key, name))
+                continue;
+            name = ns_tree::NormalizePath(std::move(name));
+            if (std::count(name.begin(), name.end(), ':') >= ns_xandril::kMaxNesting)
+                throw ns_xandril::XMLException("cannot read XML file '" + path + "': a name has more than " +
+                                               std::to_string(ns_xandril::kMaxNesting) + " levels");
+        } while (reader.enterNextGroup());
+    }
+}
+
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...)
 {
@@ -234,7 +267,10 @@ std::optional<std::string> SaveProject(ProjectDocument& document, const std::str
     const bool hadOldFile = std::filesystem::is_regular_file(target, noThrow);
     bool written = false;
     {
+        // The document goes to its temporary file in blocks as it is built; where that file
+        // cannot be made, it is built in memory and writeToFile reports the failure.
         ns_xandril::XMLWriteModul writer;
+        writer.streamToFile(target);
         WriteProject(writer, document, comment);
         written = writer.writeToFile(target);
     }
@@ -280,8 +316,11 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
     ModuleInterface& host = document.Host();
     ns_xandril::XMLReadModul reader;
     bool damaged = false;
+    bool readable = false;
     try {
         reader.readFromFile(path);
+        CheckTreeDepth(reader, path);
+        readable = true;
     } catch (const std::exception&) {
         const std::string message = Format(
             "Fehler: Die Datei '%s' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.", path.c_str());
@@ -291,7 +330,7 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
                               platform::PromptIcon::Warning);
     }
 
-    if (!reader.enterGroup("VelmontEnvironment")) {
+    if (!readable || !reader.enterGroup("VelmontEnvironment")) {
         Log(document, ProjectDocument::kRed, "Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '%s'", path.c_str());
         damaged = true;
     } else {

@@ -1,5 +1,6 @@
 #pragma once
-// Internal to Paramora: leaves a reader's group on every way out of a scope.
+// Leaves a reader's group on every way out of a scope (Paramora's readers and other walks
+// over nested groups).
 #include <xandril/xandril.h>
 
 namespace ns_param::detail {

@@ -10,6 +10,15 @@
 
 namespace ns_xandril {
 
+// Groups nest at most this many levels below the root in a document the reader accepts; a
+// deeper document is refused while it is parsed, as a file that cannot be read. Every reader
+// of nested groups above (parameter containers, project trees) relies on this one bound.
+inline constexpr int kMaxNesting = 256;
+
+// Past this many open groups the writer indents no further, so that deep documents do not
+// grow with the square of their depth.
+inline constexpr int kMaxIndentLevel = 32;
+
 // A text as UTF-8: valid UTF-8 stays as it is, every other byte is taken as Windows-1252
 // (text files of the Windows version). The rule the reader and writer apply to names and
 // values, for other readers of such files.
@@ -47,6 +56,12 @@ public:
     void writeInt(const std::string& key, const std::string& comment, int value, int min, int max);
     void writeDouble(const std::string& key, const std::string& comment, double value);
     void write1DDoubleArray(const std::string& key, const std::string& comment, const double* values, int count);
+
+    // From now on the document goes, while it is built, in blocks into a temporary file beside
+    // path, so that it never stands whole in memory; writeToFile(path) completes that file.
+    // The writer is then written once, to path only. False (the document stays in memory)
+    // when the temporary file cannot be created.
+    bool streamToFile(const std::string& path);
 
     // Writes the whole document (to a temporary file, renamed over the target).
     // False when it could not be written; an existing file then stays whole.

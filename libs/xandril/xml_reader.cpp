@@ -1,9 +1,13 @@
 // The reader parses a whole file with libxml2 and walks the element tree that the
-// writer's layout describes (see xml_writer.cpp). Documents with a document type
-// declaration are refused: no entity is ever expanded or fetched.
+// writer's layout describes (see xml_writer.cpp). libxml2 reads the file itself, block by
+// block, so the text never stands whole in memory and a file that is no XML is refused at
+// its first bytes. Documents with a document type declaration are refused: no entity is
+// ever expanded or fetched. Elements nested deeper than the groups may nest are refused
+// while parsing, before any reader above could recurse into them.
 #include "xandril.h"
 #include "xml_text.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -24,13 +28,48 @@ namespace ns_xandril {
 
 namespace {
 
-// Set while a document type declaration was met during the current parse.
-thread_local bool t_dtdSeen = false;
+// The root element, kMaxNesting groups and the key elements inside the deepest of them.
+constexpr int kMaxElementDepth = kMaxNesting + 2;
+
+// What the current parse met that stopped it (parses run one per thread).
+struct ParseState {
+    bool dtdSeen = false;
+    bool tooDeep = false;
+    int depth = 0;      // open elements
+    int groupDepth = 0; // open groups
+};
+thread_local ParseState t_parse;
+
+bool isGroupName(const xmlChar* name)
+{
+    return std::strcmp(reinterpret_cast<const char*>(name), "group") == 0;
+}
 
 void refuseDtd(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*)
 {
-    t_dtdSeen = true;
+    t_parse.dtdSeen = true;
     xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+}
+
+void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri, int nbNamespaces,
+                  const xmlChar** namespaces, int nbAttributes, int nbDefaulted, const xmlChar** attributes)
+{
+    const bool group = isGroupName(localName);
+    if (++t_parse.depth > kMaxElementDepth || (group && ++t_parse.groupDepth > kMaxNesting)) {
+        t_parse.tooDeep = true;
+        xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+        return;
+    }
+    xmlSAX2StartElementNs(ctx, localName, prefix, uri, nbNamespaces, namespaces, nbAttributes, nbDefaulted,
+                          attributes);
+}
+
+void endElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri)
+{
+    --t_parse.depth;
+    if (isGroupName(localName))
+        --t_parse.groupDepth;
+    xmlSAX2EndElementNs(ctx, localName, prefix, uri);
 }
 
 // libxml2 prints some errors (failed encoding conversions) through its generic handler,
@@ -159,6 +198,27 @@ bool parseArray(std::string_view text, std::vector<double>& out)
     }
 }
 
+// Exactly count numbers separated by blanks into out; false for any other text.
+bool parseArray(std::string_view text, double* out, std::size_t count)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::size_t n = 0;
+    for (;;) {
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return n == count;
+        if (n == count)
+            return false;
+        const auto res = std::from_chars(p, end, out[n]);
+        if (res.ec != std::errc() || (res.ptr != end && !isBlank(*res.ptr)))
+            return false;
+        ++n;
+        p = res.ptr;
+    }
+}
+
 } // namespace
 
 struct XMLReadModul::Impl {
@@ -223,6 +283,16 @@ struct XMLReadModul::Impl {
 
     void enter(xmlNode* group) { frames.push_back(Frame{group, {}, nullptr}); }
 
+    // Takes a parsed document; the walk starts at its root element.
+    void install(DocPtr parsed)
+    {
+        xmlNode* root = xmlDocGetRootElement(parsed.get());
+        doc = std::move(parsed);
+        frames.clear();
+        claims.clear();
+        enter(root);
+    }
+
     template <typename T>
     bool readNumber(const char* tag, const std::string& key, std::string& comment, T& value)
     {
@@ -237,25 +307,73 @@ struct XMLReadModul::Impl {
         return true;
     }
 
-    bool readArray(const std::string& key, std::string& comment, std::vector<double>& values)
+    // The text of the array key and the count it declares (nullopt when it declares none);
+    // false for a missing key or a count that cannot be right. A count is checked against
+    // the text before anything is allocated for it: every number takes a character and a
+    // blank, so a declared count beyond that is refused however large it is.
+    bool arrayText(const std::string& key, const xmlNode*& node, std::string_view& text,
+                   std::optional<std::size_t>& count)
     {
-        const xmlNode* node = findKey(key, "doubles");
+        node = findKey(key, "doubles");
         if (node == nullptr)
             return false;
-        std::vector<double> parsed;
-        std::optional<long long> count;
+        std::optional<long long> declared;
         if (const auto c = attribute(node, "count", scratch)) {
-            count = parseNumber<long long>(*c);
-            if (!count || *count < 0 || *count > INT_MAX)
+            declared = parseNumber<long long>(*c);
+            if (!declared || *declared < 0 || *declared > INT_MAX)
                 return false;
-            parsed.reserve(static_cast<std::size_t>(*count));
         }
-        if (!parseArray(childText(node->children, scratch), parsed) || parsed.size() > INT_MAX)
+        text = childText(node->children, scratch);
+        if (declared) {
+            if (static_cast<unsigned long long>(*declared) > text.size() / 2 + 1)
+                return false;
+            count = static_cast<std::size_t>(*declared);
+        }
+        return true;
+    }
+
+    bool readArray(const std::string& key, std::string& comment, std::vector<double>& values)
+    {
+        const xmlNode* node = nullptr;
+        std::string_view text;
+        std::optional<std::size_t> count;
+        if (!arrayText(key, node, text, count))
             return false;
-        if (count && parsed.size() != static_cast<std::size_t>(*count))
+        std::vector<double> parsed;
+        if (count)
+            parsed.reserve(*count);
+        if (!parseArray(text, parsed) || parsed.size() > INT_MAX)
+            return false;
+        if (count && parsed.size() != *count)
             return false;
         comment = this->comment(node);
         values = std::move(parsed);
+        return true;
+    }
+
+    // As readArray, into an array of new[] that the caller frees.
+    bool readArray(const std::string& key, std::string& comment, double*& values, int& size)
+    {
+        const xmlNode* node = nullptr;
+        std::string_view text;
+        std::optional<std::size_t> count;
+        if (!arrayText(key, node, text, count))
+            return false;
+        if (!count) {
+            std::vector<double> parsed;
+            if (!readArray(key, comment, parsed))
+                return false;
+            values = new double[parsed.size()];
+            std::copy(parsed.begin(), parsed.end(), values);
+            size = static_cast<int>(parsed.size());
+            return true;
+        }
+        std::unique_ptr<double[]> parsed(new double[*count]);
+        if (!parseArray(text, parsed.get(), *count))
+            return false;
+        comment = this->comment(node);
+        values = parsed.release();
+        size = static_cast<int>(*count);
         return true;
     }
 };
@@ -266,6 +384,55 @@ XMLReadModul::XMLReadModul()
 }
 
 XMLReadModul::~XMLReadModul() = default;
+
+namespace {
+
+// Large arrays exceed libxml2's default limit for one text (10 MB): XML_PARSE_HUGE lifts it.
+// Entities stay unexpanded (no XML_PARSE_NOENT), nothing is loaded from outside, and a
+// document type declaration stops the parse before any entity.
+constexpr int kParseOptions =
+    XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+
+// Parses with read(ctxt, encoding), which runs one libxml2 parse from the start of the input;
+// the document, or XMLException naming name and the reason. empty tells whether the input
+// had no bytes at all.
+template <typename ReadFn>
+DocPtr parseDocument(const std::string& name, bool empty, ReadFn read)
+{
+    initLibxml();
+    xmlSetGenericErrorFunc(nullptr, silentError); // per thread in libxml2
+
+    std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
+    if (!ctxt)
+        fail(name, "out of memory");
+    ctxt->sax->internalSubset = refuseDtd;
+    ctxt->sax->startElementNs = startElement;
+    ctxt->sax->endElementNs = endElement;
+
+    const auto parse = [&](const char* encoding) {
+        t_parse = ParseState{};
+        DocPtr parsed(read(ctxt.get(), encoding));
+        if (t_parse.dtdSeen)
+            fail(name, "document type declarations are not accepted");
+        if (t_parse.tooDeep)
+            fail(name, "groups nest deeper than " + std::to_string(kMaxNesting) + " levels");
+        return parsed;
+    };
+    DocPtr doc = parse(nullptr);
+    // A file of the Windows version may hold Windows-1252 bytes without saying so.
+    const xmlError* first = xmlCtxtGetLastError(ctxt.get());
+    if (!doc && first != nullptr && first->code == XML_ERR_INVALID_CHAR)
+        doc = parse("WINDOWS-1252");
+    if (!doc || !ctxt->wellFormed) {
+        const xmlError* err = xmlCtxtGetLastError(ctxt.get());
+        fail(name, empty && (err == nullptr || err->message == nullptr) ? "the file is empty" : describe(err));
+    }
+    if (xmlDocGetRootElement(doc.get()) == nullptr)
+        fail(name, "the document has no element");
+    return doc;
+}
+
+} // namespace
 
 void XMLReadModul::readFromFile(const std::string& path)
 {
@@ -283,69 +450,25 @@ void XMLReadModul::readFromFile(const std::string& path)
     if (st.st_size > INT_MAX)
         fail(path, "it is too large");
 
-    std::string data;
-    data.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == data.size())
-            data.resize(data.size() + 65536);
-        const ssize_t n = ::read(fd, data.data() + filled, data.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+    // libxml2 reads the file itself (and leaves the descriptor open); each parse starts
+    // at the beginning.
+    DocPtr doc = parseDocument(path, st.st_size == 0, [&](xmlParserCtxt* ctxt, const char* encoding) -> xmlDoc* {
+        if (::lseek(fd, 0, SEEK_SET) != 0)
             fail(path, std::strerror(errno));
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-    }
-    data.resize(filled);
-    readFromMemory(data, path);
+        return xmlCtxtReadFd(ctxt, fd, path.c_str(), encoding, kParseOptions);
+    });
+    m_impl->install(std::move(doc));
 }
 
 void XMLReadModul::readFromMemory(std::string_view data, const std::string& name)
 {
-    initLibxml();
-    xmlSetGenericErrorFunc(nullptr, silentError); // per thread in libxml2
     if (data.size() > INT_MAX)
         fail(name, "it is too large");
-
-    std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        fail(name, "out of memory");
-    ctxt->sax->internalSubset = refuseDtd;
-
-    // Large arrays exceed libxml2's default limit for one text (10 MB): XML_PARSE_HUGE
-    // lifts it. Entities stay unexpanded (no XML_PARSE_NOENT), nothing is loaded from
-    // outside, and a document type declaration stops the parse before any entity.
-    const int options = XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
-        | XML_PARSE_COMPACT;
-    const auto parse = [&](const char* encoding) {
-        t_dtdSeen = false;
-        DocPtr parsed(xmlCtxtReadMemory(ctxt.get(), data.data(), static_cast<int>(data.size()), name.c_str(),
-                                        encoding, options));
-        if (t_dtdSeen)
-            fail(name, "document type declarations are not accepted");
-        return parsed;
-    };
-    DocPtr doc = parse(nullptr);
-    // A file of the Windows version may hold Windows-1252 bytes without saying so.
-    const xmlError* first = xmlCtxtGetLastError(ctxt.get());
-    if (!doc && first != nullptr && first->code == XML_ERR_INVALID_CHAR)
-        doc = parse("WINDOWS-1252");
-    if (!doc || !ctxt->wellFormed) {
-        const xmlError* err = xmlCtxtGetLastError(ctxt.get());
-        fail(name, data.empty() && (err == nullptr || err->message == nullptr) ? "the file is empty"
-                                                                               : describe(err));
-    }
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (root == nullptr)
-        fail(name, "the document has no element");
-
-    Impl& d = *m_impl;
-    d.doc = std::move(doc);
-    d.frames.clear();
-    d.claims.clear();
-    d.enter(root);
+    DocPtr doc = parseDocument(name, data.empty(), [&](xmlParserCtxt* ctxt, const char* encoding) {
+        return xmlCtxtReadMemory(ctxt, data.data(), static_cast<int>(data.size()), name.c_str(), encoding,
+                                 kParseOptions);
+    });
+    m_impl->install(std::move(doc));
 }
 
 bool XMLReadModul::enterGroup(const std::string& name)
@@ -464,13 +587,7 @@ bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& commen
 {
     values = nullptr;
     count = 0;
-    std::vector<double> parsed;
-    if (!m_impl->readArray(key, comment, parsed))
-        return false;
-    values = new double[parsed.size()];
-    std::copy(parsed.begin(), parsed.end(), values);
-    count = static_cast<int>(parsed.size());
-    return true;
+    return m_impl->readArray(key, comment, values, count);
 }
 
 bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values)

@@ -1,5 +1,6 @@
-// The writer streams the document into one text buffer as it is built: groups are
-// only ever opened new and closed, so write order is document order.
+// The writer appends the document to one text buffer as it is built: groups are only ever
+// opened new and closed, so write order is document order. A streaming writer hands the
+// buffer to its temporary file whenever a block is full.
 //
 //   <?xml version="1.0" encoding="UTF-8"?>
 //   <xandril version="1">
@@ -16,6 +17,7 @@
 #include "xandril.h"
 #include "xml_text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -31,6 +33,15 @@ namespace {
 constexpr std::string_view kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xandril version=\"1\">\n";
 constexpr std::string_view kRootEnd = "</xandril>\n";
 
+// A streaming writer's buffer is written out once it holds this much.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+// The blanks before a line at that group level (0 = inside the root).
+void appendIndent(std::string& out, int level)
+{
+    out.append(static_cast<std::size_t>(2 * (std::min(level, kMaxIndentLevel) + 1)), ' ');
+}
+
 template <typename T>
 void appendNumber(std::string& out, T value)
 {
@@ -39,10 +50,9 @@ void appendNumber(std::string& out, T value)
     out.append(buf, res.ptr);
 }
 
-bool writeAll(int fd, const std::string& body, const std::string& tail)
+bool writeAll(int fd, std::string_view body, std::string_view tail)
 {
-    iovec parts[2] = {{const_cast<char*>(body.data()), body.size()},
-                      {const_cast<char*>(tail.data()), tail.size()}};
+    iovec parts[2] = {{const_cast<char*>(body.data()), body.size()}, {const_cast<char*>(tail.data()), tail.size()}};
     iovec* part = parts;
     int left = 2;
     while (left > 0) {
@@ -90,7 +100,42 @@ struct XMLWriteModul::Impl {
     std::string out{kHead};
     int depth = 0;
 
-    void indent(int level) { out.append(static_cast<std::size_t>(2 * (level + 1)), ' '); }
+    // Streaming: the temporary file (fd, tmpPath) of the target streamPath.
+    int fd = -1;
+    std::string streamPath;
+    std::string tmpPath;
+    bool streamFailed = false;
+    bool written = false; // a streamed document was completed (or given up)
+
+    Impl() = default;
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+    ~Impl() { dropStream(); }
+
+    void dropStream()
+    {
+        if (fd < 0)
+            return;
+        ::close(fd);
+        ::unlink(tmpPath.c_str());
+        fd = -1;
+    }
+
+    // Hands the buffer to the temporary file; a failed write is remembered for writeToFile.
+    void flush()
+    {
+        if (!streamFailed && !writeAll(fd, out, {}))
+            streamFailed = true;
+        out.clear();
+    }
+
+    void flushIfFull()
+    {
+        if (fd >= 0 && out.size() >= kBlock)
+            flush();
+    }
+
+    void indent(int level) { appendIndent(out, level); }
 
     void openKey(std::string_view tag, const std::string& key, const std::string& comment)
     {
@@ -131,6 +176,7 @@ struct XMLWriteModul::Impl {
         out += '>';
         appendNumber(out, value);
         closeKey(tag);
+        flushIfFull();
     }
 };
 
@@ -154,6 +200,7 @@ bool XMLWriteModul::enterGroup(const std::string& name)
     detail::appendEscaped(d.out, name, true);
     d.out += "\">\n";
     ++d.depth;
+    d.flushIfFull();
     return true;
 }
 
@@ -165,6 +212,7 @@ bool XMLWriteModul::leaveGroup()
     --d.depth;
     d.indent(d.depth);
     d.out += "</group>\n";
+    d.flushIfFull();
     return true;
 }
 
@@ -175,6 +223,7 @@ void XMLWriteModul::writeString(const std::string& key, const std::string& comme
     d.out += '>';
     detail::appendEscaped(d.out, value, false);
     d.closeKey("string");
+    d.flushIfFull();
 }
 
 void XMLWriteModul::writeInt(const std::string& key, const std::string& comment, int value)
@@ -191,6 +240,7 @@ void XMLWriteModul::writeInt(const std::string& key, const std::string& comment,
     d.out += '>';
     appendNumber(d.out, value);
     d.closeKey("int");
+    d.flushIfFull();
 }
 
 void XMLWriteModul::writeDouble(const std::string& key, const std::string& comment, double value)
@@ -207,45 +257,91 @@ void XMLWriteModul::write1DDoubleArray(const std::string& key, const std::string
     d.openKey("doubles", key, comment);
     d.numberAttribute("count", count);
     d.out += '>';
-    d.out.reserve(d.out.size() + static_cast<std::size_t>(count) * 24 + 16);
+    if (d.fd < 0)
+        d.out.reserve(d.out.size() + static_cast<std::size_t>(count) * 24 + 16);
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             d.out += ' ';
         appendNumber(d.out, values[i]);
+        d.flushIfFull();
     }
     d.closeKey("doubles");
+    d.flushIfFull();
 }
 
-bool XMLWriteModul::writeToFile(const std::string& path)
+bool XMLWriteModul::streamToFile(const std::string& path)
 {
-    const Impl& d = *m_impl;
-    if (path.empty())
+    Impl& d = *m_impl;
+    if (path.empty() || d.fd >= 0 || d.written)
         return false;
+    const int fd = createTemporary(path, d.tmpPath);
+    if (fd < 0)
+        return false;
+    d.fd = fd;
+    d.streamPath = path;
+    d.flush();
+    d.out.reserve(kBlock + 4096);
+    return true;
+}
 
-    // Groups still open are closed in the file only; the document can grow further.
+namespace {
+
+// The end of the file: the groups still open and the root, closed.
+std::string closingTail(int depth)
+{
     std::string tail;
-    for (int level = d.depth - 1; level >= 0; --level) {
-        tail.append(static_cast<std::size_t>(2 * (level + 1)), ' ');
+    for (int level = depth - 1; level >= 0; --level) {
+        appendIndent(tail, level);
         tail += "</group>\n";
     }
     tail += kRootEnd;
+    return tail;
+}
 
-    std::string tmpPath;
-    const int fd = createTemporary(path, tmpPath);
-    if (fd < 0)
-        return false;
-
-    // A replaced file keeps its permissions.
+// Gives the temporary file the permissions of the file it replaces, writes body and tail,
+// syncs, closes and renames it over path. False (temporary file removed) on any failure.
+bool completeFile(int fd, const std::string& tmpPath, const std::string& path, std::string_view body,
+                  std::string_view tail, bool ok)
+{
     struct stat old {};
-    bool ok = true;
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && writeAll(fd, d.out, tail) && ::fsync(fd) == 0;
+    ok = ok && writeAll(fd, body, tail) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(tmpPath.c_str(), path.c_str()) == 0;
     if (!ok)
         ::unlink(tmpPath.c_str());
     return ok;
+}
+
+} // namespace
+
+bool XMLWriteModul::writeToFile(const std::string& path)
+{
+    Impl& d = *m_impl;
+    if (path.empty() || d.written)
+        return false;
+
+    // Groups still open are closed in the file only; the document can grow further.
+    const std::string tail = closingTail(d.depth);
+
+    if (d.fd >= 0) {
+        // A streamed document is completed in its own temporary file, once.
+        if (path != d.streamPath)
+            return false;
+        const int fd = d.fd;
+        d.fd = -1;
+        d.written = true;
+        const bool ok = completeFile(fd, d.tmpPath, path, d.out, tail, !d.streamFailed);
+        d.out.clear();
+        return ok;
+    }
+
+    std::string tmpPath;
+    const int fd = createTemporary(path, tmpPath);
+    if (fd < 0)
+        return false;
+    return completeFile(fd, tmpPath, path, d.out, tail, true);
 }
 
 } // namespace ns_xandril

@@ -9,7 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <xandril/xandril.h>
+
+#include <climits>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -268,6 +272,103 @@ TEST(ProjectFileDamageTest, BytesThatAreNotUtf8StillGiveAValidFile)
     EXPECT_EQ(loaded.host.spectra.GetInserters().front()->GetName(), "Messung:Größe");
     EXPECT_EQ(loaded.host.spectra.GetInserters().front()->GetComment(), "µW");
     EXPECT_EQ(loaded.description, "März");
+}
+
+// A project file of one spectrum and one clipboard object; the object's container holds a chain
+// of `containers` nested containers.
+std::string HostileProject(const std::string& spectrumName, const std::string& objectName, int containers,
+                           const std::string& count = "2")
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xandril version=\"1\"><group "
+                       "name=\"VelmontEnvironment\"><group name=\"Spectrums\"><group name=\"Spectrum\">"
+                       "<string key=\"SpecName\">" + spectrumName + "</string>"
+                       "<doubles key=\"XVals\" count=\"" + count + "\">400 500</doubles>"
+                       "<doubles key=\"YVals\" count=\"" + count + "\">1 2</doubles></group></group>"
+                       "<group name=\"ClipboardObjects\"><group name=\"ClipboardObject\"><string key=\"ObjectName\">" +
+                       objectName + "</string>";
+    std::string name = "ObjectData";
+    for (int i = 0; i < containers; ++i) {
+        text += "<group name=\"" + name + "\"><group name=\"Parameter\"><string key=\"Name\">K</string>"
+                "<int key=\"Type\">1</int><string key=\"Value\">N</string>";
+        name = "N";
+    }
+    text += "<group name=\"" + name + "\"><group name=\"Parameter\"><string key=\"Name\">Tiefe</string>"
+            "<int key=\"Type\">6</int><string key=\"Value\">unten</string></group></group>";
+    for (int i = 0; i < containers; ++i)
+        text += "</group></group>";
+    return text + "</group></group></group></xandril>\n";
+}
+
+std::string Levels(int count)
+{
+    std::string path = "Ebene";
+    for (int i = 1; i < count; ++i)
+        path += ":Ebene";
+    return path;
+}
+
+TEST(ProjectFileDamageTest, HostileFilesLoadWholeOrAreRefusedWhole)
+{
+    // The clipboard object's container stands four groups deep; each nested container takes two
+    // more (its own and its parameter's).
+    const int deepest = (ns_xandril::kMaxNesting - 5) / 2;
+    TempDir dir;
+    struct Row {
+        const char* name;
+        std::string text;
+        bool loaded;
+        int points; // of the spectrum, when loaded
+    } rows[] = {
+        {"containers just under the limit", HostileProject("S", "O", deepest), true, 2},
+        {"containers just over the limit", HostileProject("S", "O", deepest + 1), false, 0},
+        {"containers 14,000 deep", HostileProject("S", "O", 14000), false, 0},
+        {"spectrum path at the limit", HostileProject(Levels(ns_xandril::kMaxNesting), "O", 0), true, 2},
+        {"spectrum path over the limit", HostileProject(Levels(ns_xandril::kMaxNesting + 1), "O", 0), false, 0},
+        {"object path over the limit", HostileProject("S", Levels(ns_xandril::kMaxNesting + 1), 0), false, 0},
+        {"doubled colons tidy to the limit", HostileProject(Levels(ns_xandril::kMaxNesting) + "::::", "O", 0), true, 2},
+        {"array count beyond the text", HostileProject("S", "O", 0, "2147483647"), true, 0},
+        {"zero bytes, 2 GiB - 1", "", false, 0},
+    };
+    FakeProjectDocument freshDoc;
+    const std::string fresh = DumpModules(freshDoc.host.modules);
+    for (Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = dir.file("feindlich.pxml");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << row.text;
+        if (row.text.empty())
+            ASSERT_EQ(::truncate(path.c_str(), INT_MAX), 0); // sparse
+        FakePrompter prompter;
+        FakeProjectDocument doc;
+        FillSomething(doc);
+
+        if (row.loaded) {
+            ASSERT_EQ(OpenProject(doc, path), OpenResult::Loaded);
+            ASSERT_EQ(doc.host.spectra.GetInserters().size(), 1u);
+            EXPECT_EQ(doc.host.spectra.GetInserters().front()->GetPointCount(), row.points);
+            ASSERT_EQ(doc.host.clipboard.GetInserters().size(), 1u);
+            const ns_param::Paramora* level = &doc.host.clipboard.GetInserters().front()->GetParameters();
+            while (level->getParameter("K") != nullptr)
+                level = const_cast<ns_param::Paramora*>(level)->getContainerParameter("K");
+            EXPECT_NE(const_cast<ns_param::Paramora*>(level)->getStringParameter("Tiefe"), nullptr);
+            EXPECT_TRUE(prompter.shown.empty());
+            continue;
+        }
+        EXPECT_EQ(OpenProject(doc, path), OpenResult::Damaged);
+        // Nothing of the file is loaded: the project is the empty one of the damaged-file path.
+        EXPECT_EQ(DumpModules(doc.host.modules), fresh);
+        EXPECT_TRUE(doc.host.spectra.GetInserters().empty());
+        EXPECT_TRUE(doc.host.clipboard.GetInserters().empty());
+        EXPECT_EQ(doc.WindowLines(),
+                  (std::vector<std::string>{"7000|Lade die Orvanta-Projekt-Datei .../feindlich.pxml",
+                                            "70|Fehler: Fehler beim Laden der Orvanta-Projekt-Datei '" + path + "'"}));
+        const std::string xmlLine =
+            "Fehler: Die Datei '" + path + "' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.";
+        ASSERT_EQ(doc.host.log.size(), 1u);
+        EXPECT_EQ(doc.host.log[0].text, xmlLine);
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text.toStdString(), xmlLine);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
 
 } // namespace

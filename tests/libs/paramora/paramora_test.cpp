@@ -597,3 +597,71 @@ TEST(ParameterIOXml, MissingContainerGroupThrowsAndLeavesTheReaderInPlace)
     EXPECT_THROW(m.updateFromXML(reader), ParamoraException);
     EXPECT_TRUE(readerStandsInGroup(reader));
 }
+
+namespace {
+
+// A container "L0" holding a chain of `levels` nested containers; the innermost holds the
+// string "Tiefe" with the value "unten".
+std::string nestedContainers(int levels)
+{
+    std::string text = "<xandril version=\"1\">";
+    for (int i = 0; i < levels; ++i)
+        text += "<group name=\"L" + std::to_string(i) + "\"><group name=\"Parameter\"><string key=\"Name\">K</string>"
+                "<int key=\"Type\">1</int><string key=\"Value\">L" + std::to_string(i + 1) + "</string>";
+    text += "<group name=\"L" + std::to_string(levels) + "\"><group name=\"Parameter\"><string key=\"Name\">Tiefe"
+            "</string><int key=\"Type\">6</int><string key=\"Value\">unten</string></group></group>";
+    for (int i = 0; i < levels; ++i)
+        text += "</group></group>";
+    return text + "</xandril>";
+}
+
+} // namespace
+
+TEST(ParamoraLimits, NestedContainersLoadUpToTheGroupLimitAndAreRefusedBeyond)
+{
+    // Each container takes two group levels (its own and its parameter's).
+    const int deepest = (ns_xandril::kMaxNesting - 2) / 2;
+    const struct {
+        int levels;
+        bool accepted;
+    } rows[] = {{1, true}, {deepest, true}, {deepest + 1, false}, {14000, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.levels);
+        Paramora container("L0");
+        container.addIntParameter("Alt", "", 1, 0, 9, 0);
+        XMLReadModul reader;
+        try {
+            reader.readFromMemory(nestedContainers(row.levels), "tief.xml");
+        } catch (const ns_xandril::XMLException& e) {
+            EXPECT_FALSE(row.accepted) << e.what();
+            EXPECT_NE(std::string(e.what()).find("nest deeper"), std::string::npos) << e.what();
+            continue;
+        }
+        ASSERT_TRUE(row.accepted);
+        ASSERT_TRUE(container.getFromXML(reader));
+        EXPECT_NE(container.getIntParameter("Alt"), nullptr);
+        Paramora* level = &container;
+        for (int i = 0; i < row.levels; ++i) {
+            level = level->getContainerParameter("K");
+            ASSERT_NE(level, nullptr) << "level " << i + 1;
+            EXPECT_EQ(level->getName(), "L" + std::to_string(i + 1));
+        }
+        ASSERT_NE(level->getStringParameter("Tiefe"), nullptr);
+        EXPECT_EQ(*level->getStringParameter("Tiefe"), "unten");
+
+        // Written again, the chain reads back as it was.
+        TempDir dir;
+        XMLWriteModul writer;
+        container.addToXML(writer);
+        ASSERT_TRUE(writer.writeToFile(dir.file("again.xml")));
+        XMLReadModul again;
+        again.readFromFile(dir.file("again.xml"));
+        Paramora copy("L0");
+        ASSERT_TRUE(copy.getFromXML(again));
+        level = &copy;
+        for (int i = 0; i < row.levels && level != nullptr; ++i)
+            level = level->getContainerParameter("K");
+        ASSERT_NE(level, nullptr);
+        EXPECT_NE(level->getStringParameter("Tiefe"), nullptr);
+    }
+}

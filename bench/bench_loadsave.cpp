@@ -1,8 +1,10 @@
 // The load-and-save plug-in on the files users wait for:
 // - a 50 MB column file (100 spectra x 30,000 wavelengths, written beforehand by the text
 //   writer) loaded with LoadASCIIModule::LoadFile, next to a plain fread of the same file
-//   split into lines; bench/peer/loadtxt_peer.py times numpy.loadtxt on the same file
-//   (its path is printed, and kept while ORVANTA_BENCH_KEEP is set);
+//   split into lines and a read of it with every number converted by std::from_chars (the
+//   floor of any loader); bench/peer/loadtxt_peer.py times numpy.loadtxt and pandas.read_csv
+//   on the same file (its path is printed, and kept while ORVANTA_BENCH_KEEP is set);
+//   MB_per_s counts decimal megabytes (bytes_per_second is in MiB);
 // - 10,000 spectra of 401 points saved with SaveXMLModule and loaded with LoadXMLModule.
 #include "load_ascii_module.h"
 #include "load_xml_module.h"
@@ -13,8 +15,11 @@
 #include "core/module_interface.h"
 #include "core/spectrum.h"
 
+#include "platform/file_contents.h"
+
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -57,6 +62,13 @@ void AddSpectra(BenchHost& host, int count, int points, double start, double ste
 
 bool g_columnFileWritten = false;
 
+void SetRates(benchmark::State& state, std::uintmax_t bytes)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["MB_per_s"] =
+        benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 // The column file, written once by the text writer.
 const std::string& ColumnFile()
 {
@@ -97,7 +109,7 @@ void BM_LoadColumnFile(benchmark::State& state)
     }
     if (points != 100u * 30'000u)
         state.SkipWithError("wrong point count");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(file)));
+    SetRates(state, std::filesystem::file_size(file));
 }
 
 void BM_FreadLines(benchmark::State& state)
@@ -118,7 +130,41 @@ void BM_FreadLines(benchmark::State& state)
     }
     if (lines != 30'001u)
         state.SkipWithError("wrong line count");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * buffer.size()));
+    SetRates(state, buffer.size());
+}
+
+// The file read as the loader reads it, then every number after the name line converted with
+// std::from_chars straight from the block into one array made beforehand (blanks, separators
+// and line ends skipped, nothing checked).
+void BM_ReadFromChars(benchmark::State& state)
+{
+    const std::string& file = ColumnFile();
+    std::vector<double> values(30'000u * 101u);
+    std::size_t count = 0;
+    for (auto _ : state) {
+        platform::FileBytes bytes;
+        if (!bytes.Read(file))
+            state.SkipWithError("read failed");
+        const std::string_view text = bytes.View();
+        const char* p = text.data() + text.find('\n') + 1;
+        const char* const end = text.data() + text.size();
+        count = 0;
+        while (p < end && count < values.size()) {
+            while (p < end && *p == ' ') // fields are padded to a width
+                ++p;
+            const auto res = std::from_chars(p, end, values[count]);
+            if (res.ec != std::errc())
+                break;
+            ++count;
+            p = res.ptr;
+            while (p < end && (*p == ';' || *p == '\r' || *p == '\n'))
+                ++p;
+        }
+        benchmark::DoNotOptimize(values.data());
+    }
+    if (count != values.size())
+        state.SkipWithError("wrong value count");
+    SetRates(state, std::filesystem::file_size(file));
 }
 
 // 10,000 spectra of 401 points: saved as XML, then loaded into a fresh tree.
@@ -156,6 +202,7 @@ void BM_XmlSpectraRoundTrip(benchmark::State& state)
 
 BENCHMARK(BM_LoadColumnFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FreadLines)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadFromChars)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_XmlSpectraRoundTrip)->Unit(benchmark::kSecond)->Iterations(2);
 
 int main(int argc, char** argv)

@@ -189,11 +189,7 @@ void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, doub
         return;
     }
 
-    double x = x0;
-    for (int i = 0; i < count; ++i) {
-        out[i] = GetValue(x, temperature, channel);
-        x += dx;
-    }
+    SampleValues(out, x0, dx, count, temperature, channel);
     if (!globalGrid)
         return;
 
@@ -208,6 +204,15 @@ void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, doub
     cacheTemperature[c] = temperature;
     cacheGrid[c] = grid;
     cacheValid[c] = true;
+}
+
+void LEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    double x = x0;
+    for (int i = 0; i < count; ++i) {
+        out[i] = GetValue(x, temperature, channel);
+        x += dx;
+    }
 }
 
 double LEDModel::GetValueCached(double wavelength, double temperature, int channel) const

@@ -66,6 +66,9 @@ protected:
     LEDModel();
     // Drops every cached sample and makes room for n channels.
     void SetChannelCount(int n);
+    // GetValue at x0, x0 + dx, ... (accumulated) for count points into out, for a channel the
+    // model has. The shapes replace it by a loop that reads their parameters once.
+    virtual void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const;
 
 private:
     struct Grid {

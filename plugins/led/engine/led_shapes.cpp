@@ -6,6 +6,7 @@
 #include <cmath>
 #include <ctime>
 #include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -19,6 +20,26 @@ const std::string kFwhm = "FWHM";
 double Symmetric()
 {
     return (platform::Rand() - 16383) / 16383.0;
+}
+
+// out[i] = value(x) at x0, x0 + dx, (x0 + dx) + dx, ... : the loop of LEDModel::SampleValues,
+// with the parameters read once by the caller.
+template <class Value>
+void SampleLoop(double* out, double x0, double dx, int count, Value value)
+{
+    double x = x0;
+    for (int i = 0; i < count; ++i) {
+        out[i] = value(x);
+        x += dx;
+    }
+}
+
+// Whether model's GetValue is Shape's own: a subclass that replaces it is sampled point by
+// point through its replacement.
+template <class Shape>
+bool OwnShape(const Shape& model)
+{
+    return typeid(model) == typeid(Shape);
 }
 
 // A Gaussian band of height 1; a zero width gives 1 at the peak only.
@@ -103,6 +124,18 @@ double ChannelPeakValue(const ParamContainer& p, int channels, double wavelength
     if (static_cast<unsigned>(c) >= static_cast<unsigned>(channels))
         return 0.0;
     return PsfValue(ReadPsf(p, c), wavelength, temperature);
+}
+
+// ChannelPeakValue over a grid.
+void SampleChannelPeak(const ParamContainer& p, int channels, double* out, double x0, double dx, int count,
+                       double temperature, int c)
+{
+    if (static_cast<unsigned>(c) >= static_cast<unsigned>(channels)) {
+        std::fill_n(out, count, 0.0);
+        return;
+    }
+    const PsfPeak s = ReadPsf(p, c);
+    SampleLoop(out, x0, dx, count, [&](double x) { return PsfValue(s, x, temperature); });
 }
 
 // Parameters 2c and 2c + 1 are channel c's peak wavelength and width (the registration
@@ -253,19 +286,49 @@ void AddPeakWidthParameters(LEDModel& m)
     m.AddParameter(kFwhm, 0.55, true);
 }
 
-// Value of a symmetric single-peak shape f(λ - P, W/2) on channel 0; a zero width gives 1
-// at the peak only.
+struct PeakWidth {
+    double P, W;
+};
+
+PeakWidth ReadPeakWidth(const ParamContainer& p)
+{
+    const double P = p.GetDouble(kPeak);
+    return {P, p.GetDouble(kFwhm)};
+}
+
+// Value of a symmetric single-peak shape f(λ - P, W/2); a zero width gives 1 at the peak only.
+template <class Shape>
+double PeakValueOf(const PeakWidth& s, double wavelength, Shape shape)
+{
+    if (s.W == 0.0)
+        return wavelength == s.P ? 1.0 : 0.0;
+    return shape(wavelength - s.P, s.W * 0.5);
+}
+
+// The same on channel 0 of the parameters in p.
 template <class Shape>
 double PeakValue(const ParamContainer& p, double wavelength, int channel, Shape shape)
 {
     if (channel != 0)
         return 0.0;
-    const double P = p.GetDouble(kPeak);
-    const double W = p.GetDouble(kFwhm);
-    if (W == 0.0)
-        return wavelength == P ? 1.0 : 0.0;
-    return shape(wavelength - P, W * 0.5);
+    return PeakValueOf(ReadPeakWidth(p), wavelength, shape);
 }
+
+// PeakValue over a grid.
+template <class Shape>
+void SamplePeak(const ParamContainer& p, double* out, double x0, double dx, int count, int channel, Shape shape)
+{
+    if (channel != 0) {
+        std::fill_n(out, count, 0.0);
+        return;
+    }
+    const PeakWidth s = ReadPeakWidth(p);
+    SampleLoop(out, x0, dx, count, [&](double x) { return PeakValueOf(s, x, shape); });
+}
+
+const auto kRectShape = [](double x, double h) { return h > std::fabs(x) ? 1.0 : 0.0; };
+const auto kGaussianShape = [](double x, double h) { return std::exp(-kLn2 * (x / h) * (x / h)); };
+const auto kLorentzianShape = [](double x, double h) { return 1.0 / ((x / h) * (x / h) + 1.0); };
 
 // Derivative of a single-peak shape by PeakWavelength (0) or FWHM (1) as
 // derivative(d = P - λ, h = W/2, byWidth); 0 for other parameters and channels and a zero width.
@@ -289,7 +352,14 @@ RectLEDModel::RectLEDModel()
 
 double RectLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, [](double x, double h) { return h > std::fabs(x) ? 1.0 : 0.0; });
+    return PeakValue(params, wavelength, channel, kRectShape);
+}
+
+void RectLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnShape<RectLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SamplePeak(params, out, x0, dx, count, channel, kRectShape);
 }
 
 // A box has no slope except at its edges; at the right edge (λ = P + W/2) a unit step is
@@ -315,7 +385,15 @@ GaussianLEDModel::GaussianLEDModel()
 
 double GaussianLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, [](double x, double h) { return std::exp(-kLn2 * (x / h) * (x / h)); });
+    return PeakValue(params, wavelength, channel, kGaussianShape);
+}
+
+void GaussianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
+                                    int channel) const
+{
+    if (!OwnShape<GaussianLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SamplePeak(params, out, x0, dx, count, channel, kGaussianShape);
 }
 
 double GaussianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
@@ -338,7 +416,15 @@ LorentzianLEDModel::LorentzianLEDModel()
 
 double LorentzianLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, [](double x, double h) { return 1.0 / ((x / h) * (x / h) + 1.0); });
+    return PeakValue(params, wavelength, channel, kLorentzianShape);
+}
+
+void LorentzianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
+                                      int channel) const
+{
+    if (!OwnShape<LorentzianLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SamplePeak(params, out, x0, dx, count, channel, kLorentzianShape);
 }
 
 double LorentzianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
@@ -367,6 +453,13 @@ PanShenFengLEDModel::PanShenFengLEDModel()
 double PanShenFengLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
     return ChannelPeakValue(params, 1, wavelength, temperature, channel);
+}
+
+void PanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnShape<PanShenFengLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(params, 1, out, x0, dx, count, temperature, channel);
 }
 
 double PanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
@@ -441,6 +534,13 @@ double TriPanShenFengLEDModel::GetValue(double wavelength, double temperature, i
     return ChannelPeakValue(params, 3, wavelength, temperature, channel);
 }
 
+void TriPanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnShape<TriPanShenFengLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(params, 3, out, x0, dx, count, temperature, channel);
+}
+
 double TriPanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
     return ChannelPeakDerivative(params, 3, param, wavelength, temperature, channel);
@@ -455,6 +555,13 @@ BiPanShenFengLEDModel::BiPanShenFengLEDModel()
 double BiPanShenFengLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
     return ChannelPeakValue(params, 2, wavelength, temperature, channel);
+}
+
+void BiPanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnShape<BiPanShenFengLEDModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(params, 2, out, x0, dx, count, temperature, channel);
 }
 
 double BiPanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
@@ -474,6 +581,14 @@ VortexFLTModel::VortexFLTModel()
 double VortexFLTModel::GetValue(double wavelength, double temperature, int channel) const
 {
     return VortexValue(ReadVortex(params), wavelength);
+}
+
+void VortexFLTModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnShape<VortexFLTModel>(*this))
+        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
+    const Vortex v = ReadVortex(params);
+    SampleLoop(out, x0, dx, count, [&](double x) { return VortexValue(v, x); });
 }
 
 double VortexFLTModel::GetDerivative(int param, double wavelength, double temperature, int channel) const

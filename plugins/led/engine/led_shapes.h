@@ -2,7 +2,8 @@
 // The eight LED model shapes. Wavelengths in micrometres, temperatures in kelvin, 298.15 K
 // is the reference of the temperature-dependent ones. Each shape registers its parameters
 // in the order below (that order numbers them for GetDerivative) and reads them by key on
-// every call; a missing or non-numeric text reads 0.
+// every call of GetValue and GetDerivative, once per call when sampling a grid; a missing or
+// non-numeric text reads 0.
 
 #include "engine/led_model.h"
 
@@ -16,6 +17,9 @@ public:
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
     // Moves peak and width by up to their tolerance ranges.
     virtual void AddParameterNoise();
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 class GaussianLEDModel : public LEDModel {
@@ -24,6 +28,9 @@ public:
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
     virtual void AddParameterNoise();
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 class LorentzianLEDModel : public LEDModel {
@@ -32,6 +39,9 @@ public:
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
     virtual void AddParameterNoise();
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 // An asymmetric-tailed peak that shifts and dims with temperature:
@@ -42,6 +52,9 @@ public:
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
     virtual void AddParameterNoise();
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 // A blue emitter (a PanShenFeng peak) plus a phosphor of three Gaussian bands, mixed by
@@ -60,6 +73,9 @@ public:
     TriPanShenFengLEDModel();
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 // Two independently driven PanShenFeng peaks, one per channel.
@@ -68,6 +84,9 @@ public:
     BiPanShenFengLEDModel();
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };
 
 // A filter curve (stored as "FabryPerotModel"): flat top of width FP-PeakDelta, power-law
@@ -89,4 +108,7 @@ public:
     void AddParameterNoise(std::uint32_t seed);
     // rand·seconds·4, wrapping in 32 bits.
     static std::uint32_t NoiseSeed(int randValue, std::uint32_t seconds);
+
+protected:
+    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
 };

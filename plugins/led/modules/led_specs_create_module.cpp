@@ -15,6 +15,7 @@
 #include <cfloat>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -107,6 +108,13 @@ bool SpecsCreateModuleBase::Generate()
     if (!column)
         return false;
     const std::string prefix = Prefix(*p.getStringParameter("SpecGroup"));
+    // The wavelengths in nm, rounded to IntPrec decimals with ties upward; every spectrum
+    // shares them.
+    std::vector<double> xs(static_cast<std::size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        const double x = static_cast<double>(runden(static_cast<long double>((j * step + start) * 1000.0 * f)) / f);
+        xs[static_cast<std::size_t>(j)] = x < 0.0 ? 0.0 : x;
+    }
 
     for (int r = 0; r < db.EntryCount(); ++r) {
         const ParamContainer& record = db.EntryAt(r);
@@ -124,12 +132,9 @@ bool SpecsCreateModuleBase::Generate()
             model->SampleChannel(column, start, end, step, temperature, channel);
             auto spectrum = std::make_unique<Spectrum>();
             spectrum->SetName(name);
-            for (int j = 0; j < n; ++j) {
-                double x = static_cast<double>(runden(static_cast<long double>((j * step + start) * 1000.0 * f)) / f);
-                if (x < 0.0)
-                    x = 0.0;
-                spectrum->AddPoint(SPoint(x, column[j]));
-            }
+            spectrum->ReservePoints(n);
+            for (int j = 0; j < n; ++j)
+                spectrum->AddPoint(SPoint(xs[static_cast<std::size_t>(j)], column[j]));
             if (spectra->AddInserter(spectrum.get()))
                 spectrum.release();
         }

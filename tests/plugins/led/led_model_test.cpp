@@ -175,6 +175,59 @@ TEST(LEDModel, FitMaskCountsOnlyParametersThatAreNotFixed)
     EXPECT_EQ(m.params.ValueAt(1), "0.55");
 }
 
+// Sampling a grid reads the parameters once per call; the samples must equal GetValue at the
+// accumulated wavelengths bit for bit, for every shape, channel and temperature, also on
+// the edges of a shape (zero width, cut-off, flanks).
+TEST(LEDModelSampling, GridSamplesEqualPointValuesOfEveryShape)
+{
+    GridGuard grid;
+    XStart = 0.38, XEnd = 0.78, XStep = 0.001;
+    struct Row {
+        const char* model;
+        std::vector<std::pair<std::string, std::string>> values;
+    };
+    const Row rows[] = {
+        {"GaussianLEDModel", {{"PeakWavelength", "0.5234"}, {"FWHM", "0.0317"}}},
+        {"GaussianLEDModel", {{"PeakWavelength", "0.5"}, {"FWHM", "0"}}},
+        {"LorentzianLEDModel", {{"PeakWavelength", "0.61"}, {"FWHM", "0.04"}}},
+        {"RectLEDModel", {{"PeakWavelength", "0.45"}, {"FWHM", "0.02"}}},
+        {"PanShenFengLEDModel",
+         {{"PeakWavelength", "0.63"}, {"FWHM", "0.018"}, {"PeakShiftPerKelvin", "0.0001"},
+          {"IntensityLossPerKelvin", "0.004"}}},
+        {"BiPanShenFengLEDModel",
+         {{"PeakWavelength", "0.45"}, {"FWHM", "0.02"}, {"PeakWavelength2", "0.6"}, {"FWHM2", "0.03"}}},
+        {"TriPanShenFengLEDModel",
+         {{"PeakWavelength", "0.45"}, {"FWHM", "0.02"}, {"PeakWavelength2", "0.55"}, {"FWHM2", "0.025"},
+          {"PeakWavelength3", "0.65"}, {"FWHM3", "0.03"}, {"IntensityLossPerKelvin3", "0.002"}}},
+        {"FabryPerotModel",
+         {{"PeakWavelength", "0.55"}, {"FP-Exp", "2"}, {"FP-BaseDelta", "0.1"}, {"FP-PeakDelta", "0.02"},
+          {"FP-LeftOffset", "0.1"}, {"FP-RightOffset", "0.05"}, {"FP-LeftClimp", "1"}, {"FP-RightClimp", "2"}}},
+        {"LUCOLEDModel", {}},
+    };
+    const struct {
+        double start, end, step;
+    } grids[] = {{0.38, 0.78, 0.001}, {0.4, 0.7, 0.0005}};
+    for (const Row& row : rows) {
+        ParamContainer led;
+        for (const auto& [key, value] : row.values)
+            led.AddKeyValue(key, value);
+        led.AddKeyValue("SpectralModel", row.model);
+        std::unique_ptr<LEDModel> m(CreateLEDModelFromParams(led));
+        ASSERT_NE(m, nullptr) << row.model;
+        for (const auto& g : grids)
+            for (double T : {298.15, 348.15})
+                for (int c = 0; c < m->GetChannelCount(); ++c) {
+                    SCOPED_TRACE(std::string(row.model) + " channel " + std::to_string(c) + " T " +
+                                 std::to_string(T) + " step " + std::to_string(g.step));
+                    LSMatrixHandle out(GridPointCount(g.start, g.end, g.step), 1);
+                    m->SampleChannel(out, g.start, g.end, g.step, T, c);
+                    double x = g.start;
+                    for (int i = 0; i < out.rows(); ++i, x += g.step)
+                        ASSERT_EQ(out[i], m->GetValue(x, T, c)) << i;
+                }
+    }
+}
+
 class LEDModelCache : public ::testing::Test {
 protected:
     LEDModelCache() : out(GridPointCount(), 1) {}

@@ -12,10 +12,12 @@
 #include "modules/multi_led_create_module.h"
 
 #include "windows/editor_win.h"
+#include "windows/param_container_edit_wnd.h"
 #include "windows/led_fitter_params_edit_dlg.h"
 
 #include "support/fake_prompter.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -168,6 +170,28 @@ TEST_F(FormsTest, DataEditFormImportsFiltersAndErases)
     EXPECT_EQ(form->GetEditor()->RowCount(), 0);
     EXPECT_EQ(Count(host.calls, "StartCalculation"), 3);
     EXPECT_EQ(Count(host.calls, "EndCalculation"), 3);
+}
+
+// The record pane stands 10 pixels below the list, as wide as it and 150 pixels high, at any
+// size of the pane.
+TEST_F(FormsTest, DataEditFormPutsTheRecordPaneBelowTheList)
+{
+    LEDDataEditModule module;
+    Attach(module);
+    auto form = MakeForm<CLEDDataEditForm>(module);
+    for (const QSize size : {QSize(520, 560), QSize(900, 1000), QSize(300, 300)}) {
+        SCOPED_TRACE(size.width());
+        form->resize(size);
+        form->show();
+        QApplication::processEvents();
+        const QRect list = form->GetEditor()->geometry();
+        const QRect pane = form->GetRecordPane()->geometry();
+        EXPECT_EQ(form->GetEditor()->objectName(), "6635");
+        EXPECT_EQ(pane.top() - (list.bottom() + 1), 10);
+        EXPECT_EQ(pane.height(), 150);
+        EXPECT_EQ(pane.left(), list.left());
+        EXPECT_EQ(pane.width(), list.width());
+    }
 }
 
 TEST_F(FormsTest, FittingFormSetsTheSecondPassByItsFields)

@@ -49,6 +49,19 @@ TEST_F(MultiCreateTest, DefaultsGiveThreeGaussianRecords)
     EXPECT_DOUBLE_EQ(host.progressHistory.back(), 100.0);
 }
 
+// The default run writes three records into an empty group: the tree resolves "" to
+// nothing, so nothing already in the clipboard is deleted.
+TEST_F(MultiCreateTest, DefaultRunOnAFullClipboardDeletesNothing)
+{
+    AddObject("G:old", {{"Name", "old"}});
+    AddObject("top", {{"Name", "top"}});
+    AddObject("MOD001", {{"Name", "stale"}});
+    ASSERT_TRUE(Run(false, [](ns_param::Paramora&) {}));
+    EXPECT_EQ(ClipboardNames(), (std::vector<std::string>{"G:old", "top", "MOD000", "MOD001", "MOD002"}));
+    EXPECT_EQ(ValuesOf("MOD001").at("Name"), "MOD001") << "a same-named object is replaced";
+    EXPECT_EQ(ValuesOf("G:old").at("Name"), "old");
+}
+
 TEST_F(MultiCreateTest, CentresAndNamesOfBothTwins)
 {
     const struct {

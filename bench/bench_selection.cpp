@@ -108,12 +108,14 @@ void BM_EvolutionarySearch(benchmark::State& state)
     callbacks.discriminance = [&](const std::vector<int>& set) {
         return selection::DiscriminanceValue(problem.table, 0, set);
     };
-    callbacks.technology = [&](const std::vector<int>& set) {
-        double t = -1;
-        selection::TechnologyValue(problem.spectra, set, limits, &t);
-        return t;
-    };
     for (auto _ : state) {
+        // As the module rates: every candidate's scaling and centroid made once per search.
+        const selection::TechnologyRater rater(problem.spectra, limits);
+        callbacks.technology = [&](const std::vector<int>& set) {
+            double t = -1;
+            rater.Value(set, &t);
+            return t;
+        };
         selection::EvoShared shared;
         benchmark::DoNotOptimize(selection::EvolutionarySearch(candidates, settings, callbacks, shared));
     }

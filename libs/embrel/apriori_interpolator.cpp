@@ -61,8 +61,6 @@ CAprioriInterpolator::CAprioriInterpolator(const CSpekContainer& responses, cons
 {
 }
 
-CAprioriInterpolator::~CAprioriInterpolator() = default;
-
 namespace {
 
 using Eigen::MatrixXd;
@@ -105,35 +103,253 @@ MatrixXd SymmetricPinv(const MatrixXd& m)
     return solver.eigenvectors() * inverse.asDiagonal() * solver.eigenvectors().transpose();
 }
 
-// Pseudo-inverse of a general matrix by singular values, with the tolerance
-// max(rows, cols) * largest * eps.
-MatrixXd Pinv(const MatrixXd& m)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+// The product kernels in a version for processors with AVX2 and FMA beside the baseline one,
+// chosen when the library loads.
+#define EMBREL_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define EMBREL_VECTOR_CLONES
+#endif
+
+constexpr int kLanes = 8; // channels per pass of the kernel
+
+// Four doubles as one value, so that the kernels say how they are to be vectorised (AVX2:
+// one register; the baseline: two).
+typedef double Quad __attribute__((vector_size(32)));
+
+inline __attribute__((always_inline)) Quad LoadQuad(const double* p)
 {
-    Eigen::JacobiSVD<MatrixXd> svd(m, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    Quad q;
+    __builtin_memcpy(&q, p, sizeof q);
+    return q;
+}
+
+inline __attribute__((always_inline)) void StoreQuad(double* p, Quad q)
+{
+    __builtin_memcpy(p, &q, sizeof q);
+}
+
+// For kLanes channels at once: the responses b = a' t_k of each of the m columns of t (n x m,
+// column-major; a: n x kLanes row-major, b: m x kLanes row-major). Four columns go together,
+// so that their sums stay in registers.
+EMBREL_VECTOR_CLONES
+void Responses(const double* t, std::size_t n, std::size_t m, const double* a, double* b)
+{
+    static_assert(kLanes == 8, "two quads per row");
+    std::size_t k = 0;
+    for (; k + 4 <= m; k += 4) {
+        const double* t0 = t + k * n;
+        const double* t1 = t0 + n;
+        const double* t2 = t1 + n;
+        const double* t3 = t2 + n;
+        Quad s00 = {}, s01 = {}, s10 = {}, s11 = {}, s20 = {}, s21 = {}, s30 = {}, s31 = {};
+        for (std::size_t j = 0; j < n; ++j) {
+            const Quad a0 = LoadQuad(a + j * kLanes);
+            const Quad a1 = LoadQuad(a + j * kLanes + 4);
+            s00 += a0 * t0[j];
+            s01 += a1 * t0[j];
+            s10 += a0 * t1[j];
+            s11 += a1 * t1[j];
+            s20 += a0 * t2[j];
+            s21 += a1 * t2[j];
+            s30 += a0 * t3[j];
+            s31 += a1 * t3[j];
+        }
+        double* bk = b + k * kLanes;
+        StoreQuad(bk, s00);
+        StoreQuad(bk + 4, s01);
+        StoreQuad(bk + 8, s10);
+        StoreQuad(bk + 12, s11);
+        StoreQuad(bk + 16, s20);
+        StoreQuad(bk + 20, s21);
+        StoreQuad(bk + 24, s30);
+        StoreQuad(bk + 28, s31);
+    }
+    for (; k < m; ++k) {
+        const double* tk = t + k * n;
+        Quad s0 = {}, s1 = {};
+        for (std::size_t j = 0; j < n; ++j) {
+            s0 += LoadQuad(a + j * kLanes) * tk[j];
+            s1 += LoadQuad(a + j * kLanes + 4) * tk[j];
+        }
+        StoreQuad(b + k * kLanes, s0);
+        StoreQuad(b + k * kLanes + 4, s1);
+    }
+}
+
+// c = sum over the m columns of t (n x m, column-major) of t_k v_k', v: m x kLanes row-major,
+// c: n x kLanes row-major. Four columns go together, so that c's rows are loaded and stored a
+// quarter as often.
+EMBREL_VECTOR_CLONES
+void Correlate(const double* t, std::size_t n, std::size_t m, const double* v, double* c)
+{
+    std::fill(c, c + n * kLanes, 0.0);
+    std::size_t k = 0;
+    for (; k + 4 <= m; k += 4) {
+        const double* t0 = t + k * n;
+        const double* t1 = t0 + n;
+        const double* t2 = t1 + n;
+        const double* t3 = t2 + n;
+        const double* vk = v + k * kLanes;
+        const Quad v00 = LoadQuad(vk), v01 = LoadQuad(vk + 4), v10 = LoadQuad(vk + 8), v11 = LoadQuad(vk + 12);
+        const Quad v20 = LoadQuad(vk + 16), v21 = LoadQuad(vk + 20), v30 = LoadQuad(vk + 24), v31 = LoadQuad(vk + 28);
+        for (std::size_t j = 0; j < n; ++j) {
+            double* cj = c + j * kLanes;
+            StoreQuad(cj, LoadQuad(cj) + v00 * t0[j] + v10 * t1[j] + v20 * t2[j] + v30 * t3[j]);
+            StoreQuad(cj + 4, LoadQuad(cj + 4) + v01 * t0[j] + v11 * t1[j] + v21 * t2[j] + v31 * t3[j]);
+        }
+    }
+    for (; k < m; ++k) {
+        const double* tk = t + k * n;
+        const Quad v0 = LoadQuad(v + k * kLanes), v1 = LoadQuad(v + k * kLanes + 4);
+        for (std::size_t j = 0; j < n; ++j) {
+            double* cj = c + j * kLanes;
+            StoreQuad(cj, LoadQuad(cj) + v0 * tk[j]);
+            StoreQuad(cj + 4, LoadQuad(cj + 4) + v1 * tk[j]);
+        }
+    }
+}
+
+// out row k = clamp(sum over c of a(k, c) rule_c + [mean of a(k, .)] rule_inputs-1, lo, hi), the
+// rule's inputs rows of points values row-major, a count x channels row-major; a holds inputs
+// values of scratch.
+EMBREL_VECTOR_CLONES
+void ApplyRule(const double* rule, int inputs, int points, const double* responses, int count, int channels,
+               bool withNorm, double lo, double hi, double* out, double* a)
+{
+    for (int k = 0; k < count; ++k) {
+        const double* in = responses + static_cast<std::size_t>(k) * channels;
+        double sum = 0;
+        for (int c = 0; c < channels; ++c) {
+            a[c] = in[c];
+            sum += in[c];
+        }
+        if (withNorm)
+            a[channels] = channels > 0 ? sum / channels : 0.0;
+        double* row = out + static_cast<std::size_t>(k) * points;
+        int j = 0;
+        for (; j + 8 <= points; j += 8) {
+            Quad x0 = {}, x1 = {};
+            for (int c = 0; c < inputs; ++c) {
+                const double* w = rule + static_cast<std::size_t>(c) * points + j;
+                x0 += LoadQuad(w) * a[c];
+                x1 += LoadQuad(w + 4) * a[c];
+            }
+            StoreQuad(row + j, x0);
+            StoreQuad(row + j + 4, x1);
+        }
+        for (; j < points; ++j) {
+            double x = 0;
+            for (int c = 0; c < inputs; ++c)
+                x += rule[static_cast<std::size_t>(c) * points + j] * a[c];
+            row[j] = x;
+        }
+        for (int p = 0; p < points; ++p) {
+            const double x = row[p] < lo ? lo : row[p];
+            row[p] = x > hi ? hi : x;
+        }
+    }
+}
+
+using RowMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+
+// B = A T (R x m) for the system A (R x n) and the targets T (n x m), kLanes rows at a time.
+MatrixXd Responses(const MatrixXd& system, const MatrixXd& targets)
+{
+    const Eigen::Index rows = system.rows(), n = targets.rows(), m = targets.cols();
+    MatrixXd inputs(rows, m);
+    RowMatrix a(n, kLanes), b(m, kLanes);
+    for (Eigen::Index r0 = 0; r0 < rows; r0 += kLanes) {
+        const Eigen::Index lanes = std::min<Eigen::Index>(kLanes, rows - r0);
+        a.setZero();
+        a.leftCols(lanes) = system.middleRows(r0, lanes).transpose();
+        Responses(targets.data(), static_cast<std::size_t>(n), static_cast<std::size_t>(m), a.data(), b.data());
+        inputs.middleRows(r0, lanes) = b.leftCols(lanes).transpose();
+    }
+    return inputs;
+}
+
+// T V (n x R) for the targets T (n x m) and V (m x R), kLanes columns of V at a time.
+MatrixXd Correlate(const MatrixXd& targets, const MatrixXd& v)
+{
+    const Eigen::Index n = targets.rows(), m = targets.cols(), cols = v.cols();
+    MatrixXd result(n, cols);
+    RowMatrix lanes(m, kLanes), c(n, kLanes);
+    for (Eigen::Index r0 = 0; r0 < cols; r0 += kLanes) {
+        const Eigen::Index count = std::min<Eigen::Index>(kLanes, cols - r0);
+        lanes.setZero();
+        lanes.leftCols(count) = v.middleCols(r0, count);
+        Correlate(targets.data(), static_cast<std::size_t>(n), static_cast<std::size_t>(m), lanes.data(), c.data());
+        result.middleCols(r0, count) = c.leftCols(count);
+    }
+    return result;
+}
+
+// T pinv(B) = (T V) S^-1 U' over the singular values that pinv keeps (Octave's tolerance
+// max(rows, cols) x largest x eps).
+MatrixXd TimesPinv(const MatrixXd& targets, const MatrixXd& inputs)
+{
+    Eigen::JacobiSVD<MatrixXd> svd(inputs, Eigen::ComputeThinU | Eigen::ComputeThinV);
     const VectorXd& sigma = svd.singularValues();
     const double largest = sigma.size() ? sigma[0] : 0.0;
-    const double tolerance =
-        static_cast<double>(std::max(m.rows(), m.cols())) * largest * std::numeric_limits<double>::epsilon();
-    VectorXd inverse(sigma.size());
+    const double tolerance = static_cast<double>(std::max(inputs.rows(), inputs.cols())) * largest
+                             * std::numeric_limits<double>::epsilon();
+    VectorXd inverse = VectorXd::Zero(sigma.size());
     for (Eigen::Index i = 0; i < sigma.size(); ++i)
-        inverse[i] = sigma[i] > tolerance ? 1.0 / sigma[i] : 0.0;
-    return svd.matrixV() * inverse.asDiagonal() * svd.matrixU().transpose();
+        if (sigma[i] > tolerance)
+            inverse[i] = 1.0 / sigma[i];
+    return Correlate(targets, svd.matrixV()) * inverse.asDiagonal() * svd.matrixU().transpose();
+}
+
+double WeightedMse(const MatrixXd& targets, const VectorXd& weights, const MatrixXd& estimate)
+{
+    const double md = static_cast<double>(targets.size());
+    return (weights.asDiagonal() * (targets - estimate).cwiseAbs2()).sum() / weights.mean() / md;
 }
 
 } // namespace
+
+struct CAprioriInterpolator::Cache {
+    bool targetsReady = false;
+    bool targetsFinite = true;
+    MatrixXd targets; // n x count, every training spectrum
+    bool pairsReady = false;
+    std::vector<std::pair<int, int>> pairs; // response mode: (target, response)
+    MatrixXd paired;                        // n x pairs, the paired training spectra
+    // The last training, for its error measure: rule, inputs, weights, the spectra used.
+    bool mseKnown = true;
+    double mse = 0;
+    MatrixXd rule, inputs;
+    VectorXd weights;
+    const MatrixXd* used = nullptr;
+};
+
+CAprioriInterpolator::~CAprioriInterpolator() = default;
 
 // Everything a training works on: n points, m training pairs, R inputs (the channels, and the
 // normalisation input last when trained normalised).
 struct CAprioriInterpolator::Problem {
     int channels = 0;
     bool normed = false;
-    MatrixXd targets;   // n x m
-    MatrixXd inputs;    // R x m, the responses of the training targets
-    MatrixXd system;    // R x n, sensitivities times illumination (sensitivity mode only)
-    MatrixXd prior;     // n x p, spectra of the prior covariance (empty: the targets)
-    VectorXd weights;   // n, the error weighting
+    const MatrixXd* targets = nullptr; // n x m
+    MatrixXd inputs;      // R x m, the responses of the training targets
+    MatrixXd system;      // R x n, sensitivities times illumination (sensitivity mode only)
+    MatrixXd prior;       // n x p, spectra of the prior covariance (empty: the targets)
+    VectorXd weights;     // n, the error weighting
     std::vector<std::string> names;
 };
+
+double CAprioriInterpolator::GetTrainingMSE() const
+{
+    if (!m_cache)
+        return 0.0;
+    Cache& cache = *m_cache;
+    if (!cache.mseKnown) {
+        cache.mse = WeightedMse(*cache.used, cache.weights, cache.rule * cache.inputs);
+        cache.mseKnown = true;
+    }
+    return cache.mse;
+}
 
 tyMBStatus CAprioriInterpolator::SetRealSensorParams(const double* factors, int count, int adBits,
                                                      double channelNoise)
@@ -154,14 +370,21 @@ tyMBStatus CAprioriInterpolator::SetRealSensorParams(const double* factors, int 
     return MB_OK;
 }
 
-tyMBStatus CAprioriInterpolator::Prepare(Problem& problem) const
+tyMBStatus CAprioriInterpolator::Prepare(Problem& problem)
 {
     const int n = m_targets.GetSpekDim();
     if (m_sensors.GetSpekCount() == 0 || m_targets.GetSpekCount() == 0 || n == 0)
         return MB_EMPTY_INPUT;
-    for (int k = 0; k < m_targets.GetSpekCount(); ++k)
-        if (!AllFinite(m_targets[k]))
-            return MB_NOT_FINITE;
+    Cache& cache = *m_cache;
+    if (!cache.targetsReady) {
+        cache.targets.resize(n, m_targets.GetSpekCount());
+        for (int k = 0; k < m_targets.GetSpekCount(); ++k)
+            cache.targets.col(k) = Eigen::Map<const VectorXd>(m_targets[k].Values().data(), n);
+        cache.targetsFinite = cache.targets.allFinite();
+        cache.targetsReady = true;
+    }
+    if (!cache.targetsFinite)
+        return MB_NOT_FINITE;
     for (int k = 0; k < m_sensors.GetSpekCount(); ++k)
         if (!AllFinite(m_sensors[k]))
             return MB_NOT_FINITE;
@@ -208,10 +431,8 @@ tyMBStatus CAprioriInterpolator::Prepare(Problem& problem) const
             problem.system.row(rows - 1) = problem.system.topRows(problem.channels).colwise().mean();
             problem.names.emplace_back(kMeanName);
         }
-        problem.targets.resize(n, m_targets.GetSpekCount());
-        for (int k = 0; k < m_targets.GetSpekCount(); ++k)
-            problem.targets.col(k) = Eigen::Map<const VectorXd>(m_targets[k].Values().data(), n);
-        problem.inputs = problem.system * problem.targets;
+        problem.targets = &cache.targets;
+        problem.inputs = Responses(problem.system, cache.targets);
         if (m_prior.GetSpekCount() > 0 && m_prior.GetSpekDim() == n) {
             problem.prior.resize(n, m_prior.GetSpekCount());
             for (int k = 0; k < m_prior.GetSpekCount(); ++k) {
@@ -228,28 +449,33 @@ tyMBStatus CAprioriInterpolator::Prepare(Problem& problem) const
     problem.normed = m_normedResponses;
     if (problem.channels == 0)
         return MB_EMPTY_INPUT;
-    std::vector<std::pair<int, int>> pairs;
-    for (int k = 0; k < m_targets.GetSpekCount(); ++k) {
-        std::string targetName;
-        m_targets.GetSpekName(k, targetName);
-        for (int r = 0; r < m_sensors.GetSpekCount(); ++r) {
-            std::string responseName;
-            m_sensors.GetSpekName(r, responseName);
-            if (ShortName(responseName) == ShortName(targetName)) {
-                pairs.emplace_back(k, r);
-                break;
+    if (!cache.pairsReady) {
+        for (int k = 0; k < m_targets.GetSpekCount(); ++k) {
+            std::string targetName;
+            m_targets.GetSpekName(k, targetName);
+            for (int r = 0; r < m_sensors.GetSpekCount(); ++r) {
+                std::string responseName;
+                m_sensors.GetSpekName(r, responseName);
+                if (ShortName(responseName) == ShortName(targetName)) {
+                    cache.pairs.emplace_back(k, r);
+                    break;
+                }
             }
         }
+        cache.paired.resize(n, static_cast<Eigen::Index>(cache.pairs.size()));
+        for (std::size_t i = 0; i < cache.pairs.size(); ++i)
+            cache.paired.col(static_cast<Eigen::Index>(i)) = cache.targets.col(cache.pairs[i].first);
+        cache.pairsReady = true;
     }
+    const std::vector<std::pair<int, int>>& pairs = cache.pairs;
     if (pairs.empty())
         return MB_NO_NAME_RELATION;
     const int rows = problem.channels + (problem.normed ? 1 : 0);
     const auto m = static_cast<Eigen::Index>(pairs.size());
-    problem.targets.resize(n, m);
+    problem.targets = &cache.paired;
     problem.inputs.resize(rows, m);
     for (Eigen::Index i = 0; i < m; ++i) {
-        const auto [k, r] = pairs[static_cast<std::size_t>(i)];
-        problem.targets.col(i) = Eigen::Map<const VectorXd>(m_targets[k].Values().data(), n);
+        const int r = pairs[static_cast<std::size_t>(i)].second;
         const CMBTarget& response = m_sensors[r];
         for (int c = 0; c < problem.channels; ++c)
             problem.inputs(c, i) = response[c];
@@ -279,7 +505,11 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
 {
     m_system.CleanUp();
     m_system.SetSpekInfo(nullptr);
-    m_mse = 0;
+    if (!m_cache)
+        m_cache = std::make_unique<Cache>();
+    m_cache->mseKnown = true;
+    m_cache->mse = 0;
+    double& mse = m_cache->mse;
     double w[7] = {};
     if (reg)
         std::copy(reg, reg + 7, w);
@@ -304,8 +534,9 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     if (!Event(0, iterationCount, 0))
         return MB_ABORTED;
 
-    const Eigen::Index n = p.targets.rows();
-    const Eigen::Index m = p.targets.cols();
+    const MatrixXd& T = *p.targets;
+    const Eigen::Index n = T.rows();
+    const Eigen::Index m = T.cols();
     const Eigen::Index rows = p.inputs.rows();
     const MatrixXd gram = p.inputs * p.inputs.transpose();
     const double scale = gram.trace() / static_cast<double>(rows);
@@ -335,7 +566,7 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     MatrixXd W; // n x R
     const bool ownPrior = p.system.size() != 0 && (gauss > 0 || p.prior.size() != 0);
     if (ownPrior) {
-        const MatrixXd& spectra = p.prior.size() ? p.prior : p.targets;
+        const MatrixXd& spectra = p.prior.size() ? p.prior : T;
         MatrixXd K = spectra * spectra.transpose() * (static_cast<double>(m) / static_cast<double>(spectra.cols()));
         if (gauss > 0) {
             const double length = std::max(1.0, static_cast<double>(n) / 20.0);
@@ -350,21 +581,21 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
         const MatrixXd KA = K * p.system.transpose();
         W = KA * SymmetricPinv(p.system * KA + MatrixXd(noise.asDiagonal()));
     } else if (noise.isZero(0)) {
-        W = p.targets * Pinv(p.inputs);
+        W = TimesPinv(T, p.inputs);
     } else {
-        W = p.targets * p.inputs.transpose() * SymmetricPinv(gram + MatrixXd(noise.asDiagonal()));
+        W = Correlate(T, p.inputs.transpose()) * SymmetricPinv(gram + MatrixXd(noise.asDiagonal()));
     }
 
-    const double weightMean = p.weights.mean();
-    auto weightedMse = [&](const MatrixXd& estimate) {
-        const MatrixXd error = p.targets - estimate;
-        return (p.weights.asDiagonal() * error.cwiseAbs2()).sum() / weightMean
-            / static_cast<double>(n * m);
-    };
-    MatrixXd estimate = W * p.inputs;
-    m_mse = weightedMse(estimate);
+    auto weightedMse = [&](const MatrixXd& estimate) { return WeightedMse(T, p.weights, estimate); };
+    // The closed form alone leaves its error measure for when it is asked.
+    const bool refine = iterations > 1;
+    MatrixXd estimate;
+    if (refine || (log && logLevel > 0) || mseStop > 0) {
+        estimate = W * p.inputs;
+        mse = weightedMse(estimate);
+    }
     if (log && logLevel > 0)
-        *log << "Iteration 1: MSE " << m_mse << '\n';
+        *log << "Iteration 1: MSE " << mse << '\n';
     if (!W.allFinite())
         return MB_NOT_FINITE;
     if (!Event(1, iterationCount, 0))
@@ -377,16 +608,16 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     // E the mean energy of a target value and s the mean size of a rule coefficient, so that
     // the weights do not depend on the data's units. The closed form minimises J for
     // tv = positivity = 0.
-    bool stop = mseStop > 0 && m_mse <= mseStop;
+    bool stop = mseStop > 0 && mse <= mseStop;
     if (iterations > 1 && !stop) {
         const double md = static_cast<double>(m);
-        const double energy = p.targets.squaredNorm() / static_cast<double>(n * m);
+        const double energy = T.squaredNorm() / static_cast<double>(n * m);
         const double size = std::max(W.norm() / std::sqrt(static_cast<double>(W.size())), 1e-300);
         const double tvWeight = tv * energy / size;
         const double eps = 1e-6 * size;
         const MatrixXd L = noise.asDiagonal();
         auto objective = [&](const MatrixXd& w, const MatrixXd& est) {
-            const MatrixXd error = p.targets - est;
+            const MatrixXd error = T - est;
             double value = (p.weights.asDiagonal() * error.cwiseAbs2()).sum() / md + (w * L * w.transpose()).trace() / md;
             if (tvWeight > 0 && n > 1) {
                 const MatrixXd d = w.bottomRows(n - 1) - w.topRows(n - 1);
@@ -397,7 +628,7 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
             return value;
         };
         auto gradient = [&](const MatrixXd& w, const MatrixXd& est) {
-            MatrixXd g = (-2.0 / md) * (p.weights.asDiagonal() * (p.targets - est)) * p.inputs.transpose()
+            MatrixXd g = (-2.0 / md) * (p.weights.asDiagonal() * (T - est)) * p.inputs.transpose()
                 + (2.0 / md) * w * L;
             if (tvWeight > 0 && n > 1) {
                 const MatrixXd d = w.bottomRows(n - 1) - w.topRows(n - 1);
@@ -432,14 +663,14 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
                 estimate = std::move(nextEstimate);
                 value = nextValue;
             }
-            m_mse = weightedMse(estimate);
+            mse = weightedMse(estimate);
             if (log && logLevel > 0)
-                *log << "Iteration " << it + 1 << ": MSE " << m_mse << '\n';
+                *log << "Iteration " << it + 1 << ": MSE " << mse << '\n';
             if (!W.allFinite())
                 return MB_NOT_FINITE;
             if (!Event(1, iterationCount, static_cast<unsigned>(it)))
                 return MB_ABORTED;
-            stop = mseStop > 0 && m_mse <= mseStop;
+            stop = mseStop > 0 && mse <= mseStop;
         }
     }
 
@@ -453,6 +684,13 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     if (!Event(2, iterationCount, iterationCount - 1))
         return MB_ABORTED;
     m_system = std::move(system);
+    if (estimate.size() == 0) {
+        m_cache->mseKnown = false;
+        m_cache->rule = W;
+        m_cache->inputs = p.inputs;
+        m_cache->weights = p.weights;
+        m_cache->used = &T;
+    }
     return MB_OK;
 }
 
@@ -466,22 +704,11 @@ bool ApplyInterpolSystem(const CSpekContainer& system, const double* responses, 
     const int inputs = channels + (withNorm ? 1 : 0);
     if (count == 0 || points == 0)
         return true;
-    using RowMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
-    RowMatrix W(inputs, points);
+    std::vector<double> rule(static_cast<std::size_t>(inputs) * points);
     for (int c = 0; c < inputs; ++c)
-        W.row(c) = Eigen::Map<const Eigen::RowVectorXd>(system[c].Values().data(), points);
-    const Eigen::Map<const RowMatrix> A(responses, count, channels);
-    // In blocks of rows, so that the clamping runs on values still in the cache.
-    constexpr int kBlock = 64;
-    RowMatrix input(kBlock, inputs);
-    for (int k0 = 0; k0 < count; k0 += kBlock) {
-        const int rows = std::min(kBlock, count - k0);
-        input.topLeftCorner(rows, channels) = A.middleRows(k0, rows);
-        if (withNorm)
-            input.col(channels).head(rows) = A.middleRows(k0, rows).rowwise().mean();
-        Eigen::Map<RowMatrix> result(out + static_cast<std::size_t>(k0) * points, rows, points);
-        result.noalias() = input.topRows(rows) * W;
-        result = result.cwiseMax(lo).cwiseMin(hi);
-    }
+        std::copy(system[c].Values().begin(), system[c].Values().begin() + points,
+                  rule.begin() + static_cast<std::ptrdiff_t>(c) * points);
+    std::vector<double> scratch(static_cast<std::size_t>(inputs));
+    ApplyRule(rule.data(), inputs, points, responses, count, channels, withNorm, lo, hi, out, scratch.data());
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <iosfwd>
+#include <memory>
 #include <vector>
 
 // Result of the library's operations; 0 is success.
@@ -133,13 +134,17 @@ public:
     // training. Reconstruction: sum over c of response c times spectrum c (plus mean of the
     // responses times the normalisation spectrum).
     const CSpekContainer& GetInterpolSystem() const { return m_system; }
-    // Weighted mean squared error of the last training on its training spectra.
-    double GetTrainingMSE() const { return m_mse; }
+    // Weighted mean squared error of the last training on its training spectra (0 without a
+    // successful training); worked out when first asked.
+    double GetTrainingMSE() const;
 
 private:
     friend class CAprioriInterpolatorAccess;
     struct Problem;
-    tyMBStatus Prepare(Problem& problem) const;
+    // The training spectra as one matrix, the response pairs and what a finished training
+    // leaves for its error measure; made when first needed, as the inputs never change.
+    struct Cache;
+    tyMBStatus Prepare(Problem& problem);
     bool Event(int event, unsigned count, unsigned index);
 
     bool m_responseMode = false;
@@ -158,5 +163,5 @@ private:
     double m_channelNoise = 0;
     bool m_realParamsBad = false;
     CSpekContainer m_system;
-    double m_mse = 0;
+    std::unique_ptr<Cache> m_cache;
 };

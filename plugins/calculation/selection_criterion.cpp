@@ -38,14 +38,12 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
     if (d == 0 || table.classCount == 0)
         return 0.0;
     Eigen::MatrixXd means(d, table.classCount);
-    Eigen::VectorXd overall = Eigen::VectorXd::Zero(d);
-    Eigen::MatrixXd b = Eigen::MatrixXd::Zero(d, d);
-    // Deviations of every sample from its class mean, one column per sample: W = D D^T.
-    Eigen::MatrixXd dev(d, table.SampleTotal());
-    for (int cls = 0, offset = 0; cls < table.classCount; offset += table.sampleCounts[cls], ++cls) {
-        const int n = table.sampleCounts[cls];
-        for (Eigen::Index r = 0; r < d; ++r) {
-            const std::vector<double>& v = table.responses[rows[r]];
+    // Deviations of every sample from its class mean, one column per channel: W = D^T D.
+    Eigen::MatrixXd dev(table.SampleTotal(), d);
+    for (Eigen::Index r = 0; r < d; ++r) {
+        const std::vector<double>& v = table.responses[rows[r]];
+        for (int cls = 0, offset = 0; cls < table.classCount; offset += table.sampleCounts[cls], ++cls) {
+            const int n = table.sampleCounts[cls];
             double sum = 0;
             int count = 0;
             for (int s = 0; s < n; ++s)
@@ -53,24 +51,39 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
                     sum += v[offset + s];
                     ++count;
                 }
-            means(r, cls) = count > 0 ? sum / count : 0.0;
-        }
-        overall += means.col(cls);
-        for (Eigen::Index r = 0; r < d; ++r) {
-            const std::vector<double>& v = table.responses[rows[r]];
+            const double mean = count > 0 ? sum / count : 0.0;
+            means(r, cls) = mean;
             for (int s = 0; s < n; ++s) {
                 const double value = v[offset + s];
-                dev(r, offset + s) = value == kMissing ? 0.0 : value - means(r, cls);
+                dev(offset + s, r) = value == kMissing ? 0.0 : value - mean;
             }
         }
     }
-    overall /= table.classCount;
-    Eigen::MatrixXd w = dev * dev.transpose();
-    for (int cls = 0; cls < table.classCount; ++cls) {
-        const Eigen::VectorXd m = means.col(cls) - overall;
-        b.noalias() += static_cast<double>(table.sampleCounts[cls]) * (m * m.transpose());
+    const Eigen::VectorXd overall = means.rowwise().sum() / table.classCount;
+    Eigen::MatrixXd w(d, d);
+    for (Eigen::Index i = 0; i < d; ++i)
+        for (Eigen::Index j = 0; j <= i; ++j)
+            w(i, j) = w(j, i) = dev.col(i).dot(dev.col(j));
+    // B = sum over classes of n (m - overall)(m - overall)^T.
+    const Eigen::MatrixXd centred = means.colwise() - overall;
+    Eigen::MatrixXd weighted = centred;
+    for (int cls = 0; cls < table.classCount; ++cls)
+        weighted.col(cls) *= static_cast<double>(table.sampleCounts[cls]);
+    Eigen::MatrixXd b(d, d);
+    for (Eigen::Index i = 0; i < d; ++i)
+        for (Eigen::Index j = 0; j <= i; ++j)
+            b(i, j) = b(j, i) = weighted.row(i).dot(centred.row(j));
+    const double ridge = kRidge * b.trace() / static_cast<double>(d);
+    w.diagonal().array() += ridge;
+    // W is D D^T plus the ridge: symmetric, its eigenvalues at least the ridge. While the ridge
+    // stands well above the cut and the rounding of W, no singular value falls under the cut,
+    // the pseudo-inverse is the inverse, and a Cholesky solve gives trace(W^-1 B) directly.
+    const double rounding = 64.0 * static_cast<double>(d) * std::numeric_limits<double>::epsilon() * w.trace();
+    if (ridge > 2 * kPinvCut && ridge > rounding) {
+        const Eigen::LLT<Eigen::MatrixXd> cholesky(w);
+        if (cholesky.info() == Eigen::Success)
+            return cholesky.solve(b).trace();
     }
-    w.diagonal().array() += kRidge * b.trace() / static_cast<double>(d);
     return (PseudoInverse(w) * b).trace();
 }
 
@@ -109,10 +122,9 @@ double FlooredMax(const std::vector<double>& v)
 // Overlap of two spectra already scaled to their maxima, with their sums: since
 // min(u, v) = (u + v - |u - v|) / 2 and max(u, v) = (u + v + |u - v|) / 2, the ratio of the
 // sums is (S - A) / (S + A) with S = sum u + sum v and A = sum |u - v| (one pass, vectorised).
-double ScaledOverlap(const std::vector<double>& u, double sumU, const std::vector<double>& v, double sumV)
+double ScaledOverlap(const double* u, double sumU, const double* v, double sumV, std::size_t n)
 {
     double part[4] = {0, 0, 0, 0};
-    const std::size_t n = std::min(u.size(), v.size());
     std::size_t k = 0;
     for (; k + 4 <= n; k += 4)
         for (int j = 0; j < 4; ++j)
@@ -125,97 +137,109 @@ double ScaledOverlap(const std::vector<double>& u, double sumU, const std::vecto
     return high == 0.0 ? 1.0 : (total - a) / high;
 }
 
-double Sum(const std::vector<double>& v)
+// Writes y scaled to its floored maximum into out (times the reciprocal: within a rounding of
+// the quotient) and returns the sum of the scaled values.
+double ScaleToMax(const std::vector<double>& y, double* out)
 {
-    double sum = 0;
-    for (double x : v)
-        sum += x;
-    return sum;
+    const double inverse = 1.0 / FlooredMax(y);
+    const std::size_t n = y.size();
+    for (std::size_t k = 0; k < n; ++k)
+        out[k] = y[k] * inverse;
+    double part[4] = {0, 0, 0, 0};
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int j = 0; j < 4; ++j)
+            part[j] += out[k + j];
+    for (; k < n; ++k)
+        part[0] += out[k];
+    return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
 } // namespace
 
 double Overlap(const std::vector<double>& a, const std::vector<double>& b)
 {
-    const double ma = FlooredMax(a);
-    const double mb = FlooredMax(b);
     std::vector<double> u(a.size()), v(b.size());
-    for (std::size_t k = 0; k < a.size(); ++k)
-        u[k] = a[k] / ma;
-    for (std::size_t k = 0; k < b.size(); ++k)
-        v[k] = b[k] / mb;
-    return ScaledOverlap(u, Sum(u), v, Sum(v));
+    const double sumU = ScaleToMax(a, u.data());
+    const double sumV = ScaleToMax(b, v.data());
+    return ScaledOverlap(u.data(), sumU, v.data(), sumV, std::min(u.size(), v.size()));
 }
 
-bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selection, const TechnologyLimits& limits,
-                     double* value, const std::vector<int>* startSelection)
+ScaledSpectra::ScaledSpectra(const SpectraSet& spectra) : m_rows(spectra.y.size()), m_sums(spectra.y.size())
 {
-    std::vector<int> chosen;
-    for (int i : selection)
-        if (i >= 0)
-            chosen.push_back(i);
-    if (startSelection && startSelection->size() == selection.size() && !startSelection->empty()) {
-        double sum = 0;
-        for (int i : chosen) {
-            double largest = 0;
-            for (int s : *startSelection)
-                if (s >= 0)
-                    largest = std::max(largest, Overlap(spectra.y[i], spectra.y[s]));
-            sum += largest;
+    for (std::size_t i = 0; i < spectra.y.size(); ++i) {
+        m_rows[i].resize(spectra.y[i].size());
+        m_sums[i] = ScaleToMax(spectra.y[i], m_rows[i].data());
+    }
+}
+
+double ScaledSpectra::Overlap(int i, int j) const
+{
+    const std::vector<double>& u = m_rows[static_cast<std::size_t>(i)];
+    const std::vector<double>& v = m_rows[static_cast<std::size_t>(j)];
+    return ScaledOverlap(u.data(), m_sums[static_cast<std::size_t>(i)], v.data(), m_sums[static_cast<std::size_t>(j)],
+                         std::min(u.size(), v.size()));
+}
+
+namespace {
+
+// Centroid of a spectrum over its values above the limit (false: none above it).
+bool Centroid(const std::vector<double>& y, const std::vector<double>& x, double limit, double& centroid)
+{
+    double weight[4] = {0, 0, 0, 0}, sum[4] = {0, 0, 0, 0};
+    const std::size_t n = std::min(y.size(), x.size());
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int j = 0; j < 4; ++j) {
+            const double w = y[k + j] > limit ? y[k + j] : 0.0;
+            weight[j] += w;
+            sum[j] += w * x[k + j];
         }
-        const double mean = chosen.empty() ? 0.0 : sum / static_cast<double>(chosen.size());
-        if (value)
-            *value = mean;
-        return true;
+    for (; k < n; ++k) {
+        const double w = y[k] > limit ? y[k] : 0.0;
+        weight[0] += w;
+        sum[0] += w * x[k];
     }
-    if (chosen.size() < 2) {
-        if (value)
-            *value = 1.0;
-        return true;
-    }
+    const double total = (weight[0] + weight[1]) + (weight[2] + weight[3]);
+    if (!(total > 0))
+        return false;
+    centroid = ((sum[0] + sum[1]) + (sum[2] + sum[3])) / total;
+    return true;
+}
+
+// What the technology value needs of each chosen spectrum.
+struct Rated {
+    const double* scaled = nullptr; // scaled to the floored maximum
+    double sum = 0;                 // of the scaled values
+    std::size_t size = 0;
+    double centroid = 0;
+    bool hasCentroid = true;
+};
+
+// The technology value of two or more rated spectra (see TechnologyValue).
+bool RateSet(const std::vector<Rated>& rated, const TechnologyLimits& limits, double* value)
+{
     const double d = limits.minDistance;
     const bool distanceSet = d > 0;
-    std::vector<double> centroid(chosen.size(), 0.0);
     bool everyCentroid = true;
     if (distanceSet)
-        for (std::size_t i = 0; i < chosen.size(); ++i) {
-            const std::vector<double>& y = spectra.y[chosen[i]];
-            double weight = 0, sum = 0;
-            for (std::size_t k = 0; k < y.size() && k < spectra.x.size(); ++k)
-                if (y[k] > 0.05 * limits.level) {
-                    weight += y[k];
-                    sum += y[k] * spectra.x[k];
-                }
-            if (weight > 0)
-                centroid[i] = sum / weight;
-            else
-                everyCentroid = false;
-        }
+        for (const Rated& r : rated)
+            everyCentroid = everyCentroid && r.hasCentroid;
     if (distanceSet && !everyCentroid) {
         // A spectrum without a value above the level has no centroid: no distance to rate.
         if (value)
             *value = -1.0;
         return false;
     }
-    // Each chosen spectrum scaled to its floored maximum once, for the pairwise overlaps.
-    std::vector<std::vector<double>> scaled(chosen.size());
-    std::vector<double> sums(chosen.size());
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-        const std::vector<double>& y = spectra.y[chosen[i]];
-        const double m = FlooredMax(y);
-        scaled[i].resize(y.size());
-        for (std::size_t k = 0; k < y.size(); ++k)
-            scaled[i][k] = y[k] / m;
-        sums[i] = Sum(scaled[i]);
-    }
     double dmin = std::numeric_limits<double>::max();
     double largest = 0;
     auto hopeless = [&] { return largest > 0.98 && (!distanceSet || d / dmin > 10); };
-    for (std::size_t i = 0; i < chosen.size() && !hopeless(); ++i)
-        for (std::size_t j = i + 1; j < chosen.size() && !hopeless(); ++j) {
+    for (std::size_t i = 0; i < rated.size() && !hopeless(); ++i)
+        for (std::size_t j = i + 1; j < rated.size() && !hopeless(); ++j) {
             if (distanceSet)
-                dmin = std::min(dmin, std::fabs(centroid[i] - centroid[j]));
-            largest = std::max(largest, ScaledOverlap(scaled[i], sums[i], scaled[j], sums[j]));
+                dmin = std::min(dmin, std::fabs(rated[i].centroid - rated[j].centroid));
+            largest = std::max(largest, ScaledOverlap(rated[i].scaled, rated[i].sum, rated[j].scaled, rated[j].sum,
+                                                      std::min(rated[i].size, rated[j].size)));
         }
     const double maxOverlap = limits.maxOverlap;
     double t = -1.0;
@@ -234,6 +258,106 @@ bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selectio
     if (distanceSet && (!everyCentroid || d > dmin))
         return false;
     return true;
+}
+
+std::vector<int> Valid(const std::vector<int>& selection)
+{
+    std::vector<int> chosen;
+    for (int i : selection)
+        if (i >= 0)
+            chosen.push_back(i);
+    return chosen;
+}
+
+// With a start selection of the selection's size: the mean over the chosen spectra of their
+// largest overlap with a start spectrum.
+template <class OverlapFn>
+bool StartOverlap(const std::vector<int>& chosen, const std::vector<int>& start, OverlapFn overlap, double* value)
+{
+    double sum = 0;
+    for (int i : chosen) {
+        double largest = 0;
+        for (int s : start)
+            if (s >= 0)
+                largest = std::max(largest, overlap(i, s));
+        sum += largest;
+    }
+    if (value)
+        *value = chosen.empty() ? 0.0 : sum / static_cast<double>(chosen.size());
+    return true;
+}
+
+bool UsesStart(const std::vector<int>& selection, const std::vector<int>* start)
+{
+    return start && start->size() == selection.size() && !start->empty();
+}
+
+} // namespace
+
+bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selection, const TechnologyLimits& limits,
+                     double* value, const std::vector<int>* startSelection)
+{
+    const std::vector<int> chosen = Valid(selection);
+    if (UsesStart(selection, startSelection))
+        return StartOverlap(
+            chosen, *startSelection, [&](int i, int s) { return Overlap(spectra.y[i], spectra.y[s]); }, value);
+    if (chosen.size() < 2) {
+        if (value)
+            *value = 1.0;
+        return true;
+    }
+    // Each chosen spectrum scaled to its floored maximum once, for the pairwise overlaps, into
+    // a buffer that this thread keeps from call to call.
+    thread_local std::vector<double> scaled;
+    std::size_t total = 0;
+    for (int i : chosen)
+        total += spectra.y[i].size();
+    if (scaled.size() < total)
+        scaled.resize(total);
+    std::vector<Rated> rated(chosen.size());
+    const bool distanceSet = limits.minDistance > 0;
+    for (std::size_t i = 0, at = 0; i < chosen.size(); ++i) {
+        const std::vector<double>& y = spectra.y[chosen[i]];
+        rated[i].scaled = scaled.data() + at;
+        rated[i].sum = ScaleToMax(y, scaled.data() + at);
+        rated[i].size = y.size();
+        if (distanceSet)
+            rated[i].hasCentroid = Centroid(y, spectra.x, 0.05 * limits.level, rated[i].centroid);
+        at += y.size();
+    }
+    return RateSet(rated, limits, value);
+}
+
+TechnologyRater::TechnologyRater(const SpectraSet& spectra, const TechnologyLimits& limits)
+    : m_scaled(spectra), m_limits(limits), m_centroids(spectra.y.size(), 0.0), m_hasCentroid(spectra.y.size(), 1)
+{
+    if (limits.minDistance > 0)
+        for (std::size_t i = 0; i < spectra.y.size(); ++i)
+            m_hasCentroid[i] = Centroid(spectra.y[i], spectra.x, 0.05 * limits.level, m_centroids[i]) ? 1 : 0;
+}
+
+bool TechnologyRater::Value(const std::vector<int>& selection, double* value,
+                            const std::vector<int>* startSelection) const
+{
+    const std::vector<int> chosen = Valid(selection);
+    if (UsesStart(selection, startSelection))
+        return StartOverlap(
+            chosen, *startSelection, [&](int i, int s) { return m_scaled.Overlap(i, s); }, value);
+    if (chosen.size() < 2) {
+        if (value)
+            *value = 1.0;
+        return true;
+    }
+    std::vector<Rated> rated(chosen.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const auto c = static_cast<std::size_t>(chosen[i]);
+        rated[i].scaled = m_scaled.Row(chosen[i]).data();
+        rated[i].sum = m_scaled.Sum(chosen[i]);
+        rated[i].size = m_scaled.Row(chosen[i]).size();
+        rated[i].centroid = m_centroids[c];
+        rated[i].hasCentroid = m_hasCentroid[c] != 0;
+    }
+    return RateSet(rated, m_limits, value);
 }
 
 } // namespace selection

@@ -50,6 +50,22 @@ struct SpectraSet {
 // maximum floored at 1e-6. A zero denominator counts as full overlap (1).
 double Overlap(const std::vector<double>& a, const std::vector<double>& b);
 
+// Every spectrum of a set scaled to its floored maximum, with the sums of the scaled values:
+// made once, it gives Overlap(y[i], y[j]) for many pairs without scaling again.
+class ScaledSpectra {
+public:
+    explicit ScaledSpectra(const SpectraSet& spectra);
+    // Overlap of spectra i and j of the set (as Overlap of their values).
+    double Overlap(int i, int j) const;
+    int Count() const { return static_cast<int>(m_rows.size()); }
+    const std::vector<double>& Row(int i) const { return m_rows[static_cast<std::size_t>(i)]; }
+    double Sum(int i) const { return m_sums[static_cast<std::size_t>(i)]; }
+
+private:
+    std::vector<std::vector<double>> m_rows;
+    std::vector<double> m_sums;
+};
+
 struct TechnologyLimits {
     double level = 1.0;       // centroid over values above 0.05 x level
     double minDistance = 0.0; // nm; 0 = not set
@@ -63,5 +79,20 @@ struct TechnologyLimits {
 // with a start selection of the same size the mean largest overlap with the start spectra).
 bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selection, const TechnologyLimits& limits,
                      double* value = nullptr, const std::vector<int>* startSelection = nullptr);
+
+// TechnologyValue of many selections of one spectra set under fixed limits, with every
+// spectrum's scaling and centroid made once at construction (a changed set needs a new rater).
+class TechnologyRater {
+public:
+    TechnologyRater(const SpectraSet& spectra, const TechnologyLimits& limits);
+    bool Value(const std::vector<int>& selection, double* value = nullptr,
+               const std::vector<int>* startSelection = nullptr) const;
+
+private:
+    ScaledSpectra m_scaled;
+    TechnologyLimits m_limits;
+    std::vector<double> m_centroids;
+    std::vector<char> m_hasCentroid;
+};
 
 } // namespace selection

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -27,8 +28,10 @@ void RandomSubset(const std::vector<int>& candidates, int count, std::vector<int
     const std::size_t n = candidates.size();
     std::vector<int> valid;
     for (int c : candidates)
-        if (c != -1 && std::find(valid.begin(), valid.end(), c) == valid.end())
+        if (c != -1)
             valid.push_back(c);
+    std::sort(valid.begin(), valid.end());
+    valid.erase(std::unique(valid.begin(), valid.end()), valid.end());
     // Never more draws than distinct valid candidates: otherwise the redraw would not end.
     const std::size_t draws = std::min<std::size_t>(count > 0 ? count : 0, valid.size());
     std::mt19937 generator(seed);
@@ -60,6 +63,69 @@ bool IsDistinct(const std::vector<int>& list)
     return std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
 }
 
+namespace {
+
+// The overlaps of single spectra with every spectrum of a set, each row made when first asked:
+// the evolutionary search filters by the rows of its best member's channels again and again.
+class OverlapRows {
+public:
+    explicit OverlapRows(const SpectraSet& spectra) : m_scaled(spectra), m_rows(spectra.y.size()) {}
+
+    const std::vector<double>& Row(int c)
+    {
+        std::vector<double>& row = m_rows[static_cast<std::size_t>(c)];
+        if (row.empty()) {
+            row.resize(m_rows.size());
+            for (int k = 0; k < m_scaled.Count(); ++k)
+                row[static_cast<std::size_t>(k)] = m_scaled.Overlap(c, k);
+        }
+        return row;
+    }
+    bool Empty() const { return m_rows.empty(); }
+
+private:
+    ScaledSpectra m_scaled;
+    std::vector<std::vector<double>> m_rows;
+};
+
+void FilterByRows(const std::vector<int>& candidates, OverlapRows& rows, const std::vector<int>& chosen,
+                  std::vector<int>& excluded, double threshold)
+{
+    if (chosen.empty() || rows.Empty()) {
+        excluded = candidates;
+        return;
+    }
+    std::vector<char> isExcluded;
+    auto mark = [&](int k) {
+        if (k >= 0) {
+            if (static_cast<std::size_t>(k) >= isExcluded.size())
+                isExcluded.resize(static_cast<std::size_t>(k) + 1, 0);
+            isExcluded[static_cast<std::size_t>(k)] = 1;
+        }
+    };
+    auto marked = [&](int k) {
+        return k >= 0 ? static_cast<std::size_t>(k) < isExcluded.size() && isExcluded[static_cast<std::size_t>(k)]
+                      : std::find(excluded.begin(), excluded.end(), k) != excluded.end();
+    };
+    for (int k : excluded)
+        mark(k);
+    for (int c : chosen) {
+        if (c < 0)
+            continue;
+        const std::vector<double>& row = rows.Row(c);
+        for (int k : candidates) {
+            if (k == -1 || k == c || marked(k))
+                continue;
+            if (row[static_cast<std::size_t>(k)] > threshold) {
+                excluded.push_back(k);
+                mark(k);
+            }
+        }
+    }
+}
+
+} // namespace
+
 void OverlapFilter(const std::vector<int>& candidates, const SpectraSet& spectra, const std::vector<int>& chosen,
                    std::vector<int>& excluded, double threshold)
 {
@@ -67,16 +133,8 @@ void OverlapFilter(const std::vector<int>& candidates, const SpectraSet& spectra
         excluded = candidates;
         return;
     }
-    for (int c : chosen) {
-        if (c < 0)
-            continue;
-        for (int k : candidates) {
-            if (k == -1 || k == c || std::find(excluded.begin(), excluded.end(), k) != excluded.end())
-                continue;
-            if (Overlap(spectra.y[c], spectra.y[k]) > threshold)
-                excluded.push_back(k);
-        }
-    }
+    OverlapRows rows(spectra);
+    FilterByRows(candidates, rows, chosen, excluded, threshold);
 }
 
 namespace {
@@ -251,6 +309,7 @@ std::vector<EvoMember> EvolutionarySearch(const std::vector<int>& candidates, co
         Shuffle(order, state);
         SeedStream seeds(XorShift(state));
         std::vector<EvoMember> population;
+        std::optional<OverlapRows> overlaps;
         bool stopped = false;
         for (int cycle = 0; cycle < settings.cycles; ++cycle) {
             if (shared.stop) {
@@ -274,13 +333,15 @@ std::vector<EvoMember> EvolutionarySearch(const std::vector<int>& candidates, co
                 double threshold = settings.lowOverlap
                                    + (settings.highOverlap - settings.lowOverlap) * (cycle - recombStart) / span;
                 std::vector<int> excluded;
-                OverlapFilter(order, *callbacks.spectra, population.front().chosen, excluded, threshold);
+                if (!overlaps)
+                    overlaps.emplace(*callbacks.spectra);
+                FilterByRows(order, *overlaps, population.front().chosen, excluded, threshold);
                 for (int tries = 0; tries < 5 && static_cast<int>(excluded.size()) < 3 * settings.wanted
                                     && threshold > settings.lowOverlap;
                      ++tries) {
                     threshold = std::max(settings.lowOverlap,
                                          threshold - (settings.highOverlap - settings.lowOverlap) / 10);
-                    OverlapFilter(order, *callbacks.spectra, population.front().chosen, excluded, threshold);
+                    FilterByRows(order, *overlaps, population.front().chosen, excluded, threshold);
                 }
                 if (ValidCount(excluded) >= settings.wanted)
                     pool = excluded;

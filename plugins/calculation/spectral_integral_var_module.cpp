@@ -503,9 +503,8 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
         context.discriminance = [&run](const std::vector<int>& set) {
             return selection::DiscriminanceValue(run.table, run.startCount, set);
         };
-        context.technologyOk = [&](const std::vector<int>& set) {
-            return selection::TechnologyValue(run.spectra, technologyRows(set), run.limits);
-        };
+        const selection::TechnologyRater rater(run.spectra, run.limits);
+        context.technologyOk = [&](const std::vector<int>& set) { return rater.Value(technologyRows(set)); };
         context.onStep = [&](int k) {
             host->SetStatusText(calc::FormatText("Spektrenauswahl %d von %d", k, run.specCount));
         };
@@ -615,14 +614,15 @@ bool SpectralIntegralVarModule::RunEvolution(Run& run, std::vector<selection::Ev
     callbacks.discriminance = [&run](const std::vector<int>& set) {
         return selection::DiscriminanceValue(run.table, run.startCount, set);
     };
-    callbacks.technology = [&run](const std::vector<int>& set) {
+    const selection::TechnologyRater rater(run.spectra, run.limits);
+    callbacks.technology = [&run, &rater](const std::vector<int>& set) {
         std::vector<int> rows;
         for (int s = 0; s < run.startCount; ++s)
             rows.push_back(s);
         for (int c : set)
             rows.push_back(run.startCount + c);
         double t = -1;
-        selection::TechnologyValue(run.spectra, rows, run.limits, &t);
+        rater.Value(rows, &t);
         return t;
     };
 

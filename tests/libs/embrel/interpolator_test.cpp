@@ -8,7 +8,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
+#include <algorithm>
 
 namespace {
 
@@ -292,6 +294,93 @@ TEST(ApplyInterpolSystem, WeightsResponsesAddsTheMeanTermAndClamps)
     ASSERT_TRUE(ApplyInterpolSystem(system, responses, 1, 2, true, -1000, 1000, out.data()));
     EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 3), (std::vector<double>{16, 17, 13}));
     EXPECT_FALSE(ApplyInterpolSystem(system, responses, 1, 4, false, 0, 1, out.data()));
+}
+
+// Larger shapes than the Octave data: channels beyond one pass of the product kernel (8) and
+// counts that leave remainders, checked by what the results must satisfy.
+TEST(AprioriTraining, ClosedFormSolvesTheNormalEquationsAtOddShapes)
+{
+    for (const auto& [channels, count, points] : {std::tuple{10, 13, 37}, std::tuple{3, 7, 20}, std::tuple{9, 9, 8}}) {
+        SCOPED_TRACE(std::to_string(channels) + " channels, " + std::to_string(count) + " targets");
+        const CSpekContainer::SpekInfo axis{400, 5, 400 + 5.0 * (points - 1)};
+        CSpekContainer sensors, targets, empty;
+        sensors.SetSpekInfo(&axis);
+        targets.SetSpekInfo(&axis);
+        std::vector<std::vector<double>> S(channels, std::vector<double>(points)), T(count, std::vector<double>(points));
+        for (int c = 0; c < channels; ++c) {
+            for (int j = 0; j < points; ++j)
+                S[c][j] = std::exp(-std::pow((j - (points - 1.0) * c / channels) / 3.0, 2)) + 0.01 * j;
+            sensors.AddSpek(CMBTarget(S[c]), "s" + std::to_string(c));
+        }
+        for (int k = 0; k < count; ++k) {
+            for (int j = 0; j < points; ++j)
+                T[k][j] = 0.5 + 0.3 * std::sin(0.31 * j * (k + 1) + k) + 0.1 * std::cos(0.07 * j * k);
+            targets.AddSpek(CMBTarget(T[k]), "t" + std::to_string(k));
+        }
+        CAprioriInterpolator ip(sensors, targets, CMBTarget(), CMBTarget(), empty, CMBTarget(), 1, 0);
+        ASSERT_EQ(Train(ip), MB_OK);
+        const CSpekContainer& w = ip.GetInterpolSystem();
+        ASSERT_EQ(w.GetSpekCount(), channels);
+        // B = S T; with B of full row rank, W = T pinv(B) satisfies W (B B') = T B'.
+        std::vector<std::vector<double>> B(channels, std::vector<double>(count, 0.0));
+        for (int c = 0; c < channels; ++c)
+            for (int k = 0; k < count; ++k)
+                for (int j = 0; j < points; ++j)
+                    B[c][k] += S[c][j] * T[k][j];
+        double mse = 0;
+        for (int j = 0; j < points; ++j) {
+            for (int d = 0; d < channels; ++d) {
+                double lhs = 0, rhs = 0, scale = 0;
+                for (int k = 0; k < count; ++k) {
+                    double wb = 0;
+                    for (int c = 0; c < channels; ++c)
+                        wb += w[c][j] * B[c][k];
+                    lhs += wb * B[d][k];
+                    rhs += T[k][j] * B[d][k];
+                    scale += std::fabs(T[k][j] * B[d][k]);
+                }
+                EXPECT_NEAR(lhs, rhs, 1e-8 * scale) << "point " << j << " channel " << d;
+            }
+            for (int k = 0; k < count; ++k) {
+                double wb = 0;
+                for (int c = 0; c < channels; ++c)
+                    wb += w[c][j] * B[c][k];
+                mse += (T[k][j] - wb) * (T[k][j] - wb);
+            }
+        }
+        // The error measure, worked out when asked, is the plain mean squared error here.
+        EXPECT_NEAR(ip.GetTrainingMSE(), mse / (points * count), 1e-12);
+    }
+}
+
+TEST(ApplyInterpolSystem, LongRulesMatchThePlainSum)
+{
+    constexpr int kChannels = 10, kPoints = 21, kCount = 5;
+    CSpekContainer system;
+    for (int c = 0; c <= kChannels; ++c) {
+        CMBTarget w(kPoints, 0.0);
+        for (int j = 0; j < kPoints; ++j)
+            w[j] = std::sin(0.3 * j + c) * 0.1;
+        system.AddSpek(w, "w" + std::to_string(c));
+    }
+    std::vector<double> responses(kCount * kChannels);
+    for (std::size_t i = 0; i < responses.size(); ++i)
+        responses[i] = std::cos(0.7 * static_cast<double>(i)) * 3;
+    for (bool normed : {false, true}) {
+        std::vector<double> out(kCount * kPoints);
+        ASSERT_TRUE(ApplyInterpolSystem(system, responses.data(), kCount, kChannels, normed, -0.5, 0.4, out.data()));
+        for (int k = 0; k < kCount; ++k) {
+            double mean = 0;
+            for (int c = 0; c < kChannels; ++c)
+                mean += responses[k * kChannels + c] / kChannels;
+            for (int j = 0; j < kPoints; ++j) {
+                double y = normed ? mean * system[kChannels][j] : 0.0;
+                for (int c = 0; c < kChannels; ++c)
+                    y += responses[k * kChannels + c] * system[c][j];
+                EXPECT_NEAR(out[k * kPoints + j], std::clamp(y, -0.5, 0.4), 1e-13) << k << " " << j;
+            }
+        }
+    }
 }
 
 TEST(EventHandlerBase, KeepsAbortFlagAndProgress)

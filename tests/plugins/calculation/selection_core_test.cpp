@@ -118,6 +118,48 @@ TEST(SelectionCriterion, TechnologyValueHandCases)
     EXPECT_DOUBLE_EQ(v, 1.0);
 }
 
+TEST(SelectionCriterion, FisherValueWithoutBetweenClassScatterIsZero)
+{
+    // Equal class means: no ridge, so the pseudo-inverse (not a Cholesky solve) rates the set.
+    ResponseTable t;
+    t.classCount = 2;
+    t.sampleCounts = {2, 2};
+    t.responses = {{1.0, 3.0, 3.0, 1.0}, {2.0, 2.5, 2.5, 2.0}};
+    t.rating = {0, 0};
+    const double value = FisherValue(t, {0, 1});
+    EXPECT_TRUE(std::isfinite(value));
+    EXPECT_NEAR(value, 0.0, 1e-12);
+}
+
+TEST(SelectionCriterion, TechnologyRaterAgreesWithTheDirectValue)
+{
+    SpectraSet s;
+    for (int k = 0; k < 41; ++k)
+        s.x.push_back(400 + 10 * k);
+    for (int c = 0; c < 9; ++c) {
+        std::vector<double> y;
+        for (int k = 0; k < 41; ++k)
+            y.push_back(c == 8 ? 0.0 : (0.3 + c) * std::exp(-std::pow((k - 4.5 * c) / (2.0 + c % 3), 2)));
+        s.y.push_back(y);
+    }
+    const TechnologyLimits limitsTable[] = {{}, {1.0, 0.0, 0.5}, {1.0, 30.0, 0.9}, {0.2, 80.0, 1.0}};
+    const std::vector<int> sets[] = {{0, 1}, {2, 5, 7}, {0, 1, 2, 3, 4, 5, 6, 7}, {3, 8}, {4}, {1, -1, 6}, {2, 2}};
+    const std::vector<int> start = {0, 7, 3};
+    for (const TechnologyLimits& limits : limitsTable) {
+        const TechnologyRater rater(s, limits);
+        for (const auto& set : sets) {
+            SCOPED_TRACE(::testing::PrintToString(set) + " distance " + std::to_string(limits.minDistance));
+            double direct = 0, rated = 0;
+            EXPECT_EQ(rater.Value(set, &rated), TechnologyValue(s, set, limits, &direct));
+            EXPECT_NEAR(rated, direct, 1e-12);
+            if (set.size() == start.size()) {
+                EXPECT_EQ(rater.Value(set, &rated, &start), TechnologyValue(s, set, limits, &direct, &start));
+                EXPECT_NEAR(rated, direct, 1e-12);
+            }
+        }
+    }
+}
+
 TEST(SelectionSearch, XorShiftShuffleAndMersenneRule)
 {
     std::uint32_t state = 1;

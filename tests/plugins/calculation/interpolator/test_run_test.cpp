@@ -254,6 +254,26 @@ TEST_F(TestRun, ResponsePathSkipsObjectsOfAnotherChannelCount)
     EXPECT_EQ(host.log.back().text, "Kein passender Sensor zur Verrechnungsvorschrift gefunden!");
 }
 
+TEST_F(TestRun, ResponsePathReconstructsObjectsOfTheChannelCountOnly)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    // Measured responses stored beside the rule: two of three channels' worth, one short.
+    AddObject(host, "rule:qSens:m1", Responses("targ:t1"));
+    AddObject(host, "rule:qSens:short", {1.0, 2.0});
+    AddObject(host, "rule:qSens:m2", Responses("targ:t6"));
+    Q().setStringParameter("SpecMessSystem", "");
+    Q().setStringParameter("MessSystemSamples", "rule:qSens");
+    host.log.clear();
+    ASSERT_TRUE(test.testinterpolator()) << ::testing::PrintToString(host.LogTexts());
+    EXPECT_TRUE(HasLog("Die Kanalzahl der Sensorantwort passt nicht zur Kanalzahl des Sensors! rule:qSens:short"));
+    EXPECT_EQ(host.spectra.GetInserter("rek:short"), nullptr);
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:m1")), Expected("targ:t1", false), 1e-9);
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:m2")), Expected("targ:t6", false), 1e-9);
+    // The targets are copied as ground truth.
+    ASSERT_NE(host.spectra.GetInserter("GT_targ:t3"), nullptr);
+    EXPECT_EQ(Ys(*host.spectra.GetInserter("GT_targ:t3")), Ys(*host.spectra.GetInserter("targ:t3")));
+}
+
 TEST_F(TestRun, ChecksStopWithTheirTexts)
 {
     ASSERT_TRUE(train.createinterpolator());

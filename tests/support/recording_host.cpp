@@ -15,12 +15,18 @@ void RecordingHost::ResetLive() { calls.push_back("ResetLive"); }
 
 void RecordingHost::AddLogMessageV(const char* format, va_list args)
 {
-    log.push_back({platform::VFormat(format, args), std::nullopt});
+    LogLine line{platform::VFormat(format, args), std::nullopt};
+    std::lock_guard lock(logMutex);
+    log.push_back(std::move(line));
+    logChanged.notify_all();
 }
 
 void RecordingHost::AddLogColorMessageV(COLORREF colour, const char* format, va_list args)
 {
-    log.push_back({platform::VFormat(format, args), colour});
+    LogLine line{platform::VFormat(format, args), colour};
+    std::lock_guard lock(logMutex);
+    log.push_back(std::move(line));
+    logChanged.notify_all();
 }
 
 void RecordingHost::SetProgressBarPercentage(double percent)
@@ -43,8 +49,26 @@ bool RecordingHost::UserWantsAbort()
     return wantsAbort;
 }
 
+std::vector<RecordingHost::LogLine> RecordingHost::LogSnapshot() const
+{
+    std::lock_guard lock(logMutex);
+    return log;
+}
+
+bool RecordingHost::WaitForLine(const std::string& text, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(logMutex);
+    return logChanged.wait_for(lock, timeout, [&] {
+        for (const LogLine& line : log)
+            if (line.text == text)
+                return true;
+        return false;
+    });
+}
+
 std::vector<std::string> RecordingHost::LogTexts() const
 {
+    std::lock_guard lock(logMutex);
     std::vector<std::string> texts;
     for (const LogLine& line : log)
         texts.push_back(line.text);

@@ -1,13 +1,18 @@
 #pragma once
 // A module host for tests: it owns a spectrum, clipboard and module tree and records every
 // call a module makes (log lines as finished texts, progress, status texts, the calculation
-// and live brackets). UserWantsAbort answers wantsAbort.
+// and live brackets). UserWantsAbort answers wantsAbort. Log lines may come from any thread
+// (a device worker logs as the program's document lets it): read them with LogSnapshot,
+// LogTexts or WaitForLine while such a thread runs.
 #include "core/clipboard_object.h"
 #include "core/module.h"
 #include "core/module_factory.h"
 #include "core/module_interface.h"
 #include "core/spectrum.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +47,9 @@ public:
 
     // The log texts in order.
     std::vector<std::string> LogTexts() const;
+    std::vector<LogLine> LogSnapshot() const;
+    // Waits until a line with exactly this text has been logged; false after timeout.
+    bool WaitForLine(const std::string& text, std::chrono::milliseconds timeout) const;
     // Builds the module tree as the program does: every module of the factory, named by its
     // menu path, inserted, and given this host. Returns how many the tree took.
     int AddModules(ModuleFactory& factory);
@@ -52,7 +60,9 @@ public:
     ClipboardTree clipboard;
     ModuleTree modules;
 
-    std::vector<LogLine> log;
+    std::vector<LogLine> log; // guarded by logMutex
+    mutable std::mutex logMutex;
+    mutable std::condition_variable logChanged;
     // Every call other than logging, in order: "StartCalculation", "EndCalculation",
     // "StartLive", "EndLive", "InitLive", "ResetLive", "SetStatusText", "RepaintSpecView".
     std::vector<std::string> calls;

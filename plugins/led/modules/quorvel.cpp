@@ -1,5 +1,6 @@
 // The LED plug-in's entry point: the factory of its modules. Rows 0 and 1 are the two model
 // modules of the arithmetic group; every further module class follows under "LED".
+#include "modules/device/lumiref_comm_module.h"
 #include "modules/led_continuous_fitting_module.h"
 #include "modules/led_data_edit_module.h"
 #include "modules/led_specs_create_module.h"
@@ -37,6 +38,7 @@ const CreatorEntry ModuleFactoryTable[] = {
     {"LED:LED-|Spek|tren er|zeu|gen", &Create<LEDSpecsCreateModule>},
     {"LED:Kon|ti|nu|ier|li|ches Fit|ting", &Create<LEDContinuousFittingModule>},
     {"LED:LED-|Da|ten be|ar|bei|ten", &Create<LEDDataEditModule>},
+    {"LED:Be|leuch|tungs|quel|le", &Create<LumirefCommModule>},
     {"", nullptr},
 };
 

@@ -38,6 +38,7 @@ const std::vector<Row> kRows = {
     {"LED:LED-|Spek|tren er|zeu|gen", "LED_CreateSpecs", "CLEDCreateSpecsForm"},
     {"LED:Kon|ti|nu|ier|li|ches Fit|ting", "LED_ContinuousFitting", "CLEDContinuousFittingForm"},
     {"LED:LED-|Da|ten be|ar|bei|ten", "LED_DataEdit", "CLEDDataEditForm"},
+    {"LED:Be|leuch|tungs|quel|le", "LED_LumirefComm", "CLumirefCommForm"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)
@@ -94,7 +95,8 @@ TEST(QuorvelFactory, TheProgramsLoaderOffersItsModulesAndForms)
 
         // An LED list imported into the data edit module survives saving and reopening the
         // project, which creates the modules afresh.
-        const std::string editPath = ns_tree::NormalizePath(kRows.back().path);
+        const std::string editPath = ns_tree::NormalizePath(
+            std::find_if(kRows.begin(), kRows.end(), [](const Row& r) { return r.className == "LED_DataEdit"; })->path);
         Module* edit = doc.GetModuleTree()->GetInserter(editPath);
         ASSERT_NE(edit, nullptr);
         const char* leds[][3] = {{"Rot", "0.63", "0.02"}, {"Gruen", "0.53", "0.03"}, {"Blau", "0.465", "0.025"}};

@@ -1,0 +1,129 @@
+#include "modules/device/lumiref_comm_form.h"
+
+#include "modules/device/lumiref_comm_module.h"
+
+#include "windows/param_show_ctrl.h"
+
+#include "core/selection_edit.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+IMPLEMENT_DYNCREATE(CLumirefCommForm, CModuleEditor)
+
+using led::Named;
+
+CLumirefCommForm::CLumirefCommForm()
+    : calc::CCalcForm(IDD, 420, 560)
+{
+    auto* grid = new QGridLayout(Content());
+    m_port = Named(new QLineEdit(Content()), 6681);
+    m_connect = Named(new QPushButton("Verbinden", Content()), 6684);
+    m_disconnect = Named(new QPushButton("Trennen", Content()), 6685);
+    // The value display stands where the layout keeps its place.
+    m_display = Named(new CParamShowCtrl(Content()), 6683);
+    m_display->setFrameShape(QFrame::StyledPanel);
+    m_display->setMinimumHeight(220);
+    m_interpolator = Named(new CSelectionEdit(Content()), 6645);
+    m_targetGroup = Named(new CSelectionEdit(Content()), 6688);
+    m_lightnessGroup = Named(new QLineEdit(Content()), 6691);
+    m_measuresGroup = Named(new QLineEdit(Content()), 6692);
+    m_specCount = Named(new QLineEdit(Content()), 6689);
+    m_series = Named(new QCheckBox("Durchführen", Content()), 6715);
+    m_ledIndex = Named(new QLineEdit(Content()), 6714);
+    m_interval = Named(new QLineEdit(Content()), 6690);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6687);
+
+    int row = 0;
+    grid->addWidget(new QLabel("COM-Port", Content()), row, 0);
+    grid->addWidget(m_port, row, 1);
+    grid->addWidget(m_connect, row, 2);
+    grid->addWidget(m_disconnect, row++, 3);
+    grid->addWidget(m_display, row++, 0, 1, 4);
+    grid->setRowStretch(row - 1, 1);
+    auto addRow = [&](const char* label, QWidget* field) {
+        grid->addWidget(new QLabel(label, Content()), row, 0);
+        grid->addWidget(field, row++, 1, 1, 3);
+    };
+    addRow("Interpolator", m_interpolator);
+    addRow("Ausgabegruppe (Spektren)", m_targetGroup);
+    addRow("Ausgabegruppe (Helligkeiten)", m_lightnessGroup);
+    addRow("Ausgabegruppe (Messwerte)", m_measuresGroup);
+    addRow("Anzahl", m_specCount);
+    grid->addWidget(new QLabel("Helligkeitsreihenmessung", Content()), row, 0);
+    grid->addWidget(m_series, row, 1);
+    grid->addWidget(m_ledIndex, row++, 2, 1, 2);
+    addRow("Intervall (ms)", m_interval);
+    grid->addWidget(m_create, row++, 0, 1, 4);
+
+    QObject::connect(m_connect, &QPushButton::clicked, this, &CLumirefCommForm::OnConnect);
+    QObject::connect(m_disconnect, &QPushButton::clicked, this, &CLumirefCommForm::OnDisconnect);
+    QObject::connect(m_create, &QPushButton::clicked, this, &CLumirefCommForm::OnCreateValues);
+}
+
+CLumirefCommForm::~CLumirefCommForm()
+{
+    if (auto* module = dynamic_cast<LumirefCommModule*>(GetModule()))
+        module->ClearForm();
+}
+
+void CLumirefCommForm::InitModuleEditor()
+{
+    m_display->SetOwnerForm(this);
+    if (auto* module = dynamic_cast<LumirefCommModule*>(GetModule()))
+        module->SetForm(this);
+    UpdateButtons();
+    m_interpolator->SetCanDropSpecs(true);
+    m_targetGroup->SetCanDropGroup(true);
+}
+
+void CLumirefCommForm::UpdateButtons()
+{
+    auto* module = dynamic_cast<LumirefCommModule*>(GetModule());
+    const bool connected = module && module->IsConnected();
+    m_connect->setEnabled(module && !connected);
+    m_disconnect->setEnabled(connected);
+}
+
+void CLumirefCommForm::ExchangeFields(CDataExchange* pDX)
+{
+    Module* module = GetModule();
+    ns_param::Paramora& p = module->getParameters();
+    calc::ExchangeString(pDX, m_port, p, "COMPort");
+    calc::ExchangeString(pDX, m_interpolator, p, "InterpolatorSpecs");
+    calc::ExchangeString(pDX, m_targetGroup, p, "TargetGroup");
+    calc::ExchangeString(pDX, m_lightnessGroup, p, "LightnessesTargetGroup");
+    calc::ExchangeString(pDX, m_measuresGroup, p, "MeasuresTargetGroup");
+    DDX_Text(pDX, m_specCount, *p.getIntParameter("SpecCount"));
+    calc::ExchangeCheck(pDX, m_series, p, "LightnessSeries");
+    DDX_Text(pDX, m_ledIndex, *p.getIntParameter("LEDIndex"));
+    DDX_Text(pDX, m_interval, *p.getIntParameter("MeasureInterval"));
+}
+
+void CLumirefCommForm::RunAndFollow(bool (Module::*operation)())
+{
+    // Events flow while the operation waits; the form may be gone afterwards.
+    const QPointer<CLumirefCommForm> alive(this);
+    RunOperation(operation);
+    if (alive)
+        UpdateButtons();
+}
+
+void CLumirefCommForm::OnConnect()
+{
+    RunAndFollow(static_cast<bool (Module::*)()>(&LumirefCommModule::connect));
+}
+
+void CLumirefCommForm::OnDisconnect()
+{
+    RunAndFollow(static_cast<bool (Module::*)()>(&LumirefCommModule::disconnect));
+}
+
+void CLumirefCommForm::OnCreateValues()
+{
+    RunAndFollow(static_cast<bool (Module::*)()>(&LumirefCommModule::create_values));
+}

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   locales
+  gnuplot-nox  # renders the plot scripts of the LED export in the tests
   python3-scipy  # benchmark peers and the scripts that write committed reference data
 )
 

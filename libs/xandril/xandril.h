@@ -24,6 +24,14 @@ inline constexpr int kMaxIndentLevel = 32;
 // values, for other readers of such files.
 std::string TextToUtf8(std::string_view text);
 
+// The other way, for files that must be Windows-1252: the byte of the character at text[i],
+// read as TextToUtf8 reads it (a byte that is not part of valid UTF-8 is already a
+// Windows-1252 byte), with the bytes it takes in length; -1 when Windows-1252 has no byte
+// for the character. Utf8ToCp1252(TextToUtf8(b)) == b for every byte string b.
+int Cp1252At(std::string_view text, std::size_t i, std::size_t& length);
+// The whole text in Windows-1252; a character without a byte becomes replacement.
+std::string Utf8ToCp1252(std::string_view text, char replacement = '?');
+
 // Raised by XMLReadModul::readFromFile for a file that cannot be read as XML.
 class XMLException : public std::runtime_error {
 public:

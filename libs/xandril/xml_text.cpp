@@ -221,4 +221,39 @@ std::string TextToUtf8(std::string_view text)
     return out;
 }
 
+int Cp1252At(std::string_view text, std::size_t i, std::size_t& length)
+{
+    using namespace detail;
+    const auto c = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (c < 0x80)
+        return c;
+    const std::size_t len = utf8Length(text, i);
+    if (len == 0)
+        return c;
+    length = len;
+    char32_t cp = c & (0x7F >> len);
+    for (std::size_t k = 1; k < len; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    if (cp >= 0xA0 && cp <= 0xFF)
+        return static_cast<int>(cp);
+    for (std::size_t k = 0; k < kCp1252High.size(); ++k)
+        if (kCp1252High[k] == cp)
+            return static_cast<int>(0x80 + k);
+    return -1;
+}
+
+std::string Utf8ToCp1252(std::string_view text, char replacement)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const int byte = Cp1252At(text, i, length);
+        out += byte < 0 ? replacement : static_cast<char>(byte);
+        i += length;
+    }
+    return out;
+}
+
 } // namespace ns_xandril

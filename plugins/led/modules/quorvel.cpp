@@ -1,8 +1,13 @@
 // The LED plug-in's entry point: the factory of its modules. Rows 0 and 1 are the two model
 // modules of the arithmetic group; every further module class follows under "LED".
+#include "modules/create_source_module.h"
 #include "modules/device/lumiref_comm_module.h"
+#include "modules/gnuplot_export_module.h"
 #include "modules/led_continuous_fitting_module.h"
 #include "modules/led_data_edit_module.h"
+#include "modules/led_lightness_module.h"
+#include "modules/led_random_specs_module.h"
+#include "modules/led_selection_module.h"
 #include "modules/led_specs_create_module.h"
 #include "modules/multi_led_create_module.h"
 
@@ -39,6 +44,11 @@ const CreatorEntry ModuleFactoryTable[] = {
     {"LED:Kon|ti|nu|ier|li|ches Fit|ting", &Create<LEDContinuousFittingModule>},
     {"LED:LED-|Da|ten be|ar|bei|ten", &Create<LEDDataEditModule>},
     {"LED:Be|leuch|tungs|quel|le", &Create<LumirefCommModule>},
+    {"LED:Gnu|plot-Ex|port", &Create<GnuplotExportModule>},
+    {"LED:C-Quell|text-Ex|port", &Create<CreateSourceModule>},
+    {"LED:Hel|lig|kei|ten be|rech|nen", &Create<LedLightnessTessarine>},
+    {"LED:Zu|falls|spek|tren", &Create<LEDRandomSpecsModule>},
+    {"LED:LED-Aus|wahl", &Create<LEDSelectionModule>},
     {"", nullptr},
 };
 

@@ -539,3 +539,39 @@ TEST(XandrilEnum, EntriesAndIndex)
     EXPECT_EQ(copy.getEntryCount(), 0);
     EXPECT_EQ(copy.getIndex(), 0);
 }
+
+TEST(XandrilText, Windows1252BothWays)
+{
+    // Every byte, alone and all in a row, comes back from UTF-8 as it was.
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(Utf8ToCp1252(TextToUtf8(one)), one) << b;
+        all += one;
+    }
+    EXPECT_EQ(Utf8ToCp1252(TextToUtf8(all)), all);
+    EXPECT_EQ(TextToUtf8("\x80\xFC\x9F"), "\xE2\x82\xAC\xC3\xBC\xC5\xB8");
+
+    const struct {
+        std::string utf8;
+        std::string cp1252;
+    } cases[] = {
+        {"Gr\xC3\xBCn", "Gr\xFCn"},
+        {"\xE2\x82\xAC \xE2\x80\x9E\xE2\x80\x9C", "\x80 \x84\x93"}, // euro, German quotes
+        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},                           // first and last Latin-1 letters
+        {"\xC2\x81\xC2\x9D", "\x81\x9D"},                           // unassigned bytes keep their C1 point
+        {"\xC2\x80", "?"},                                          // a C1 point that has no byte
+        {"\xCE\xA9\xF0\x9F\x98\x80", "??"},                         // Greek, emoji: no byte
+        {"\xFF\xC3", "\xFF\xC3"},                                   // not UTF-8: already Windows-1252
+        {"\xEF\xBF\xBE", "\xEF\xBF\xBE"},                           // U+FFFE is read byte by byte
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+    EXPECT_EQ(Utf8ToCp1252("a\xCE\xA9", '_'), "a_");
+
+    std::size_t length = 0;
+    EXPECT_EQ(Cp1252At("\xCE\xA9", 0, length), -1);
+    EXPECT_EQ(length, 2u);
+    EXPECT_EQ(Cp1252At("x\xE2\x82\xAC", 1, length), 0x80);
+    EXPECT_EQ(length, 3u);
+}

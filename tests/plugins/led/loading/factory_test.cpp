@@ -39,6 +39,11 @@ const std::vector<Row> kRows = {
     {"LED:Kon|ti|nu|ier|li|ches Fit|ting", "LED_ContinuousFitting", "CLEDContinuousFittingForm"},
     {"LED:LED-|Da|ten be|ar|bei|ten", "LED_DataEdit", "CLEDDataEditForm"},
     {"LED:Be|leuch|tungs|quel|le", "LED_LumirefComm", "CLumirefCommForm"},
+    {"LED:Gnu|plot-Ex|port", "LEDModules_GnuplotExport", "CGnuplotExportForm"},
+    {"LED:C-Quell|text-Ex|port", "LED_CreateSource", "CCreateSourceForm"},
+    {"LED:Hel|lig|kei|ten be|rech|nen", "LED_LightnessCalculation", "CLEDLightnessCalculationForm"},
+    {"LED:Zu|falls|spek|tren", "LED_RandomSpecs", "CLEDRandomSpecsForm"},
+    {"LED:LED-Aus|wahl", "LED_Selection", "CLedSelectionForm"},
 };
 
 ModuleFactory* FactoryOf(const ModuleLibrary& library)
@@ -95,8 +100,10 @@ TEST(QuorvelFactory, TheProgramsLoaderOffersItsModulesAndForms)
 
         // An LED list imported into the data edit module survives saving and reopening the
         // project, which creates the modules afresh.
-        const std::string editPath = ns_tree::NormalizePath(
-            std::find_if(kRows.begin(), kRows.end(), [](const Row& r) { return r.className == "LED_DataEdit"; })->path);
+        const auto editRow = std::find_if(kRows.begin(), kRows.end(),
+                                          [](const Row& row) { return row.className == "LED_DataEdit"; });
+        ASSERT_NE(editRow, kRows.end());
+        const std::string editPath = ns_tree::NormalizePath(editRow->path);
         Module* edit = doc.GetModuleTree()->GetInserter(editPath);
         ASSERT_NE(edit, nullptr);
         const char* leds[][3] = {{"Rot", "0.63", "0.02"}, {"Gruen", "0.53", "0.03"}, {"Blau", "0.465", "0.025"}};

@@ -1,0 +1,163 @@
+#include "modules/led_random_specs_module.h"
+
+#include "modules/led_random_specs_form.h"
+
+#include "engine/grid.h"
+#include "engine/led_array.h"
+#include "engine/led_db.h"
+#include "engine/spectra_set.h"
+#include "engine/thermal_model.h"
+
+#include "core/clipboard_object.h"
+#include "core/module_interface.h"
+#include "platform/random.h"
+
+#include <cfloat>
+#include <climits>
+
+namespace {
+
+struct DriveEntry {
+    std::string name;
+    std::vector<double> values;
+};
+
+double Draw()
+{
+    return platform::Rand() / 32767.0;
+}
+
+} // namespace
+
+LEDRandomSpecsModule::LEDRandomSpecsModule()
+    : LEDModuleBase("RandomSpecs")
+{
+    ns_param::Paramora& p = getParameters();
+    p.addStringParameter("LEDsDesc", "", "", "");
+    p.addStringParameter("LightnessDesc", "", "", "");
+    p.addStringParameter("SpecGroup", "", "", "");
+    p.addIntParameter("SpecCount", "", 0, INT_MIN, INT_MAX, 0);
+    p.addDoubleParameter("XStart", "", 380, -DBL_MAX, DBL_MAX, 0);
+    p.addDoubleParameter("XEnd", "", 780, -DBL_MAX, DBL_MAX, 0);
+    p.addDoubleParameter("XStep", "", 2, 0.01, DBL_MAX, 2);
+    p.addDoubleParameter("MinLightnessFact", "", 0.5, -DBL_MAX, DBL_MAX, 0);
+    p.addDoubleParameter("MaxLightnessFact", "", 1.2, -DBL_MAX, DBL_MAX, 0);
+    p.addDoubleParameter("MinTemperature", "", 273.15, -DBL_MAX, DBL_MAX, 0);
+    p.addDoubleParameter("MaxTemperature", "", 393.15, -DBL_MAX, DBL_MAX, 0);
+    p.addBoolParameter("NoiseLEDParams", "", true, true);
+}
+
+LEDRandomSpecsModule::~LEDRandomSpecsModule() = default;
+
+const CRuntimeClass* LEDRandomSpecsModule::GetEditorClass()
+{
+    return RUNTIME_CLASS(CLEDRandomSpecsForm);
+}
+
+std::vector<SAutomationPtrList> LEDRandomSpecsModule::GetAutomationPtr()
+{
+    return {SAutomationPtrList("calculate_specs",
+                               static_cast<SAutomationPtrList::Function>(&LEDRandomSpecsModule::calculate_specs))};
+}
+
+bool LEDRandomSpecsModule::calculate_specs()
+{
+    RunGuard guard(*this);
+    if (!guard)
+        return false;
+    ModuleInterface* host = GetModuleInterface();
+    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
+    if (!clipboard)
+        return false;
+    ns_param::Paramora& p = getParameters();
+    Run run(*this);
+
+    // The range is checked before the grid changes: a step below 0.01, an end before the
+    // start or more points than a grid may hold leave the grid as it was.
+    if (!ParametersInRange({"XStart", "XEnd", "XStep", "MinLightnessFact", "MaxLightnessFact", "MinTemperature",
+                            "MaxTemperature"}))
+        return false;
+    const double xStart = *p.getDoubleParameter("XStart");
+    const double xEnd = *p.getDoubleParameter("XEnd");
+    const double xStep = *p.getDoubleParameter("XStep");
+    if (xEnd < xStart) {
+        LogOutOfRange("XEnd", xStart, DBL_MAX);
+        return false;
+    }
+    if (!((xEnd - xStart) / xStep + 1 <= led::kMaxGridPoints)) {
+        LogOutOfRange("XStep", (xEnd - xStart) / (led::kMaxGridPoints - 1), DBL_MAX);
+        return false;
+    }
+    XStart = xStart / 1000.0;
+    XEnd = xEnd / 1000.0;
+    XStep = xStep / 1000.0;
+
+    LedDB db;
+    ReadLEDList(db, *p.getStringParameter("LEDsDesc"));
+    if (db.EntryCount() == 0) {
+        LogError("Fehler: Keine LEDs angegeben!");
+        return false;
+    }
+    LEDArray array;
+    for (int i = 0; i < db.EntryCount(); ++i)
+        array.AddLED(db.EntryAt(i), i);
+
+    std::vector<DriveEntry> entries;
+    const std::list<ClipboardObject*> objects = clipboard->GetInserters(*p.getStringParameter("LightnessDesc"), false);
+    if (objects.empty()) {
+        LogError("Fehler: Dimension der Vektoren der LED-Ansteuerung und der LED stimmen nicht überein! Es wird eine "
+                 "äquienergetische Ansteuerung (=1) angenommen");
+        entries.push_back({"Äquienergetische Ansteuerung", std::vector<double>(array.GetCount(), 1.0)});
+    }
+    for (ClipboardObject* object : objects) {
+        const auto* lightnesses = dynamic_cast<const ns_param::Double1DArrayParameterType*>(
+            object->GetParameters().getParameter("Lightnesses"));
+        if (lightnesses && lightnesses->getCount() == array.GetCount())
+            entries.push_back({object->GetName(), std::vector<double>(lightnesses->getValues(),
+                                                                      lightnesses->getValues() + array.GetCount())});
+    }
+
+    const double fmin = *p.getDoubleParameter("MinLightnessFact");
+    const double fmax = *p.getDoubleParameter("MaxLightnessFact");
+    const double tmin = *p.getDoubleParameter("MinTemperature");
+    const double tmax = *p.getDoubleParameter("MaxTemperature");
+    const int count = *p.getIntParameter("SpecCount");
+    const bool noise = *p.getBoolParameter("NoiseLEDParams");
+    const std::string& group = *p.getStringParameter("SpecGroup");
+    const int E = static_cast<int>(entries.size());
+    LSMatrixHandle column(GridPointCount(), 1);
+    if (!column)
+        return false;
+
+    for (int i = 0; i < E; ++i) {
+        const DriveEntry& entry = entries[static_cast<std::size_t>(i)];
+        SpectraSet set;
+        for (int j = 0; j < count; ++j) {
+            LEDArray copy;
+            copy.Assign(array);
+            if (noise)
+                copy.RandomizeParameters();
+            std::vector<double> drives = entry.values;
+            if (static_cast<int>(drives.size()) != copy.GetChannelCount()) {
+                LogError("Fehler: Überspringe Eintrag '%s', da die Anzahl der Helligkeitsparameter nicht mit "
+                         "LED-Kanal-Anzahl übereinstimmt!",
+                         entry.name.c_str());
+            } else {
+                for (double& d : drives)
+                    d *= fmin + Draw() * (fmax - fmin);
+                ConstantThermalModel thermal;
+                thermal.SetTemperature(tmin + Draw() * (tmax - tmin));
+                copy.ComputeSpectrum(column, drives, &thermal);
+                set.AddSpectrum(entry.name + ":Spec" + std::to_string(j), column);
+            }
+            // An abort drops the entry in hand; the entries before it stay in the tree.
+            if (host->UserWantsAbort())
+                return true;
+            host->SetStatusText("Berechne " + entry.name + " - Eintrag " + std::to_string(j) + " von " +
+                                std::to_string(count));
+            host->SetProgressBarPercentage((static_cast<double>(i) / E + j * (1.0 / E) / count) * 100.0);
+        }
+        WriteSpectraSet(set, group);
+    }
+    return true;
+}

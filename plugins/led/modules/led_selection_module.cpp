@@ -1,0 +1,141 @@
+#include "modules/led_selection_module.h"
+
+#include "modules/led_selection_form.h"
+
+#include "engine/led_array.h"
+#include "engine/led_db.h"
+#include "engine/led_fitter.h"
+#include "engine/led_model.h"
+
+#include "core/module_interface.h"
+#include "core/spectrum.h"
+
+#include <climits>
+
+LEDSelectionModule::LEDSelectionModule()
+    : LEDFitterParamsModule("Selection")
+{
+    ns_param::Paramora& p = getParameters();
+    p.addStringParameter("TargetSpecs", "", "", "");
+    p.addIntParameter("SelectorIterationCount", "", 200, INT_MIN, INT_MAX, 0);
+    p.addIntParameter("LEDCount", "", 6, INT_MIN, INT_MAX, 0);
+    p.addIntParameter("ProposalCount", "", 10, INT_MIN, INT_MAX, 0);
+    p.addStringParameter("LEDsDesc", "", "", "");
+    p.addStringParameter("ClipboardTargetGroup", "", "", "");
+}
+
+LEDSelectionModule::~LEDSelectionModule() = default;
+
+const CRuntimeClass* LEDSelectionModule::GetEditorClass()
+{
+    return RUNTIME_CLASS(CLedSelectionForm);
+}
+
+std::vector<SAutomationPtrList> LEDSelectionModule::GetAutomationPtr()
+{
+    return {SAutomationPtrList("do_selection",
+                               static_cast<SAutomationPtrList::Function>(&LEDSelectionModule::do_selection))};
+}
+
+LEDSelectionModule::Forwarding::Forwarding(LEDSelectionModule& module, LEDSelectorEventHandler* handler)
+    : m_module(module)
+    , m_previous(module.GetForwardHandler())
+{
+    module.SetForwardHandler(handler);
+}
+
+LEDSelectionModule::Forwarding::~Forwarding()
+{
+    m_module.SetForwardHandler(m_previous);
+}
+
+bool LEDSelectionModule::do_selection()
+{
+    RunGuard guard(*this);
+    if (!guard)
+        return false;
+    ModuleInterface* host = GetModuleInterface();
+    SpectrumTree* tree = host ? host->GetSpectrumTree() : nullptr;
+    if (!tree)
+        return false;
+    ns_param::Paramora& p = getParameters();
+    // Counts below 1 would let every database pass or divide the progress by zero.
+    for (const char* name : {"SelectorIterationCount", "LEDCount", "ProposalCount"}) {
+        if (*p.getIntParameter(name) < 1) {
+            LogOutOfRange(name, 1, INT_MAX);
+            return false;
+        }
+    }
+    if (!FitterParametersInRange())
+        return false;
+    Run run(*this);
+
+    const std::string& targetDesc = *p.getStringParameter("TargetSpecs");
+    SpectrumList list;
+    list = tree->GetInserters(targetDesc, false);
+    if (list.empty()) {
+        LogError("Fehler bei der LED-Selektion: Keine Zielspektren angegeben!");
+        return false;
+    }
+    double step = 0.0, start = 0.0, end = 0.0;
+    if (!list.SpecsSameEquiDistant(&step, &start, &end) || !(step > 0.0) ||
+        !((end - start) / step + 1 <= led::kMaxGridPoints)) {
+        LogError("Fehler bei der LED-Selektion: Zielspektren sind nicht äquidistant oder haben ungleichen "
+                 "Definitionsbereich. Bitte führen Sie eine Normalisierung aus!");
+        return false;
+    }
+    // The reader sets the grid from the targets and holds the run to it, so fitter target
+    // or observer spectra on another grid get the mismatch line and stay out.
+    ReadSpectraSet(m_targets, targetDesc);
+
+    LedDB db;
+    ReadLEDList(db, *p.getStringParameter("LEDsDesc"));
+    const int ledCount = *p.getIntParameter("LEDCount");
+    if (db.EntryCount() < ledCount) {
+        LogError("Fehler bei der LED-Selektion: zu wenig Eingabe-LEDs (nur %d LEDs gegeben)", db.EntryCount());
+        return false;
+    }
+
+    LEDFitterSettings settings;
+    GetFitterSettings(settings);
+    LEDSelector selector;
+    selector.SetDatabase(&db);
+    selector.SetTargets(&m_targets);
+    selector.SetEventHandler(this);
+    selector.SetCounts(ledCount, *p.getIntParameter("ProposalCount"), false);
+    selector.SetFitterSettings(&settings);
+    selector.Run(*p.getIntParameter("SelectorIterationCount"));
+
+    LEDArray best;
+    if (!selector.GetPopulation().empty())
+        best.Assign(selector.GetPopulation().front());
+    LedDB result;
+    for (int i = 0; i < best.GetCount(); ++i)
+        result.AddEntry(best.GetLED(i)->record);
+    WriteLEDList(result, *p.getStringParameter("ClipboardTargetGroup"));
+    return true;
+}
+
+void LEDSelectionModule::OnProgress(LEDSelector* selector, int flag)
+{
+    if (ModuleInterface* host = GetModuleInterface()) {
+        const int generation = selector->GetCurrentGeneration();
+        const int generations = *getParameters().getIntParameter("SelectorIterationCount");
+        host->SetProgressBarPercentage(generation * 100.0 / generations);
+        host->SetStatusText("Iteration " + std::to_string(generation) + " von " + std::to_string(generations));
+    }
+    if (m_forward)
+        m_forward->OnProgress(selector, flag);
+}
+
+void LEDSelectionModule::OnNewCombination(LEDSelector* selector, LEDFitter* fitter, LEDArray* array)
+{
+    if (ModuleInterface* host = GetModuleInterface()) {
+        std::string line = "Neue LED-Kombination gefunden: ";
+        for (int i = 0; i < array->GetCount(); ++i)
+            line += array->GetName(i) + " ";
+        host->AddLogMessage("%s", line.c_str());
+    }
+    if (m_forward)
+        m_forward->OnNewCombination(selector, fitter, array);
+}

@@ -183,17 +183,28 @@ QString FunctionDropText(const QString& text)
 
 QString ParameterDropText(const QString& text)
 {
-    // The module path ends at the last ":" before the fields, which may hold ":" themselves.
-    const int bar = static_cast<int>(text.indexOf(QLatin1Char('|')));
+    // "path:name|meaning|type|min|max". Module paths carry "|" marks and a meaning may hold
+    // ":": the four fields are counted from the end, and the path ends at the last ":" before
+    // them. A shorter text ends its name at its first "|".
+    int bar = static_cast<int>(text.size());
+    int bars = 0;
+    while (bars < 4 && bar > 0) {
+        bar = static_cast<int>(text.lastIndexOf(QLatin1Char('|'), bar - 1));
+        if (bar < 0)
+            break;
+        ++bars;
+    }
+    if (bars < 4)
+        bar = static_cast<int>(text.indexOf(QLatin1Char('|')));
     const QString head = bar < 0 ? text : text.left(bar);
     const int colon = static_cast<int>(head.lastIndexOf(QLatin1Char(':')));
     if (colon <= 0 || colon + 1 >= head.size())
         return {};
     const QString path = text.left(colon);
-    const QStringList fields = text.mid(colon + 1).split(QLatin1Char('|'));
-    const QString& name = fields[0];
-    const QString meaning = fields.value(1);
-    const QString type = fields.value(2);
+    const QString name = head.mid(colon + 1);
+    const QStringList fields = bar < 0 ? QStringList() : text.mid(bar + 1).split(QLatin1Char('|'));
+    const QString meaning = fields.value(0);
+    const QString type = fields.value(1);
     QString out = QStringLiteral("\n");
     if (!meaning.isEmpty() || !type.isEmpty()) {
         out += QStringLiteral("//Parameter:") + name;
@@ -201,8 +212,8 @@ QString ParameterDropText(const QString& text)
         const int code = type.toInt(&known);
         if (known && code >= 0 && code < static_cast<int>(kTypeWords.size())) {
             out += QStringLiteral(" Typ:") + QLatin1String(kTypeWords[static_cast<std::size_t>(code)]);
-            if (IsRanged(code))
-                out += QStringLiteral(" [") + fields.value(3) + QStringLiteral(", ") + fields.value(4) +
+            if (IsRanged(code) && !fields.value(2).isEmpty() && !fields.value(3).isEmpty())
+                out += QStringLiteral(" [") + fields.value(2) + QStringLiteral(", ") + fields.value(3) +
                        QStringLiteral("]");
             out += QLatin1Char(' ');
         }

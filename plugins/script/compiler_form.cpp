@@ -64,6 +64,7 @@ CCompilerForm::CCompilerForm()
     m_edit->SetOwner(this);
     m_status = Named(new QLabel(QStringLiteral("Statisch"), c), 1015);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_status->setAutoFillBackground(true); // it lies over the help text's first line
     m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), 1001);
     m_load = Named(new QPushButton(QStringLiteral("SKRIPT\nLADEN"), c), 1007);
     m_save = Named(new QPushButton(QStringLiteral("SKRIPT SPEICHERN"), c), 1008);
@@ -198,7 +199,7 @@ void CCompilerForm::ApplyLayout()
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QSize area(width() - bar, height());
     const script::CompilerFormRects r = script::CompilerFormLayout(area);
-    m_description->setGeometry(10, 4, r.edit.width(), r.edit.y() - 8);
+    m_description->setGeometry(10, 4, r.edit.width(), r.edit.y() - 6);
     m_edit->setGeometry(r.edit);
     m_status->setGeometry(r.status);
     m_help->setGeometry(r.help);

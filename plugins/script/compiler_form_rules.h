@@ -11,7 +11,7 @@ namespace script {
 
 // The sizes the controls keep, and the editor's top.
 struct CompilerFormSizes {
-    int editTop = 40;
+    int editTop = 60;
     QSize status{120, 20};
     QSize button{120, 40};
     QSize check{120, 20};

@@ -69,13 +69,13 @@ TEST(CompilerFormRules, LayoutForASize)
         script::CompilerFormRects r;
     };
     const script::CompilerFormRects small{
-        QRect(10, 40, 296, 180),  QRect(186, 230, 120, 20), QRect(10, 230, 296, 180), QRect(316, 40, 130, 240),
-        QRect(326, 60, 120, 40),  QRect(326, 120, 120, 40), QRect(326, 170, 120, 40), QRect(326, 220, 120, 40),
-        QRect(326, 285, 120, 20), QRect(326, 310, 120, 20)};
+        QRect(10, 60, 296, 180),  QRect(186, 250, 120, 20), QRect(10, 250, 296, 180), QRect(316, 60, 130, 240),
+        QRect(326, 80, 120, 40),  QRect(326, 140, 120, 40), QRect(326, 190, 120, 40), QRect(326, 240, 120, 40),
+        QRect(326, 305, 120, 20), QRect(326, 330, 120, 20)};
     const script::CompilerFormRects large{
-        QRect(10, 40, 840, 420),  QRect(730, 470, 120, 20), QRect(10, 470, 840, 315), QRect(860, 40, 130, 240),
-        QRect(870, 60, 120, 40),  QRect(870, 120, 120, 40), QRect(870, 170, 120, 40), QRect(870, 220, 120, 40),
-        QRect(870, 285, 120, 20), QRect(870, 310, 120, 20)};
+        QRect(10, 60, 840, 420),  QRect(730, 490, 120, 20), QRect(10, 490, 840, 315), QRect(860, 60, 130, 240),
+        QRect(870, 80, 120, 40),  QRect(870, 140, 120, 40), QRect(870, 190, 120, 40), QRect(870, 240, 120, 40),
+        QRect(870, 305, 120, 20), QRect(870, 330, 120, 20)};
     for (const Row& row : {Row{{456, 300}, small}, Row{{300, 200}, small}, Row{{1000, 700}, large}}) {
         SCOPED_TRACE(row.size.width());
         const script::CompilerFormRects r = script::CompilerFormLayout(row.size);

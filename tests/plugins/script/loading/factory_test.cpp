@@ -9,6 +9,8 @@
 #include "core/spectrum.h"
 #include "platform/runtime_class.h"
 
+#include <QPushButton>
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -109,6 +111,17 @@ TEST(MervoltFactory, TheLoadedScriptModuleDrivesThePlanckModule)
         editor->UpdateData(false);
         EXPECT_TRUE(editor->UpdateData(true));
         EXPECT_EQ(*script->getParameters().getStringParameter("SourceCode"), source);
+
+        // The demo through the form's buttons, with the real spectral filter module.
+        form->findChild<QPushButton*>("1009")->click();
+        form->findChild<QPushButton*>("1001")->click();
+        const Spectrum* laser = doc.GetSpectrumTree()->GetInserter("Laser:Laser940");
+        const Spectrum* filtered = doc.GetSpectrumTree()->GetInserter("Laser:Laser940gefiltert:Laser940");
+        ASSERT_NE(laser, nullptr);
+        ASSERT_NE(filtered, nullptr);
+        EXPECT_EQ(laser->GetColor(), RGB(0, 255, 0));
+        EXPECT_EQ(filtered->GetColor(), RGB(128, 128, 0));
+        EXPECT_EQ(filtered->GetPointCount(), 301);
         // Forms and modules go before the libraries close.
     }
     FreeModuleLibraries(libraries);

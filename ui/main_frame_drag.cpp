@@ -19,6 +19,19 @@ bool IsWithin(const QWidget* widget, const QWidget* view)
     return widget && view && (widget == view || view->isAncestorOf(widget));
 }
 
+// The drop target the pointer is over: the widget itself or the nearest of its parents that
+// is one (the pointer is over a text editor's viewport, not the editor), within its window.
+ModuleDropTarget* DropTargetAt(QWidget* under)
+{
+    for (QWidget* w = under; w; w = w->parentWidget()) {
+        if (auto* target = dynamic_cast<ModuleDropTarget*>(w))
+            return target;
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void CMainFrame::SetDraggedSpectra(const std::string& selection, const std::string& groupPath)
@@ -83,7 +96,7 @@ void CMainFrame::MoveDragPicture(const QPoint& global)
 
 void CMainFrame::DragOver(QWidget* under)
 {
-    ModuleDropTarget* target = dynamic_cast<ModuleDropTarget*>(under);
+    ModuleDropTarget* target = DropTargetAt(under);
     bool accepted = false;
     if (m_dragSpecs) {
         // Back over the source pane nothing is dropped.
@@ -141,11 +154,10 @@ void CMainFrame::DragRelease()
         if (target) {
             switch (m_moduleDragKind) {
             case 0: target->OnDropModule(m_dragModulePath); break;
-            case 1: {
-                const std::string parameter = m_moduleView ? m_moduleView->GetParameterText() : std::string();
-                target->OnDropParam(parameter);
+            case 1:
+                target->OnDropParam(m_moduleView ? m_moduleView->DraggedParameterText(m_dragModulePath)
+                                                 : m_dragModulePath);
                 break;
-            }
             case 2: target->OnDropFunction(m_dragModulePath); break;
             default: break;
             }

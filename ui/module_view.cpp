@@ -296,6 +296,18 @@ void CModuleView::OnBeginDrag(QTreeWidgetItem* item, const QPoint&, bool left)
     frame->BeginModuleDrag(path, kind, CreateDragImage(item));
 }
 
+std::string CModuleView::DraggedParameterText(const std::string& path) const
+{
+    CVelmontDoc* document = GetDocument();
+    ModuleTree* tree = document ? document->GetModuleTree() : nullptr;
+    const TreeNode* node = tree ? tree->GetNodeByName(path, false, false) : nullptr;
+    const ModuleTreeData* data = node ? node->GetData() : nullptr;
+    if (!data || data->GetKind() != ModuleTreeData::kParameter || !data->GetObject())
+        return path;
+    const ns_param::BaseParameterType* parameter = data->GetObject()->getParameters().getParameter(node->GetName());
+    return parameter ? path + ParameterText(*parameter) : path;
+}
+
 void CModuleView::OpenManuals()
 {
     CVelmontDoc* document = GetDocument();

@@ -31,6 +31,9 @@ public:
 
     // Describes the parameter entry last selected with Ctrl held; a dropped parameter carries it.
     const std::string& GetParameterText() const { return m_parameterText; }
+    // What a dragged parameter hands to a drop field: its module-tree path followed by its
+    // description ("path:name|comment|type|min|max"); the path alone when it names no parameter.
+    std::string DraggedParameterText(const std::string& path) const;
     // The own name of the module to select again after a project was opened.
     void SetReselectName(const QString& name) { m_reselectName = name; }
     const QString& GetReselectName() const { return m_reselectName; }

@@ -1,6 +1,9 @@
 #include "ui/main_frame.h"
 
+#include "app/velmont_doc.h"
+#include "core/module.h"
 #include "core/module_drop_target.h"
+#include "script/syntax_edit.h"
 #include "ui/log_window_view.h"
 #include "ui/spec_list_view.h"
 #include "ui/clipboard_tree_view.h"
@@ -106,8 +109,8 @@ TEST_F(DragTest, ReleaseHandsTheDraggedTextsToTheFirstMatchingDrop)
         {"clipboard on a text field", Clipboard, [](FakeTarget& t) { t.any = true; }, {"Drop K:a;K:b"}},
         {"clipboard refused", Clipboard, [](FakeTarget& t) { t.specs = true; }, {}},
         {"module", Module0, [](FakeTarget& t) { t.modules = true; }, {"Module Farb|me|trik:Lab"}},
-        // A parameter carries the module pane's parameter text (empty while nothing was picked).
-        {"parameter", Module1, [](FakeTarget& t) { t.params = true; }, {"Param "}},
+        // A parameter carries its path and, when the document has it, its description.
+        {"parameter", Module1, [](FakeTarget& t) { t.params = true; }, {"Param Farb|me|trik:Lab:Param"}},
         {"function", Module2, [](FakeTarget& t) { t.functions = true; }, {"Function Skript:run"}},
         {"module on a parameter field", Module0, [](FakeTarget& t) { t.params = t.any = true; }, {}},
     };
@@ -161,6 +164,51 @@ TEST_F(DragTest, NothingDropsOverANonTargetOrBackOverTheSource)
         EXPECT_TRUE(target->calls.empty());
         EXPECT_FALSE(frame.IsDragging());
     }
+}
+
+// The script editor as the editor pane: the pointer is over its viewport, and the drop goes to
+// the editor; a parameter arrives with its module path and description.
+TEST(DragOntoEditor, ParameterAndModuleDropsReachTheScriptEditor)
+{
+    class Probe : public Module {
+    public:
+        Probe() : Module("Probe") { getParameters().addIntParameter("Count", "Anzahl", 3, 0, 9, 3); }
+        const CRuntimeClass* GetEditorClass() override { return nullptr; }
+    };
+    CMainFrame frame;
+    ASSERT_TRUE(frame.BuildLayout());
+    frame.resize(1200, 900);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    CVelmontDoc doc;
+    doc.SetMainFrame(&frame);
+    frame.InitialUpdateAllViews(&doc);
+    auto* probe = new Probe;
+    probe->SetName("Test|grup|pe:Pro|be");
+    ASSERT_TRUE(doc.GetModuleTree()->AddInserter(probe));
+    auto* edit = new CSyntaxEdit;
+    frame.ReplaceEditorPane(edit);
+    QApplication::processEvents();
+
+    const QPoint global = edit->viewport()->mapToGlobal(edit->viewport()->rect().center());
+    ASSERT_EQ(QApplication::widgetAt(global), edit->viewport());
+    const auto dropAt = [&] {
+        QMouseEvent move(QEvent::MouseMove, frame.mapFromGlobal(global), global, Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&frame, &move);
+        EXPECT_EQ(frame.GetCurrentDropTarget(), static_cast<ModuleDropTarget*>(edit));
+        QMouseEvent up(QEvent::MouseButtonRelease, frame.mapFromGlobal(global), global, Qt::LeftButton, {}, {});
+        QApplication::sendEvent(&frame, &up);
+    };
+    frame.BeginModuleDrag("Test|grup|pe:Pro|be:Count", 1);
+    dropAt();
+    EXPECT_EQ(edit->toPlainText(), "\n//Parameter:Count Typ:int [0, 9]  Bedeutung:Anzahl \n"
+                                   "get|setParameter(\"Test|grup|pe:Pro|be\",\"Count\", ...);\n");
+
+    edit->clear();
+    frame.BeginModuleDrag("Test|grup|pe:Pro|be", 0);
+    dropAt();
+    EXPECT_EQ(edit->toPlainText(), "\n\"Test|grup|pe:Pro|be\"\n");
+    doc.SetMainFrame(nullptr);
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#pragma once
+// The editor form of the script module (layout 1000): the colouring source editor, the run
+// button, loading, saving and the demo script, the two options, a description, the help text
+// and the caret position.
+#include "core/module_editor.h"
+
+class CSyntaxEdit;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+
+class CCompilerForm : public CModuleEditor {
+    Q_OBJECT
+    DECLARE_DYNCREATE(CCompilerForm)
+
+public:
+    enum { IDD = 1000 };
+    static constexpr char kFilter[] = "MCC (*.mcc)";
+    static constexpr char kPattern[] = "*.mcc";
+
+    CCompilerForm();
+    ~CCompilerForm() override;
+
+    void InitModuleEditor() override;
+    // The caret position of the editor into the status line.
+    void ShowStatus();
+
+    // Compiles and runs the script between the host's StartCalculation and EndCalculation;
+    // the run button and the editor are disabled meanwhile.
+    void OnRun();
+    // A script file into the editor; a file that cannot be read leaves the script as it is.
+    void OnLoad();
+    // The script into a file; a failed write leaves the old file.
+    void OnSave();
+    void OnDemo();
+
+    CSyntaxEdit* GetEdit() const { return m_edit; }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ApplyLayout();
+
+    QScrollArea* m_scroll;
+    QWidget* m_content;
+    CSyntaxEdit* m_edit;       // 1005
+    QPushButton* m_run;        // 1001
+    QCheckBox* m_smartError;   // 1002
+    QCheckBox* m_clipping;     // 1003
+    QPushButton* m_load;       // 1007
+    QPushButton* m_save;       // 1008
+    QPushButton* m_demo;       // 1009
+    QLabel* m_description;     // 1011
+    QGroupBox* m_group;        // 1012
+    QLabel* m_help;            // 1013
+    QLabel* m_status;          // 1015
+};

@@ -1,0 +1,43 @@
+#include "script/script_function.h"
+
+namespace script {
+
+std::string RowText(int argument)
+{
+    return "Parameter " + std::to_string(argument) + " muss 1xX Matrix sein";
+}
+
+std::string TwoRowText(int argument)
+{
+    return "Parameter " + std::to_string(argument) + " muss 2xX Matrix sein";
+}
+
+std::string ScalarText(int argument)
+{
+    return "Parameter " + std::to_string(argument) + " muss skalarer Wert sein";
+}
+
+ScriptFunction::~ScriptFunction() = default;
+
+int ScriptFunction::Fail(const std::string& text)
+{
+    error.setException(text, -1, -1, "");
+    return 2;
+}
+
+bool ScriptFunction::IsRow(Args args, std::size_t index)
+{
+    return index < args.size() && args[index] && args[index]->getRows() == 1;
+}
+
+bool ScriptFunction::IsTwoRows(Args args, std::size_t index)
+{
+    return index < args.size() && args[index] && args[index]->getRows() == 2;
+}
+
+bool ScriptFunction::HasValue(Args args, std::size_t index)
+{
+    return index < args.size() && args[index] && !args[index]->isEmpty();
+}
+
+} // namespace script

@@ -105,11 +105,11 @@ void BM_EvolutionarySearch(benchmark::State& state)
     selection::EvoCallbacks callbacks;
     callbacks.spectra = &problem.spectra;
     callbacks.rating = &problem.table.rating;
-    callbacks.discriminance = [&](const std::vector<int>& set) {
-        return selection::DiscriminanceValue(problem.table, 0, set);
-    };
     for (auto _ : state) {
-        // As the module rates: every candidate's scaling and centroid made once per search.
+        // As the module rates: every candidate's statistics, scaling and centroid made once per
+        // search, and what the members share kept.
+        const selection::DiscriminanceRater discriminance(problem.table);
+        callbacks.discriminance = [&](const std::vector<int>& set) { return discriminance.Value(0, set); };
         const selection::TechnologyRater rater(problem.spectra, limits);
         callbacks.technology = [&](const std::vector<int>& set) {
             double t = -1;

@@ -21,8 +21,7 @@ Eigen::MatrixXd Columns(const CSpekContainer& c)
     const int n = c.GetSpekDim();
     Eigen::MatrixXd m(n, c.GetSpekCount());
     for (int j = 0; j < c.GetSpekCount(); ++j)
-        for (int k = 0; k < n; ++k)
-            m(k, j) = c[j].Values()[k];
+        m.col(j) = Eigen::Map<const Eigen::VectorXd>(c[j].Values().data(), n);
     return m;
 }
 
@@ -126,10 +125,12 @@ tyMBStatus SelectTargets(const CSpekContainer& candidates, int count, const CSpe
     }
 
     if (value) {
-        Eigen::MatrixXd chosen = Columns(candidates)(Eigen::all, indices);
-        for (Eigen::Index j = 0; j < chosen.cols(); ++j)
+        Eigen::MatrixXd chosen(candidates.GetSpekDim(), static_cast<Eigen::Index>(indices.size()));
+        for (Eigen::Index j = 0; j < chosen.cols(); ++j) {
+            chosen.col(j) = Eigen::Map<const Eigen::VectorXd>(candidates[indices[j]].Values().data(), chosen.rows());
             if (norms(indices[j]) > 0)
                 chosen.col(j) /= norms(indices[j]);
+        }
         Eigen::JacobiSVD<Eigen::MatrixXd> svd(chosen);
         const Eigen::VectorXd& sv = svd.singularValues();
         *value = chosen.cols() > chosen.rows() ? 0.0 : sv(sv.size() - 1);

@@ -6,6 +6,55 @@
 
 namespace selection {
 
+namespace {
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+// The loops over spectra in a version for processors with AVX2 and FMA beside the baseline
+// one, chosen when the plug-in loads.
+#define SELECTION_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define SELECTION_VECTOR_CLONES
+#endif
+
+// Four doubles as one value, so that the loops say how they are to be vectorised; two of them
+// keep eight partial sums, which also breaks the chain of additions.
+typedef double Quad __attribute__((vector_size(32)));
+
+inline __attribute__((always_inline)) Quad LoadQuad(const double* p)
+{
+    Quad q;
+    __builtin_memcpy(&q, p, sizeof q);
+    return q;
+}
+
+inline __attribute__((always_inline)) double Total(Quad a, Quad b)
+{
+    const Quad s = a + b;
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+inline __attribute__((always_inline)) Quad Abs(Quad q)
+{
+    return q < 0 ? -q : q;
+}
+
+SELECTION_VECTOR_CLONES
+double Dot(const double* a, const double* b, std::size_t n)
+{
+    Quad p0 = {}, p1 = {};
+    std::size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        p0 += LoadQuad(a + k) * LoadQuad(b + k);
+        p1 += LoadQuad(a + k + 4) * LoadQuad(b + k + 4);
+    }
+    double sum = Total(p0, p1);
+    for (; k < n; ++k)
+        sum += a[k] * b[k];
+    return sum;
+}
+
+} // namespace
+
 Eigen::MatrixXd PseudoInverse(const Eigen::MatrixXd& a)
 {
     if (a.size() == 0)
@@ -32,47 +81,55 @@ int ResponseTable::SampleTotal() const
     return Offset(classCount);
 }
 
-double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
+namespace {
+
+// What the scatter matrices need of one row of the table: the deviations of its samples from
+// their class means (0 for a missing response) and its class means less their mean.
+void RowStatistics(const ResponseTable& table, int row, double* deviations, double* centred)
 {
-    const auto d = static_cast<Eigen::Index>(rows.size());
-    if (d == 0 || table.classCount == 0)
-        return 0.0;
-    Eigen::MatrixXd means(d, table.classCount);
-    // Deviations of every sample from its class mean, one column per channel: W = D^T D.
-    Eigen::MatrixXd dev(table.SampleTotal(), d);
-    for (Eigen::Index r = 0; r < d; ++r) {
-        const std::vector<double>& v = table.responses[rows[r]];
-        for (int cls = 0, offset = 0; cls < table.classCount; offset += table.sampleCounts[cls], ++cls) {
-            const int n = table.sampleCounts[cls];
-            double sum = 0;
-            int count = 0;
-            for (int s = 0; s < n; ++s)
-                if (v[offset + s] != kMissing) {
-                    sum += v[offset + s];
-                    ++count;
-                }
-            const double mean = count > 0 ? sum / count : 0.0;
-            means(r, cls) = mean;
-            for (int s = 0; s < n; ++s) {
-                const double value = v[offset + s];
-                dev(offset + s, r) = value == kMissing ? 0.0 : value - mean;
+    const std::vector<double>& v = table.responses[row];
+    double overall = 0;
+    for (int cls = 0, offset = 0; cls < table.classCount; offset += table.sampleCounts[cls], ++cls) {
+        const int n = table.sampleCounts[cls];
+        double sum = 0;
+        int count = 0;
+        for (int s = 0; s < n; ++s)
+            if (v[offset + s] != kMissing) {
+                sum += v[offset + s];
+                ++count;
             }
+        const double mean = count > 0 ? sum / count : 0.0;
+        centred[cls] = mean;
+        overall += mean;
+        for (int s = 0; s < n; ++s) {
+            const double value = v[offset + s];
+            deviations[offset + s] = value == kMissing ? 0.0 : value - mean;
         }
     }
-    const Eigen::VectorXd overall = means.rowwise().sum() / table.classCount;
-    Eigen::MatrixXd w(d, d);
-    for (Eigen::Index i = 0; i < d; ++i)
-        for (Eigen::Index j = 0; j <= i; ++j)
-            w(i, j) = w(j, i) = dev.col(i).dot(dev.col(j));
-    // B = sum over classes of n (m - overall)(m - overall)^T.
-    const Eigen::MatrixXd centred = means.colwise() - overall;
-    Eigen::MatrixXd weighted = centred;
+    overall /= table.classCount;
     for (int cls = 0; cls < table.classCount; ++cls)
-        weighted.col(cls) *= static_cast<double>(table.sampleCounts[cls]);
-    Eigen::MatrixXd b(d, d);
-    for (Eigen::Index i = 0; i < d; ++i)
-        for (Eigen::Index j = 0; j <= i; ++j)
-            b(i, j) = b(j, i) = weighted.row(i).dot(centred.row(j));
+        centred[cls] -= overall;
+}
+
+// Within-class scatter entry of two rows: the dot product of their deviations.
+double WithinEntry(const double* devI, const double* devJ, int samples)
+{
+    return Dot(devI, devJ, static_cast<std::size_t>(samples));
+}
+
+// Between-class scatter entry: sum over classes of n (m_i - mean)(m_j - mean).
+double BetweenEntry(const ResponseTable& table, const double* centredI, const double* centredJ)
+{
+    double sum = 0;
+    for (int cls = 0; cls < table.classCount; ++cls)
+        sum += static_cast<double>(table.sampleCounts[cls]) * centredI[cls] * centredJ[cls];
+    return sum;
+}
+
+// trace(pinv(W + ridge) B) with the ridge 1e-5 tr(B) / d on W's diagonal.
+double FisherFromScatter(Eigen::MatrixXd& w, const Eigen::MatrixXd& b)
+{
+    const Eigen::Index d = w.rows();
     const double ridge = kRidge * b.trace() / static_cast<double>(d);
     w.diagonal().array() += ridge;
     // W is D D^T plus the ridge: symmetric, its eigenvalues at least the ridge. While the ridge
@@ -87,7 +144,7 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
     return (PseudoInverse(w) * b).trace();
 }
 
-double DiscriminanceValue(const ResponseTable& table, int startCount, const std::vector<int>& chosen)
+std::vector<int> DiscriminanceRows(int startCount, const std::vector<int>& chosen)
 {
     std::vector<int> rows;
     for (int s = 0; s < startCount; ++s)
@@ -95,43 +152,121 @@ double DiscriminanceValue(const ResponseTable& table, int startCount, const std:
     for (int c : chosen)
         if (c >= 0)
             rows.push_back(startCount + c);
-    if (rows.size() < 2) {
-        double smallest = std::numeric_limits<double>::max();
-        for (int r : rows)
-            smallest = std::min(smallest, table.rating[r]);
-        return smallest;
-    }
+    return rows;
+}
+
+double SmallestRating(const ResponseTable& table, const std::vector<int>& rows)
+{
+    double smallest = std::numeric_limits<double>::max();
+    for (int r : rows)
+        smallest = std::min(smallest, table.rating[r]);
+    return smallest;
+}
+
+} // namespace
+
+double FisherValue(const ResponseTable& table, const std::vector<int>& rows)
+{
+    const auto d = static_cast<Eigen::Index>(rows.size());
+    if (d == 0 || table.classCount == 0)
+        return 0.0;
+    const int samples = table.SampleTotal();
+    Eigen::MatrixXd dev(samples, d);
+    Eigen::MatrixXd centred(table.classCount, d);
+    for (Eigen::Index r = 0; r < d; ++r)
+        RowStatistics(table, rows[r], dev.col(r).data(), centred.col(r).data());
+    Eigen::MatrixXd w(d, d), b(d, d);
+    for (Eigen::Index i = 0; i < d; ++i)
+        for (Eigen::Index j = 0; j <= i; ++j) {
+            w(i, j) = w(j, i) = WithinEntry(dev.col(i).data(), dev.col(j).data(), samples);
+            b(i, j) = b(j, i) = BetweenEntry(table, centred.col(i).data(), centred.col(j).data());
+        }
+    return FisherFromScatter(w, b);
+}
+
+DiscriminanceRater::DiscriminanceRater(const ResponseTable& table) : m_table(table)
+{
+    const auto rows = static_cast<Eigen::Index>(table.responses.size());
+    if (rows > static_cast<Eigen::Index>(kEntryLimit) || table.classCount == 0)
+        return;
+    m_dev.resize(table.SampleTotal(), rows);
+    m_centred.resize(table.classCount, rows);
+    for (Eigen::Index r = 0; r < rows; ++r)
+        RowStatistics(table, static_cast<int>(r), m_dev.col(r).data(), m_centred.col(r).data());
+    m_within.setConstant(rows, rows, std::numeric_limits<double>::quiet_NaN());
+    m_between.setConstant(rows, rows, std::numeric_limits<double>::quiet_NaN());
+}
+
+double DiscriminanceRater::Value(int startCount, const std::vector<int>& chosen) const
+{
+    const std::vector<int> rows = DiscriminanceRows(startCount, chosen);
+    if (rows.size() < 2)
+        return SmallestRating(m_table, rows);
+    if (m_within.size() == 0)
+        return FisherValue(m_table, rows);
+    const auto d = static_cast<Eigen::Index>(rows.size());
+    Eigen::MatrixXd w(d, d), b(d, d);
+    for (Eigen::Index i = 0; i < d; ++i)
+        for (Eigen::Index j = 0; j <= i; ++j) {
+            const Eigen::Index ri = rows[static_cast<std::size_t>(i)], rj = rows[static_cast<std::size_t>(j)];
+            double& within = m_within(ri, rj);
+            if (std::isnan(within)) {
+                within = WithinEntry(m_dev.col(ri).data(), m_dev.col(rj).data(), static_cast<int>(m_dev.rows()));
+                m_within(rj, ri) = within;
+                m_between(ri, rj) = m_between(rj, ri) =
+                    BetweenEntry(m_table, m_centred.col(ri).data(), m_centred.col(rj).data());
+            }
+            w(i, j) = w(j, i) = within;
+            b(i, j) = b(j, i) = m_between(ri, rj);
+        }
+    return FisherFromScatter(w, b);
+}
+
+double DiscriminanceValue(const ResponseTable& table, int startCount, const std::vector<int>& chosen)
+{
+    const std::vector<int> rows = DiscriminanceRows(startCount, chosen);
+    if (rows.size() < 2)
+        return SmallestRating(table, rows);
     return FisherValue(table, rows);
 }
 
 namespace {
 
-// Largest value, at least 1e-6 (four running maxima keep the loop free of one long chain).
-double FlooredMax(const std::vector<double>& v)
+// Largest value, at least 1e-6.
+SELECTION_VECTOR_CLONES
+double FlooredMax(const double* v, std::size_t n)
 {
-    double m[4] = {1e-6, 1e-6, 1e-6, 1e-6};
+    const Quad floor = {1e-6, 1e-6, 1e-6, 1e-6};
+    Quad m0 = floor, m1 = floor;
     std::size_t k = 0;
-    for (; k + 4 <= v.size(); k += 4)
-        for (int j = 0; j < 4; ++j)
-            m[j] = v[k + j] > m[j] ? v[k + j] : m[j];
-    for (; k < v.size(); ++k)
-        m[0] = v[k] > m[0] ? v[k] : m[0];
-    return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
+    for (; k + 8 <= n; k += 8) {
+        const Quad a = LoadQuad(v + k), b = LoadQuad(v + k + 4);
+        m0 = a > m0 ? a : m0;
+        m1 = b > m1 ? b : m1;
+    }
+    double m = 1e-6;
+    for (int j = 0; j < 4; ++j)
+        m = std::max({m, m0[j], m1[j]});
+    for (; k < n; ++k)
+        m = v[k] > m ? v[k] : m;
+    return m;
 }
 
 // Overlap of two spectra already scaled to their maxima, with their sums: since
 // min(u, v) = (u + v - |u - v|) / 2 and max(u, v) = (u + v + |u - v|) / 2, the ratio of the
-// sums is (S - A) / (S + A) with S = sum u + sum v and A = sum |u - v| (one pass, vectorised).
+// sums is (S - A) / (S + A) with S = sum u + sum v and A = sum |u - v| (one pass).
+SELECTION_VECTOR_CLONES
 double ScaledOverlap(const double* u, double sumU, const double* v, double sumV, std::size_t n)
 {
-    double part[4] = {0, 0, 0, 0};
+    Quad p0 = {}, p1 = {};
     std::size_t k = 0;
-    for (; k + 4 <= n; k += 4)
-        for (int j = 0; j < 4; ++j)
-            part[j] += std::fabs(u[k + j] - v[k + j]);
+    for (; k + 8 <= n; k += 8) {
+        p0 += Abs(LoadQuad(u + k) - LoadQuad(v + k));
+        p1 += Abs(LoadQuad(u + k + 4) - LoadQuad(v + k + 4));
+    }
+    double a = Total(p0, p1);
     for (; k < n; ++k)
-        part[0] += std::fabs(u[k] - v[k]);
-    const double a = (part[0] + part[1]) + (part[2] + part[3]);
+        a += std::fabs(u[k] - v[k]);
     const double total = sumU + sumV;
     const double high = total + a;
     return high == 0.0 ? 1.0 : (total - a) / high;
@@ -139,20 +274,30 @@ double ScaledOverlap(const double* u, double sumU, const double* v, double sumV,
 
 // Writes y scaled to its floored maximum into out (times the reciprocal: within a rounding of
 // the quotient) and returns the sum of the scaled values.
+SELECTION_VECTOR_CLONES
+double ScaleToMax(const double* y, std::size_t n, double* out)
+{
+    const double inverse = 1.0 / FlooredMax(y, n);
+    Quad s0 = {}, s1 = {};
+    std::size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const Quad a = LoadQuad(y + k) * inverse, b = LoadQuad(y + k + 4) * inverse;
+        __builtin_memcpy(out + k, &a, sizeof a);
+        __builtin_memcpy(out + k + 4, &b, sizeof b);
+        s0 += a;
+        s1 += b;
+    }
+    double sum = Total(s0, s1);
+    for (; k < n; ++k) {
+        out[k] = y[k] * inverse;
+        sum += out[k];
+    }
+    return sum;
+}
+
 double ScaleToMax(const std::vector<double>& y, double* out)
 {
-    const double inverse = 1.0 / FlooredMax(y);
-    const std::size_t n = y.size();
-    for (std::size_t k = 0; k < n; ++k)
-        out[k] = y[k] * inverse;
-    double part[4] = {0, 0, 0, 0};
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4)
-        for (int j = 0; j < 4; ++j)
-            part[j] += out[k + j];
-    for (; k < n; ++k)
-        part[0] += out[k];
-    return (part[0] + part[1]) + (part[2] + part[3]);
+    return ScaleToMax(y.data(), y.size(), out);
 }
 
 } // namespace
@@ -184,27 +329,35 @@ double ScaledSpectra::Overlap(int i, int j) const
 namespace {
 
 // Centroid of a spectrum over its values above the limit (false: none above it).
-bool Centroid(const std::vector<double>& y, const std::vector<double>& x, double limit, double& centroid)
+SELECTION_VECTOR_CLONES
+bool Centroid(const double* y, const double* x, std::size_t n, double limit, double& centroid)
 {
-    double weight[4] = {0, 0, 0, 0}, sum[4] = {0, 0, 0, 0};
-    const std::size_t n = std::min(y.size(), x.size());
+    Quad w0 = {}, w1 = {}, s0 = {}, s1 = {};
+    const Quad zero = {};
     std::size_t k = 0;
-    for (; k + 4 <= n; k += 4)
-        for (int j = 0; j < 4; ++j) {
-            const double w = y[k + j] > limit ? y[k + j] : 0.0;
-            weight[j] += w;
-            sum[j] += w * x[k + j];
-        }
+    for (; k + 8 <= n; k += 8) {
+        const Quad a = LoadQuad(y + k), b = LoadQuad(y + k + 4);
+        const Quad wa = a > limit ? a : zero, wb = b > limit ? b : zero;
+        w0 += wa;
+        w1 += wb;
+        s0 += wa * LoadQuad(x + k);
+        s1 += wb * LoadQuad(x + k + 4);
+    }
+    double weight = Total(w0, w1), sum = Total(s0, s1);
     for (; k < n; ++k) {
         const double w = y[k] > limit ? y[k] : 0.0;
-        weight[0] += w;
-        sum[0] += w * x[k];
+        weight += w;
+        sum += w * x[k];
     }
-    const double total = (weight[0] + weight[1]) + (weight[2] + weight[3]);
-    if (!(total > 0))
+    if (!(weight > 0))
         return false;
-    centroid = ((sum[0] + sum[1]) + (sum[2] + sum[3])) / total;
+    centroid = sum / weight;
     return true;
+}
+
+bool Centroid(const std::vector<double>& y, const std::vector<double>& x, double limit, double& centroid)
+{
+    return Centroid(y.data(), x.data(), std::min(y.size(), x.size()), limit, centroid);
 }
 
 // What the technology value needs of each chosen spectrum.
@@ -216,8 +369,10 @@ struct Rated {
     bool hasCentroid = true;
 };
 
-// The technology value of two or more rated spectra (see TechnologyValue).
-bool RateSet(const std::vector<Rated>& rated, const TechnologyLimits& limits, double* value)
+// The technology value of two or more rated spectra (see TechnologyValue); overlap(i, j) of
+// the i-th and j-th of them.
+template <class OverlapFn>
+bool RateSet(const std::vector<Rated>& rated, const TechnologyLimits& limits, double* value, OverlapFn overlap)
 {
     const double d = limits.minDistance;
     const bool distanceSet = d > 0;
@@ -238,8 +393,7 @@ bool RateSet(const std::vector<Rated>& rated, const TechnologyLimits& limits, do
         for (std::size_t j = i + 1; j < rated.size() && !hopeless(); ++j) {
             if (distanceSet)
                 dmin = std::min(dmin, std::fabs(rated[i].centroid - rated[j].centroid));
-            largest = std::max(largest, ScaledOverlap(rated[i].scaled, rated[i].sum, rated[j].scaled, rated[j].sum,
-                                                      std::min(rated[i].size, rated[j].size)));
+            largest = std::max(largest, overlap(i, j));
         }
     const double maxOverlap = limits.maxOverlap;
     double t = -1.0;
@@ -325,12 +479,17 @@ bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selectio
             rated[i].hasCentroid = Centroid(y, spectra.x, 0.05 * limits.level, rated[i].centroid);
         at += y.size();
     }
-    return RateSet(rated, limits, value);
+    return RateSet(rated, limits, value, [&](std::size_t i, std::size_t j) {
+        return ScaledOverlap(rated[i].scaled, rated[i].sum, rated[j].scaled, rated[j].sum,
+                             std::min(rated[i].size, rated[j].size));
+    });
 }
 
 TechnologyRater::TechnologyRater(const SpectraSet& spectra, const TechnologyLimits& limits)
     : m_scaled(spectra), m_limits(limits), m_centroids(spectra.y.size(), 0.0), m_hasCentroid(spectra.y.size(), 1)
 {
+    if (spectra.y.size() <= kPairLimit)
+        m_pairs.assign(spectra.y.size() * spectra.y.size(), std::numeric_limits<double>::quiet_NaN());
     if (limits.minDistance > 0)
         for (std::size_t i = 0; i < spectra.y.size(); ++i)
             m_hasCentroid[i] = Centroid(spectra.y[i], spectra.x, 0.05 * limits.level, m_centroids[i]) ? 1 : 0;
@@ -357,7 +516,21 @@ bool TechnologyRater::Value(const std::vector<int>& selection, double* value,
         rated[i].centroid = m_centroids[c];
         rated[i].hasCentroid = m_hasCentroid[c] != 0;
     }
-    return RateSet(rated, m_limits, value);
+    return RateSet(rated, m_limits, value,
+                   [&](std::size_t i, std::size_t j) { return PairOverlap(chosen[i], chosen[j]); });
+}
+
+double TechnologyRater::PairOverlap(int i, int j) const
+{
+    if (m_pairs.empty())
+        return m_scaled.Overlap(i, j);
+    const auto n = static_cast<std::size_t>(m_scaled.Count());
+    double& known = m_pairs[static_cast<std::size_t>(i) * n + static_cast<std::size_t>(j)];
+    if (std::isnan(known)) {
+        known = m_scaled.Overlap(i, j);
+        m_pairs[static_cast<std::size_t>(j) * n + static_cast<std::size_t>(i)] = known;
+    }
+    return known;
 }
 
 } // namespace selection

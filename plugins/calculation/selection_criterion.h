@@ -40,6 +40,23 @@ double FisherValue(const ResponseTable& table, const std::vector<int>& rows);
 // skipped): with fewer than two rows the smallest single rating, else the Fisher ratio.
 double DiscriminanceValue(const ResponseTable& table, int startCount, const std::vector<int>& chosen);
 
+// DiscriminanceValue of many selections of one table: each row's deviations and class means
+// made once, and for tables of up to kEntryLimit rows each entry of the scatter matrices kept
+// once made. The table must outlive the rater unchanged. One thread at a time.
+class DiscriminanceRater {
+public:
+    static constexpr std::size_t kEntryLimit = 2048;
+
+    explicit DiscriminanceRater(const ResponseTable& table);
+    double Value(int startCount, const std::vector<int>& chosen) const;
+
+private:
+    const ResponseTable& m_table;
+    Eigen::MatrixXd m_dev;     // samples x rows
+    Eigen::MatrixXd m_centred; // classes x rows
+    mutable Eigen::MatrixXd m_within, m_between; // rows x rows, NaN until made
+};
+
 // Spectra on one wavelength grid.
 struct SpectraSet {
     std::vector<double> x;
@@ -81,18 +98,25 @@ bool TechnologyValue(const SpectraSet& spectra, const std::vector<int>& selectio
                      double* value = nullptr, const std::vector<int>* startSelection = nullptr);
 
 // TechnologyValue of many selections of one spectra set under fixed limits, with every
-// spectrum's scaling and centroid made once at construction (a changed set needs a new rater).
+// spectrum's scaling and centroid made once at construction (a changed set needs a new rater)
+// and, for sets of up to kPairLimit spectra, each pair's overlap kept once made. One thread
+// at a time.
 class TechnologyRater {
 public:
+    static constexpr std::size_t kPairLimit = 2048;
+
     TechnologyRater(const SpectraSet& spectra, const TechnologyLimits& limits);
     bool Value(const std::vector<int>& selection, double* value = nullptr,
                const std::vector<int>* startSelection = nullptr) const;
 
 private:
+    double PairOverlap(int i, int j) const;
+
     ScaledSpectra m_scaled;
     TechnologyLimits m_limits;
     std::vector<double> m_centroids;
     std::vector<char> m_hasCentroid;
+    mutable std::vector<double> m_pairs; // count x count, NaN until made; empty past the limit
 };
 
 } // namespace selection

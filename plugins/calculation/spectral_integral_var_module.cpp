@@ -611,8 +611,9 @@ bool SpectralIntegralVarModule::RunEvolution(Run& run, std::vector<selection::Ev
     callbacks.spectra = &candidateSpectra;
     std::vector<double> ratings(run.table.rating.begin(), run.table.rating.end());
     callbacks.rating = &ratings;
-    callbacks.discriminance = [&run](const std::vector<int>& set) {
-        return selection::DiscriminanceValue(run.table, run.startCount, set);
+    const selection::DiscriminanceRater discriminance(run.table);
+    callbacks.discriminance = [&run, &discriminance](const std::vector<int>& set) {
+        return discriminance.Value(run.startCount, set);
     };
     const selection::TechnologyRater rater(run.spectra, run.limits);
     callbacks.technology = [&run, &rater](const std::vector<int>& set) {

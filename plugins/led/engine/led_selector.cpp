@@ -26,6 +26,69 @@ int UniformIndex(int count)
     return std::min(static_cast<int>(Uniform01() * count), count - 1);
 }
 
+// The dot product of x and y (n values) as four interleaved partial sums, added as
+// (p0 + p1) + (p2 + p3), then the rest one by one. Every form below sums in this order, so
+// that the correlation matrix does not depend on the processor.
+double Dot(const double* x, const double* y, int n)
+{
+    double part[4] = {0, 0, 0, 0};
+    int j = 0;
+    for (; j + 4 <= n; j += 4)
+        for (int l = 0; l < 4; ++l)
+            part[l] += x[j + l] * y[j + l];
+    double s = (part[0] + part[1]) + (part[2] + part[3]);
+    for (; j < n; ++j)
+        s += x[j] * y[j];
+    return s;
+}
+
+// Dot of x with the four rows of n values that follow each other from y, into out[0..3]:
+// x is read once for the four. A lane of a four-double vector holds one partial sum.
+using Lanes = double __attribute__((vector_size(32)));
+
+// Inlined into both forms below, so each gets its own instruction set.
+__attribute__((always_inline)) inline void DotsOfFour(const double* x, const double* y, int n, double* out)
+{
+    const double* rows[4] = {y, y + n, y + 2 * n, y + 3 * n};
+    Lanes part[4] = {};
+    int j = 0;
+    for (; j + 4 <= n; j += 4) {
+        Lanes xv;
+        __builtin_memcpy(&xv, x + j, sizeof xv);
+        for (int r = 0; r < 4; ++r) {
+            Lanes yv;
+            __builtin_memcpy(&yv, rows[r] + j, sizeof yv);
+            part[r] += xv * yv;
+        }
+    }
+    for (int r = 0; r < 4; ++r) {
+        double s = (part[r][0] + part[r][1]) + (part[r][2] + part[r][3]);
+        for (int t = j; t < n; ++t)
+            s += x[t] * rows[r][t];
+        out[r] = s;
+    }
+}
+
+void DotsOfFourPlain(const double* x, const double* y, int n, double* out)
+{
+    DotsOfFour(x, y, n, out);
+}
+
+// The same with 256-bit vectors where the processor has them (no fused multiply-add, so
+// the sums are the same to the bit).
+__attribute__((target("avx2"))) void DotsOfFourWide(const double* x, const double* y, int n, double* out)
+{
+    DotsOfFour(x, y, n, out);
+}
+
+using DotsFn = void (*)(const double*, const double*, int, double*);
+
+DotsFn CorrelationDots()
+{
+    static const DotsFn chosen = __builtin_cpu_supports("avx2") ? &DotsOfFourWide : &DotsOfFourPlain;
+    return chosen;
+}
+
 // Picks before falling back to a uniform choice among the unused names.
 constexpr int kPickTries = 100;
 // Refill attempts in a row that add nothing before the refill ends.
@@ -180,24 +243,24 @@ void LEDSelector::BuildProbabilities()
         return;
     EngineLog("Erstelle Korrelationsmatrix...");
     const int N = GridPointCount();
-    LSMatrixHandle unit(D, N), work(N, 1);
-    MatZero(unit);
+    // Each LED's unit spectrum (the sum of its channels), then centred in place.
+    LSMatrixHandle centred(D, N), work(N, 1);
+    MatZero(centred);
     for (int i = 0; i < D; ++i) {
         std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(database->EntryAt(i)));
         if (!model)
             continue;
-        double* row = unit.get() + static_cast<std::size_t>(i) * N;
+        double* row = centred.get() + static_cast<std::size_t>(i) * N;
         for (int c = 0; c < model->GetChannelCount(); ++c) {
             model->SampleChannel(work, XStart, XEnd, XStep, 298.15, c);
             for (int j = 0; j < N; ++j)
                 row[j] += work[j];
         }
     }
-    // Mean, variance (from the raw sums) and centred values of each unit spectrum.
-    std::vector<double> mean(static_cast<std::size_t>(D)), sd(static_cast<std::size_t>(D));
-    LSMatrixHandle centred(D, N);
+    // Mean, standard deviation (from the raw sums) and centred values of each spectrum.
+    std::vector<double> sd(static_cast<std::size_t>(D));
     for (int i = 0; i < D; ++i) {
-        const double* x = unit.get() + static_cast<std::size_t>(i) * N;
+        double* x = centred.get() + static_cast<std::size_t>(i) * N;
         double s = 0, s2 = 0;
         for (int j = 0; j < N; ++j) {
             s += x[j];
@@ -205,34 +268,32 @@ void LEDSelector::BuildProbabilities()
         }
         const double m = s / N;
         const double v = s2 / N - m * m;
-        mean[static_cast<std::size_t>(i)] = m;
         sd[static_cast<std::size_t>(i)] = v > 0.0 ? std::sqrt(v) : 0.0;
-        double* c = centred.get() + static_cast<std::size_t>(i) * N;
         for (int j = 0; j < N; ++j)
-            c[j] = x[j] - m;
+            x[j] -= m;
     }
+    // Pearson's r of every pair, the upper triangle first, four partners at a time.
     LSMatrixHandle P(D, D);
+    const auto dots = CorrelationDots();
     for (int i = 0; i < D; ++i) {
         EngineLog("Berechne LED %d von %d", i + 1, D);
+        const double sdi = sd[static_cast<std::size_t>(i)];
         const double* x = centred.get() + static_cast<std::size_t>(i) * N;
-        for (int k = i; k < D; ++k) {
-            double rho = 0.0;
-            if (sd[static_cast<std::size_t>(i)] > 0.0 && sd[static_cast<std::size_t>(k)] > 0.0) {
-                const double* y = centred.get() + static_cast<std::size_t>(k) * N;
-                // Four partial sums, so that the compiler can keep them in vector lanes.
-                double part[4] = {0, 0, 0, 0};
-                int j = 0;
-                for (; j + 4 <= N; j += 4)
-                    for (int l = 0; l < 4; ++l)
-                        part[l] += x[j + l] * y[j + l];
-                double s = (part[0] + part[1]) + (part[2] + part[3]);
-                for (; j < N; ++j)
-                    s += x[j] * y[j];
-                rho = (s / N) / (sd[static_cast<std::size_t>(i)] * sd[static_cast<std::size_t>(k)]);
-            }
-            P(i, k) = P(k, i) = rho;
+        double* out = P.get() + static_cast<std::size_t>(i) * D;
+        int k = i;
+        if (sdi > 0.0)
+            for (; k + 4 <= D; k += 4)
+                dots(x, centred.get() + static_cast<std::size_t>(k) * N, N, out + k);
+        for (; k < D; ++k)
+            out[k] = sdi > 0.0 ? Dot(x, centred.get() + static_cast<std::size_t>(k) * N, N) : 0.0;
+        for (k = i; k < D; ++k) {
+            const double sdk = sd[static_cast<std::size_t>(k)];
+            out[k] = sdi > 0.0 && sdk > 0.0 ? (out[k] / N) / (sdi * sdk) : 0.0;
         }
     }
+    for (int i = 0; i < D; ++i)
+        for (int k = 0; k < i; ++k)
+            P(i, k) = P(k, i);
     EngineLog("Berechne Wahrscheinlichkeiten");
     for (int i = 0; i < D; ++i) {
         double* row = P.get() + static_cast<std::size_t>(i) * D;

@@ -333,7 +333,7 @@ TEST_F(ProtocolTest, AVanishingDeviceIsGoneAtOnce)
         LumirefPICComm c(line, 5);
         ASSERT_EQ(line.Open(device.PortName()), SerialLink::OpenResult::Opened);
         Faults f;
-        f.closeAfter = command.hasData ? 2 : 0;
+        f.closeAfter = command.hasData ? 1 : 0; // the acknowledge, then nothing
         device.SetFaults(f);
         const Clock::time_point start = Clock::now();
         EXPECT_EQ(command.run(c), Status::Gone);

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -18,7 +19,7 @@ IMPLEMENT_DYNCREATE(CLumirefCommForm, CModuleEditor)
 using led::Named;
 
 CLumirefCommForm::CLumirefCommForm()
-    : calc::CCalcForm(IDD, 420, 560)
+    : calc::CCalcForm(IDD, 380, 520)
 {
     auto* grid = new QGridLayout(Content());
     m_port = Named(new QLineEdit(Content()), 6681);
@@ -27,7 +28,7 @@ CLumirefCommForm::CLumirefCommForm()
     // The value display stands where the layout keeps its place.
     m_display = Named(new CParamShowCtrl(Content()), 6683);
     m_display->setFrameShape(QFrame::StyledPanel);
-    m_display->setMinimumHeight(220);
+    m_display->setMinimumHeight(200);
     m_interpolator = Named(new CSelectionEdit(Content()), 6645);
     m_targetGroup = Named(new CSelectionEdit(Content()), 6688);
     m_lightnessGroup = Named(new QLineEdit(Content()), 6691);
@@ -38,16 +39,19 @@ CLumirefCommForm::CLumirefCommForm()
     m_interval = Named(new QLineEdit(Content()), 6690);
     m_create = Named(new QPushButton("ERZEUGEN", Content()), 6687);
 
+    // Port and link buttons in one line, the live table below, then the recording fields.
+    auto* portLine = new QHBoxLayout;
+    portLine->addWidget(new QLabel("COM-Port", Content()));
+    portLine->addWidget(m_port, 1);
+    portLine->addWidget(m_connect);
+    portLine->addWidget(m_disconnect);
     int row = 0;
-    grid->addWidget(new QLabel("COM-Port", Content()), row, 0);
-    grid->addWidget(m_port, row, 1);
-    grid->addWidget(m_connect, row, 2);
-    grid->addWidget(m_disconnect, row++, 3);
-    grid->addWidget(m_display, row++, 0, 1, 4);
-    grid->setRowStretch(row - 1, 1);
+    grid->addLayout(portLine, row++, 0, 1, 3);
+    grid->addWidget(m_display, row, 0, 1, 3);
+    grid->setRowStretch(row++, 1);
     auto addRow = [&](const char* label, QWidget* field) {
         grid->addWidget(new QLabel(label, Content()), row, 0);
-        grid->addWidget(field, row++, 1, 1, 3);
+        grid->addWidget(field, row++, 1, 1, 2);
     };
     addRow("Interpolator", m_interpolator);
     addRow("Ausgabegruppe (Spektren)", m_targetGroup);
@@ -56,9 +60,9 @@ CLumirefCommForm::CLumirefCommForm()
     addRow("Anzahl", m_specCount);
     grid->addWidget(new QLabel("Helligkeitsreihenmessung", Content()), row, 0);
     grid->addWidget(m_series, row, 1);
-    grid->addWidget(m_ledIndex, row++, 2, 1, 2);
+    grid->addWidget(m_ledIndex, row++, 2);
     addRow("Intervall (ms)", m_interval);
-    grid->addWidget(m_create, row++, 0, 1, 4);
+    grid->addWidget(m_create, row++, 0, 1, 3);
 
     QObject::connect(m_connect, &QPushButton::clicked, this, &CLumirefCommForm::OnConnect);
     QObject::connect(m_disconnect, &QPushButton::clicked, this, &CLumirefCommForm::OnDisconnect);
@@ -85,8 +89,13 @@ void CLumirefCommForm::UpdateButtons()
 {
     auto* module = dynamic_cast<LumirefCommModule*>(GetModule());
     const bool connected = module && module->IsConnected();
-    m_connect->setEnabled(module && !connected);
-    m_disconnect->setEnabled(connected);
+    QPushButton* on = connected ? m_disconnect : m_connect;
+    QPushButton* off = connected ? m_connect : m_disconnect;
+    on->setEnabled(module != nullptr);
+    // The focus stays on the link buttons, so the form does not scroll away from the table.
+    if (off->hasFocus() && on->isEnabled())
+        on->setFocus();
+    off->setEnabled(false);
 }
 
 void CLumirefCommForm::ExchangeFields(CDataExchange* pDX)

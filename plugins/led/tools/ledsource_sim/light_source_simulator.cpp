@@ -260,6 +260,9 @@ void LightSourceSimulator::Serve()
             std::uint8_t buffer[4096];
             const ssize_t got = ::read(m_master, buffer, sizeof buffer);
             if (got > 0) {
+                // A request's time on the line counts from its first byte.
+                if (input.empty())
+                    m_requestStart = Clock::now();
                 input.insert(input.end(), buffer, buffer + got);
                 Parse(input);
             }
@@ -295,6 +298,7 @@ void LightSourceSimulator::Parse(std::vector<std::uint8_t>& input)
         const std::vector<std::uint8_t> reply = Answer(request);
         if (!reply.empty())
             Reply(command, reply, size);
+        m_requestStart = Clock::now();
         std::lock_guard lock(m_mutex);
         for (auto it = m_requests.rbegin(); it != m_requests.rend(); ++it)
             if (it->number == request.number) {
@@ -410,7 +414,7 @@ void LightSourceSimulator::Reply(std::uint8_t command, const std::vector<std::ui
     if (paced) {
         // Request and reply at 19200 Bd, 10 bits a byte.
         const auto bytes = static_cast<long long>(requestSize + reply.size());
-        Pause(Clock::now() + std::chrono::microseconds(bytes * 10 * 1000000 / 19200));
+        Pause(m_requestStart + std::chrono::microseconds(bytes * 10 * 1000000 / 19200));
     }
     if (hit && f.ackDelay.count() > 0)
         Pause(Clock::now() + f.ackDelay);

@@ -120,6 +120,7 @@ private:
     int m_pingGroup = 1;
     unsigned m_drift = 0;
     long m_received = 0;
+    Clock::time_point m_requestStart; // serving thread only
 
     std::thread m_thread;
 };

@@ -63,7 +63,7 @@ bool IsBinary(const std::string& text)
 
 // Parses the whole file into records; false on a block without its "=" or end marker, and
 // for a binary file (one with a zero byte), which is no set file even without blocks.
-bool ParseSetFile(CCharStream& in, std::vector<ParamContainer>& records)
+bool ParseSetFile(CCharStream& in, std::deque<ParamContainer>& records)
 {
     SetFileReader reader(in);
     while (!reader.AtEnd()) {
@@ -264,7 +264,7 @@ bool ParamContainerSet::LoadFromFile(const std::string& path)
         return false;
     }
     // The old entries go only once the whole file has been read.
-    std::vector<ParamContainer> records;
+    std::deque<ParamContainer> records;
     if (!ParseSetFile(in, records))
         return false;
 

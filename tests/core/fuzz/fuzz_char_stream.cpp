@@ -42,7 +42,7 @@ std::string Run(CCharStream& s, std::uint8_t op)
     case 5:
         return bits(s.ReadNumber(op & 0x40 ? ',' : '.'));
     case 6: {
-        double v[3];
+        double v[4];
         s.ReadDoubles(v, 1 + (op >> 6));
         std::string r;
         for (int i = 0; i < 1 + (op >> 6); ++i)
@@ -50,7 +50,7 @@ std::string Run(CCharStream& s, std::uint8_t op)
         return r;
     }
     default: {
-        int v[3];
+        int v[4];
         s.ReadInts(v, 1 + (op >> 6));
         std::string r;
         for (int i = 0; i < 1 + (op >> 6); ++i)

@@ -172,6 +172,11 @@ bool CreateSourceModule::create_source()
     }
 
     std::string out;
+    // About twelve bytes per value.
+    std::size_t values = 0;
+    for (const SpectraSet* set : {&leds, &targets, &interpolators})
+        values += static_cast<std::size_t>(set->GetCount()) * static_cast<std::size_t>(set->PointCount);
+    out.reserve(values * 12 + 4096);
     host->SetStatusText("Schreibe Header");
     const std::string stars(58, '*');
     const std::string framed = " *" + std::string(56, ' ') + "*";

@@ -15,13 +15,14 @@ IMPLEMENT_DYNCREATE(CGnuplotExportForm, CModuleEditor)
 using led::Named;
 
 CGnuplotExportForm::CGnuplotExportForm()
-    : calc::CCalcForm(IDD, 360, 300)
+    : calc::CCalcForm(IDD, 360, 220)
 {
     auto* grid = new QGridLayout(Content());
     m_objects = Named(new CSelectionEdit(Content()), 6703);
     m_init = Named(new QPlainTextEdit(Content()), 6704);
     m_init->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_init->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_init->setFixedHeight(72); // room for four lines: the form fits the editor pane
     m_style = Named(new QLineEdit(Content()), 6707);
     m_save = Named(new QPushButton("Speichern", Content()), 6696);
     int row = 0;

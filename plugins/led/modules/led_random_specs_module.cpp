@@ -133,12 +133,16 @@ bool LEDRandomSpecsModule::calculate_specs()
         const DriveEntry& entry = entries[static_cast<std::size_t>(i)];
         SpectraSet set;
         for (int j = 0; j < count; ++j) {
+            // Without noise a copy would equal the array: the array itself serves (its
+            // models keep their cached samples).
             LEDArray copy;
-            copy.Assign(array);
-            if (noise)
+            if (noise) {
+                copy.Assign(array);
                 copy.RandomizeParameters();
+            }
+            const LEDArray& used = noise ? copy : array;
             std::vector<double> drives = entry.values;
-            if (static_cast<int>(drives.size()) != copy.GetChannelCount()) {
+            if (static_cast<int>(drives.size()) != used.GetChannelCount()) {
                 LogError("Fehler: Überspringe Eintrag '%s', da die Anzahl der Helligkeitsparameter nicht mit "
                          "LED-Kanal-Anzahl übereinstimmt!",
                          entry.name.c_str());
@@ -147,7 +151,7 @@ bool LEDRandomSpecsModule::calculate_specs()
                     d *= fmin + Draw() * (fmax - fmin);
                 ConstantThermalModel thermal;
                 thermal.SetTemperature(tmin + Draw() * (tmax - tmin));
-                copy.ComputeSpectrum(column, drives, &thermal);
+                used.ComputeSpectrum(column, drives, &thermal);
                 set.AddSpectrum(entry.name + ":Spec" + std::to_string(j), column);
             }
             // An abort drops the entry in hand; the entries before it stay in the tree.

@@ -28,6 +28,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -278,11 +279,16 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
     EXPECT_EQ(host.LogTexts()[0], "Fehler bei der LED-Selektion: Keine Zielspektren angegeben!");
 
     Field<QLineEdit>(form.get(), 6649)->setText("4");
+    // The list lays its windows out in the size it has when the first improvement comes.
+    form->resize(640, 760);
+    form->show();
     Field<QPushButton>(form.get(), 6647)->click();
     EXPECT_EQ(host.clipboard.GetInserters("Best", false).size(), 2u);
     CReconstructionSpecWindowList* list = form->GetList();
     EXPECT_EQ(list->WindowCount(), 2);
     EXPECT_EQ(list->GetReconstructions().GetCount(), 2);
+    if (const char* shot = std::getenv("LED_SELECTION_FORM_PNG")) // a picture for a look by eye
+        form->grab().save(QString::fromLocal8Bit(shot));
     EXPECT_EQ(module.GetForwardHandler(), nullptr);
 
     // A second run empties the list first and lays it out again at its first improvement.

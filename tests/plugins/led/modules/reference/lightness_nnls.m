@@ -1,7 +1,7 @@
 % Reference for the lightness and selection modules: non-negative least squares (lsqnonneg)
 % on Gaussian LEDs exp(-ln2 ((x - P)/(W/2))^2) sampled on 0.38 .. 0.78 um in steps of 0.002.
-% Part 1, lightness: three LEDs, two targets; prints the drive values of each target.
-% Part 2, selection: every pair of five LEDs against two targets; prints each pair (1-based)
+% First, lightness: three LEDs, two targets; prints the drive values of each target.
+% Then, selection: every pair of five LEDs against two targets; prints each pair (1-based)
 % with its total sum of squares, then the best pair.
 % Run: octave --no-gui --quiet lightness_nnls.m > lightness_nnls.txt
 x = (380:2:780)' / 1000;

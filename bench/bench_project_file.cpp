@@ -4,14 +4,21 @@
 // attached (offscreen). Beside them, a bare libxml2 write and read of the same values, the
 // floor any XML file of these numbers pays.
 //
-// Counters: file_MB, s (seconds per run), MB/s and peak_MB (the process's peak resident size
-// so far; run one benchmark per process, --benchmark_filter, for a figure of its own).
+// Counters: file_MB, s (seconds per run), MB/s (decimal) and peak_MB (the process's peak resident
+// size so far); op_peak_MB is the peak resident size one operation (the first run) added to what
+// the process held before it (the kernel's high-water mark is reset first), and op_peak_per_file
+// that figure over the file size.
+//
+// BM_OpenProjectScaling opens projects of 1x, 4x and 16x size (1,000 to 16,000 spectra) at
+// document level: us_per_spectrum should stay flat. BM_RefuseZeroFile opens a sparse file of
+// 2 GiB - 1 zero bytes, which is refused as damaged.
 #include "qt_bench_main.h"
 
 #include "app/module_loader.h"
 #include "app/velmont_doc.h"
 #include "core/clipboard_object.h"
 #include "core/spectrum.h"
+#include "platform/prompter.h"
 #include "ui/main_frame.h"
 
 #include <libxml/parser.h>
@@ -21,14 +28,17 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,6 +90,37 @@ double PeakMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// A figure of /proc/self/status ("VmRSS", "VmHWM", given in KiB) in decimal MB.
+double StatusMegabytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stod(line.substr(field.size() + 1)) * 1024.0 / 1e6;
+    return 0;
+}
+
+// The peak resident size one operation adds to what the process holds before it.
+class OperationPeak {
+public:
+    OperationPeak()
+    {
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the high-water mark
+        m_before = StatusMegabytes("VmRSS");
+    }
+    double Megabytes() const { return StatusMegabytes("VmHWM") - m_before; }
+
+private:
+    double m_before = 0;
+};
+
+void ReportOperationPeak(benchmark::State& state, const std::string& path, double peak)
+{
+    state.counters["op_peak_MB"] = peak;
+    state.counters["op_peak_per_file"] = peak * 1e6 / static_cast<double>(std::filesystem::file_size(path));
+}
+
 void Report(benchmark::State& state, const std::string& path, double seconds)
 {
     const double runs = static_cast<double>(state.iterations());
@@ -102,17 +143,17 @@ const std::vector<ModuleLibrary>& Libraries()
     return libraries;
 }
 
-void FillProject(CVelmontDoc& doc)
+void FillProject(CVelmontDoc& doc, int spectra = kSpectra)
 {
     doc.SetModuleLibraries(&Libraries());
     doc.OnNewDocument();
     const Values& v = TheValues();
-    for (int i = 0; i < kSpectra; ++i) {
+    for (int i = 0; i < spectra; ++i) {
         auto* spectrum = new Spectrum;
         spectrum->SetName(SpectrumPath(i));
         spectrum->SetColor(static_cast<COLORREF>(i * 2654435761u) & 0xFFFFFF);
         for (int k = 0; k < kPoints; ++k)
-            spectrum->AddPoint(SPoint(v.x[k], v.y[i][k]));
+            spectrum->AddPoint(SPoint(v.x[k], v.y[i % kSpectra][k]));
         if (!doc.GetSpectrumTree()->AddInserter(spectrum))
             std::abort();
     }
@@ -146,31 +187,41 @@ void BM_SaveProject(benchmark::State& state)
     FillProject(doc);
     const std::string path = TempPath("bench_project_save") + ".pxml";
     double seconds = 0;
+    double peak = -1;
     for (auto _ : state) {
+        const OperationPeak operation;
         const auto start = std::chrono::steady_clock::now();
         if (!doc.OnSaveDocument(QString::fromStdString(path)))
             std::abort();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (peak < 0)
+            peak = operation.Megabytes();
     }
     Report(state, path, seconds);
+    ReportOperationPeak(state, path, peak);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-void LoadProject(benchmark::State& state, CVelmontDoc& doc)
+void LoadProject(benchmark::State& state, CVelmontDoc& doc, const std::string& path = ProjectFile(),
+                 std::size_t spectra = kSpectra)
 {
-    const std::string& path = ProjectFile();
     doc.SetModuleLibraries(&Libraries());
     double seconds = 0;
+    double peak = -1;
     for (auto _ : state) {
+        const OperationPeak operation;
         const auto start = std::chrono::steady_clock::now();
         if (!doc.OpenDocumentFile(QString::fromStdString(path)) ||
-            doc.GetSpectrumTree()->GetInserters().size() != kSpectra)
+            doc.GetSpectrumTree()->GetInserters().size() != spectra)
             std::abort();
         QCoreApplication::processEvents();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (peak < 0)
+            peak = operation.Megabytes();
     }
     Report(state, path, seconds);
+    ReportOperationPeak(state, path, peak);
 }
 
 void BM_LoadProjectDocument(benchmark::State& state)
@@ -199,6 +250,71 @@ void BM_LoadProjectWithWindow(benchmark::State& state)
 }
 BENCHMARK(BM_LoadProjectWithWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
+// Projects of 1x, 4x and 16x size, opened at document level.
+void BM_OpenProjectScaling(benchmark::State& state)
+{
+    const int spectra = static_cast<int>(state.range(0));
+    const std::string path = TempPath("bench_project_scaling") + ".pxml";
+    {
+        CVelmontDoc doc;
+        FillProject(doc, spectra);
+        if (!doc.OnSaveDocument(QString::fromStdString(path)))
+            std::abort();
+    }
+    // One open before the timed ones takes the costs paid once per process (first parse, first
+    // touch of fresh memory) out of the per-spectrum time; the peak is that first open's.
+    double peak = 0;
+    {
+        CVelmontDoc doc;
+        doc.SetModuleLibraries(&Libraries());
+        const OperationPeak operation;
+        if (!doc.OpenDocumentFile(QString::fromStdString(path)))
+            std::abort();
+        peak = operation.Megabytes();
+    }
+    {
+        CVelmontDoc doc;
+        LoadProject(state, doc, path, static_cast<std::size_t>(spectra));
+    }
+    ReportOperationPeak(state, path, peak);
+    state.counters["us_per_spectrum"] = state.counters["s"] * 1e6 / spectra;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_OpenProjectScaling)->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(3);
+
+// A file of 2 GiB - 1 zero bytes (sparse, nothing on disk) is refused as damaged.
+void BM_RefuseZeroFile(benchmark::State& state)
+{
+    const std::string path = TempPath("bench_zero") + ".pxml";
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    if (::truncate(path.c_str(), INT_MAX) != 0)
+        std::abort();
+    // The damaged-file message is answered at once instead of shown.
+    class AnsweringPrompter : public platform::Prompter {
+    public:
+        platform::PromptAnswer Prompt(QWidget*, const QString&, const QString&, platform::PromptIcon,
+                                      platform::PromptButtons) override
+        {
+            return platform::PromptAnswer::Ok;
+        }
+    } prompter;
+    platform::Prompter* const previous = platform::SetPrompter(&prompter);
+    CVelmontDoc doc;
+    doc.SetModuleLibraries(&Libraries());
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        doc.OpenDocumentFile(QString::fromStdString(path));
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["s"] = seconds / static_cast<double>(state.iterations());
+    state.counters["file_MB"] = static_cast<double>(INT_MAX) / 1e6;
+    platform::SetPrompter(previous);
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_RefuseZeroFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // --- The same values with libxml2 alone ------------------------------------------------------
 
 void AppendNumbers(std::string& text, const std::vector<double>& values)
@@ -212,10 +328,15 @@ void AppendNumbers(std::string& text, const std::vector<double>& values)
     }
 }
 
+// Written as the project is: temporary file, fsync, rename.
 void BareWrite(const std::string& path)
 {
     const Values& v = TheValues();
-    xmlTextWriterPtr writer = xmlNewTextWriterFilename(path.c_str(), 0);
+    const std::string tmp = path + ".tmp";
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        std::abort();
+    xmlTextWriterPtr writer = xmlNewTextWriter(xmlOutputBufferCreateFd(fd, nullptr));
     if (!writer)
         std::abort();
     xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr);
@@ -232,6 +353,8 @@ void BareWrite(const std::string& path)
     }
     xmlTextWriterEndDocument(writer);
     xmlFreeTextWriter(writer);
+    if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0)
+        std::abort();
 }
 
 // Parses the file and every number in it; the count of numbers.

@@ -67,6 +67,18 @@ void Spectrum::AddPoint(const SPoint& point)
     SpecChanged();
 }
 
+void Spectrum::AddPoints(const SPoint* points, std::size_t count)
+{
+    if (count == 0)
+        return;
+    const std::size_t first = m_points.size();
+    m_points.insert(m_points.end(), points, points + count);
+    // A caller may have set a negative x by hand: stored as 0, as AddPoint stores it.
+    for (std::size_t i = first; i < m_points.size(); ++i)
+        m_points[i].x = m_points[i].x < 0 ? 0.0 : m_points[i].x;
+    SpecChanged();
+}
+
 void Spectrum::ReservePoints(int count)
 {
     if (count > 0)

@@ -43,6 +43,8 @@ public:
     // and equidistant caches as they are.
     void SetPoint(int i, double x, double y);
     void AddPoint(const SPoint& point);
+    // Appends count points at once, as count AddPoint calls would.
+    void AddPoints(const SPoint* points, std::size_t count);
     // Makes room for count points, so that adding that many does not reallocate. Changes
     // nothing else.
     void ReservePoints(int count);

@@ -1,6 +1,7 @@
 #include "embrel/interpolators.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -43,47 +44,6 @@ bool AllFinite(const std::vector<double>& v)
     for (double d : v)
         if (!std::isfinite(d))
             return false;
-    return true;
-}
-
-// Solves a tridiagonal system by Gaussian elimination with partial pivoting (row swaps fill
-// a second superdiagonal du2). lower and upper have n - 1 entries, diag and rhs n; all are
-// overwritten, rhs by the solution. False for a zero pivot.
-bool SolveTridiagonal(std::vector<double>& lower, std::vector<double>& diag, std::vector<double>& upper,
-                      std::vector<double>& du2, std::vector<double>& rhs)
-{
-    const std::size_t n = diag.size();
-    du2.assign(n, 0.0);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        if (std::fabs(diag[i]) >= std::fabs(lower[i])) {
-            if (diag[i] == 0.0)
-                return false;
-            const double f = lower[i] / diag[i];
-            diag[i + 1] -= f * upper[i];
-            rhs[i + 1] -= f * rhs[i];
-        } else {
-            // Swap rows i and i + 1.
-            const double f = diag[i] / lower[i];
-            diag[i] = lower[i];
-            const double t = diag[i + 1];
-            diag[i + 1] = upper[i] - f * t;
-            if (i + 2 < n) {
-                du2[i] = upper[i + 1];
-                upper[i + 1] = -f * du2[i];
-            }
-            upper[i] = t;
-            const double r = rhs[i];
-            rhs[i] = rhs[i + 1];
-            rhs[i + 1] = r - f * rhs[i + 1];
-        }
-    }
-    if (n == 0 || diag[n - 1] == 0.0)
-        return false;
-    rhs[n - 1] /= diag[n - 1];
-    if (n > 1)
-        rhs[n - 2] = (rhs[n - 2] - upper[n - 2] * rhs[n - 1]) / diag[n - 2];
-    for (std::size_t i = n - 2; i-- > 0;)
-        rhs[i] = (rhs[i] - upper[i] * rhs[i + 1] - du2[i] * rhs[i + 2]) / diag[i];
     return true;
 }
 
@@ -137,9 +97,10 @@ void IpolPiecewiseCubic::Start(const double* x, const double* a, std::size_t n)
 {
     m_x.assign(x, x + n);
     m_a.assign(a, a + n);
-    m_b.assign(n - 1, 0.0);
-    m_c.assign(n - 1, 0.0);
-    m_d.assign(n - 1, 0.0);
+    // Every fit writes the coefficients of all intervals.
+    m_b.resize(n - 1);
+    m_c.resize(n - 1);
+    m_d.resize(n - 1);
     m_h.resize(n - 1);
     m_delta.resize(n - 1);
     for (std::size_t i = 0; i + 1 < n; ++i) {
@@ -177,11 +138,45 @@ void IpolPiecewiseCubic::Lines()
     }
 }
 
+bool IpolKubSpline::Factor(const double* x, std::size_t n)
+{
+    if (m_factorX.size() == n && std::memcmp(m_factorX.data(), x, n * sizeof(double)) == 0)
+        return m_factored;
+    m_factorX.assign(x, x + n);
+    m_lower.resize(n);
+    m_upperFactor.resize(n);
+    m_invPivot.resize(n);
+    // Row 0: h1 s0 + (h0 + h1) s1; row i: h(i) s(i-1) + 2 (h(i-1) + h(i)) s(i) + h(i-1) s(i+1);
+    // row n-1: (h(n-3) + h(n-2)) s(n-2) + h(n-3) s(n-1).
+    const double* h = m_h.data();
+    m_factored = false;
+    double pivot = h[1];
+    if (pivot == 0.0 || !std::isfinite(pivot))
+        return false;
+    m_lower[0] = 0;
+    m_invPivot[0] = 1 / pivot;
+    m_upperFactor[0] = (h[0] + h[1]) * m_invPivot[0];
+    for (std::size_t i = 1; i < n; ++i) {
+        const bool last = i + 1 == n;
+        const double lower = last ? h[n - 3] + h[n - 2] : h[i];
+        const double diag = last ? h[n - 3] : 2 * (h[i - 1] + h[i]);
+        const double upper = last ? 0.0 : h[i - 1];
+        pivot = diag - lower * m_upperFactor[i - 1];
+        if (pivot == 0.0 || !std::isfinite(pivot))
+            return false;
+        m_invPivot[i] = 1 / pivot;
+        m_lower[i] = lower * m_invPivot[i];
+        m_upperFactor[i] = upper * m_invPivot[i];
+    }
+    m_factored = true;
+    return true;
+}
+
 void IpolKubSpline::Fit(const double* x, const double* y, std::size_t n)
 {
     Start(x, y, n);
     std::vector<double>& s = m_slopes;
-    s.assign(n, 0.0);
+    s.resize(n);
     auto h = [this](std::size_t i) { return m_h[i]; };
     auto delta = [this](std::size_t i) { return m_delta[i]; };
     bool solved = true;
@@ -193,27 +188,28 @@ void IpolKubSpline::Fit(const double* x, const double* y, std::size_t n)
         s[0] = delta(0) - d2 * h(0);
         s[1] = delta(0) + d2 * h(0);
         s[2] = delta(0) + d2 * (h(0) + 2 * h(1));
-    } else {
+    } else if ((solved = Factor(x, n))) {
         // Slopes of the not-a-knot spline: the third derivative is continuous at x1 and
-        // x(n-2), so the first two and the last two intervals share one cubic.
-        m_lower.assign(n - 1, 0.0);
-        m_diag.assign(n, 0.0);
-        m_upper.assign(n - 1, 0.0);
+        // x(n-2), so the first two and the last two intervals share one cubic. The system is
+        // factored once per set of x (Factor); per curve only its right side is swept forward
+        // and the slopes back, each step one multiply-add on the step before.
+        const double* lower = m_lower.data();
+        const double* inv = m_invPivot.data();
+        const double* up = m_upperFactor.data();
         const double w0 = h(0) + h(1);
-        m_diag[0] = h(1);
-        m_upper[0] = w0;
-        s[0] = ((h(0) + 2 * w0) * h(1) * delta(0) + h(0) * h(0) * delta(1)) / w0;
+        double prev = ((h(0) + 2 * w0) * h(1) * delta(0) + h(0) * h(0) * delta(1)) / w0 * inv[0];
+        s[0] = prev;
         for (std::size_t i = 1; i + 1 < n; ++i) {
-            m_lower[i - 1] = h(i);
-            m_diag[i] = 2 * (h(i - 1) + h(i));
-            m_upper[i] = h(i - 1);
-            s[i] = 3 * (h(i) * delta(i - 1) + h(i - 1) * delta(i));
+            const double rhs = 3 * (h(i) * delta(i - 1) + h(i - 1) * delta(i));
+            prev = rhs * inv[i] - lower[i] * prev;
+            s[i] = prev;
         }
         const double wn = h(n - 3) + h(n - 2);
-        m_lower[n - 2] = wn;
-        m_diag[n - 1] = h(n - 3);
-        s[n - 1] = (h(n - 2) * h(n - 2) * delta(n - 3) + (2 * wn + h(n - 2)) * h(n - 3) * delta(n - 2)) / wn;
-        solved = SolveTridiagonal(m_lower, m_diag, m_upper, m_upper2, s);
+        const double rhs =
+            (h(n - 2) * h(n - 2) * delta(n - 3) + (2 * wn + h(n - 2)) * h(n - 3) * delta(n - 2)) / wn;
+        s[n - 1] = rhs * inv[n - 1] - lower[n - 1] * prev;
+        for (std::size_t i = n - 1; i-- > 0;)
+            s[i] -= up[i] * s[i + 1];
     }
     if (solved && AllFinite(s)) {
         FromSlopes(s);

@@ -81,7 +81,15 @@ public:
     void Fit(const double* x, const double* y, std::size_t n) override;
 
 private:
-    std::vector<double> m_slopes, m_lower, m_diag, m_upper, m_upper2;
+    // Factors the not-a-knot system of points x (n >= 4) for the Thomas algorithm, unless the
+    // factors of these very x are kept from the fit before; false for a zero pivot.
+    bool Factor(const double* x, std::size_t n);
+
+    std::vector<double> m_slopes;
+    // The factors for the points m_factorX: the system's subdiagonal and the eliminated
+    // superdiagonal, both divided by the pivot of their row, and the reciprocal pivots.
+    std::vector<double> m_lower, m_upperFactor, m_invPivot, m_factorX;
+    bool m_factored = false;
 };
 
 // Natural smoothing spline: minimises p * sum (y(i) - f(x(i)))^2 + (1 - p) * integral f''^2

@@ -53,25 +53,28 @@ public:
         m_values.resize(m_capacity * m_columns);
         m_xs.reserve(m_capacity);
         m_filled.reserve(m_capacity);
+        m_points.reserve(m_capacity);
     }
 
-    // Room for the values of a new row.
-    double* AddRow(double x)
+    // Room for the values of the next row.
+    double* NextRow() { return m_values.data() + m_xs.size() * m_columns; }
+    // Takes the next row: its x and how many of its values are filled.
+    void EndRow(double x, std::size_t filled)
     {
         m_xs.push_back(x);
-        return m_values.data() + (m_xs.size() - 1) * m_columns;
+        m_filled.push_back(filled);
     }
-    void EndRow(std::size_t filled) { m_filled.push_back(filled); }
     bool Full() const { return m_xs.size() == m_capacity; }
 
     void FlushTo(std::vector<std::unique_ptr<Spectrum>>& spectra)
     {
         for (std::size_t s = 0; s < m_columns; ++s) {
-            Spectrum& spectrum = *spectra[s];
+            m_points.clear();
             for (std::size_t row = 0; row < m_xs.size(); ++row) {
                 if (s < m_filled[row])
-                    spectrum.AddPoint(SPoint(m_xs[row], m_values[row * m_columns + s]));
+                    m_points.emplace_back(m_xs[row], m_values[row * m_columns + s]);
             }
+            spectra[s]->AddPoints(m_points.data(), m_points.size());
         }
         m_xs.clear();
         m_filled.clear();
@@ -83,7 +86,65 @@ private:
     std::vector<double> m_values;
     std::vector<double> m_xs;
     std::vector<std::size_t> m_filled;
+    std::vector<SPoint> m_points;
 };
+
+// Reads a data row whose fields are all plain decimals (scanPlainDecimal) in one pass over the
+// line, with the same fields, counts and values as the general rule (forEachField and
+// parseField). sep is the single separator character, or 0 for whitespace mode; blanks may
+// pad a field. False when some field needs the general rule: the row is then read again by it.
+bool ReadPlainRow(std::string_view line, char sep, char mark, double& x, double* values, std::size_t count,
+                  std::size_t& filled)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const auto isGap = [sep](char c) { return sep ? c == ' ' : c == ' ' || c == '\t'; };
+    const auto isSep = [sep](char c) { return sep ? c == sep : c == ' ' || c == '\t'; };
+    filled = 0;
+    // x: the text up to the first separator.
+    while (p < end && *p == ' ')
+        ++p;
+    p = scanPlainDecimal(p, end, mark, x);
+    if (!p)
+        return false;
+    if (sep) {
+        while (p < end && *p == ' ')
+            ++p;
+    }
+    if (p == end)
+        return true;
+    if (!isSep(*p))
+        return false;
+    ++p;
+    while (filled < count) {
+        while (p < end && isGap(*p))
+            ++p;
+        // Blanks after the last separator are no field.
+        if (p == end)
+            return true;
+        // An empty field (between two separators) is 0.
+        if (sep && *p == sep) {
+            values[filled++] = 0;
+            ++p;
+            continue;
+        }
+        double v;
+        p = scanPlainDecimal(p, end, mark, v);
+        if (!p)
+            return false;
+        if (sep) {
+            while (p < end && *p == ' ')
+                ++p;
+        }
+        if (p != end && !isSep(*p))
+            return false;
+        values[filled++] = v;
+        if (p == end)
+            return true;
+        ++p;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -240,6 +301,11 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
     // Rows are gathered in a block and handed to the spectra one spectrum at a time: adding
     // to a hundred point arrays in turn, row by row, defeats the processor's prefetching.
     PointBlock block(count, expected + 1);
+    // Rows of plain decimals are read in one pass when fields are split by blanks or by one
+    // character that cannot be part of a number or its padding.
+    const bool plainRows = whitespace
+        || (separator->size() == 1 && std::string_view("0123456789+-.,eE \t").find((*separator)[0]) == std::string_view::npos);
+    const char plainSep = whitespace ? '\0' : (*separator)[0];
     bool missing = false;
     while (!advance().empty()) {
         std::size_t start = 0;
@@ -248,16 +314,21 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
         line.remove_prefix(start);
         if (line.empty())
             continue;
-        const std::size_t separator = separators.Find(line);
-        double* values = block.AddRow(ScaledWavelength(valueOf(line.substr(0, separator)), factor));
+        double* values = block.NextRow();
+        double x = 0;
         std::size_t k = 0;
-        if (separator != std::string_view::npos) {
-            forEachField(line.substr(separator + 1), separators, whitespace, [&](std::string_view field) {
-                values[k] = valueOf(field);
-                return ++k < count;
-            });
+        if (!plainRows || !ReadPlainRow(line, plainSep, mark, x, values, count, k)) {
+            const std::size_t separator = separators.Find(line);
+            x = valueOf(line.substr(0, separator));
+            k = 0;
+            if (separator != std::string_view::npos) {
+                forEachField(line.substr(separator + 1), separators, whitespace, [&](std::string_view field) {
+                    values[k] = valueOf(field);
+                    return ++k < count;
+                });
+            }
         }
-        block.EndRow(k);
+        block.EndRow(ScaledWavelength(x, factor), k);
         if (!badField.empty()) {
             lineNumber = LineNumberOf(text, line);
             return refuseBadValue();

@@ -110,32 +110,13 @@ Parsed ParsePrefixSlow(std::string_view text, char mark)
     return out;
 }
 
-// Plain decimals (no exponent, at most 19 digits, a value below 2^53 before the mark is
-// applied): digits / 10^fraction digits, which is exact and correctly rounded because both
-// operands are exact doubles. False for anything else.
 bool ParseSimpleDecimal(std::string_view text, std::size_t i, char mark, Parsed& out)
 {
-    constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const std::size_t n = text.size();
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = 0;
-    for (; i < n && IsDigit(text[i]); ++i, ++digits)
-        mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
-    if (i < n && text[i] == mark) {
-        for (++i; i < n && IsDigit(text[i]); ++i, ++digits, ++fraction)
-            mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
-    }
-    if (digits == 0 || digits > 19 || (i < n && (text[i] == 'e' || text[i] == 'E'))
-        || mantissa > (std::uint64_t(1) << 53))
+    const char* const begin = text.data();
+    const char* const end = scanPlainDecimal(begin + i, begin + text.size(), mark, out.value);
+    if (!end)
         return false;
-    const double magnitude = static_cast<double>(mantissa) / kPow10[fraction];
-    out.value = negative ? -magnitude : magnitude;
-    out.used = i;
+    out.used = static_cast<std::size_t>(end - begin);
     return true;
 }
 

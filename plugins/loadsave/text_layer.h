@@ -86,6 +86,33 @@ void forEachField(std::string_view text, const SeparatorSet& separators, bool wh
     }
 }
 
+// A plain decimal at p: an optional sign, digits with at most one mark, no exponent, at most
+// 19 digits and a value below 2^53 before the mark is applied. Its value is digits / 10^fraction
+// digits, exact and correctly rounded because both operands are exact doubles. Returns the end
+// of the number, or null (value untouched) for anything else, which the full rule then reads.
+inline const char* scanPlainDecimal(const char* p, const char* end, char mark, double& value)
+{
+    constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    unsigned long long mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    if (p < end && *p == mark) {
+        for (++p; p < end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits, ++fraction)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (digits == 0 || digits > 19 || (p < end && (*p == 'e' || *p == 'E')) || mantissa > (1ULL << 53))
+        return nullptr;
+    const double magnitude = static_cast<double>(mantissa) / kPow10[fraction];
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
 // strtod's prefix rule with mark as the decimal separator: leading white space, a sign,
 // digits with at most one mark, an exponent; no "inf", "nan" or hexadecimal forms. A text
 // without a number gives 0 and used 0. The result is always finite: an overflow gives the

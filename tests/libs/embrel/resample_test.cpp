@@ -248,6 +248,80 @@ TEST(EmbrelResample, ObjectsAreReusedAcrossRuns)
     }
 }
 
+TEST(EmbrelResample, ReusedObjectsRefitCurvesOfTheSameLength)
+{
+    // A reused object keeps what it derived from the last curve's x; a curve of the same
+    // length on other points must not get it. Each variant follows the base curve on one
+    // object and must match a fresh object to the bit.
+    std::vector<double> baseX, baseY;
+    for (int k = 0; k < 40; ++k) {
+        baseX.push_back(400 + 0.4 * k + 0.05 * (k % 3));
+        baseY.push_back(1 + std::sin(0.2 * k));
+    }
+    const auto moved = [&](int index, double dx) {
+        std::vector<double> x = baseX;
+        x[static_cast<std::size_t>(index)] += dx;
+        return x;
+    };
+    std::vector<double> shifted = baseX;
+    for (double& v : shifted)
+        v += 1.0;
+    std::vector<double> otherY = baseY;
+    for (double& v : otherY)
+        v = 2 - v;
+    const struct {
+        const char* name;
+        std::vector<double> x, y;
+    } rows[] = {
+        {"same points, other values", baseX, otherY},
+        {"all points shifted", shifted, baseY},
+        {"one inner point moved", moved(20, 0.1), baseY},
+        {"first point moved", moved(0, -0.3), baseY},
+        {"last point moved", moved(39, 0.3), baseY},
+        {"points out of order", moved(10, 0.9), baseY},
+    };
+    const Grid grid{395, 1.0, 420}; // coarser than the points: the walk passes several at a time
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<Pair> reused = AllPairs();
+        for (std::size_t i = 0; i < reused.size(); ++i) {
+            Pair& p = reused[i];
+            SCOPED_TRACE(p.name);
+            Resample(p, baseX, baseY, grid);
+            EXPECT_EQ(Resample(p, row.x, row.y, grid), Resample(AllPairs()[i], row.x, row.y, grid));
+            EXPECT_EQ(Resample(p, baseX, baseY, grid), Resample(AllPairs()[i], baseX, baseY, grid));
+        }
+    }
+}
+
+TEST(EmbrelResample, LinearWalkFindsTheIntervalAtEveryStepWidth)
+{
+    // Queries that pass 0 to 9 points at a time: each value is the line through the two
+    // points around it.
+    std::vector<double> x, y;
+    for (int k = 0; k < 200; ++k) {
+        x.push_back(400 + k + 0.25 * (k % 2));
+        y.push_back(std::cos(0.7 * k) * (k % 5));
+    }
+    for (const double step : {0.3, 1.0, 2.5, 4.0, 5.0, 9.5}) {
+        SCOPED_TRACE(step);
+        IpolLinSpline lin;
+        EpolNull null;
+        NormalizeSpek resampler(&lin, &null);
+        const Grid grid{400, step, 599};
+        const std::vector<double> got = resampler.run(x, y, grid, 0.0, 1.0, 0).Values();
+        ASSERT_EQ(got.size(), grid.GetCount());
+        for (std::size_t k = 0; k < got.size(); ++k) {
+            const double q = grid.GetX(k);
+            std::size_t i = 0;
+            while (i + 2 < x.size() && x[i + 1] <= q)
+                ++i;
+            const double want = (y[i + 1] - y[i]) / (x[i + 1] - x[i]) * (q - x[i]) + y[i];
+            EXPECT_EQ(got[k], want) << "at " << q;
+        }
+    }
+}
+
 TEST(EmbrelTarget, ValuesFillAndMean)
 {
     CMBTarget t(4, 1.5);

@@ -147,6 +147,56 @@ TEST(LoadAscii, EveryLineEndReadsAlike)
     }
 }
 
+TEST(LoadAscii, LaterRowsReadAlikeWhateverTheirFields)
+{
+    // Rows after the first are read in one pass while their fields are plain decimals and by
+    // the general rule otherwise; each row here holds a field of the second kind among plain
+    // ones, and must give the values the general rule gives.
+    const struct {
+        const char* name;
+        std::string row;
+        Options options;
+        std::vector<double> values; // the second row's x and values
+    } rows[] = {
+        {"plain and padded fields", "   390.25;   -1.5 ;+2", {}, {390.25, -1.5, 2}},
+        {"an exponent", "390;1.5e2;2", {}, {390, 150, 2}},
+        {"an exponent in the wavelength", "3.9E2;1;2", {}, {390, 1, 2}},
+        {"more than 19 digits", "390;12345678901234567890.5;2", {}, {390, 12345678901234567890.5, 2}},
+        {"digits above 2^53", "390;9007199254740993;2", {}, {390, 9007199254740993.0, 2}},
+        {"a tab inside a field", "390;\t3\t;4", {}, {390, 3, 4}},
+        {"an empty middle field is 0", "390;;4", {}, {390, 0, 4}},
+        {"a field of blanks is 0", "390;   ;4", {}, {390, 0, 4}},
+        {"blanks before the separator of the wavelength", "390   ;1;2", {}, {390, 1, 2}},
+        {"a decimal mark without digits after it", "390.;1.;.5", {}, {390, 1, 0.5}},
+        {"more fields than spectra", "390;1;2;x", {}, {390, 1, 2}},
+        {"a negative wavelength is stored as 0", "-390;1;2", {}, {0, 1, 2}},
+        {"comma mark from the first row", "390,5;1,25;2", {}, {390.5, 1.25, 2}},
+        {"tab separator", "390\t1 \t 2", {.separator = "\\t"}, {390, 1, 2}},
+        {"whitespace mode", "390 \t1   2", {.separator = ""}, {390, 1, 2}},
+        {"whitespace mode with an exponent", "390 1e0 2E+0", {.separator = ""}, {390, 1, 2}},
+        {"separators of two characters", "390;1|2", {.separator = ";|"}, {390, 1, 2}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bool comma = row.row.find(',') != std::string::npos;
+        std::string first = "380" + std::string(comma ? ",0" : "") + ";1;2";
+        if (row.options.separator == "\\t")
+            first = "380\t1\t2";
+        else if (row.options.separator.empty())
+            first = "380 1 2";
+        else if (row.options.separator == ";|")
+            first = "380;1|2";
+        const Loaded loaded = LoadAscii(first + "\r\n" + row.row + "\r\n", row.options);
+        ASSERT_TRUE(loaded.ok);
+        ASSERT_EQ(loaded.spectra.size(), 2u);
+        EXPECT_EQ(loaded.log, std::vector<std::string>{});
+        for (std::size_t s = 0; s < 2; ++s) {
+            ASSERT_EQ(loaded.spectra[s].points.size(), 2u);
+            EXPECT_EQ(loaded.spectra[s].points[1], (std::pair<double, double>{row.values[0], row.values[s + 1]}));
+        }
+    }
+}
+
 TEST(LoadAscii, RaggedRowsAddNoPointForMissingFieldsAndSayItOnce)
 {
     const Loaded loaded = LoadAscii("380;1;2;3\r\n390;4\r\n400\r\n410;5;6;7;8\r\n", {});
@@ -192,6 +242,9 @@ TEST(LoadAscii, FailuresAreLoggedAndLeaveTheTreeAsItWas)
         {"a later wavelength that is no number", "380;1\r\n\r\nxyz;3\r\n", {}, badValue(3, "xyz")},
         {"a point where the first line set the comma as mark", "380,5;1,5\r\n390;117.812\r\n", {},
          badValue(2, "117.812")},
+        {"a later value with trailing text", "380;1;2\r\n390;1.5x;2\r\n", {}, badValue(2, "1.5x")},
+        {"a later value after blanks", "380;1;2\r\n390;1 2;2\r\n", {}, badValue(2, "1 2")},
+        {"a later value in whitespace mode", "380 1 2\r\n390 1 -\r\n", {.separator = ""}, badValue(2, "-")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -11,66 +11,29 @@
 #include "calculation/svd_selection_module.h"
 #include "calculation/test_interpolator_module.h"
 
+#include "core/module_table_factory.h"
 #include "core/plugin_entry.h"
 
 namespace {
 
-struct CreatorEntry {
-    const char* path;
-    Module* (*create)();
-};
-
-template <class M>
-Module* Create()
-{
-    return new M;
-}
-
-const CreatorEntry kModules[] = {
-    {"Spek|tren-|Attri|bu|tier|ung:Spek|tren nach Na|men|vor|lage neu ein|faer|ben", &Create<ColNormalizeModule>},
-    {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &Create<NormalizeModule>},
-    {"Spek|tren-|Arith|me|tik:Spek|tren fil|tern", &Create<SpectralFilterModule>},
-    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &Create<PlanckianSourceModule>},
-    {"Spek|tren-|Arith|me|tik:Spek|tra|le Punkt|ver|knuep|fung an|wen|den", &Create<RemTransSpecModule>},
-    {"Spek|tren-|Arith|me|tik:Al|ge|brai|sche Spek|tren|aus|wahl durch|fu|ehren", &Create<SVDSelectionModule>},
+const ModuleTableEntry kModules[] = {
+    {"Spek|tren-|Attri|bu|tier|ung:Spek|tren nach Na|men|vor|lage neu ein|faer|ben", &CreateModuleOf<ColNormalizeModule>},
+    {"Spek|tren-|Arith|me|tik:Norma|li|sie|ren/Modi|fi|zie|ren", &CreateModuleOf<NormalizeModule>},
+    {"Spek|tren-|Arith|me|tik:Spek|tren fil|tern", &CreateModuleOf<SpectralFilterModule>},
+    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Planck-|Ver|tei|lung be|rech|nen", &CreateModuleOf<PlanckianSourceModule>},
+    {"Spek|tren-|Arith|me|tik:Spek|tra|le Punkt|ver|knuep|fung an|wen|den", &CreateModuleOf<RemTransSpecModule>},
+    {"Spek|tren-|Arith|me|tik:Al|ge|brai|sche Spek|tren|aus|wahl durch|fu|ehren", &CreateModuleOf<SVDSelectionModule>},
     {"Spek|tren-|Arith|me|tik:Su|per|re|so|lu|tion:Spek|tra|le Ka|li|brie|rung durch|fueh|ren",
-     &Create<CreateInterpolatorModule>},
-    {"Spek|tren-|Arith|me|tik:Su|per|re|so|lu|tion:Spek|tra|le Ka|li|brie|rung tes|ten", &Create<TestInterpolatorModule>},
+     &CreateModuleOf<CreateInterpolatorModule>},
+    {"Spek|tren-|Arith|me|tik:Su|per|re|so|lu|tion:Spek|tra|le Ka|li|brie|rung tes|ten", &CreateModuleOf<TestInterpolatorModule>},
     {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|tech|no|lo|gi|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
-     &Create<SpectralIntegralVarModule>},
+     &CreateModuleOf<SpectralIntegralVarModule>},
     {"Mul|ti|spek|tra|le Sen|so|ren:Spek|tral-|al|ge|brai|sche Sen|sor|kon|fi|gu|ra|tion be|stim|men",
-     &Create<SVDSensSelectionModule>},
+     &CreateModuleOf<SVDSensSelectionModule>},
     {"", nullptr},
 };
 
-// The number of entries before the sentinel.
-int CountEntries()
-{
-    int count = 0;
-    while (kModules[count].create)
-        ++count;
-    return count;
-}
-
-class TessarineFactory final : public ModuleFactory {
-public:
-    int GetModuleCount() override { return m_count; }
-
-    Module* CreateModule(int index) override
-    {
-        return index >= 0 && index < m_count ? kModules[index].create() : nullptr;
-    }
-
-    std::string GetModuleName(int index) override
-    {
-        return index >= 0 && index < m_count ? kModules[index].path : std::string();
-    }
-
-private:
-    int m_count = CountEntries();
-};
-
-TessarineFactory g_factory;
+ModuleTableFactory g_factory(kModules);
 
 } // namespace
 

@@ -4,64 +4,19 @@
 #include "colour/colour_calculation.h"
 #include "colour/colour_show.h"
 
+#include "core/module_table_factory.h"
 #include "core/plugin_entry.h"
 
 namespace {
 
-struct CreatorEntry {
-    const char* path;
-    Module* (*create)();
-};
-
-Module* CreateColorTessarine()
-{
-    return new ColorTessarine;
-}
-
-Module* CreateColorShowModule()
-{
-    return new ColorShowModule;
-}
-
-Module* CreateIntTessarine()
-{
-    return new IntTessarine;
-}
-
-const CreatorEntry kModules[] = {
-    {"Farb|me|trik:Farb|werte be|rech|nen", &CreateColorTessarine},
-    {"Farb|me|trik:Farb|orte an|zei|gen", &CreateColorShowModule},
-    {"Spek|tren-|Arith|me|tik:In|te|gral|wer|te aus|wer|ten", &CreateIntTessarine},
+const ModuleTableEntry kModules[] = {
+    {"Farb|me|trik:Farb|werte be|rech|nen", &CreateModuleOf<ColorTessarine>},
+    {"Farb|me|trik:Farb|orte an|zei|gen", &CreateModuleOf<ColorShowModule>},
+    {"Spek|tren-|Arith|me|tik:In|te|gral|wer|te aus|wer|ten", &CreateModuleOf<IntTessarine>},
     {"", nullptr},
 };
 
-int CountEntries()
-{
-    int count = 0;
-    while (kModules[count].create)
-        ++count;
-    return count;
-}
-
-class VarenthFactory final : public ModuleFactory {
-public:
-    int GetModuleCount() override { return m_count; }
-
-    Module* CreateModule(int index) override
-    {
-        return index >= 0 && index < m_count ? kModules[index].create() : nullptr;
-    }
-
-    std::string GetModuleName(int index) override
-    {
-        return index >= 0 && index < m_count ? kModules[index].path : std::string();
-    }
-
-private:
-    int m_count = CountEntries();
-};
-
-VarenthFactory g_factory;
+ModuleTableFactory g_factory(kModules);
 
 } // namespace
 

@@ -11,75 +11,28 @@
 #include "modules/led_specs_create_module.h"
 #include "modules/multi_led_create_module.h"
 
+#include "core/module_table_factory.h"
 #include "core/plugin_entry.h"
 
 namespace {
 
-struct CreatorEntry {
-    const char* path;
-    Module* (*create)();
-};
-
-template <class M>
-Module* Create()
-{
-    return new M;
-}
-
-Module* CreateMultiEDCreateModule()
-{
-    return new MultiEDCreateModule;
-}
-
-Module* CreateEDSpecsCreateModule()
-{
-    return new EDSpecsCreateModule;
-}
-
-const CreatorEntry ModuleFactoryTable[] = {
-    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Nirk-|Mo|dell-|Para|me|ter er|zeu|gen", &CreateMultiEDCreateModule},
-    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Nirk-|Mo|dell-|Spek|tren er|zeu|gen", &CreateEDSpecsCreateModule},
-    {"LED:LED-|Pa|ra|me|ter er|zeu|gen", &Create<MultiLEDCreateModule>},
-    {"LED:LED-|Spek|tren er|zeu|gen", &Create<LEDSpecsCreateModule>},
-    {"LED:Kon|ti|nu|ier|li|ches Fit|ting", &Create<LEDContinuousFittingModule>},
-    {"LED:LED-|Da|ten be|ar|bei|ten", &Create<LEDDataEditModule>},
-    {"LED:Be|leuch|tungs|quel|le", &Create<LumirefCommModule>},
-    {"LED:Gnu|plot-Ex|port", &Create<GnuplotExportModule>},
-    {"LED:C-Quell|text-Ex|port", &Create<CreateSourceModule>},
-    {"LED:Hel|lig|kei|ten be|rech|nen", &Create<LedLightnessTessarine>},
-    {"LED:Zu|falls|spek|tren", &Create<LEDRandomSpecsModule>},
-    {"LED:LED-Aus|wahl", &Create<LEDSelectionModule>},
+const ModuleTableEntry ModuleFactoryTable[] = {
+    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Nirk-|Mo|dell-|Para|me|ter er|zeu|gen", &CreateModuleOf<MultiEDCreateModule>},
+    {"Spek|tren-|Arith|me|tik:Da|ten|mo|del|le:Nirk-|Mo|dell-|Spek|tren er|zeu|gen", &CreateModuleOf<EDSpecsCreateModule>},
+    {"LED:LED-|Pa|ra|me|ter er|zeu|gen", &CreateModuleOf<MultiLEDCreateModule>},
+    {"LED:LED-|Spek|tren er|zeu|gen", &CreateModuleOf<LEDSpecsCreateModule>},
+    {"LED:Kon|ti|nu|ier|li|ches Fit|ting", &CreateModuleOf<LEDContinuousFittingModule>},
+    {"LED:LED-|Da|ten be|ar|bei|ten", &CreateModuleOf<LEDDataEditModule>},
+    {"LED:Be|leuch|tungs|quel|le", &CreateModuleOf<LumirefCommModule>},
+    {"LED:Gnu|plot-Ex|port", &CreateModuleOf<GnuplotExportModule>},
+    {"LED:C-Quell|text-Ex|port", &CreateModuleOf<CreateSourceModule>},
+    {"LED:Hel|lig|kei|ten be|rech|nen", &CreateModuleOf<LedLightnessTessarine>},
+    {"LED:Zu|falls|spek|tren", &CreateModuleOf<LEDRandomSpecsModule>},
+    {"LED:LED-Aus|wahl", &CreateModuleOf<LEDSelectionModule>},
     {"", nullptr},
 };
 
-// The number of entries before the first one without creator.
-int CountEntries()
-{
-    int count = 0;
-    while (ModuleFactoryTable[count].create)
-        ++count;
-    return count;
-}
-
-class LEDModuleFactory final : public ModuleFactory {
-public:
-    int GetModuleCount() override { return m_count; }
-
-    Module* CreateModule(int index) override
-    {
-        return index >= 0 && index < m_count ? ModuleFactoryTable[index].create() : nullptr;
-    }
-
-    std::string GetModuleName(int index) override
-    {
-        return index >= 0 && index < m_count ? ModuleFactoryTable[index].path : std::string();
-    }
-
-private:
-    int m_count = CountEntries();
-};
-
-LEDModuleFactory g_factory;
+ModuleTableFactory g_factory(ModuleFactoryTable);
 
 } // namespace
 

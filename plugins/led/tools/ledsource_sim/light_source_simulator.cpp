@@ -224,8 +224,22 @@ bool LightSourceSimulator::LineSettings(termios& settings) const
 
 void LightSourceSimulator::Pause(Clock::time_point until)
 {
+    // A timed wait wakes up tens of microseconds late, which a paced ping (about 1 ms on the
+    // line) would show as lost line time: sleep to shortly before the deadline, then yield
+    // until it has passed.
+    constexpr auto kSpin = std::chrono::microseconds(200);
     std::unique_lock lock(m_mutex);
-    m_changed.wait_until(lock, until, [this] { return m_stop; });
+    if (m_changed.wait_until(lock, until - kSpin, [this] { return m_stop; }))
+        return;
+    lock.unlock();
+    while (Clock::now() < until) {
+        std::this_thread::yield();
+        lock.lock();
+        const bool stop = m_stop;
+        lock.unlock();
+        if (stop)
+            return;
+    }
 }
 
 void LightSourceSimulator::Serve()

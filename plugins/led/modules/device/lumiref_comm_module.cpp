@@ -9,6 +9,7 @@
 
 #include "windows/param_show_ctrl.h"
 
+#include "core/calculation_guard.h"
 #include "core/clipboard_object.h"
 #include "core/module_interface.h"
 #include "core/string_helpers.h"
@@ -365,7 +366,13 @@ bool LumirefCommModule::WriteToDevice(int index, double value)
     return false;
 }
 
-void LumirefCommModule::SetDeviceValue(int index, double value) { WriteToDevice(index, value); }
+void LumirefCommModule::SetDeviceValue(int index, double value)
+{
+    // An edit in the display waits for the worker with events flowing: inside the host's
+    // calculation bracket, so nothing can close the project or remove this module meanwhile.
+    CalculationGuard busy(GetModuleInterface());
+    WriteToDevice(index, value);
+}
 
 // ---- the display ----
 

@@ -131,8 +131,13 @@ TEST_F(DeviceTest, ValueWritesReachTheDeviceOrSayWhyNot)
     EXPECT_EQ(CountRequests(0xC3), 0);
 
     ASSERT_TRUE(module.connect());
+    host.calls.clear();
     module.SetDeviceValue(8, 0.8);
     EXPECT_EQ(sim.Value(8), 0.8f) << "sent before SetDeviceValue returned";
+    // The wait for the worker lets events through: only inside the calculation bracket.
+    ASSERT_FALSE(host.calls.empty());
+    EXPECT_EQ(host.calls.front(), "StartCalculation");
+    EXPECT_EQ(host.calls.back(), "EndCalculation");
     const auto requests = sim.Requests();
     const auto write = std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.command == 0xC3; });
     ASSERT_NE(write, requests.end());

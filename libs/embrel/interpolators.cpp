@@ -16,9 +16,13 @@ inline void ForEachInterval(const double* x, const double* v, std::size_t n, con
 {
     constexpr std::size_t kAhead = 384;
     const double last = x[n - 1];
-    // Start in the interval of q(0), found by bisection (on any x a valid index below n - 1).
+    // Start in the interval of q(0): the first or the last without a search (the resampler
+    // asks for the curve's ends with every fit), else found by bisection (on any x a valid
+    // index below n - 1).
     std::size_t i = 0;
-    if (m > 0) {
+    if (m > 0 && q[0] >= x[n - 2]) {
+        i = n - 2;
+    } else if (m > 0 && q[0] >= x[1]) {
         std::size_t hi = n - 1;
         while (hi - i > 1) {
             const std::size_t mid = i + (hi - i) / 2;

@@ -66,12 +66,51 @@ void ApplyLinearPlan(const double* y, const std::size_t* index, const double* wi
     }
 }
 
+// True when every value is finite: v - v is 0 for a finite v and NaN for inf and NaN, so the
+// sums stay 0 only then. No early exit: the loop runs as vectors.
+EMBREL_EXACT_VECTOR_CLONES
+bool AllFinite(const double* v, std::size_t n)
+{
+    Quad s0 = {}, s1 = {};
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const Quad a = LoadQuad(v + i), b = LoadQuad(v + i + 4);
+        s0 += a - a;
+        s1 += b - b;
+    }
+    double sum = 0;
+    for (; i < n; ++i)
+        sum += v[i] - v[i];
+    const Quad t = s0 + s1;
+    return sum + ((t[0] + t[1]) + (t[2] + t[3])) == 0;
+}
+
 bool AllFinite(const std::vector<double>& v)
 {
-    for (double d : v)
-        if (!std::isfinite(d))
-            return false;
-    return true;
+    return AllFinite(v.data(), v.size());
+}
+
+// Widths h and slopes delta of the intervals of n points x with values a.
+EMBREL_EXACT_VECTOR_CLONES
+void Intervals(const double* x, const double* a, std::size_t n, double* h, double* delta)
+{
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        h[i] = x[i + 1] - x[i];
+        delta[i] = (a[i + 1] - a[i]) / h[i];
+    }
+}
+
+// Cubic Hermite coefficients b, c, d of the intervals from the slopes s at the points.
+EMBREL_EXACT_VECTOR_CLONES
+void HermiteCoefficients(const double* h, const double* delta, const double* s, std::size_t intervals, double* b,
+                         double* c, double* d)
+{
+    for (std::size_t i = 0; i < intervals; ++i) {
+        const double ih = 1 / h[i];
+        b[i] = s[i];
+        c[i] = (3 * delta[i] - 2 * s[i] - s[i + 1]) * ih;
+        d[i] = (s[i] + s[i + 1] - 2 * delta[i]) * ih * ih;
+    }
 }
 
 } // namespace
@@ -165,20 +204,12 @@ void IpolPiecewiseCubic::Start(const double* x, const double* a, std::size_t n)
     m_d.resize(n - 1);
     m_h.resize(n - 1);
     m_delta.resize(n - 1);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        m_h[i] = x[i + 1] - x[i];
-        m_delta[i] = (a[i + 1] - a[i]) / m_h[i];
-    }
+    Intervals(x, a, n, m_h.data(), m_delta.data());
 }
 
 void IpolPiecewiseCubic::FromSlopes(const std::vector<double>& s)
 {
-    for (std::size_t i = 0; i + 1 < m_x.size(); ++i) {
-        const double ih = 1 / m_h[i];
-        m_b[i] = s[i];
-        m_c[i] = (3 * m_delta[i] - 2 * s[i] - s[i + 1]) * ih;
-        m_d[i] = (s[i] + s[i + 1] - 2 * m_delta[i]) * ih * ih;
-    }
+    HermiteCoefficients(m_h.data(), m_delta.data(), s.data(), m_x.size() - 1, m_b.data(), m_c.data(), m_d.data());
 }
 
 void IpolPiecewiseCubic::FromSecondDerivatives(const std::vector<double>& g)

@@ -1,4 +1,5 @@
 #include "embrel/apriori_interpolator.h"
+#include "embrel/quad.h"
 
 #include <Eigen/Dense>
 
@@ -103,31 +104,7 @@ MatrixXd SymmetricPinv(const MatrixXd& m)
     return solver.eigenvectors() * inverse.asDiagonal() * solver.eigenvectors().transpose();
 }
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-// The product kernels in a version for processors with AVX2 and FMA beside the baseline one,
-// chosen when the library loads.
-#define EMBREL_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define EMBREL_VECTOR_CLONES
-#endif
-
 constexpr int kLanes = 8; // channels per pass of the kernel
-
-// Four doubles as one value, so that the kernels say how they are to be vectorised (AVX2:
-// one register; the baseline: two).
-typedef double Quad __attribute__((vector_size(32)));
-
-inline __attribute__((always_inline)) Quad LoadQuad(const double* p)
-{
-    Quad q;
-    __builtin_memcpy(&q, p, sizeof q);
-    return q;
-}
-
-inline __attribute__((always_inline)) void StoreQuad(double* p, Quad q)
-{
-    __builtin_memcpy(p, &q, sizeof q);
-}
 
 // For kLanes channels at once: the responses b = a' t_k of each of the m columns of t (n x m,
 // column-major; a: n x kLanes row-major, b: m x kLanes row-major). Four columns go together,

@@ -1,4 +1,5 @@
 #include "embrel/interpolators.h"
+#include "embrel/quad.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,9 +16,13 @@ inline void ForEachInterval(const double* x, const double* v, std::size_t n, con
 {
     constexpr std::size_t kAhead = 384;
     const double last = x[n - 1];
-    // Start in the interval of q(0), found by bisection (on any x a valid index below n - 1).
+    // Start in the interval of q(0): the first or the last without a search (the resampler
+    // asks for the curve's ends with every fit), else found by bisection (on any x a valid
+    // index below n - 1).
     std::size_t i = 0;
-    if (m > 0) {
+    if (m > 0 && q[0] >= x[n - 2]) {
+        i = n - 2;
+    } else if (m > 0 && q[0] >= x[1]) {
         std::size_t hi = n - 1;
         while (hi - i > 1) {
             const std::size_t mid = i + (hi - i) / 2;
@@ -39,12 +44,73 @@ inline void ForEachInterval(const double* x, const double* v, std::size_t n, con
         put(k, n - 2);
 }
 
+// The straight line of the planned interval of each query, in the formula of
+// IpolLinSpline's direct walk: (y(i+1) - y(i)) / width * offset + y(i), four queries at a
+// time. Like the walk, it asks for the values a few cache lines ahead.
+EMBREL_EXACT_VECTOR_CLONES
+void ApplyLinearPlan(const double* y, const std::size_t* index, const double* width, const double* offset,
+                     std::size_t m, double* out)
+{
+    constexpr std::size_t kAhead = 384;
+    std::size_t k = 0;
+    for (; k + 4 <= m; k += 4) {
+        const std::size_t* i = index + k;
+        __builtin_prefetch(y + i[0] + kAhead);
+        const Quad y0 = {y[i[0]], y[i[1]], y[i[2]], y[i[3]]};
+        const Quad y1 = {y[i[0] + 1], y[i[1] + 1], y[i[2] + 1], y[i[3] + 1]};
+        StoreQuad(out + k, (y1 - y0) / LoadQuad(width + k) * LoadQuad(offset + k) + y0);
+    }
+    for (; k < m; ++k) {
+        const std::size_t i = index[k];
+        out[k] = (y[i + 1] - y[i]) / width[k] * offset[k] + y[i];
+    }
+}
+
+// True when every value is finite: v - v is 0 for a finite v and NaN for inf and NaN, so the
+// sums stay 0 only then. No early exit: the loop runs as vectors.
+EMBREL_EXACT_VECTOR_CLONES
+bool AllFinite(const double* v, std::size_t n)
+{
+    Quad s0 = {}, s1 = {};
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const Quad a = LoadQuad(v + i), b = LoadQuad(v + i + 4);
+        s0 += a - a;
+        s1 += b - b;
+    }
+    double sum = 0;
+    for (; i < n; ++i)
+        sum += v[i] - v[i];
+    const Quad t = s0 + s1;
+    return sum + ((t[0] + t[1]) + (t[2] + t[3])) == 0;
+}
+
 bool AllFinite(const std::vector<double>& v)
 {
-    for (double d : v)
-        if (!std::isfinite(d))
-            return false;
-    return true;
+    return AllFinite(v.data(), v.size());
+}
+
+// Widths h and slopes delta of the intervals of n points x with values a.
+EMBREL_EXACT_VECTOR_CLONES
+void Intervals(const double* x, const double* a, std::size_t n, double* h, double* delta)
+{
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        h[i] = x[i + 1] - x[i];
+        delta[i] = (a[i + 1] - a[i]) / h[i];
+    }
+}
+
+// Cubic Hermite coefficients b, c, d of the intervals from the slopes s at the points.
+EMBREL_EXACT_VECTOR_CLONES
+void HermiteCoefficients(const double* h, const double* delta, const double* s, std::size_t intervals, double* b,
+                         double* c, double* d)
+{
+    for (std::size_t i = 0; i < intervals; ++i) {
+        const double ih = 1 / h[i];
+        b[i] = s[i];
+        c[i] = (3 * delta[i] - 2 * s[i] - s[i + 1]) * ih;
+        d[i] = (s[i] + s[i + 1] - 2 * delta[i]) * ih * ih;
+    }
 }
 
 } // namespace
@@ -75,10 +141,45 @@ void IpolNachbar::Eval(const double* q, std::size_t m, double* out) const
     }
 }
 
+void IpolLinSpline::Fit(const double* x, const double* y, std::size_t n)
+{
+    IpolOnPoints::Fit(x, y, n);
+    // Compared bit for bit: equal bits give the plan's intervals, widths and distances exactly.
+    m_sameX = m_lastX.size() == n && std::memcmp(m_lastX.data(), x, n * sizeof(double)) == 0;
+    if (!m_sameX) {
+        m_lastX.assign(x, x + n);
+        m_planned = false;
+    }
+}
+
+void IpolLinSpline::MakePlan(const double* q, std::size_t m) const
+{
+    m_planQ.assign(q, q + m);
+    m_planIndex.resize(m);
+    m_planWidth.resize(m);
+    m_planOffset.resize(m);
+    const double* x = m_x;
+    ForEachInterval(x, m_y, m_n, q, m, [&](std::size_t k, std::size_t i) {
+        m_planIndex[k] = i;
+        m_planWidth[k] = x[i + 1] - x[i];
+        m_planOffset[k] = q[k] - x[i];
+    });
+    m_planned = true;
+}
+
 void IpolLinSpline::Eval(const double* q, std::size_t m, double* out) const
 {
-    const double* x = m_x;
+    // A plan pays from the second curve on the same points, and only for more than a few
+    // queries: the two-point evaluations at the curve's ends walk directly and keep it.
+    constexpr std::size_t kPlanFrom = 16;
     const double* y = m_y;
+    if (m_sameX && m >= kPlanFrom) {
+        if (!m_planned || m_planQ.size() != m || std::memcmp(m_planQ.data(), q, m * sizeof(double)) != 0)
+            MakePlan(q, m);
+        ApplyLinearPlan(y, m_planIndex.data(), m_planWidth.data(), m_planOffset.data(), m, out);
+        return;
+    }
+    const double* x = m_x;
     ForEachInterval(x, y, m_n, q, m, [&](std::size_t k, std::size_t i) {
         const double slope = (y[i + 1] - y[i]) / (x[i + 1] - x[i]);
         out[k] = slope * (q[k] - x[i]) + y[i];
@@ -103,20 +204,12 @@ void IpolPiecewiseCubic::Start(const double* x, const double* a, std::size_t n)
     m_d.resize(n - 1);
     m_h.resize(n - 1);
     m_delta.resize(n - 1);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        m_h[i] = x[i + 1] - x[i];
-        m_delta[i] = (a[i + 1] - a[i]) / m_h[i];
-    }
+    Intervals(x, a, n, m_h.data(), m_delta.data());
 }
 
 void IpolPiecewiseCubic::FromSlopes(const std::vector<double>& s)
 {
-    for (std::size_t i = 0; i + 1 < m_x.size(); ++i) {
-        const double ih = 1 / m_h[i];
-        m_b[i] = s[i];
-        m_c[i] = (3 * m_delta[i] - 2 * s[i] - s[i + 1]) * ih;
-        m_d[i] = (s[i] + s[i + 1] - 2 * m_delta[i]) * ih * ih;
-    }
+    HermiteCoefficients(m_h.data(), m_delta.data(), s.data(), m_x.size() - 1, m_b.data(), m_c.data(), m_d.data());
 }
 
 void IpolPiecewiseCubic::FromSecondDerivatives(const std::vector<double>& g)

@@ -42,12 +42,28 @@ public:
     void Eval(const double* q, std::size_t m, double* out) const override;
 };
 
-// Straight lines between neighbouring points.
+// Straight lines between neighbouring points. Curves on the points of the curve before (the
+// common case of many spectra on one grid) reuse a plan of the queries: per query its
+// interval, the interval's width and the distance from its start, so that a value costs no
+// search, only the formula of the direct walk (the same value to the bit).
 class IpolLinSpline : public IpolOnPoints {
 public:
     IpolLinSpline() = default;
     ~IpolLinSpline() override;
+    void Fit(const double* x, const double* y, std::size_t n) override;
     void Eval(const double* q, std::size_t m, double* out) const override;
+
+private:
+    // Builds the plan of m queries on the points of the current fit.
+    void MakePlan(const double* q, std::size_t m) const;
+
+    // The points of the last fit, and whether the fit before had the same ones.
+    std::vector<double> m_lastX;
+    bool m_sameX = false;
+    // The plan for the points m_lastX and the queries m_planQ (valid when m_planned).
+    mutable std::vector<double> m_planQ, m_planWidth, m_planOffset;
+    mutable std::vector<std::size_t> m_planIndex;
+    mutable bool m_planned = false;
 };
 
 // Common part of the cubic methods: one cubic per interval,

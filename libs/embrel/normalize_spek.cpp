@@ -1,13 +1,11 @@
 #include "embrel/normalize_spek.h"
+#include "embrel/quad.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 NormalizeSpek::NormalizeSpek(IpolBase* interpolator, EpolBase* extrapolator)
     : m_ipol(interpolator), m_epol(extrapolator)
@@ -21,26 +19,24 @@ namespace {
 // True when all n points are finite and x strictly increases. With x(0) and x(n-1) finite,
 // a strictly increasing x is finite throughout; (x(i) - x(i-1)) + (y(i) - y(i)) > 0 then
 // checks the step and, through the NaN that y - y gives for inf and NaN, the value.
+EMBREL_EXACT_VECTOR_CLONES
 bool IsClean(const double* x, const double* y, std::size_t n)
 {
     if (n == 0)
         return true;
     if (!std::isfinite(x[0]) || !std::isfinite(x[n - 1]) || !std::isfinite(y[0]))
         return false;
+    // Eight points at a time in two independent masks: this check is most of the work of a
+    // linear resampling beside the interpolation itself.
+    QuadMask ok0 = ~QuadMask{}, ok1 = ~QuadMask{};
     std::size_t i = 1;
-#if defined(__SSE2__)
-    // Two points at a time: this check is most of the work of a linear resampling.
-    __m128d ok = _mm_castsi128_pd(_mm_set1_epi32(-1));
-    const __m128d zero = _mm_setzero_pd();
-    for (; i + 2 <= n; i += 2) {
-        const __m128d yi = _mm_loadu_pd(y + i);
-        const __m128d step = _mm_sub_pd(_mm_loadu_pd(x + i), _mm_loadu_pd(x + i - 1));
-        ok = _mm_and_pd(ok, _mm_cmpgt_pd(_mm_add_pd(step, _mm_sub_pd(yi, yi)), zero));
+    for (; i + 8 <= n; i += 8) {
+        const Quad y0 = LoadQuad(y + i), y1 = LoadQuad(y + i + 4);
+        ok0 &= (LoadQuad(x + i) - LoadQuad(x + i - 1)) + (y0 - y0) > 0;
+        ok1 &= (LoadQuad(x + i + 4) - LoadQuad(x + i + 3)) + (y1 - y1) > 0;
     }
-    if (_mm_movemask_pd(ok) != 3)
-        return false;
-#endif
-    bool clean = true;
+    const QuadMask ok = ok0 & ok1;
+    bool clean = (ok[0] & ok[1] & ok[2] & ok[3]) != 0;
     for (; i < n; ++i)
         clean &= (x[i] - x[i - 1]) + (y[i] - y[i]) > 0;
     return clean;

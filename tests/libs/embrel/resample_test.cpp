@@ -202,6 +202,56 @@ TEST(EmbrelResample, OddInputResamplesToFiniteValues)
     }
 }
 
+// The check that lets a curve pass uncleaned looks at many points at a time: a single fault
+// at any position of a longer curve, in any lane and in the tail, still sends it through the
+// cleaning.
+TEST(EmbrelResample, AFaultAtAnyPositionIsCleaned)
+{
+    constexpr std::size_t kCount = 37;
+    std::vector<double> x, y;
+    for (std::size_t k = 0; k < kCount; ++k) {
+        x.push_back(400 + 0.75 * static_cast<double>(k));
+        y.push_back(std::cos(0.4 * static_cast<double>(k)));
+    }
+    enum Fault { NotANumber, Infinite, SameXAsBefore, SwappedWithBefore };
+    const Grid grid{398, 0.5, 430};
+    for (std::size_t at = 0; at < kCount; ++at) {
+        for (Fault fault : {NotANumber, Infinite, SameXAsBefore, SwappedWithBefore}) {
+            if (at == 0 && (fault == SameXAsBefore || fault == SwappedWithBefore))
+                continue;
+            SCOPED_TRACE("fault " + std::to_string(fault) + " at " + std::to_string(at));
+            std::vector<double> badX = x, badY = y, cleanX = x, cleanY = y;
+            const auto drop = [&] {
+                cleanX.erase(cleanX.begin() + static_cast<std::ptrdiff_t>(at));
+                cleanY.erase(cleanY.begin() + static_cast<std::ptrdiff_t>(at));
+            };
+            switch (fault) {
+            case NotANumber:
+                badY[at] = kNaN;
+                drop();
+                break;
+            case Infinite:
+                badY[at] = -kInf;
+                drop();
+                break;
+            case SameXAsBefore:
+                badX[at] = x[at - 1];
+                cleanY[at - 1] = (0 + y[at - 1] + y[at]) / 2;
+                drop();
+                break;
+            case SwappedWithBefore:
+                std::swap(badX[at], badX[at - 1]);
+                std::swap(cleanY[at], cleanY[at - 1]);
+                break;
+            }
+            for (Pair& p : AllPairs()) {
+                SCOPED_TRACE(p.name);
+                EXPECT_EQ(Resample(p, badX, badY, grid), Resample(p, cleanX, cleanY, grid));
+            }
+        }
+    }
+}
+
 TEST(EmbrelResample, EmptyAndSinglePointCurves)
 {
     for (Pair& p : AllPairs()) {
@@ -290,6 +340,79 @@ TEST(EmbrelResample, ReusedObjectsRefitCurvesOfTheSameLength)
             Resample(p, baseX, baseY, grid);
             EXPECT_EQ(Resample(p, row.x, row.y, grid), Resample(AllPairs()[i], row.x, row.y, grid));
             EXPECT_EQ(Resample(p, baseX, baseY, grid), Resample(AllPairs()[i], baseX, baseY, grid));
+        }
+    }
+}
+
+// One resampler serves a run of curves: what it keeps from the curves before (the linear
+// interpolator's plan of intervals, the spline's factors, the grid) must give way when the
+// points, their number, the grid or the part of the grid inside the curve change. The points
+// live in one array, so a switch of the same length changes them in place. Each switch
+// follows three runs of the base curve and must match a fresh resampler to the bit, and so
+// must the base curve after it.
+TEST(EmbrelResample, KeptPlansGiveWayToEverySwitch)
+{
+    std::vector<double> baseX, baseY;
+    for (int k = 0; k < 101; ++k) {
+        baseX.push_back(380 + 0.4 * k);
+        baseY.push_back(1 + 0.5 * std::sin(0.15 * k) + 0.01 * k);
+    }
+    const Grid baseGrid{385, 1, 415};
+    const auto moved = [&](std::size_t index, double dx) {
+        std::vector<double> x = baseX;
+        x[index] += dx;
+        return x;
+    };
+    const auto first = [](const std::vector<double>& v, std::size_t count) {
+        return std::vector<double>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(count));
+    };
+    std::vector<double> otherY = baseY, nanY = baseY, longerX = baseX, longerY = baseY;
+    for (double& v : otherY)
+        v = 3 - 2 * v;
+    nanY[40] = kNaN;
+    longerX.push_back(420.4);
+    longerY.push_back(0.5);
+    const struct {
+        const char* name;
+        std::vector<double> x, y;
+        Grid grid;
+        int count;
+    } rows[] = {
+        {"other values on the same points", baseX, otherY, baseGrid, 0},
+        {"a point moved past a grid point", moved(25, 0.3), baseY, baseGrid, 0},
+        {"a point moved inside its interval", moved(26, 0.05), baseY, baseGrid, 0},
+        {"the first point moved", moved(0, 0.1), baseY, baseGrid, 0},
+        {"the last point moved", moved(100, -0.1), baseY, baseGrid, 0},
+        {"a bit of a point flipped", moved(50, 1e-13), baseY, baseGrid, 0},
+        {"one point more", longerX, longerY, baseGrid, 0},
+        {"fewer points by count", baseX, baseY, baseGrid, 90},
+        {"a shorter curve ending inside the grid", first(baseX, 60), first(baseY, 60), baseGrid, 0},
+        {"the grid shifted, same number of points", baseX, baseY, {385.5, 1, 415.5}, 0},
+        {"a finer grid", baseX, baseY, {385, 0.5, 415}, 0},
+        {"a grid reaching past both ends", baseX, baseY, {370, 1, 430}, 0},
+        {"a value that is not a number", baseX, nanY, baseGrid, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<Pair> reused = AllPairs();
+        for (std::size_t i = 0; i < reused.size(); ++i) {
+            Pair& p = reused[i];
+            SCOPED_TRACE(p.name);
+            NormalizeSpek resampler(p.ipol.get(), p.epol.get());
+            std::vector<double> x, y; // assigned in place from here on
+            const auto run = [&](const std::vector<double>& newX, const std::vector<double>& newY, Grid grid,
+                                 int count) {
+                x = newX;
+                y = newY;
+                return resampler.run(x, y, grid, 0.0, 1.0, count).Values();
+            };
+            for (int k = 0; k < 3; ++k)
+                run(baseX, baseY, baseGrid, 0);
+            EXPECT_EQ(run(row.x, row.y, row.grid, row.count),
+                      Resample(AllPairs()[i], row.x, row.y, row.grid, 0.0, 1.0, row.count));
+            EXPECT_EQ(run(row.x, row.y, row.grid, row.count),
+                      Resample(AllPairs()[i], row.x, row.y, row.grid, 0.0, 1.0, row.count));
+            EXPECT_EQ(run(baseX, baseY, baseGrid, 0), Resample(AllPairs()[i], baseX, baseY, baseGrid));
         }
     }
 }

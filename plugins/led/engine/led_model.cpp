@@ -54,9 +54,10 @@ const ModelRow kModelTable[] = {
 
 // A key to draw and its limits in the database record.
 struct LimitKeys {
-    const char* key;
-    const char* min;
-    const char* max;
+    // Strings made once, so the lookups of every draw build none.
+    std::string key;
+    std::string min;
+    std::string max;
     double minOnlyRange; // the range above min when the record lacks a stored range
 };
 

@@ -136,13 +136,15 @@ bool LEDRandomSpecsModule::calculate_specs()
     if (noise)
         copy.Assign(array);
     const LEDArray& used = noise ? copy : array;
+    ConstantThermalModel thermal;
+    std::vector<double> drives;
     for (int i = 0; i < E; ++i) {
         const DriveEntry& entry = entries[static_cast<std::size_t>(i)];
         SpectraSet set;
         for (int j = 0; j < count; ++j) {
             if (noise)
                 copy.RandomizeParameters();
-            std::vector<double> drives = entry.values;
+            drives.assign(entry.values.begin(), entry.values.end());
             if (static_cast<int>(drives.size()) != used.GetChannelCount()) {
                 LogError("Fehler: Überspringe Eintrag '%s', da die Anzahl der Helligkeitsparameter nicht mit "
                          "LED-Kanal-Anzahl übereinstimmt!",
@@ -150,7 +152,6 @@ bool LEDRandomSpecsModule::calculate_specs()
             } else {
                 for (double& d : drives)
                     d *= fmin + Draw() * (fmax - fmin);
-                ConstantThermalModel thermal;
                 thermal.SetTemperature(tmin + Draw() * (tmax - tmin));
                 used.ComputeSpectrum(column, drives, &thermal);
                 set.AddSpectrum(entry.name + ":Spec" + std::to_string(j), column);

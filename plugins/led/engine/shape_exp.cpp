@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 // Built with -ffp-contract=off (see CMakeLists.txt): a fused multiply-add in one path and
 // not in the other would break the agreement of single values and grid samples.
@@ -15,6 +16,8 @@ namespace {
 
 using V4d = double __attribute__((vector_size(32)));
 using V4u = std::uint64_t __attribute__((vector_size(32)));
+using V8d = double __attribute__((vector_size(64)));
+using V8u = std::uint64_t __attribute__((vector_size(64)));
 
 // Inside [kMin, kMax] the result and 2^k are normal numbers.
 constexpr double kMin = -708.0;
@@ -48,22 +51,28 @@ __attribute__((always_inline)) inline D ExpInRange(D x)
     return p * __builtin_bit_cast(D, bits);
 }
 
+// D and U: vectors of doubles and of 64-bit integers with the same lane count.
+template <class D, class U>
 __attribute__((always_inline)) inline void GaussianLoop(const double* x, int count, double peak, double halfWidth,
                                                         double ln2, double* out)
 {
+    constexpr int kLanes = sizeof(D) / sizeof(double);
     const double m = -ln2;
     int i = 0;
-    for (; i + 4 <= count; i += 4) {
-        V4d v;
+    for (; i + kLanes <= count; i += kLanes) {
+        D v;
         __builtin_memcpy(&v, x + i, sizeof v);
-        const V4d u = (v - peak) / halfWidth;
-        const V4d a = m * u * u;
+        const D u = (v - peak) / halfWidth;
+        const D a = m * u * u;
         const auto inside = (a >= kMin) & (a <= kMax);
-        if (inside[0] && inside[1] && inside[2] && inside[3]) {
-            const V4d e = ExpInRange<V4d, V4u>(a);
+        bool all = true;
+        for (int l = 0; l < kLanes; ++l)
+            all = all && inside[l];
+        if (all) {
+            const D e = ExpInRange<D, U>(a);
             __builtin_memcpy(out + i, &e, sizeof e);
         } else {
-            for (int l = 0; l < 4; ++l)
+            for (int l = 0; l < kLanes; ++l)
                 out[i + l] = ShapeExp(a[l]);
         }
     }
@@ -75,31 +84,37 @@ __attribute__((always_inline)) inline void GaussianLoop(const double* x, int cou
 
 void GaussianPlain(const double* x, int count, double peak, double halfWidth, double ln2, double* out)
 {
-    GaussianLoop(x, count, peak, halfWidth, ln2, out);
+    GaussianLoop<V4d, V4u>(x, count, peak, halfWidth, ln2, out);
 }
-
-using GaussianFn = void (*)(const double*, int, double, double, double, double*);
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same with 256-bit vectors where the processor has them; without fused multiply-add
-// the results are those of the plain version to the bit.
-__attribute__((target("avx2"))) void GaussianWide(const double* x, int count, double peak, double halfWidth,
+// The same with 256-bit and 512-bit vectors where the processor has them; without fused
+// multiply-add the results are those of the plain version to the bit.
+__attribute__((target("avx2"))) void GaussianAvx2(const double* x, int count, double peak, double halfWidth,
                                                   double ln2, double* out)
 {
-    GaussianLoop(x, count, peak, halfWidth, ln2, out);
+    GaussianLoop<V4d, V4u>(x, count, peak, halfWidth, ln2, out);
 }
 
-GaussianFn ChosenGaussian()
+__attribute__((target("avx512f"))) void GaussianAvx512(const double* x, int count, double peak, double halfWidth,
+                                                       double ln2, double* out)
 {
-    static const GaussianFn chosen = __builtin_cpu_supports("avx2") ? &GaussianWide : &GaussianPlain;
-    return chosen;
-}
-#else
-GaussianFn ChosenGaussian()
-{
-    return &GaussianPlain;
+    GaussianLoop<V8d, V8u>(x, count, peak, halfWidth, ln2, out);
 }
 #endif
+
+// The kernels this processor runs, the widest last.
+std::vector<GaussianKernel> Kernels()
+{
+    std::vector<GaussianKernel> kernels = {&GaussianPlain};
+#if defined(__GNUC__) && defined(__x86_64__)
+    if (__builtin_cpu_supports("avx2"))
+        kernels.push_back(&GaussianAvx2);
+    if (__builtin_cpu_supports("avx512f"))
+        kernels.push_back(&GaussianAvx512);
+#endif
+    return kernels;
+}
 
 } // namespace
 
@@ -112,5 +127,11 @@ double ShapeExp(double x)
 
 void GaussianSamples(const double* x, int count, double peak, double halfWidth, double ln2, double* out)
 {
-    ChosenGaussian()(x, count, peak, halfWidth, ln2, out);
+    static const GaussianKernel chosen = Kernels().back();
+    chosen(x, count, peak, halfWidth, ln2, out);
+}
+
+std::vector<GaussianKernel> AvailableGaussianKernels()
+{
+    return Kernels();
 }

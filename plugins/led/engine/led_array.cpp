@@ -124,9 +124,13 @@ void LEDArray::ComputeSpectrum(LSMatrix out, const std::vector<double>& drives, 
 {
     MatZero(out);
     const int n = MatRows(out);
-    if (n <= 0 || n < GridPointCount())
+    const int count = GridPointCount();
+    if (n <= 0 || n < count)
         return;
-    LSMatrixHandle work(n, 1);
+    // Rows beyond the grid stay 0.
+    LSMatrixHandle work(count, 1);
+    if (!work)
+        return;
     std::size_t k = 0;
     for (LEDModel* m : leds) {
         for (int j = 0; j < m->GetChannelCount(); ++j, ++k) {
@@ -134,8 +138,10 @@ void LEDArray::ComputeSpectrum(LSMatrix out, const std::vector<double>& drives, 
                 return;
             const double T = thermal ? thermal->GetTemperature(j, drives) : 298.15;
             m->SampleChannel(work, XStart, XEnd, XStep, T, j);
-            MatScale(work, work, drives[k]);
-            MatAdd(out, out, work);
+            // One pass of out + sample * drive, the order of scaling first and adding then.
+            const double drive = drives[k];
+            for (int i = 0; i < count; ++i)
+                out[i] += work[i] * drive;
         }
     }
 }

@@ -54,9 +54,10 @@ const ModelRow kModelTable[] = {
 
 // A key to draw and its limits in the database record.
 struct LimitKeys {
-    const char* key;
-    const char* min;
-    const char* max;
+    // Strings made once, so the lookups of every draw build none.
+    std::string key;
+    std::string min;
+    std::string max;
     double minOnlyRange; // the range above min when the record lacks a stored range
 };
 
@@ -183,8 +184,8 @@ void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, doub
     const Grid grid{x0, x1, dx};
     const bool globalGrid = grid == CurrentGrid();
     LSMatrixHandle& cache = sampleCache[c];
-    if (globalGrid && cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == grid &&
-        cache.rows() == count) {
+    if (globalGrid && cacheValid[c] && (cacheTemperature[c] == temperature || !UsesTemperature()) &&
+        cacheGrid[c] == grid && cache.rows() == count) {
         std::copy_n(cache.get(), count, out);
         return;
     }
@@ -220,7 +221,8 @@ double LEDModel::GetValueCached(double wavelength, double temperature, int chann
     if (channel < 0 || channel >= channelCount)
         return 0.0;
     const auto c = static_cast<std::size_t>(channel);
-    if (cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == CurrentGrid()) {
+    if (cacheValid[c] && (cacheTemperature[c] == temperature || !UsesTemperature()) &&
+        cacheGrid[c] == CurrentGrid()) {
         // Nearest row: (λ - XStart)/XStep of a grid wavelength may fall just below its row.
         const double position = (wavelength - XStart) / XStep;
         const double row = std::round(position);

@@ -26,6 +26,9 @@ public:
     virtual double GetDerivative(int param, double wavelength, double temperature, int channel) const = 0;
 
     int GetChannelCount() const { return channelCount; }
+    // Whether GetValue depends on the temperature; the cached samples of a shape that does
+    // not serve every temperature.
+    virtual bool UsesTemperature() const { return true; }
 
     // Appends a parameter; fixed = false marks it for fitting. The double form stores "%g".
     void AddParameter(const std::string& name, const std::string& value, bool fixed);
@@ -46,8 +49,9 @@ public:
 
     // Fills out with GetValue at x0, x0 + dx, ... (accumulated) for GridPointCount(x0, x1, dx)
     // points. An out-of-range channel zeroes out; an out with fewer rows stays unchanged.
-    // Samples of the global grid are cached per channel and exact temperature; other
-    // grids are computed afresh and never touch the cache.
+    // Samples of the global grid are cached per channel and exact temperature (any
+    // temperature for a shape that does not use it); other grids are computed afresh and
+    // never touch the cache.
     void SampleChannel(LSMatrix out, double x0, double x1, double dx, double temperature, int channel);
     // The cached sample of the grid row nearest to wavelength when the channel's cache
     // holds that temperature on the grid in force and wavelength is a grid wavelength;

@@ -1,5 +1,6 @@
 #include "engine/led_shapes.h"
 
+#include "engine/shape_exp.h"
 #include "platform/random.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <ctime>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -32,6 +34,24 @@ void SampleLoop(double* out, double x0, double dx, int count, Value value)
         out[i] = value(x);
         x += dx;
     }
+}
+
+// x0, x0 + dx, (x0 + dx) + dx, ... for count points. The sum is a chain of dependent
+// additions, so the last grid asked for is kept (per thread) for the next model.
+const double* GridWavelengths(double x0, double dx, int count)
+{
+    struct Kept {
+        double x0 = 0.0, dx = 0.0;
+        std::vector<double> x;
+    };
+    thread_local Kept kept;
+    if (kept.x.size() != static_cast<std::size_t>(count) || kept.x0 != x0 || kept.dx != dx) {
+        kept.x.resize(static_cast<std::size_t>(count));
+        SampleLoop(kept.x.data(), x0, dx, count, [](double x) { return x; });
+        kept.x0 = x0;
+        kept.dx = dx;
+    }
+    return kept.x.data();
 }
 
 // Whether model's GetValue is Shape's own: a subclass that replaces it is sampled point by
@@ -327,7 +347,7 @@ void SamplePeak(const ParamContainer& p, double* out, double x0, double dx, int 
 }
 
 const auto kRectShape = [](double x, double h) { return h > std::fabs(x) ? 1.0 : 0.0; };
-const auto kGaussianShape = [](double x, double h) { return std::exp(-kLn2 * (x / h) * (x / h)); };
+const auto kGaussianShape = [](double x, double h) { return ShapeExp(-kLn2 * (x / h) * (x / h)); };
 const auto kLorentzianShape = [](double x, double h) { return 1.0 / ((x / h) * (x / h) + 1.0); };
 
 // Derivative of a single-peak shape by PeakWavelength (0) or FWHM (1) as
@@ -373,6 +393,11 @@ double RectLEDModel::GetDerivative(int param, double wavelength, double temperat
     });
 }
 
+bool RectLEDModel::UsesTemperature() const
+{
+    return !OwnShape<RectLEDModel>(*this);
+}
+
 void RectLEDModel::AddParameterNoise()
 {
     AddPeakWidthNoise(params);
@@ -393,7 +418,11 @@ void GaussianLEDModel::SampleValues(double* out, double x0, double dx, int count
 {
     if (!OwnShape<GaussianLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SamplePeak(params, out, x0, dx, count, channel, kGaussianShape);
+    const PeakWidth s = ReadPeakWidth(params);
+    if (channel != 0 || s.W == 0.0 || count <= 0)
+        return SamplePeak(params, out, x0, dx, count, channel, kGaussianShape);
+    // Whole vectors at a time, each sample equal to GetValue at its wavelength.
+    GaussianSamples(GridWavelengths(x0, dx, count), count, s.P, s.W * 0.5, kLn2, out);
 }
 
 double GaussianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
@@ -402,6 +431,11 @@ double GaussianLEDModel::GetDerivative(int param, double wavelength, double temp
         const double g = std::exp(-kLn2 * (d / h) * (d / h));
         return byWidth ? kLn2 * d * d * g / (h * h * h) : -2.0 * kLn2 * d * g / (h * h);
     });
+}
+
+bool GaussianLEDModel::UsesTemperature() const
+{
+    return !OwnShape<GaussianLEDModel>(*this);
 }
 
 void GaussianLEDModel::AddParameterNoise()
@@ -433,6 +467,11 @@ double LorentzianLEDModel::GetDerivative(int param, double wavelength, double te
         const double f = 1.0 / ((d / h) * (d / h) + 1.0);
         return byWidth ? d * d * f * f / (h * h * h) : -2.0 * d * f * f / (h * h);
     });
+}
+
+bool LorentzianLEDModel::UsesTemperature() const
+{
+    return !OwnShape<LorentzianLEDModel>(*this);
 }
 
 void LorentzianLEDModel::AddParameterNoise()

@@ -15,6 +15,8 @@ public:
     RectLEDModel(); // PeakWavelength 0.55, FWHM 0.55
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
+    // False unless a subclass replaces GetValue.
+    bool UsesTemperature() const override;
     // Moves peak and width by up to their tolerance ranges.
     virtual void AddParameterNoise();
 
@@ -27,6 +29,8 @@ public:
     GaussianLEDModel(); // PeakWavelength 0.55, FWHM 0.55
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
+    // False unless a subclass replaces GetValue.
+    bool UsesTemperature() const override;
     virtual void AddParameterNoise();
 
 protected:
@@ -38,6 +42,8 @@ public:
     LorentzianLEDModel(); // PeakWavelength 0.55, FWHM 0.55
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
+    // False unless a subclass replaces GetValue.
+    bool UsesTemperature() const override;
     virtual void AddParameterNoise();
 
 protected:

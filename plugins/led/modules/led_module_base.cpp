@@ -191,6 +191,7 @@ void LEDModuleBase::WriteSpectraSet(const SpectraSet& set, const std::string& gr
     const std::string prefix = Prefix(group);
     const double start = XStart;
     const double step = XStep;
+    std::vector<SPoint> points;
     for (int i = 0; i < set.GetCount(); ++i) {
         auto spectrum = std::make_unique<Spectrum>();
         std::string name = prefix + set.GetName(i);
@@ -198,10 +199,16 @@ void LEDModuleBase::WriteSpectraSet(const SpectraSet& set, const std::string& gr
         spectrum->SetName(name);
         const LSMatrix column = set.GetSpectrum(i);
         const int rows = MatRows(column);
-        for (int j = 0; j < rows; ++j) {
-            const double x = (j * step + start) * 1000.0;
-            spectrum->AddPoint(SPoint(x < 0.0 ? 0.0 : x, column[j]));
+        // The wavelengths are the same for every spectrum of the set.
+        if (points.size() != static_cast<std::size_t>(rows)) {
+            points.resize(static_cast<std::size_t>(rows));
+            for (int j = 0; j < rows; ++j)
+                points[static_cast<std::size_t>(j)].x = std::max((j * step + start) * 1000.0, 0.0);
         }
+        for (int j = 0; j < rows; ++j)
+            points[static_cast<std::size_t>(j)].y = column[j];
+        spectrum->ReservePoints(rows);
+        spectrum->AddPoints(points.data(), points.size());
         if (tree->AddInserter(spectrum.get()))
             spectrum.release();
     }

@@ -129,19 +129,22 @@ bool LEDRandomSpecsModule::calculate_specs()
     if (!column)
         return false;
 
+    // The drawn parameters depend only on the records and the draws, never on the values
+    // drawn before, so one copy serves every spectrum. Without noise the array itself serves
+    // (its models keep their cached samples).
+    LEDArray copy;
+    if (noise)
+        copy.Assign(array);
+    const LEDArray& used = noise ? copy : array;
+    ConstantThermalModel thermal;
+    std::vector<double> drives;
     for (int i = 0; i < E; ++i) {
         const DriveEntry& entry = entries[static_cast<std::size_t>(i)];
         SpectraSet set;
         for (int j = 0; j < count; ++j) {
-            // Without noise a copy would equal the array: the array itself serves (its
-            // models keep their cached samples).
-            LEDArray copy;
-            if (noise) {
-                copy.Assign(array);
+            if (noise)
                 copy.RandomizeParameters();
-            }
-            const LEDArray& used = noise ? copy : array;
-            std::vector<double> drives = entry.values;
+            drives.assign(entry.values.begin(), entry.values.end());
             if (static_cast<int>(drives.size()) != used.GetChannelCount()) {
                 LogError("Fehler: Überspringe Eintrag '%s', da die Anzahl der Helligkeitsparameter nicht mit "
                          "LED-Kanal-Anzahl übereinstimmt!",
@@ -149,7 +152,6 @@ bool LEDRandomSpecsModule::calculate_specs()
             } else {
                 for (double& d : drives)
                     d *= fmin + Draw() * (fmax - fmin);
-                ConstantThermalModel thermal;
                 thermal.SetTemperature(tmin + Draw() * (tmax - tmin));
                 used.ComputeSpectrum(column, drives, &thermal);
                 set.AddSpectrum(entry.name + ":Spec" + std::to_string(j), column);

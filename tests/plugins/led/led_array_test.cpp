@@ -107,4 +107,14 @@ TEST(LEDArray, SumSpectrumOfFourChannels)
     EXPECT_NEAR(out[static_cast<int>(std::lround((0.52 - XStart) / XStep))], 1.0, 1e-9);
     a.ComputeSpectrum(out, {}, nullptr);
     EXPECT_EQ(MatSumOfSquares(out), 0.0);
+
+    // A longer output: the grid's rows as before, the rows beyond it 0.
+    LSMatrixHandle longer(n + 3, 1);
+    MatFill(longer, 7.0);
+    a.ComputeSpectrum(out, {1, 0, 0, 2}, nullptr);
+    a.ComputeSpectrum(longer, {1, 0, 0, 2}, nullptr);
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(longer[i], out[i]) << i;
+    for (int i = n; i < n + 3; ++i)
+        EXPECT_EQ(longer[i], 0.0) << i;
 }

@@ -189,6 +189,10 @@ TEST(LEDModelSampling, GridSamplesEqualPointValuesOfEveryShape)
     const Row rows[] = {
         {"GaussianLEDModel", {{"PeakWavelength", "0.5234"}, {"FWHM", "0.0317"}}},
         {"GaussianLEDModel", {{"PeakWavelength", "0.5"}, {"FWHM", "0"}}},
+        // So narrow that most exponents fall below the smallest normal result, and so wide
+        // that all stay near 0.
+        {"GaussianLEDModel", {{"PeakWavelength", "0.5234"}, {"FWHM", "0.0001"}}},
+        {"GaussianLEDModel", {{"PeakWavelength", "0.5234"}, {"FWHM", "50"}}},
         {"LorentzianLEDModel", {{"PeakWavelength", "0.61"}, {"FWHM", "0.04"}}},
         {"RectLEDModel", {{"PeakWavelength", "0.45"}, {"FWHM", "0.02"}}},
         {"PanShenFengLEDModel",
@@ -206,7 +210,7 @@ TEST(LEDModelSampling, GridSamplesEqualPointValuesOfEveryShape)
     };
     const struct {
         double start, end, step;
-    } grids[] = {{0.38, 0.78, 0.001}, {0.4, 0.7, 0.0005}};
+    } grids[] = {{0.38, 0.78, 0.001}, {0.4, 0.7, 0.0005}, {0.52, 0.5265, 0.0005}, {0.5, 0.51, 0.001}};
     for (const Row& row : rows) {
         ParamContainer led;
         for (const auto& [key, value] : row.values)
@@ -225,6 +229,33 @@ TEST(LEDModelSampling, GridSamplesEqualPointValuesOfEveryShape)
                     for (int i = 0; i < out.rows(); ++i, x += g.step)
                         ASSERT_EQ(out[i], m->GetValue(x, T, c)) << i;
                 }
+    }
+}
+
+// The cache serves shapes without temperature at every temperature; a shape that uses the
+// temperature must be computed afresh when it changes.
+TEST(LEDModelSampling, AnotherTemperatureGivesThatTemperaturesValues)
+{
+    GridGuard grid;
+    XStart = 0.38, XEnd = 0.78, XStep = 0.002;
+    const char* const models[] = {"GaussianLEDModel",       "LorentzianLEDModel",    "RectLEDModel",
+                                  "PanShenFengLEDModel",    "LUCOLEDModel",          "BiPanShenFengLEDModel",
+                                  "TriPanShenFengLEDModel", "FabryPerotModel"};
+    for (const char* name : models) {
+        ParamContainer led;
+        led.AddKeyValue("SpectralModel", name);
+        led.AddKeyValue("PeakShiftPerKelvin", "0.0002");
+        led.AddKeyValue("IntensityLossPerKelvin", "0.003");
+        std::unique_ptr<LEDModel> m(CreateLEDModelFromParams(led));
+        ASSERT_NE(m, nullptr) << name;
+        LSMatrixHandle out(GridPointCount(), 1);
+        for (double T : {298.15, 348.15, 298.15}) {
+            SCOPED_TRACE(std::string(name) + " T " + std::to_string(T));
+            m->SampleChannel(out, XStart, XEnd, XStep, T, 0);
+            double x = XStart;
+            for (int i = 0; i < out.rows(); ++i, x += XStep)
+                ASSERT_EQ(out[i], m->GetValue(x, T, 0)) << i;
+        }
     }
 }
 

@@ -129,6 +129,54 @@ TEST_F(RandomSpecsTest, SpectraFollowTheReplayedDraws)
     EXPECT_DOUBLE_EQ(XStep, 0.002);
 }
 
+TEST_F(RandomSpecsTest, NoisyParametersAreDrawnAfreshForEverySpectrum)
+{
+    // One LED with stored limits, one whose limits are derived, one of another shape.
+    AddObject("In:a", {{"Name", "a"},
+                       {"SpectralModel", "GaussianLEDModel"},
+                       {"PeakWavelength", "0.46"},
+                       {"FWHM", "0.03"},
+                       {"PeakWavelengthMin", "0.45"},
+                       {"PeakWavelengthMax", "0.47"},
+                       {"FWHMMin", "0.025"},
+                       {"FWHMMax", "0.035"}});
+    AddObject("In:b", {{"Name", "b"}, {"SpectralModel", "GaussianLEDModel"}, {"PeakWavelength", "0.55"}, {"FWHM", "0.02"}});
+    AddLed("c", 0.62);
+    AddDrive("Drive:A", {0.8, 0.4, 0.6});
+    AddDrive("Drive:B", {0.3, 0.9, 0.5});
+    p.setBoolParameter("NoiseLEDParams", true);
+    platform::SRand(99);
+    ASSERT_TRUE(module.calculate_specs());
+
+    // The replay: a fresh copy of the array per spectrum, its parameters drawn, then the
+    // drive factors and the temperature.
+    const LEDArray array = Array();
+    platform::SRand(99);
+    std::vector<std::vector<double>> seen;
+    for (const auto& [entry, values] : {std::pair<std::string, std::vector<double>>{"Drive:A", {0.8, 0.4, 0.6}},
+                                        {"Drive:B", {0.3, 0.9, 0.5}}})
+        for (int j = 0; j < 3; ++j) {
+            SCOPED_TRACE(entry + " " + std::to_string(j));
+            LEDArray copy;
+            copy.Assign(array);
+            copy.RandomizeParameters();
+            std::vector<double> drives = values;
+            for (double& d : drives)
+                d *= 0.5 + platform::Rand() / 32767.0 * 0.7;
+            const double temperature = 273.15 + platform::Rand() / 32767.0 * 120.0;
+            const std::vector<double> got = Values("G:" + entry + ":Spec" + std::to_string(j));
+            EXPECT_EQ(got, Expected(copy, drives, temperature));
+            seen.push_back(got);
+        }
+    // Spectra of one entry differ in their shape, not only in their scale.
+    ASSERT_EQ(seen.size(), 6u);
+    const double scale = seen[1][100] / seen[0][100];
+    bool shapesDiffer = false;
+    for (std::size_t k = 0; k < seen[0].size(); ++k)
+        shapesDiffer = shapesDiffer || std::abs(seen[1][k] - scale * seen[0][k]) > 1e-6;
+    EXPECT_TRUE(shapesDiffer);
+}
+
 TEST_F(RandomSpecsTest, WithoutRandomnessEverySpectrumIsTheArraysSpectrum)
 {
     AddLed("a", 0.46);

@@ -42,7 +42,7 @@ void PixelCanvas::FillRect(const QRect& r, QRgb colour)
         Block(r.x(), r.y(), r.width(), r.height(), colour);
 }
 
-bool PixelCanvas::BrushInside(QPoint a, QPoint b, int width, int lead) const
+inline bool PixelCanvas::BrushInside(QPoint a, QPoint b, int width, int lead) const
 {
     return std::min(a.x(), b.x()) - lead >= 0 && std::min(a.y(), b.y()) - lead >= 0
            && std::max(a.x(), b.x()) - lead + width <= m_width && std::max(a.y(), b.y()) - lead + width <= m_height;
@@ -112,8 +112,21 @@ template <bool Twin>
 void PixelCanvas::InsideStroke(int ax, int ay, int bx, int by, int width, int lead, QRgb colour, bool startCap,
                                qsizetype twin)
 {
+    // The plot's lines are two pixels wide: that brush gets its own copy with fixed loops.
+    if (width == 2)
+        InsideStrokeOf<Twin, 2>(ax, ay, bx, by, colour, startCap, twin);
+    else
+        InsideStrokeOf<Twin, 0>(ax, ay, bx, by, colour, startCap, twin, width, lead);
+}
+
+template <bool Twin, int FixedWidth>
+void PixelCanvas::InsideStrokeOf(int ax, int ay, int bx, int by, QRgb colour, bool startCap, qsizetype twin,
+                                 int anyWidth, int anyLead)
+{
     // As Stroke below, for a brush that stays inside the image: no clipping per pixel. With
     // Twin, every pixel is set at `twin` pixels' distance too.
+    const int width = FixedWidth ? FixedWidth : anyWidth;
+    const int lead = FixedWidth ? FixedWidth / 2 : anyLead;
     const int sx = ax < bx ? 1 : -1;
     const int sy = ay < by ? 1 : -1;
     const int ddx = std::abs(bx - ax);

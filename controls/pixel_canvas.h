@@ -34,6 +34,9 @@ private:
     template <bool Twin>
     void InsideStroke(int ax, int ay, int bx, int by, int width, int lead, QRgb colour, bool startCap,
                       qsizetype twin);
+    template <bool Twin, int FixedWidth>
+    void InsideStrokeOf(int ax, int ay, int bx, int by, QRgb colour, bool startCap, qsizetype twin, int anyWidth = 0,
+                        int anyLead = 0);
 
     std::uint32_t* m_bits = nullptr;
     qsizetype m_stride = 0; // in pixels

@@ -29,10 +29,9 @@ QRgb Opaque(COLORREF c)
 
 // One drawn point of a spectrum (indices 0, step, 2 step ...) with its pixel in the picture.
 struct DrawnPoint {
-    double x;
-    double y;
     QPoint pixel;
     bool gap; // not drawn, breaks the line: non-finite, or below the floor in the density view
+    bool big; // y is not 0: the large ring of the dots
 };
 
 // A spectral-colour bar under a point: columns x - 2 .. x + 2 from row top down; rows[i]
@@ -184,7 +183,7 @@ public:
         if (dots) {
             for (const DrawnPoint& d : std::span(begin, end)) {
                 if (!d.gap)
-                    DrawPointMark(m_canvas, d.pixel.x(), d.pixel.y(), m_set.showGraphDotsOnly, d.y != 0, colourA);
+                    DrawPointMark(m_canvas, d.pixel.x(), d.pixel.y(), m_set.showGraphDotsOnly, d.big, colourA);
             }
         }
         return true;
@@ -200,9 +199,11 @@ private:
 
     QPoint PixelOf(const RenderPoint& p) const { return m_job.transform.ToScreen(p.x, p.y) - m_origin; }
 
-    // Appends the decimated points of s to m_drawn; returns whether dots are drawn.
+    // Appends the decimated points of s to m_drawn and puts their x in m_drawnX; returns
+    // whether dots are drawn.
     bool Decimate(const RenderSpectrum& s)
     {
+        m_drawnX.clear();
         const std::vector<RenderPoint>& pts = s.points;
         if (pts.empty())
             return false;
@@ -221,7 +222,8 @@ private:
         }
         for (std::size_t i = 0; i < pts.size(); i += step) {
             const bool gap = Gap(pts[i]);
-            m_drawn.push_back({pts[i].x, pts[i].y, gap ? QPoint() : PixelOf(pts[i]), gap});
+            m_drawn.push_back({gap ? QPoint() : PixelOf(pts[i]), gap, pts[i].y != 0});
+            m_drawnX.push_back(pts[i].x);
         }
         return dots;
     }
@@ -232,10 +234,12 @@ private:
     void CollectBars(std::size_t first)
     {
         const auto& table = SpectralColorTable();
-        for (const DrawnPoint& d : std::span(m_drawn.begin() + static_cast<std::ptrdiff_t>(first), m_drawn.end())) {
+        for (std::size_t k = 0; k < m_drawnX.size(); ++k) {
+            const DrawnPoint& d = m_drawn[first + k];
+            const double x = m_drawnX[k];
             if (d.gap)
                 continue;
-            const int index = SpectralColorIndex(d.x);
+            const int index = SpectralColorIndex(x);
             if (index < 0)
                 continue;
             if (m_baselineY - d.pixel.y() >= 4) {
@@ -249,7 +253,7 @@ private:
                                   qRgb(static_cast<int>(rgb.r), static_cast<int>(rgb.g), static_cast<int>(rgb.b)),
                                   {r, r, r, r, r}});
             }
-            if (d.x == 780)
+            if (x == 780)
                 break;
         }
     }
@@ -300,6 +304,7 @@ private:
     // The decimated points: of every spectrum once the bars are prepared (m_drawnRange[k],
     // m_dots[k]), else of the spectrum being drawn.
     std::vector<DrawnPoint> m_drawn = g_sparePoints.Take();
+    std::vector<double> m_drawnX; // x of the points of the last Decimate
     std::vector<std::pair<std::size_t, std::size_t>> m_drawnRange;
     std::vector<bool> m_dots;
     bool m_decimated = false;

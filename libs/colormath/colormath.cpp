@@ -212,12 +212,6 @@ template <class Vector>
     }
 }
 
-void PairSums(const double* s, const double* w, const double* const* curves, std::size_t count,
-              std::size_t points, double* out)
-{
-    AllSums<Pair>(s, w, curves, count, points, out);
-}
-
 #if defined(__x86_64__) && defined(__GNUC__)
 #define COLORMATH_QUAD_SUMS 1
 __attribute__((target("avx2"))) void QuadSums(const double* s, const double* w, const double* const* curves,
@@ -239,7 +233,13 @@ void WeightedSums(const double* s, const double* w, const double* const* curves,
         return;
     }
 #endif
-    PairSums(s, w, curves, count, points, out);
+    WeightedSumsWithoutAvx2(s, w, curves, count, points, out);
+}
+
+void WeightedSumsWithoutAvx2(const double* s, const double* w, const double* const* curves, std::size_t count,
+                             std::size_t points, double* out)
+{
+    AllSums<Pair>(s, w, curves, count, points, out);
 }
 
 } // namespace colormath

@@ -28,9 +28,11 @@ fi
 build=build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANTA_BUILD_TESTS=ON >/dev/null
 targets=(bench_loadsave bench_embrel_resample bench_xml bench_project_file bench_colour_values bench_plot_render)
+# The list is read whole first: grep -q would close the pipe early and, under pipefail, fail it.
+known="$(ninja -C "$build" -t targets all 2>/dev/null)"
 available=()
 for t in "${targets[@]}"; do
-  ninja -C "$build" -t targets all 2>/dev/null | grep -q "^$t:" && available+=("$t")
+  grep -q "^$t:" <<<"$known" && available+=("$t")
 done
 cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "${available[@]}"
 exec /usr/bin/python3 bench/run_peers.py --bench-dir "$build/bench" "$@"

@@ -42,15 +42,38 @@ void PixelCanvas::FillRect(const QRect& r, QRgb colour)
         Block(r.x(), r.y(), r.width(), r.height(), colour);
 }
 
+inline bool PixelCanvas::BrushInside(QPoint a, QPoint b, int width, int lead) const
+{
+    return std::min(a.x(), b.x()) - lead >= 0 && std::min(a.y(), b.y()) - lead >= 0
+           && std::max(a.x(), b.x()) - lead + width <= m_width && std::max(a.y(), b.y()) - lead + width <= m_height;
+}
+
 void PixelCanvas::Line(QPoint a, QPoint b, int width, QRgb colour, bool startCap)
 {
     width = std::max(width, 1);
     const int lead = width / 2; // brush pixels before the centre
+    if (BrushInside(a, b, width, lead)) {
+        InsideStroke<false>(a.x(), a.y(), b.x(), b.y(), width, lead, colour, startCap, 0);
+        return;
+    }
     auto inside = [&](QPoint p) { return p.x() >= 0 && p.x() < m_width && p.y() >= 0 && p.y() < m_height; };
     if (inside(a) && inside(b))
         Stroke(a.x(), a.y(), b.x(), b.y(), width, lead, colour, startCap);
     else
         ClippedStroke(a, b, width, lead, colour, startCap);
+}
+
+void PixelCanvas::TwinLine(QPoint a, QPoint b, QPoint twin, int width, QRgb colour, bool startCap)
+{
+    width = std::max(width, 1);
+    const int lead = width / 2;
+    if (BrushInside(a, b, width, lead) && BrushInside(a + twin, b + twin, width, lead)) {
+        InsideStroke<true>(a.x(), a.y(), b.x(), b.y(), width, lead, colour, startCap,
+                           twin.y() * m_stride + twin.x());
+        return;
+    }
+    Line(a + twin, b + twin, width, colour, startCap);
+    Line(a, b, width, colour, startCap);
 }
 
 void PixelCanvas::ClippedStroke(QPoint a, QPoint b, int width, int lead, QRgb colour, bool startCap)
@@ -85,8 +108,76 @@ void PixelCanvas::ClippedStroke(QPoint a, QPoint b, int width, int lead, QRgb co
     Stroke(ax, ay, bx, by, width, lead, colour, startCap);
 }
 
+template <bool Twin>
+void PixelCanvas::InsideStroke(int ax, int ay, int bx, int by, int width, int lead, QRgb colour, bool startCap,
+                               qsizetype twin)
+{
+    // The plot's lines are two pixels wide: that brush gets its own copy with fixed loops.
+    if (width == 2)
+        InsideStrokeOf<Twin, 2>(ax, ay, bx, by, colour, startCap, twin);
+    else
+        InsideStrokeOf<Twin, 0>(ax, ay, bx, by, colour, startCap, twin, width, lead);
+}
+
+template <bool Twin, int FixedWidth>
+void PixelCanvas::InsideStrokeOf(int ax, int ay, int bx, int by, QRgb colour, bool startCap, qsizetype twin,
+                                 int anyWidth, int anyLead)
+{
+    // As Stroke below, for a brush that stays inside the image: no clipping per pixel. With
+    // Twin, every pixel is set at `twin` pixels' distance too.
+    const int width = FixedWidth ? FixedWidth : anyWidth;
+    const int lead = FixedWidth ? FixedWidth / 2 : anyLead;
+    const int sx = ax < bx ? 1 : -1;
+    const int sy = ay < by ? 1 : -1;
+    const int ddx = std::abs(bx - ax);
+    const int ddy = std::abs(by - ay);
+    const qsizetype stride = m_stride;
+    auto set = [&](std::uint32_t* p) {
+        *p = colour;
+        if constexpr (Twin)
+            p[twin] = colour;
+    };
+    auto square = [&](int x, int y) {
+        std::uint32_t* row = m_bits + (y - lead) * stride + (x - lead);
+        for (int r = 0; r < width; ++r, row += stride)
+            for (int k = 0; k < width; ++k)
+                set(row + k);
+    };
+    if (startCap)
+        square(ax, ay);
+    square(bx, by);
+    // at: the pixel (x, y) on the path; the brush covers a column (x-major) or a row
+    // (y-major) of `width` pixels starting `lead` before it.
+    std::uint32_t* at = m_bits + ay * stride + ax;
+    const qsizetype stepX = sx;
+    const qsizetype stepY = sy * stride;
+    int x = ax, y = ay;
+    int err = ddx - ddy;
+    const qsizetype across = ddx >= ddy ? stride : 1; // from one brush pixel to the next
+    while (x != bx || y != by) {
+        const int e2 = 2 * err;
+        if (e2 > -ddy) {
+            err -= ddy;
+            x += sx;
+            at += stepX;
+        }
+        if (e2 < ddx) {
+            err += ddx;
+            y += sy;
+            at += stepY;
+        }
+        std::uint32_t* p = at - lead * across;
+        for (int k = 0; k < width; ++k, p += across)
+            set(p);
+    }
+}
+
 void PixelCanvas::Stroke(int ax, int ay, int bx, int by, int width, int lead, QRgb colour, bool startCap)
 {
+    if (BrushInside(QPoint(ax, ay), QPoint(bx, by), width, lead)) {
+        InsideStroke<false>(ax, ay, bx, by, width, lead, colour, startCap, 0);
+        return;
+    }
     // Bresenham; on an x-major line each step sets a column of `width` pixels, on a
     // y-major line a row; both ends get the full square.
     const int sx = ax < bx ? 1 : -1;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
+#include <span>
 
 namespace {
 
@@ -28,10 +29,9 @@ QRgb Opaque(COLORREF c)
 
 // One drawn point of a spectrum (indices 0, step, 2 step ...) with its pixel in the picture.
 struct DrawnPoint {
-    double x;
-    double y;
     QPoint pixel;
     bool gap; // not drawn, breaks the line: non-finite, or below the floor in the density view
+    bool big; // y is not 0: the large ring of the dots
 };
 
 // A spectral-colour bar under a point: columns x - 2 .. x + 2 from row top down; rows[i]
@@ -43,25 +43,32 @@ struct Bar {
     std::int16_t rows[kBarWidth];
 };
 
-// Bar buffers are kept between drawings: a large buffer faulted in anew for every frame
-// costs more than the bars themselves.
-std::mutex g_spareMutex;
-std::vector<Bar> g_spareBars;
+// Buffers are kept between drawings: a large buffer faulted in anew for every frame costs
+// more than what is stored in it.
+template <class T>
+class SpareBuffer {
+public:
+    std::vector<T> Take()
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<T> buffer = std::move(m_buffer);
+        buffer.clear();
+        return buffer;
+    }
+    void Return(std::vector<T>&& buffer)
+    {
+        std::lock_guard lock(m_mutex);
+        if (buffer.capacity() > m_buffer.capacity())
+            m_buffer = std::move(buffer);
+    }
 
-std::vector<Bar> TakeBarBuffer()
-{
-    std::lock_guard lock(g_spareMutex);
-    std::vector<Bar> bars = std::move(g_spareBars);
-    bars.clear();
-    return bars;
-}
+private:
+    std::mutex m_mutex;
+    std::vector<T> m_buffer;
+};
 
-void ReturnBarBuffer(std::vector<Bar>&& bars)
-{
-    std::lock_guard lock(g_spareMutex);
-    if (bars.capacity() > g_spareBars.capacity())
-        g_spareBars = std::move(bars);
-}
+SpareBuffer<Bar> g_spareBars;
+SpareBuffer<DrawnPoint> g_sparePoints;
 
 class Renderer {
 public:
@@ -78,7 +85,11 @@ public:
         m_baselineY = ClampToPixel(job.transform.ScreenYRaw(baseY)) - m_origin.y();
     }
 
-    ~Renderer() { ReturnBarBuffer(std::move(m_bars)); }
+    ~Renderer()
+    {
+        g_spareBars.Return(std::move(m_bars));
+        g_sparePoints.Return(std::move(m_drawn));
+    }
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
@@ -89,16 +100,20 @@ public:
     bool PrepareBars()
     {
         const std::size_t n = m_job.spectra.size();
-        m_bars = TakeBarBuffer();
+        m_bars = g_spareBars.Take();
         m_barRange.assign(n, {0, 0});
+        m_drawnRange.assign(n, {0, 0});
+        m_dots.assign(n, false);
         const int bottom = std::clamp(m_baselineY - 3, -1, m_height);
         std::vector<int> coverTop(m_width, INT_MAX);
         for (std::size_t k = n; k-- > 0;) {
             if (m_abort.load(std::memory_order_relaxed))
                 return false;
             const std::size_t begin = m_bars.size();
-            Decimate(m_job.spectra[k]);
-            CollectBars();
+            const std::size_t first = m_drawn.size();
+            m_dots[k] = Decimate(m_job.spectra[k]);
+            m_drawnRange[k] = {first, m_drawn.size()};
+            CollectBars(first);
             for (std::size_t b = m_bars.size(); b-- > begin;) {
                 Bar& bar = m_bars[b];
                 // Only bars that end on the common row cover what is below them; the short
@@ -118,6 +133,7 @@ public:
             }
             m_barRange[k] = {begin, m_bars.size()};
         }
+        m_decimated = true;
         return true;
     }
 
@@ -129,7 +145,19 @@ public:
         const QRgb colourA = Opaque(s.colour);
         const bool plainB = m_set.useOptSpecDisplay && m_set.exportMode == 0;
         const QRgb colourB = plainB ? colourA : Opaque(AdjustLuma(s.colour, 200, true));
-        const bool dots = Decimate(s);
+        // The points decimated for the bars, or decimated now when there are none.
+        bool dots = false;
+        std::pair<std::size_t, std::size_t> range;
+        if (m_decimated) {
+            dots = m_dots[k];
+            range = m_drawnRange[k];
+        } else {
+            m_drawn.clear();
+            dots = Decimate(s);
+            range = {0, m_drawn.size()};
+        }
+        const DrawnPoint* begin = m_drawn.data() + range.first;
+        const DrawnPoint* end = m_drawn.data() + range.second;
 
         if (m_set.showSpekGraph) {
             for (std::size_t b = m_barRange[k].first; b < m_barRange[k].second; ++b) {
@@ -143,13 +171,19 @@ public:
             }
         }
         if (!m_set.showGraphDotsOnly) {
-            if (!DrawLine(QPoint(-1, -1), colourA) || !DrawLine(QPoint(0, 0), colourB))
+            // Each line is drawn twice, the first time one pixel up and left; in one colour
+            // both go in one pass.
+            if (colourA == colourB) {
+                if (!DrawLine(begin, end, QPoint(0, 0), colourA, QPoint(-1, -1)))
+                    return false;
+            } else if (!DrawLine(begin, end, QPoint(-1, -1), colourA) || !DrawLine(begin, end, QPoint(0, 0), colourB)) {
                 return false;
+            }
         }
         if (dots) {
-            for (const DrawnPoint& d : m_drawn) {
+            for (const DrawnPoint& d : std::span(begin, end)) {
                 if (!d.gap)
-                    DrawPointMark(m_canvas, d.pixel.x(), d.pixel.y(), m_set.showGraphDotsOnly, d.y != 0, colourA);
+                    DrawPointMark(m_canvas, d.pixel.x(), d.pixel.y(), m_set.showGraphDotsOnly, d.big, colourA);
             }
         }
         return true;
@@ -165,10 +199,11 @@ private:
 
     QPoint PixelOf(const RenderPoint& p) const { return m_job.transform.ToScreen(p.x, p.y) - m_origin; }
 
-    // Fills m_drawn with the decimated points of s; returns whether dots are drawn.
+    // Appends the decimated points of s to m_drawn and puts their x in m_drawnX; returns
+    // whether dots are drawn.
     bool Decimate(const RenderSpectrum& s)
     {
-        m_drawn.clear();
+        m_drawnX.clear();
         const std::vector<RenderPoint>& pts = s.points;
         if (pts.empty())
             return false;
@@ -187,7 +222,8 @@ private:
         }
         for (std::size_t i = 0; i < pts.size(); i += step) {
             const bool gap = Gap(pts[i]);
-            m_drawn.push_back({pts[i].x, pts[i].y, gap ? QPoint() : PixelOf(pts[i]), gap});
+            m_drawn.push_back({gap ? QPoint() : PixelOf(pts[i]), gap, pts[i].y != 0});
+            m_drawnX.push_back(pts[i].x);
         }
         return dots;
     }
@@ -195,13 +231,15 @@ private:
     // Bars between 380 and 780 nm where the point stands at least 4 pixels above the
     // baseline, from 3 below the point to 3 above the baseline (both clipped to the picture);
     // the underlay ends after a point at exactly 780 nm.
-    void CollectBars()
+    void CollectBars(std::size_t first)
     {
         const auto& table = SpectralColorTable();
-        for (const DrawnPoint& d : m_drawn) {
+        for (std::size_t k = 0; k < m_drawnX.size(); ++k) {
+            const DrawnPoint& d = m_drawn[first + k];
+            const double x = m_drawnX[k];
             if (d.gap)
                 continue;
-            const int index = SpectralColorIndex(d.x);
+            const int index = SpectralColorIndex(x);
             if (index < 0)
                 continue;
             if (m_baselineY - d.pixel.y() >= 4) {
@@ -215,18 +253,21 @@ private:
                                   qRgb(static_cast<int>(rgb.r), static_cast<int>(rgb.g), static_cast<int>(rgb.b)),
                                   {r, r, r, r, r}});
             }
-            if (d.x == 780)
+            if (x == 780)
                 break;
         }
     }
 
-    bool DrawLine(QPoint shift, QRgb colour)
+    // The line through the points shifted by `shift`; with a twin, also its copy shifted by
+    // `twin` more.
+    bool DrawLine(const DrawnPoint* begin, const DrawnPoint* end, QPoint shift, QRgb colour,
+                  std::optional<QPoint> twin = std::nullopt)
     {
         bool penDown = false;
         bool first = true;
         QPoint last;
         int sinceCheck = 0;
-        for (const DrawnPoint& d : m_drawn) {
+        for (const DrawnPoint& d : std::span(begin, end)) {
             if (++sinceCheck >= kAbortCheckPoints) {
                 sinceCheck = 0;
                 if (m_abort.load(std::memory_order_relaxed))
@@ -238,7 +279,10 @@ private:
             }
             const QPoint p = d.pixel + shift;
             if (penDown) {
-                m_canvas.Line(last, p, 2, colour, first);
+                if (twin)
+                    m_canvas.TwinLine(last, p, *twin, 2, colour, first);
+                else
+                    m_canvas.Line(last, p, 2, colour, first);
                 first = false;
             } else {
                 first = true;
@@ -257,7 +301,13 @@ private:
     int m_width;
     int m_height;
     int m_baselineY = 0;
-    std::vector<DrawnPoint> m_drawn;
+    // The decimated points: of every spectrum once the bars are prepared (m_drawnRange[k],
+    // m_dots[k]), else of the spectrum being drawn.
+    std::vector<DrawnPoint> m_drawn = g_sparePoints.Take();
+    std::vector<double> m_drawnX; // x of the points of the last Decimate
+    std::vector<std::pair<std::size_t, std::size_t>> m_drawnRange;
+    std::vector<bool> m_dots;
+    bool m_decimated = false;
     std::vector<Bar> m_bars;
     // Per spectrum: its bars in m_bars.
     std::vector<std::pair<std::size_t, std::size_t>> m_barRange;

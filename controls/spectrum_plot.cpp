@@ -196,20 +196,24 @@ RenderJob CSpecDisplay::MakeRenderJob() const
     const std::vector<Spectrum*>& shown = m_model.Shown();
     const bool subset = *s.UseOptSpecDisplay && shown.size() > static_cast<std::size_t>(kMaxDrawnSpectra)
                         && !m_subset.empty() && m_model.exportMode == 0;
+    // The coordinates are taken out in two bulk copies, then the visible span is paired up.
+    std::vector<double> xs, ys;
     auto add = [&](const Spectrum* spectrum) {
         const int n = spectrum->GetPointCount();
         if (n == 0)
             return;
         RenderSpectrum& r = job.spectra.emplace_back();
         r.colour = spectrum->GetColor();
-        const auto span = VisibleSpan(n, job.range.minX, job.range.maxX, [&](int i) { return (*spectrum)[i].x; });
+        xs.resize(static_cast<std::size_t>(n));
+        ys.resize(static_cast<std::size_t>(n));
+        spectrum->getXPointsAsArray(xs.data());
+        spectrum->getYPointsAsArray(ys.data());
+        const auto span = VisibleSpan(n, job.range.minX, job.range.maxX, [&](int i) { return xs[i]; });
         if (!span)
             return;
-        r.points.reserve(span->second - span->first + 1);
-        for (int i = span->first; i <= span->second; ++i) {
-            const SPoint p = (*spectrum)[i];
-            r.points.push_back({p.x, p.y});
-        }
+        r.points.resize(static_cast<std::size_t>(span->second - span->first + 1));
+        for (int i = span->first; i <= span->second; ++i)
+            r.points[static_cast<std::size_t>(i - span->first)] = {xs[i], ys[i]};
     };
     if (subset) {
         job.spectra.reserve(m_subset.size());

@@ -36,5 +36,9 @@ double Planck(double lambdaMetres, double kelvin, double c1, double c2);
 // counts as 1 everywhere. The order of summation is the kernel's own.
 void WeightedSums(const double* s, const double* w, const double* const* curves, std::size_t count,
                   std::size_t points, double* out);
+// WeightedSums without the AVX2 instructions it takes where the processor has them; the
+// same sums to the bit.
+void WeightedSumsWithoutAvx2(const double* s, const double* w, const double* const* curves, std::size_t count,
+                             std::size_t points, double* out);
 
 } // namespace colormath

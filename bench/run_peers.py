@@ -105,10 +105,17 @@ ROWS = [
         Bench("project", [("BM_BareLibxml2Write", "s"), ("BM_BareLibxml2Write", "time")]), [("within", 1.5)]),
     Row("project load", Bench("project", [("BM_LoadProjectDocument", "s"), ("BM_LoadProjectDocument", "time")]),
         None, Bench("project", [("BM_BareLibxml2Read", "s"), ("BM_BareLibxml2Read", "time")]), [("within", 1.5)]),
-    Row("project save, peak MB (limit: file MB)", Bench("project", [("BM_SaveProject", "peak_MB")]), None,
-        Bench("project", [("BM_SaveProject", "file_MB")]), [("within", 1.5)], unit="MB"),
-    Row("project load, peak MB (limit: file MB)", Bench("project", [("BM_LoadProjectDocument", "peak_MB")]), None,
+    # The peak one operation adds to what the process held before it: the process's own peak
+    # also holds the set-up (the filled document of the save, the file made for the load).
+    Row("project save, peak MB it adds (limit: file MB)", Bench("project", [("BM_SaveProject", "op_peak_MB")]),
+        None, Bench("project", [("BM_SaveProject", "file_MB")]), [("within", 1.5)], unit="MB"),
+    Row("project load, peak MB it adds (limit: file MB)",
+        Bench("project", [("BM_LoadProjectDocument", "op_peak_MB")]), None,
         Bench("project", [("BM_LoadProjectDocument", "file_MB")]), [("within", 2.5)], unit="MB"),
+    Row("project save, process peak MB with set-up", Bench("project", [("BM_SaveProject", "peak_MB")]), None,
+        Bench("project", [("BM_SaveProject", "file_MB")]), unit="MB"),
+    Row("project load, process peak MB with set-up", Bench("project", [("BM_LoadProjectDocument", "peak_MB")]),
+        None, Bench("project", [("BM_LoadProjectDocument", "file_MB")]), unit="MB"),
     Row("colour values XYZ + xy + Lab, 100,000 x 401", Bench("colour", [("BM_KernelXyLab", "time")]),
         Peer("colour", "numpy colour values"), None, [("faster", 4.0)]),
     Row("plot 500 x 401, 1200 x 800", Bench("plot", [("BM_Plot500$", "time")]),
@@ -276,7 +283,8 @@ def table(samples, rounds, only):
             targets.append(target)
             verdicts.append(met)
         if not row.targets:
-            ratio, _, _ = judge("faster", 0, median["ours"], median["peer"], None)
+            kind = "faster" if row.peer is not None else "within"
+            ratio, _, _ = judge(kind, 0, median["ours"], median["peer"], median["limit"])
             ratios.append(ratio)
         met = "-" if not verdicts else "n/a" if None in verdicts else "yes" if all(verdicts) else "no"
         lines.append([row.name, show(median["ours"], row.unit),

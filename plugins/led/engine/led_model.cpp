@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <typeinfo>
 
 namespace {
 
@@ -30,6 +31,7 @@ double Uniform01()
 struct ModelRow {
     const char* name;
     LEDModel* (*create)();
+    LEDModel* (*copy)(const LEDModel&);
 };
 
 template <class Model>
@@ -38,18 +40,24 @@ LEDModel* Create()
     return new Model;
 }
 
+template <class Model>
+LEDModel* Copy(const LEDModel& model)
+{
+    return typeid(model) == typeid(Model) ? new Model(static_cast<const Model&>(model)) : nullptr;
+}
+
 // Ended by a row with an empty name and no creator. "FabryPerotModel" is the stored name of
 // the Vortex filter curve; records and files use it, so it stays.
 const ModelRow kModelTable[] = {
-    {"GaussianLEDModel", &Create<GaussianLEDModel>},
-    {"LorentzianLEDModel", &Create<LorentzianLEDModel>},
-    {"PanShenFengLEDModel", &Create<PanShenFengLEDModel>},
-    {"LUCOLEDModel", &Create<LUCOLEDModel>},
-    {"TriPanShenFengLEDModel", &Create<TriPanShenFengLEDModel>},
-    {"BiPanShenFengLEDModel", &Create<BiPanShenFengLEDModel>},
-    {"RectLEDModel", &Create<RectLEDModel>},
-    {"FabryPerotModel", &Create<VortexFLTModel>},
-    {"", nullptr},
+    {"GaussianLEDModel", &Create<GaussianLEDModel>, &Copy<GaussianLEDModel>},
+    {"LorentzianLEDModel", &Create<LorentzianLEDModel>, &Copy<LorentzianLEDModel>},
+    {"PanShenFengLEDModel", &Create<PanShenFengLEDModel>, &Copy<PanShenFengLEDModel>},
+    {"LUCOLEDModel", &Create<LUCOLEDModel>, &Copy<LUCOLEDModel>},
+    {"TriPanShenFengLEDModel", &Create<TriPanShenFengLEDModel>, &Copy<TriPanShenFengLEDModel>},
+    {"BiPanShenFengLEDModel", &Create<BiPanShenFengLEDModel>, &Copy<BiPanShenFengLEDModel>},
+    {"RectLEDModel", &Create<RectLEDModel>, &Copy<RectLEDModel>},
+    {"FabryPerotModel", &Create<VortexFLTModel>, &Copy<VortexFLTModel>},
+    {"", nullptr, nullptr},
 };
 
 // A key to draw and its limits in the database record.
@@ -81,6 +89,21 @@ double LookUp(const ParamContainer& c, const std::string& key, int& source)
 LEDModel::LEDModel()
 {
     SetChannelCount(1);
+}
+
+LEDModel::LEDModel(const LEDModel& other)
+    : ParamContainerManager(other)
+    , fitMask(other.fitMask)
+    , cacheTemperature(other.cacheTemperature)
+    , cacheValid(other.cacheValid)
+    , cacheGrid(other.cacheGrid)
+    , channelCount(other.channelCount)
+{
+    // A cache that is missing (or not copied) has no rows, and SampleChannel then ignores it.
+    for (const LSMatrixHandle& cache : other.sampleCache) {
+        sampleCache.emplace_back(cache.rows(), cache.cols());
+        MatCopy(sampleCache.back(), cache);
+    }
 }
 
 LEDModel::~LEDModel() = default;
@@ -284,6 +307,14 @@ LEDModel* CreateLEDModelByIndex(int i)
 {
     constexpr int rows = static_cast<int>(std::size(kModelTable)) - 1;
     return i >= 0 && i < rows ? kModelTable[i].create() : nullptr;
+}
+
+LEDModel* CopyLEDModel(const LEDModel& model)
+{
+    for (const ModelRow* row = kModelTable; row->create; ++row)
+        if (LEDModel* copy = row->copy(model))
+            return copy;
+    return nullptr;
 }
 
 LEDModel* CreateLEDModelFromParams(const ParamContainer& led)

@@ -13,7 +13,7 @@
 class LEDModel : public ParamContainerManager {
 public:
     ~LEDModel() override;
-    LEDModel(const LEDModel&) = delete;
+    // Copies go through CopyLEDModel.
     LEDModel& operator=(const LEDModel&) = delete;
 
     // A value of the model's own params changed (1003): the cached samples are stale.
@@ -64,6 +64,8 @@ public:
 
 protected:
     LEDModel();
+    // Parameters, fit flags, record and cached samples; the copy observes its own params.
+    LEDModel(const LEDModel& other);
     // Drops every cached sample and makes room for n channels.
     void SetChannelCount(int n);
     // GetValue at x0, x0 + dx, ... (accumulated) for count points into out, for a channel the
@@ -96,3 +98,6 @@ LEDModel* CreateLEDModelByIndex(int i);
 // The model named by led's "SpectralModel", with its parameters taken from led; null when
 // the name is empty or unknown.
 LEDModel* CreateLEDModelFromParams(const ParamContainer& led);
+// A copy of model (see the copy constructor) of model's own class; null for a class the
+// model table does not list, such as a shape's subclass. The caller owns the copy.
+LEDModel* CopyLEDModel(const LEDModel& model);

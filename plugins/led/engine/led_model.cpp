@@ -202,31 +202,37 @@ void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, doub
     if (MatRows(out) < count || MatCols(out) < 1)
         return;
 
-    const auto c = static_cast<std::size_t>(channel);
-    const Grid grid{x0, x1, dx};
-    const bool globalGrid = grid == CurrentGrid();
-    LSMatrixHandle& cache = sampleCache[c];
-    if (globalGrid && cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == grid &&
-        cache.rows() == count) {
-        std::copy_n(cache.get(), count, out);
-        return;
+    if (Grid{x0, x1, dx} == CurrentGrid()) {
+        if (const double* cached = GetGridSamples(temperature, channel)) {
+            std::copy_n(cached, count, out);
+            return;
+        }
     }
-
     SampleValues(out, x0, dx, count, temperature, channel);
-    if (!globalGrid)
-        return;
+}
 
+const double* LEDModel::GetGridSamples(double temperature, int channel)
+{
+    if (channel < 0 || channel >= channelCount)
+        return nullptr;
+    const auto c = static_cast<std::size_t>(channel);
+    const Grid grid = CurrentGrid();
+    const int count = GridPointCount();
+    LSMatrixHandle& cache = sampleCache[c];
+    if (cacheValid[c] && cacheTemperature[c] == temperature && cacheGrid[c] == grid && cache.rows() == count)
+        return cache.get();
     // The grid may have changed since the cache was allocated.
     if (cache.rows() != count)
         cache = LSMatrixHandle(count, 1);
     if (!cache) {
         cacheValid[c] = false;
-        return;
+        return nullptr;
     }
-    std::copy_n(out, count, cache.get());
+    SampleValues(cache.get(), grid.start, grid.step, count, temperature, channel);
     cacheTemperature[c] = temperature;
     cacheGrid[c] = grid;
     cacheValid[c] = true;
+    return cache.get();
 }
 
 void LEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const

@@ -49,6 +49,11 @@ public:
     // Samples of the global grid are cached per channel and exact temperature; other
     // grids are computed afresh and never touch the cache.
     void SampleChannel(LSMatrix out, double x0, double x1, double dx, double temperature, int channel);
+    // The samples SampleChannel gives on the global grid, read in place from the cache (filled
+    // first when it does not hold them). Null for an out-of-range channel or a failed
+    // allocation. Valid until the model's parameters, its channel count or the global grid
+    // change, or the channel is sampled at another temperature.
+    const double* GetGridSamples(double temperature, int channel);
     // The cached sample of the grid row nearest to wavelength when the channel's cache
     // holds that temperature on the grid in force and wavelength is a grid wavelength;
     // otherwise GetValue (the cache is not filled). 0 for an out-of-range channel.

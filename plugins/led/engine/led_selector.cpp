@@ -268,24 +268,24 @@ void LEDSelector::Mutate()
     const int D = DatabaseSize();
     int failures = 0;
     while (static_cast<int>(population.size()) < ProposalCount && failures < kRefillTries) {
+        // The parent rebuilt from its records and indices, as Assign does, from the
+        // prototypes where the records are unchanged; then LED i is replaced.
         const LEDArray& parent = *parents[static_cast<std::size_t>(UniformIndex(static_cast<int>(parents.size())))];
-        if (parent.GetCount() == 0) {
+        LEDArray copy;
+        for (int k = 0; k < parent.GetCount(); ++k)
+            AddModelOf(copy, parent.GetLED(k)->record, OrigDBIndex(*parent.GetLED(k)));
+        if (copy.GetCount() == 0) {
             EngineLog("Leeres LED-Array beim Erstellen der Mutationen gefunden");
             ++failures;
             continue;
         }
-        // The parent rebuilt from its records (as Assign does; every model of the population
-        // was built from its record), without LED i, which a new LED replaces.
-        const int i = UniformIndex(parent.GetCount());
-        int f = OrigDBIndex(*parent.GetLED(i));
+        const int i = UniformIndex(copy.GetCount());
+        int f = OrigDBIndex(*copy.GetLED(i));
         if (f < 0 || f >= D) {
             EngineLog("LED-Index liegt ausserhalb des zulässigen Bereiches: %d - wird auf 0 gesetzt", f);
             f = 0;
         }
-        LEDArray copy;
-        for (int k = 0; k < parent.GetCount(); ++k)
-            if (k != i)
-                AddModelOf(copy, parent.GetLED(k)->record, OrigDBIndex(*parent.GetLED(k)));
+        copy.RemoveLED(i);
         AddUnusedLED(copy, f);
         copy.score = 1.0;
         population.push_back(std::move(copy));

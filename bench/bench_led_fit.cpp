@@ -3,7 +3,8 @@
 //   second case at 0.4 + 0.016 k where one drive ends at 0), with the sum of squares and
 //   its distance to the NNLS minimum (bench/peer/led_fit_peer.py) as counters;
 // - the selector choosing 8 of 200 LEDs (10 arrays, 20 generations), with and without the
-//   correlation guidance, beside one 8-LED evaluation and the 200-LED correlation matrix;
+//   correlation guidance, beside one 8-LED evaluation (of fixed arrays, and of the arrays
+//   the run evaluates) and the 200-LED correlation matrix;
 // - regulator cycles at interval 0 against the simulated bench (identity sensor, 20 LEDs),
 //   beside Assign + Setup + Fit alone.
 
@@ -12,6 +13,7 @@
 #include "engine/led_array.h"
 #include "engine/led_db.h"
 #include "engine/led_fitter.h"
+#include "engine/led_model.h"
 #include "engine/led_regulator.h"
 #include "engine/led_selector.h"
 #include "engine/simulated_environment.h"
@@ -29,6 +31,7 @@
 #include <mutex>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -128,6 +131,37 @@ void BM_LedSelectorRun(benchmark::State& state)
 }
 BENCHMARK(BM_LedSelectorRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The arrays of the fixed unit below: LEDs i = (round x 7 + k x 25) mod 200.
+void FillFixedArray(LEDArray& array, const LedDB& db, int round)
+{
+    for (int k = 0; k < 8; ++k) {
+        const int i = (round * 7 + k * 25) % 200;
+        array.AddLED(db.EntryAt(i), i);
+    }
+}
+
+// Counts the optimiser's progress calls with flag 0: one after the first evaluation and
+// one per iteration.
+struct FitSteps : LEDFitterEventHandler {
+    void OnProgress(LEDFitter*, int flag) override { steps += flag == 0; }
+    long steps = 0;
+};
+
+// Optimiser progress calls per fit over the first 105 fixed arrays.
+double FixedArraySteps(const LedDB& db, const SpectraSet& targets)
+{
+    FitSteps steps;
+    for (int round = 0; round < 105; ++round) {
+        LEDArray array;
+        FillFixedArray(array, db, round);
+        LEDFitter fitter;
+        fitter.SetEventHandler(&steps);
+        fitter.Setup(&array, &targets, nullptr);
+        fitter.Fit();
+    }
+    return steps.steps / 105.0;
+}
+
 // The unit of the selector's work: AddLED x 8, Setup, Fit.
 void BM_LedEightLEDEvaluation(benchmark::State& state)
 {
@@ -139,17 +173,80 @@ void BM_LedEightLEDEvaluation(benchmark::State& state)
     int round = 0;
     for (auto _ : state) {
         LEDArray array;
-        for (int k = 0; k < 8; ++k) {
-            const int i = (round * 7 + k * 25) % 200;
-            array.AddLED(db.EntryAt(i), i);
-        }
+        FillFixedArray(array, db, round);
         ++round;
         LEDFitter fitter;
         fitter.Setup(&array, &targets, nullptr);
         benchmark::DoNotOptimize(fitter.Fit());
     }
+    state.counters["fit_steps"] = FixedArraySteps(db, targets);
 }
 BENCHMARK(BM_LedEightLEDEvaluation)->Unit(benchmark::kMillisecond);
+
+// The database indices of every array a run evaluates, in the order it evaluates them: at
+// each generation's start, the arrays not evaluated yet.
+struct EvaluatedArrays : LEDSelectorEventHandler {
+    void OnProgress(LEDSelector* selector, int flag) override
+    {
+        if (flag != 0 || selector->GetCurrentGeneration() == generation)
+            return;
+        generation = selector->GetCurrentGeneration();
+        for (const LEDArray& array : selector->GetPopulation()) {
+            if (array.score <= 0.0)
+                continue;
+            std::vector<int> indices;
+            for (int i = 0; i < array.GetCount(); ++i)
+                indices.push_back(static_cast<int>(array.GetLED(i)->params.GetDouble("OrigDBIdx")));
+            arrays.push_back(indices);
+        }
+    }
+    int generation = 0;
+    std::vector<std::vector<int>> arrays;
+};
+
+// The same unit (AddLED x 8, Setup, Fit) over the arrays BM_LedSelectorRun evaluates, in its
+// order: the run's own fits without the search around them. The fixed arrays above need
+// fewer optimiser iterations than the arrays a run breeds (see the counters fit_steps).
+void BM_LedSelectorRunEvaluations(benchmark::State& state)
+{
+    UseGrid();
+    LedDB db;
+    FillDatabase(db);
+    SpectraSet targets;
+    targets.AddSpectrum("bb", BlackBody(4000.0));
+    EvaluatedArrays evaluated;
+    FitSteps runSteps;
+    {
+        LEDSelector selector;
+        selector.SetTargets(&targets);
+        selector.SetCounts(8, 10, state.range(0) != 0);
+        selector.SetDatabase(&db);
+        selector.SetEventHandler(&evaluated);
+        selector.SetFitterEventHandler(&runSteps);
+        platform::SRand(1);
+        selector.Run(20);
+    }
+    const auto evaluate = [&](const std::vector<int>& indices, LEDFitterEventHandler* handler) {
+        LEDArray array;
+        for (int i : indices)
+            array.AddLED(db.EntryAt(i), i);
+        LEDFitter fitter;
+        fitter.SetEventHandler(handler);
+        fitter.Setup(&array, &targets, nullptr);
+        return fitter.Fit();
+    };
+    for (auto _ : state)
+        for (const std::vector<int>& indices : evaluated.arrays)
+            benchmark::DoNotOptimize(evaluate(indices, nullptr));
+    FitSteps replaySteps;
+    for (const std::vector<int>& indices : evaluated.arrays)
+        evaluate(indices, &replaySteps);
+    const double count = static_cast<double>(evaluated.arrays.size());
+    state.counters["evaluations"] = count;
+    state.counters["fit_steps"] = replaySteps.steps / count;
+    state.counters["run_fit_steps"] = runSteps.steps / count;
+}
+BENCHMARK(BM_LedSelectorRunEvaluations)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_LedCorrelationMatrix200(benchmark::State& state)
 {
@@ -159,6 +256,9 @@ void BM_LedCorrelationMatrix200(benchmark::State& state)
     LEDSelector selector;
     selector.SetDatabase(&db);
     for (auto _ : state) {
+        state.PauseTiming();
+        selector.SetDatabase(&db); // drops the models the last build made
+        state.ResumeTiming();
         selector.BuildProbabilities();
         benchmark::DoNotOptimize(selector.GetProbabilityMatrix());
     }

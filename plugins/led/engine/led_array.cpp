@@ -49,13 +49,18 @@ int LEDArray::GetChannelCount() const
     return n;
 }
 
-void LEDArray::AddLED(const ParamContainer& record, int dbIndex)
+LEDModel* BuildLEDModel(const ParamContainer& record, int dbIndex)
 {
     LEDModel* model = CreateLEDModelFromParams(record);
-    if (!model) {
-        EngineLog("Unbekanntes LED-Modell: '%s'", record.FindValue("SpectralModel").second.c_str());
-        return;
-    }
+    if (!model)
+        return nullptr;
+    model->SetParameters(record);
+    model->AddParameter("OrigDBIdx", static_cast<double>(dbIndex), true);
+    return model;
+}
+
+std::string LEDArray::NameFor(const ParamContainer& record) const
+{
     int source = ParamContainer::kNotFound;
     std::string name = record.FindValue("Name", &source).second;
     if (source == ParamContainer::kNotFound) {
@@ -63,10 +68,28 @@ void LEDArray::AddLED(const ParamContainer& record, int dbIndex)
         std::snprintf(buf, sizeof buf, "LED_%03d", GetCount());
         name = buf;
     }
-    model->SetParameters(record);
-    model->AddParameter("OrigDBIdx", static_cast<double>(dbIndex), true);
+    return name;
+}
+
+void LEDArray::AddLED(const ParamContainer& record, int dbIndex)
+{
+    LEDModel* model = BuildLEDModel(record, dbIndex);
+    if (!model) {
+        EngineLog("Unbekanntes LED-Modell: '%s'", record.FindValue("SpectralModel").second.c_str());
+        return;
+    }
+    names.push_back(NameFor(record));
     leds.push_back(model);
-    names.push_back(std::move(name));
+}
+
+bool LEDArray::AddLEDCopy(const LEDModel& model)
+{
+    LEDModel* copy = CopyLEDModel(model);
+    if (!copy)
+        return false;
+    names.push_back(NameFor(model.record));
+    leds.push_back(copy);
+    return true;
 }
 
 void LEDArray::AdoptLED(LEDModel* model, const std::string& name)

@@ -12,6 +12,10 @@
 class LEDModel;
 class ThermalModel;
 
+// The model AddLED appends for record: the one its "SpectralModel" names, with the record's
+// values and the fixed parameter "OrigDBIdx" = dbIndex. Null for an empty or unknown name.
+LEDModel* BuildLEDModel(const ParamContainer& record, int dbIndex);
+
 class LEDArray {
 public:
     LEDArray() = default;
@@ -33,6 +37,10 @@ public:
     // record's "Name" (LED_ and the LED count as "%03d" without one). The model keeps the
     // database index as its fixed parameter "OrigDBIdx". An unknown model is logged and skipped.
     void AddLED(const ParamContainer& record, int dbIndex);
+    // Appends a copy of model (CopyLEDModel: its cached samples come along), named as AddLED
+    // names model's record; false, adding nothing, for a model that cannot be copied. A copy
+    // of a model AddLED built, never changed since, is what AddLED builds from the same record.
+    bool AddLEDCopy(const LEDModel& model);
     // Appends a model built elsewhere (the array owns it from now on); for models that no
     // record describes, as in tests.
     void AdoptLED(LEDModel* model, const std::string& name);
@@ -54,6 +62,9 @@ public:
     double score = 0.0;
 
 private:
+    // record's "Name", or LED_ and the LED count as "%03d" without one.
+    std::string NameFor(const ParamContainer& record) const;
+
     std::vector<LEDModel*> leds; // owned
     std::vector<std::string> names;
 };

@@ -129,7 +129,10 @@ private:
     LSMatrixHandle residual0;  // N x 1, function 0's residuals
     LSMatrixHandle jacobian0;  // N x m, function 0's Jacobian
     LSMatrixHandle jacobian1;  // N x m, function 1's Jacobian (function 3)
-    std::vector<LSMatrixHandle> samples; // per channel (P x 1): its sample at its temperature
+    // Per channel: its sample (P values) at its temperature, read in place from its model's
+    // cache; off the global grid (changed since Setup) from ownSamples instead.
+    std::vector<const double*> samples;
+    std::vector<LSMatrixHandle> ownSamples;
     std::vector<LSMatrixHandle> dSdT;    // per channel (P x 1): drive x temperature derivative
     LSMatrixHandle tdResidual; // K x 1
     std::vector<double> drives, temperatures, dTdd;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <typeinfo>
 
 namespace {
 
@@ -30,6 +31,7 @@ double Uniform01()
 struct ModelRow {
     const char* name;
     LEDModel* (*create)();
+    LEDModel* (*copy)(const LEDModel&);
 };
 
 template <class Model>
@@ -38,18 +40,24 @@ LEDModel* Create()
     return new Model;
 }
 
+template <class Model>
+LEDModel* Copy(const LEDModel& model)
+{
+    return typeid(model) == typeid(Model) ? new Model(static_cast<const Model&>(model)) : nullptr;
+}
+
 // Ended by a row with an empty name and no creator. "FabryPerotModel" is the stored name of
 // the Vortex filter curve; records and files use it, so it stays.
 const ModelRow kModelTable[] = {
-    {"GaussianLEDModel", &Create<GaussianLEDModel>},
-    {"LorentzianLEDModel", &Create<LorentzianLEDModel>},
-    {"PanShenFengLEDModel", &Create<PanShenFengLEDModel>},
-    {"LUCOLEDModel", &Create<LUCOLEDModel>},
-    {"TriPanShenFengLEDModel", &Create<TriPanShenFengLEDModel>},
-    {"BiPanShenFengLEDModel", &Create<BiPanShenFengLEDModel>},
-    {"RectLEDModel", &Create<RectLEDModel>},
-    {"FabryPerotModel", &Create<VortexFLTModel>},
-    {"", nullptr},
+    {"GaussianLEDModel", &Create<GaussianLEDModel>, &Copy<GaussianLEDModel>},
+    {"LorentzianLEDModel", &Create<LorentzianLEDModel>, &Copy<LorentzianLEDModel>},
+    {"PanShenFengLEDModel", &Create<PanShenFengLEDModel>, &Copy<PanShenFengLEDModel>},
+    {"LUCOLEDModel", &Create<LUCOLEDModel>, &Copy<LUCOLEDModel>},
+    {"TriPanShenFengLEDModel", &Create<TriPanShenFengLEDModel>, &Copy<TriPanShenFengLEDModel>},
+    {"BiPanShenFengLEDModel", &Create<BiPanShenFengLEDModel>, &Copy<BiPanShenFengLEDModel>},
+    {"RectLEDModel", &Create<RectLEDModel>, &Copy<RectLEDModel>},
+    {"FabryPerotModel", &Create<VortexFLTModel>, &Copy<VortexFLTModel>},
+    {"", nullptr, nullptr},
 };
 
 // A key to draw and its limits in the database record.
@@ -82,6 +90,21 @@ double LookUp(const ParamContainer& c, const std::string& key, int& source)
 LEDModel::LEDModel()
 {
     SetChannelCount(1);
+}
+
+LEDModel::LEDModel(const LEDModel& other)
+    : ParamContainerManager(other)
+    , fitMask(other.fitMask)
+    , cacheTemperature(other.cacheTemperature)
+    , cacheValid(other.cacheValid)
+    , cacheGrid(other.cacheGrid)
+    , channelCount(other.channelCount)
+{
+    // A cache that is missing (or not copied) has no rows, and SampleChannel then ignores it.
+    for (const LSMatrixHandle& cache : other.sampleCache) {
+        sampleCache.emplace_back(cache.rows(), cache.cols());
+        MatCopy(sampleCache.back(), cache);
+    }
 }
 
 LEDModel::~LEDModel() = default;
@@ -180,31 +203,38 @@ void LEDModel::SampleChannel(LSMatrix out, double x0, double x1, double dx, doub
     if (MatRows(out) < count || MatCols(out) < 1)
         return;
 
-    const auto c = static_cast<std::size_t>(channel);
-    const Grid grid{x0, x1, dx};
-    const bool globalGrid = grid == CurrentGrid();
-    LSMatrixHandle& cache = sampleCache[c];
-    if (globalGrid && cacheValid[c] && (cacheTemperature[c] == temperature || !UsesTemperature()) &&
-        cacheGrid[c] == grid && cache.rows() == count) {
-        std::copy_n(cache.get(), count, out);
-        return;
+    if (Grid{x0, x1, dx} == CurrentGrid()) {
+        if (const double* cached = GetGridSamples(temperature, channel)) {
+            std::copy_n(cached, count, out);
+            return;
+        }
     }
-
     SampleValues(out, x0, dx, count, temperature, channel);
-    if (!globalGrid)
-        return;
+}
 
+const double* LEDModel::GetGridSamples(double temperature, int channel)
+{
+    if (channel < 0 || channel >= channelCount)
+        return nullptr;
+    const auto c = static_cast<std::size_t>(channel);
+    const Grid grid = CurrentGrid();
+    const int count = GridPointCount();
+    LSMatrixHandle& cache = sampleCache[c];
+    if (cacheValid[c] && (cacheTemperature[c] == temperature || !UsesTemperature()) && cacheGrid[c] == grid &&
+        cache.rows() == count)
+        return cache.get();
     // The grid may have changed since the cache was allocated.
     if (cache.rows() != count)
         cache = LSMatrixHandle(count, 1);
     if (!cache) {
         cacheValid[c] = false;
-        return;
+        return nullptr;
     }
-    std::copy_n(out, count, cache.get());
+    SampleValues(cache.get(), grid.start, grid.step, count, temperature, channel);
     cacheTemperature[c] = temperature;
     cacheGrid[c] = grid;
     cacheValid[c] = true;
+    return cache.get();
 }
 
 void LEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
@@ -286,6 +316,14 @@ LEDModel* CreateLEDModelByIndex(int i)
 {
     constexpr int rows = static_cast<int>(std::size(kModelTable)) - 1;
     return i >= 0 && i < rows ? kModelTable[i].create() : nullptr;
+}
+
+LEDModel* CopyLEDModel(const LEDModel& model)
+{
+    for (const ModelRow* row = kModelTable; row->create; ++row)
+        if (LEDModel* copy = row->copy(model))
+            return copy;
+    return nullptr;
 }
 
 LEDModel* CreateLEDModelFromParams(const ParamContainer& led)

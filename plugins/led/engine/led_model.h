@@ -13,7 +13,7 @@
 class LEDModel : public ParamContainerManager {
 public:
     ~LEDModel() override;
-    LEDModel(const LEDModel&) = delete;
+    // Copies go through CopyLEDModel.
     LEDModel& operator=(const LEDModel&) = delete;
 
     // A value of the model's own params changed (1003): the cached samples are stale.
@@ -53,6 +53,11 @@ public:
     // temperature for a shape that does not use it); other grids are computed afresh and
     // never touch the cache.
     void SampleChannel(LSMatrix out, double x0, double x1, double dx, double temperature, int channel);
+    // The samples SampleChannel gives on the global grid, read in place from the cache (filled
+    // first when it does not hold them). Null for an out-of-range channel or a failed
+    // allocation. Valid until the model's parameters, its channel count or the global grid
+    // change, or the channel is sampled at another temperature.
+    const double* GetGridSamples(double temperature, int channel);
     // The cached sample of the grid row nearest to wavelength when the channel's cache
     // holds that temperature on the grid in force and wavelength is a grid wavelength;
     // otherwise GetValue (the cache is not filled). 0 for an out-of-range channel.
@@ -68,6 +73,8 @@ public:
 
 protected:
     LEDModel();
+    // Parameters, fit flags, record and cached samples; the copy observes its own params.
+    LEDModel(const LEDModel& other);
     // Drops every cached sample and makes room for n channels.
     void SetChannelCount(int n);
     // GetValue at x0, x0 + dx, ... (accumulated) for count points into out, for a channel the
@@ -100,3 +107,6 @@ LEDModel* CreateLEDModelByIndex(int i);
 // The model named by led's "SpectralModel", with its parameters taken from led; null when
 // the name is empty or unknown.
 LEDModel* CreateLEDModelFromParams(const ParamContainer& led);
+// A copy of model (see the copy constructor) of model's own class; null for a class the
+// model table does not list, such as a shape's subclass. The caller owns the copy.
+LEDModel* CopyLEDModel(const LEDModel& model);

@@ -140,7 +140,9 @@ void LedRegulator::Work()
     SpectraSet targetSet, differenceSet;
     LEDArray array;
     const int n = target.rows();
-    LSMatrixHandle measured(n, 1), difference(n, 1);
+    // The cycle's copy of the target (taken under the lock) and the difference it fits.
+    LSMatrixHandle measured(n, 1), cycleTarget(n, 1), difference(n, 1);
+    MatZero(difference);
 
     const auto setValues = [this](const std::vector<double>& values) {
         std::unique_lock lock(mutex);
@@ -174,14 +176,17 @@ void LedRegulator::Work()
     }
     bool go = setValues(values) && lit > 0;
 
+    // Refused off the grid, as the target is: the fits then fail.
+    differenceSet.AddSpectrum("diff", difference);
     while (go) {
         {
             std::unique_lock lock(mutex);
-            wake.wait_for(lock, std::chrono::milliseconds(interval), [this] { return stopRequest; });
+            // Interval 0 measures at once (a timed wait of 0 would still enter the kernel).
+            if (interval > 0)
+                wake.wait_for(lock, std::chrono::milliseconds(interval), [this] { return stopRequest; });
             if (stopRequest)
                 break;
-            targetSet.Clear();
-            targetSet.AddSpectrum("Target", target);
+            MatCopy(cycleTarget, target);
             if (ledArray)
                 array.Assign(*ledArray);
             values = drives;
@@ -191,7 +196,7 @@ void LedRegulator::Work()
                 MatZero(measured);
         }
 
-        MatSub(difference, target, measured);
+        MatSub(difference, cycleTarget, measured);
         // Shift the difference so that its smallest element becomes 0.001: the fit only
         // reaches non-negative spectra.
         double smallest = 1e99;
@@ -199,8 +204,8 @@ void LedRegulator::Work()
             smallest = std::min(smallest, difference[i]);
         const double sigma = smallest - 0.001;
         MatAddScalar(difference, difference, -sigma);
-        differenceSet.Clear();
-        differenceSet.AddSpectrum("diff", difference);
+        if (differenceSet.GetCount() > 0)
+            MatCopy(differenceSet.GetSpectrum(0), difference);
 
         const std::vector<double> correction = FitDrives(array, differenceSet);
         double largest = 0.0;

@@ -89,12 +89,34 @@ DotsFn CorrelationDots()
     return chosen;
 }
 
+// The database index a model was built from (its fixed parameter "OrigDBIdx").
+int OrigDBIndex(const LEDModel& model)
+{
+    return static_cast<int>(std::strtod(model.params.FindValue("OrigDBIdx").second.c_str(), nullptr));
+}
+
+// Whether a model built from a equals one built from b: the same pairs in the same order and
+// the same handler for derived values.
+bool SameRecord(const ParamContainer& a, const ParamContainer& b)
+{
+    if (a.Count() != b.Count() || a.GetEventHandler() != b.GetEventHandler())
+        return false;
+    for (int i = 0; i < a.Count(); ++i)
+        if (a.KeyAt(i) != b.KeyAt(i) || a.ValueAt(i) != b.ValueAt(i))
+            return false;
+    return true;
+}
+
 // Picks before falling back to a uniform choice among the unused names.
 constexpr int kPickTries = 100;
 // Refill attempts in a row that add nothing before the refill ends.
 constexpr int kRefillTries = 100;
 
 } // namespace
+
+LEDSelector::LEDSelector() = default;
+
+LEDSelector::~LEDSelector() = default;
 
 void LEDSelector::SetCounts(int ledCount, int proposalCount, bool correlationFlag)
 {
@@ -107,6 +129,7 @@ void LEDSelector::SetDatabase(LedDB* db)
 {
     database = db;
     probabilities.reset();
+    prototypes.clear();
 }
 
 int LEDSelector::DatabaseSize() const
@@ -162,8 +185,39 @@ bool LEDSelector::AddUnusedLED(LEDArray& array, int row)
         }
         n = unused[static_cast<std::size_t>(UniformIndex(static_cast<int>(unused.size())))];
     }
-    array.AddLED(database->EntryAt(n), n);
+    AddModelOf(array, database->EntryAt(n), n);
     return true;
+}
+
+LEDModel* LEDSelector::Prototype(int i, const ParamContainer& record)
+{
+    const int D = DatabaseSize();
+    if (i < 0 || i >= D)
+        return nullptr;
+    if (static_cast<int>(prototypes.size()) != D) {
+        prototypes.clear();
+        prototypes.resize(static_cast<std::size_t>(D));
+    }
+    std::unique_ptr<LEDModel>& prototype = prototypes[static_cast<std::size_t>(i)];
+    if (prototype && SameRecord(prototype->record, record))
+        return prototype.get();
+    const ParamContainer& entry = database->EntryAt(i);
+    if (&record != &entry && !SameRecord(record, entry))
+        return nullptr;
+    prototype.reset(BuildLEDModel(entry, i));
+    if (prototype) {
+        LSMatrixHandle work(GridPointCount(), 1);
+        for (int c = 0; c < prototype->GetChannelCount(); ++c)
+            prototype->SampleChannel(work, XStart, XEnd, XStep, 298.15, c);
+    }
+    return prototype.get();
+}
+
+void LEDSelector::AddModelOf(LEDArray& array, const ParamContainer& record, int index)
+{
+    const LEDModel* prototype = Prototype(index, record);
+    if (!prototype || !array.AddLEDCopy(*prototype))
+        array.AddLED(record, index);
 }
 
 void LEDSelector::Evaluate(LEDArray& array)
@@ -214,15 +268,19 @@ void LEDSelector::Mutate()
     const int D = DatabaseSize();
     int failures = 0;
     while (static_cast<int>(population.size()) < ProposalCount && failures < kRefillTries) {
+        // The parent rebuilt from its records and indices, as Assign does, from the
+        // prototypes where the records are unchanged; then LED i is replaced.
+        const LEDArray& parent = *parents[static_cast<std::size_t>(UniformIndex(static_cast<int>(parents.size())))];
         LEDArray copy;
-        copy.Assign(*parents[static_cast<std::size_t>(UniformIndex(static_cast<int>(parents.size())))]);
+        for (int k = 0; k < parent.GetCount(); ++k)
+            AddModelOf(copy, parent.GetLED(k)->record, OrigDBIndex(*parent.GetLED(k)));
         if (copy.GetCount() == 0) {
             EngineLog("Leeres LED-Array beim Erstellen der Mutationen gefunden");
             ++failures;
             continue;
         }
         const int i = UniformIndex(copy.GetCount());
-        int f = static_cast<int>(std::strtod(copy.GetLED(i)->params.FindValue("OrigDBIdx").second.c_str(), nullptr));
+        int f = OrigDBIndex(*copy.GetLED(i));
         if (f < 0 || f >= D) {
             EngineLog("LED-Index liegt ausserhalb des zulässigen Bereiches: %d - wird auf 0 gesetzt", f);
             f = 0;
@@ -247,7 +305,7 @@ void LEDSelector::BuildProbabilities()
     LSMatrixHandle centred(D, N), work(N, 1);
     MatZero(centred);
     for (int i = 0; i < D; ++i) {
-        std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(database->EntryAt(i)));
+        LEDModel* model = Prototype(i, database->EntryAt(i));
         if (!model)
             continue;
         double* row = centred.get() + static_cast<std::size_t>(i) * N;

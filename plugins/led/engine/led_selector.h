@@ -11,10 +11,13 @@
 #include "engine/ls_matrix.h"
 
 #include <list>
+#include <memory>
+#include <vector>
 
 class LedDB;
 class LEDFitter;
 class LEDFitterEventHandler;
+class LEDModel;
 class LEDSelector;
 class SpectraSet;
 struct LEDFitterSettings;
@@ -30,8 +33,8 @@ public:
 
 class LEDSelector {
 public:
-    LEDSelector() = default;
-    virtual ~LEDSelector() = default;
+    LEDSelector();
+    virtual ~LEDSelector();
     LEDSelector(const LEDSelector&) = delete;
     LEDSelector& operator=(const LEDSelector&) = delete;
 
@@ -74,6 +77,14 @@ private:
     // a bounded number of picks and then takes a uniform choice among the unused names;
     // false (and the array stays short) when none is left.
     bool AddUnusedLED(LEDArray& array, int row);
+    // Appends the LED AddLED builds from record and index: a copy of the index's prototype
+    // when that was built from an equal record.
+    void AddModelOf(LEDArray& array, const ParamContainer& record, int index);
+    // Database entry i's model as AddLED builds it, its channels sampled on the grid at
+    // 298.15 K, when it was built from a record equal to record; otherwise, when record
+    // equals entry i, built anew from it. Null for an index outside the database, another
+    // record or an entry without a known model.
+    LEDModel* Prototype(int i, const ParamContainer& record);
     void Evaluate(LEDArray& array);
     int DatabaseSize() const;
 
@@ -91,4 +102,7 @@ private:
     int currentGeneration = 0;
     bool correlation = false;
     LSMatrixHandle probabilities;
+    // Per database entry, owned. Mutants and new arrays copy these instead of building
+    // (and sampling) every model again.
+    std::vector<std::unique_ptr<LEDModel>> prototypes;
 };

@@ -35,14 +35,28 @@ public:
     class SimulatedSensorInterface : public SensorInterface {
     public:
         SimulatedSensorInterface(SimulatedEnvironment* environment, const std::string& folder);
+        SimulatedSensorInterface(const SimulatedSensorInterface&) = delete;
+        SimulatedSensorInterface& operator=(const SimulatedSensorInterface&) = delete;
         // Zeros when the two sets differ in their number of spectra (a missing file gives an
         // empty set).
         void Measure(LSMatrix out) override;
 
-        SpectraSet sensitivities;
-        SpectraSet interpolation; // normalised to the largest value of the set
+        // The sets as read at construction; Measure relies on them staying so.
+        const SpectraSet& sensitivities;
+        const SpectraSet& interpolation; // normalised to the largest value of the set
 
     private:
+        // Rows [first, end) of a spectrum outside which every value is 0.
+        struct Span {
+            int first = 0, end = 0;
+        };
+        static Span NonZeroSpan(LSMatrix v, int rows);
+
+        SpectraSet sensitivitySet;
+        SpectraSet interpolationSet;
+        // Per spectrum of each set, found once: a sparse sensor (unit impulses, narrow
+        // bands) then costs its non-zero values per measurement, not rows x spectra.
+        std::vector<Span> sensitivitySpans, interpolationSpans;
         SimulatedEnvironment* environment;
     };
 

@@ -253,6 +253,38 @@ TEST_F(FitterTest, FitsModelParametersAndDrives)
     EXPECT_NEAR(f.GetDriveValue(1, 0), 0.3, 1e-4);
 }
 
+// The fitter samples on the grid it copied in Setup (from the models' caches while that is
+// the global grid): a grid changed afterwards must not change the fit.
+TEST_F(FitterTest, FitStaysOnTheGridOfItsSetup)
+{
+    LEDArray truth;
+    truth.AddLED(Psf(0.47, 0.03), 0);
+    truth.AddLED(Psf(0.56, 0.04), 1);
+    truth.AddLED(Psf(0.63, 0.02), 2);
+    SpectraSet targets;
+    targets.AddSpectrum("t", Render(truth, {0.6, 0.2, 0.9}));
+    const auto fit = [&](bool moveGrid, std::vector<double>& drives) {
+        LEDArray array;
+        array.Assign(truth);
+        LEDFitter f;
+        f.Setup(&array, &targets, nullptr);
+        if (moveGrid) {
+            XStart = 0.4;
+            XStep = 0.004;
+        }
+        const double ss = f.Fit();
+        XStart = 0.38;
+        XStep = 0.002;
+        f.GetDriveValues(0, drives);
+        return ss;
+    };
+    std::vector<double> still, moved;
+    const double expected = fit(false, still);
+    EXPECT_LT(expected, 1e-6);
+    EXPECT_EQ(fit(true, moved), expected);
+    EXPECT_EQ(moved, still);
+}
+
 TEST_F(FitterTest, RefusedInputLogsAndReturnsMinusOne)
 {
     LogScope log;

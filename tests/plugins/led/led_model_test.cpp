@@ -481,3 +481,60 @@ TEST_F(RandomizeWithinDBLimits, KeepsWhatTheRecordCannotBound)
     g.RandomizeWithinDBLimits();
     EXPECT_EQ(g.params.Count(), 2);
 }
+
+// A copy must be a model of its own: the same class, values, fit flags, record and cached
+// samples, yet its own observer, so that its changes stale only its own cache.
+TEST(LEDModelCopy, EveryShapeCopiesWithItsCacheAndChangesApart)
+{
+    GridGuard grid;
+    LSMatrixHandle out(GridPointCount(), 1);
+    for (int i = 0; i < 8; ++i) {
+        std::unique_ptr<LEDModel> original(CreateLEDModelByIndex(i));
+        ASSERT_NE(original, nullptr);
+        SCOPED_TRACE(typeid(*original).name());
+        original->SetParameters(Record({{"Name", "n"},
+                                        {"PeakWavelength", "0.52"},
+                                        {"FWHM", "0.04"},
+                                        {"FP-Exp", "2"},
+                                        {"FP-BaseDelta", "0.1"},
+                                        {"FP-PeakDelta", "0.02"}}));
+        original->SetFitFlag(0, true);
+        const int channels = original->GetChannelCount();
+        std::vector<std::vector<double>> before;
+        for (int c = 0; c < channels; ++c) {
+            original->SampleChannel(out, XStart, XEnd, XStep, 320.0, c);
+            before.push_back(Column(out));
+        }
+
+        std::unique_ptr<LEDModel> copy(CopyLEDModel(*original));
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(std::type_index(typeid(*copy)), std::type_index(typeid(*original)));
+        ASSERT_EQ(copy->params.Count(), original->params.Count());
+        for (int k = 0; k < copy->params.Count(); ++k) {
+            EXPECT_EQ(copy->params.KeyAt(k), original->params.KeyAt(k));
+            EXPECT_EQ(copy->params.ValueAt(k), original->params.ValueAt(k));
+            EXPECT_EQ(copy->GetFitFlag(k), original->GetFitFlag(k));
+        }
+        EXPECT_EQ(copy->record.FindValue("Name").second, "n");
+        for (int c = 0; c < channels; ++c) {
+            const double* cached = copy->GetGridSamples(320.0, c);
+            ASSERT_NE(cached, nullptr);
+            EXPECT_NE(cached, original->GetGridSamples(320.0, c)) << "its own cache";
+            EXPECT_EQ(std::vector<double>(cached, cached + out.rows()), before[static_cast<std::size_t>(c)]);
+        }
+
+        // A changed peak moves the copy's samples and leaves the original's alone.
+        copy->params.SetDouble("PeakWavelength", 0.6);
+        copy->SampleChannel(out, XStart, XEnd, XStep, 320.0, 0);
+        EXPECT_NE(Column(out), before[0]);
+        double x = XStart;
+        for (int j = 0; j < out.rows(); ++j, x += XStep)
+            ASSERT_EQ(out[j], copy->GetValue(x, 320.0, 0)) << j;
+        original->SampleChannel(out, XStart, XEnd, XStep, 320.0, 0);
+        EXPECT_EQ(Column(out), before[0]);
+    }
+
+    // A class the table does not list is not copied (it would lose what it adds).
+    CountingGaussian counting;
+    EXPECT_EQ(CopyLEDModel(counting), nullptr);
+}

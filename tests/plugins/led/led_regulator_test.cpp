@@ -147,6 +147,54 @@ TEST_F(EnvironmentTest, SensorWeighsItsFunctionsWithTheReadings)
     EXPECT_EQ(MatSumOfSquares(env.GetSpectrum()), 0.0);
 }
 
+// Impulses, boxes and an empty curve: the sensor skips the rows where its curves are 0, and
+// must still give the full sums bit for bit, the curves' first and last rows included.
+TEST_F(EnvironmentTest, SparseSensorsGiveTheFullSums)
+{
+    const int n = GridPointCount();
+    const auto curve = [n](int first, int end, double value) {
+        LSMatrixHandle c(n, 1);
+        MatZero(c);
+        for (int i = first; i < end; ++i)
+            c[i] = value * (1.0 + 0.01 * i);
+        return c;
+    };
+    std::vector<LSMatrixHandle> e, f;
+    e.push_back(curve(0, 1, 1.0));       // first row only
+    e.push_back(curve(n - 1, n, 1.0));   // last row only
+    e.push_back(curve(40, 71, 0.3));     // a box
+    e.push_back(curve(0, 0, 0.0));       // nothing
+    e.push_back(Gaussian(0.55, 0.05));   // everywhere
+    f.push_back(curve(5, 8, 2.0));
+    f.push_back(curve(n - 1, n, 1.0));
+    f.push_back(Gaussian(0.6, 0.02));
+    f.push_back(curve(0, n, 1.0));
+    f.push_back(curve(0, 1, 4.0));
+    WriteSensor(folder, {e[0], e[1], e[2], e[3], e[4]}, {f[0], f[1], f[2], f[3], f[4]});
+    SimulatedEnvironment env(folder.path());
+    LEDArray array;
+    array.AddLED(Psf(0.42), 0);
+    array.AddLED(Psf(0.6), 1);
+    array.AddLED(Psf(0.76), 2);
+    env.SetLEDArray(&array);
+    env.GetLedDriver().SetValues({0.7, 0.4, 0.9});
+
+    SimulatedEnvironment::SimulatedSensorInterface& s = env.GetSensor();
+    LSMatrixHandle out(n, 1), expected(n, 1), work(n, 1);
+    env.GetSensor().Measure(out);
+    MatZero(expected);
+    for (int k = 0; k < 5; ++k) {
+        const double reading = MatDot(env.GetSpectrum(), s.sensitivities.GetSpectrum(k));
+        EXPECT_EQ(reading != 0.0, k != 3) << k;
+        MatScale(work, s.interpolation.GetSpectrum(k), reading);
+        MatAdd(expected, expected, work);
+    }
+    ASSERT_GT(expected[0], 0.0);
+    ASSERT_GT(expected[n - 1], 0.0);
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(out[i], expected[i]) << i;
+}
+
 TEST_F(EnvironmentTest, MismatchedOrMissingFilesMeasureZeros)
 {
     LogScope log;

@@ -1,11 +1,14 @@
 #include "engine/led_db.h"
 #include "engine/led_fitter.h"
+#include "engine/led_model.h"
 #include "engine/led_selector.h"
 #include "led_test_support.h"
 #include "platform/random.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -97,6 +100,40 @@ TEST_F(SelectorTest, KeepsTheBetterHalfAndEvaluatesOnlyMutants)
     EXPECT_EQ(counter.progress.size(), 3u * 2 + 10 + 10 + 10 + 1);
     EXPECT_EQ(counter.progress.back(), 1);
     EXPECT_EQ(std::count(counter.progress.begin(), counter.progress.end(), 1), 1);
+}
+
+// The arrays hold copies of models the selector keeps per entry: each must still be what
+// AddLED builds from the entry now, also after the entries changed in place between runs.
+TEST_F(SelectorTest, ArraysHoldWhatAddLEDBuildsFromTheCurrentEntries)
+{
+    const auto expectCurrentModels = [this](const std::string& when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(selector.GetPopulation().size(), 10u);
+        for (const LEDArray& a : selector.GetPopulation())
+            for (int i = 0; i < a.GetCount(); ++i) {
+                LEDModel* m = a.GetLED(i);
+                const int index = static_cast<int>(m->params.GetDouble("OrigDBIdx"));
+                std::unique_ptr<LEDModel> built(BuildLEDModel(db.EntryAt(index), index));
+                ASSERT_NE(built, nullptr);
+                EXPECT_EQ(a.GetName(i), db.EntryAt(index).FindValue("Name").second);
+                ASSERT_EQ(m->params.Count(), built->params.Count());
+                for (int k = 0; k < built->params.Count(); ++k)
+                    EXPECT_EQ(m->params.ValueAt(k), built->params.ValueAt(k)) << built->params.KeyAt(k);
+                const double* samples = m->GetGridSamples(298.15, 0);
+                const double* expected = built->GetGridSamples(298.15, 0);
+                ASSERT_TRUE(samples && expected);
+                EXPECT_TRUE(std::equal(expected, expected + GridPointCount(), samples)) << a.GetName(i);
+            }
+    };
+    selector.SetCounts(3, 10, false);
+    selector.Run(3);
+    expectCurrentModels("first run");
+
+    for (int i = 0; i < db.EntryCount(); ++i)
+        db.EntryAt(i).SetDouble("FWHM", 0.05);
+    selector.Run(3);
+    expectCurrentModels("entries widened in place");
+    EXPECT_EQ(selector.GetPopulation().front().GetLED(0)->params.GetDouble("FWHM"), 0.05);
 }
 
 TEST_F(SelectorTest, ProbabilitiesFollowTheCorrelationAndGamma)

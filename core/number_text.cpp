@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -52,11 +53,104 @@ double ToDouble(const char* text, const char** end)
     return value;
 }
 
+namespace {
+
+// The powers of ten a double holds exactly.
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPow10 = 22;
+
+char* FormatGSlow(double value, char* out)
+{
+    return std::to_chars(out, out + kFormatGSize, value, std::chars_format::general, 6).ptr;
+}
+
+char* AppendDigits(char* out, const char* digits, int count)
+{
+    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    return out + count;
+}
+
+} // namespace
+
+char* FormatG(double value, char* out)
+{
+    // The six significant digits come from value * 10^k with an exact power of ten: one
+    // multiplication or division, correctly rounded, is off the exact product by at most
+    // 2^-34 below 10^6. Only a product that close to a rounding tie could round the other
+    // way; those, zero, values out of the power range, inf and nan take to_chars.
+    const double v = std::fabs(value);
+    if (!(v >= 1e-17 && v < 1e27))
+        return FormatGSlow(value, out);
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const int binaryExponent = static_cast<int>(bits >> 52) - 1023;
+    // floor(binaryExponent * log10(2)): the decimal exponent or one less.
+    int k = 5 - ((binaryExponent * 78913) >> 18);
+    double scaled = 0.0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 3 || k < -kMaxExactPow10 || k > kMaxExactPow10)
+            return FormatGSlow(value, out);
+        scaled = k >= 0 ? v * kExactPow10[k] : v / kExactPow10[-k];
+        if (scaled >= 1e6)
+            --k;
+        else if (scaled < 1e5)
+            ++k;
+        else
+            break;
+    }
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-8)
+        return FormatGSlow(value, out);
+    std::uint32_t d = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    if (d == 1000000) {
+        d = 100000;
+        --k;
+    }
+    const int exponent = 5 - k;
+    char digits[6];
+    for (int i = 5; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + d % 10);
+        d /= 10;
+    }
+    int significant = 6;
+    while (digits[significant - 1] == '0')
+        --significant;
+
+    if (std::signbit(value))
+        *out++ = '-';
+    if (exponent < -4 || exponent >= 6) {
+        *out++ = digits[0];
+        if (significant > 1) {
+            *out++ = '.';
+            out = AppendDigits(out, digits + 1, significant - 1);
+        }
+        *out++ = 'e';
+        *out++ = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        *out++ = static_cast<char>('0' + magnitude / 10);
+        *out++ = static_cast<char>('0' + magnitude % 10);
+    } else if (exponent >= 0) {
+        out = AppendDigits(out, digits, exponent + 1);
+        if (significant > exponent + 1) {
+            *out++ = '.';
+            out = AppendDigits(out, digits + exponent + 1, significant - exponent - 1);
+        }
+    } else {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = -1; i > exponent; --i)
+            *out++ = '0';
+        out = AppendDigits(out, digits, significant);
+    }
+    return out;
+}
+
 std::string FormatG(double value)
 {
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
-    return std::string(buf, res.ptr);
+    char buf[kFormatGSize];
+    return std::string(buf, FormatG(value, buf));
 }
 
 IntParse ToInt(const char* text, int& value)

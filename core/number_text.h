@@ -14,6 +14,10 @@ double ToDouble(const char* text, const char** end = nullptr);
 
 // The text printf's "%g" gives in the "C" locale (six significant digits).
 std::string FormatG(double value);
+// The same text written to out, which holds at least kFormatGSize characters (no
+// terminating zero); returns the end of the text.
+constexpr int kFormatGSize = 32;
+char* FormatG(double value, char* out);
 
 enum class IntParse { NoNumber, Ok, OutOfRange };
 

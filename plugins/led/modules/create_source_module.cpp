@@ -88,15 +88,23 @@ void CreateSourceModule::WriteMatrix(std::string& out, const std::string& name, 
     out += "    double values[" + std::to_string(static_cast<long long>(rows) * cols) + "]; } _static_" + name +
            " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
     const long long total = static_cast<long long>(rows) * cols;
+    // Each row is formatted into one buffer and appended at once.
+    std::vector<char> row(static_cast<std::size_t>(cols) * (number_text::kFormatGSize + 2) + 8);
     long long k = 0;
     for (int r = 0; r < rows; ++r) {
-        out += kEol;
-        out += "    ";
+        char* p = row.data();
+        *p++ = '\r';
+        *p++ = '\n';
+        for (int i = 0; i < 4; ++i)
+            *p++ = ' ';
         for (int c = 0; c < cols; ++c, ++k) {
-            out += number_text::FormatG(matrix[k]);
-            if (k + 1 < total)
-                out += ", ";
+            p = number_text::FormatG(matrix[k], p);
+            if (k + 1 < total) {
+                *p++ = ',';
+                *p++ = ' ';
+            }
         }
+        out.append(row.data(), static_cast<std::size_t>(p - row.data()));
     }
     Line(out, "} };");
     Line(out, "LSMatrix " + name + " = &(_static_" + name + ".values[0]);");

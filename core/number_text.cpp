@@ -60,6 +60,10 @@ constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int kMaxExactPow10 = 22;
 
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
 char* FormatGSlow(double value, char* out)
 {
     return std::to_chars(out, out + kFormatGSize, value, std::chars_format::general, 6).ptr;
@@ -99,21 +103,20 @@ char* FormatG(double value, char* out)
         else
             break;
     }
-    const double whole = std::floor(scaled);
+    const std::uint32_t whole = static_cast<std::uint32_t>(scaled);
     const double fraction = scaled - whole;
     if (std::fabs(fraction - 0.5) < 1e-8)
         return FormatGSlow(value, out);
-    std::uint32_t d = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    std::uint32_t d = whole + (fraction > 0.5 ? 1 : 0);
     if (d == 1000000) {
         d = 100000;
         --k;
     }
     const int exponent = 5 - k;
     char digits[6];
-    for (int i = 5; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + d % 10);
-        d /= 10;
-    }
+    std::memcpy(digits, kDigitPairs + 2 * (d / 10000), 2);
+    std::memcpy(digits + 2, kDigitPairs + 2 * (d / 100 % 100), 2);
+    std::memcpy(digits + 4, kDigitPairs + 2 * (d % 100), 2);
     int significant = 6;
     while (digits[significant - 1] == '0')
         --significant;

@@ -2,8 +2,6 @@
 
 #include "modules/create_source_form.h"
 
-#include "engine/spectra_set.h"
-
 #include "core/module_interface.h"
 #include "core/number_text.h"
 #include <xandril/xandril.h>
@@ -31,26 +29,66 @@ void AppendOctal(std::string& out, unsigned char byte)
     out += static_cast<char>('0' + (byte & 7));
 }
 
-// The first spectrum of the set that holds a value that is not finite, or -1.
-int FirstInvalid(const SpectraSet& set)
+using GridSpectra = LEDModuleBase::GridSpectra;
+
+int Count(const GridSpectra& grid)
 {
-    for (int i = 0; i < set.GetCount(); ++i) {
-        const LSMatrix v = set.GetSpectrum(i);
-        const int n = MatRows(v) * MatCols(v);
-        for (int k = 0; k < n; ++k)
-            if (!std::isfinite(v[k]))
-                return i;
-    }
+    return static_cast<int>(grid.spectra.size());
+}
+
+// The first spectrum that holds a value that is not finite, or -1.
+int FirstInvalid(const GridSpectra& grid)
+{
+    for (std::size_t i = 0; i < grid.spectra.size(); ++i)
+        for (int r = 0; r < grid.rows; ++r)
+            if (!std::isfinite(grid.value(i, r)))
+                return static_cast<int>(i);
     return -1;
 }
 
-// The matrix whose column k is spectrum first + k of the set, for count spectra.
-LSMatrixHandle Columns(const SpectraSet& set, int first, int count)
+// Appends one matrix block named name (see WriteMatrix) of rows x cols values value(r, c);
+// spill() after each row lets the caller write the text out in blocks.
+template <class Value, class Spill>
+void AppendMatrix(std::string& out, const std::string& name, int rows, int cols, Value value, Spill spill)
 {
-    LSMatrixHandle m(MatRows(set.GetSpectrum(first)), count);
-    for (int k = 0; k < count; ++k)
-        MatSetColumn(m, set.GetSpectrum(first + k), k);
-    return m;
+    const long long total = static_cast<long long>(rows) * cols;
+    Line(out, "struct {");
+    Line(out, "    int rows;");
+    Line(out, "    int cols;");
+    out += "    double values[" + std::to_string(total) + "]; } _static_" + name +
+           " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
+    // Each row is formatted into one buffer and appended at once.
+    std::vector<char> row(static_cast<std::size_t>(cols) * (number_text::kFormatGSize + 2) + 8);
+    long long k = 0;
+    for (int r = 0; r < rows; ++r) {
+        char* p = row.data();
+        *p++ = '\r';
+        *p++ = '\n';
+        for (int i = 0; i < 4; ++i)
+            *p++ = ' ';
+        for (int c = 0; c < cols; ++c, ++k) {
+            p = number_text::FormatG(value(r, c), p);
+            if (k + 1 < total) {
+                *p++ = ',';
+                *p++ = ' ';
+            }
+        }
+        out.append(row.data(), static_cast<std::size_t>(p - row.data()));
+        spill();
+    }
+    Line(out, "} };");
+    Line(out, "LSMatrix " + name + " = &(_static_" + name + ".values[0]);");
+    out += kEol;
+}
+
+// The block of the spectra first .. first + count - 1, spectrum k as column k.
+template <class Spill>
+void AppendColumns(std::string& out, const std::string& name, const GridSpectra& grid, int first, int count,
+                   Spill spill)
+{
+    AppendMatrix(
+        out, name, grid.rows, count,
+        [&](int r, int c) { return grid.value(static_cast<std::size_t>(first + c), r); }, spill);
 }
 
 } // namespace
@@ -80,35 +118,10 @@ std::vector<SAutomationPtrList> CreateSourceModule::GetAutomationPtr()
 
 void CreateSourceModule::WriteMatrix(std::string& out, const std::string& name, LSMatrix matrix)
 {
-    const int rows = MatRows(matrix);
     const int cols = MatCols(matrix);
-    Line(out, "struct {");
-    Line(out, "    int rows;");
-    Line(out, "    int cols;");
-    out += "    double values[" + std::to_string(static_cast<long long>(rows) * cols) + "]; } _static_" + name +
-           " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
-    const long long total = static_cast<long long>(rows) * cols;
-    // Each row is formatted into one buffer and appended at once.
-    std::vector<char> row(static_cast<std::size_t>(cols) * (number_text::kFormatGSize + 2) + 8);
-    long long k = 0;
-    for (int r = 0; r < rows; ++r) {
-        char* p = row.data();
-        *p++ = '\r';
-        *p++ = '\n';
-        for (int i = 0; i < 4; ++i)
-            *p++ = ' ';
-        for (int c = 0; c < cols; ++c, ++k) {
-            p = number_text::FormatG(matrix[k], p);
-            if (k + 1 < total) {
-                *p++ = ',';
-                *p++ = ' ';
-            }
-        }
-        out.append(row.data(), static_cast<std::size_t>(p - row.data()));
-    }
-    Line(out, "} };");
-    Line(out, "LSMatrix " + name + " = &(_static_" + name + ".values[0]);");
-    out += kEol;
+    AppendMatrix(
+        out, name, MatRows(matrix), cols, [&](int r, int c) { return matrix[static_cast<long long>(r) * cols + c]; },
+        [] {});
 }
 
 std::string CreateSourceModule::CName(std::string_view name)
@@ -149,42 +162,47 @@ bool CreateSourceModule::create_source()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
-    SpectraSet leds, targets, interpolators;
-    ReadSpectraSet(leds, *p.getStringParameter("LEDSpecs"));
-    ReadSpectraSet(targets, *p.getStringParameter("TargetSpecs"));
-    ReadSpectraSet(interpolators, *p.getStringParameter("InterpolatorSpecs"));
-    if (leds.GetCount() == 0) {
+    // The values are read from the spectra as they are written: no copy of every spectrum.
+    GridSpectra leds, targets, interpolators;
+    ReadGridSpectra(leds, *p.getStringParameter("LEDSpecs"));
+    ReadGridSpectra(targets, *p.getStringParameter("TargetSpecs"));
+    ReadGridSpectra(interpolators, *p.getStringParameter("InterpolatorSpecs"));
+    if (Count(leds) == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;
     }
-    if (targets.GetCount() == 0) {
+    if (Count(targets) == 0) {
         LogError("Fehler: Keine Ziel-Spektren angegeben!");
         return false;
     }
-    if (interpolators.GetCount() == 0) {
+    if (Count(interpolators) == 0) {
         LogError("Fehler: Keine Interpolator-Spektren angegeben!");
         return false;
     }
-    if (interpolators.GetCount() % targets.GetCount() != 0) {
+    if (Count(interpolators) % Count(targets) != 0) {
         LogError("Fehler: Anzahl der Interpolator-Spektren ist kein ganzzahliges Vielfaches der Anzahl der "
                  "Zielspektren!");
         return false;
     }
     // "%g" would write inf or nan, which no C compiler takes as a number.
-    for (const SpectraSet* set : {&leds, &targets, &interpolators}) {
-        const int bad = FirstInvalid(*set);
+    for (const GridSpectra* grid : {&leds, &targets, &interpolators}) {
+        const int bad = FirstInvalid(*grid);
         if (bad >= 0) {
-            LogError("Fehler: Spektrum '%s' enthält ungültige Werte!", set->GetName(bad).c_str());
+            LogError("Fehler: Spektrum '%s' enthält ungültige Werte!",
+                     grid->spectra[static_cast<std::size_t>(bad)]->GetName().c_str());
             return false;
         }
     }
 
-    std::string out;
-    // About twelve bytes per value.
-    std::size_t values = 0;
-    for (const SpectraSet* set : {&leds, &targets, &interpolators})
-        values += static_cast<std::size_t>(set->GetCount()) * static_cast<std::size_t>(set->PointCount);
-    out.reserve(values * 12 + 4096);
+    // The text goes to the file in blocks as it is formatted.
+    const std::string& fileName = *p.getStringParameter("Filename");
+    platform::FileReplacement file(fileName);
+    if (!file.Ok()) {
+        LogError("Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen", fileName.c_str());
+        return false;
+    }
+    std::string& out = file.Text();
+    const auto spill = [&file] { file.Spill(); };
     host->SetStatusText("Schreibe Header");
     const std::string stars(58, '*');
     const std::string framed = " *" + std::string(56, ' ') + "*";
@@ -200,29 +218,32 @@ bool CreateSourceModule::create_source()
     host->SetProgressBarPercentage(10);
 
     host->SetStatusText("Schreibe LED-Matrix");
-    WriteMatrix(out, "g_pLedSpecs", Columns(leds, 0, leds.GetCount()));
+    AppendColumns(out, "g_pLedSpecs", leds, 0, Count(leds), spill);
     host->SetProgressBarPercentage(20);
 
     Line(out, "");
     Line(out, "/* Definition der Zielspektren */");
     host->SetStatusText("Schreibe Zielspektren-Matrix");
-    WriteMatrix(out, "g_pTargetSpecs", Columns(targets, 0, targets.GetCount()));
+    AppendColumns(out, "g_pTargetSpecs", targets, 0, Count(targets), spill);
     host->SetProgressBarPercentage(30);
 
     Line(out, "");
     Line(out, "/* Definition der Namen der Zielspektren */");
     Line(out, "char *g_pSpecNames[] = {");
-    for (int i = 0; i < targets.GetCount(); ++i)
-        out += "\"" + CName(targets.GetName(i)) + "\", ";
+    for (const Spectrum* target : targets.spectra) {
+        out += '"';
+        out += CName(target->GetName());
+        out += "\", ";
+    }
     Line(out, " 0};");
     host->SetProgressBarPercentage(40);
 
     host->SetStatusText("Schreibe Interpolatoren");
-    const int block = interpolators.GetCount() / targets.GetCount();
+    const int block = Count(interpolators) / Count(targets);
     std::vector<std::string> names;
-    for (int i = 0; i < targets.GetCount(); ++i) {
+    for (int i = 0; i < Count(targets); ++i) {
         names.push_back(std::string("g_pInterpolator") + (i < 10 ? "0" : "") + std::to_string(i));
-        WriteMatrix(out, names.back(), Columns(interpolators, i * block, block));
+        AppendColumns(out, names.back(), interpolators, i * block, block, spill);
     }
     host->SetProgressBarPercentage(90);
 
@@ -233,8 +254,7 @@ bool CreateSourceModule::create_source()
     Line(out, "0};");
     host->SetProgressBarPercentage(100);
 
-    const std::string& fileName = *p.getStringParameter("Filename");
-    if (!platform::ReplaceFileContents(fileName, out)) {
+    if (!file.Commit()) {
         LogError("Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen", fileName.c_str());
         return false;
     }

@@ -150,6 +150,38 @@ char* FormatG(double value, char* out)
     return out;
 }
 
+char* FormatFixed(double value, int precision, char* out)
+{
+    // As in FormatG: value * 10^precision, once rounded, is off the exact product by at most
+    // 2^-9 below 2^44; products that close to a tie, larger values, inf and nan take to_chars.
+    const double v = std::fabs(value);
+    const double scaled = precision >= 0 && precision <= 9 ? v * kExactPow10[precision] : 0.0;
+    if (!(scaled < 17592186044416.0) || precision < 0 || precision > 9)
+        return std::to_chars(out, out + kFormatFixedSize, value, std::chars_format::fixed, precision).ptr;
+    const std::uint64_t whole = static_cast<std::uint64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
+    if (std::fabs(fraction - 0.5) < 1e-2)
+        return std::to_chars(out, out + kFormatFixedSize, value, std::chars_format::fixed, precision).ptr;
+    const std::uint64_t n = whole + (fraction > 0.5 ? 1 : 0);
+    const std::uint64_t unit = static_cast<std::uint64_t>(kExactPow10[precision]);
+    if (std::signbit(value))
+        *out++ = '-';
+    out = std::to_chars(out, out + 24, n / unit).ptr;
+    if (precision > 0) {
+        *out++ = '.';
+        std::uint32_t rest = static_cast<std::uint32_t>(n % unit);
+        int i = precision;
+        for (; i >= 2; i -= 2) {
+            std::memcpy(out + i - 2, kDigitPairs + 2 * (rest % 100), 2);
+            rest /= 100;
+        }
+        if (i == 1)
+            out[0] = static_cast<char>('0' + rest);
+        out += precision;
+    }
+    return out;
+}
+
 std::string FormatG(double value)
 {
     char buf[kFormatGSize];

@@ -18,6 +18,10 @@ std::string FormatG(double value);
 // terminating zero); returns the end of the text.
 constexpr int kFormatGSize = 32;
 char* FormatG(double value, char* out);
+// The text printf's "%.<precision>f" gives in the "C" locale, precision 0 to 9, written to
+// out, which holds at least kFormatFixedSize characters; returns the end of the text.
+constexpr int kFormatFixedSize = 340;
+char* FormatFixed(double value, int precision, char* out);
 
 enum class IntParse { NoNumber, Ok, OutOfRange };
 

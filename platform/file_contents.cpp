@@ -130,6 +130,9 @@ FileReplacement::FileReplacement(const std::string& path)
 {
     if (!path.empty())
         m_fd = CreateTemporary(path, m_tmpPath);
+    // Room for a block and the row or line that Spill follows.
+    if (m_fd >= 0)
+        m_text.reserve(kBlock + kBlock / 4);
 }
 
 FileReplacement::~FileReplacement()

@@ -1,6 +1,6 @@
 // Number texts: ToDouble must give exactly what strtod gives in the C locale, value (to the
 // bit, sign of zero and NaN included) and end position, whichever way it reads the text;
-// FormatG exactly the bytes of printf's "%g" in the C locale.
+// FormatG and FormatFixed exactly the bytes of printf's "%g" and "%.<n>f" in the C locale.
 #include "core/number_text.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +66,12 @@ public:
         std::snprintf(buf, sizeof buf, "%g", value);
         return buf;
     }
+    std::string operator()(double value, int precision) const
+    {
+        char buf[400];
+        std::snprintf(buf, sizeof buf, "%.*f", precision, value);
+        return buf;
+    }
 
 private:
     locale_t m_c;
@@ -125,6 +131,46 @@ TEST(NumberText, FormatGGivesPrintfsBytesOnRandomValues)
         ExpectFormatG(printf, tie);
         ExpectFormatG(printf, std::nextafter(tie, 0.0));
         ExpectFormatG(printf, -std::nextafter(tie, 1e300));
+    }
+}
+
+void ExpectFormatFixed(const CFormat& printf, double value, int precision)
+{
+    char buf[number_text::kFormatFixedSize];
+    ASSERT_EQ(std::string(buf, number_text::FormatFixed(value, precision, buf)), printf(value, precision))
+        << "bits of the value: " << std::hexfloat << value << ", precision " << precision;
+}
+
+TEST(NumberText, FormatFixedGivesPrintfsBytes)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double values[] = {
+        0.0, -0.0, 1.0, -1.0, 1234.5678, -1234.5678, 0.5, 1.5, 2.5, -2.5,
+        // Exact binary ties at the last digit (half to even) and values next to them.
+        0.125, 0.375, 1.000000005, 0.000000005, 0.000000015, 2.0000000025, std::nextafter(0.125, 1.0),
+        std::nextafter(0.125, 0.0),
+        // Rounding up through every digit, and small values that round to (negative) zero.
+        9.9999999951, 99999.999999995, 0.999999995, -0.999999995, 1e-12, -1e-12, -4e-9, 6e-9,
+        // Next to and beyond the end of the fast range, huge, tiny, not finite.
+        175921.86044415, 175921.86044416, 175922.0, 1e15, 9007199254740993.0, 1e300, -1.7976931348623157e308,
+        4.9e-324, inf, -inf, std::numeric_limits<double>::quiet_NaN()};
+    const CFormat printf;
+    for (const double value : values)
+        for (const int precision : {0, 1, 2, 7, 8, 9})
+            ExpectFormatFixed(printf, value, precision);
+
+    std::mt19937_64 random(8);
+    std::uniform_real_distribution<double> measure(-2000.0, 2000.0);
+    std::uniform_int_distribution<int> exponent(-10, 8);
+    std::uniform_int_distribution<std::int64_t> digits(0, 999999999);
+    for (int i = 0; i < 200000; ++i) {
+        SCOPED_TRACE(i);
+        ExpectFormatFixed(printf, measure(random), 8);
+        // Next to a decimal tie at the ninth place, at many scales.
+        const double tie = (static_cast<double>(digits(random)) + 0.5) * 1e-9 * std::pow(10.0, exponent(random));
+        ExpectFormatFixed(printf, tie, 8);
+        ExpectFormatFixed(printf, -std::nextafter(tie, inf), 8);
+        ExpectFormatFixed(printf, tie * 10.0, 7);
     }
 }
 

@@ -29,20 +29,37 @@ void AppendOctal(std::string& out, unsigned char byte)
     out += static_cast<char>('0' + (byte & 7));
 }
 
-using GridSpectra = LEDModuleBase::GridSpectra;
+// The values and names of a selection's spectra, spectrum k in values[k * rows ...]: a copy
+// of its own, since the host may handle events (and the user change the tree) while the
+// progress of the export is shown.
+struct Columns {
+    int rows = 0;
+    std::vector<double> values;
+    std::vector<std::string> names;
+    int count() const { return static_cast<int>(names.size()); }
+    double value(int k, int row) const { return values[static_cast<std::size_t>(k) * rows + row]; }
+};
 
-int Count(const GridSpectra& grid)
+Columns CopyOf(const LEDModuleBase::GridSpectra& grid)
 {
-    return static_cast<int>(grid.spectra.size());
+    Columns c;
+    c.rows = grid.rows;
+    c.values.reserve(grid.spectra.size() * static_cast<std::size_t>(grid.rows));
+    for (std::size_t i = 0; i < grid.spectra.size(); ++i) {
+        c.names.push_back(grid.spectra[i]->GetName());
+        for (int r = 0; r < grid.rows; ++r)
+            c.values.push_back(grid.value(i, r));
+    }
+    return c;
 }
 
 // The first spectrum that holds a value that is not finite, or -1.
-int FirstInvalid(const GridSpectra& grid)
+int FirstInvalid(const Columns& columns)
 {
-    for (std::size_t i = 0; i < grid.spectra.size(); ++i)
-        for (int r = 0; r < grid.rows; ++r)
-            if (!std::isfinite(grid.value(i, r)))
-                return static_cast<int>(i);
+    for (int k = 0; k < columns.count(); ++k)
+        for (int r = 0; r < columns.rows; ++r)
+            if (!std::isfinite(columns.value(k, r)))
+                return k;
     return -1;
 }
 
@@ -83,12 +100,11 @@ void AppendMatrix(std::string& out, const std::string& name, int rows, int cols,
 
 // The block of the spectra first .. first + count - 1, spectrum k as column k.
 template <class Spill>
-void AppendColumns(std::string& out, const std::string& name, const GridSpectra& grid, int first, int count,
+void AppendColumns(std::string& out, const std::string& name, const Columns& columns, int first, int count,
                    Spill spill)
 {
     AppendMatrix(
-        out, name, grid.rows, count,
-        [&](int r, int c) { return grid.value(static_cast<std::size_t>(first + c), r); }, spill);
+        out, name, columns.rows, count, [&](int r, int c) { return columns.value(first + c, r); }, spill);
 }
 
 } // namespace
@@ -162,34 +178,36 @@ bool CreateSourceModule::create_source()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
-    // The values are read from the spectra as they are written: no copy of every spectrum.
-    GridSpectra leds, targets, interpolators;
-    ReadGridSpectra(leds, *p.getStringParameter("LEDSpecs"));
-    ReadGridSpectra(targets, *p.getStringParameter("TargetSpecs"));
-    ReadGridSpectra(interpolators, *p.getStringParameter("InterpolatorSpecs"));
-    if (Count(leds) == 0) {
+    Columns leds, targets, interpolators;
+    for (auto [columns, key] : {std::pair{&leds, "LEDSpecs"}, std::pair{&targets, "TargetSpecs"},
+                                std::pair{&interpolators, "InterpolatorSpecs"}}) {
+        GridSpectra grid;
+        ReadGridSpectra(grid, *p.getStringParameter(key));
+        *columns = CopyOf(grid);
+    }
+    if (leds.count() == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;
     }
-    if (Count(targets) == 0) {
+    if (targets.count() == 0) {
         LogError("Fehler: Keine Ziel-Spektren angegeben!");
         return false;
     }
-    if (Count(interpolators) == 0) {
+    if (interpolators.count() == 0) {
         LogError("Fehler: Keine Interpolator-Spektren angegeben!");
         return false;
     }
-    if (Count(interpolators) % Count(targets) != 0) {
+    if (interpolators.count() % targets.count() != 0) {
         LogError("Fehler: Anzahl der Interpolator-Spektren ist kein ganzzahliges Vielfaches der Anzahl der "
                  "Zielspektren!");
         return false;
     }
     // "%g" would write inf or nan, which no C compiler takes as a number.
-    for (const GridSpectra* grid : {&leds, &targets, &interpolators}) {
-        const int bad = FirstInvalid(*grid);
+    for (const Columns* columns : {&leds, &targets, &interpolators}) {
+        const int bad = FirstInvalid(*columns);
         if (bad >= 0) {
             LogError("Fehler: Spektrum '%s' enthält ungültige Werte!",
-                     grid->spectra[static_cast<std::size_t>(bad)]->GetName().c_str());
+                     columns->names[static_cast<std::size_t>(bad)].c_str());
             return false;
         }
     }
@@ -218,30 +236,30 @@ bool CreateSourceModule::create_source()
     host->SetProgressBarPercentage(10);
 
     host->SetStatusText("Schreibe LED-Matrix");
-    AppendColumns(out, "g_pLedSpecs", leds, 0, Count(leds), spill);
+    AppendColumns(out, "g_pLedSpecs", leds, 0, leds.count(), spill);
     host->SetProgressBarPercentage(20);
 
     Line(out, "");
     Line(out, "/* Definition der Zielspektren */");
     host->SetStatusText("Schreibe Zielspektren-Matrix");
-    AppendColumns(out, "g_pTargetSpecs", targets, 0, Count(targets), spill);
+    AppendColumns(out, "g_pTargetSpecs", targets, 0, targets.count(), spill);
     host->SetProgressBarPercentage(30);
 
     Line(out, "");
     Line(out, "/* Definition der Namen der Zielspektren */");
     Line(out, "char *g_pSpecNames[] = {");
-    for (const Spectrum* target : targets.spectra) {
+    for (const std::string& target : targets.names) {
         out += '"';
-        out += CName(target->GetName());
+        out += CName(target);
         out += "\", ";
     }
     Line(out, " 0};");
     host->SetProgressBarPercentage(40);
 
     host->SetStatusText("Schreibe Interpolatoren");
-    const int block = Count(interpolators) / Count(targets);
+    const int block = interpolators.count() / targets.count();
     std::vector<std::string> names;
-    for (int i = 0; i < Count(targets); ++i) {
+    for (int i = 0; i < targets.count(); ++i) {
         names.push_back(std::string("g_pInterpolator") + (i < 10 ? "0" : "") + std::to_string(i));
         AppendColumns(out, names.back(), interpolators, i * block, block, spill);
     }

@@ -14,6 +14,14 @@ double ToDouble(const char* text, const char** end = nullptr);
 
 // The text printf's "%g" gives in the "C" locale (six significant digits).
 std::string FormatG(double value);
+// The same text written to out, which holds at least kFormatGSize characters (no
+// terminating zero); returns the end of the text.
+constexpr int kFormatGSize = 32;
+char* FormatG(double value, char* out);
+// The text printf's "%.<precision>f" gives in the "C" locale, precision 0 to 9, written to
+// out, which holds at least kFormatFixedSize characters; returns the end of the text.
+constexpr int kFormatFixedSize = 340;
+char* FormatFixed(double value, int precision, char* out);
 
 enum class IntParse { NoNumber, Ok, OutOfRange };
 

@@ -294,8 +294,18 @@ public:
         return result;
     }
 
+    // The same objects (without removal) in a vector: no allocation per object.
+    std::vector<T*> GetInserterVector(std::string_view names)
+    {
+        BusyGuard busy;
+        std::vector<T*> result;
+        ForEachPath(names, [&](TreeNode* node) { AddSubInserters(result, node); });
+        return result;
+    }
+
     // Appends the objects of a subtree: a node's own object, else its children's in order.
-    void AddSubInserters(std::list<T*>& out, TreeNode* node)
+    template <class Container>
+    void AddSubInserters(Container& out, TreeNode* node)
     {
         if (!node)
             return;

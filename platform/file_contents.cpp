@@ -11,7 +11,7 @@
 
 namespace {
 
-bool WriteAll(int fd, const std::string& content)
+bool WriteAll(int fd, std::string_view content)
 {
     const char* p = content.data();
     std::size_t left = content.size();
@@ -120,22 +120,59 @@ bool FileBytes::Read(const std::string& path)
 
 bool ReplaceFileContents(const std::string& path, const std::string& content)
 {
-    if (path.empty())
+    FileReplacement file(path);
+    file.Write(content);
+    return file.Commit();
+}
+
+FileReplacement::FileReplacement(const std::string& path)
+    : m_path(path)
+{
+    if (!path.empty())
+        m_fd = CreateTemporary(path, m_tmpPath);
+    // Room for a block and the row or line that Spill follows.
+    if (m_fd >= 0)
+        m_text.reserve(kBlock + kBlock / 4);
+}
+
+FileReplacement::~FileReplacement()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        std::remove(m_tmpPath.c_str());
+    }
+}
+
+void FileReplacement::Flush()
+{
+    if (Ok())
+        m_ok = WriteAll(m_fd, m_text);
+    m_text.clear();
+}
+
+void FileReplacement::Write(std::string_view bytes)
+{
+    Flush();
+    if (Ok())
+        m_ok = WriteAll(m_fd, bytes);
+}
+
+bool FileReplacement::Commit()
+{
+    Flush();
+    if (m_fd < 0)
         return false;
-    std::string tmpPath;
-    const int fd = CreateTemporary(path, tmpPath);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, content);
+    bool ok = m_ok;
     // A replaced file keeps its permissions.
     struct stat st {};
-    if (ok && ::stat(path.c_str(), &st) == 0)
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(tmpPath.c_str(), path.c_str()) == 0;
+    if (ok && ::stat(m_path.c_str(), &st) == 0)
+        ok = ::fchmod(m_fd, st.st_mode & 07777) == 0;
+    ok = ok && ::fsync(m_fd) == 0;
+    ok = (::close(m_fd) == 0) && ok;
+    m_fd = -1;
+    ok = ok && std::rename(m_tmpPath.c_str(), m_path.c_str()) == 0;
     if (!ok)
-        std::remove(tmpPath.c_str());
+        std::remove(m_tmpPath.c_str());
     return ok;
 }
 

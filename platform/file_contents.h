@@ -40,4 +40,42 @@ private:
 // (create, write, permissions, fsync, close, rename).
 bool ReplaceFileContents(const std::string& path, const std::string& content);
 
+// The same for a file written in pieces: text appended to Text() goes to the temporary file
+// in blocks (Spill, Commit), so a large file needs no buffer of its size. Without a
+// successful Commit the temporary file is removed and the file at path stays as it was.
+class FileReplacement {
+public:
+    // Creates the temporary file; Ok() tells whether that worked (never for an empty path).
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // False once creating or writing the temporary file failed.
+    bool Ok() const { return m_fd >= 0 && m_ok; }
+    // The text not yet written.
+    std::string& Text() { return m_text; }
+    // Writes the text not yet written, then bytes.
+    void Write(std::string_view bytes);
+    // Writes the text once it holds a block's worth.
+    void Spill()
+    {
+        if (m_text.size() >= kBlock)
+            Flush();
+    }
+    // Writes the rest, then permissions, fsync, close, rename: true when path now holds every
+    // byte appended.
+    bool Commit();
+
+private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    void Flush();
+
+    std::string m_path;
+    std::string m_tmpPath;
+    std::string m_text;
+    int m_fd = -1;
+    bool m_ok = true;
+};
+
 } // namespace platform

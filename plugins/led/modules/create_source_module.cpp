@@ -2,8 +2,6 @@
 
 #include "modules/create_source_form.h"
 
-#include "engine/spectra_set.h"
-
 #include "core/module_interface.h"
 #include "core/number_text.h"
 #include <xandril/xandril.h>
@@ -31,26 +29,82 @@ void AppendOctal(std::string& out, unsigned char byte)
     out += static_cast<char>('0' + (byte & 7));
 }
 
-// The first spectrum of the set that holds a value that is not finite, or -1.
-int FirstInvalid(const SpectraSet& set)
+// The values and names of a selection's spectra, spectrum k in values[k * rows ...]: a copy
+// of its own, since the host may handle events (and the user change the tree) while the
+// progress of the export is shown.
+struct Columns {
+    int rows = 0;
+    std::vector<double> values;
+    std::vector<std::string> names;
+    int count() const { return static_cast<int>(names.size()); }
+    double value(int k, int row) const { return values[static_cast<std::size_t>(k) * rows + row]; }
+};
+
+Columns CopyOf(const LEDModuleBase::GridSpectra& grid)
 {
-    for (int i = 0; i < set.GetCount(); ++i) {
-        const LSMatrix v = set.GetSpectrum(i);
-        const int n = MatRows(v) * MatCols(v);
-        for (int k = 0; k < n; ++k)
-            if (!std::isfinite(v[k]))
-                return i;
+    Columns c;
+    c.rows = grid.rows;
+    c.values.reserve(grid.spectra.size() * static_cast<std::size_t>(grid.rows));
+    for (std::size_t i = 0; i < grid.spectra.size(); ++i) {
+        c.names.push_back(grid.spectra[i]->GetName());
+        for (int r = 0; r < grid.rows; ++r)
+            c.values.push_back(grid.value(i, r));
     }
+    return c;
+}
+
+// The first spectrum that holds a value that is not finite, or -1.
+int FirstInvalid(const Columns& columns)
+{
+    for (int k = 0; k < columns.count(); ++k)
+        for (int r = 0; r < columns.rows; ++r)
+            if (!std::isfinite(columns.value(k, r)))
+                return k;
     return -1;
 }
 
-// The matrix whose column k is spectrum first + k of the set, for count spectra.
-LSMatrixHandle Columns(const SpectraSet& set, int first, int count)
+// Appends one matrix block named name (see WriteMatrix) of rows x cols values value(r, c);
+// spill() after each row lets the caller write the text out in blocks.
+template <class Value, class Spill>
+void AppendMatrix(std::string& out, const std::string& name, int rows, int cols, Value value, Spill spill)
 {
-    LSMatrixHandle m(MatRows(set.GetSpectrum(first)), count);
-    for (int k = 0; k < count; ++k)
-        MatSetColumn(m, set.GetSpectrum(first + k), k);
-    return m;
+    const long long total = static_cast<long long>(rows) * cols;
+    Line(out, "struct {");
+    Line(out, "    int rows;");
+    Line(out, "    int cols;");
+    out += "    double values[" + std::to_string(total) + "]; } _static_" + name +
+           " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
+    // Each row is formatted into one buffer and appended at once.
+    std::vector<char> row(static_cast<std::size_t>(cols) * (number_text::kFormatGSize + 2) + 8);
+    long long k = 0;
+    for (int r = 0; r < rows; ++r) {
+        char* p = row.data();
+        *p++ = '\r';
+        *p++ = '\n';
+        for (int i = 0; i < 4; ++i)
+            *p++ = ' ';
+        for (int c = 0; c < cols; ++c, ++k) {
+            p = number_text::FormatG(value(r, c), p);
+            if (k + 1 < total) {
+                *p++ = ',';
+                *p++ = ' ';
+            }
+        }
+        out.append(row.data(), static_cast<std::size_t>(p - row.data()));
+        spill();
+    }
+    Line(out, "} };");
+    Line(out, "LSMatrix " + name + " = &(_static_" + name + ".values[0]);");
+    out += kEol;
+}
+
+// The block of the spectra first .. first + count - 1, spectrum k as column k.
+template <class Spill>
+void AppendColumns(std::string& out, const std::string& name, const Columns& columns, int first, int count,
+                   Spill spill)
+{
+    AppendMatrix(
+        out, name, columns.rows, count, [&](int r, int c) { return columns.value(first + c, r); }, spill);
 }
 
 } // namespace
@@ -80,27 +134,10 @@ std::vector<SAutomationPtrList> CreateSourceModule::GetAutomationPtr()
 
 void CreateSourceModule::WriteMatrix(std::string& out, const std::string& name, LSMatrix matrix)
 {
-    const int rows = MatRows(matrix);
     const int cols = MatCols(matrix);
-    Line(out, "struct {");
-    Line(out, "    int rows;");
-    Line(out, "    int cols;");
-    out += "    double values[" + std::to_string(static_cast<long long>(rows) * cols) + "]; } _static_" + name +
-           " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
-    const long long total = static_cast<long long>(rows) * cols;
-    long long k = 0;
-    for (int r = 0; r < rows; ++r) {
-        out += kEol;
-        out += "    ";
-        for (int c = 0; c < cols; ++c, ++k) {
-            out += number_text::FormatG(matrix[k]);
-            if (k + 1 < total)
-                out += ", ";
-        }
-    }
-    Line(out, "} };");
-    Line(out, "LSMatrix " + name + " = &(_static_" + name + ".values[0]);");
-    out += kEol;
+    AppendMatrix(
+        out, name, MatRows(matrix), cols, [&](int r, int c) { return matrix[static_cast<long long>(r) * cols + c]; },
+        [] {});
 }
 
 std::string CreateSourceModule::CName(std::string_view name)
@@ -141,42 +178,49 @@ bool CreateSourceModule::create_source()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
-    SpectraSet leds, targets, interpolators;
-    ReadSpectraSet(leds, *p.getStringParameter("LEDSpecs"));
-    ReadSpectraSet(targets, *p.getStringParameter("TargetSpecs"));
-    ReadSpectraSet(interpolators, *p.getStringParameter("InterpolatorSpecs"));
-    if (leds.GetCount() == 0) {
+    Columns leds, targets, interpolators;
+    for (auto [columns, key] : {std::pair{&leds, "LEDSpecs"}, std::pair{&targets, "TargetSpecs"},
+                                std::pair{&interpolators, "InterpolatorSpecs"}}) {
+        GridSpectra grid;
+        ReadGridSpectra(grid, *p.getStringParameter(key));
+        *columns = CopyOf(grid);
+    }
+    if (leds.count() == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;
     }
-    if (targets.GetCount() == 0) {
+    if (targets.count() == 0) {
         LogError("Fehler: Keine Ziel-Spektren angegeben!");
         return false;
     }
-    if (interpolators.GetCount() == 0) {
+    if (interpolators.count() == 0) {
         LogError("Fehler: Keine Interpolator-Spektren angegeben!");
         return false;
     }
-    if (interpolators.GetCount() % targets.GetCount() != 0) {
+    if (interpolators.count() % targets.count() != 0) {
         LogError("Fehler: Anzahl der Interpolator-Spektren ist kein ganzzahliges Vielfaches der Anzahl der "
                  "Zielspektren!");
         return false;
     }
     // "%g" would write inf or nan, which no C compiler takes as a number.
-    for (const SpectraSet* set : {&leds, &targets, &interpolators}) {
-        const int bad = FirstInvalid(*set);
+    for (const Columns* columns : {&leds, &targets, &interpolators}) {
+        const int bad = FirstInvalid(*columns);
         if (bad >= 0) {
-            LogError("Fehler: Spektrum '%s' enthält ungültige Werte!", set->GetName(bad).c_str());
+            LogError("Fehler: Spektrum '%s' enthält ungültige Werte!",
+                     columns->names[static_cast<std::size_t>(bad)].c_str());
             return false;
         }
     }
 
-    std::string out;
-    // About twelve bytes per value.
-    std::size_t values = 0;
-    for (const SpectraSet* set : {&leds, &targets, &interpolators})
-        values += static_cast<std::size_t>(set->GetCount()) * static_cast<std::size_t>(set->PointCount);
-    out.reserve(values * 12 + 4096);
+    // The text goes to the file in blocks as it is formatted.
+    const std::string& fileName = *p.getStringParameter("Filename");
+    platform::FileReplacement file(fileName);
+    if (!file.Ok()) {
+        LogError("Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen", fileName.c_str());
+        return false;
+    }
+    std::string& out = file.Text();
+    const auto spill = [&file] { file.Spill(); };
     host->SetStatusText("Schreibe Header");
     const std::string stars(58, '*');
     const std::string framed = " *" + std::string(56, ' ') + "*";
@@ -192,29 +236,32 @@ bool CreateSourceModule::create_source()
     host->SetProgressBarPercentage(10);
 
     host->SetStatusText("Schreibe LED-Matrix");
-    WriteMatrix(out, "g_pLedSpecs", Columns(leds, 0, leds.GetCount()));
+    AppendColumns(out, "g_pLedSpecs", leds, 0, leds.count(), spill);
     host->SetProgressBarPercentage(20);
 
     Line(out, "");
     Line(out, "/* Definition der Zielspektren */");
     host->SetStatusText("Schreibe Zielspektren-Matrix");
-    WriteMatrix(out, "g_pTargetSpecs", Columns(targets, 0, targets.GetCount()));
+    AppendColumns(out, "g_pTargetSpecs", targets, 0, targets.count(), spill);
     host->SetProgressBarPercentage(30);
 
     Line(out, "");
     Line(out, "/* Definition der Namen der Zielspektren */");
     Line(out, "char *g_pSpecNames[] = {");
-    for (int i = 0; i < targets.GetCount(); ++i)
-        out += "\"" + CName(targets.GetName(i)) + "\", ";
+    for (const std::string& target : targets.names) {
+        out += '"';
+        out += CName(target);
+        out += "\", ";
+    }
     Line(out, " 0};");
     host->SetProgressBarPercentage(40);
 
     host->SetStatusText("Schreibe Interpolatoren");
-    const int block = interpolators.GetCount() / targets.GetCount();
+    const int block = interpolators.count() / targets.count();
     std::vector<std::string> names;
-    for (int i = 0; i < targets.GetCount(); ++i) {
+    for (int i = 0; i < targets.count(); ++i) {
         names.push_back(std::string("g_pInterpolator") + (i < 10 ? "0" : "") + std::to_string(i));
-        WriteMatrix(out, names.back(), Columns(interpolators, i * block, block));
+        AppendColumns(out, names.back(), interpolators, i * block, block, spill);
     }
     host->SetProgressBarPercentage(90);
 
@@ -225,8 +272,7 @@ bool CreateSourceModule::create_source()
     Line(out, "0};");
     host->SetProgressBarPercentage(100);
 
-    const std::string& fileName = *p.getStringParameter("Filename");
-    if (!platform::ReplaceFileContents(fileName, out)) {
+    if (!file.Commit()) {
         LogError("Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen", fileName.c_str());
         return false;
     }

@@ -4,11 +4,12 @@
 
 #include "core/clipboard_object.h"
 #include "core/module_interface.h"
+#include "core/number_text.h"
 #include "platform/file_contents.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <list>
 #include <vector>
 
 namespace {
@@ -45,23 +46,33 @@ std::vector<SAutomationPtrList> GnuplotExportModule::GetAutomationPtr()
                                static_cast<SAutomationPtrList::Function>(&GnuplotExportModule::do_export))};
 }
 
-void GnuplotExportModule::AppendRow(std::string& out, int row, double value)
+namespace {
+
+// The row into out, which holds at least kRowSize characters; returns its end.
+constexpr std::size_t kRowSize = 32 + number_text::kFormatFixedSize;
+char* FormatRow(char* out, int row, double value)
 {
-    char buf[400];
-    char* p = buf;
+    char* p = out;
     *p++ = '\t';
-    p = std::to_chars(p, buf + 20, row).ptr;
+    p = std::to_chars(p, p + 20, row).ptr;
     *p++ = '\t';
     // Right-aligned in 16 characters; a wider value is written in full.
-    char number[360];
-    const auto res = std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, 8);
-    const std::size_t length = static_cast<std::size_t>(res.ptr - number);
+    char number[number_text::kFormatFixedSize];
+    const std::size_t length = static_cast<std::size_t>(number_text::FormatFixed(value, 8, number) - number);
     for (std::size_t k = length; k < 16; ++k)
         *p++ = ' ';
     std::memcpy(p, number, length);
     p += length;
     *p++ = '\n';
-    out.append(buf, static_cast<std::size_t>(p - buf));
+    return p;
+}
+
+} // namespace
+
+void GnuplotExportModule::AppendRow(std::string& out, int row, double value)
+{
+    char buf[kRowSize];
+    out.append(buf, static_cast<std::size_t>(FormatRow(buf, row, value) - buf));
 }
 
 bool GnuplotExportModule::do_export()
@@ -75,7 +86,7 @@ bool GnuplotExportModule::do_export()
         return false;
     ns_param::Paramora& p = getParameters();
 
-    const std::list<ClipboardObject*> objects = tree->GetInserters(*p.getStringParameter("ClipboardObjectsDesc"), false);
+    const std::vector<ClipboardObject*> objects = tree->GetInserterVector(*p.getStringParameter("ClipboardObjectsDesc"));
     if (objects.empty()) {
         calc::LogError(host, "Fehler: Keine Messwerte oder Helligkeiten angegeben!");
         return false;
@@ -97,16 +108,31 @@ bool GnuplotExportModule::do_export()
     }
 
     host->SetStatusText("Lese Werte ein...");
-    // The table: the values of every object whose array has count entries, row by row.
-    std::vector<double> table;
+    // The arrays of every object with count entries, copied (the host may handle events
+    // while it shows the progress) series by series: value t of row i at t * rows + i.
+    std::vector<const double*> arrays;
+    arrays.reserve(objects.size());
     for (ClipboardObject* object : objects) {
         const ns_param::Double1DArrayParameterType* array = ArrayOf(*object, key);
         if (array && array->getCount() == count)
-            table.insert(table.end(), array->getValues(), array->getValues() + count);
+            arrays.push_back(array->getValues());
     }
-    const std::size_t rows = table.size() / static_cast<std::size_t>(count);
+    const std::size_t rows = arrays.size();
+    std::vector<double> table(rows * static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < rows; ++i)
+        for (int t = 0; t < count; ++t)
+            table[static_cast<std::size_t>(t) * rows + i] = arrays[i][t];
 
-    std::string out = *p.getStringParameter("InitSequence");
+    // The text goes to the file in blocks as it is formatted.
+    const std::string& fileName = *p.getStringParameter("Filename");
+    platform::FileReplacement file(fileName);
+    if (!file.Ok()) {
+        host->AddLogColorMessage(calc::kErrorColour, "Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen!",
+                                 fileName.c_str());
+        return false;
+    }
+    std::string& out = file.Text();
+    out = *p.getStringParameter("InitSequence");
     out += "\nplot ";
     const std::string& style = *p.getStringParameter("ViewSettings");
     for (int t = 0; t < count; ++t) {
@@ -116,13 +142,21 @@ bool GnuplotExportModule::do_export()
             out += ", ";
     }
     out += '\n';
-    out.reserve(out.size() + static_cast<std::size_t>(count) * (rows * 30 + 2));
 
     host->SetProgressBarPercentage(0);
     host->SetStatusText("Schreibe Datei...");
+    // Rows are formatted into one buffer and appended 64 at a time.
+    constexpr std::size_t kRowsPerPiece = 64;
+    std::vector<char> piece(kRowsPerPiece * kRowSize);
     for (int t = 0; t < count; ++t) {
-        for (std::size_t i = 0; i < rows; ++i)
-            AppendRow(out, static_cast<int>(i), table[i * static_cast<std::size_t>(count) + static_cast<std::size_t>(t)]);
+        const double* series = table.data() + static_cast<std::size_t>(t) * rows;
+        for (std::size_t i = 0; i < rows;) {
+            char* end = piece.data();
+            for (const std::size_t last = std::min(rows, i + kRowsPerPiece); i < last; ++i)
+                end = FormatRow(end, static_cast<int>(i), series[i]);
+            out.append(piece.data(), static_cast<std::size_t>(end - piece.data()));
+            file.Spill();
+        }
         out += "e\n";
         host->SetProgressBarPercentage(t * 100.0 / count);
         // A script that names more series than it holds would not run: nothing is written.
@@ -132,8 +166,7 @@ bool GnuplotExportModule::do_export()
         }
     }
 
-    const std::string& fileName = *p.getStringParameter("Filename");
-    if (!platform::ReplaceFileContents(fileName, out)) {
+    if (!file.Commit()) {
         host->AddLogColorMessage(calc::kErrorColour, "Fehler: Konnte Datei '%s' nicht zum Schreiben öffnen!",
                                  fileName.c_str());
         return false;

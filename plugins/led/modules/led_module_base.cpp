@@ -117,12 +117,13 @@ std::string LEDModuleBase::Prefix(const std::string& group)
     return group.empty() ? group : group + ":";
 }
 
-void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection)
+bool LEDModuleBase::ReadGridSpectra(GridSpectra& grid, const std::string& selection)
 {
+    grid = GridSpectra();
     ModuleInterface* host = GetModuleInterface();
     SpectrumTree* tree = host ? host->GetSpectrumTree() : nullptr;
     if (!tree)
-        return;
+        return false;
     SpectrumList list;
     list = tree->GetInserters(selection, false);
 
@@ -131,15 +132,15 @@ void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection
     if (!list.SpecsSameEquiDistant(&step, &start, &end) || (!list.empty() && !(step > 0.0))) {
         LogError("Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in '%s'",
                  selection.c_str());
-        return;
+        return false;
     }
     if (list.empty())
-        return;
+        return false;
     const double count = (end - start) / step + 1e-7;
     if (!std::isfinite(count) || count + 1 > led::kMaxGridPoints) {
         LogError("Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in '%s'",
                  selection.c_str());
-        return;
+        return false;
     }
     const int n = static_cast<int>(count) + 1;
 
@@ -154,8 +155,7 @@ void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection
                                 step * 1000.0);
             // Spectra on another grid would be read as if they lay on the run's grid: the
             // set stays empty instead.
-            set.Clear();
-            return;
+            return true;
         }
     } else {
         XStart = start;
@@ -165,18 +165,32 @@ void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection
             m_gridTaken = true;
     }
 
-    set.Clear();
     // The set counts its rows with the grid's own rule; a vector of another length would
     // be refused, so each one gets exactly that many rows.
-    const int rows = GridPointCount(XStart, XEnd, XStep);
-    LSMatrixHandle column(rows, 1);
+    grid.rows = GridPointCount(XStart, XEnd, XStep);
+    if (grid.rows <= 0)
+        return true;
+    grid.spectra = std::move(list);
+    grid.points = n;
+    return true;
+}
+
+void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection)
+{
+    GridSpectra grid;
+    if (!ReadGridSpectra(grid, selection))
+        return;
+    set.Clear();
+    if (grid.spectra.empty())
+        return;
+    LSMatrixHandle column(grid.rows, 1);
     if (!column)
         return;
-    for (Spectrum* spectrum : list) {
-        const int copied = std::min({n, rows, spectrum->GetPointCount()});
+    for (const Spectrum* spectrum : grid.spectra) {
+        const int copied = std::min({grid.points, grid.rows, spectrum->GetPointCount()});
         for (int j = 0; j < copied; ++j)
             column[j] = (*spectrum)[j].y;
-        for (int j = copied; j < rows; ++j)
+        for (int j = copied; j < grid.rows; ++j)
             column[j] = 0.0;
         set.AddSpectrum(spectrum->GetName(), column);
     }

@@ -5,6 +5,7 @@
 // check of the parameters a run reads. The guard that keeps an operation from starting inside
 // another one (the host handles events while it shows progress) is CalcModule's RunGuard.
 #include "core/calc_form.h"
+#include "core/spectrum.h"
 
 #include <initializer_list>
 #include <string>
@@ -37,6 +38,19 @@ public:
     // The spectra the selection names, on their common grid, into set (the grid becomes
     // the global one). See the .cpp for the rules and the messages.
     void ReadSpectraSet(SpectraSet& set, const std::string& selection);
+    // The same spectra without a copy: value(i, row) is what column i of the set would hold.
+    struct GridSpectra {
+        SpectrumList spectra;
+        int rows = 0;
+        int points = 0;
+        double value(std::size_t i, int row) const
+        {
+            return row < points ? (*spectra[i])[row].y : 0.0;
+        }
+    };
+    // False where ReadSpectraSet leaves its set as it was; true where it replaces the set's
+    // contents with grid's spectra (none after an error).
+    bool ReadGridSpectra(GridSpectra& grid, const std::string& selection);
     // One spectrum per column of set, named group:column name, on the global grid in nm.
     void WriteSpectraSet(const SpectraSet& set, const std::string& group);
     // One record per selected clipboard object, appended to db.

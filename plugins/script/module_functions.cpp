@@ -23,23 +23,35 @@ Module* FindModule(ModuleInterface* host, const std::string& path)
 
 } // namespace
 
-CompilerRunModule::CompilerRunModule(const std::string& name, CMCSharedParameter* shared, ModuleInterface* host)
+ModuleFunction::ModuleFunction(const std::string& name, CMCSharedParameter* shared, ModuleInterface* host)
     : ScriptFunction(name, shared)
     , m_host(host)
 {
 }
 
-CompilerRunModule::~CompilerRunModule() = default;
+ModuleFunction::~ModuleFunction() = default;
+
+Module* ModuleFunction::NamedModule(Args args)
+{
+    if (!IsRow(args, 0)) {
+        Fail(RowText(1));
+        return nullptr;
+    }
+    if (!IsRow(args, 1)) {
+        Fail(RowText(2));
+        return nullptr;
+    }
+    Module* module = FindModule(m_host, TextOf(*args[0]));
+    if (!module)
+        Fail(kNotFoundModule);
+    return module;
+}
 
 int CompilerRunModule::execute(Args args)
 {
-    if (!IsRow(args, 0))
-        return Fail(RowText(1));
-    if (!IsRow(args, 1))
-        return Fail(RowText(2));
-    Module* module = FindModule(m_host, TextOf(*args[0]));
+    Module* module = NamedModule(args);
     if (!module)
-        return Fail(kNotFoundModule);
+        return kFailed;
     // Inside the script's own calculation bracket; the operation may refile spectra, so
     // nothing found before the call is used after it.
     const std::optional<bool> done = module->RunAutomation(TextOf(*args[1]));
@@ -49,24 +61,11 @@ int CompilerRunModule::execute(Args args)
     return 0;
 }
 
-CompilerSetParameterModule::CompilerSetParameterModule(const std::string& name, CMCSharedParameter* shared,
-                                                       ModuleInterface* host)
-    : ScriptFunction(name, shared)
-    , m_host(host)
-{
-}
-
-CompilerSetParameterModule::~CompilerSetParameterModule() = default;
-
 int CompilerSetParameterModule::execute(Args args)
 {
-    if (!IsRow(args, 0))
-        return Fail(RowText(1));
-    if (!IsRow(args, 1))
-        return Fail(RowText(2));
-    Module* module = FindModule(m_host, TextOf(*args[0]));
+    Module* module = NamedModule(args);
     if (!module)
-        return Fail(kNotFoundModule);
+        return kFailed;
     ns_param::Paramora& parameters = module->getParameters();
     const std::string name = TextOf(*args[1]);
     const ns_param::BaseParameterType* parameter = parameters.getParameter(name);
@@ -103,24 +102,11 @@ int CompilerSetParameterModule::execute(Args args)
     }
 }
 
-CompilerGetParameterModule::CompilerGetParameterModule(const std::string& name, CMCSharedParameter* shared,
-                                                       ModuleInterface* host)
-    : ScriptFunction(name, shared)
-    , m_host(host)
-{
-}
-
-CompilerGetParameterModule::~CompilerGetParameterModule() = default;
-
 int CompilerGetParameterModule::execute(Args args)
 {
-    if (!IsRow(args, 0))
-        return Fail(RowText(1));
-    if (!IsRow(args, 1))
-        return Fail(RowText(2));
-    Module* module = FindModule(m_host, TextOf(*args[0]));
+    Module* module = NamedModule(args);
     if (!module)
-        return Fail(kNotFoundModule);
+        return kFailed;
     ns_param::Paramora& parameters = module->getParameters();
     const std::string name = TextOf(*args[1]);
     const ns_param::BaseParameterType* parameter = parameters.getParameter(name);

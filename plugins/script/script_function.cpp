@@ -22,7 +22,7 @@ ScriptFunction::~ScriptFunction() = default;
 int ScriptFunction::Fail(const std::string& text)
 {
     error.setException(text, -1, -1, "");
-    return 2;
+    return kFailed;
 }
 
 bool ScriptFunction::IsRow(Args args, std::size_t index)

@@ -28,7 +28,9 @@ public:
     ~ScriptFunction() override;
 
 protected:
-    // Reports text as the call's error; the value execute returns then.
+    // What execute returns after a reported error.
+    static constexpr int kFailed = 2;
+    // Reports text as the call's error; returns kFailed.
     int Fail(const std::string& text);
     // True when argument index (0-based) exists and has exactly one row.
     static bool IsRow(Args args, std::size_t index);

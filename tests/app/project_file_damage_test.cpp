@@ -21,19 +21,13 @@
 
 namespace {
 
+using test_support::ReadFile;
+
 using test_support::TempDir;
 
 std::string Fixture(const std::string& name)
 {
     return std::string(ORVANTA_TEST_DATA_DIR) + "/project/" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder)

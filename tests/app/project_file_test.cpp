@@ -14,15 +14,9 @@
 
 namespace {
 
-using test_support::TempDir;
+using test_support::ReadFile;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test_support::TempDir;
 
 // The file with the values of every SpecID key (a fresh random number at each save) cut out.
 std::string WithoutSpecIds(const std::string& text)

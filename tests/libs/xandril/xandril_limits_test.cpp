@@ -25,18 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 std::vector<std::string> folderEntries(const std::string& folder)
 {
@@ -66,7 +56,7 @@ std::string nestedDocument(int levels, const std::string& tag, bool key)
 // Reads the text with both entry points; the exception text of the first that throws.
 std::string readBothWays(XMLReadModul& reader, const std::string& text, const std::string& path)
 {
-    writeText(path, text);
+    WriteFile(path, text);
     std::string messages;
     for (int way = 0; way < 2; ++way) {
         try {
@@ -105,7 +95,7 @@ TEST(XandrilLimits, NestingUpToTheLimitIsReadDeeperIsRefused)
     };
     const std::string path = dir.file("deep.xml");
     const std::string kept = dir.file("kept.xml");
-    writeText(kept, nestedDocument(1, "group", true));
+    WriteFile(kept, nestedDocument(1, "group", true));
 
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.levels) + " x " + row.tag);
@@ -200,7 +190,7 @@ TEST(XandrilLimits, HugeFilesThatAreNoDocumentAreRefusedAtTheirFirstBytes)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
         const std::string path = dir.file(row.file);
-        writeText(path, row.head);
+        WriteFile(path, row.head);
         ASSERT_EQ(::truncate(path.c_str(), INT_MAX), 0);
         XMLReadModul reader;
         try {
@@ -224,7 +214,7 @@ TEST(XandrilWriter, DeepDocumentsStopIndentingAndReadBack)
     writer.writeString("k", "", "tief");
     ASSERT_TRUE(writer.writeToFile(path));
 
-    const std::string text = readText(path);
+    const std::string text = ReadFile(path);
     std::istringstream lines(text);
     std::string line;
     std::vector<std::size_t> indents;
@@ -284,20 +274,20 @@ TEST(XandrilWriter, StreamedFileEqualsTheDocumentBuiltInMemory)
         buildLargeDocument(writer);
         ASSERT_TRUE(writer.writeToFile(inMemory));
     }
-    writeText(streamed, "alt");
+    WriteFile(streamed, "alt");
     {
         XMLWriteModul writer;
         ASSERT_TRUE(writer.streamToFile(streamed));
         EXPECT_FALSE(writer.streamToFile(streamed)) << "one stream per writer";
         buildLargeDocument(writer);
         EXPECT_EQ(folderEntries(dir.path()).size(), 3u) << "the temporary file stands beside the target";
-        EXPECT_EQ(readText(streamed), "alt");
+        EXPECT_EQ(ReadFile(streamed), "alt");
         EXPECT_FALSE(writer.writeToFile(inMemory)) << "a streamed document goes to its own target only";
         ASSERT_TRUE(writer.writeToFile(streamed));
         EXPECT_FALSE(writer.writeToFile(streamed)) << "and only once";
     }
     EXPECT_GT(fs::file_size(inMemory), 3u << 20);
-    EXPECT_TRUE(readText(streamed) == readText(inMemory));
+    EXPECT_TRUE(ReadFile(streamed) == ReadFile(inMemory));
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"memory.xml", "streamed.xml"}));
 }
 
@@ -305,7 +295,7 @@ TEST(XandrilWriter, AbandonedOrFailedStreamsLeaveNoTraceAndTheOldFileWhole)
 {
     TempDir dir;
     const std::string target = dir.file("project.xml");
-    writeText(target, "old content");
+    WriteFile(target, "old content");
 
     // A writer dropped before it was written.
     {
@@ -344,6 +334,6 @@ TEST(XandrilWriter, AbandonedOrFailedStreamsLeaveNoTraceAndTheOldFileWhole)
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(ok);
     }
-    EXPECT_EQ(readText(target), "old content");
+    EXPECT_EQ(ReadFile(target), "old content");
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"project.xml"}));
 }

@@ -27,18 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 bool sameBits(double a, double b)
 {
@@ -110,7 +100,7 @@ TEST(XandrilStrings, Windows1252BytesAreWrittenAsUtf8)
     writer.writeString(latin, "", latin);
     ASSERT_TRUE(writer.writeToFile(path));
 
-    const std::string file = readText(path);
+    const std::string file = ReadFile(path);
     EXPECT_EQ(file.find('\xFC'), std::string::npos) << "a raw Windows-1252 byte reached the file";
 
     XMLReadModul reader;
@@ -126,7 +116,7 @@ TEST(XandrilStrings, UndeclaredWindows1252FilesAreRead)
 {
     TempDir dir;
     const std::string path = dir.file("windows.xml");
-    writeText(path, document("<string key=\"Gr\xFC\xDF" "e\">M\xFC" "ller \x80</string>"));
+    WriteFile(path, document("<string key=\"Gr\xFC\xDF" "e\">M\xFC" "ller \x80</string>"));
     XMLReadModul reader;
     reader.readFromFile(path);
     ASSERT_TRUE(reader.enterGroup("G"));
@@ -335,7 +325,7 @@ TEST(XandrilKeys, MissingKeysWrongKindsAndBadNumbersLeaveOutputsUnchanged)
 {
     TempDir dir;
     const std::string path = dir.file("keys.xml");
-    writeText(path, document("<string key=\"s\">text</string>"
+    WriteFile(path, document("<string key=\"s\">text</string>"
                              "<int key=\"plain\">5</int>"
                              "<int key=\"bigint\">99999999999</int>"
                              "<int key=\"badint\">5x</int>"
@@ -406,17 +396,17 @@ TEST(XandrilKeys, MissingKeysWrongKindsAndBadNumbersLeaveOutputsUnchanged)
 TEST(XandrilFiles, BadFilesThrowNamingTheFileAndTheReason)
 {
     TempDir dir;
-    writeText(dir.file("empty.xml"), "");
-    writeText(dir.file("truncated.xml"), "<?xml version=\"1.0\"?>\n<xandril><group name=\"A\"><int key=\"k\">1</in");
-    writeText(dir.file("text.xml"), "SpecName;SpecColor\n1;2\n");
-    writeText(dir.file("binary.xml"), std::string("\x89PNG\r\n\x1a\n\0\0\0", 11));
-    writeText(dir.file("laughs.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
+    WriteFile(dir.file("empty.xml"), "");
+    WriteFile(dir.file("truncated.xml"), "<?xml version=\"1.0\"?>\n<xandril><group name=\"A\"><int key=\"k\">1</in");
+    WriteFile(dir.file("text.xml"), "SpecName;SpecColor\n1;2\n");
+    WriteFile(dir.file("binary.xml"), std::string("\x89PNG\r\n\x1a\n\0\0\0", 11));
+    WriteFile(dir.file("laughs.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
                                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
                                       "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>\n"
                                       "<xandril><string key=\"s\">&c;</string></xandril>");
-    writeText(dir.file("external.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY e SYSTEM "
+    WriteFile(dir.file("external.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY e SYSTEM "
                                         "\"file:///etc/passwd\">]>\n<xandril><string key=\"s\">&e;</string></xandril>");
-    writeText(dir.file("undeclared.xml"), "<xandril><string key=\"s\">&e;</string></xandril>");
+    WriteFile(dir.file("undeclared.xml"), "<xandril><string key=\"s\">&e;</string></xandril>");
     fs::create_directory(dir.file("folder.xml"));
 
     const struct {
@@ -432,7 +422,7 @@ TEST(XandrilFiles, BadFilesThrowNamingTheFileAndTheReason)
 
     // A failed read keeps the document read before.
     const std::string good = dir.file("good.xml");
-    writeText(good, document("<string key=\"s\">kept</string>"));
+    WriteFile(good, document("<string key=\"s\">kept</string>"));
     XMLReadModul reader;
     reader.readFromFile(good);
     ASSERT_TRUE(reader.enterGroup("G"));
@@ -458,9 +448,9 @@ TEST(XandrilFiles, FailedWritesReturnFalseAndKeepTheOldFileWhole)
 {
     TempDir dir;
     const std::string target = dir.file("project.xml");
-    writeText(target, "old content");
+    WriteFile(target, "old content");
     ::chmod(target.c_str(), 0640);
-    writeText(dir.file("plain"), "a regular file");
+    WriteFile(dir.file("plain"), "a regular file");
     fs::create_directory(dir.file("folder"));
 
     XMLWriteModul writer;
@@ -489,7 +479,7 @@ TEST(XandrilFiles, FailedWritesReturnFalseAndKeepTheOldFileWhole)
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(ok);
     }
-    EXPECT_EQ(readText(target), "old content");
+    EXPECT_EQ(ReadFile(target), "old content");
 
     // Every failure cleaned up its temporary file.
     std::vector<std::string> names;

@@ -24,21 +24,11 @@
 
 namespace {
 
+using test_support::ReadFile;
+using test_support::WriteFile;
+
 using led_test::ModulesTest;
 using test_support::TempDir;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class ExportsTest : public ModulesTest {
 protected:

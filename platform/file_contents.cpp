@@ -130,9 +130,9 @@ FileReplacement::FileReplacement(const std::string& path)
 {
     if (!path.empty())
         m_fd = CreateTemporary(path, m_tmpPath);
-    // Room for a block and the row or line that Spill follows.
+    // Room for what stays after a spill and the piece that follows it.
     if (m_fd >= 0)
-        m_text.reserve(kBlock + kBlock / 4);
+        m_text.reserve(2 * kBlock);
 }
 
 FileReplacement::~FileReplacement()
@@ -143,23 +143,23 @@ FileReplacement::~FileReplacement()
     }
 }
 
-void FileReplacement::Flush()
+void FileReplacement::Flush(std::size_t bytes)
 {
     if (Ok())
-        m_ok = WriteAll(m_fd, m_text);
-    m_text.clear();
+        m_ok = WriteAll(m_fd, std::string_view(m_text).substr(0, bytes));
+    m_text.erase(0, bytes);
 }
 
 void FileReplacement::Write(std::string_view bytes)
 {
-    Flush();
+    Flush(m_text.size());
     if (Ok())
         m_ok = WriteAll(m_fd, bytes);
 }
 
 bool FileReplacement::Commit()
 {
-    Flush();
+    Flush(m_text.size());
     if (m_fd < 0)
         return false;
     bool ok = m_ok;

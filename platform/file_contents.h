@@ -57,11 +57,12 @@ public:
     std::string& Text() { return m_text; }
     // Writes the text not yet written, then bytes.
     void Write(std::string_view bytes);
-    // Writes the text once it holds a block's worth.
+    // Writes the text's whole blocks once it holds one; the rest stays for the next. Writes
+    // of whole blocks at block offsets cost the file system least.
     void Spill()
     {
         if (m_text.size() >= kBlock)
-            Flush();
+            Flush(m_text.size() / kBlock * kBlock);
     }
     // Writes the rest, then permissions, fsync, close, rename: true when path now holds every
     // byte appended.
@@ -69,7 +70,8 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 64 * 1024;
-    void Flush();
+    // Writes the first bytes of the text and drops them from it.
+    void Flush(std::size_t bytes);
 
     std::string m_path;
     std::string m_tmpPath;

@@ -4,10 +4,14 @@
 
 #include "core/module_interface.h"
 #include "core/number_text.h"
+#include "core/run_buffer.h"
 #include <xandril/xandril.h>
 #include "platform/file_contents.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -29,37 +33,58 @@ void AppendOctal(std::string& out, unsigned char byte)
     out += static_cast<char>('0' + (byte & 7));
 }
 
-// The values and names of a selection's spectra, spectrum k in values[k * rows ...]: a copy
-// of its own, since the host may handle events (and the user change the tree) while the
-// progress of the export is shown.
+// The values and names of a selection's spectra, spectrum k at values[k * rows ...] of the
+// module's buffer: a copy of its own, since the host may handle events (and the user change
+// the tree) while the progress of the export is shown.
 struct Columns {
     int rows = 0;
-    std::vector<double> values;
+    const double* values = nullptr;
     std::vector<std::string> names;
     int count() const { return static_cast<int>(names.size()); }
     double value(int k, int row) const { return values[static_cast<std::size_t>(k) * rows + row]; }
 };
 
-Columns CopyOf(const LEDModuleBase::GridSpectra& grid)
+// Appends grid's values to buffer, spectrum by spectrum: the points on the grid, zeros in
+// the rows beyond them. Returns where they start.
+std::size_t AppendValues(std::vector<double>& buffer, const LEDModuleBase::GridSpectra& grid)
 {
-    Columns c;
-    c.rows = grid.rows;
-    c.values.reserve(grid.spectra.size() * static_cast<std::size_t>(grid.rows));
+    const std::size_t start = buffer.size();
+    const std::size_t rows = static_cast<std::size_t>(grid.rows);
+    buffer.resize(start + grid.spectra.size() * rows);
+    std::vector<double> points;
     for (std::size_t i = 0; i < grid.spectra.size(); ++i) {
-        c.names.push_back(grid.spectra[i]->GetName());
-        for (int r = 0; r < grid.rows; ++r)
-            c.values.push_back(grid.value(i, r));
+        const Spectrum& spectrum = *grid.spectra[i];
+        double* column = buffer.data() + start + i * rows;
+        const std::size_t count = static_cast<std::size_t>(spectrum.GetPointCount());
+        const std::size_t copied = std::min({count, rows, static_cast<std::size_t>(grid.points)});
+        if (count <= rows) {
+            spectrum.getYPointsAsArray(column);
+        } else {
+            points.resize(count);
+            spectrum.getYPointsAsArray(points.data());
+            std::copy_n(points.data(), copied, column);
+        }
+        std::fill(column + copied, column + rows, 0.0);
     }
-    return c;
+    return start;
 }
 
 // The first spectrum that holds a value that is not finite, or -1.
 int FirstInvalid(const Columns& columns)
 {
-    for (int k = 0; k < columns.count(); ++k)
-        for (int r = 0; r < columns.rows; ++r)
-            if (!std::isfinite(columns.value(k, r)))
-                return k;
+    constexpr std::uint64_t kExponent = 0x7FF0000000000000;
+    for (int k = 0; k < columns.count(); ++k) {
+        const double* column = columns.values + static_cast<std::size_t>(k) * columns.rows;
+        // All exponent bits set: inf or nan.
+        bool bad = false;
+        for (int r = 0; r < columns.rows; ++r) {
+            std::uint64_t bits;
+            std::memcpy(&bits, column + r, sizeof bits);
+            bad |= (bits & kExponent) == kExponent;
+        }
+        if (bad)
+            return k;
+    }
     return -1;
 }
 
@@ -178,13 +203,21 @@ bool CreateSourceModule::create_source()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
+    RunBuffer<double>::Lease values(m_values);
     Columns leds, targets, interpolators;
-    for (auto [columns, key] : {std::pair{&leds, "LEDSpecs"}, std::pair{&targets, "TargetSpecs"},
-                                std::pair{&interpolators, "InterpolatorSpecs"}}) {
+    std::size_t starts[3] = {};
+    Columns* const all[3] = {&leds, &targets, &interpolators};
+    const char* const keys[3] = {"LEDSpecs", "TargetSpecs", "InterpolatorSpecs"};
+    for (int i = 0; i < 3; ++i) {
         GridSpectra grid;
-        ReadGridSpectra(grid, *p.getStringParameter(key));
-        *columns = CopyOf(grid);
+        ReadGridSpectra(grid, *p.getStringParameter(keys[i]));
+        all[i]->rows = grid.rows;
+        for (const Spectrum* spectrum : grid.spectra)
+            all[i]->names.push_back(spectrum->GetName());
+        starts[i] = AppendValues(*values, grid);
     }
+    for (int i = 0; i < 3; ++i)
+        all[i]->values = values->data() + starts[i];
     if (leds.count() == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;

@@ -15,7 +15,7 @@
 namespace {
 
 // The double array of that name on the object, or null.
-const ns_param::Double1DArrayParameterType* ArrayOf(ClipboardObject& object, const char* key)
+const ns_param::Double1DArrayParameterType* ArrayOf(ClipboardObject& object, const std::string& key)
 {
     return dynamic_cast<const ns_param::Double1DArrayParameterType*>(object.GetParameters().getParameter(key));
 }
@@ -91,12 +91,12 @@ bool GnuplotExportModule::do_export()
         calc::LogError(host, "Fehler: Keine Messwerte oder Helligkeiten angegeben!");
         return false;
     }
-    const char* key = nullptr;
+    std::string key;
     if (ArrayOf(*objects.front(), "Measures"))
         key = "Measures";
     if (ArrayOf(*objects.front(), "Lightnesses"))
         key = "Lightnesses";
-    if (!key) {
+    if (key.empty()) {
         calc::LogError(host, "Fehler: Unbekanntes Datenformat im ersten Element!");
         return false;
     }
@@ -109,19 +109,15 @@ bool GnuplotExportModule::do_export()
 
     host->SetStatusText("Lese Werte ein...");
     // The arrays of every object with count entries, copied (the host may handle events
-    // while it shows the progress) series by series: value t of row i at t * rows + i.
-    std::vector<const double*> arrays;
-    arrays.reserve(objects.size());
+    // while it shows the progress): value t of row i at i * count + t.
+    RunBuffer<double>::Lease table(m_values);
+    table->reserve(objects.size() * static_cast<std::size_t>(count));
     for (ClipboardObject* object : objects) {
         const ns_param::Double1DArrayParameterType* array = ArrayOf(*object, key);
         if (array && array->getCount() == count)
-            arrays.push_back(array->getValues());
+            table->insert(table->end(), array->getValues(), array->getValues() + count);
     }
-    const std::size_t rows = arrays.size();
-    std::vector<double> table(rows * static_cast<std::size_t>(count));
-    for (std::size_t i = 0; i < rows; ++i)
-        for (int t = 0; t < count; ++t)
-            table[static_cast<std::size_t>(t) * rows + i] = arrays[i][t];
+    const std::size_t rows = table->size() / static_cast<std::size_t>(count);
 
     // The text goes to the file in blocks as it is formatted.
     const std::string& fileName = *p.getStringParameter("Filename");
@@ -149,11 +145,11 @@ bool GnuplotExportModule::do_export()
     constexpr std::size_t kRowsPerPiece = 64;
     std::vector<char> piece(kRowsPerPiece * kRowSize);
     for (int t = 0; t < count; ++t) {
-        const double* series = table.data() + static_cast<std::size_t>(t) * rows;
+        const double* series = table->data() + t;
         for (std::size_t i = 0; i < rows;) {
             char* end = piece.data();
             for (const std::size_t last = std::min(rows, i + kRowsPerPiece); i < last; ++i)
-                end = FormatRow(end, static_cast<int>(i), series[i]);
+                end = FormatRow(end, static_cast<int>(i), series[i * static_cast<std::size_t>(count)]);
             out.append(piece.data(), static_cast<std::size_t>(end - piece.data()));
             file.Spill();
         }

@@ -3,6 +3,7 @@
 // "Lightnesses" array (the records of the light-source device): one row per object, one
 // plotted series per array position. The script starts with an editable init sequence.
 #include "core/calc_form.h"
+#include "core/run_buffer.h"
 
 #include <string>
 
@@ -20,4 +21,8 @@ public:
 
     // One data row: a tab, the row number, a tab, the value as "%16.8f" in the C locale.
     static void AppendRow(std::string& out, int row, double value);
+
+private:
+    // The values being exported.
+    RunBuffer<double> m_values;
 };

@@ -8,7 +8,6 @@
 #include "platform/file_contents.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <vector>
 
@@ -48,32 +47,54 @@ std::vector<SAutomationPtrList> GnuplotExportModule::GetAutomationPtr()
 
 namespace {
 
-// The row into out, which holds at least kRowSize characters; returns its end.
+// "\t<row number>\t" in a buffer of 16 characters, from row 0 on.
+struct RowLabel {
+    char text[16] = {'\t', '0', '\t'};
+    int length = 3;
+
+    // The label of the next row: one added to the decimal digits.
+    void Next()
+    {
+        int i = length - 2;
+        while (i >= 1 && text[i] == '9')
+            text[i--] = '0';
+        if (i >= 1) {
+            ++text[i];
+            return;
+        }
+        // 9...9 + 1 = 10...0: a leading 1, the zeros one longer.
+        text[1] = '1';
+        text[length - 1] = '0';
+        text[length++] = '\t';
+    }
+};
+
+// The row into out, which holds at least kRowSize characters: the label, the value as
+// "%16.8f" in the C locale, a line end. Returns its end.
 constexpr std::size_t kRowSize = 32 + number_text::kFormatFixedSize;
-char* FormatRow(char* out, int row, double value)
+char* FormatRow(char* out, const RowLabel& label, double value)
 {
     char* p = out;
-    *p++ = '\t';
-    p = std::to_chars(p, p + 20, row).ptr;
-    *p++ = '\t';
+    std::memcpy(p, label.text, sizeof label.text);
+    p += label.length;
     // Right-aligned in 16 characters; a wider value is written in full.
     char number[number_text::kFormatFixedSize];
     const std::size_t length = static_cast<std::size_t>(number_text::FormatFixed(value, 8, number) - number);
-    for (std::size_t k = length; k < 16; ++k)
-        *p++ = ' ';
-    std::memcpy(p, number, length);
-    p += length;
+    if (length <= 16) {
+        // Fixed-size copies: the blanks, then the number and what follows it in the buffer,
+        // which the next row overwrites (out has room for a whole row beyond).
+        std::memcpy(p, "                ", 16);
+        std::memcpy(p + 16 - length, number, 16);
+        p += 16;
+    } else {
+        std::memcpy(p, number, length);
+        p += length;
+    }
     *p++ = '\n';
     return p;
 }
 
 } // namespace
-
-void GnuplotExportModule::AppendRow(std::string& out, int row, double value)
-{
-    char buf[kRowSize];
-    out.append(buf, static_cast<std::size_t>(FormatRow(buf, row, value) - buf));
-}
 
 bool GnuplotExportModule::do_export()
 {
@@ -146,10 +167,11 @@ bool GnuplotExportModule::do_export()
     std::vector<char> piece(kRowsPerPiece * kRowSize);
     for (int t = 0; t < count; ++t) {
         const double* series = table->data() + t;
+        RowLabel label;
         for (std::size_t i = 0; i < rows;) {
             char* end = piece.data();
-            for (const std::size_t last = std::min(rows, i + kRowsPerPiece); i < last; ++i)
-                end = FormatRow(end, static_cast<int>(i), series[i * static_cast<std::size_t>(count)]);
+            for (const std::size_t last = std::min(rows, i + kRowsPerPiece); i < last; ++i, label.Next())
+                end = FormatRow(end, label, series[i * static_cast<std::size_t>(count)]);
             out.append(piece.data(), static_cast<std::size_t>(end - piece.data()));
             file.Spill();
         }

@@ -19,9 +19,6 @@ public:
     // array, a failed write or an abort give false and leave an existing file as it was.
     bool do_export();
 
-    // One data row: a tab, the row number, a tab, the value as "%16.8f" in the C locale.
-    static void AppendRow(std::string& out, int row, double value);
-
 private:
     // The values being exported.
     RunBuffer<double> m_values;

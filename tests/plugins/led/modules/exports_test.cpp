@@ -117,6 +117,25 @@ TEST_F(GnuplotExportTest, WritesTheScriptByteForByte)
     EXPECT_EQ(host.statusTexts.back(), "Schreibe Datei...");
 }
 
+TEST_F(GnuplotExportTest, RowNumbersCountOnAcrossEveryDigitBoundary)
+{
+    // The rows are numbered in text, digit by digit: 9 -> 10, 99 -> 100, 999 -> 1000, and
+    // each series starts at 0 again.
+    constexpr int kRows = 1002;
+    for (int i = 0; i < kRows; ++i)
+        AddArray("M:o" + std::to_string(i), "Measures", {static_cast<double>(i), -0.5});
+    ASSERT_TRUE(module.do_export());
+    std::string expected = "set terminal png\nset output \"output.png\"\n\nplot '-' with dots, '-' with dots\n";
+    for (const char* fraction : {".00000000", "-0.50000000"}) {
+        for (int i = 0; i < kRows; ++i) {
+            const std::string value = fraction[0] == '.' ? std::to_string(i) + fraction : fraction;
+            expected += "\t" + std::to_string(i) + "\t" + std::string(16 - value.size(), ' ') + value + "\n";
+        }
+        expected += "e\n";
+    }
+    EXPECT_EQ(ReadFile(file), expected);
+}
+
 TEST_F(GnuplotExportTest, ErrorsAndAbortKeepTheOldFile)
 {
     const struct {

@@ -3,7 +3,7 @@
 one table of the medians: hot path | ours | peer | limit | ratio | target | met.
 
 bench/run_peers.sh builds the benchmarks and installs the peers' packages, then calls this.
-By hand:  python3 bench/run_peers.py --bench-dir build-release/bench [--rounds 3] [--only load,plot]
+By hand:  python3 bench/run_peers.py --bench-dir build-release/bench [--rounds 3] [--only load,plot,exports]
 
 Figures: ours and the limits are Google Benchmark's real time per iteration (the mean of one
 run) or a named counter; a peer prints lines "<name>: <seconds> s" (the best of its repeats).
@@ -83,6 +83,10 @@ GROUPS = [
     Group("colour", "bench_colour_values", ["^BM_KernelXyLab"], peer=["numpy_colour.py"],
           peer_env={"OPENBLAS_NUM_THREADS": "1", "OMP_NUM_THREADS": "1", "MKL_NUM_THREADS": "1"}),
     Group("plot", "bench_plot_render", ["^BM_Plot500$|^BM_QPainterPolylines500"], peer=["matplotlib_plot.py"]),
+    # The LED exports beside plain writes of the same bytes, and the random spectra.
+    Group("exports", "bench_led_exports",
+          ["^BM_RandomSpectra/noise:0|^BM_SourceExport|^BM_SourcePlainWrite/mode:[12]|^BM_PlotExport"
+           "|^BM_PlotPlainWrite/mode:[12]"], peer=["led_random_numpy.py"]),
 ]
 
 ROWS = [
@@ -121,6 +125,19 @@ ROWS = [
     Row("plot 500 x 401, 1200 x 800", Bench("plot", [("BM_Plot500$", "time")]),
         Peer("plot", "matplotlib Agg"), Bench("plot", [("BM_QPainterPolylines500", "time")]),
         [("within", 1.2), ("faster", 6.0)]),
+    Row("random LED spectra, 10 x 100 of a 6-LED array at 1 nm", Bench("exports", [("BM_RandomSpectra", "time")]),
+        Peer("exports", "numpy random spectra"), None, [("faster", 3.0)]),
+    # Limit: the same bytes written with fwrite and fsync; beside it, written as the exports
+    # write (temporary file, fsync, rename over the old file).
+    Row("C source export, 401 x 100 LED matrix + 10 targets + 70 interpolators",
+        Bench("exports", [("BM_SourceExport", "time")]), None,
+        Bench("exports", [("BM_SourcePlainWrite/mode:1", "time")]), [("within", 2.0)]),
+    Row("C source export, beside a replacing write", Bench("exports", [("BM_SourceExport", "time")]), None,
+        Bench("exports", [("BM_SourcePlainWrite/mode:2", "time")])),
+    Row("plot-script export, 10,000 objects x 7 values", Bench("exports", [("BM_PlotExport", "time")]), None,
+        Bench("exports", [("BM_PlotPlainWrite/mode:1", "time")]), [("within", 2.0)]),
+    Row("plot-script export, beside a replacing write", Bench("exports", [("BM_PlotExport", "time")]), None,
+        Bench("exports", [("BM_PlotPlainWrite/mode:2", "time")])),
 ]
 
 

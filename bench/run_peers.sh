@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release benchmarks, installs the peers' Debian packages when missing, then runs
 # each hot path beside its peer, interleaved, and prints the table of medians.
-#   bench/run_peers.sh [--rounds N] [--only load,resample,xml,project,colour,plot]
+#   bench/run_peers.sh [--rounds N] [--only load,resample,xml,project,colour,plot,exports]
 # JOBS sets the build's parallel jobs (default: all cores).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -27,7 +27,8 @@ fi
 
 build=build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANTA_BUILD_TESTS=ON >/dev/null
-targets=(bench_loadsave bench_embrel_resample bench_xml bench_project_file bench_colour_values bench_plot_render)
+targets=(bench_loadsave bench_embrel_resample bench_xml bench_project_file bench_colour_values bench_plot_render
+         bench_led_exports)
 # The list is read whole first: grep -q would close the pipe early and, under pipefail, fail it.
 known="$(ninja -C "$build" -t targets all 2>/dev/null)"
 available=()

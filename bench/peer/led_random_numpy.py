@@ -26,3 +26,4 @@ for _ in range(5):
             out.append(np.exp(-ln2 * u * u) @ scaled)
     best = min(best, time.perf_counter() - start)
 print(f"{1000 / best:.0f} spectra/s (best of 5 runs of 1000 spectra)")
+print(f"numpy random spectra, 1000: {best:.6f} s")

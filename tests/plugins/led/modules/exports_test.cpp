@@ -281,7 +281,7 @@ TEST(CreateSourceText, NamesAreCutEncodedAndEscaped)
         {"Gr\xC3\xBCn \xE2\x82\xAC", "Gr\xFCn \x80"},         // ü and € have Windows-1252 bytes
         {"\xCE\xA9", "\\316\\251"},                           // Ω has none: its UTF-8 bytes
         {"a\"b\\c\td\r", "a\\\"b\\\\c\\011d\\015"},             // quote, backslash, controls
-        {"wer??/was?", "wer\\?\\?/was\\?"},                   // no trigraph survives
+        {"wer?" "?/was?", "wer\\?\\?/was\\?"},               // no trigraph survives
         {"x\x7F" "1", "x\\1771"},                              // octal escapes are three digits
         {"Gr\xFCn", "Gr\xFCn"},                               // a Windows-1252 byte stays
     };
@@ -478,9 +478,11 @@ TEST_F(CreateSourceTest, ElevenTargetsNameTheLastInterpolatorTen)
     EXPECT_EQ(text.find("g_pInterpolator11"), std::string::npos);
     EXPECT_EQ(text.find("g_pInterpolator010"), std::string::npos);
     // Every line ends in CR LF.
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n')
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
             ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << i;
+        }
+    }
     EXPECT_EQ(CompileAndRun(dir, file).matrices.size(), 13u);
 }
 

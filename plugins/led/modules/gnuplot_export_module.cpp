@@ -132,7 +132,6 @@ bool GnuplotExportModule::do_export()
     // The arrays of every object with count entries, copied (the host may handle events
     // while it shows the progress): value t of row i at i * count + t.
     RunBuffer<double>::Lease table(m_values);
-    table->reserve(objects.size() * static_cast<std::size_t>(count));
     for (ClipboardObject* object : objects) {
         const ns_param::Double1DArrayParameterType* array = ArrayOf(*object, key);
         if (array && array->getCount() == count)

@@ -8,7 +8,6 @@
 #include <xandril/xandril.h>
 #include "platform/file_contents.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -44,28 +43,14 @@ struct Columns {
     double value(int k, int row) const { return values[static_cast<std::size_t>(k) * rows + row]; }
 };
 
-// Appends grid's values to buffer, spectrum by spectrum: the points on the grid, zeros in
-// the rows beyond them. Returns where they start.
+// Appends grid's values to buffer, spectrum by spectrum. Returns where they start.
 std::size_t AppendValues(std::vector<double>& buffer, const LEDModuleBase::GridSpectra& grid)
 {
     const std::size_t start = buffer.size();
     const std::size_t rows = static_cast<std::size_t>(grid.rows);
     buffer.resize(start + grid.spectra.size() * rows);
-    std::vector<double> points;
-    for (std::size_t i = 0; i < grid.spectra.size(); ++i) {
-        const Spectrum& spectrum = *grid.spectra[i];
-        double* column = buffer.data() + start + i * rows;
-        const std::size_t count = static_cast<std::size_t>(spectrum.GetPointCount());
-        const std::size_t copied = std::min({count, rows, static_cast<std::size_t>(grid.points)});
-        if (count <= rows) {
-            spectrum.getYPointsAsArray(column);
-        } else {
-            points.resize(count);
-            spectrum.getYPointsAsArray(points.data());
-            std::copy_n(points.data(), copied, column);
-        }
-        std::fill(column + copied, column + rows, 0.0);
-    }
+    for (std::size_t i = 0; i < grid.spectra.size(); ++i)
+        grid.CopyColumn(i, buffer.data() + start + i * rows);
     return start;
 }
 

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <memory>
+#include <vector>
 
 LEDModuleBase::LEDModuleBase(const std::string& name)
     : calc::CalcModule("LED_" + name)
@@ -186,14 +187,25 @@ void LEDModuleBase::ReadSpectraSet(SpectraSet& set, const std::string& selection
     LSMatrixHandle column(grid.rows, 1);
     if (!column)
         return;
-    for (const Spectrum* spectrum : grid.spectra) {
-        const int copied = std::min({grid.points, grid.rows, spectrum->GetPointCount()});
-        for (int j = 0; j < copied; ++j)
-            column[j] = (*spectrum)[j].y;
-        for (int j = copied; j < grid.rows; ++j)
-            column[j] = 0.0;
-        set.AddSpectrum(spectrum->GetName(), column);
+    for (std::size_t i = 0; i < grid.spectra.size(); ++i) {
+        grid.CopyColumn(i, column.get());
+        set.AddSpectrum(grid.spectra[i]->GetName(), column);
     }
+}
+
+void LEDModuleBase::GridSpectra::CopyColumn(std::size_t i, double* column) const
+{
+    const Spectrum& spectrum = *spectra[i];
+    const int count = spectrum.GetPointCount();
+    const int copied = std::min({points, rows, count});
+    if (count <= rows) {
+        spectrum.getYPointsAsArray(column);
+    } else {
+        std::vector<double> y(static_cast<std::size_t>(count));
+        spectrum.getYPointsAsArray(y.data());
+        std::copy_n(y.data(), copied, column);
+    }
+    std::fill(column + copied, column + rows, 0.0);
 }
 
 void LEDModuleBase::WriteSpectraSet(const SpectraSet& set, const std::string& group)

@@ -43,10 +43,8 @@ public:
         SpectrumList spectra;
         int rows = 0;
         int points = 0;
-        double value(std::size_t i, int row) const
-        {
-            return row < points ? (*spectra[i])[row].y : 0.0;
-        }
+        // The rows of spectrum i into column: its values on the grid, zeros beyond them.
+        void CopyColumn(std::size_t i, double* column) const;
     };
     // False where ReadSpectraSet leaves its set as it was; true where it replaces the set's
     // contents with grid's spectra (none after an error).

@@ -72,7 +72,7 @@ CColorCalculationForm::CColorCalculationForm()
     grid->setRowStretch(row, 1);
 
     connect(m_calculate, &QPushButton::clicked, this, [this] {
-        if (auto* colour = dynamic_cast<ColorTessarine*>(GetModule()))
+        if (dynamic_cast<ColorTessarine*>(GetModule()))
             RunOperation(static_cast<bool (Module::*)()>(&ColorTessarine::CalculateColors));
         else
             RunOperation(static_cast<bool (Module::*)()>(&IntTessarine::CalculateIntegrals));

@@ -13,6 +13,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 #include <locale.h>
 
 namespace {
@@ -86,10 +87,11 @@ void ExpectFormatG(const CFormat& printf, double value)
     ASSERT_EQ(std::string(buf, number_text::FormatG(value, buf)), expected);
 }
 
-TEST(NumberText, FormatGGivesPrintfsBytesOnHardCases)
+// Values where "%g" is easy to get wrong.
+std::vector<double> HardCases()
 {
     const double inf = std::numeric_limits<double>::infinity();
-    const double values[] = {
+    return {
         0.0, -0.0, 1.0, -1.0, 0.5, 0.734912, 1.734912, 380, 780.5,
         // Powers of ten on both sides of the switch to exponent form.
         1e-5, 1e-4, 1e-3, 0.1, 10, 1e5, 1e6, 1e-17, 1e-18, 1e26, 1e27, 1e22, 1e23, 1e-22, 1e-23,
@@ -105,8 +107,12 @@ TEST(NumberText, FormatGGivesPrintfsBytesOnHardCases)
         123456789012345678.0, 0.000123456789, -0.000123456789,
         // Not finite.
         inf, -inf, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
+}
+
+TEST(NumberText, FormatGGivesPrintfsBytesOnHardCases)
+{
     const CFormat printf;
-    for (const double value : values)
+    for (const double value : HardCases())
         ExpectFormatG(printf, value);
 }
 
@@ -131,6 +137,52 @@ TEST(NumberText, FormatGGivesPrintfsBytesOnRandomValues)
         ExpectFormatG(printf, tie);
         ExpectFormatG(printf, std::nextafter(tie, 0.0));
         ExpectFormatG(printf, -std::nextafter(tie, 1e300));
+    }
+}
+
+// Every list kernel against printf's texts joined with ", ", on lists of every length up to
+// 20 at every start, so each lane position meets each kind of value, and on long lists.
+TEST(NumberText, FormatGListGivesPrintfsBytesWithEveryKernel)
+{
+    const CFormat printf;
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> unit(0.0, 2.0);
+    std::uniform_int_distribution<int> exponent(-20, 29);
+    std::uniform_int_distribution<int> kind(0, 9);
+    // The hard cases first, then a mix.
+    std::vector<double> values = HardCases();
+    const std::size_t hard = values.size();
+    values.resize(4000);
+    for (std::size_t i = hard; i < values.size(); ++i) {
+        double& v = values[i];
+        const double sign = random() % 2 ? -1.0 : 1.0;
+        switch (kind(random)) {
+        case 0: v = sign * 0.0; break;
+        // Now and then one the vector path hands back: not finite, out of range, a tie.
+        case 1: v = random() % 8 == 0 ? (random() % 2 ? HUGE_VAL : 1e-300) : 1e5 + 0.5; break;
+        case 2: v = sign * std::round(unit(random) * 1e6) * std::pow(10.0, exponent(random)); break;
+        case 3:
+        case 4: v = unit(random) - 0.5; break;
+        default: v = sign * unit(random) * std::pow(10.0, exponent(random));
+        }
+    }
+    std::string expected;
+    const auto expect = [&](std::size_t first, std::size_t count) {
+        expected.clear();
+        for (std::size_t i = first; i < first + count; ++i)
+            expected += printf(values[i]) + ", ";
+        return expected;
+    };
+    for (const number_text::FormatGListKernel kernel : number_text::AvailableFormatGListKernels()) {
+        std::vector<char> text(values.size() * number_text::kFormatGListStride + 64);
+        for (std::size_t count = 0; count <= 20; ++count) {
+            for (std::size_t first = 0; first + count <= 400; ++first) {
+                char* end = kernel(values.data() + first, count, text.data());
+                ASSERT_EQ(std::string(text.data(), end), expect(first, count)) << count << " from " << first;
+            }
+        }
+        char* end = kernel(values.data(), values.size(), text.data());
+        ASSERT_EQ(std::string(text.data(), end), expect(0, values.size()));
     }
 }
 

@@ -84,22 +84,18 @@ void AppendMatrix(std::string& out, const std::string& name, int rows, int cols,
     Line(out, "    int cols;");
     out += "    double values[" + std::to_string(total) + "]; } _static_" + name +
            " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
-    // Each row is formatted into one buffer and appended at once.
-    std::vector<char> row(static_cast<std::size_t>(cols) * (number_text::kFormatGSize + 2) + 8);
-    long long k = 0;
+    // Each row's values are gathered, formatted into one buffer and appended at once.
+    std::vector<double> values(static_cast<std::size_t>(cols));
+    std::vector<char> row(static_cast<std::size_t>(cols) * number_text::kFormatGListStride + 64 + 6);
     for (int r = 0; r < rows; ++r) {
         char* p = row.data();
-        *p++ = '\r';
-        *p++ = '\n';
-        for (int i = 0; i < 4; ++i)
-            *p++ = ' ';
-        for (int c = 0; c < cols; ++c, ++k) {
-            p = number_text::FormatG(value(r, c), p);
-            if (k + 1 < total) {
-                *p++ = ',';
-                *p++ = ' ';
-            }
-        }
+        std::memcpy(p, "\r\n    ", 6);
+        for (int c = 0; c < cols; ++c)
+            values[static_cast<std::size_t>(c)] = value(r, c);
+        p = number_text::FormatGList(values.data(), values.size(), p + 6);
+        // ", " follows every value but the matrix's last.
+        if (r + 1 == rows && cols > 0)
+            p -= 2;
         out.append(row.data(), static_cast<std::size_t>(p - row.data()));
         spill();
     }

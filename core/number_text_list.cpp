@@ -1,0 +1,269 @@
+// "%g" for a list of values, each followed by ", ": one value at a time, or eight at once in
+// AVX-512 registers where the processor has them (both give the same bytes).
+#include "core/number_text.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <immintrin.h>
+
+// GCC 12 takes the intrinsics' deliberately undefined registers for uninitialised values.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace number_text {
+
+namespace {
+
+char* FormatGListPlain(const double* values, std::size_t count, char* out)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        out = FormatG(values[i], out);
+        *out++ = ',';
+        *out++ = ' ';
+    }
+    return out;
+}
+
+#if defined(__x86_64__)
+
+// Each value's text is laid out in a 16-byte slot by a byte shuffle of its source slot:
+//   bytes 0-5 the six digits, 6 '.', 7 '0', 8 '-', 9 'e', 10 the exponent's sign,
+//   11-12 its two digits, 13 ',', 14 ' ', 15 zero.
+// The shuffle depends on the form (plain with decimal exponent -4 .. 5, or exponent form)
+// and the sign; the text is the slot's first len bytes and, at fixed places, the exponent
+// part (bytes 10-13) and the separator (bytes 14-15). A byte compression then packs the slots.
+constexpr int kForms = 11; // plain with exponent -4 .. 5 (form e + 4), exponent form (10)
+
+struct Shuffle {
+    alignas(16) std::uint8_t bytes[16];
+};
+
+constexpr std::array<Shuffle, 2 * kForms> MakeShuffles()
+{
+    std::array<Shuffle, 2 * kForms> table{};
+    for (int sign = 0; sign < 2; ++sign) {
+        for (int form = 0; form < kForms; ++form) {
+            std::uint8_t* c = table[static_cast<std::size_t>(sign * kForms + form)].bytes;
+            for (int j = 0; j < 16; ++j)
+                c[j] = 15;
+            int pos = 0;
+            if (sign)
+                c[pos++] = 8;
+            if (form == 10) {
+                c[pos++] = 0;
+                c[pos++] = 6;
+                for (int i = 1; i < 6; ++i)
+                    c[pos++] = static_cast<std::uint8_t>(i);
+                c[10] = 9;
+                c[11] = 10;
+                c[12] = 11;
+                c[13] = 12;
+            } else if (const int e = form - 4; e >= 0) {
+                for (int i = 0; i <= e; ++i)
+                    c[pos++] = static_cast<std::uint8_t>(i);
+                if (e < 5)
+                    c[pos++] = 6;
+                for (int i = e + 1; i < 6; ++i)
+                    c[pos++] = static_cast<std::uint8_t>(i);
+            } else {
+                c[pos++] = 7;
+                c[pos++] = 6;
+                for (int i = 0; i < -e - 1; ++i)
+                    c[pos++] = 7;
+                for (int i = 0; i < 6; ++i)
+                    c[pos++] = static_cast<std::uint8_t>(i);
+            }
+            c[14] = 13;
+            c[15] = 14;
+        }
+    }
+    return table;
+}
+
+constexpr std::array<Shuffle, 2 * kForms> kShuffles = MakeShuffles();
+
+alignas(64) constexpr double kPow10Table[32] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+                                                1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21,
+                                                1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22};
+
+#define ORVANTA_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512cd,avx512vl,avx512vbmi2")))
+
+// Up to eight values (lanes beyond count are not written). Returns nullptr when a value
+// needs the careful path (see FormatG): zero is handled here, non-finite values, values
+// out of the power range and products near a rounding tie are not.
+ORVANTA_AVX512 char* FormatEight(const double* values, unsigned count, char* out)
+{
+    const __mmask8 lanes = static_cast<__mmask8>((1u << count) - 1);
+    const __m512d x = _mm512_maskz_loadu_pd(lanes, values);
+    const __m512i bits = _mm512_castpd_si512(x);
+    const __mmask8 negative = _mm512_movepi64_mask(bits);
+    const __m512d v = _mm512_castsi512_pd(_mm512_and_si512(bits, _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF)));
+    const __mmask8 zero = _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_EQ_OQ);
+    const __mmask8 inRange = _mm512_cmp_pd_mask(v, _mm512_set1_pd(1e-17), _CMP_GE_OQ) &
+                             _mm512_cmp_pd_mask(v, _mm512_set1_pd(1e27), _CMP_LT_OQ);
+    if ((inRange | zero) != 0xFF)
+        return nullptr;
+    // Zero goes through the steps as 1.0, its digits replaced at the end.
+    const __m512d w = _mm512_mask_blend_pd(zero, v, _mm512_set1_pd(1.0));
+
+    // The same steps as FormatG, lane by lane.
+    const __m512i binaryExponent =
+        _mm512_sub_epi64(_mm512_srli_epi64(_mm512_castpd_si512(w), 52), _mm512_set1_epi64(1023));
+    __m512i k = _mm512_sub_epi64(_mm512_set1_epi64(5),
+                                 _mm512_srai_epi64(_mm512_mul_epi32(binaryExponent, _mm512_set1_epi64(78913)), 18));
+    if (_mm512_cmpgt_epi64_mask(k, _mm512_set1_epi64(22)))
+        return nullptr;
+    const __m512i power = _mm512_abs_epi64(k);
+    const __m512d low = _mm512_permutex2var_pd(_mm512_load_pd(kPow10Table), power, _mm512_load_pd(kPow10Table + 8));
+    const __m512d high =
+        _mm512_permutex2var_pd(_mm512_load_pd(kPow10Table + 16), power, _mm512_load_pd(kPow10Table + 24));
+    const __m512d scale = _mm512_mask_blend_pd(_mm512_cmpge_epi64_mask(power, _mm512_set1_epi64(16)), low, high);
+    __m512d scaled = _mm512_mul_pd(w, scale);
+    if (const __mmask8 divide = _mm512_cmplt_epi64_mask(k, _mm512_setzero_si512()))
+        scaled = _mm512_mask_div_pd(scaled, divide, w, scale);
+    if (const __mmask8 tenth = _mm512_cmp_pd_mask(scaled, _mm512_set1_pd(1e6), _CMP_GE_OQ)) {
+        scaled = _mm512_mask_div_pd(scaled, tenth, scaled, _mm512_set1_pd(10.0));
+        k = _mm512_mask_sub_epi64(k, tenth, k, _mm512_set1_epi64(1));
+    }
+    if (_mm512_cmp_pd_mask(scaled, _mm512_set1_pd(1e5), _CMP_LT_OQ))
+        return nullptr;
+    const __m512i whole = _mm512_cvttpd_epu64(scaled);
+    const __m512d fraction = _mm512_sub_pd(scaled, _mm512_cvtepu64_pd(whole));
+    const __m512d offTie = _mm512_castsi512_pd(_mm512_and_si512(
+        _mm512_castpd_si512(_mm512_sub_pd(fraction, _mm512_set1_pd(0.5))), _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF)));
+    if (_mm512_cmp_pd_mask(offTie, _mm512_set1_pd(1e-8), _CMP_LT_OQ))
+        return nullptr;
+    __m512i d = _mm512_mask_add_epi64(whole, _mm512_cmp_pd_mask(fraction, _mm512_set1_pd(0.5), _CMP_GT_OQ), whole,
+                                      _mm512_set1_epi64(1));
+    const __mmask8 carry = _mm512_cmpeq_epi64_mask(d, _mm512_set1_epi64(1000000));
+    d = _mm512_mask_mov_epi64(d, carry, _mm512_set1_epi64(100000));
+    k = _mm512_mask_sub_epi64(k, carry, k, _mm512_set1_epi64(1));
+    const __m512i exponent = _mm512_sub_epi64(_mm512_set1_epi64(5), k);
+
+    // Six digits: d / 10^4, d / 100 % 100, d % 100 (exact multiply-shifts below 10^6), each
+    // split into tens and ones in 16-bit fields; the first digit in the lowest byte.
+    const __m512i hi = _mm512_srli_epi64(_mm512_mul_epu32(d, _mm512_set1_epi64(429497)), 32);
+    const __m512i rest = _mm512_sub_epi64(d, _mm512_mul_epu32(hi, _mm512_set1_epi64(10000)));
+    const __m512i mid = _mm512_srli_epi64(_mm512_mul_epu32(rest, _mm512_set1_epi64(5243)), 19);
+    const __m512i lo = _mm512_sub_epi64(rest, _mm512_mul_epu32(mid, _mm512_set1_epi64(100)));
+    const __m512i pairs = _mm512_or_si512(hi, _mm512_or_si512(_mm512_slli_epi64(mid, 16), _mm512_slli_epi64(lo, 32)));
+    const __m512i tens = _mm512_srli_epi16(_mm512_mullo_epi16(pairs, _mm512_set1_epi16(103)), 10);
+    const __m512i ones = _mm512_sub_epi16(pairs, _mm512_mullo_epi16(tens, _mm512_set1_epi16(10)));
+    const __m512i zeros = _mm512_set1_epi64(0x303030303030);
+    __m512i word = _mm512_or_si512(_mm512_or_si512(tens, _mm512_slli_epi16(ones, 8)), zeros);
+    word = _mm512_mask_mov_epi64(word, zero, zeros);
+    // Significant digits: those up to the last that is not zero (at least one).
+    const __m512i significant = _mm512_max_epi64(
+        _mm512_sub_epi64(_mm512_set1_epi64(8), _mm512_srli_epi64(_mm512_lzcnt_epi64(_mm512_sub_epi64(word, zeros)), 3)),
+        _mm512_set1_epi64(1));
+
+    // The length of the text before the fixed places, and the form.
+    const __m512i one = _mm512_set1_epi64(1);
+    const __m512i wholeDigits = _mm512_add_epi64(exponent, one);
+    const __mmask8 exponentForm = _mm512_cmplt_epi64_mask(exponent, _mm512_set1_epi64(-4)) |
+                                  _mm512_cmpgt_epi64_mask(exponent, _mm512_set1_epi64(5));
+    const __mmask8 belowOne = _mm512_cmplt_epi64_mask(exponent, _mm512_setzero_si512());
+    const __mmask8 withPoint = _mm512_cmpgt_epi64_mask(significant, one);
+    // Exponent form: d[.ddddd]; below one: 0.000ddd; else whole digits [.ddd].
+    __m512i len = _mm512_max_epi64(wholeDigits, _mm512_mask_add_epi64(significant,
+                                                                      _mm512_cmpgt_epi64_mask(significant, wholeDigits),
+                                                                      significant, one));
+    len = _mm512_mask_sub_epi64(len, belowOne, _mm512_add_epi64(significant, one), exponent);
+    len = _mm512_mask_mov_epi64(len, exponentForm,
+                                _mm512_mask_add_epi64(one, withPoint, significant, one));
+    len = _mm512_mask_add_epi64(len, negative, len, one);
+    const __m512i tail = _mm512_mask_mov_epi64(_mm512_set1_epi64(0xC000), exponentForm, _mm512_set1_epi64(0xFC00));
+    const __m512i keep =
+        _mm512_maskz_or_epi64(lanes, _mm512_sub_epi64(_mm512_sllv_epi64(one, len), one), tail);
+    const __m128i keep16 = _mm512_cvtepi64_epi16(keep);
+    const std::uint64_t keepA = static_cast<std::uint64_t>(_mm_cvtsi128_si64(keep16));
+    const std::uint64_t keepB = static_cast<std::uint64_t>(_mm_extract_epi64(keep16, 1));
+
+    // The source slots: digits, '.', '0' in the first word; '-', 'e', the exponent, ", " in
+    // the second.
+    const __m512i magnitude = _mm512_abs_epi64(exponent);
+    const __m512i tensOfExponent = _mm512_srli_epi64(_mm512_mul_epu32(magnitude, _mm512_set1_epi64(103)), 10);
+    const __m512i onesOfExponent =
+        _mm512_sub_epi64(magnitude, _mm512_mul_epu32(tensOfExponent, _mm512_set1_epi64(10)));
+    const __m512i first = _mm512_or_si512(word, _mm512_set1_epi64(std::int64_t{'.'} << 48 | std::int64_t{'0'} << 56));
+    const __m512i expSign = _mm512_mask_mov_epi64(_mm512_set1_epi64('+'), belowOne, _mm512_set1_epi64('-'));
+    __m512i second = _mm512_set1_epi64(std::int64_t{'-'} | std::int64_t{'e'} << 8 | std::int64_t{'0'} << 24 |
+                                       std::int64_t{'0'} << 32 | std::int64_t{','} << 40 | std::int64_t{' '} << 48);
+    second = _mm512_or_si512(second, _mm512_slli_epi64(expSign, 16));
+    second = _mm512_add_epi64(second, _mm512_slli_epi64(tensOfExponent, 24));
+    second = _mm512_add_epi64(second, _mm512_slli_epi64(onesOfExponent, 32));
+    const __m512i slotsA = _mm512_permutex2var_epi64(first, _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11), second);
+    const __m512i slotsB = _mm512_permutex2var_epi64(first, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), second);
+
+    // The shuffle of each slot, by form and sign.
+    const __m512i form = _mm512_add_epi64(
+        _mm512_mask_mov_epi64(_mm512_add_epi64(exponent, _mm512_set1_epi64(4)), exponentForm, _mm512_set1_epi64(10)),
+        _mm512_maskz_mov_epi64(negative, _mm512_set1_epi64(kForms)));
+    alignas(64) std::int64_t forms[8];
+    _mm512_store_si512(forms, form);
+    const auto shuffle = [&](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(kShuffles[forms[i]].bytes)); };
+    __m512i controlA = _mm512_castsi128_si512(shuffle(0));
+    controlA = _mm512_inserti64x2(controlA, shuffle(1), 1);
+    controlA = _mm512_inserti64x2(controlA, shuffle(2), 2);
+    controlA = _mm512_inserti64x2(controlA, shuffle(3), 3);
+    __m512i controlB = _mm512_castsi128_si512(shuffle(4));
+    controlB = _mm512_inserti64x2(controlB, shuffle(5), 1);
+    controlB = _mm512_inserti64x2(controlB, shuffle(6), 2);
+    controlB = _mm512_inserti64x2(controlB, shuffle(7), 3);
+
+    // Packed in registers and stored whole (compressing straight to memory is slow on some
+    // processors); the caller's buffer has room for the full 64 bytes.
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepA, _mm512_shuffle_epi8(slotsA, controlA)));
+    out += __builtin_popcountll(keepA);
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepB, _mm512_shuffle_epi8(slotsB, controlB)));
+    return out + __builtin_popcountll(keepB);
+}
+
+char* FormatGListAvx512(const double* values, std::size_t count, char* out)
+{
+    for (std::size_t i = 0; i < count; i += 8) {
+        const unsigned n = count - i < 8 ? static_cast<unsigned>(count - i) : 8u;
+        char* const end = FormatEight(values + i, n, out);
+        out = end ? end : FormatGListPlain(values + i, n, out);
+    }
+    return out;
+}
+
+bool HasAvx512()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512cd") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2");
+}
+
+#endif
+
+FormatGListKernel ChooseKernel()
+{
+#if defined(__x86_64__)
+    if (HasAvx512())
+        return FormatGListAvx512;
+#endif
+    return FormatGListPlain;
+}
+
+} // namespace
+
+char* FormatGList(const double* values, std::size_t count, char* out)
+{
+    static const FormatGListKernel kernel = ChooseKernel();
+    return kernel(values, count, out);
+}
+
+std::vector<FormatGListKernel> AvailableFormatGListKernels()
+{
+    std::vector<FormatGListKernel> kernels{FormatGListPlain};
+#if defined(__x86_64__)
+    if (HasAvx512())
+        kernels.push_back(FormatGListAvx512);
+#endif
+    return kernels;
+}
+
+} // namespace number_text

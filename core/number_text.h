@@ -28,6 +28,14 @@ char* FormatGList(const double* values, std::size_t count, char* out);
 // can hold each against the single values.
 using FormatGListKernel = char* (*)(const double* values, std::size_t count, char* out);
 std::vector<FormatGListKernel> AvailableFormatGListKernels();
+// The count values as printf's "%16.8f" in the C locale, kFixedFieldWidth characters each,
+// one after the other, into out, which holds at least count * kFixedFieldWidth + 128
+// characters. False when a value's text is longer than the field; out then holds no
+// usable text.
+constexpr std::size_t kFixedFieldWidth = 16;
+bool FormatFixedFields(const double* values, std::size_t count, char* out);
+using FixedFieldsKernel = bool (*)(const double* values, std::size_t count, char* out);
+std::vector<FixedFieldsKernel> AvailableFixedFieldsKernels();
 // The text printf's "%.<precision>f" gives in the "C" locale, precision 0 to 9, written to
 // out, which holds at least kFormatFixedSize characters; returns the end of the text.
 constexpr int kFormatFixedSize = 340;

@@ -1,5 +1,6 @@
-// "%g" for a list of values, each followed by ", ": one value at a time, or eight at once in
-// AVX-512 registers where the processor has them (both give the same bytes).
+// Lists of values as text: "%g" each followed by ", ", and "%16.8f" fields; one value at a
+// time, or eight at once in AVX-512 registers where the processor has them (both give the
+// same bytes).
 #include "core/number_text.h"
 
 #include <array>
@@ -14,6 +15,8 @@ namespace number_text {
 
 namespace {
 
+constexpr std::size_t kFieldWidth = kFixedFieldWidth;
+
 char* FormatGListPlain(const double* values, std::size_t count, char* out)
 {
     for (std::size_t i = 0; i < count; ++i) {
@@ -22,6 +25,26 @@ char* FormatGListPlain(const double* values, std::size_t count, char* out)
         *out++ = ' ';
     }
     return out;
+}
+
+// One "%16.8f" field: right-aligned in 16 characters; false when the text is longer.
+bool FixedField(double value, char* out)
+{
+    char number[kFormatFixedSize];
+    const std::size_t length = static_cast<std::size_t>(FormatFixed(value, 8, number) - number);
+    if (length > kFieldWidth)
+        return false;
+    std::memset(out, ' ', kFieldWidth - length);
+    std::memcpy(out + kFieldWidth - length, number, length);
+    return true;
+}
+
+bool FixedFieldsPlain(const double* values, std::size_t count, char* out)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!FixedField(values[i], out + i * kFieldWidth))
+            return false;
+    return true;
 }
 
 #if defined(__x86_64__)
@@ -88,6 +111,20 @@ alignas(64) constexpr double kPow10Table[32] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e
 
 #define ORVANTA_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512cd,avx512vl,avx512vbmi2")))
 
+// Each 16-bit field (below 100) as its two digits, tens in the low byte (not yet ASCII).
+ORVANTA_AVX512 inline __m512i ByPairs(__m512i fields)
+{
+    const __m512i tens = _mm512_srli_epi16(_mm512_mullo_epi16(fields, _mm512_set1_epi16(103)), 10);
+    const __m512i ones = _mm512_sub_epi16(fields, _mm512_mullo_epi16(tens, _mm512_set1_epi16(10)));
+    return _mm512_or_si512(tens, _mm512_slli_epi16(ones, 8));
+}
+
+// x / 100 for x below 10^4 in each 64-bit lane.
+ORVANTA_AVX512 inline __m512i Hundreds(__m512i x)
+{
+    return _mm512_srli_epi64(_mm512_mul_epu32(x, _mm512_set1_epi64(5243)), 19);
+}
+
 // Up to eight values (lanes beyond count are not written). Returns nullptr when a value
 // needs the careful path (see FormatG): zero is handled here, non-finite values, values
 // out of the power range and products near a rounding tie are not.
@@ -144,13 +181,11 @@ ORVANTA_AVX512 char* FormatEight(const double* values, unsigned count, char* out
     // split into tens and ones in 16-bit fields; the first digit in the lowest byte.
     const __m512i hi = _mm512_srli_epi64(_mm512_mul_epu32(d, _mm512_set1_epi64(429497)), 32);
     const __m512i rest = _mm512_sub_epi64(d, _mm512_mul_epu32(hi, _mm512_set1_epi64(10000)));
-    const __m512i mid = _mm512_srli_epi64(_mm512_mul_epu32(rest, _mm512_set1_epi64(5243)), 19);
+    const __m512i mid = Hundreds(rest);
     const __m512i lo = _mm512_sub_epi64(rest, _mm512_mul_epu32(mid, _mm512_set1_epi64(100)));
     const __m512i pairs = _mm512_or_si512(hi, _mm512_or_si512(_mm512_slli_epi64(mid, 16), _mm512_slli_epi64(lo, 32)));
-    const __m512i tens = _mm512_srli_epi16(_mm512_mullo_epi16(pairs, _mm512_set1_epi16(103)), 10);
-    const __m512i ones = _mm512_sub_epi16(pairs, _mm512_mullo_epi16(tens, _mm512_set1_epi16(10)));
     const __m512i zeros = _mm512_set1_epi64(0x303030303030);
-    __m512i word = _mm512_or_si512(_mm512_or_si512(tens, _mm512_slli_epi16(ones, 8)), zeros);
+    __m512i word = _mm512_or_si512(ByPairs(pairs), zeros);
     word = _mm512_mask_mov_epi64(word, zero, zeros);
     // Significant digits: those up to the last that is not zero (at least one).
     const __m512i significant = _mm512_max_epi64(
@@ -219,6 +254,96 @@ ORVANTA_AVX512 char* FormatEight(const double* values, unsigned count, char* out
     return out + __builtin_popcountll(keepB);
 }
 
+// Up to eight "%16.8f" fields (lanes beyond count are not written, but the 128 bytes at out
+// may be). False when a value needs the careful path of FormatFixed: beyond 2^44 / 10^8,
+// not finite, or its product next to a rounding tie.
+ORVANTA_AVX512 bool FixedEight(const double* values, unsigned count, char* out)
+{
+    const __mmask8 lanes = static_cast<__mmask8>((1u << count) - 1);
+    const __m512i bits = _mm512_castpd_si512(_mm512_maskz_loadu_pd(lanes, values));
+    const __mmask8 negative = _mm512_movepi64_mask(bits);
+    const __m512d v = _mm512_castsi512_pd(_mm512_and_si512(bits, _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF)));
+    // The same steps as FormatFixed.
+    const __m512d scaled = _mm512_mul_pd(v, _mm512_set1_pd(1e8));
+    if (_mm512_cmp_pd_mask(scaled, _mm512_set1_pd(17592186044416.0), _CMP_LT_OQ) != 0xFF)
+        return false;
+    const __m512i whole = _mm512_cvttpd_epi64(scaled);
+    const __m512d fraction = _mm512_sub_pd(scaled, _mm512_cvtepi64_pd(whole));
+    const __m512d offTie = _mm512_castsi512_pd(_mm512_and_si512(
+        _mm512_castpd_si512(_mm512_sub_pd(fraction, _mm512_set1_pd(0.5))), _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF)));
+    // The product is off the exact one by at most half its last place, below scaled * 2^-53;
+    // the fraction and its distance to one half are exact. Only a product within twice that
+    // of a tie goes the careful way (FormatFixed allows for the largest product here).
+    if (_mm512_cmp_pd_mask(offTie, _mm512_mul_pd(scaled, _mm512_set1_pd(0x1p-52)), _CMP_LE_OQ))
+        return false;
+    const __m512i n = _mm512_mask_add_epi64(whole, _mm512_cmp_pd_mask(fraction, _mm512_set1_pd(0.5), _CMP_GT_OQ),
+                                            whole, _mm512_set1_epi64(1));
+    // Whole part and eight places: n / 10^8 from the double quotient, set right by the rest.
+    const __m512i unit = _mm512_set1_epi64(100000000);
+    __m512i q = _mm512_cvttpd_epi64(_mm512_mul_pd(_mm512_cvtepi64_pd(n), _mm512_set1_pd(1e-8)));
+    __m512i r = _mm512_sub_epi64(n, _mm512_mullo_epi64(q, unit));
+    const __mmask8 under = _mm512_cmplt_epi64_mask(r, _mm512_setzero_si512());
+    q = _mm512_mask_sub_epi64(q, under, q, _mm512_set1_epi64(1));
+    r = _mm512_mask_add_epi64(r, under, r, unit);
+    const __mmask8 over = _mm512_cmpge_epi64_mask(r, unit);
+    q = _mm512_mask_add_epi64(q, over, q, _mm512_set1_epi64(1));
+    r = _mm512_mask_sub_epi64(r, over, r, unit);
+
+    // Digit pairs in 16-bit fields (exact multiply-shifts), then tens and ones: the whole
+    // part's six digits and the eight places, the first digit in the lowest byte.
+    const __m512i qHigh = _mm512_srli_epi64(_mm512_mul_epu32(q, _mm512_set1_epi64(429497)), 32);
+    const __m512i qRest = _mm512_sub_epi64(q, _mm512_mul_epu32(qHigh, _mm512_set1_epi64(10000)));
+    const __m512i qMid = Hundreds(qRest);
+    const __m512i qLow = _mm512_sub_epi64(qRest, _mm512_mul_epu32(qMid, _mm512_set1_epi64(100)));
+    const __m512i wholeDigits =
+        _mm512_or_si512(ByPairs(_mm512_or_si512(qHigh, _mm512_or_si512(_mm512_slli_epi64(qMid, 16),
+                                                                        _mm512_slli_epi64(qLow, 32)))),
+                        _mm512_set1_epi64(0x303030303030));
+    const __m512i rHigh = _mm512_srli_epi64(_mm512_mul_epu32(r, _mm512_set1_epi64(3518437209)), 45);
+    const __m512i rLow = _mm512_sub_epi64(r, _mm512_mul_epu32(rHigh, _mm512_set1_epi64(10000)));
+    const __m512i rHighHundreds = Hundreds(rHigh);
+    const __m512i rLowHundreds = Hundreds(rLow);
+    const __m512i places = _mm512_or_si512(
+        ByPairs(_mm512_or_si512(
+            _mm512_or_si512(rHighHundreds, _mm512_slli_epi64(_mm512_sub_epi64(rHigh, _mm512_mul_epu32(
+                                                                                  rHighHundreds, _mm512_set1_epi64(100))),
+                                                                  16)),
+            _mm512_or_si512(_mm512_slli_epi64(rLowHundreds, 32),
+                            _mm512_slli_epi64(_mm512_sub_epi64(rLow, _mm512_mul_epu32(rLowHundreds, _mm512_set1_epi64(100))),
+                                              48)))),
+        _mm512_set1_epi64(0x3030303030303030));
+
+    // The first eight bytes: blanks, the sign, the whole part's digits (without leading
+    // zeros, at least one) ending at byte 6, the point at byte 7.
+    __m512i digits = _mm512_set1_epi64(1);
+    for (const std::int64_t limit : {10, 100, 1000, 10000, 100000})
+        digits = _mm512_mask_add_epi64(digits, _mm512_cmpge_epi64_mask(q, _mm512_set1_epi64(limit)), digits,
+                                       _mm512_set1_epi64(1));
+    const __m512i leadBits = _mm512_slli_epi64(_mm512_sub_epi64(_mm512_set1_epi64(7), digits), 3);
+    const __m512i lead = _mm512_sub_epi64(_mm512_sllv_epi64(_mm512_set1_epi64(1), leadBits), _mm512_set1_epi64(1));
+    __m512i first = _mm512_or_si512(_mm512_andnot_si512(lead, _mm512_slli_epi64(wholeDigits, 8)),
+                                    _mm512_and_si512(lead, _mm512_set1_epi64(0x2020202020202020)));
+    const __m512i signAt = _mm512_sub_epi64(leadBits, _mm512_set1_epi64(8));
+    first = _mm512_mask_xor_epi64(first, negative, first,
+                                  _mm512_sllv_epi64(_mm512_set1_epi64(' ' ^ '-'), signAt));
+    first = _mm512_or_si512(first, _mm512_set1_epi64(std::int64_t{'.'} << 56));
+    _mm512_storeu_si512(out, _mm512_permutex2var_epi64(first, _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11), places));
+    _mm512_storeu_si512(out + 64,
+                        _mm512_permutex2var_epi64(first, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), places));
+    return true;
+}
+
+bool FixedFieldsAvx512(const double* values, std::size_t count, char* out)
+{
+    for (std::size_t i = 0; i < count; i += 8) {
+        const unsigned n = count - i < 8 ? static_cast<unsigned>(count - i) : 8u;
+        if (!FixedEight(values + i, n, out + i * kFieldWidth) &&
+            !FixedFieldsPlain(values + i, n, out + i * kFieldWidth))
+            return false;
+    }
+    return true;
+}
+
 char* FormatGListAvx512(const double* values, std::size_t count, char* out)
 {
     for (std::size_t i = 0; i < count; i += 8) {
@@ -237,33 +362,54 @@ bool HasAvx512()
            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2");
 }
 
+#define AVX512(kernel) kernel
+#else
+#define AVX512(kernel) nullptr
 #endif
 
-FormatGListKernel ChooseKernel()
+template <class Kernel>
+Kernel Choose(Kernel plain, [[maybe_unused]] Kernel avx512)
 {
 #if defined(__x86_64__)
     if (HasAvx512())
-        return FormatGListAvx512;
+        return avx512;
 #endif
-    return FormatGListPlain;
+    return plain;
+}
+
+template <class Kernel>
+std::vector<Kernel> Available(Kernel plain, [[maybe_unused]] Kernel avx512)
+{
+    std::vector<Kernel> kernels{plain};
+#if defined(__x86_64__)
+    if (HasAvx512())
+        kernels.push_back(avx512);
+#endif
+    return kernels;
 }
 
 } // namespace
 
 char* FormatGList(const double* values, std::size_t count, char* out)
 {
-    static const FormatGListKernel kernel = ChooseKernel();
+    static const FormatGListKernel kernel = Choose<FormatGListKernel>(FormatGListPlain, AVX512(FormatGListAvx512));
     return kernel(values, count, out);
 }
 
 std::vector<FormatGListKernel> AvailableFormatGListKernels()
 {
-    std::vector<FormatGListKernel> kernels{FormatGListPlain};
-#if defined(__x86_64__)
-    if (HasAvx512())
-        kernels.push_back(FormatGListAvx512);
-#endif
-    return kernels;
+    return Available<FormatGListKernel>(FormatGListPlain, AVX512(FormatGListAvx512));
+}
+
+bool FormatFixedFields(const double* values, std::size_t count, char* out)
+{
+    static const FixedFieldsKernel kernel = Choose<FixedFieldsKernel>(FixedFieldsPlain, AVX512(FixedFieldsAvx512));
+    return kernel(values, count, out);
+}
+
+std::vector<FixedFieldsKernel> AvailableFixedFieldsKernels()
+{
+    return Available<FixedFieldsKernel>(FixedFieldsPlain, AVX512(FixedFieldsAvx512));
 }
 
 } // namespace number_text

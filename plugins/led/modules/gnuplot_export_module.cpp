@@ -8,6 +8,8 @@
 #include "platform/file_contents.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -16,7 +18,12 @@ namespace {
 // The double array of that name on the object, or null.
 const ns_param::Double1DArrayParameterType* ArrayOf(ClipboardObject& object, const std::string& key)
 {
-    return dynamic_cast<const ns_param::Double1DArrayParameterType*>(object.GetParameters().getParameter(key));
+    // The type code names the class (a cast by code is a fraction of a dynamic_cast, which
+    // counts for 10,000 objects).
+    const ns_param::BaseParameterType* parameter = object.GetParameters().getParameter(key);
+    return parameter && parameter->getType() == ns_param::TYPE_DOUBLE_1D_ARRAY
+               ? static_cast<const ns_param::Double1DArrayParameterType*>(parameter)
+               : nullptr;
 }
 
 } // namespace
@@ -47,26 +54,47 @@ std::vector<SAutomationPtrList> GnuplotExportModule::GetAutomationPtr()
 
 namespace {
 
-// "\t<row number>\t" in a buffer of 16 characters, from row 0 on.
-struct RowLabel {
-    char text[16] = {'\t', '0', '\t'};
-    int length = 3;
+// "\t<row number>\t" for the rows from 0 on. The digits are counted on in a register and
+// stored whole: a label changed byte by byte in memory and then copied stalls every row
+// (the copy waits for the byte stores to land).
+class RowLabel {
+public:
+    // Writes the label (and scratch up to 24 characters) to out; returns its end.
+    char* Put(char* out) const
+    {
+        if (m_row >= 100000000) {
+            *out = '\t';
+            char* end = std::to_chars(out + 1, out + 22, m_row).ptr;
+            *end = '\t';
+            return end + 1;
+        }
+        // The shown digits, first digit lowest, between two tabs.
+        const std::uint64_t ascii = __builtin_bswap64(m_digits - 0xC6C6C6C6C6C6C6C6) >> (8 * (8 - m_count));
+        const unsigned __int128 text = '\t' | static_cast<unsigned __int128>(ascii) << 8 |
+                                       static_cast<unsigned __int128>('\t') << (8 * (m_count + 1));
+        std::memcpy(out, &text, sizeof text);
+        return out + m_count + 2;
+    }
 
-    // The label of the next row: one added to the decimal digits.
     void Next()
     {
-        int i = length - 2;
-        while (i >= 1 && text[i] == '9')
-            text[i--] = '0';
-        if (i >= 1) {
-            ++text[i];
+        ++m_row;
+        m_digits += 1;
+        if ((m_digits & 0xFF) != 0 || m_digits == 0)
             return;
-        }
-        // 9...9 + 1 = 10...0: a leading 1, the zeros one longer.
-        text[1] = '1';
-        text[length - 1] = '0';
-        text[length++] = '\t';
+        // Nines carried over: the bytes that ran over to zero stand for the digit 0 again.
+        const int wrapped = __builtin_ctzll(m_digits) / 8;
+        m_digits |= 0xF6F6F6F6F6F6F6F6 & ((std::uint64_t{1} << (8 * wrapped)) - 1);
+        m_count = std::max(m_count, wrapped + 1);
     }
+
+private:
+    // Eight digits with leading zeros, the last in the lowest byte, each as digit + 0xF6:
+    // adding one to a 9 (0xFF) carries into the next byte by itself. From 10^8 on the row
+    // is converted instead.
+    std::uint64_t m_digits = 0xF6F6F6F6F6F6F6F6;
+    int m_count = 1;
+    std::size_t m_row = 0;
 };
 
 // The row into out, which holds at least kRowSize characters: the label, the value as
@@ -74,22 +102,16 @@ struct RowLabel {
 constexpr std::size_t kRowSize = 32 + number_text::kFormatFixedSize;
 char* FormatRow(char* out, const RowLabel& label, double value)
 {
-    char* p = out;
-    std::memcpy(p, label.text, sizeof label.text);
-    p += label.length;
+    char* p = label.Put(out);
     // Right-aligned in 16 characters; a wider value is written in full.
     char number[number_text::kFormatFixedSize];
     const std::size_t length = static_cast<std::size_t>(number_text::FormatFixed(value, 8, number) - number);
-    if (length <= 16) {
-        // Fixed-size copies: the blanks, then the number and what follows it in the buffer,
-        // which the next row overwrites (out has room for a whole row beyond).
-        std::memcpy(p, "                ", 16);
-        std::memcpy(p + 16 - length, number, 16);
-        p += 16;
-    } else {
-        std::memcpy(p, number, length);
-        p += length;
+    if (length < 16) {
+        std::memset(p, ' ', 16 - length);
+        p += 16 - length;
     }
+    std::memcpy(p, number, length);
+    p += length;
     *p++ = '\n';
     return p;
 }
@@ -161,16 +183,32 @@ bool GnuplotExportModule::do_export()
 
     host->SetProgressBarPercentage(0);
     host->SetStatusText("Schreibe Datei...");
-    // Rows are formatted into one buffer and appended 64 at a time.
+    // Rows are formatted into one buffer and appended 64 at a time; their values go as
+    // fields of 16 characters at once, a piece with a wider value row by row.
     constexpr std::size_t kRowsPerPiece = 64;
     std::vector<char> piece(kRowsPerPiece * kRowSize);
+    double values[kRowsPerPiece];
+    char fields[kRowsPerPiece * number_text::kFixedFieldWidth + 128];
     for (int t = 0; t < count; ++t) {
         const double* series = table->data() + t;
         RowLabel label;
         for (std::size_t i = 0; i < rows;) {
+            const std::size_t n = std::min(rows - i, kRowsPerPiece);
+            for (std::size_t k = 0; k < n; ++k)
+                values[k] = series[(i + k) * static_cast<std::size_t>(count)];
             char* end = piece.data();
-            for (const std::size_t last = std::min(rows, i + kRowsPerPiece); i < last; ++i, label.Next())
-                end = FormatRow(end, label, series[i * static_cast<std::size_t>(count)]);
+            if (number_text::FormatFixedFields(values, n, fields)) {
+                for (std::size_t k = 0; k < n; ++k, label.Next()) {
+                    end = label.Put(end);
+                    std::memcpy(end, fields + k * number_text::kFixedFieldWidth, number_text::kFixedFieldWidth);
+                    end += number_text::kFixedFieldWidth;
+                    *end++ = '\n';
+                }
+            } else {
+                for (std::size_t k = 0; k < n; ++k, label.Next())
+                    end = FormatRow(end, label, values[k]);
+            }
+            i += n;
             out.append(piece.data(), static_cast<std::size_t>(end - piece.data()));
             file.Spill();
         }

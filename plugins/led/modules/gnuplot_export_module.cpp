@@ -26,6 +26,32 @@ const ns_param::Double1DArrayParameterType* ArrayOf(ClipboardObject& object, con
                : nullptr;
 }
 
+// Starts fetching what the objects ahead of i will need, one link of the chain per stage:
+// the object, its first parameter's entry, the parameter, its values. Each object would
+// otherwise wait on memory four times in a row. (A prefetch of null does nothing.)
+void PrefetchAhead(const std::vector<ClipboardObject*>& objects, std::size_t i)
+{
+    constexpr std::size_t kStage = 4;
+    const std::size_t n = objects.size();
+    const auto entry = [&](std::size_t k) {
+        const ns_param::Paramora& p = objects[k]->GetParameters();
+        return p.getFirstParameter() == p.getLastParameter() ? nullptr : &*p.getFirstParameter();
+    };
+    if (i + 4 * kStage < n)
+        __builtin_prefetch(objects[i + 4 * kStage]);
+    if (i + 3 * kStage < n)
+        __builtin_prefetch(entry(i + 3 * kStage));
+    if (i + 2 * kStage < n) {
+        if (const auto* e = entry(i + 2 * kStage))
+            __builtin_prefetch(e->second.get());
+    }
+    if (i + kStage < n) {
+        const auto* e = entry(i + kStage);
+        if (e && e->second->getType() == ns_param::TYPE_DOUBLE_1D_ARRAY)
+            __builtin_prefetch(static_cast<const ns_param::Double1DArrayParameterType&>(*e->second).getValues());
+    }
+}
+
 } // namespace
 
 GnuplotExportModule::GnuplotExportModule()
@@ -154,8 +180,9 @@ bool GnuplotExportModule::do_export()
     // The arrays of every object with count entries, copied (the host may handle events
     // while it shows the progress): value t of row i at i * count + t.
     RunBuffer<double>::Lease table(m_values);
-    for (ClipboardObject* object : objects) {
-        const ns_param::Double1DArrayParameterType* array = ArrayOf(*object, key);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        PrefetchAhead(objects, i);
+        const ns_param::Double1DArrayParameterType* array = ArrayOf(*objects[i], key);
         if (array && array->getCount() == count)
             table->insert(table->end(), array->getValues(), array->getValues() + count);
     }

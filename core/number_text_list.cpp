@@ -6,16 +6,16 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#if defined(__x86_64__)
 #include <immintrin.h>
 
 // GCC 12 takes the intrinsics' deliberately undefined registers for uninitialised values.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace number_text {
 
 namespace {
-
-constexpr std::size_t kFieldWidth = kFixedFieldWidth;
 
 char* FormatGListPlain(const double* values, std::size_t count, char* out)
 {
@@ -32,17 +32,17 @@ bool FixedField(double value, char* out)
 {
     char number[kFormatFixedSize];
     const std::size_t length = static_cast<std::size_t>(FormatFixed(value, 8, number) - number);
-    if (length > kFieldWidth)
+    if (length > kFixedFieldWidth)
         return false;
-    std::memset(out, ' ', kFieldWidth - length);
-    std::memcpy(out + kFieldWidth - length, number, length);
+    std::memset(out, ' ', kFixedFieldWidth - length);
+    std::memcpy(out + kFixedFieldWidth - length, number, length);
     return true;
 }
 
 bool FixedFieldsPlain(const double* values, std::size_t count, char* out)
 {
     for (std::size_t i = 0; i < count; ++i)
-        if (!FixedField(values[i], out + i * kFieldWidth))
+        if (!FixedField(values[i], out + i * kFixedFieldWidth))
             return false;
     return true;
 }
@@ -337,8 +337,8 @@ bool FixedFieldsAvx512(const double* values, std::size_t count, char* out)
 {
     for (std::size_t i = 0; i < count; i += 8) {
         const unsigned n = count - i < 8 ? static_cast<unsigned>(count - i) : 8u;
-        if (!FixedEight(values + i, n, out + i * kFieldWidth) &&
-            !FixedFieldsPlain(values + i, n, out + i * kFieldWidth))
+        if (!FixedEight(values + i, n, out + i * kFixedFieldWidth) &&
+            !FixedFieldsPlain(values + i, n, out + i * kFixedFieldWidth))
             return false;
     }
     return true;

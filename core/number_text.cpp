@@ -1,5 +1,7 @@
 #include "core/number_text.h"
 
+#include "core/number_text_tables.h"
+
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -55,10 +57,8 @@ double ToDouble(const char* text, const char** end)
 
 namespace {
 
-// The powers of ten a double holds exactly.
-constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxExactPow10 = 22;
+using tables::kMaxExactPow10;
+using tables::kPow10;
 
 constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
                                "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -97,7 +97,7 @@ char* FormatG(double value, char* out)
     int k = 5 - ((binaryExponent * 78913) >> 18);
     if (k > kMaxExactPow10)
         return FormatGSlow(value, out);
-    double scaled = k >= 0 ? v * kExactPow10[k] : v / kExactPow10[-k];
+    double scaled = k >= 0 ? v * kPow10[k] : v / kPow10[-k];
     if (scaled >= 1e6) {
         scaled /= 10.0;
         --k;
@@ -177,7 +177,7 @@ void PutDigits(char* out, std::uint32_t n)
 template <int precision>
 char* FixedDigits(std::uint64_t n, char* out)
 {
-    constexpr std::uint64_t unit = static_cast<std::uint64_t>(kExactPow10[precision]);
+    constexpr std::uint64_t unit = static_cast<std::uint64_t>(kPow10[precision]);
     const std::uint64_t whole = n / unit;
     if (whole < 100) {
         // One or two digits: the pair, less its leading zero.
@@ -207,7 +207,7 @@ char* FormatFixed(double value, int precision, char* out)
     // As in FormatG: value * 10^precision, once rounded, is off the exact product by at most
     // 2^-9 below 2^44; products that close to a tie, larger values, inf and nan take to_chars.
     const double v = std::fabs(value);
-    const double scaled = precision >= 0 && precision <= 9 ? v * kExactPow10[precision] : 0.0;
+    const double scaled = precision >= 0 && precision <= 9 ? v * kPow10[precision] : 0.0;
     if (!(scaled < 17592186044416.0) || precision < 0 || precision > 9)
         return std::to_chars(out, out + kFormatFixedSize, value, std::chars_format::fixed, precision).ptr;
     // Signed conversions: below 2^44 they are exact, and single instructions.

@@ -3,6 +3,8 @@
 // same bytes).
 #include "core/number_text.h"
 
+#include "core/number_text_tables.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -105,9 +107,7 @@ constexpr std::array<Shuffle, 2 * kForms> MakeShuffles()
 
 constexpr std::array<Shuffle, 2 * kForms> kShuffles = MakeShuffles();
 
-alignas(64) constexpr double kPow10Table[32] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
-                                                1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21,
-                                                1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22, 1e22};
+using tables::kPow10;
 
 #define ORVANTA_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512cd,avx512vl,avx512vbmi2")))
 
@@ -151,9 +151,9 @@ ORVANTA_AVX512 char* FormatEight(const double* values, unsigned count, char* out
     if (_mm512_cmpgt_epi64_mask(k, _mm512_set1_epi64(22)))
         return nullptr;
     const __m512i power = _mm512_abs_epi64(k);
-    const __m512d low = _mm512_permutex2var_pd(_mm512_load_pd(kPow10Table), power, _mm512_load_pd(kPow10Table + 8));
+    const __m512d low = _mm512_permutex2var_pd(_mm512_load_pd(kPow10), power, _mm512_load_pd(kPow10 + 8));
     const __m512d high =
-        _mm512_permutex2var_pd(_mm512_load_pd(kPow10Table + 16), power, _mm512_load_pd(kPow10Table + 24));
+        _mm512_permutex2var_pd(_mm512_load_pd(kPow10 + 16), power, _mm512_load_pd(kPow10 + 24));
     const __m512d scale = _mm512_mask_blend_pd(_mm512_cmpge_epi64_mask(power, _mm512_set1_epi64(16)), low, high);
     __m512d scaled = _mm512_mul_pd(w, scale);
     if (const __mmask8 divide = _mm512_cmplt_epi64_mask(k, _mm512_setzero_si512()))

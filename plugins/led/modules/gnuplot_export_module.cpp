@@ -123,24 +123,8 @@ private:
     std::size_t m_row = 0;
 };
 
-// The row into out, which holds at least kRowSize characters: the label, the value as
-// "%16.8f" in the C locale, a line end. Returns its end.
+// Room for one row: the label, the value as "%16.8f" (a wider value in full), a line end.
 constexpr std::size_t kRowSize = 32 + number_text::kFormatFixedSize;
-char* FormatRow(char* out, const RowLabel& label, double value)
-{
-    char* p = label.Put(out);
-    // Right-aligned in 16 characters; a wider value is written in full.
-    char number[number_text::kFormatFixedSize];
-    const std::size_t length = static_cast<std::size_t>(number_text::FormatFixed(value, 8, number) - number);
-    if (length < 16) {
-        std::memset(p, ' ', 16 - length);
-        p += 16 - length;
-    }
-    std::memcpy(p, number, length);
-    p += length;
-    *p++ = '\n';
-    return p;
-}
 
 } // namespace
 
@@ -211,7 +195,8 @@ bool GnuplotExportModule::do_export()
     host->SetProgressBarPercentage(0);
     host->SetStatusText("Schreibe Datei...");
     // Rows are formatted into one buffer and appended 64 at a time; their values go as
-    // fields of 16 characters at once, a piece with a wider value row by row.
+    // fields of 16 characters at once. In a piece with a wider value each row is tried
+    // alone, and the wider value is written in full.
     constexpr std::size_t kRowsPerPiece = 64;
     std::vector<char> piece(kRowsPerPiece * kRowSize);
     double values[kRowsPerPiece];
@@ -223,17 +208,18 @@ bool GnuplotExportModule::do_export()
             const std::size_t n = std::min(rows - i, kRowsPerPiece);
             for (std::size_t k = 0; k < n; ++k)
                 values[k] = series[(i + k) * static_cast<std::size_t>(count)];
+            const bool fitted = number_text::FormatFixedFields(values, n, fields);
             char* end = piece.data();
-            if (number_text::FormatFixedFields(values, n, fields)) {
-                for (std::size_t k = 0; k < n; ++k, label.Next()) {
-                    end = label.Put(end);
-                    std::memcpy(end, fields + k * number_text::kFixedFieldWidth, number_text::kFixedFieldWidth);
+            for (std::size_t k = 0; k < n; ++k, label.Next()) {
+                end = label.Put(end);
+                char* const field = fields + k * number_text::kFixedFieldWidth;
+                if (fitted || number_text::FormatFixedFields(values + k, 1, field)) {
+                    std::memcpy(end, field, number_text::kFixedFieldWidth);
                     end += number_text::kFixedFieldWidth;
-                    *end++ = '\n';
+                } else {
+                    end = number_text::FormatFixed(values[k], 8, end);
                 }
-            } else {
-                for (std::size_t k = 0; k < n; ++k, label.Next())
-                    end = FormatRow(end, label, values[k]);
+                *end++ = '\n';
             }
             i += n;
             out.append(piece.data(), static_cast<std::size_t>(end - piece.data()));

@@ -406,6 +406,10 @@ void LumirefCommModule::RefreshDisplay()
         return;
     {
         std::lock_guard guard(m_lock);
+        // A refresh queued by the last poll may run after the worker dropped its table: the
+        // display keeps the last table it was shown.
+        if (m_names.empty())
+            return;
         // A table the display has not seen yet comes whole.
         if (display->values.size() != m_values.size() || display->names.size() != m_names.size()) {
             display->names = m_names;

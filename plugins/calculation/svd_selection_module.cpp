@@ -326,17 +326,19 @@ bool SVDSelectionModule::Run(bool sensor)
             }
             return s;
         };
+        // A start spectrum counts only as the candidate of its full name, with that candidate's sample.
         for (const Spectrum* c : candidates) {
             const double f = factor(*c);
             CMBTarget e(n, 0.0);
             for (int k = 0; k < n; ++k)
                 e[k] = (*c)[k].y / f;
-            samples.AddSpek(sample(*c), c->GetName());
+            const CMBTarget s = sample(*c);
+            samples.AddSpek(s, c->GetName());
             all.AddSpek(e, c->GetName());
+            for (const Spectrum* st : starts)
+                if (st->GetName() == c->GetName())
+                    start.AddSpek(s, c->GetName());
         }
-        // Every start spectrum gives its sample, also one that is no candidate.
-        for (const Spectrum* s : starts)
-            start.AddSpek(sample(*s), s->GetName());
         value = minValue;
         group += "_SampleMode";
         CAprioriInterpolator interpolator(samples, samples, all[0], CMBTarget(), samples, CMBTarget(), 1, 1);

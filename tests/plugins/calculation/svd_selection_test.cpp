@@ -245,6 +245,45 @@ TEST(SVDSelection, ModesStartsAndEquivalents)
     EXPECT_TRUE(spectraMode);
 }
 
+TEST(SVDSelection, SampleModeStartsOnlyCandidatesOfTheSameName)
+{
+    // Samples (w1, w2): a (10, 0), b (0, 5), c (3, 3); z (0, 1) points like b but is no candidate.
+    const std::vector<double> x{400, 410, 420};
+    const struct {
+        const char* start;
+        const char* chosen;
+        const char* left;
+    } cases[] = {
+        // No start: a first, then b; the free choice after the one start place is b.
+        {"Start:z", "b", "a"},
+        // A candidate as the start: a is the one that adds most to it.
+        {"C:b", "a", "c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        Fixture<SVDSelectionModule> f;
+        calc_test::AddSpectrum(f.host, "C:a", x, {10, 0, 0});
+        calc_test::AddSpectrum(f.host, "C:b", x, {0, 5, 0});
+        calc_test::AddSpectrum(f.host, "C:c", x, {3, 3, 0});
+        calc_test::AddSpectrum(f.host, "W:w1", x, {1, 0, 0});
+        calc_test::AddSpectrum(f.host, "W:w2", x, {0, 1, 0});
+        calc_test::AddSpectrum(f.host, "Start:z", x, {0, 1, 0});
+        f.Set("SpecDesc", "C");
+        f.Set("WSpecDesc", "W");
+        f.Set("RefSpecDesc", c.start);
+        f.Set("TargetGroup", "R");
+        f.p().setIntParameter("SpecCount", 2);
+        ASSERT_TRUE(f.module.svdselection());
+        std::string group;
+        for (const auto& g : TopGroups(f.host))
+            if (g.rfind("R_SampleMode_", 0) == 0)
+                group = g;
+        ASSERT_FALSE(group.empty());
+        EXPECT_NE(f.host.spectra.GetInserter(group + ":" + c.chosen), nullptr);
+        EXPECT_EQ(f.host.spectra.GetInserter(group + ":" + c.left), nullptr);
+    }
+}
+
 TEST(SVDSelection, ZeroSpectrumNormalisedAndAbort)
 {
     Fixture<SVDSelectionModule> f;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 
 IMPLEMENT_DYNCREATE(SpectralIntegralVarForm, CModuleEditor)
@@ -159,7 +160,8 @@ SpectralIntegralVarForm::~SpectralIntegralVarForm() = default;
 
 void SpectralIntegralVarForm::Take()
 {
-    if (GetModule())
+    // Showing the values sets the texts, whose handlers come here: half-shown fields are not read.
+    if (GetModule() && !m_exchanging)
         UpdateData(true);
 }
 
@@ -216,6 +218,7 @@ void SpectralIntegralVarForm::OnSearchAfter()
 
 void SpectralIntegralVarForm::OnSecondary()
 {
+    Take();
     const bool keys = !m_secondary->text().isEmpty();
     m_targetLabel->setText(keys ? kTargetLabelKeys : kTargetLabelPlain);
     m_searchAfter->setVisible(keys);
@@ -225,6 +228,7 @@ void SpectralIntegralVarForm::OnSecondary()
 
 void SpectralIntegralVarForm::OnStart()
 {
+    Take();
     // Only the first 64 characters are looked at.
     m_startSameSens->setVisible(!m_start->text().left(64).isEmpty());
 }
@@ -318,6 +322,7 @@ void SpectralIntegralVarForm::ExchangeFields(CDataExchange* pDX)
 {
     ns_param::Paramora& p = GetModule()->getParameters();
     const bool save = pDX->m_bSaveAndValidate;
+    const QScopedValueRollback exchanging(m_exchanging, true);
     calc::ExchangeCheck(pDX, m_overlap, p, "Overlap");
     calc::ExchangeCheck(pDX, m_discSel, p, "DiscSel");
     calc::ExchangeCheck(pDX, m_evolution, p, "EvolutionSel");

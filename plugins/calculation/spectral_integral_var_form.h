@@ -78,4 +78,5 @@ private:
     QCheckBox* m_checkTolerances;    // 15053
     double m_keptMaxOverlap = 100;
     int m_keptMinDist = 0;
+    bool m_exchanging = false; // while the fields and the parameters are exchanged
 };

@@ -111,14 +111,24 @@ TEST(SVDSelectionFormTest, NormFieldsAndRefusedValue)
     EXPECT_FALSE(Shown(form.get(), 15040));
 }
 
-TEST(SpectralIntegralVarFormTest, ExclusiveMethodsAndExchangeRules)
-{
+// The integral-variance form on a module of its own, set up as the editor pane does.
+struct IntegralVarFormFixture {
+    IntegralVarFormFixture()
+    {
+        module.SetModuleInterface(&host);
+        form = MakeForm<SpectralIntegralVarForm>(module);
+    }
     RecordingHost host;
     SpectralIntegralVarModule module;
-    module.SetModuleInterface(&host);
-    ns_param::Paramora& p = module.getParameters();
-    auto form = MakeForm<SpectralIntegralVarForm>(module);
-    QWidget* f = form.get();
+    std::unique_ptr<SpectralIntegralVarForm> form;
+};
+
+TEST(SpectralIntegralVarFormTest, ExclusiveMethodsAndExchangeRules)
+{
+    IntegralVarFormFixture fixture;
+    ns_param::Paramora& p = fixture.module.getParameters();
+    SpectralIntegralVarForm* form = fixture.form.get();
+    QWidget* f = form;
     // DiscSel is on by default: the evolutionary settings are hidden.
     EXPECT_TRUE(Field<QCheckBox>(f, 15025)->isChecked());
     for (int id : {20018, 20020, 20021, 20015, 20019})
@@ -170,6 +180,35 @@ TEST(SpectralIntegralVarFormTest, ExclusiveMethodsAndExchangeRules)
     FakePrompter prompter;
     EXPECT_FALSE(form->UpdateData(true));
     EXPECT_EQ(*p.getDoubleParameter("SIVSpecMaxOverlap"), 100);
+}
+
+TEST(SpectralIntegralVarFormTest, TextChangesOfTheWeightingAndStartFieldsTakeTheFormsData)
+{
+    IntegralVarFormFixture fixture;
+    ns_param::Paramora& p = fixture.module.getParameters();
+    SpectralIntegralVarForm* form = fixture.form.get();
+    QWidget* f = form;
+    // Typed fields reach the module when the secondary weighting or the start selection changes.
+    for (int changed : {15013, 20005}) {
+        SCOPED_TRACE(changed);
+        const std::string typed = "Typed:" + std::to_string(changed);
+        Field<QLineEdit>(f, 15001)->setText(QString::fromStdString(typed));
+        Field<QSpinBox>(f, 15002)->setValue(changed % 100);
+        Field<QLineEdit>(f, changed)->setText("X");
+        EXPECT_EQ(*p.getStringParameter("SpecDesc"), typed);
+        EXPECT_EQ(*p.getIntParameter("SpecCount"), changed % 100);
+        EXPECT_EQ(*p.getStringParameter(changed == 15013 ? "WSpecDesc2" : "StartSpec"), "X");
+    }
+    // Showing new values sets these texts too; the fields not shown yet are not read back.
+    p.setStringParameter("WSpecDesc2", "V2");
+    p.setStringParameter("StartSpec", "S2");
+    p.setStringParameter("WSpecDesc2Name", "N2");
+    p.setIntParameter("SpecCount", 9);
+    ASSERT_TRUE(form->UpdateData(false));
+    EXPECT_EQ(*p.getStringParameter("StartSpec"), "S2");
+    EXPECT_EQ(*p.getStringParameter("WSpecDesc2Name"), "N2");
+    EXPECT_EQ(*p.getIntParameter("SpecCount"), 9);
+    EXPECT_EQ(Field<QLineEdit>(f, 20005)->text(), "S2");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace point_arith {
 
@@ -94,6 +95,63 @@ bool Combine(int op, std::span<const double> a, std::span<const double> b, doubl
     });
 }
 
+bool ProvenFinite(int op, double aLargest, double bLargest, double divisorSmallest)
+{
+    if (!std::isfinite(aLargest) || !std::isfinite(bLargest))
+        return false;
+    switch (op) {
+    case kSum:
+    case kDiff: return std::isfinite(aLargest + bLargest);
+    case kMult: return std::isfinite(aLargest * bLargest);
+    case kDiv: return divisorSmallest > 0 && std::isfinite(aLargest / divisorSmallest);
+    default: return true; // the others give a, b or 0
+    }
+}
+
+double LargestMagnitude(std::span<const double> v)
+{
+    double largest = 0;
+    for (double x : v) {
+        if (!std::isfinite(x))
+            return std::numeric_limits<double>::infinity();
+        largest = std::max(largest, std::fabs(x));
+    }
+    return largest;
+}
+
+double SmallestDivisor(std::span<const double> b, double divShift)
+{
+    double smallest = std::numeric_limits<double>::infinity();
+    for (double x : b) {
+        const double d = std::fabs(x + divShift);
+        if (std::isnan(d))
+            return 0;
+        smallest = std::min(smallest, d);
+    }
+    return smallest;
+}
+
+bool CombineFinite(int op, std::span<const double> a, double b, double divShift)
+{
+    bool finite = true;
+    WithOp(op, divShift, [&](auto f) {
+        for (std::size_t j = 0; j < a.size() && finite; ++j)
+            finite = std::isfinite(f(a[j], b));
+    });
+    return finite;
+}
+
+bool CombineFinite(int op, std::span<const double> a, std::span<const double> b, double divShift)
+{
+    bool finite = true;
+    const std::size_t n = std::min(a.size(), b.size());
+    WithOp(op, divShift, [&](auto f) {
+        for (std::size_t j = 0; j < n && finite; ++j)
+            finite = std::isfinite(f(a[j], b[j]));
+    });
+    return finite;
+}
+
 Statistics ComputeStatistics(std::span<const std::span<const double>> curves)
 {
     Statistics s;
@@ -139,8 +197,8 @@ bool ApplyFunction(int op, double a, double& value)
             return false;
         value = op == kLog10 ? std::log10(a) : std::log(a);
         return true;
-    case kPow10: value = std::pow(10.0, a); return true;
-    case kExp: value = std::exp(a); return true;
+    case kPow10: value = std::pow(10.0, a); return std::isfinite(value);
+    case kExp: value = std::exp(a); return std::isfinite(value);
     default: return false;
     }
 }

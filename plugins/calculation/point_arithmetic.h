@@ -50,6 +50,18 @@ bool Combine(int op, std::span<const double> a, double b, double divShift, std::
 // out[j] = a[j] op b[j] for op 1 .. 8, A / B dividing by b[j] + divShift; all of one length.
 bool Combine(int op, std::span<const double> a, std::span<const double> b, double divShift, std::span<double> out);
 
+// Whether a op b (op 1 .. 8) is finite for every a with |a| <= aLargest and every b with
+// |b| <= bLargest whose divisor |b + divShift| is at least divisorSmallest: a proof from bounds,
+// without a pass over the pairs. False means "not proven".
+bool ProvenFinite(int op, double aLargest, double bLargest, double divisorSmallest);
+// The largest |v|; infinite when a value is not finite.
+double LargestMagnitude(std::span<const double> v);
+// The smallest |b + divShift|; 0 when one is not a number.
+double SmallestDivisor(std::span<const double> b, double divShift);
+// Whether every a[j] op b (or b[j]) is finite; the results are not kept.
+bool CombineFinite(int op, std::span<const double> a, double b, double divShift);
+bool CombineFinite(int op, std::span<const double> a, std::span<const double> b, double divShift);
+
 // Per point over curves of one length: mean, standard deviation of the population (from the
 // distances to the mean, so never NaN for equal values), minimum and maximum.
 struct Statistics {
@@ -57,8 +69,8 @@ struct Statistics {
 };
 Statistics ComputeStatistics(std::span<const std::span<const double>> curves);
 
-// log10, ln, 10^a or e^a of a for op 14 .. 17. False (value unset) for log10 and ln of a
-// value <= 0 (and of NaN) and for another op.
+// log10, ln, 10^a or e^a of a for op 14 .. 17. False for log10 and ln of a value <= 0 (and
+// of NaN), for a result that is not finite (10^a and e^a overflow) and for another op.
 bool ApplyFunction(int op, double a, double& value);
 
 // The colour of the bands mean +/- 2 sigma: lighter for dark colours, darker for light ones.

@@ -34,6 +34,8 @@ constexpr char kGridsDiffer[] = "Fehler: Spektrenauswahl 1 und 2 haben ungleiche
                                 "eine Normalisierung aus!";
 constexpr char kRecursionA[] = "Fehler: Diese Rekursion ist nicht erlaubt";
 constexpr char kRecursionB[] = "Fehler: Rekursion ist hier nicht erlaubt";
+constexpr char kNotFinite[] = "Fehler: Ergebnis nicht endlich (Division durch 0 oder Zahlenüberlauf) bei Spektrum "
+                             "%s! Es wurden keine Ergebnisse abgelegt.";
 constexpr char kBadArgument[] = "Hinweis:  Ungültiges Argument bei Spektrum %s und Wellenlänge %d!";
 constexpr char kUnusedGroup[] = "ResSpec:UnusedSpecs";
 constexpr char kNoKeywords[] = "12345678910";
@@ -310,14 +312,33 @@ bool RemTransSpecModule::calculate()
     const std::size_t n = curves.size();
     std::vector<double> out;
 
+    // A result that is not finite (a divisor of 0, an overflow) refuses the run before anything
+    // is filed. The bounds prove most runs finite without a pass over the pairs.
+    double aLargest = 0;
+    if (op <= point_arith::kLess)
+        for (const Curve& a : curves)
+            aLargest = std::max(aLargest, point_arith::LargestMagnitude(a.y));
+    const auto refuseNotFinite = [&](const std::string& names) {
+        calc::LogError(host, calc::FormatText(kNotFinite, names.c_str()));
+        return false;
+    };
+
     if (op <= point_arith::kLess && !pairwise) {
-        for (std::size_t k = 0; k < n; ++k) {
-            const Curve& a = curves[k];
-            double b = constant;
-            if (randomCalc) {
+        std::vector<double> constants(n, constant);
+        if (randomCalc)
+            for (double& b : constants) {
                 point_arith::NormalDeviates deviates(m_seedSource());
                 b = point_arith::RandomConstant(constant, deviates);
             }
+        for (std::size_t k = 0; k < n; ++k) {
+            const double b = constants[k];
+            if (!point_arith::ProvenFinite(op, aLargest, std::fabs(b), std::fabs(b + point_arith::kConstantDivShift))
+                && !point_arith::CombineFinite(op, curves[k].y, b, point_arith::kConstantDivShift))
+                return refuseNotFinite(curves[k].name);
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            const Curve& a = curves[k];
+            const double b = constants[k];
             host->SetStatusText(calc::FormatText("Verrechne Spektrum %zu von %zu", k + 1, n));
             out.resize(a.y.size());
             point_arith::Combine(op, a.y, b, point_arith::kConstantDivShift, out);
@@ -358,6 +379,28 @@ bool RemTransSpecModule::calculate()
         std::vector<std::size_t> all(m);
         for (std::size_t k = 0; k < m; ++k)
             all[k] = k;
+        // The B spectra of an A spectrum: all, or those of its short name.
+        const auto partnersOf = [&](const std::string& shortName) -> std::span<const std::size_t> {
+            if (!sameNames)
+                return all;
+            const auto [from, to] = std::equal_range(
+                byLeaf.begin(), byLeaf.end(), shortName, [&](const auto& x, const auto& y) {
+                    if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::size_t>)
+                        return bLeaves[x] < y;
+                    else
+                        return x < bLeaves[y];
+                });
+            return std::span<const std::size_t>(byLeaf.data() + (from - byLeaf.begin()), to - from);
+        };
+        std::vector<bool> proven(m);
+        for (std::size_t k = 0; k < m; ++k)
+            proven[k] = point_arith::ProvenFinite(op, aLargest, point_arith::LargestMagnitude(bCurves[k].y),
+                                                  point_arith::SmallestDivisor(bCurves[k].y, bShifts[k]));
+        if (std::find(proven.begin(), proven.end(), false) != proven.end())
+            for (const Curve& a : curves)
+                for (std::size_t k : partnersOf(PairShortName(a.name, grouped)))
+                    if (!proven[k] && !point_arith::CombineFinite(op, a.y, bCurves[k].y, bShifts[k]))
+                        return refuseNotFinite(a.name + " / " + bCurves[k].name);
         // Results are filed in batches. What stands under a result's name is removed first,
         // for a whole batch at once: the tree walks all its objects for every removal.
         constexpr std::size_t kBatch = 1024;
@@ -389,17 +432,7 @@ bool RemTransSpecModule::calculate()
         for (std::size_t i = 0; i < n && !aborted; ++i) {
             const Curve& a = curves[i];
             const std::string shortName = PairShortName(a.name, grouped);
-            std::span<const std::size_t> partners = all;
-            if (sameNames) {
-                const auto [from, to] = std::equal_range(
-                    byLeaf.begin(), byLeaf.end(), shortName, [&](const auto& x, const auto& y) {
-                        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::size_t>)
-                            return bLeaves[x] < y;
-                        else
-                            return x < bLeaves[y];
-                    });
-                partners = std::span<const std::size_t>(byLeaf.data() + (from - byLeaf.begin()), to - from);
-            }
+            const std::span<const std::size_t> partners = partnersOf(shortName);
             out.resize(a.y.size());
             for (std::size_t k : partners) {
                 const Curve& b = bCurves[k];

@@ -148,6 +148,70 @@ TEST_F(Arithmetic, PairwiseDivisionAndGroupedNames)
     EXPECT_DOUBLE_EQ(Ys(*r)[1], 1 / 0.004);
 }
 
+TEST_F(Arithmetic, ResultsThatAreNotFiniteRefuseTheRun)
+{
+    Curve("A:one", [](double) { return 1; });
+    Curve("A:zero", [](double x) { return x == 401 ? 0 : 2; });
+    Curve("A:huge", [](double) { return 1e300; });
+    Curve("Z:zero", [](double) { return 0; });
+    Curve("A:max", [](double) { return 1.7e308; });
+    Curve("Z:tiny", [](double) { return 1e-300; });
+    Curve("W:one", [](double) { return 2; });
+    Curve("Z:mixed", [](double x) { return x == 400 ? 3 : 0; });
+    const std::string kFailure = "Fehler: Ergebnis nicht endlich (Division durch 0 oder Zahlenüberlauf) bei Spektrum ";
+    const struct {
+        const char* what;
+        int op;
+        const char* a;
+        const char* b;
+        bool sameNames;
+        const char* failing; // the spectra named in the error; empty: the run succeeds
+    } cases[] = {
+        {"constant -1e-8 cancels the offset", 4, "A:one", "-0.00000001", false, "A:one"},
+        {"0 / 0 at the constant -1e-8", 4, "A:zero", "-0.00000001", false, "A:zero"},
+        {"B spectrum of zeros", 4, "A", "Z:zero", false, "A:one / Z:zero"},
+        {"zeros among two B spectra", 4, "A:one", "Z:mixed;Z:zero", false, "A:one / Z:zero"},
+        {"overflow of a tiny divisor", 4, "A:huge", "Z:tiny", false, "A:huge / Z:tiny"},
+        {"overflow of a product", 3, "A:huge", "10000000000", false, "A:huge"},
+        {"overflow of a sum", 1, "A:max", "A:max", false, "A:max / A:max"},
+        // Sound runs stay as they were.
+        {"constant 0 divides by 1e-8", 4, "A:one", "0", false, ""},
+        {"zeros beside a value: a thousandth of it", 4, "A:one", "Z:mixed", false, ""},
+        {"tiny divisor of a small value", 4, "A:one", "Z:tiny", false, ""},
+        {"a zero B spectrum never paired by name", 4, "A:one", "Z:zero;W:one", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.spectra.DeleteInserters("ResSpec");
+        host.log.clear();
+        const std::size_t before = host.spectra.GetInserters().size();
+        P().setBoolParameter("CalcOnlySameNames", c.sameNames);
+        Set(c.op, c.a, c.b);
+        const bool failing = *c.failing != 0;
+        EXPECT_EQ(module.calculate(), !failing);
+        if (failing) {
+            EXPECT_EQ(host.log.back().text, kFailure + c.failing + "! Es wurden keine Ergebnisse abgelegt.");
+            EXPECT_EQ(host.log.back().colour, 0x000070u);
+            EXPECT_EQ(host.spectra.GetInserters().size(), before);
+        } else {
+            EXPECT_GT(host.spectra.GetInserters().size(), before);
+        }
+        for (const Spectrum* s : host.spectra.GetInserters())
+            for (double y : Ys(*s))
+                EXPECT_TRUE(std::isfinite(y)) << s->GetName();
+    }
+}
+
+TEST_F(Arithmetic, PowersThatOverflowAreLeftOutWithTheHint)
+{
+    Curve("A:e", [](double x) { return x == 403 ? 1000 : 1; });
+    Set(17, "A:e");
+    ASSERT_TRUE(module.calculate());
+    ASSERT_NE(At("ResSpec:A:e_e^"), nullptr);
+    EXPECT_EQ(Xs(*At("ResSpec:A:e_e^")), (std::vector<double>{400, 401, 402, 404}));
+    EXPECT_TRUE(Logged("Hinweis:  Ungültiges Argument bei Spektrum A:e und Wellenlänge 403!"));
+}
+
 TEST_F(Arithmetic, ByNameMatchesEveryPairInSelectionOrder)
 {
     // B lists the leaf x twice (two groups); both partners of A's x are taken in order.

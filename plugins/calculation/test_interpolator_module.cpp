@@ -221,8 +221,9 @@ bool TestInterpolatorModule::SimulatePrimary(Run& run, const SpectrumList& senso
         for (int k = 0; k < J; ++k)
             copy.AddPoint(SPoint(x0 + k, u[static_cast<std::size_t>(k)]));
         Resample(copy, dx);
-        // Only as many points as the sensor has draws for.
-        const int K = std::min(copy.GetPointCount(), static_cast<int>(V[s].size()));
+        // Only as many points as the sensor has draws for and the illumination has values.
+        const int K = std::min({copy.GetPointCount(), static_cast<int>(V[s].size()),
+                                run.illumination.GetPointCount()});
         double Mx = 0;
         for (int j = 0; j < K; ++j)
             Mx = std::max(Mx, copy[j].y);
@@ -395,7 +396,8 @@ bool TestInterpolatorModule::testinterpolator()
         }
     }
 
-    // Channel count: the sensitivities, or the values of the first response object.
+    // Channel count: the sensitivities, or the values of the first response object; a pass
+    // takes that of its matched items.
     int allChannels = static_cast<int>(run.sensors.size());
     if (responseMode) {
         const auto first = calc::ClpValues(*allResponses.front());
@@ -443,6 +445,38 @@ bool TestInterpolatorModule::testinterpolator()
     }
 
     const bool noisy = adMode != 0 || run.sekNoise != 0 || run.posNoise != 0 || run.stopBand != 0 || run.valNoise != 0;
+    // The group of the results: the given one, else made of the sensor's selection text.
+    // "_calib" tells that calibration measurements were paired, so it is known only after the
+    // calibration of the pass.
+    auto baseName = [&] {
+        const std::string runMark = calc::FormatText("_%i", mark);
+        std::string base;
+        if (!targetGroup.empty()) {
+            base = targetGroup;
+            if (noisy)
+                base += "_real" + runMark;
+        } else {
+            std::string samples = text("MessSystemSamples");
+            GroupedStringProc(samples, 255);
+            SingleStringProc(samples, 255);
+            base = "sREK_";
+            if (responseMode) {
+                base += samples;
+            } else {
+                std::string sensors = text("SpecMessSystem");
+                autoname(&sensors, 255, 0, randomSign);
+                base += sensors + samples;
+            }
+            if (randomSign)
+                base += runMark;
+            if (!run.sollSpectra.empty() || !run.istSpectra.empty())
+                base += "_calib";
+            if (noisy)
+                base += "_real" + runMark;
+        }
+        strremove(&base, ';');
+        return base;
+    };
     for (const Pass& pass : passes) {
         int N = allChannels;
         auto stop = [&](const std::string& message) {
@@ -482,14 +516,18 @@ bool TestInterpolatorModule::testinterpolator()
             return false;
         }
         run.sensors = matchedSensors;
-        run.responses = matchedObjects;
-        // The channel count of this pass: its matched sensor (the whole selection may hold the
-        // sensors of several rules).
-        if (!run.sensors.empty())
+        // Responses given beside sensitivities are measured as given: only one of the two is
+        // matched to the rule.
+        run.responses = allSensors.empty() ? matchedObjects : allResponses;
+        // The channel count of this pass: the values of its first response, or its matched sensor
+        // (the whole selection may hold the sensors of several rules).
+        if (responseMode) {
+            if (!run.responses.empty())
+                if (const auto first = calc::ClpValues(*run.responses.front()))
+                    N = static_cast<int>(first->size());
+        } else if (!run.sensors.empty()) {
             N = static_cast<int>(run.sensors.size());
-        else if (!run.responses.empty())
-            if (const auto first = calc::ClpValues(*run.responses.front()))
-                N = static_cast<int>(first->size());
+        }
         if (ruleCount != static_cast<std::size_t>(N)) {
             if (stop("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!"))
                 continue;
@@ -528,24 +566,6 @@ bool TestInterpolatorModule::testinterpolator()
             return false;
         }
 
-        // Result base name.
-        std::string base;
-        if (!targetGroup.empty()) {
-            base = targetGroup;
-            if (noisy)
-                base += "_real" + calc::FormatText("_%i", mark);
-        } else {
-            base = "sREK_";
-            base += calc::ShortName(responseMode ? text("MessSystemSamples") : text("SpecMessSystem")).substr(0, 255);
-            if (randomSign)
-                base += calc::FormatText("_%i", mark);
-            if (!run.soll.empty() && !run.ist.empty())
-                base += "_calib";
-            if (noisy)
-                base += "_real" + calc::FormatText("_%i", mark);
-        }
-        base.erase(std::remove(base.begin(), base.end(), ';'), base.end());
-
         // Response items: objects of the channel count only.
         std::vector<std::pair<std::string, std::vector<double>>> measuredItems;
         for (ClipboardObject* o : run.responses) {
@@ -565,23 +585,51 @@ bool TestInterpolatorModule::testinterpolator()
         run.items = responseMode ? static_cast<int>(measuredItems.size()) : static_cast<int>(run.targets.size());
         run.channels = N;
         m_noise.clear();
+        // The sensitivities are disturbed, then, when given, the reference system's; the run
+        // measures with the last simulation, or with the given sensitivities when one of the
+        // runs did not simulate.
         std::vector<std::unique_ptr<Spectrum>> simulated;
-        if (!run.sensors.empty()) {
-            if (!BuildIllumination(run, *run.sensors[0])) {
-                if (grouped)
-                    continue;
-                return false;
+        const bool primaryNoise = run.posNoise != 0 || run.valNoise != 0 || run.stopBand != 0;
+        bool allSimulated = true, illuminationFailed = false;
+        auto simulate = [&](const SpectrumList& system, bool always, const char* hint) {
+            if ((always || primaryNoise) && !BuildIllumination(run, *system[0])) {
+                illuminationFailed = true;
+                return;
             }
-            if (SimulatePrimary(run, run.sensors, simulated))
-                calc::LogHint(host, "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für "
-                                    "spektral gegebenes Messsystem");
-            if (simulated.empty())
+            if (SimulatePrimary(run, system, simulated))
+                calc::LogHint(host, hint);
+            else
+                allSimulated = false;
+        };
+        if (!run.sensors.empty())
+            simulate(run.sensors, true,
+                     "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
+                     "Messsystem");
+        if (!illuminationFailed && !run.reference.empty())
+            simulate(run.reference, false,
+                     "Hinweis: Simulation primäres (spektrales) / sekundäres Systemverhalten spektral gegebenes "
+                     "Referenzsystem");
+        if (illuminationFailed) {
+            if (grouped)
+                continue;
+            return false;
+        }
+        if (!allSimulated) {
+            simulated.clear();
+            if (!run.sensors.empty() && BuildIllumination(run, *run.sensors[0]))
                 for (const Spectrum* s : run.sensors) {
                     auto copy = std::make_unique<Spectrum>(*s);
                     for (int j = 0; j < copy->GetPointCount() && j < run.illumination.GetPointCount(); ++j)
                         copy->SetPoint(j, (*copy)[j].x, (*copy)[j].y * run.illumination[j].y);
                     simulated.push_back(std::move(copy));
                 }
+        }
+        // Targets are measured channel by channel: a reference system of another channel count
+        // cannot stand in for the sensor.
+        if (!responseMode && simulated.size() != static_cast<std::size_t>(N)) {
+            if (stop("Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !"))
+                continue;
+            return false;
         }
         if (run.sekNoise != 0) {
             calc::LogHint(host, "Hinweis: Simulation sekundäres Systemverhalten für gegebenes Messsystem");
@@ -612,6 +660,7 @@ bool TestInterpolatorModule::testinterpolator()
             }
             calib->GetTransform(transform, -1);
         }
+        const std::string base = baseName();
         if (transform.empty()) {
             if (grouped)
                 host->AddLogMessage("%s", ("Messung mit " + pass.group + " ohne Abgleichkalibrierung.").c_str());

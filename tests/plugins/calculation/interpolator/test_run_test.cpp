@@ -3,6 +3,7 @@
 #include "fixture.h"
 
 #include <numeric>
+#include <regex>
 
 namespace {
 
@@ -326,6 +327,136 @@ TEST_F(TestRun, GroupedPassesUseEachGroupsRule)
     EXPECT_TRUE(HasLog("Messung mit A ohne Abgleichkalibrierung."));
     // The missing group C is reported with its name and skipped.
     EXPECT_TRUE(HasLog("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!: C"));
+}
+
+// The one top-level group whose name starts with prefix; empty when none or several.
+std::string GroupStartingWith(RecordingHost& host, const std::string& prefix)
+{
+    std::string found;
+    for (const auto* node : host.spectra.GetRootNode()->GetChildren())
+        if (node->GetName().rfind(prefix, 0) == 0) {
+            if (!found.empty())
+                return {};
+            found = node->GetName();
+        }
+    return found;
+}
+
+TEST_F(TestRun, DefaultResultGroupIsMadeOfTheSensorDescription)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    for (const char* leaf : {"m1", "m2", "m3"})
+        AddObject(host, std::string("rule:qSens:") + leaf, Responses("targ:t1"));
+    for (int k = 0; k < 3; ++k) {
+        AddObject(host, "soll:o" + std::to_string(k), {2.0 + k, 3.0 * k, 1.0});
+        AddObject(host, "ist:o" + std::to_string(k), {1.0 + k, 1.5 * k, 0.5});
+    }
+    const struct {
+        const char* what;
+        const char* sensors;
+        const char* responses;
+        bool randomSign;
+        double sekNoise;
+        int method; // with calibration measurements when not 0
+        const char* pattern;
+    } cases[] = {
+        {"sensitivities", "rule:qSens", "", false, 0, 0, "sREK_rule"},
+        {"sensitivities, marked", "rule:qSens", "", true, 0, 0, "sREK_rule_[0-9]+_[0-9]+"},
+        {"sensitivities, noisy", "rule:qSens", "", false, 5, 0, "sREK_rule_real_[0-9]+"},
+        {"sensitivities, marked and noisy", "rule:qSens", "", true, 5, 0, "sREK_rule_[0-9]+_([0-9]+)_real_\\1"},
+        {"sensitivities, calibrated", "rule:qSens", "", false, 0, 2, "sREK_rule_calib"},
+        {"responses", "", "rule:qSens", false, 0, 0, "sREK_qSens"},
+        {"responses, marked", "", "rule:qSens", true, 0, 0, "sREK_qSens_[0-9]+"},
+        {"responses from a list", "", "rule:qSens;none:other", false, 0, 0, "sREK_qSens\\+other"},
+        {"responses, calibrated and noisy", "", "rule:qSens", true, 5, 3, "sREK_qSens_([0-9]+)_calib_real_\\1"},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Q() = defaults;
+        Q().setStringParameter("TargetGroup", "");
+        Q().setStringParameter("SpecMessSystem", c.sensors);
+        Q().setStringParameter("MessSystemSamples", c.responses);
+        Q().setBoolParameter("RandomSign", c.randomSign);
+        Q().setDoubleParameter("SekNoise", c.sekNoise);
+        if (c.method != 0) {
+            Q().getEnumParameter("Abgleichmethode")->setIndex(c.method);
+            Q().setStringParameter("CalibSamplesSoll", "soll");
+            Q().setStringParameter("CalibSamplesIst", "ist");
+        }
+        host.spectra.DeleteInserters(GroupStartingWith(host, "sREK_"));
+        ASSERT_TRUE(test.testinterpolator()) << ::testing::PrintToString(host.LogTexts());
+        const std::string group = GroupStartingWith(host, "sREK_");
+        EXPECT_TRUE(std::regex_match(group, std::regex(c.pattern))) << group;
+        EXPECT_FALSE(ChildNames(host, group).empty());
+    }
+}
+
+TEST_F(TestRun, ResponsesGivenBesideSensitivitiesAreReconstructed)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    AddObject(host, "resp:m1", Responses("targ:t1"));
+    AddObject(host, "resp:m2", Responses("targ:t6"));
+    Q().setStringParameter("MessSystemSamples", "resp");
+    host.log.clear();
+    ASSERT_TRUE(test.testinterpolator()) << ::testing::PrintToString(host.LogTexts());
+    EXPECT_EQ(host.log.front().text, "Den Sensor entweder spektral simulieren oder durch Sensorantworten beschreiben!");
+    EXPECT_EQ(host.log.front().colour, calc::kErrorColour);
+    ASSERT_NE(host.spectra.GetInserter("rek:m1"), nullptr);
+    ASSERT_NE(host.spectra.GetInserter("rek:m2"), nullptr);
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:m1")), Expected("targ:t1", false), 1e-9);
+    ExpectNear(Ys(*host.spectra.GetInserter("rek:m2")), Expected("targ:t6", false), 1e-9);
+    // The targets are not measured in the response path.
+    EXPECT_EQ(host.spectra.GetInserter("rek:t1"), nullptr);
+}
+
+TEST_F(TestRun, ReferenceSystemIsSimulatedAfterTheSensor)
+{
+    ASSERT_TRUE(train.createinterpolator());
+    for (const char* leaf : {"m1", "m2", "m3"})
+        AddObject(host, std::string("rule:qSens:") + leaf, Responses("targ:t2"));
+    calc_test::AddCurve(host, "two:a", 400, 10, kPoints, [](double) { return 1.0; });
+    calc_test::AddCurve(host, "two:b", 400, 10, kPoints, [](double) { return 0.5; });
+    constexpr char kSensorHint[] =
+        "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes Messsystem";
+    constexpr char kReferenceHint[] =
+        "Hinweis: Simulation primäres (spektrales) / sekundäres Systemverhalten spektral gegebenes Referenzsystem";
+    constexpr char kFromTargets[] =
+        "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem Systemverhalten";
+    constexpr char kMismatch[] = "Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !";
+    const struct {
+        const char* what;
+        const char* sensors;
+        const char* responses;
+        const char* reference;
+        double valueNoise;
+        bool ok;
+        std::vector<const char*> logged, absent;
+    } cases[] = {
+        {"sensor and reference", "rule:qSens", "", "rule:qSens", 5, true, {kSensorHint, kReferenceHint}, {}},
+        {"responses with a reference: calibrated from targets", "", "rule:qSens", "rule:qSens", 5, true,
+         {kReferenceHint, kFromTargets, "Hinweis: Messung mit Abgleichkalibrierung."}, {kSensorHint}},
+        {"responses, reference without noise: nothing simulated", "", "rule:qSens", "rule:qSens", 0, true,
+         {"Hinweis: Messung ohne Abgleichkalibrierung."}, {kReferenceHint, kFromTargets}},
+        {"reference of another channel count measuring targets", "rule:qSens", "", "two", 5, false, {kMismatch}, {}},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Q() = defaults;
+        Q().setStringParameter("SpecMessSystem", c.sensors);
+        Q().setStringParameter("MessSystemSamples", c.responses);
+        Q().setStringParameter("CalibMessSystemSpecs", c.reference);
+        Q().setStringParameter("CalibTargetSpecs", "targ");
+        Q().getEnumParameter("Abgleichmethode")->setIndex(1);
+        Q().setDoubleParameter("PrimValueNoise", c.valueNoise);
+        host.log.clear();
+        EXPECT_EQ(test.testinterpolator(), c.ok) << ::testing::PrintToString(host.LogTexts());
+        for (const char* line : c.logged)
+            EXPECT_TRUE(HasLog(line)) << line;
+        for (const char* line : c.absent)
+            EXPECT_FALSE(HasLog(line)) << line;
+    }
 }
 
 TEST(TestInterpolatorResample, LinearValuesOnTheRequestedGrid)

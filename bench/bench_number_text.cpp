@@ -43,21 +43,6 @@ void BM_FormatG(benchmark::State& state)
 BENCHMARK(BM_FormatG)->Arg(0)->Arg(1)->ArgName("small");
 
 
-// The same texts from a list call, eight values at once where the processor allows.
-void BM_FormatGList(benchmark::State& state)
-{
-    const std::vector<double> values = Values(static_cast<int>(state.range(0)));
-    std::vector<char> text(values.size() * number_text::kFormatGListStride + 64);
-    for (auto _ : state) {
-        char* p = number_text::FormatGList(values.data(), values.size(), text.data());
-        benchmark::DoNotOptimize(p);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(static_cast<int64_t>(values.size()) * state.iterations());
-}
-BENCHMARK(BM_FormatGList)->Arg(0)->Arg(1)->ArgName("small");
-
-
 void BM_FormatFixed8(benchmark::State& state)
 {
     const std::vector<double> values = Values(2);
@@ -74,19 +59,6 @@ void BM_FormatFixed8(benchmark::State& state)
     state.SetItemsProcessed(static_cast<int64_t>(values.size()) * state.iterations());
 }
 BENCHMARK(BM_FormatFixed8);
-
-// The same values as "%16.8f" fields from a list call, eight at once where the processor allows.
-void BM_FormatFixedFields(benchmark::State& state)
-{
-    const std::vector<double> values = Values(2);
-    std::vector<char> text(values.size() * number_text::kFixedFieldWidth + 128);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(number_text::FormatFixedFields(values.data(), values.size(), text.data()));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(static_cast<int64_t>(values.size()) * state.iterations());
-}
-BENCHMARK(BM_FormatFixedFields);
 
 // The C library's formatting of the same values, for comparison.
 void BM_SnprintfG(benchmark::State& state)

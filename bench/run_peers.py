@@ -127,15 +127,16 @@ ROWS = [
         [("within", 1.2), ("faster", 6.0)]),
     Row("random LED spectra, 10 x 100 of a 6-LED array at 1 nm", Bench("exports", [("BM_RandomSpectra", "time")]),
         Peer("exports", "numpy random spectra"), None, [("faster", 3.0)]),
-    # Limit: the same bytes written with fwrite and fsync; beside it, written as the exports
-    # write (temporary file, fsync, rename over the old file).
+    # Report only: an export of this size is instant for a user either way. Beside it the same
+    # bytes written with fwrite and fsync, and written as the exports write (temporary file,
+    # fsync, rename over the old file).
     Row("C source export, 401 x 100 LED matrix + 10 targets + 70 interpolators",
         Bench("exports", [("BM_SourceExport", "time")]), None,
-        Bench("exports", [("BM_SourcePlainWrite/mode:1", "time")]), [("within", 2.0)]),
+        Bench("exports", [("BM_SourcePlainWrite/mode:1", "time")])),
     Row("C source export, beside a replacing write", Bench("exports", [("BM_SourceExport", "time")]), None,
         Bench("exports", [("BM_SourcePlainWrite/mode:2", "time")])),
     Row("plot-script export, 10,000 objects x 7 values", Bench("exports", [("BM_PlotExport", "time")]), None,
-        Bench("exports", [("BM_PlotPlainWrite/mode:1", "time")]), [("within", 2.0)]),
+        Bench("exports", [("BM_PlotPlainWrite/mode:1", "time")])),
     Row("plot-script export, beside a replacing write", Bench("exports", [("BM_PlotExport", "time")]), None,
         Bench("exports", [("BM_PlotPlainWrite/mode:2", "time")])),
 ]

@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace number_text {
 
@@ -19,23 +18,6 @@ std::string FormatG(double value);
 // terminating zero); returns the end of the text.
 constexpr int kFormatGSize = 32;
 char* FormatG(double value, char* out);
-// Each value's FormatG text followed by ", ", written to out, which holds at least
-// count * kFormatGListStride + 64 characters; returns the end of the text. Where the
-// processor allows, eight values are formatted at once.
-constexpr int kFormatGListStride = 16;
-char* FormatGList(const double* values, std::size_t count, char* out);
-// The versions of FormatGList this processor can run (one value at a time first), so tests
-// can hold each against the single values.
-using FormatGListKernel = char* (*)(const double* values, std::size_t count, char* out);
-std::vector<FormatGListKernel> AvailableFormatGListKernels();
-// The count values as printf's "%16.8f" in the C locale, kFixedFieldWidth characters each,
-// one after the other, into out, which holds at least count * kFixedFieldWidth + 128
-// characters. False when a value's text is longer than the field; out then holds no
-// usable text.
-constexpr std::size_t kFixedFieldWidth = 16;
-bool FormatFixedFields(const double* values, std::size_t count, char* out);
-using FixedFieldsKernel = bool (*)(const double* values, std::size_t count, char* out);
-std::vector<FixedFieldsKernel> AvailableFixedFieldsKernels();
 // The text printf's "%.<precision>f" gives in the "C" locale, precision 0 to 9, written to
 // out, which holds at least kFormatFixedSize characters; returns the end of the text.
 constexpr int kFormatFixedSize = 340;

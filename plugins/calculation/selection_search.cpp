@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <memory>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -24,46 +23,6 @@ void Shuffle(std::vector<int>& list, std::uint32_t& state)
 }
 
 namespace {
-
-// The outputs of a std::mt19937 seeded with a value, made as they are asked: each of the first
-// 227 needs the seeding only up to its own position plus 397 and one step of the twist, not
-// the whole state; later ones come from a std::mt19937 itself.
-class MersenneDraws {
-public:
-    explicit MersenneDraws(std::uint32_t seed) : m_seed(seed) { m_state[0] = seed; }
-
-    std::uint32_t operator()()
-    {
-        constexpr std::size_t kShift = 397, kLazy = 624 - kShift;
-        if (m_next < kLazy) {
-            while (m_known <= m_next + kShift) {
-                const std::uint32_t prev = m_state[m_known - 1];
-                m_state[m_known] = 1812433253u * (prev ^ (prev >> 30)) + static_cast<std::uint32_t>(m_known);
-                ++m_known;
-            }
-            const std::uint32_t y = (m_state[m_next] & 0x80000000u) | (m_state[m_next + 1] & 0x7fffffffu);
-            std::uint32_t v = m_state[m_next + kShift] ^ (y >> 1) ^ ((y & 1u) ? 0x9908b0dfu : 0u);
-            ++m_next;
-            v ^= v >> 11;
-            v ^= (v << 7) & 0x9d2c5680u;
-            v ^= (v << 15) & 0xefc60000u;
-            return v ^ (v >> 18);
-        }
-        if (!m_full) {
-            m_full = std::make_unique<std::mt19937>(m_seed);
-            m_full->discard(m_next);
-        }
-        ++m_next;
-        return static_cast<std::uint32_t>((*m_full)());
-    }
-
-private:
-    std::uint32_t m_seed;
-    std::uint32_t m_state[624];
-    std::size_t m_known = 1;
-    std::size_t m_next = 0;
-    std::unique_ptr<std::mt19937> m_full;
-};
 
 // Number of distinct values other than -1.
 std::size_t DistinctValid(const std::vector<int>& candidates)
@@ -94,24 +53,15 @@ std::size_t DistinctValid(const std::vector<int>& candidates)
 
 } // namespace
 
-std::uint32_t MersenneDraw(std::uint32_t seed, int index)
-{
-    MersenneDraws draws(seed);
-    std::uint32_t value = 0;
-    for (int i = 0; i <= index; ++i)
-        value = draws();
-    return value;
-}
-
 void RandomSubset(const std::vector<int>& candidates, int count, std::vector<int>& out, std::uint32_t seed)
 {
     out.clear();
     const std::size_t n = candidates.size();
     // Never more draws than distinct valid candidates: otherwise the redraw would not end.
     const std::size_t draws = std::min<std::size_t>(count > 0 ? count : 0, DistinctValid(candidates));
-    MersenneDraws generator(seed);
+    std::mt19937 generator(seed);
     while (out.size() < draws) {
-        const std::uint32_t u = generator();
+        const std::uint32_t u = static_cast<std::uint32_t>(generator());
         std::size_t index = static_cast<std::size_t>(static_cast<double>(u) / 4294967296.0 * static_cast<double>(n));
         index = std::min(index, n - 1);
         const int value = candidates[index];

@@ -24,9 +24,6 @@ void Shuffle(std::vector<int>& list, std::uint32_t& state);
 // mt19937 seeded by seed: index floor(u / 2^32 n), clamped to n-1. out is sorted ascending.
 void RandomSubset(const std::vector<int>& candidates, int count, std::vector<int>& out, std::uint32_t seed);
 
-// Output index (0-based) of a std::mt19937 seeded with seed, as RandomSubset draws it.
-std::uint32_t MersenneDraw(std::uint32_t seed, int index);
-
 // Sorts the candidates by rating[offset + value], highest first; equal ratings put the
 // higher channel first.
 void OrderCandidates(std::vector<int>& candidates, const std::vector<double>& rating, int offset);

@@ -140,52 +140,6 @@ TEST(NumberText, FormatGGivesPrintfsBytesOnRandomValues)
     }
 }
 
-// Every list kernel against printf's texts joined with ", ", on lists of every length up to
-// 20 at every start, so each lane position meets each kind of value, and on long lists.
-TEST(NumberText, FormatGListGivesPrintfsBytesWithEveryKernel)
-{
-    const CFormat printf;
-    std::mt19937_64 random(11);
-    std::uniform_real_distribution<double> unit(0.0, 2.0);
-    std::uniform_int_distribution<int> exponent(-20, 29);
-    std::uniform_int_distribution<int> kind(0, 9);
-    // The hard cases first, then a mix.
-    std::vector<double> values = HardCases();
-    const std::size_t hard = values.size();
-    values.resize(4000);
-    for (std::size_t i = hard; i < values.size(); ++i) {
-        double& v = values[i];
-        const double sign = random() % 2 ? -1.0 : 1.0;
-        switch (kind(random)) {
-        case 0: v = sign * 0.0; break;
-        // Now and then one the vector path hands back: not finite, out of range, a tie.
-        case 1: v = random() % 8 == 0 ? (random() % 2 ? HUGE_VAL : 1e-300) : 1e5 + 0.5; break;
-        case 2: v = sign * std::round(unit(random) * 1e6) * std::pow(10.0, exponent(random)); break;
-        case 3:
-        case 4: v = unit(random) - 0.5; break;
-        default: v = sign * unit(random) * std::pow(10.0, exponent(random));
-        }
-    }
-    std::string expected;
-    const auto expect = [&](std::size_t first, std::size_t count) {
-        expected.clear();
-        for (std::size_t i = first; i < first + count; ++i)
-            expected += printf(values[i]) + ", ";
-        return expected;
-    };
-    for (const number_text::FormatGListKernel kernel : number_text::AvailableFormatGListKernels()) {
-        std::vector<char> text(values.size() * number_text::kFormatGListStride + 64);
-        for (std::size_t count = 0; count <= 20; ++count) {
-            for (std::size_t first = 0; first + count <= 400; ++first) {
-                char* end = kernel(values.data() + first, count, text.data());
-                ASSERT_EQ(std::string(text.data(), end), expect(first, count)) << count << " from " << first;
-            }
-        }
-        char* end = kernel(values.data(), values.size(), text.data());
-        ASSERT_EQ(std::string(text.data(), end), expect(0, values.size()));
-    }
-}
-
 void ExpectFormatFixed(const CFormat& printf, double value, int precision)
 {
     char buf[number_text::kFormatFixedSize];
@@ -226,54 +180,5 @@ TEST(NumberText, FormatFixedGivesPrintfsBytes)
     }
 }
 
-
-// Every field kernel against printf's "%16.8f" on lists of every length up to 20 at every
-// start; a value wider than the field fails the list wherever it stands.
-TEST(NumberText, FormatFixedFieldsGivesPrintfsBytesWithEveryKernel)
-{
-    const CFormat printf;
-    const auto field = [&](double value) {
-        const std::string text = printf(value, 8);
-        return std::string(text.size() < 16 ? 16 - text.size() : 0, ' ') + text;
-    };
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> values = {
-        0.0, -0.0, 1.0, -1.0, 1234.5678, -1234.5678, 0.125, 1.000000005, 0.000000015, 2.0000000025,
-        std::nextafter(0.125, 0.0), 9.9999999951, 99999.999999995, -0.999999995, 1e-12, -1e-12, -4e-9, 6e-9,
-        // Every count of whole digits, the widest that fit, the end of the fast range.
-        9.5, 99.5, 999.5, 9999.5, 99999.5, -999999.99999999, 999999.999999994, 1234567.12345678,
-        175921.86044415, 175921.86044416, 175922.0, 9999999.99999999, inf, -inf,
-        std::numeric_limits<double>::quiet_NaN()};
-    std::mt19937_64 random(5);
-    std::uniform_real_distribution<double> measure(-2000.0, 2000.0);
-    std::uniform_int_distribution<int> exponent(-9, 5);
-    std::uniform_int_distribution<std::int64_t> digits(0, 999999999);
-    while (values.size() < 2000) {
-        values.push_back(measure(random));
-        const double tie = (static_cast<double>(digits(random)) + 0.5) * 1e-9 * std::pow(10.0, exponent(random));
-        values.push_back(random() % 2 ? tie : -std::nextafter(tie, inf));
-        values.push_back(measure(random) * std::pow(10.0, exponent(random) - 3));
-    }
-    for (const number_text::FixedFieldsKernel kernel : number_text::AvailableFixedFieldsKernels()) {
-        std::vector<char> text(values.size() * number_text::kFixedFieldWidth + 128);
-        std::string expected;
-        for (std::size_t count = 0; count <= 20; ++count) {
-            for (std::size_t first = 0; first + count <= 300; ++first) {
-                expected.clear();
-                for (std::size_t i = first; i < first + count; ++i)
-                    expected += field(values[i]);
-                ASSERT_TRUE(kernel(values.data() + first, count, text.data())) << count << " from " << first;
-                ASSERT_EQ(std::string(text.data(), expected.size()), expected) << count << " from " << first;
-            }
-        }
-        for (const double wide : {1e7, -1000000.0, 1e300, -1.7976931348623157e308}) {
-            for (std::size_t at = 0; at < 12; ++at) {
-                std::vector<double> list(12, 1.5);
-                list[at] = wide;
-                EXPECT_FALSE(kernel(list.data(), list.size(), text.data())) << wide << " at " << at;
-            }
-        }
-    }
-}
 
 } // namespace

@@ -95,6 +95,7 @@ LEDModel::LEDModel()
 LEDModel::LEDModel(const LEDModel& other)
     : ParamContainerManager(other)
     , fitMask(other.fitMask)
+    , numberKeys(other.numberKeys)
     , cacheTemperature(other.cacheTemperature)
     , cacheValid(other.cacheValid)
     , cacheGrid(other.cacheGrid)
@@ -128,20 +129,33 @@ void LEDModel::SetChannelCount(int n)
 
 void LEDModel::Notify(int event, const void* sender, const void* data)
 {
-    if (event == kEventValueChanged && sender == &params)
+    if (sender != &params)
+        return;
+    numbersStale = true;
+    if (event == kEventValueChanged)
         std::fill(cacheValid.begin(), cacheValid.end(), false);
 }
 
 void LEDModel::AddParameter(const std::string& name, const std::string& value, bool fixed)
 {
     // A key that is already there is not added again, so the mask keeps one bit per pair.
-    if (params.AddKeyValue(name, value))
+    if (params.AddKeyValue(name, value)) {
         fitMask.push_back(!fixed);
+        numberKeys.push_back(name);
+    }
 }
 
 void LEDModel::AddParameter(const std::string& name, double value, bool fixed)
 {
     AddParameter(name, number_text::FormatG(value), fixed);
+}
+
+void LEDModel::ReadNumbers() const
+{
+    numbers.resize(numberKeys.size());
+    for (std::size_t n = 0; n < numberKeys.size(); ++n)
+        numbers[n] = params.GetDouble(numberKeys[n]);
+    numbersStale = false;
 }
 
 void LEDModel::SetFitFlag(int parameter, bool fit)
@@ -270,6 +284,8 @@ void LEDModel::SetParameters(const ParamContainer& led)
     }
     record = led;
     params.SetEventHandler(led.GetEventHandler());
+    // A number the record lacks may now be derived by the new handler.
+    numbersStale = true;
 }
 
 // For each key the model holds: with a range stored in record, a value in its lower half

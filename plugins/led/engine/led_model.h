@@ -33,6 +33,15 @@ public:
     // Appends a parameter; fixed = false marks it for fitting. The double form stores "%g".
     void AddParameter(const std::string& name, const std::string& value, bool fixed);
     void AddParameter(const std::string& name, double value, bool fixed);
+    // The parameter added n-th by AddParameter as params.GetDouble reads it (0 for an n
+    // without parameter). The texts stay the record's truth; their numbers are parsed once
+    // after params changed, so the shapes' value and derivative reads parse nothing.
+    double Number(int n) const
+    {
+        if (numbersStale)
+            ReadNumbers();
+        return static_cast<std::size_t>(n) < numbers.size() ? numbers[static_cast<std::size_t>(n)] : 0.0;
+    }
 
     // Marks parameter number parameter (position in params) for fitting or fixes it; a
     // number without parameter does nothing.
@@ -88,8 +97,14 @@ private:
     };
     static Grid CurrentGrid();
 
+    void ReadNumbers() const;
+
     // One bit per parameter in registration order; set bits are fit parameters.
     std::vector<bool> fitMask;
+    // The keys AddParameter added, in order, and their numbers (see Number).
+    std::vector<std::string> numberKeys;
+    mutable std::vector<double> numbers;
+    mutable bool numbersStale = true;
     // Per channel: the samples of the global grid, their temperature, whether they are
     // current, and the grid they were computed on.
     std::vector<LSMatrixHandle> sampleCache;

@@ -27,8 +27,8 @@ int UniformIndex(int count)
 }
 
 // The dot product of x and y (n values) as four interleaved partial sums, added as
-// (p0 + p1) + (p2 + p3), then the rest one by one. Every form below sums in this order, so
-// that the correlation matrix does not depend on the processor.
+// (p0 + p1) + (p2 + p3), then the rest one by one: a fixed order, so that the correlation
+// matrix does not depend on the processor.
 double Dot(const double* x, const double* y, int n)
 {
     double part[4] = {0, 0, 0, 0};
@@ -40,53 +40,6 @@ double Dot(const double* x, const double* y, int n)
     for (; j < n; ++j)
         s += x[j] * y[j];
     return s;
-}
-
-// Dot of x with the four rows of n values that follow each other from y, into out[0..3]:
-// x is read once for the four. A lane of a four-double vector holds one partial sum.
-using Lanes = double __attribute__((vector_size(32)));
-
-// Inlined into both forms below, so each gets its own instruction set.
-__attribute__((always_inline)) inline void DotsOfFour(const double* x, const double* y, int n, double* out)
-{
-    const double* rows[4] = {y, y + n, y + 2 * n, y + 3 * n};
-    Lanes part[4] = {};
-    int j = 0;
-    for (; j + 4 <= n; j += 4) {
-        Lanes xv;
-        __builtin_memcpy(&xv, x + j, sizeof xv);
-        for (int r = 0; r < 4; ++r) {
-            Lanes yv;
-            __builtin_memcpy(&yv, rows[r] + j, sizeof yv);
-            part[r] += xv * yv;
-        }
-    }
-    for (int r = 0; r < 4; ++r) {
-        double s = (part[r][0] + part[r][1]) + (part[r][2] + part[r][3]);
-        for (int t = j; t < n; ++t)
-            s += x[t] * rows[r][t];
-        out[r] = s;
-    }
-}
-
-void DotsOfFourPlain(const double* x, const double* y, int n, double* out)
-{
-    DotsOfFour(x, y, n, out);
-}
-
-// The same with 256-bit vectors where the processor has them (no fused multiply-add, so
-// the sums are the same to the bit).
-__attribute__((target("avx2"))) void DotsOfFourWide(const double* x, const double* y, int n, double* out)
-{
-    DotsOfFour(x, y, n, out);
-}
-
-using DotsFn = void (*)(const double*, const double*, int, double*);
-
-DotsFn CorrelationDots()
-{
-    static const DotsFn chosen = __builtin_cpu_supports("avx2") ? &DotsOfFourWide : &DotsOfFourPlain;
-    return chosen;
 }
 
 // The database index a model was built from (its fixed parameter "OrigDBIdx").
@@ -330,21 +283,16 @@ void LEDSelector::BuildProbabilities()
         for (int j = 0; j < N; ++j)
             x[j] -= m;
     }
-    // Pearson's r of every pair, the upper triangle first, four partners at a time.
+    // Pearson's r of every pair, the upper triangle first.
     LSMatrixHandle P(D, D);
-    const auto dots = CorrelationDots();
     for (int i = 0; i < D; ++i) {
         EngineLog("Berechne LED %d von %d", i + 1, D);
         const double sdi = sd[static_cast<std::size_t>(i)];
         const double* x = centred.get() + static_cast<std::size_t>(i) * N;
         double* out = P.get() + static_cast<std::size_t>(i) * D;
-        int k = i;
-        if (sdi > 0.0)
-            for (; k + 4 <= D; k += 4)
-                dots(x, centred.get() + static_cast<std::size_t>(k) * N, N, out + k);
-        for (; k < D; ++k)
+        for (int k = i; k < D; ++k)
             out[k] = sdi > 0.0 ? Dot(x, centred.get() + static_cast<std::size_t>(k) * N, N) : 0.0;
-        for (k = i; k < D; ++k) {
+        for (int k = i; k < D; ++k) {
             const double sdk = sd[static_cast<std::size_t>(k)];
             out[k] = sdi > 0.0 && sdk > 0.0 ? (out[k] / N) / (sdi * sdk) : 0.0;
         }

@@ -100,10 +100,11 @@ const PsfKeys kPsfKeys[3] = {
     {"PeakWavelength3", "FWHM3", "PeakShiftPerKelvin3", "IntensityLossPerKelvin3"},
 };
 
-PsfPeak ReadPsf(const ParamContainer& p, int channel)
+// Peak c of a shape with channels peaks registered by AddMultiPeakParameters (one peak:
+// the order of PanShenFengLEDModel too).
+PsfPeak ReadPsf(const LEDModel& m, int channels, int c)
 {
-    const PsfKeys& k = kPsfKeys[channel];
-    return {p.GetDouble(k.peak), p.GetDouble(k.fwhm), p.GetDouble(k.shift), p.GetDouble(k.loss)};
+    return {m.Number(2 * c), m.Number(2 * c + 1), m.Number(2 * channels + 2 * c), m.Number(2 * channels + 2 * c + 1)};
 }
 
 double PsfValue(const PsfPeak& s, double wavelength, double temperature)
@@ -139,33 +140,33 @@ double PsfDerivative(const PsfPeak& s, bool byWidth, double wavelength, double t
 }
 
 // Channel c of a shape with one PanShenFeng peak per channel.
-double ChannelPeakValue(const ParamContainer& p, int channels, double wavelength, double temperature, int c)
+double ChannelPeakValue(const LEDModel& m, int channels, double wavelength, double temperature, int c)
 {
     if (static_cast<unsigned>(c) >= static_cast<unsigned>(channels))
         return 0.0;
-    return PsfValue(ReadPsf(p, c), wavelength, temperature);
+    return PsfValue(ReadPsf(m, channels, c), wavelength, temperature);
 }
 
 // ChannelPeakValue over a grid.
-void SampleChannelPeak(const ParamContainer& p, int channels, double* out, double x0, double dx, int count,
+void SampleChannelPeak(const LEDModel& m, int channels, double* out, double x0, double dx, int count,
                        double temperature, int c)
 {
     if (static_cast<unsigned>(c) >= static_cast<unsigned>(channels)) {
         std::fill_n(out, count, 0.0);
         return;
     }
-    const PsfPeak s = ReadPsf(p, c);
+    const PsfPeak s = ReadPsf(m, channels, c);
     SampleLoop(out, x0, dx, count, [&](double x) { return PsfValue(s, x, temperature); });
 }
 
 // Parameters 2c and 2c + 1 are channel c's peak wavelength and width (the registration
 // order of both multi-peak shapes); no other parameter moves channel c's peak.
-double ChannelPeakDerivative(const ParamContainer& p, int channels, int param, double wavelength,
+double ChannelPeakDerivative(const LEDModel& m, int channels, int param, double wavelength,
                              double temperature, int c)
 {
     if (param < 0 || static_cast<unsigned>(c) >= static_cast<unsigned>(channels) || param / 2 != c)
         return 0.0;
-    return PsfDerivative(ReadPsf(p, c), param % 2 == 1, wavelength, temperature);
+    return PsfDerivative(ReadPsf(m, channels, c), param % 2 == 1, wavelength, temperature);
 }
 
 // Registers the parameters of a multi-peak shape: peaks and widths first, then the
@@ -191,11 +192,9 @@ struct Vortex {
     double P, e, B, D, Lo, Ro, Lc, Rc;
 };
 
-Vortex ReadVortex(const ParamContainer& p)
+Vortex ReadVortex(const LEDModel& m)
 {
-    return {p.GetDouble(kVortexKeys[0]), p.GetDouble(kVortexKeys[1]), p.GetDouble(kVortexKeys[2]),
-            p.GetDouble(kVortexKeys[3]), p.GetDouble(kVortexKeys[4]), p.GetDouble(kVortexKeys[5]),
-            p.GetDouble(kVortexKeys[6]), p.GetDouble(kVortexKeys[7])};
+    return {m.Number(0), m.Number(1), m.Number(2), m.Number(3), m.Number(4), m.Number(5), m.Number(6), m.Number(7)};
 }
 
 enum class VortexPart { Point, LeftTail, RightTail, LeftFlank, Top, RightFlank, Undefined };
@@ -310,10 +309,9 @@ struct PeakWidth {
     double P, W;
 };
 
-PeakWidth ReadPeakWidth(const ParamContainer& p)
+PeakWidth ReadPeakWidth(const LEDModel& m)
 {
-    const double P = p.GetDouble(kPeak);
-    return {P, p.GetDouble(kFwhm)};
+    return {m.Number(0), m.Number(1)};
 }
 
 // Value of a symmetric single-peak shape f(λ - P, W/2); a zero width gives 1 at the peak only.
@@ -325,24 +323,24 @@ double PeakValueOf(const PeakWidth& s, double wavelength, Shape shape)
     return shape(wavelength - s.P, s.W * 0.5);
 }
 
-// The same on channel 0 of the parameters in p.
+// The same on channel 0 of m.
 template <class Shape>
-double PeakValue(const ParamContainer& p, double wavelength, int channel, Shape shape)
+double PeakValue(const LEDModel& m, double wavelength, int channel, Shape shape)
 {
     if (channel != 0)
         return 0.0;
-    return PeakValueOf(ReadPeakWidth(p), wavelength, shape);
+    return PeakValueOf(ReadPeakWidth(m), wavelength, shape);
 }
 
 // PeakValue over a grid.
 template <class Shape>
-void SamplePeak(const ParamContainer& p, double* out, double x0, double dx, int count, int channel, Shape shape)
+void SamplePeak(const LEDModel& m, double* out, double x0, double dx, int count, int channel, Shape shape)
 {
     if (channel != 0) {
         std::fill_n(out, count, 0.0);
         return;
     }
-    const PeakWidth s = ReadPeakWidth(p);
+    const PeakWidth s = ReadPeakWidth(m);
     SampleLoop(out, x0, dx, count, [&](double x) { return PeakValueOf(s, x, shape); });
 }
 
@@ -353,14 +351,15 @@ const auto kLorentzianShape = [](double x, double h) { return 1.0 / ((x / h) * (
 // Derivative of a single-peak shape by PeakWavelength (0) or FWHM (1) as
 // derivative(d = P - λ, h = W/2, byWidth); 0 for other parameters and channels and a zero width.
 template <class Derivative>
-double PeakDerivative(const ParamContainer& p, int param, double wavelength, int channel, Derivative derivative)
+double PeakDerivative(const LEDModel& m, int param, double wavelength, int channel, Derivative derivative)
 {
     if (channel != 0 || (param != 0 && param != 1))
         return 0.0;
-    const double h = p.GetDouble(kFwhm) * 0.5;
+    const PeakWidth s = ReadPeakWidth(m);
+    const double h = s.W * 0.5;
     if (h == 0.0)
         return 0.0;
-    return derivative(p.GetDouble(kPeak) - wavelength, h, param == 1);
+    return derivative(s.P - wavelength, h, param == 1);
 }
 
 } // namespace
@@ -372,21 +371,21 @@ RectLEDModel::RectLEDModel()
 
 double RectLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, kRectShape);
+    return PeakValue(*this, wavelength, channel, kRectShape);
 }
 
 void RectLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
 {
     if (!OwnShape<RectLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SamplePeak(params, out, x0, dx, count, channel, kRectShape);
+    SamplePeak(*this, out, x0, dx, count, channel, kRectShape);
 }
 
 // A box has no slope except at its edges; at the right edge (λ = P + W/2) a unit step is
 // reported, -1 by the peak and +1 by the width.
 double RectLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return PeakDerivative(params, param, wavelength, channel, [](double d, double h, bool byWidth) {
+    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
         if (!(d < 0.0 && std::fabs(d) == h))
             return 0.0;
         return byWidth ? 1.0 : -1.0;
@@ -410,7 +409,7 @@ GaussianLEDModel::GaussianLEDModel()
 
 double GaussianLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, kGaussianShape);
+    return PeakValue(*this, wavelength, channel, kGaussianShape);
 }
 
 void GaussianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
@@ -418,16 +417,16 @@ void GaussianLEDModel::SampleValues(double* out, double x0, double dx, int count
 {
     if (!OwnShape<GaussianLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    const PeakWidth s = ReadPeakWidth(params);
+    const PeakWidth s = ReadPeakWidth(*this);
     if (channel != 0 || s.W == 0.0 || count <= 0)
-        return SamplePeak(params, out, x0, dx, count, channel, kGaussianShape);
+        return SamplePeak(*this, out, x0, dx, count, channel, kGaussianShape);
     // Whole vectors at a time, each sample equal to GetValue at its wavelength.
     GaussianSamples(GridWavelengths(x0, dx, count), count, s.P, s.W * 0.5, kLn2, out);
 }
 
 double GaussianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return PeakDerivative(params, param, wavelength, channel, [](double d, double h, bool byWidth) {
+    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
         const double g = std::exp(-kLn2 * (d / h) * (d / h));
         return byWidth ? kLn2 * d * d * g / (h * h * h) : -2.0 * kLn2 * d * g / (h * h);
     });
@@ -450,7 +449,7 @@ LorentzianLEDModel::LorentzianLEDModel()
 
 double LorentzianLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return PeakValue(params, wavelength, channel, kLorentzianShape);
+    return PeakValue(*this, wavelength, channel, kLorentzianShape);
 }
 
 void LorentzianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
@@ -458,12 +457,12 @@ void LorentzianLEDModel::SampleValues(double* out, double x0, double dx, int cou
 {
     if (!OwnShape<LorentzianLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SamplePeak(params, out, x0, dx, count, channel, kLorentzianShape);
+    SamplePeak(*this, out, x0, dx, count, channel, kLorentzianShape);
 }
 
 double LorentzianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return PeakDerivative(params, param, wavelength, channel, [](double d, double h, bool byWidth) {
+    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
         const double f = 1.0 / ((d / h) * (d / h) + 1.0);
         return byWidth ? d * d * f * f / (h * h * h) : -2.0 * d * f * f / (h * h);
     });
@@ -491,19 +490,19 @@ PanShenFengLEDModel::PanShenFengLEDModel()
 
 double PanShenFengLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakValue(params, 1, wavelength, temperature, channel);
+    return ChannelPeakValue(*this, 1, wavelength, temperature, channel);
 }
 
 void PanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
 {
     if (!OwnShape<PanShenFengLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SampleChannelPeak(params, 1, out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(*this, 1, out, x0, dx, count, temperature, channel);
 }
 
 double PanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakDerivative(params, 1, param, wavelength, temperature, channel);
+    return ChannelPeakDerivative(*this, 1, param, wavelength, temperature, channel);
 }
 
 void PanShenFengLEDModel::AddParameterNoise()
@@ -541,15 +540,17 @@ double LUCOLEDModel::GetValue(double wavelength, double temperature, int channel
 {
     if (channel != 0)
         return 0.0;
-    const PsfPeak blue = ReadPsf(params, 0);
+    // Registration order: peak, width, mixing factor, three bands (peak, width, factor),
+    // shift and loss of the blue peak.
+    const PsfPeak blue = {Number(0), Number(1), Number(12), Number(13)};
     double B = PsfValue(blue, wavelength, temperature);
     const double kP = std::clamp(1.0 - blue.loss * (temperature - kReferenceTemperature), 0.0, 2.0);
-    const double m = params.GetDouble(kMixing);
+    const double m = Number(2);
     if (m > 1.0)
         B /= m;
     double S = 0.0;
-    for (const auto& band : kBandKeys)
-        S += params.GetDouble(band[2]) * GaussianBand(params.GetDouble(band[0]), params.GetDouble(band[1]), wavelength);
+    for (int band = 0; band < 3; ++band)
+        S += Number(3 * band + 5) * GaussianBand(Number(3 * band + 3), Number(3 * band + 4), wavelength);
     if (m < 1.0)
         S *= m;
     return S * kP + B;
@@ -570,19 +571,19 @@ TriPanShenFengLEDModel::TriPanShenFengLEDModel()
 
 double TriPanShenFengLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakValue(params, 3, wavelength, temperature, channel);
+    return ChannelPeakValue(*this, 3, wavelength, temperature, channel);
 }
 
 void TriPanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
 {
     if (!OwnShape<TriPanShenFengLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SampleChannelPeak(params, 3, out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(*this, 3, out, x0, dx, count, temperature, channel);
 }
 
 double TriPanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakDerivative(params, 3, param, wavelength, temperature, channel);
+    return ChannelPeakDerivative(*this, 3, param, wavelength, temperature, channel);
 }
 
 BiPanShenFengLEDModel::BiPanShenFengLEDModel()
@@ -593,19 +594,19 @@ BiPanShenFengLEDModel::BiPanShenFengLEDModel()
 
 double BiPanShenFengLEDModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakValue(params, 2, wavelength, temperature, channel);
+    return ChannelPeakValue(*this, 2, wavelength, temperature, channel);
 }
 
 void BiPanShenFengLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
 {
     if (!OwnShape<BiPanShenFengLEDModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SampleChannelPeak(params, 2, out, x0, dx, count, temperature, channel);
+    SampleChannelPeak(*this, 2, out, x0, dx, count, temperature, channel);
 }
 
 double BiPanShenFengLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return ChannelPeakDerivative(params, 2, param, wavelength, temperature, channel);
+    return ChannelPeakDerivative(*this, 2, param, wavelength, temperature, channel);
 }
 
 // ---- VortexFLTModel
@@ -619,14 +620,14 @@ VortexFLTModel::VortexFLTModel()
 
 double VortexFLTModel::GetValue(double wavelength, double temperature, int channel) const
 {
-    return VortexValue(ReadVortex(params), wavelength);
+    return VortexValue(ReadVortex(*this), wavelength);
 }
 
 void VortexFLTModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
 {
     if (!OwnShape<VortexFLTModel>(*this))
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    const Vortex v = ReadVortex(params);
+    const Vortex v = ReadVortex(*this);
     SampleLoop(out, x0, dx, count, [&](double x) { return VortexValue(v, x); });
 }
 
@@ -634,7 +635,7 @@ double VortexFLTModel::GetDerivative(int param, double wavelength, double temper
 {
     if (channel != 0)
         return 0.0;
-    return VortexDerivative(ReadVortex(params), param, wavelength);
+    return VortexDerivative(ReadVortex(*this), param, wavelength);
 }
 
 std::uint32_t VortexFLTModel::NoiseSeed(int randValue, std::uint32_t seconds)
@@ -652,7 +653,7 @@ void VortexFLTModel::AddParameterNoise()
 // same n, which is 0 unless a first draw is positive.
 void VortexFLTModel::AddParameterNoise(std::uint32_t seed)
 {
-    Vortex v = ReadVortex(params);
+    Vortex v = ReadVortex(*this);
     const auto signedSeed = static_cast<std::int32_t>(seed);
     const auto reseed = [signedSeed](int shift) { platform::SRand(static_cast<unsigned>(signedSeed >> shift)); };
     const auto climp = [](double read, double moved) {

@@ -1,9 +1,9 @@
 #pragma once
 // The eight LED model shapes. Wavelengths in micrometres, temperatures in kelvin, 298.15 K
 // is the reference of the temperature-dependent ones. Each shape registers its parameters
-// in the order below (that order numbers them for GetDerivative) and reads them by key on
-// every call of GetValue and GetDerivative, once per call when sampling a grid; a missing or
-// non-numeric text reads 0.
+// in the order below (that order numbers them for GetDerivative and `Number`) and reads
+// their numbers, parsed once after each change, on every call of GetValue and GetDerivative;
+// a missing or non-numeric text reads 0.
 
 #include "engine/led_model.h"
 

@@ -4,7 +4,6 @@
 
 #include "core/module_interface.h"
 #include "core/number_text.h"
-#include "core/run_buffer.h"
 #include <xandril/xandril.h>
 #include "platform/file_contents.h"
 
@@ -84,19 +83,15 @@ void AppendMatrix(std::string& out, const std::string& name, int rows, int cols,
     Line(out, "    int cols;");
     out += "    double values[" + std::to_string(total) + "]; } _static_" + name +
            " __attribute__((far)) = { " + std::to_string(rows) + ", " + std::to_string(cols) + ", {";
-    // Each row's values are gathered, formatted into one buffer and appended at once.
-    std::vector<double> values(static_cast<std::size_t>(cols));
-    std::vector<char> row(static_cast<std::size_t>(cols) * number_text::kFormatGListStride + 64 + 6);
+    // Each row on a line of its own; ", " follows every value but the matrix's last.
+    char number[number_text::kFormatGSize];
     for (int r = 0; r < rows; ++r) {
-        char* p = row.data();
-        std::memcpy(p, "\r\n    ", 6);
-        for (int c = 0; c < cols; ++c)
-            values[static_cast<std::size_t>(c)] = value(r, c);
-        p = number_text::FormatGList(values.data(), values.size(), p + 6);
-        // ", " follows every value but the matrix's last.
-        if (r + 1 == rows && cols > 0)
-            p -= 2;
-        out.append(row.data(), static_cast<std::size_t>(p - row.data()));
+        out += "\r\n    ";
+        for (int c = 0; c < cols; ++c) {
+            out.append(number, number_text::FormatG(value(r, c), number));
+            if (r + 1 < rows || c + 1 < cols)
+                out += ", ";
+        }
         spill();
     }
     Line(out, "} };");
@@ -184,7 +179,7 @@ bool CreateSourceModule::create_source()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
-    RunBuffer<double>::Lease values(m_values);
+    std::vector<double> values;
     Columns leds, targets, interpolators;
     std::size_t starts[3] = {};
     Columns* const all[3] = {&leds, &targets, &interpolators};
@@ -195,10 +190,10 @@ bool CreateSourceModule::create_source()
         all[i]->rows = grid.rows;
         for (const Spectrum* spectrum : grid.spectra)
             all[i]->names.push_back(spectrum->GetName());
-        starts[i] = AppendValues(*values, grid);
+        starts[i] = AppendValues(values, grid);
     }
     for (int i = 0; i < 3; ++i)
-        all[i]->values = values->data() + starts[i];
+        all[i]->values = values.data() + starts[i];
     if (leds.count() == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;

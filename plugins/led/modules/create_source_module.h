@@ -7,8 +7,6 @@
 
 #include "engine/ls_matrix.h"
 
-#include "core/run_buffer.h"
-
 #include <string>
 #include <string_view>
 
@@ -31,8 +29,4 @@ public:
     // last ':' (unless that ':' comes first), at most 10000 characters; '"', '\\', '?',
     // control bytes and characters Windows-1252 lacks (their UTF-8 bytes) as octal escapes.
     static std::string CName(std::string_view name);
-
-private:
-    // The values of the spectra being exported.
-    RunBuffer<double> m_values;
 };

@@ -3,7 +3,6 @@
 // "Lightnesses" array (the records of the light-source device): one row per object, one
 // plotted series per array position. The script starts with an editable init sequence.
 #include "core/calc_form.h"
-#include "core/run_buffer.h"
 
 #include <string>
 
@@ -18,8 +17,4 @@ public:
     // "do_export": true when "Filename" now holds the script. An error, an empty first
     // array, a failed write or an abort give false and leave an existing file as it was.
     bool do_export();
-
-private:
-    // The values being exported.
-    RunBuffer<double> m_values;
 };

@@ -189,16 +189,6 @@ TEST(SelectionCriterion, TechnologyRaterAgreesWithTheDirectValue)
     }
 }
 
-TEST(SelectionSearch, MersenneDrawsEqualTheStandardGenerator)
-{
-    // The draws are made lazily for the first 227 outputs and by the generator itself later.
-    for (std::uint32_t seed : {0u, 1u, 5489u, 123456789u, 0xFFFFFFFFu}) {
-        std::mt19937 reference(seed);
-        for (int i = 0; i < 700; ++i)
-            ASSERT_EQ(MersenneDraw(seed, i), reference()) << "seed " << seed << " output " << i;
-    }
-}
-
 TEST(SelectionSearch, XorShiftShuffleAndMersenneRule)
 {
     std::uint32_t state = 1;

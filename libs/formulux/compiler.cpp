@@ -22,7 +22,10 @@ CMCVariable* CMCVarManager::getVar(std::string_view name) const
     return nullptr;
 }
 
-CMCCompiler::CMCCompiler() : m_pool(std::make_unique<BufferPool>()) {}
+CMCCompiler::CMCCompiler()
+    : m_pool(std::make_unique<BufferPool>()), m_budget(std::make_shared<MemoryBudget>(kDefaultMemoryLimit))
+{
+}
 
 CMCCompiler::~CMCCompiler() = default;
 
@@ -56,6 +59,8 @@ void CMCCompiler::setLimits(std::size_t elements, int callDepth, int nesting, st
     m_maxNesting = nesting;
     m_maxSteps = steps;
 }
+
+void CMCCompiler::setMemoryLimit(std::size_t bytes) { m_budget->setLimit(bytes); }
 
 namespace {
 
@@ -124,6 +129,7 @@ bool CMCCompiler::runInterpreter()
     if (m_interpreter)
         m_interpreter->recycle(*m_pool);
     m_interpreter.reset();
+    const BudgetScope budget(m_budget);
     RunLimits limits;
     limits.elements = m_maxElements;
     limits.callDepth = m_maxCallDepth;

@@ -52,6 +52,7 @@ Interpreter::Interpreter(const Program& program, const CMCSharedParameter& share
 {
     m_ctx.pool = pool;
     m_ctx.steps = &m_steps;
+    m_ctx.checkAbort = [this] { checkPoll(); };
     m_ctx.maxElements = limits.elements;
     m_ctx.clipping = shared.clipping;
     m_ctx.shared = &shared;

@@ -25,11 +25,47 @@ void requireSquare(const CMCVariable& a)
         fail(msg::kNotSquare);
 }
 
+// Multiply-adds a factorisation (LU, QR, SVD) may take in one piece, which no poll can
+// interrupt: about a second or two on a desktop processor (LU of 2466 x 2466).
+constexpr double kMaxFactorWork = 1e10;
+// Multiply-adds of one block of a product or a solve, between two polls.
+constexpr double kBlockWork = 1 << 27;
+
+// Refuses a factorisation of so much work before anything is allocated.
+void requireFeasible(double work)
+{
+    if (work > kMaxFactorWork)
+        fail(msg::kTooSlow);
+}
+
+double luWork(const CMCVariable& a) { return 2.0 / 3.0 * double(a.getRows()) * a.getRows() * a.getRows(); }
+
+// Columns per block when each column costs columnWork multiply-adds.
+Eigen::Index blockColumns(double columnWork)
+{
+    return Eigen::Index(std::max(1.0, std::floor(kBlockWork / std::max(columnWork, 1.0))));
+}
+
+// out = lhs * rhs, or out = lu.solve(rhs), a block of columns at a time, asking for the
+// abort between blocks.
+template <class Apply>
+void inColumnBlocks(Map out, ConstMap rhs, double columnWork, const Context& ctx, Apply apply)
+{
+    const Eigen::Index step = blockColumns(columnWork);
+    for (Eigen::Index j = 0; j < rhs.cols(); j += step) {
+        const Eigen::Index w = std::min(step, rhs.cols() - j);
+        apply(out.middleCols(j, w), rhs.middleCols(j, w));
+        if (j + w < rhs.cols() && ctx.checkAbort)
+            ctx.checkAbort();
+    }
+}
+
 // Solves a x = b for a square a by LU with partial pivoting; a singular (rcond < eps) a fails.
 CMCVariable solveSquare(const CMCVariable& a, const CMCVariable& b, const Context& ctx)
 {
     if (a.isEmpty())
         return ctx.make(a.getCols(), b.getCols());
+    requireFeasible(luWork(a));
     // The factors go into a scratch copy of a (in place), which returns to the pool.
     CMCVariable work = ctx.makeRaw(a.getRows(), a.getCols());
     std::copy_n(a.data(), a.numel(), work.mutableData());
@@ -41,8 +77,10 @@ CMCVariable solveSquare(const CMCVariable& a, const CMCVariable& b, const Contex
         fail(msg::kSingular);
     }
     CMCVariable x = ctx.makeRaw(a.getCols(), b.getCols());
-    if (!x.isEmpty())
-        view(x).noalias() = lu.solve(view(b));
+    if (!x.isEmpty()) {
+        const double n = a.getRows();
+        inColumnBlocks(view(x), view(b), n * n, ctx, [&](auto out, auto rhs) { out.noalias() = lu.solve(rhs); });
+    }
     ctx.release(work);
     return x;
 }
@@ -60,7 +98,9 @@ CMCVariable matrixProduct(const CMCVariable& a, const CMCVariable& b, const Cont
     CMCVariable out = ctx.makeRaw(a.getRows(), b.getCols());
     if (out.isEmpty())
         return out;
-    view(out).noalias() = view(a) * view(b);
+    const ConstMap lhs = view(a);
+    inColumnBlocks(view(out), view(b), double(a.getRows()) * a.getCols(), ctx,
+                   [&](auto block, auto rhs) { block.noalias() = lhs * rhs; });
     return out;
 }
 
@@ -72,6 +112,7 @@ CMCVariable leftDivide(const CMCVariable& a, const CMCVariable& b, const Context
         fail(msg::dimensions(a.getRows(), a.getCols(), b.getRows(), b.getCols()));
     if (a.getRows() == a.getCols())
         return solveSquare(a, b, ctx);
+    requireFeasible(2.0 * a.getRows() * a.getCols() * std::min(a.getRows(), a.getCols()));
     CMCVariable x = ctx.make(a.getCols(), b.getCols());
     if (a.isEmpty() || x.isEmpty())
         return x;
@@ -92,6 +133,8 @@ CMCVariable rightDivide(const CMCVariable& a, const CMCVariable& b, const Contex
 CMCVariable inverse(const CMCVariable& a, const Context& ctx)
 {
     requireSquare(a);
+    if (!a.isEmpty())
+        requireFeasible(luWork(a));
     const int n = a.getRows();
     CMCVariable id = ctx.make(n, n);
     for (int i = 0; i < n; ++i)
@@ -104,6 +147,7 @@ double determinant(const CMCVariable& a)
     requireSquare(a);
     if (a.isEmpty())
         return 1.0;
+    requireFeasible(luWork(a));
     return Eigen::PartialPivLU<Eigen::MatrixXd>(view(a)).determinant();
 }
 
@@ -157,6 +201,8 @@ double norm(const CMCVariable& a, double p)
         fail(msg::kScalarArg);
     if (!m.allFinite())
         return std::numeric_limits<double>::quiet_NaN();
+    // One-sided Jacobi sweeps: many passes over the matrix.
+    requireFeasible(30.0 * a.getRows() * a.getCols() * std::min(a.getRows(), a.getCols()));
     return Eigen::JacobiSVD<Eigen::MatrixXd>(m).singularValues()(0);
 }
 

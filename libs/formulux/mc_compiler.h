@@ -13,6 +13,7 @@ namespace formulux {
 struct Program;
 class Interpreter;
 class BufferPool;
+class MemoryBudget;
 }
 
 // The variables of the running (or the last) run, by name.
@@ -60,6 +61,11 @@ public:
     // Limits of one run: elements per matrix, call depth, syntactic nesting, steps (loop
     // iterations and calls; 0 = unlimited).
     void setLimits(std::size_t elements, int callDepth, int nesting, std::uint64_t steps);
+    // Bytes of matrix data all values of a run may hold at once (the run's variables, the
+    // values being computed and the results handed out): beyond it a run fails with "nicht
+    // genug Speicher". 1 GiB unless set.
+    void setMemoryLimit(std::size_t bytes);
+    static constexpr std::size_t kDefaultMemoryLimit = std::size_t(1) << 30;
 
 private:
     CMCFuncManager m_funcs;
@@ -71,6 +77,7 @@ private:
     std::unique_ptr<formulux::Program> m_program;
     std::unique_ptr<formulux::Interpreter> m_interpreter;
     std::unique_ptr<formulux::BufferPool> m_pool;
+    std::shared_ptr<formulux::MemoryBudget> m_budget; // shared with the buffers it counts
     bool m_stdFunctions = false;
     bool m_stdVars = false;
     bool m_running = false;

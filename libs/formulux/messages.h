@@ -41,6 +41,7 @@ inline constexpr std::string_view kVectorArg = "Argument muss ein Vektor sein";
 inline constexpr std::string_view kTextArg = "Argument muss eine Zeichenkette sein";
 inline constexpr std::string_view kBadFormat = "ungültiges Format";
 inline constexpr std::string_view kOutOfMemory = "nicht genug Speicher";
+inline constexpr std::string_view kTooSlow = "Matrix zu groß für diese Rechnung (sie würde zu lange dauern)";
 inline constexpr std::string_view kReshape = "reshape: Anzahl der Elemente passt nicht";
 inline constexpr std::string_view kFunctionFailed = "Fehler in Funktion";
 

@@ -3,8 +3,10 @@
 #include "formulux/mc_function.h"
 #include "formulux/mc_variable.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <memory>
@@ -21,6 +23,37 @@ struct RunError {
 };
 
 [[noreturn]] inline void fail(std::string_view text) { throw RunError{std::string(text)}; }
+
+// The bytes of matrix data alive at once in the values one compiler's runs made. Every buffer
+// made while a BudgetScope is open on its thread is counted until it is freed, however long
+// it lives; a buffer that would take the count past the limit is not made (std::bad_alloc,
+// "nicht genug Speicher").
+class MemoryBudget {
+public:
+    explicit MemoryBudget(std::size_t limit) : m_limit(limit) {}
+    void setLimit(std::size_t limit) { m_limit.store(limit, std::memory_order_relaxed); }
+    // Counts bytes more, or throws std::bad_alloc and counts nothing.
+    void charge(std::size_t bytes);
+    void release(std::size_t bytes) { m_used.fetch_sub(bytes, std::memory_order_relaxed); }
+    std::size_t used() const { return m_used.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::size_t> m_used{0};
+    std::atomic<std::size_t> m_limit;
+};
+
+// The budget the buffers made on this thread count against while the scope is open (scopes
+// nest; the innermost counts).
+class BudgetScope {
+public:
+    explicit BudgetScope(const std::shared_ptr<MemoryBudget>& budget);
+    ~BudgetScope();
+    BudgetScope(const BudgetScope&) = delete;
+    BudgetScope& operator=(const BudgetScope&) = delete;
+
+private:
+    const std::shared_ptr<MemoryBudget>* m_previous;
+};
 
 // Large buffers of a finished run, kept by the compiler for the next run's results (a run that
 // repeats the same matrix work then touches no new memory).
@@ -46,6 +79,9 @@ struct Context {
     // The run's step counter: every 64 elements made count one step, so that the step limit
     // and the poll also bound scripts whose steps do much matrix work.
     std::uint64_t* steps = nullptr;
+    // Asks the step limit and the poll (at most every 20 ms) now; long built-ins call it
+    // between blocks of their work. Throws "Skript abgebrochen".
+    std::function<void()> checkAbort;
 
     void countWork(int rows, int cols) const
     {

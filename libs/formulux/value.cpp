@@ -7,13 +7,91 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
+
+// ---- buffers and the memory budget
+
+namespace formulux {
+
+namespace {
+
+thread_local const std::shared_ptr<MemoryBudget>* tCurrentBudget = nullptr;
+
+// Frees a buffer and gives its bytes back to the budget they were counted against.
+struct CountedDelete {
+    std::shared_ptr<MemoryBudget> budget;
+    std::size_t bytes = 0;
+
+    void operator()(std::vector<double>* buffer) const
+    {
+        if (budget)
+            budget->release(bytes);
+        delete buffer;
+    }
+    // Counts the buffer against the current budget from now on (a buffer taken from the pool).
+    void attach(std::size_t size)
+    {
+        if (!tCurrentBudget || !*tCurrentBudget)
+            return;
+        (*tCurrentBudget)->charge(size * sizeof(double));
+        budget = *tCurrentBudget;
+        bytes = size * sizeof(double);
+    }
+    // Stops counting it (a buffer kept in the pool between runs).
+    void detach()
+    {
+        if (budget)
+            budget->release(bytes);
+        budget.reset();
+        bytes = 0;
+    }
+};
+
+// A new buffer of size elements made by make(), counted against the current budget.
+template <class Make>
+std::shared_ptr<std::vector<double>> countedBuffer(std::size_t size, Make make)
+{
+    CountedDelete counted;
+    counted.attach(size);
+    std::unique_ptr<std::vector<double>> buffer;
+    try {
+        buffer.reset(make());
+    } catch (...) {
+        counted.detach();
+        throw;
+    }
+    return std::shared_ptr<std::vector<double>>(buffer.release(), std::move(counted));
+}
+
+} // namespace
+
+void MemoryBudget::charge(std::size_t bytes)
+{
+    const std::size_t limit = m_limit.load(std::memory_order_relaxed);
+    std::size_t used = m_used.load(std::memory_order_relaxed);
+    do {
+        if (bytes > limit || used > limit - bytes)
+            throw std::bad_alloc();
+    } while (!m_used.compare_exchange_weak(used, used + bytes, std::memory_order_relaxed));
+}
+
+BudgetScope::BudgetScope(const std::shared_ptr<MemoryBudget>& budget) : m_previous(tCurrentBudget)
+{
+    tCurrentBudget = &budget;
+}
+
+BudgetScope::~BudgetScope() { tCurrentBudget = m_previous; }
+
+} // namespace formulux
 
 // ---- CMCVariable
 
 CMCVariable::CMCVariable(int rows, int cols) : m_rows(std::max(rows, 0)), m_cols(std::max(cols, 0))
 {
-    if (numel() != 1)
-        m_buf = std::make_shared<std::vector<double>>(numel(), 0.0);
+    if (numel() != 1) {
+        const std::size_t n = numel();
+        m_buf = formulux::countedBuffer(n, [n] { return new std::vector<double>(n, 0.0); });
+    }
 }
 
 CMCVariable CMCVariable::fromText(std::string_view text)
@@ -43,8 +121,10 @@ double* CMCVariable::mutableData()
 {
     if (!m_buf)
         return &m_scalar;
-    if (m_buf.use_count() > 1)
-        m_buf = std::make_shared<std::vector<double>>(*m_buf);
+    if (m_buf.use_count() > 1) {
+        const std::vector<double>& shared = *m_buf;
+        m_buf = formulux::countedBuffer(shared.size(), [&shared] { return new std::vector<double>(shared); });
+    }
     return m_buf->data();
 }
 
@@ -133,8 +213,12 @@ constexpr std::size_t kMaxPooled = 16;
 void BufferPool::give(CMCVariable& scratch)
 {
     if (m_spare.size() < kMaxPooled && scratch.m_buf && scratch.m_buf.use_count() == 1
-        && scratch.m_buf->size() >= kMinPooled)
+        && scratch.m_buf->size() >= kMinPooled) {
+        // A kept buffer is nobody's value: it leaves the budget until it is taken again.
+        if (CountedDelete* counted = std::get_deleter<CountedDelete>(scratch.m_buf))
+            counted->detach();
         m_spare.push_back(std::move(scratch.m_buf));
+    }
     scratch = CMCVariable();
 }
 
@@ -150,6 +234,8 @@ CMCVariable BufferPool::take(int rows, int cols, bool zero)
     for (auto it = m_spare.begin(); it != m_spare.end(); ++it) {
         if ((*it)->size() != n)
             continue;
+        if (CountedDelete* counted = std::get_deleter<CountedDelete>(*it))
+            counted->attach(n);
         CMCVariable v;
         v.m_rows = rows;
         v.m_cols = cols;

@@ -5,6 +5,8 @@
 #include "engine/engine_log.h"
 #include "platform/file_contents.h"
 
+#include <new>
+
 namespace {
 
 const char kBeginEntry[] = "[BeginEntry]";
@@ -15,12 +17,14 @@ bool IsFileSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The set file's words: white-space separated, read whole however long.
+// The set file's words: white-space separated, each at most kMaxWordBytes long.
 class SetFileReader {
 public:
     explicit SetFileReader(CCharStream& in) : m_in(in) {}
 
     bool AtEnd() const { return m_in.IsEOF(); }
+    // True once a word or value was cut at kMaxWordBytes.
+    bool TooLong() const { return m_tooLong; }
 
     void SkipSpace()
     {
@@ -34,7 +38,7 @@ public:
     {
         SkipSpace();
         std::string word;
-        while (!m_in.IsEOF() && !IsFileSpace(m_in.Peek()))
+        while (!m_in.IsEOF() && !IsFileSpace(m_in.Peek()) && Room(word))
             word += m_in.Get();
         return word;
     }
@@ -46,14 +50,23 @@ public:
         while (!m_in.IsEOF() && (m_in.Peek() == ' ' || m_in.Peek() == '\t'))
             m_in.Get();
         std::string value;
-        while (!m_in.IsEOF() && m_in.Peek() != '\r' && m_in.Peek() != '\n')
+        while (!m_in.IsEOF() && m_in.Peek() != '\r' && m_in.Peek() != '\n' && Room(value))
             value += m_in.Get();
         SkipSpace();
         return value;
     }
 
 private:
+    bool Room(const std::string& text)
+    {
+        if (text.size() < ParamContainerSet::kMaxWordBytes)
+            return true;
+        m_tooLong = true;
+        return false;
+    }
+
     CCharStream& m_in;
+    bool m_tooLong = false;
 };
 
 bool IsBinary(const std::string& text)
@@ -61,29 +74,32 @@ bool IsBinary(const std::string& text)
     return text.find('\0') != std::string::npos;
 }
 
-// Parses the whole file into records; false on a block without its "=" or end marker, and
+enum class Parse { Ok, Refused, TooLong };
+
+// Parses the whole file into records; Refused on a block without its "=" or end marker, and
 // for a binary file (one with a zero byte), which is no set file even without blocks.
-bool ParseSetFile(CCharStream& in, std::deque<ParamContainer>& records)
+Parse ParseSetFile(CCharStream& in, std::deque<ParamContainer>& records)
 {
     SetFileReader reader(in);
+    auto refused = [&] { return reader.TooLong() ? Parse::TooLong : Parse::Refused; };
     while (!reader.AtEnd()) {
         const std::string word = reader.Word();
-        if (IsBinary(word))
-            return false;
+        if (reader.TooLong() || IsBinary(word))
+            return refused();
         if (word != kBeginEntry)
             continue; // text between blocks is ignored
         ParamContainer record;
         for (std::string key = reader.Word(); key != kEndEntry; key = reader.Word()) {
-            if (IsBinary(key) || reader.Word() != "=")
-                return false; // also the end of the file inside a block
+            if (reader.TooLong() || IsBinary(key) || reader.Word() != "=")
+                return refused(); // also the end of the file inside a block
             const std::string value = reader.RestOfLine();
-            if (IsBinary(value))
-                return false;
+            if (reader.TooLong() || IsBinary(value))
+                return refused();
             record.AddKeyValue(key, value); // a repeated key keeps its first value
         }
         records.push_back(std::move(record));
     }
-    return true;
+    return reader.TooLong() ? Parse::TooLong : Parse::Ok;
 }
 
 bool KeyReadsBack(const std::string& key)
@@ -265,7 +281,18 @@ bool ParamContainerSet::LoadFromFile(const std::string& path)
     }
     // The old entries go only once the whole file has been read.
     std::deque<ParamContainer> records;
-    if (!ParseSetFile(in, records))
+    Parse parsed;
+    try {
+        parsed = ParseSetFile(in, records);
+    } catch (const std::bad_alloc&) {
+        records.clear();
+        EngineLog("Fehler: Nicht genug Speicher, um die Datei '%s' zu laden.", path.c_str());
+        return false;
+    }
+    if (parsed == Parse::TooLong)
+        EngineLog("Fehler: Die Datei '%s' ist keine Parameterdatei (ein Wort ist länger als %zu MB).", path.c_str(),
+                  kMaxWordBytes >> 20);
+    if (parsed != Parse::Ok)
         return false;
 
     EngineLog("Lösche alte Einträge...");

@@ -60,7 +60,12 @@ public:
     bool SaveToFile(const std::string& path) const;
     // Replaces the entries by those of the file. A file that cannot be opened or read leaves
     // the set as it was and sends no event; a good one sends 1023, 1021 per entry, 1024.
+    // A word or value longer than kMaxWordBytes, and a file there is no memory for, are
+    // refused with a log line.
     bool LoadFromFile(const std::string& path);
+    // Far beyond any real key or value (the format allows 1023 bytes), small enough that a
+    // file without line ends or blanks never takes much memory.
+    static constexpr std::size_t kMaxWordBytes = 16u << 20;
 
     // Data tables are not supported: false and a log line.
     bool LoadFromDataTable(const std::string& dataSource, const std::string& table);

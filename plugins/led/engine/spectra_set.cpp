@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <new>
+#include <string_view>
 
 namespace {
 
@@ -15,6 +17,12 @@ namespace {
 constexpr std::size_t kMaxNameBytes = 1020;
 // Tolerance in micrometres for a grid point that lies on a file grid point or range end.
 constexpr double kGridTolerance = 1e-9;
+// Width of a field in the file.
+constexpr std::size_t kFieldWidth = 16;
+// Longest token and name line the reader takes: the widest value written ("%.7f" of the
+// largest double) has 318 characters, the longest name line 1022; anything longer is no
+// "Speks:" file, and reading it whole could take any amount of memory.
+constexpr std::size_t kMaxTokenBytes = 64 * 1024;
 
 // name cut to at most kMaxNameBytes without splitting a UTF-8 sequence.
 std::string CutName(const std::string& name)
@@ -36,44 +44,66 @@ bool NameReadsBack(const std::string& name)
     return name.find_first_of("\r\n") == std::string::npos;
 }
 
+// text right-aligned in a field of kFieldWidth characters; a text that fills the field or
+// is wider gets one blank before it, so that it never runs into the field before.
+void AppendField(std::string& out, std::string_view text)
+{
+    out.append(text.size() < kFieldWidth ? kFieldWidth - text.size() : 1, ' ');
+    out += text;
+}
+
+// A value as "%16.7f" (C locale), wider where it needs to be.
+void AppendValueField(std::string& out, double value)
+{
+    char buf[number_text::kFormatFixedSize];
+    AppendField(out, std::string_view(buf, number_text::FormatFixed(value, 7, buf) - buf));
+}
+
 // A grid field in nm: whole numbers (within 1e-6) as "%16d" so that whole-nm files keep
 // their form, anything else with ten significant digits.
 void AppendGridField(std::string& out, double micrometres)
 {
     const double nm = micrometres * 1000.0;
     const double whole = std::round(nm);
-    char buf[64];
+    char buf[64]; // "%d" and "%.10g" take at most 17 characters
     if (std::fabs(nm - whole) <= 1e-6 && std::fabs(whole) < 2e9)
-        std::snprintf(buf, sizeof buf, "%16d", static_cast<int>(whole));
+        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(whole));
     else
-        std::snprintf(buf, sizeof buf, "%16.10g", nm);
-    out += buf;
+        std::snprintf(buf, sizeof buf, "%.10g", nm);
+    AppendField(out, buf);
 }
 
 // The rest of the line, up to CR or LF, which is consumed (one character; the white space
-// skipped after the name line takes the rest of a CR LF).
-std::string ReadWholeLine(CCharStream& in)
+// skipped after the name line takes the rest of a CR LF). False for a line longer than
+// kMaxTokenBytes.
+bool ReadWholeLine(CCharStream& in, std::string& line)
 {
-    std::string line;
+    line.clear();
     while (!in.IsEOF()) {
         const char c = in.Peek();
         if (c == '\r' || c == '\n') {
             in.Get();
             break;
         }
+        if (line.size() == kMaxTokenBytes)
+            return false;
         line += in.Get();
     }
-    return line;
+    return true;
 }
 
-// The next white-space delimited token, read whole, as a number (strtod's rules in the C
-// locale; a text that is no number reads 0). The white space behind it is skipped.
+// The next white-space delimited token as a number (strtod's rules in the C locale; a text
+// that is no number reads 0). The white space behind it is skipped. A token longer than
+// kMaxTokenBytes reads as NaN, which every caller refuses.
 double ReadNumber(CCharStream& in)
 {
     in.SkipWhitespace();
     std::string token;
-    while (!in.IsEOF() && !CCharStream::IsOneOf(in.Peek(), "", 0, true))
+    while (!in.IsEOF() && !CCharStream::IsOneOf(in.Peek(), "", 0, true)) {
+        if (token.size() == kMaxTokenBytes)
+            return std::nan("");
         token += in.Get();
+    }
     in.SkipWhitespace();
     return number_text::ToDouble(token.c_str());
 }
@@ -187,9 +217,8 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
     EngineLog("Speichere Spektren...");
 
     std::string text = "Speks:";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%16d%16d", GetCount(), PointCount);
-    text += buf;
+    AppendField(text, std::to_string(GetCount()));
+    AppendField(text, std::to_string(PointCount));
     AppendGridField(text, XStart);
     AppendGridField(text, XEnd);
     AppendGridField(text, XStep);
@@ -203,7 +232,7 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
             return false;
         bool valid = NameReadsBack(name);
         for (int i = 0; valid && i < PointCount; ++i)
-            valid = std::isfinite(v[i]) && std::fabs(v[i]) < 1e200; // the reader's tokens stay short
+            valid = std::isfinite(v[i]);
         if (!valid) {
             EngineLog("Fehler: Ungültiger Eintrag '%s' - Datei nicht gespeichert.", name.c_str());
             return false;
@@ -211,8 +240,7 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
         text += CutName(name);
         text += " :\r\n";
         for (int i = 0; i < PointCount; ++i) {
-            std::snprintf(buf, sizeof buf, "%16.7f", v[i]);
-            text += buf;
+            AppendValueField(text, v[i]);
             if (i % 8 == 7 || i == PointCount - 1)
                 text += "\r\n";
         }
@@ -231,6 +259,16 @@ bool SpectraSet::LoadFromFileOnFileGrid(const std::string& fileName)
 }
 
 bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
+{
+    try {
+        return Read(fileName, onFileGrid);
+    } catch (const std::bad_alloc&) {
+        EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+        return false;
+    }
+}
+
+bool SpectraSet::Read(const std::string& fileName, bool onFileGrid)
 {
     EngineLog("Lade Spektren...");
     EngineLog("Öffne Datei...");
@@ -281,8 +319,12 @@ bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
         return false;
     }
     std::vector<double> values;
+    std::string line;
     for (double k = 0; k < count; ++k) {
-        const std::string line = ReadWholeLine(in);
+        if (!ReadWholeLine(in, line)) {
+            EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+            return false;
+        }
         if (line.size() < 2 || line.compare(line.size() - 2, 2, " :") != 0)
             return false;
         const std::string name = line.substr(0, line.size() - 2);

@@ -7,8 +7,11 @@
 //          0.0000000       0.1250000  ... eight values per line, "%16.7f" ...
 //
 // The header holds the spectrum count, the point count and start, end and step in nm; a
-// value that is not a whole number of nm is written with "%16.10g". Files are written with
-// CR LF; the reader takes LF, CR LF and CR and resamples linearly onto the set's grid.
+// value that is not a whole number of nm is written with "%16.10g". A field whose text fills
+// its 16 characters or more (a value of 1e7 and up, -1e6 and down) gets one blank before it,
+// so that fields stay apart. Files are written with CR LF; the reader takes LF, CR LF and CR
+// and resamples linearly onto the set's grid. It refuses a token or name line longer than
+// 64 KiB, and a file it has no memory for.
 
 #include "engine/ls_matrix.h"
 
@@ -62,6 +65,7 @@ public:
 
 private:
     bool Load(const std::string& fileName, bool onFileGrid);
+    bool Read(const std::string& fileName, bool onFileGrid);
     void TakeGlobalGrid();
 
     std::vector<std::string> m_names;

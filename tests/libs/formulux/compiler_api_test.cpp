@@ -178,6 +178,84 @@ TEST(CompilerApi, PollStopsRunawayScripts)
     EXPECT_EQ(f.compiler.getVarManager()->getVar("i")->getData(0, 0), 5001.0);
 }
 
+// The memory budget counts every value alive in a run, not each matrix alone: a short script
+// of several large matrices fails at the first one that does not fit, and what a run kept
+// (its pool, a refused run) does not count against the next.
+TEST(CompilerApi, MemoryBudgetCountsAllLiveValues)
+{
+    {
+        // Six matrices of 10000 x 9999 (800 MB each): the second is refused under the default.
+        Fixture f;
+        EXPECT_EQ(f.run("a=zeros(10000,9999);b=a+1;c=a+2;d=a+3;e=a+4;g=a+5;disp(1);"),
+                  "Fehler: Zeile 1, Spalte 23: nicht genug Speicher");
+        EXPECT_EQ(f.output, "");
+    }
+    const struct {
+        const char* name;
+        const char* script;
+        const char* error; // empty: the run succeeds
+    } cases[] = {
+        // 100 x 100 doubles are 80 KB; the limit below is 1 MB.
+        {"well within", "a = zeros(100,100); b = a + 1; c = b * a; disp(sum(sum(c)));", ""},
+        {"many matrices, each small", "a=ones(100,100);b=a+1;c=a+2;d=a+3;q=a+4;g=a+5;h=a+6;k=a+7;l=a+8;m=a+9;n=a+10;o=a+11;p=a+12;r=a+13;",
+         "Fehler: Zeile 1, Spalte 94: nicht genug Speicher"},
+        {"a copy unshared by a write", "a = zeros(300,300);\nb = a;\nb[0][0] = 1;",
+         "Fehler: Zeile 3, Spalte 8: nicht genug Speicher"},
+        {"growing by concatenation", "m = [];\nfor (i = 0; i < 1000; i++) { m = [m, zeros(1,100)]; }",
+         "Fehler: Zeile 2, Spalte 33: nicht genug Speicher"},
+        {"values freed on the way", "for (i = 0; i < 100; i++) { a = zeros(300,300); a = 0; }", ""},
+        {"a function's frame", "func f(x) { y = x + 1; z = y + 1; return z + 1; }\na = f(zeros(200,200));",
+         "Fehler: Zeile 1, Spalte 43: nicht genug Speicher"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.compiler.setMemoryLimit(1 << 20);
+        EXPECT_EQ(f.run(c.script), c.error);
+        // Nothing of the run counts against the next: the same script gives the same outcome.
+        EXPECT_TRUE(f.compiler.runCompiler(c.script));
+        EXPECT_EQ(f.compiler.runInterpreter() ? std::string() : f.compiler.getException(), c.error);
+        EXPECT_EQ(f.run("a = zeros(350,350);"), "");
+    }
+}
+
+// Linear algebra that no poll could interrupt for long is refused before anything is
+// allocated; products and solves poll between blocks of columns.
+TEST(CompilerApi, HeavyLinearAlgebraIsRefusedOrAbortable)
+{
+    const std::string tooSlow = "Matrix zu groß für diese Rechnung (sie würde zu lange dauern)";
+    const struct {
+        const char* name;
+        const char* script;
+    } refused[] = {
+        {"inv", "a = ones(3000,3000);\nb = inv(a);"},
+        {"det", "a = ones(3000,3000);\nb = det(a);"},
+        {"left division", "a = ones(3000,3000);\nb = a \\ ones(3000,1);"},
+        {"right division", "a = ones(3000,3000);\nb = ones(1,3000) / a;"},
+        {"negative power", "a = ones(3000,3000);\nb = a ^ -1;"},
+        {"least squares", "a = ones(20000,600);\nb = a \\ ones(20000,1);"},
+        {"matrix 2-norm", "a = ones(1000,1000);\nb = norm(a);"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        const std::string error = f.run(c.script);
+        EXPECT_EQ(error.substr(0, 18), "Fehler: Zeile 2, S");
+        EXPECT_NE(error.find(tooSlow), std::string::npos) << error;
+    }
+    // A product of 8e9 multiply-adds: the poll is asked between its blocks.
+    Fixture f;
+    int polls = 0;
+    f.compiler.setPoll([&] { return ++polls >= 2; });
+    EXPECT_EQ(f.run("a = ones(2000,2000);\nb = a * a;"), "Fehler: Zeile 2, Spalte 6: Skript abgebrochen");
+    EXPECT_EQ(polls, 2);
+    // Sizes that finish quickly still work, in blocks or not.
+    Fixture quick;
+    EXPECT_EQ(quick.run("a = eye(300) * 2;\nb = inv(a) * ones(300, 2000);\ndisp(sum(sum(b)));\ndisp(det(eye(50)));"),
+              "");
+    EXPECT_EQ(quick.output, "300000\n1\n");
+}
+
 TEST(CompilerApi, RunningScriptRefusesCompileClearAndRun)
 {
     Fixture f;

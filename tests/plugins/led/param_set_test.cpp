@@ -185,6 +185,48 @@ TEST(ParamSetFile, ReadsTheFormatAndItsOddities)
     }
 }
 
+// A word or value beyond the limit is no parameter set, however it goes on: the file is
+// refused with a log line, without holding the whole word in memory.
+TEST(ParamSetFile, RefusesWordsBeyondTheLimit)
+{
+    const std::size_t limit = ParamContainerSet::kMaxWordBytes;
+    const std::string atLimit(limit, 'v');
+    const struct {
+        const char* name;
+        std::string text;  // written as it stands
+        std::size_t zeros; // or a sparse file of so many zero bytes
+        bool ok;
+    } cases[] = {
+        {"value at the limit", "[BeginEntry]\nA = " + atLimit + "\n[EndEntry]\n", 0, true},
+        {"value beyond the limit", "[BeginEntry]\nA = " + atLimit + "v\n[EndEntry]\n", 0, false},
+        {"key beyond the limit", "[BeginEntry]\n" + atLimit + "k = 1\n[EndEntry]\n", 0, false},
+        {"word between blocks beyond the limit", atLimit + "x\n[BeginEntry]\nA = 1\n[EndEntry]\n", 0, false},
+        {"word at the end of the file beyond the limit", "[BeginEntry]\nA = 1\n[EndEntry]\n" + atLimit + "x", 0, false},
+        {"64 MB of zero bytes", "", 4 * limit, false},
+    };
+    TempFolder dir;
+    const std::string file = dir.file("in.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(file, c.text);
+        if (c.zeros)
+            std::filesystem::resize_file(file, c.zeros);
+        ParamContainerSet set;
+        set.AddEntry(MakeRecord({{"Name", "Alt"}}));
+        LogScope log;
+        EXPECT_EQ(set.LoadFromFile(file), c.ok);
+        const Lines lines = log.Take();
+        if (c.ok) {
+            EXPECT_EQ(set.EntryCount(), 1);
+            EXPECT_EQ(set.EntryAt(0).FindValue("A").second.size(), limit);
+        } else {
+            EXPECT_EQ(EntriesOf(set), (std::vector<PairList>{{{"Name", "Alt"}}}));
+            EXPECT_EQ(lines, (Lines{"Lade Daten...", "Lese Datei ein...",
+                                    "Fehler: Die Datei '" + file + "' ist keine Parameterdatei (ein Wort ist länger als 16 MB)."}));
+        }
+    }
+}
+
 TEST(ParamSetFile, RoundTrip)
 {
     TempFolder dir;

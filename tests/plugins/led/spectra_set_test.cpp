@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -104,6 +106,65 @@ TEST(SpeksFile, EightValuesPerLine)
     }
 }
 
+// Values whose "%16.7f" text fills the field (or more) must not run into the field before
+// them: every value comes back within the format's precision, and values that fit keep the
+// old bytes.
+TEST(SpeksFile, WideValuesRoundTrip)
+{
+    const double denormal = std::numeric_limits<double>::denorm_min();
+    const struct {
+        const char* name;
+        double value;
+        const char* field; // the value's text in the file, blanks included
+    } cases[] = {
+        {"fits", 9999999.9999999, "9999999.9999999"},
+        {"1e7", 1e7, " 10000000.0000000"},
+        {"-1e6", -1e6, " -1000000.0000000"},
+        {"just inside", -999999.5, "-999999.5000000"},
+        {"1e55", 1e55, nullptr},
+        {"-1e55", -1e55, nullptr},
+        {"1e300", 1e300, nullptr},
+        {"largest double", std::numeric_limits<double>::max(), nullptr},
+        {"-0", -0.0, "-0.0000000"},
+        {"denormal", denormal, "0.0000000"},
+        {"negative denormal", -denormal, "-0.0000000"},
+        {"rounds to 1e-7", 0.00000006, "0.0000001"},
+    };
+    TempFolder dir;
+    GridScope grid(0.4, 0.414, 0.002); // 8 points: one full line
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The value between two others, at each place of a line.
+        for (int at = 0; at < 8; ++at) {
+            LSMatrixHandle v(8, 1);
+            for (int i = 0; i < 8; ++i)
+                v[i] = i == at ? c.value : 1234567.5 + i;
+            SpectraSet set;
+            set.AddSpectrum("Rot", v);
+            set.AddSpectrum("Grün", v);
+            ASSERT_TRUE(set.SaveToFile(dir.file("s.txt")));
+            const std::string text = ReadFile(dir.file("s.txt"));
+            if (c.field) {
+                const std::string field = std::string(16 - std::min<std::size_t>(16, std::strlen(c.field)), ' ') + c.field;
+                EXPECT_NE(text.find(field), std::string::npos) << text;
+            }
+            SpectraSet back;
+            ASSERT_TRUE(back.LoadFromFile(dir.file("s.txt")));
+            ASSERT_EQ(back.GetCount(), 2);
+            for (int s = 0; s < 2; ++s) {
+                for (int i = 0; i < 8; ++i) {
+                    const double want = v[i];
+                    const double got = back.GetSpectrum(s)[i];
+                    EXPECT_LE(std::fabs(got - want), 0.5e-7 + std::fabs(want) * 1e-15) << s << ":" << i;
+                }
+            }
+            if (c.value == 0.0 && std::signbit(c.value)) {
+                EXPECT_TRUE(std::signbit(back.GetSpectrum(0)[at]));
+            }
+        }
+    }
+}
+
 TEST(SpeksFile, ResamplesOntoTheSetsGrid)
 {
     TempFolder dir;
@@ -193,6 +254,11 @@ TEST(SpeksFile, BadFiles)
         {"binary", std::string("Speks:\0\x01\x02\xff\xfe", 11), false, 0},
         {"1 MB name line", "Speks: 1 3 400 404 2\n" + std::string(1 << 20, 'n') + "\n1 2 3\n", false, 0},
         {"1 MB token", "Speks: 1 3 400 404 2\nRot :\n" + std::string(1 << 20, '9') + " 2 3\n", false, 0},
+        // Tokens and name lines beyond 64 KiB are no "Speks:" file, whatever they hold.
+        {"name line beyond 64 KiB", "Speks: 1 3 400 404 2\n" + std::string(70000, 'n') + " :\n1 2 3\n", false, 0},
+        {"value token of zeros beyond 64 KiB", "Speks: 1 3 400 404 2\nRot :\n" + std::string(70000, '0') + " 2 3\n", false, 0},
+        {"header token beyond 64 KiB", "Speks: " + std::string(70000, '0') + "1 3 400 404 2\n" + body, false, 0},
+        {"values written wider than their field", "Speks: 1 3 400 404 2\nRot :\n 10000000.0000000 -1000000.0000000 1\n", true, 1},
     };
     TempFolder dir;
     for (const auto& c : cases) {

@@ -3,8 +3,10 @@
 #include "engine/spectra_set.h"
 #include "support/fuzz_file.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -25,12 +27,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // On the global grid (whole nanometres) what was loaded saves, unless refused whole, and
-    // loads back to as many spectra. (A file grid in fractions of a nanometre need not.)
+    // loads back to the same spectra: names as saved, every value within the format's seven
+    // decimals. (A file grid in fractions of a nanometre need not.)
     if (loaded && !onFileGrid && set.SaveToFile(out.Path())) {
         SpectraSet back;
         if (!back.LoadFromFile(out.Path()) || back.GetCount() != set.GetCount()) {
             std::fprintf(stderr, "a saved set does not load back\n");
             std::abort();
+        }
+        for (int s = 0; s < set.GetCount(); ++s) {
+            const std::string name = set.GetName(s);
+            if (name.size() <= 1020 && back.GetName(s) != name) {
+                std::fprintf(stderr, "spectrum %d loads back under another name\n", s);
+                std::abort();
+            }
+            for (int i = 0; i < set.PointCount; ++i) {
+                const double want = set.GetSpectrum(s)[i];
+                const double got = back.GetSpectrum(s)[i];
+                if (!(std::fabs(got - want) <= 0.51e-7 + std::fabs(want) * 1e-15)) {
+                    std::fprintf(stderr, "value %d of spectrum %d: %.17g saved, %.17g loaded back\n", i, s, want, got);
+                    std::abort();
+                }
+            }
         }
     }
     return 0;

@@ -11,6 +11,17 @@
 
 namespace {
 
+// The line of a file whose table cannot be read: a plain line of the loader, or in the error
+// colour for a file the user chose.
+void LogLoadFailure(const std::string& fileName, bool asError)
+{
+    const std::string text = "Spektren in Datei '" + fileName + "' konnten nicht geladen werden !!!";
+    if (asError)
+        EngineLogColor(kEngineErrorColour, "%s", text.c_str());
+    else
+        EngineLog("%s", text.c_str());
+}
+
 // Longest name written to a file, in bytes.
 constexpr std::size_t kMaxNameBytes = 1020;
 // Tolerance in micrometres for a grid point that lies on a file grid point or range end.
@@ -222,15 +233,27 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
 
 bool SpectraSet::LoadFromFile(const std::string& fileName)
 {
-    return Load(fileName, false);
+    bool logged = false;
+    return Load(fileName, false, logged);
 }
 
 bool SpectraSet::LoadFromFileOnFileGrid(const std::string& fileName)
 {
-    return Load(fileName, true);
+    bool logged = false;
+    return Load(fileName, true, logged);
 }
 
-bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
+bool SpectraSet::LoadChosenFile(const std::string& fileName)
+{
+    bool logged = false;
+    if (Load(fileName, false, logged))
+        return true;
+    if (!logged)
+        LogLoadFailure(fileName, true);
+    return false;
+}
+
+bool SpectraSet::Load(const std::string& fileName, bool onFileGrid, bool& failureLogged)
 {
     EngineLog("Lade Spektren...");
     EngineLog("Öffne Datei...");
@@ -277,7 +300,8 @@ bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
     // than the rest of the file has bytes: every spectrum takes a name line of several
     // bytes, so such a count is no miscount but a damaged header.
     if (in.SizeKnown() && count > static_cast<double>(in.BytesLeft())) {
-        EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+        LogLoadFailure(fileName, false);
+        failureLogged = true;
         return false;
     }
     std::vector<double> values;
@@ -294,7 +318,8 @@ bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
         for (int i = 0; i < filePoints && !in.IsEOF(); ++i) {
             const double x = ReadNumber(in);
             if (!std::isfinite(x)) {
-                EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+                LogLoadFailure(fileName, false);
+                failureLogged = true;
                 return false;
             }
             values.push_back(x);

@@ -312,6 +312,8 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
         return OpenResult::Failed;
     }
     document.ResetProject();
+    // The last module belongs to the project being replaced: only the file read may name one.
+    document.LastModule().clear();
 
     ModuleInterface& host = document.Host();
     ns_xandril::XMLReadModul reader;

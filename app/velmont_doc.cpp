@@ -138,6 +138,7 @@ bool CVelmontDoc::OnNewDocument()
     m_modified = false;
     ResetProject();
     m_moduleToSelect.clear();
+    m_lastModule.clear();
     if (m_frame)
         m_frame->SetProjectDescription({});
     return true;

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -71,16 +72,23 @@ struct RenderResult {
 RenderResult RenderPlot(const RenderJob& job, const std::atomic<bool>& abort, const BetweenSpectraHook& hook = {});
 
 // Indices [first, last] of the visible part of sorted x values x(0..count-1) for the shown
-// x range; nullopt when the spectrum lies entirely left or right of it. Bisection keeps to
-// the bounds even for unsorted values.
+// x range; nullopt when the spectrum lies entirely left or right of it. Non-finite x values
+// at either end are left out (the drawing skips them), so they cannot hide the rest.
+// Bisection keeps to the bounds even for unsorted values.
 template <class XOf>
 std::optional<std::pair<int, int>> VisibleSpan(int count, double minX, double maxX, XOf x)
 {
-    if (count <= 0 || !(x(0) < maxX) || !(x(count - 1) > minX))
+    int begin = 0;
+    int end = count - 1;
+    while (begin <= end && !std::isfinite(x(begin)))
+        ++begin;
+    while (end >= begin && !std::isfinite(x(end)))
+        --end;
+    if (begin > end || !(x(begin) < maxX) || !(x(end) > minX))
         return std::nullopt;
-    int first = 0;
-    if (x(0) < minX && count >= 3) {
-        int lo = 0, hi = count - 1; // x(lo) < minX; the answer is the last x <= minX
+    int first = begin;
+    if (x(begin) < minX && end - begin >= 2) {
+        int lo = begin, hi = end; // x(lo) < minX; the answer is the last x <= minX
         while (hi - lo > 1) {
             const int mid = lo + (hi - lo) / 2;
             if (x(mid) <= minX)
@@ -90,9 +98,9 @@ std::optional<std::pair<int, int>> VisibleSpan(int count, double minX, double ma
         }
         first = lo;
     }
-    int last = count - 1;
-    if (x(count - 1) > maxX) {
-        int lo = first, hi = count - 1; // x(hi) > maxX; the answer is the first x >= maxX
+    int last = end;
+    if (x(end) > maxX) {
+        int lo = first, hi = end; // x(hi) > maxX; the answer is the first x >= maxX
         while (hi - lo > 1) {
             const int mid = lo + (hi - lo) / 2;
             if (x(mid) >= maxX)

@@ -11,6 +11,12 @@ QString FileChooser::GetOpenFileName(QWidget*, const QString&, const QString&, c
     return {};
 }
 
+QString FileChooser::GetOpenFileNameUnchecked(QWidget* parent, const QString& caption, const QString& folder,
+                                              const QString& filter)
+{
+    return GetOpenFileName(parent, caption, folder, filter);
+}
+
 QStringList FileChooser::GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&)
 {
     return {};
@@ -35,6 +41,16 @@ public:
                             const QString& filter) override
     {
         return QFileDialog::getOpenFileName(parent, CaptionOr(caption, "Öffnen"), folder, filter);
+    }
+    QString GetOpenFileNameUnchecked(QWidget* parent, const QString& caption, const QString& folder,
+                                     const QString& filter) override
+    {
+        QFileDialog dialog(parent, CaptionOr(caption, "Öffnen"), folder, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().front();
     }
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& filter) override

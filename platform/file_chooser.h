@@ -22,6 +22,10 @@ public:
     // a chooser that does not offer opening answers that.
     virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                     const QString& filter);
+    // As GetOpenFileName, but the name need not belong to an existing file: the caller's load
+    // reports a missing one. The default answers as GetOpenFileName.
+    virtual QString GetOpenFileNameUnchecked(QWidget* parent, const QString& caption, const QString& folder,
+                                             const QString& filter);
     // Asks for one or more existing files to open, in the order the dialog returns them.
     // An empty list means cancelled; a chooser that does not offer this answers so.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,

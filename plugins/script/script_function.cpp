@@ -1,5 +1,10 @@
 #include "script/script_function.h"
 
+#include <formulux/mc_variable.h>
+
+#include <algorithm>
+#include <cmath>
+
 namespace script {
 
 std::string RowText(int argument)
@@ -15,6 +20,11 @@ std::string TwoRowText(int argument)
 std::string ScalarText(int argument)
 {
     return "Parameter " + std::to_string(argument) + " muss skalarer Wert sein";
+}
+
+std::string FiniteText(int argument)
+{
+    return "Parameter " + std::to_string(argument) + " enthält ungültige Werte (NaN oder unendlich)";
 }
 
 ScriptFunction::~ScriptFunction() = default;
@@ -38,6 +48,15 @@ bool ScriptFunction::IsTwoRows(Args args, std::size_t index)
 bool ScriptFunction::HasValue(Args args, std::size_t index)
 {
     return index < args.size() && args[index] && !args[index]->isEmpty();
+}
+
+bool ScriptFunction::IsFinite(Args args, std::size_t index)
+{
+    if (index >= args.size() || !args[index])
+        return false;
+    const CMCVariable& value = *args[index];
+    const double* data = value.data();
+    return std::all_of(data, data + value.numel(), [](double v) { return std::isfinite(v); });
 }
 
 } // namespace script

@@ -21,6 +21,8 @@ inline constexpr char kCannotCreate[] = "Spektrum kann nicht angelegt werden";
 std::string RowText(int argument);
 std::string TwoRowText(int argument);
 std::string ScalarText(int argument);
+// "Parameter N enthält ungültige Werte (NaN oder unendlich)".
+std::string FiniteText(int argument);
 
 class ScriptFunction : public CMCFunction {
 public:
@@ -38,6 +40,8 @@ protected:
     static bool IsTwoRows(Args args, std::size_t index);
     // True when argument index exists and holds at least one element.
     static bool HasValue(Args args, std::size_t index);
+    // True when every element of argument index is a finite number.
+    static bool IsFinite(Args args, std::size_t index);
 };
 
 } // namespace script

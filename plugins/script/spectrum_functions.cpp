@@ -106,6 +106,9 @@ int CompilerSetSpec::execute(Args args)
         return Fail(RowText(1));
     if (!IsTwoRows(args, 1))
         return Fail(TwoRowText(2));
+    // A point without a number would be filed as a value nobody can plot or compute with.
+    if (!IsFinite(args, 1))
+        return Fail(FiniteText(2));
     if (!WriteSpectrum(*m_tree, TextOf(*args[0]), *args[1]))
         return Fail(kCannotCreate);
     return 0;
@@ -128,6 +131,8 @@ int CompilerSetSpecAutoName::execute(Args args)
         return Fail(TwoRowText(3));
     if (!args[1]->isScalar() || !std::isfinite(args[1]->scalar()))
         return Fail(ScalarText(2));
+    if (!IsFinite(args, 2))
+        return Fail(FiniteText(3));
     const std::string name = TextOf(*args[0]) + std::to_string(TruncateToInt(args[1]->scalar()));
     if (!WriteSpectrum(*m_tree, name, *args[2]))
         return Fail(kCannotCreate);

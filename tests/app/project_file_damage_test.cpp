@@ -48,6 +48,7 @@ void FillSomething(FakeProjectDocument& doc)
     object->SetName("Alt:Objekt");
     ASSERT_TRUE(doc.host.clipboard.AddInserter(object));
     *doc.plot.SampleDist = 7;
+    doc.lastModule = "Alte Gruppe:Altes Modul";
 }
 
 TEST(ProjectFileDamageTest, BrokenFilesLeaveAnEmptyProject)
@@ -87,6 +88,8 @@ TEST(ProjectFileDamageTest, BrokenFilesLeaveAnEmptyProject)
             EXPECT_TRUE(prompter.shown.empty());
         }
         EXPECT_TRUE(doc.selected.empty());
+        // The replaced project's last module is neither told nor kept for the next save.
+        EXPECT_EQ(doc.lastModule, "");
         EXPECT_EQ(doc.states, (std::vector<std::string>{"Lade", "Bereit"}));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }

@@ -7,7 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,26 @@ TEST(VisibleSpan, FindsOnePointBeyondEachEdge)
     EXPECT_EQ(VisibleSpan(n, 200, 380, x), std::nullopt);
     EXPECT_EQ(VisibleSpan(1, 300, 500, x), std::make_pair(0, 0));
     EXPECT_EQ(VisibleSpan(2, 380.5, 500, x), std::make_pair(0, 1));
+    // Non-finite wavelengths at the ends are left out; the finite points keep their span.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        std::vector<double> xs;
+        double minX, maxX;
+        std::optional<std::pair<int, int>> span;
+    } ends[] = {
+        {"NaN last", {400, 450, 500, nan}, 380, 780, std::make_pair(0, 2)},
+        {"NaN first", {nan, 400, 450, 500}, 380, 780, std::make_pair(1, 3)},
+        {"infinite at both ends", {-inf, 400, 450, 500, inf}, 380, 780, std::make_pair(1, 3)},
+        {"NaN at both ends, cut on both sides", {nan, 300, 400, 500, 600, 700, nan}, 450, 550, std::make_pair(2, 4)},
+        {"only NaN", {nan, nan}, 380, 780, std::nullopt},
+        {"finite points outside the range", {nan, 800, 900, nan}, 380, 780, std::nullopt},
+    };
+    for (const auto& c : ends) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(VisibleSpan(static_cast<int>(c.xs.size()), c.minX, c.maxX, [&](int i) { return c.xs[i]; }), c.span);
+    }
     // Unsorted values give some span, always inside the points.
     const std::vector<double> shuffled{500, 390, 700, 385, 760, 400, 790};
     const auto span = VisibleSpan(7, 395, 770, [&](int i) { return shuffled[i]; });

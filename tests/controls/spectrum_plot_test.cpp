@@ -5,6 +5,8 @@
 #include "core/tree.h"
 
 #include <cfloat>
+#include <cmath>
+#include <limits>
 #include <set>
 
 namespace {
@@ -111,6 +113,50 @@ TEST_F(SpectrumPlotTest, HugeFiniteValuesHideNothing)
         bool line = false;
         for (int dy = -2; dy <= 2; ++dy)
             line = line || shot.pixelColor(p.x(), p.y() + dy) != QColor(Qt::white);
+        EXPECT_TRUE(line);
+    }
+}
+
+// Points without a number, wherever they stand, are left out: the range comes from the
+// finite points and the curve between them is drawn, also when such a point ends the list.
+TEST_F(SpectrumPlotTest, NonFinitePointsAreLeftOutWhereverTheyStand)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        SPoint first, last;
+    } cases[] = {
+        {"NaN wavelength last", {400, 0}, {nan, 0.5}},
+        {"NaN wavelength first", {nan, 0.5}, {700, 0}},
+        {"infinite wavelengths", {-inf, 0.5}, {inf, 0.5}},
+        {"NaN and infinite values", {400, nan}, {700, inf}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        owned.clear();
+        auto s = std::make_unique<Spectrum>();
+        s->SetName("X:Z");
+        s->AddPoint(c.first);
+        for (int x = 450; x <= 650; x += 10)
+            s->AddPoint(SPoint(x, x <= 550 ? 1.0 + (x - 450) / 100.0 : 2.0));
+        s->AddPoint(c.last);
+        owned.push_back(std::move(s));
+        plot.SetFromSpectrumList(All());
+        ASSERT_TRUE(Draw());
+        const PlotSettings& settings = plot.model().settings;
+        const double minX = std::isfinite(c.first.x) && std::isfinite(c.first.y) ? c.first.x : 450;
+        const double maxX = std::isfinite(c.last.x) && std::isfinite(c.last.y) ? c.last.x : 650;
+        EXPECT_EQ(*settings.MinX, minX);
+        EXPECT_EQ(*settings.MaxX, maxX);
+        EXPECT_EQ(*settings.MaxY, 2.0);
+        // The rising part between 450 and 550 nm is drawn.
+        QPoint p;
+        ASSERT_TRUE(plot.CoordinateToScreen(505, 1.55, plot.rect(), p));
+        const QImage shot = plot.grab().toImage();
+        bool line = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            line = line || shot.pixelColor(p.x(), p.y() + dy) == QColor(Qt::black);
         EXPECT_TRUE(line);
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A FileChooser for tests: installed for its lifetime, it answers every request with `answer`
-// (empty: cancelled), a request for several files with `answers`, counts the requests and keeps
-// the proposed name and the filter of the last one.
+// (empty: cancelled), a request for several files with `answers`, counts the requests (an open
+// request that lets a missing name through on its own) and keeps the proposed name and the
+// filter of the last one.
 #include "platform/file_chooser.h"
 
 class FakeFileChooser : public platform::FileChooser {
@@ -14,6 +15,12 @@ public:
     QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString& filter) override
     {
         ++openRequests;
+        lastFilter = filter;
+        return answer;
+    }
+    QString GetOpenFileNameUnchecked(QWidget*, const QString&, const QString&, const QString& filter) override
+    {
+        ++uncheckedOpenRequests;
         lastFilter = filter;
         return answer;
     }
@@ -34,6 +41,7 @@ public:
     QString answer;
     QStringList answers;
     int openRequests = 0;
+    int uncheckedOpenRequests = 0; // open requests that let a missing name through
     int saveRequests = 0;
     QString lastName;
     QString lastFilter;

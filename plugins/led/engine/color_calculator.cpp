@@ -7,6 +7,7 @@
 #include <colormath/colormath.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -81,7 +82,13 @@ void ColorCalculator::GetObserverAt(double lambda, double& x, double& y, double&
         return;
     }
     const SpectraSet& o = d->observer;
-    const double position = std::round((lambda - o.XStart) / o.XStep);
+    // The row at or below the wavelength. A wavelength on a grid point may come out a few ulp
+    // short of its index (0.555 on 0.38 + k * 0.001 gives 174.99999999999997): the tolerance,
+    // scaled by the size of the operands, keeps it on its own row.
+    const double index = (lambda - o.XStart) / o.XStep;
+    const double tolerance = 16.0 * std::numeric_limits<double>::epsilon()
+                             * (std::fabs(index) + (std::fabs(lambda) + std::fabs(o.XStart)) / std::fabs(o.XStep));
+    const double position = std::floor(index + tolerance);
     if (!(position >= 0.0 && position < o.PointCount))
         return;
     const int i = static_cast<int>(position);

@@ -13,6 +13,17 @@
 
 namespace {
 
+// The line of a file whose table cannot be read: a plain line of the loader, or in the error
+// colour for a file the user chose.
+void LogLoadFailure(const std::string& fileName, bool asError)
+{
+    const std::string text = "Spektren in Datei '" + fileName + "' konnten nicht geladen werden !!!";
+    if (asError)
+        EngineLogColor(kEngineErrorColour, "%s", text.c_str());
+    else
+        EngineLog("%s", text.c_str());
+}
+
 // Longest name written to a file, in bytes.
 constexpr std::size_t kMaxNameBytes = 1020;
 // Tolerance in micrometres for a grid point that lies on a file grid point or range end.
@@ -250,25 +261,38 @@ bool SpectraSet::SaveToFile(const std::string& fileName) const
 
 bool SpectraSet::LoadFromFile(const std::string& fileName)
 {
-    return Load(fileName, false);
+    bool logged = false;
+    return Load(fileName, false, logged);
 }
 
 bool SpectraSet::LoadFromFileOnFileGrid(const std::string& fileName)
 {
-    return Load(fileName, true);
+    bool logged = false;
+    return Load(fileName, true, logged);
 }
 
-bool SpectraSet::Load(const std::string& fileName, bool onFileGrid)
+bool SpectraSet::LoadChosenFile(const std::string& fileName)
+{
+    bool logged = false;
+    if (Load(fileName, false, logged))
+        return true;
+    if (!logged)
+        LogLoadFailure(fileName, true);
+    return false;
+}
+
+bool SpectraSet::Load(const std::string& fileName, bool onFileGrid, bool& failureLogged)
 {
     try {
-        return Read(fileName, onFileGrid);
+        return Read(fileName, onFileGrid, failureLogged);
     } catch (const std::bad_alloc&) {
-        EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+        LogLoadFailure(fileName, false);
+        failureLogged = true;
         return false;
     }
 }
 
-bool SpectraSet::Read(const std::string& fileName, bool onFileGrid)
+bool SpectraSet::Read(const std::string& fileName, bool onFileGrid, bool& failureLogged)
 {
     EngineLog("Lade Spektren...");
     EngineLog("Öffne Datei...");
@@ -315,14 +339,16 @@ bool SpectraSet::Read(const std::string& fileName, bool onFileGrid)
     // than the rest of the file has bytes: every spectrum takes a name line of several
     // bytes, so such a count is no miscount but a damaged header.
     if (in.SizeKnown() && count > static_cast<double>(in.BytesLeft())) {
-        EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+        LogLoadFailure(fileName, false);
+        failureLogged = true;
         return false;
     }
     std::vector<double> values;
     std::string line;
     for (double k = 0; k < count; ++k) {
         if (!ReadWholeLine(in, line)) {
-            EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+            LogLoadFailure(fileName, false);
+            failureLogged = true;
             return false;
         }
         if (line.size() < 2 || line.compare(line.size() - 2, 2, " :") != 0)
@@ -336,7 +362,8 @@ bool SpectraSet::Read(const std::string& fileName, bool onFileGrid)
         for (int i = 0; i < filePoints && !in.IsEOF(); ++i) {
             const double x = ReadNumber(in);
             if (!std::isfinite(x)) {
-                EngineLog("Spektren in Datei '%s' konnten nicht geladen werden !!!", fileName.c_str());
+                LogLoadFailure(fileName, false);
+                failureLogged = true;
                 return false;
             }
             values.push_back(x);

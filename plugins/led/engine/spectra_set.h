@@ -56,6 +56,10 @@ public:
     // As LoadFromFile, but the set takes the grid the file was written on and keeps the
     // values as stored.
     bool LoadFromFileOnFileGrid(const std::string& fileName);
+    // LoadFromFile for a file the user chose: a failure, whatever its cause (not a spectra
+    // file, a damaged table, no such file), logs the load-failure line naming the file once,
+    // in the error colour unless the loader already logged it.
+    bool LoadChosenFile(const std::string& fileName);
 
     // The grid of the set in micrometres and its point count.
     double XStart;
@@ -64,8 +68,9 @@ public:
     int PointCount;
 
 private:
-    bool Load(const std::string& fileName, bool onFileGrid);
-    bool Read(const std::string& fileName, bool onFileGrid);
+    // failureLogged: the load-failure line was logged.
+    bool Load(const std::string& fileName, bool onFileGrid, bool& failureLogged);
+    bool Read(const std::string& fileName, bool onFileGrid, bool& failureLogged);
     void TakeGlobalGrid();
 
     std::vector<std::string> m_names;

@@ -184,9 +184,11 @@ bool CreateSourceModule::create_source()
     std::size_t starts[3] = {};
     Columns* const all[3] = {&leds, &targets, &interpolators};
     const char* const keys[3] = {"LEDSpecs", "TargetSpecs", "InterpolatorSpecs"};
+    bool refused = false;
     for (int i = 0; i < 3; ++i) {
         GridSpectra grid;
         ReadGridSpectra(grid, *p.getStringParameter(keys[i]));
+        refused = refused || grid.refused;
         all[i]->rows = grid.rows;
         for (const Spectrum* spectrum : grid.spectra)
             all[i]->names.push_back(spectrum->GetName());
@@ -194,6 +196,9 @@ bool CreateSourceModule::create_source()
     }
     for (int i = 0; i < 3; ++i)
         all[i]->values = values.data() + starts[i];
+    // The reader named what it refused; an empty-set line would say nothing was given.
+    if (refused)
+        return false;
     if (leds.count() == 0) {
         LogError("Fehler: Keine LED-Spektren angegeben!");
         return false;

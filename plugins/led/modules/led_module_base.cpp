@@ -133,6 +133,7 @@ bool LEDModuleBase::ReadGridSpectra(GridSpectra& grid, const std::string& select
     if (!list.SpecsSameEquiDistant(&step, &start, &end) || (!list.empty() && !(step > 0.0))) {
         LogError("Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in '%s'",
                  selection.c_str());
+        grid.refused = true;
         return false;
     }
     if (list.empty())
@@ -141,6 +142,7 @@ bool LEDModuleBase::ReadGridSpectra(GridSpectra& grid, const std::string& select
     if (!std::isfinite(count) || count + 1 > led::kMaxGridPoints) {
         LogError("Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in '%s'",
                  selection.c_str());
+        grid.refused = true;
         return false;
     }
     const int n = static_cast<int>(count) + 1;
@@ -156,6 +158,7 @@ bool LEDModuleBase::ReadGridSpectra(GridSpectra& grid, const std::string& select
                                 step * 1000.0);
             // Spectra on another grid would be read as if they lay on the run's grid: the
             // set stays empty instead.
+            grid.refused = true;
             return true;
         }
     } else {

@@ -43,6 +43,9 @@ public:
         SpectrumList spectra;
         int rows = 0;
         int points = 0;
+        // The selection named spectra, but they were refused with a logged line (not
+        // equidistant, or on another grid than the run's).
+        bool refused = false;
         // The rows of spectrum i into column: its values on the grid, zeros beyond them.
         void CopyColumn(std::size_t i, double* column) const;
     };

@@ -258,7 +258,7 @@ void CLedFitterParamsEditDlg::Browse(SpectraSet& set, CSpecWindowList* list)
         return;
     HostScope scope(m_host);
     list->RemoveAll(); // the windows let go of the set's spectra first
-    set.LoadFromFile(path.toStdString());
+    set.LoadChosenFile(path.toStdString());
     list->SetSpectra(set);
 }
 

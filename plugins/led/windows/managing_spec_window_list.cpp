@@ -37,6 +37,6 @@ void CManagingSpecWindowList::OnLoad()
         return;
     HostScope scope(m_host);
     RemoveAll();
-    spectra->LoadFromFile(path.toStdString());
+    spectra->LoadChosenFile(path.toStdString());
     SetSpectra(*spectra);
 }

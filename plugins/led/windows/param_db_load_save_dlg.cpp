@@ -122,11 +122,11 @@ void CParamDBLoadSaveDlg::OnDataTableOption()
 
 void CParamDBLoadSaveDlg::OnBrowse()
 {
-    // The save chooser asks before overwriting; the open one lets a missing name through,
-    // which the set's load then reports.
+    // The save chooser takes a new name and asks before overwriting; the open one lets a
+    // missing name through, which the set's load then reports.
     platform::FileChooser& chooser = platform::GetFileChooser();
     const QString path = saveMode ? chooser.GetSaveFileName(this, QString(), QString(), QString())
-                                  : chooser.GetOpenFileName(this, QString(), QString(), QString());
+                                  : chooser.GetOpenFileNameUnchecked(this, QString(), QString(), QString());
     if (path.isEmpty())
         return;
     UpdateData(true); // keep what was typed into the other fields

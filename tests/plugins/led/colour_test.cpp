@@ -12,8 +12,11 @@
 
 #include <cmath>
 #include <fstream>
+#include <iomanip>
 #include <limits>
 #include <numbers>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -306,16 +309,64 @@ TEST_F(ColourCheckValues, LumenAndBlackBodyOnTheInitialGrid)
     }
 }
 
-TEST_F(ColourCheckValues, ObserverAtGridWavelengths)
+TEST_F(ColourCheckValues, ObserverAtTakesTheGridPointBelow)
 {
-    // (0.555 - 0.38)/0.001 is 174.99999999999997: the row is the nearest, not the one below.
-    GridScope grid(0.38, 0.78, 0.001);
+    // A wavelength between two grid points takes the row below it, however close it is to
+    // the next one; a wavelength on a grid point takes that point's row, also where the
+    // division comes out a few ulp short ((0.555 - 0.38) / 0.001 is 174.99999999999997).
+    const struct {
+        double start, end, step;
+    } grids[] = {{0.38, 0.78, 0.001}, {0.38, 0.78, 0.005}, {0.4, 0.7005, 0.00001}, {0.36, 0.83, 0.002}};
     ColorCalculator cc;
+    for (const auto& g : grids) {
+        SCOPED_TRACE(g.step);
+        GridScope grid(g.start, g.end, g.step);
+        const auto data = GetColorData();
+        const SpectraSet& o = data->observer;
+        ASSERT_GE(o.GetCount(), 3);
+        const int n = o.PointCount;
+        ASSERT_GT(n, 10);
+        int wrong = 0;
+        std::string first;
+        auto check = [&](double lambda, int row) {
+            double x = 7, y = 7, z = 7;
+            cc.GetObserverAt(lambda, x, y, z);
+            if (x == o.GetSpectrum(0)[row] && y == o.GetSpectrum(1)[row] && z == o.GetSpectrum(2)[row])
+                return;
+            if (wrong++ == 0) {
+                std::ostringstream text;
+                text << std::setprecision(17) << lambda << " is not row " << row;
+                first = text.str();
+            }
+        };
+        for (int i = 0; i < n; ++i) {
+            // On the point as the grid computes it, and as a decimal wavelength would be typed.
+            check(o.XStart + i * o.XStep, i);
+            check(std::round((g.start + i * g.step) * 1e7) / 1e7, i);
+            if (i + 1 < n) {
+                check(o.XStart + (i + 0.5) * o.XStep, i);
+                check(o.XStart + (i + 0.999) * o.XStep, i);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << first;
+        // The row below differs from the nearest one: 0.555 + 0.6 steps is row 175, not 176.
+        if (g.step == 0.001) {
+            double y = 0;
+            double x, z;
+            cc.GetObserverAt(0.5556, x, y, z);
+            EXPECT_EQ(y, 1.0);
+        }
+    }
+
+    GridScope grid(0.38, 0.78, 0.001);
     double x, y, z;
     cc.GetObserverAt(0.555, x, y, z);
     EXPECT_EQ(y, 1.0);
     EXPECT_NEAR(x, 0.5120501, 1e-7);
-    for (double outside : {0.3795, 0.7806, -1.0, kNaN}) {
+    // Beyond the last point by less than a step is still its row; before the first, nothing.
+    cc.GetObserverAt(0.7806, x, y, z);
+    EXPECT_GT(x, 0.0);
+    for (double outside : {0.3795, 0.7811, -1.0, kNaN}) {
         SCOPED_TRACE(outside);
         x = y = z = 7.0;
         cc.GetObserverAt(outside, x, y, z);

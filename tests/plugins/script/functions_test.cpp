@@ -85,14 +85,24 @@ TEST(SpectrumFunctions, ReadWriteAndColourSpectra)
         {"getSpectrum of nothing", "s = getSpectrum(\"Gruppe:Drittes\");", "Spektrum nicht gefunden", nullptr},
         {"getSpectrum with two rows", "s = getSpectrum([65; 66]);", "Parameter 1 muss 1xX Matrix sein", nullptr},
         {"setSpectrum files a new spectrum, negative wavelengths as 0",
-         "setSpectrum(\"Neu:Eins\", [-5, 400, 410; 1, 2, NaN]);", "",
+         "setSpectrum(\"Neu:Eins\", [-5, 400, 410; 1, 2, 3]);", "",
          [](ScriptHost& s) {
              const std::vector<SPoint> points = Points(s.Find("Neu:Eins"));
              ASSERT_EQ(points.size(), 3u);
              EXPECT_EQ(points[0].x, 0);
              EXPECT_EQ(points[1].x, 400);
-             EXPECT_TRUE(std::isnan(points[2].y));
+             EXPECT_EQ(points[2].y, 3);
          }},
+        // A value that is no number is refused wherever it stands; nothing is filed or changed.
+        {"setSpectrum with NaN and Inf values", "setSpectrum(\"X:Z\", [400, 300, 500; 1, NaN, Inf]);",
+         "Parameter 2 enthält ungültige Werte (NaN oder unendlich)",
+         [](ScriptHost& s) { EXPECT_EQ(s.Find("X:Z"), nullptr); }},
+        {"setSpectrum with an infinite wavelength", "setSpectrum(\"Einzeln\", [400, -Inf; 1, 2]);",
+         "Parameter 2 enthält ungültige Werte (NaN oder unendlich)",
+         [](ScriptHost& s) { EXPECT_TRUE(Same(Points(s.Find("Einzeln")), {{600, 6}, {610, 7}, {620, 8}})); }},
+        {"setSpectrumAutoName with a NaN value", "setSpectrumAutoName(\"Laser:Spek\", 7, [400; NaN]);",
+         "Parameter 3 enthält ungültige Werte (NaN oder unendlich)",
+         [](ScriptHost& s) { EXPECT_EQ(s.Find("Laser:Spek7"), nullptr); }},
         {"setSpectrum reuses the spectrum and its colour", "setSpectrum(\"Einzeln\", [1; 2]);", "",
          [](ScriptHost& s) {
              EXPECT_TRUE(Same(Points(s.Find("Einzeln")), {{1, 2}}));

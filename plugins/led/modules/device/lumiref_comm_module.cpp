@@ -32,6 +32,7 @@ constexpr int kPingsPerAttempt = 3;
 constexpr std::chrono::milliseconds kSlack{3000};
 
 const char kNoConnection[] = "Fehler: Keine Verbindung zur Beleuchtungsquelle!";
+const char kNoValues[] = "Fehler: Die Beleuchtungsquelle hat keine Messwerte geliefert!";
 
 } // namespace
 
@@ -209,6 +210,7 @@ int LumirefCommModule::EndWorker(SerialLink& link, int exitCode, bool announce)
         m_names.clear();
         m_values.clear();
         m_readOnly.clear();
+        m_delivered = false;
     }
     m_starting = false;
     WakeWaiters();
@@ -273,7 +275,9 @@ int LumirefCommModule::RunWorker()
         m_names = std::move(names);
         m_values = std::move(values);
         m_readOnly = std::move(readOnly);
+        m_delivered = false;
     }
+    m_polls = 0;
     m_connected = true;
     WakeWaiters();
     Post([this] {
@@ -315,8 +319,10 @@ bool LumirefCommModule::Poll(LumirefPICComm& comm, int count)
             if (read == Status::Ok) {
                 {
                     std::lock_guard guard(m_lock);
-                    if (m_values.size() == buffer.size())
+                    if (m_values.size() == buffer.size()) {
                         m_values = buffer;
+                        m_delivered = true;
+                    }
                 }
                 if (failing)
                     WorkerLog(kNoticeColour, "Beleuchtungsquelle antwortet wieder");
@@ -327,6 +333,8 @@ bool LumirefCommModule::Poll(LumirefPICComm& comm, int count)
                 WorkerLog(calc::kErrorColour, "Fehler: Werte der Beleuchtungsquelle konnten nicht gelesen werden!");
                 failing = true;
             }
+            ++m_polls;
+            WakeWaiters();
         }
         if (m_stopRequested)
             break;
@@ -452,6 +460,15 @@ std::vector<bool> LumirefCommModule::ReadOnlyFlags() const
     return m_readOnly;
 }
 
+bool LumirefCommModule::DeliveredValues(std::vector<double>& values) const
+{
+    std::lock_guard guard(m_lock);
+    if (!m_delivered)
+        return false;
+    values = m_values;
+    return true;
+}
+
 // ---- recording ----
 
 bool LumirefCommModule::create_values()
@@ -520,6 +537,22 @@ bool LumirefCommModule::create_values()
         return false;
     }
 
+    // Right after connecting the first poll may still be under way. Without values the
+    // device delivered whole there is nothing to record: the table's zeros were never measured.
+    const DeviceTimings& t = m_timings;
+    WaitUntil([this] { return m_polls > 0 || !m_connected; },
+              t.pollPause + 2 * (t.patientTries + 1) * t.readTimeout + kSlack);
+    std::vector<double> values;
+    const bool delivered = DeliveredValues(values);
+    if (!m_connected) {
+        LogError("%s", kNoConnection);
+        return false;
+    }
+    if (!delivered) {
+        LogError("%s", kNoValues);
+        return false;
+    }
+
     const int rows = GridPointCount();
     LSMatrixHandle sum(rows, 1);
     if (spectra && !sum)
@@ -532,9 +565,13 @@ bool LumirefCommModule::create_values()
         host->SetStatusText("Bearbeite Wert " + std::to_string(k + 1) + " von " + std::to_string(count));
         if (sweep && !WriteToDevice(lightness[led], static_cast<double>(k) / static_cast<double>(count)))
             return false;
-        std::vector<double> values = ParameterValues();
+        const bool deliveredNow = DeliveredValues(values);
         if (!m_connected || values.size() != tableSize) {
             LogError("%s", kNoConnection);
+            return false;
+        }
+        if (!deliveredNow) {
+            LogError("%s", kNoValues);
             return false;
         }
         auto at = [&values](int position) { return values[static_cast<std::size_t>(position)]; };

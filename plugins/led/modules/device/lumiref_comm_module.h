@@ -74,6 +74,9 @@ public:
     std::vector<std::string> ParameterNames() const;
     std::vector<double> ParameterValues() const;
     std::vector<bool> ReadOnlyFlags() const;
+    // The values of the last poll that arrived whole; false (values untouched) while no poll
+    // since the connection has delivered them.
+    bool DeliveredValues(std::vector<double>& values) const;
 
     void SetTimings(const DeviceTimings& timings) { m_timings = timings; }
     const DeviceTimings& Timings() const { return m_timings; }
@@ -110,11 +113,15 @@ private:
     std::atomic<int> m_pendingIndex{-1};
     std::atomic<bool> m_writeDone{false};
     std::atomic<bool> m_starting{false};
+    // Value requests answered (whole or not) since the connection: create_values waits for
+    // the first before it decides whether there are values.
+    std::atomic<int> m_polls{0};
 
     mutable std::mutex m_lock; // the three vectors
     std::vector<std::string> m_names;
     std::vector<double> m_values;
     std::vector<bool> m_readOnly;
+    bool m_delivered = false; // m_values came whole from the device, not from the table's zeros
 
     DeviceTimings m_timings;
     // Set by a stop: the worker's pauses end at once.

@@ -378,14 +378,37 @@ TEST_F(CreateSourceTest, ChecksInOrderAndKeepsTheOldFile)
         EXPECT_EQ(ReadFile(file), "old");
         EXPECT_FALSE(module.InRun());
     }
-    // A set on another grid: the reader's lines, then the empty-set line for that set.
-    host.spectra.DeleteInserters("T");
-    AddCurve("T:other", 400, 5, 5, [](double) { return 1.0; });
-    host.log.clear();
-    EXPECT_FALSE(module.create_source());
-    ASSERT_GE(host.log.size(), 2u);
-    EXPECT_EQ(host.log[0].text, "Fehler: Der Definitionsbereich stimmt nicht mit vorhergehender Spektrenmenge überein:");
-    EXPECT_EQ(host.log.back().text, "Fehler: Keine Ziel-Spektren angegeben!");
+    // Targets that the reader refuses (another grid than the LED spectra, not equidistant):
+    // its lines alone, no claim that no targets were given; the old file stays.
+    const std::string mismatch = "Fehler: Der Definitionsbereich stimmt nicht mit vorhergehender Spektrenmenge überein:";
+    const struct {
+        const char* name;
+        std::function<void()> targets;
+        std::vector<std::string> lines;
+    } refused[] = {
+        {"another grid", [this] { AddCurve("T:other", 400, 5, 5, [](double) { return 1.0; }); },
+         {mismatch, "   (400 bis 420 mit Schrittweite 10) zu (400 bis 420 mit Schrittweite 5)"}},
+        {"not equidistant",
+         [this] {
+             AddCurve("T:a", 400, 10, 3, [](double) { return 1.0; });
+             AddCurve("T:b", 400, 5, 5, [](double) { return 1.0; });
+         },
+         {"Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in 'T'"}},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        host.spectra.DeleteInserters("T");
+        c.targets();
+        WriteFile(file, "old");
+        host.log.clear();
+        EXPECT_FALSE(module.create_source());
+        std::vector<std::string> texts;
+        for (const auto& line : host.log)
+            texts.push_back(line.text);
+        EXPECT_EQ(texts, c.lines);
+        EXPECT_EQ(ReadFile(file), "old");
+        EXPECT_FALSE(module.InRun());
+    }
 }
 
 // The harness's report: matrices by name (rows, cols, values) and the names.

@@ -319,6 +319,51 @@ TEST_F(ListEditor, LoadSaveFlowsRememberTheChoiceUntilTheProcessEnds)
     EXPECT_FALSE(host.log.empty());
 }
 
+TEST_F(ListEditor, BrowseNamesANewFileWhenSavingAndAnyFileWhenLoading)
+{
+    QTemporaryDir dir;
+    list.SetParamContainerSet(&db);
+    LoadFixture();
+    const struct {
+        const char* name;
+        bool save;
+        QString chosen;
+        int saveRequests, openRequests;
+        bool fileAfter; // the chosen file exists after the flow
+    } cases[] = {
+        // A name that no file has yet: the save chooser offers it, the set writes it.
+        {"save under a new name", true, dir.filePath(QStringLiteral("neu.txt")), 1, 0, true},
+        // The open chooser lets a missing name through; the set's load names it and keeps the rows.
+        {"load a missing file", false, dir.filePath(QStringLiteral("fehlt.txt")), 0, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        chooser.saveRequests = chooser.openRequests = chooser.uncheckedOpenRequests = 0;
+        chooser.answer = c.chosen;
+        host.log.clear();
+        prompter.onModal = [&](QDialog& dlg) {
+            Child<QAbstractButton>(dlg, 24004)->click();
+            EXPECT_EQ(Child<QLineEdit>(dlg, 24003)->text(), c.chosen);
+            dlg.accept();
+            return dlg.result();
+        };
+        if (c.save)
+            list.OnSaveData();
+        else
+            list.OnLoadData();
+        EXPECT_EQ(chooser.saveRequests, c.saveRequests);
+        EXPECT_EQ(chooser.uncheckedOpenRequests, c.openRequests);
+        EXPECT_EQ(chooser.openRequests, 0) << "no chooser that insists on an existing file";
+        EXPECT_EQ(QFileInfo::exists(c.chosen), c.fileAfter);
+        EXPECT_EQ(CParamDBLoadSaveDlg::GetRemembered().filePath, c.chosen.toStdString());
+        EXPECT_EQ(list.RowCount(), 4);
+    }
+    const std::vector<std::string> log = host.LogTexts();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "Datei konnte nicht geöffnet werden: '" + dir.filePath(QStringLiteral("fehlt.txt")).toStdString() + "'"),
+              log.end());
+}
+
 TEST(SmallDialogs, ViewSettingsShowAndReturnTheSelection)
 {
     FakePrompter prompter;

@@ -11,13 +11,18 @@
 #include "engine/ls_matrix.h"
 #include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
+#include "support/recording_host.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -204,6 +209,72 @@ TEST_F(FitterDialog, BrowseLoadsASetAfterTheWindowsLetGo)
     dlg.GetSettings(back);
     EXPECT_EQ(back.TargetSpecs.GetCount(), 3);
     EXPECT_EQ(back.TargetSpecs.GetName(0), "Blau");
+}
+
+// The lines of the load failure that name path, with their colours.
+std::vector<std::optional<COLORREF>> FailureLines(const RecordingHost& host, const QString& path)
+{
+    const std::string line = "Spektren in Datei '" + path.toStdString() + "' konnten nicht geladen werden !!!";
+    std::vector<std::optional<COLORREF>> colours;
+    for (const auto& l : host.LogSnapshot())
+        if (l.text == line)
+            colours.push_back(l.colour);
+    return colours;
+}
+
+TEST_F(FitterDialog, AChosenFileThatIsNoSpectraFileIsNamedInTheLog)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("bild.png"));
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(png));
+    const QString damaged = dir.filePath(QStringLiteral("kaputt.speks"));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Speks: 1 3 400 404 2\nA :\n1 nan 3\n");
+    }
+    const std::optional<COLORREF> error = 0x000070;
+    // The loader's own line for a damaged table stays the one line (plain, as it was).
+    const struct {
+        const char* name;
+        QString path;
+        std::optional<COLORREF> colour;
+    } cases[] = {
+        {"picture", png, error},
+        {"no such file", dir.filePath(QStringLiteral("fehlt.speks")), error},
+        {"damaged table", damaged, std::nullopt},
+    };
+    RecordingHost host;
+    dlg.SetHost(&host);
+    dlg.SetSettings(settings);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.log.clear();
+        chooser.answer = c.path;
+        prompter.onModal = [&](QDialog& d) {
+            auto& f = dynamic_cast<CLedFitterParamsEditDlg&>(d);
+            f.OnBnClickedBrowseObservers();
+            EXPECT_EQ(f.observerSet.GetCount(), 0);
+            EXPECT_EQ(f.GetObserverList()->WindowCount(), 0);
+            d.reject();
+            return d.result();
+        };
+        dlg.DoModal();
+        EXPECT_EQ(FailureLines(host, c.path), std::vector<std::optional<COLORREF>>{c.colour});
+    }
+
+    // The load menu of a managing list says the same.
+    host.log.clear();
+    CManagingSpecWindowList list;
+    list.SetHost(&host);
+    SpectraSet set;
+    list.spectra = &set;
+    chooser.answer = png;
+    list.OnLoad();
+    EXPECT_EQ(FailureLines(host, png), std::vector<std::optional<COLORREF>>{error});
+    EXPECT_EQ(list.WindowCount(), 0);
 }
 
 class Reconstructions : public ::testing::Test {

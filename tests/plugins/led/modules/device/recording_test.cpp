@@ -250,6 +250,46 @@ TEST_F(RecordingTest, ALostDeviceEndsTheRecording)
     EXPECT_FALSE(module.IsStarting());
 }
 
+TEST_F(RecordingTest, OnlyValuesThatArrivedWholeAreRecorded)
+{
+    AddInterpolator(7);
+    Set("TargetGroup", "Rec");
+    Set("MeasuresTargetGroup", "M");
+    Set("LightnessesTargetGroup", "L");
+    Set("MeasureInterval", 100);
+    const std::string noValues = "Fehler: Die Beleuchtungsquelle hat keine Messwerte geliefert!";
+
+    // Every reply to the value request comes short: the table holds only its starting zeros,
+    // which no poll delivered. Nothing is filed, the run fails with its line.
+    Faults cut;
+    cut.cutAfter = 6;
+    cut.only = 0xC2;
+    sim.SetFaults(cut);
+    ASSERT_TRUE(module.connect());
+    EXPECT_FALSE(module.create_values());
+    EXPECT_EQ(host.LogTexts().back(), noValues);
+    EXPECT_EQ(host.LogSnapshot().back().colour, std::optional<COLORREF>(kError));
+    EXPECT_TRUE(host.statusTexts.empty()) << "no sample";
+    EXPECT_TRUE(ClipboardNames().empty());
+    EXPECT_EQ(SpectrumNames().size(), 7u) << "only the interpolator";
+    EXPECT_GE(CountRequests(0xC2), 1);
+
+    // Once whole replies come, their values are recorded; when the replies come short again
+    // the last whole values are the ones kept.
+    sim.SetFaults({});
+    ASSERT_TRUE(QTest::qWaitFor([this] { return module.ParameterValues().at(0) >= 10.0; }, 10000));
+    sim.SetFaults(cut);
+    const int requests = CountRequests(0xC2);
+    ASSERT_TRUE(sim.WaitForCommand(0xC2, requests + 2, kWait));
+    const std::vector<double> kept = module.ParameterValues();
+    EXPECT_TRUE(module.create_values());
+    const std::vector<double> measures = ArrayOf("M:Measure0", "Measures", 7);
+    ASSERT_EQ(measures.size(), 7u);
+    EXPECT_EQ(measures, std::vector<double>(kept.begin(), kept.begin() + 7));
+    EXPECT_EQ(ArrayOf("L:Lightnesses0", "Lightnesses", 6), std::vector<double>(kept.begin() + 7, kept.begin() + 13));
+    EXPECT_NE(Line("Fehler: Werte der Beleuchtungsquelle konnten nicht gelesen werden!").text, "");
+}
+
 TEST_F(RecordingTest, NothingWithoutAConnection)
 {
     Set("MeasuresTargetGroup", "M");

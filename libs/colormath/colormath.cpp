@@ -1,5 +1,7 @@
 #include "colormath/colormath.h"
 
+#include <simd/vectors.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -150,8 +152,8 @@ namespace {
 // four doubles with AVX2 or two of two without. The lanes, not the instruction set, fix the
 // order of summation, so both give the same sums to the bit.
 constexpr std::size_t kLanes = 4;
-using Pair = double __attribute__((vector_size(2 * sizeof(double))));
-using Quad = double __attribute__((vector_size(4 * sizeof(double))));
+using simd::Pair;
+using simd::Quad;
 
 // Sums of s[i] * w[i] * c_j[i] for Count curves (Weighted false: w taken as 1) in one pass
 // over s and w: lane l takes the points i = l mod kLanes, the lanes are added pairwise, the
@@ -212,28 +214,13 @@ template <class Vector>
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define COLORMATH_QUAD_SUMS 1
-__attribute__((target("avx2"))) void QuadSums(const double* s, const double* w, const double* const* curves,
-                                              std::size_t count, std::size_t points, double* out)
-{
-    AllSums<Quad>(s, w, curves, count, points, out);
-}
-#endif
-
 } // namespace
 
+SIMD_EXACT_CLONES
 void WeightedSums(const double* s, const double* w, const double* const* curves, std::size_t count,
                   std::size_t points, double* out)
 {
-#ifdef COLORMATH_QUAD_SUMS
-    static const bool quad = __builtin_cpu_supports("avx2");
-    if (quad) {
-        QuadSums(s, w, curves, count, points, out);
-        return;
-    }
-#endif
-    WeightedSumsWithoutAvx2(s, w, curves, count, points, out);
+    AllSums<Quad>(s, w, curves, count, points, out);
 }
 
 void WeightedSumsWithoutAvx2(const double* s, const double* w, const double* const* curves, std::size_t count,

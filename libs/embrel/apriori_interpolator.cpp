@@ -1,5 +1,5 @@
 #include "embrel/apriori_interpolator.h"
-#include "embrel/quad.h"
+#include <simd/vectors.h>
 
 #include <Eigen/Dense>
 
@@ -64,6 +64,8 @@ CAprioriInterpolator::CAprioriInterpolator(const CSpekContainer& responses, cons
 
 namespace {
 
+using simd::Quad;
+
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
 
@@ -109,7 +111,7 @@ constexpr int kLanes = 8; // channels per pass of the kernel
 // For kLanes channels at once: the responses b = a' t_k of each of the m columns of t (n x m,
 // column-major; a: n x kLanes row-major, b: m x kLanes row-major). Four columns go together,
 // so that their sums stay in registers.
-EMBREL_VECTOR_CLONES
+SIMD_CLONES
 void Responses(const double* t, std::size_t n, std::size_t m, const double* a, double* b)
 {
     static_assert(kLanes == 8, "two quads per row");
@@ -121,8 +123,8 @@ void Responses(const double* t, std::size_t n, std::size_t m, const double* a, d
         const double* t3 = t2 + n;
         Quad s00 = {}, s01 = {}, s10 = {}, s11 = {}, s20 = {}, s21 = {}, s30 = {}, s31 = {};
         for (std::size_t j = 0; j < n; ++j) {
-            const Quad a0 = LoadQuad(a + j * kLanes);
-            const Quad a1 = LoadQuad(a + j * kLanes + 4);
+            const Quad a0 = simd::Load(a + j * kLanes);
+            const Quad a1 = simd::Load(a + j * kLanes + 4);
             s00 += a0 * t0[j];
             s01 += a1 * t0[j];
             s10 += a0 * t1[j];
@@ -133,31 +135,31 @@ void Responses(const double* t, std::size_t n, std::size_t m, const double* a, d
             s31 += a1 * t3[j];
         }
         double* bk = b + k * kLanes;
-        StoreQuad(bk, s00);
-        StoreQuad(bk + 4, s01);
-        StoreQuad(bk + 8, s10);
-        StoreQuad(bk + 12, s11);
-        StoreQuad(bk + 16, s20);
-        StoreQuad(bk + 20, s21);
-        StoreQuad(bk + 24, s30);
-        StoreQuad(bk + 28, s31);
+        simd::Store(bk, s00);
+        simd::Store(bk + 4, s01);
+        simd::Store(bk + 8, s10);
+        simd::Store(bk + 12, s11);
+        simd::Store(bk + 16, s20);
+        simd::Store(bk + 20, s21);
+        simd::Store(bk + 24, s30);
+        simd::Store(bk + 28, s31);
     }
     for (; k < m; ++k) {
         const double* tk = t + k * n;
         Quad s0 = {}, s1 = {};
         for (std::size_t j = 0; j < n; ++j) {
-            s0 += LoadQuad(a + j * kLanes) * tk[j];
-            s1 += LoadQuad(a + j * kLanes + 4) * tk[j];
+            s0 += simd::Load(a + j * kLanes) * tk[j];
+            s1 += simd::Load(a + j * kLanes + 4) * tk[j];
         }
-        StoreQuad(b + k * kLanes, s0);
-        StoreQuad(b + k * kLanes + 4, s1);
+        simd::Store(b + k * kLanes, s0);
+        simd::Store(b + k * kLanes + 4, s1);
     }
 }
 
 // c = sum over the m columns of t (n x m, column-major) of t_k v_k', v: m x kLanes row-major,
 // c: n x kLanes row-major. Four columns go together, so that c's rows are loaded and stored a
 // quarter as often.
-EMBREL_VECTOR_CLONES
+SIMD_CLONES
 void Correlate(const double* t, std::size_t n, std::size_t m, const double* v, double* c)
 {
     std::fill(c, c + n * kLanes, 0.0);
@@ -168,21 +170,21 @@ void Correlate(const double* t, std::size_t n, std::size_t m, const double* v, d
         const double* t2 = t1 + n;
         const double* t3 = t2 + n;
         const double* vk = v + k * kLanes;
-        const Quad v00 = LoadQuad(vk), v01 = LoadQuad(vk + 4), v10 = LoadQuad(vk + 8), v11 = LoadQuad(vk + 12);
-        const Quad v20 = LoadQuad(vk + 16), v21 = LoadQuad(vk + 20), v30 = LoadQuad(vk + 24), v31 = LoadQuad(vk + 28);
+        const Quad v00 = simd::Load(vk), v01 = simd::Load(vk + 4), v10 = simd::Load(vk + 8), v11 = simd::Load(vk + 12);
+        const Quad v20 = simd::Load(vk + 16), v21 = simd::Load(vk + 20), v30 = simd::Load(vk + 24), v31 = simd::Load(vk + 28);
         for (std::size_t j = 0; j < n; ++j) {
             double* cj = c + j * kLanes;
-            StoreQuad(cj, LoadQuad(cj) + v00 * t0[j] + v10 * t1[j] + v20 * t2[j] + v30 * t3[j]);
-            StoreQuad(cj + 4, LoadQuad(cj + 4) + v01 * t0[j] + v11 * t1[j] + v21 * t2[j] + v31 * t3[j]);
+            simd::Store(cj, simd::Load(cj) + v00 * t0[j] + v10 * t1[j] + v20 * t2[j] + v30 * t3[j]);
+            simd::Store(cj + 4, simd::Load(cj + 4) + v01 * t0[j] + v11 * t1[j] + v21 * t2[j] + v31 * t3[j]);
         }
     }
     for (; k < m; ++k) {
         const double* tk = t + k * n;
-        const Quad v0 = LoadQuad(v + k * kLanes), v1 = LoadQuad(v + k * kLanes + 4);
+        const Quad v0 = simd::Load(v + k * kLanes), v1 = simd::Load(v + k * kLanes + 4);
         for (std::size_t j = 0; j < n; ++j) {
             double* cj = c + j * kLanes;
-            StoreQuad(cj, LoadQuad(cj) + v0 * tk[j]);
-            StoreQuad(cj + 4, LoadQuad(cj + 4) + v1 * tk[j]);
+            simd::Store(cj, simd::Load(cj) + v0 * tk[j]);
+            simd::Store(cj + 4, simd::Load(cj + 4) + v1 * tk[j]);
         }
     }
 }
@@ -190,7 +192,7 @@ void Correlate(const double* t, std::size_t n, std::size_t m, const double* v, d
 // out row k = clamp(sum over c of a(k, c) rule_c + [mean of a(k, .)] rule_inputs-1, lo, hi), the
 // rule's inputs rows of points values row-major, a count x channels row-major; a holds inputs
 // values of scratch.
-EMBREL_VECTOR_CLONES
+SIMD_CLONES
 void ApplyRule(const double* rule, int inputs, int points, const double* responses, int count, int channels,
                bool withNorm, double lo, double hi, double* out, double* a)
 {
@@ -209,11 +211,11 @@ void ApplyRule(const double* rule, int inputs, int points, const double* respons
             Quad x0 = {}, x1 = {};
             for (int c = 0; c < inputs; ++c) {
                 const double* w = rule + static_cast<std::size_t>(c) * points + j;
-                x0 += LoadQuad(w) * a[c];
-                x1 += LoadQuad(w + 4) * a[c];
+                x0 += simd::Load(w) * a[c];
+                x1 += simd::Load(w + 4) * a[c];
             }
-            StoreQuad(row + j, x0);
-            StoreQuad(row + j + 4, x1);
+            simd::Store(row + j, x0);
+            simd::Store(row + j + 4, x1);
         }
         for (; j < points; ++j) {
             double x = 0;

@@ -1,10 +1,12 @@
 #include "embrel/interpolators.h"
-#include "embrel/quad.h"
+#include <simd/vectors.h>
 
 #include <cmath>
 #include <cstring>
 
 namespace {
+
+using simd::Quad;
 
 // Calls put(k, i) for each query q(k) with the index i of its interval [x(i), x(i+1)]; the
 // queries ascend inside [x0, x(n-1)] and the last interval also holds x(n-1). Below x(n-1)
@@ -47,7 +49,7 @@ inline void ForEachInterval(const double* x, const double* v, std::size_t n, con
 // The straight line of the planned interval of each query, in the formula of
 // IpolLinSpline's direct walk: (y(i+1) - y(i)) / width * offset + y(i), four queries at a
 // time. Like the walk, it asks for the values a few cache lines ahead.
-EMBREL_EXACT_VECTOR_CLONES
+SIMD_EXACT_CLONES
 void ApplyLinearPlan(const double* y, const std::size_t* index, const double* width, const double* offset,
                      std::size_t m, double* out)
 {
@@ -58,7 +60,7 @@ void ApplyLinearPlan(const double* y, const std::size_t* index, const double* wi
         __builtin_prefetch(y + i[0] + kAhead);
         const Quad y0 = {y[i[0]], y[i[1]], y[i[2]], y[i[3]]};
         const Quad y1 = {y[i[0] + 1], y[i[1] + 1], y[i[2] + 1], y[i[3] + 1]};
-        StoreQuad(out + k, (y1 - y0) / LoadQuad(width + k) * LoadQuad(offset + k) + y0);
+        simd::Store(out + k, (y1 - y0) / simd::Load(width + k) * simd::Load(offset + k) + y0);
     }
     for (; k < m; ++k) {
         const std::size_t i = index[k];
@@ -68,13 +70,13 @@ void ApplyLinearPlan(const double* y, const std::size_t* index, const double* wi
 
 // True when every value is finite: v - v is 0 for a finite v and NaN for inf and NaN, so the
 // sums stay 0 only then. No early exit: the loop runs as vectors.
-EMBREL_EXACT_VECTOR_CLONES
+SIMD_EXACT_CLONES
 bool AllFinite(const double* v, std::size_t n)
 {
     Quad s0 = {}, s1 = {};
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        const Quad a = LoadQuad(v + i), b = LoadQuad(v + i + 4);
+        const Quad a = simd::Load(v + i), b = simd::Load(v + i + 4);
         s0 += a - a;
         s1 += b - b;
     }
@@ -91,7 +93,7 @@ bool AllFinite(const std::vector<double>& v)
 }
 
 // Widths h and slopes delta of the intervals of n points x with values a.
-EMBREL_EXACT_VECTOR_CLONES
+SIMD_EXACT_CLONES
 void Intervals(const double* x, const double* a, std::size_t n, double* h, double* delta)
 {
     for (std::size_t i = 0; i + 1 < n; ++i) {
@@ -101,7 +103,7 @@ void Intervals(const double* x, const double* a, std::size_t n, double* h, doubl
 }
 
 // Cubic Hermite coefficients b, c, d of the intervals from the slopes s at the points.
-EMBREL_EXACT_VECTOR_CLONES
+SIMD_EXACT_CLONES
 void HermiteCoefficients(const double* h, const double* delta, const double* s, std::size_t intervals, double* b,
                          double* c, double* d)
 {

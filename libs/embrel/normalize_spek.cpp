@@ -1,5 +1,5 @@
 #include "embrel/normalize_spek.h"
-#include "embrel/quad.h"
+#include <simd/vectors.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +16,13 @@ NormalizeSpek::NormalizeSpek(IpolBase* interpolator, EpolBase* extrapolator)
 
 namespace {
 
+using simd::Quad;
+using simd::QuadMask;
+
 // True when all n points are finite and x strictly increases. With x(0) and x(n-1) finite,
 // a strictly increasing x is finite throughout; (x(i) - x(i-1)) + (y(i) - y(i)) > 0 then
 // checks the step and, through the NaN that y - y gives for inf and NaN, the value.
-EMBREL_EXACT_VECTOR_CLONES
+SIMD_EXACT_CLONES
 bool IsClean(const double* x, const double* y, std::size_t n)
 {
     if (n == 0)
@@ -31,9 +34,9 @@ bool IsClean(const double* x, const double* y, std::size_t n)
     QuadMask ok0 = ~QuadMask{}, ok1 = ~QuadMask{};
     std::size_t i = 1;
     for (; i + 8 <= n; i += 8) {
-        const Quad y0 = LoadQuad(y + i), y1 = LoadQuad(y + i + 4);
-        ok0 &= (LoadQuad(x + i) - LoadQuad(x + i - 1)) + (y0 - y0) > 0;
-        ok1 &= (LoadQuad(x + i + 4) - LoadQuad(x + i + 3)) + (y1 - y1) > 0;
+        const Quad y0 = simd::Load(y + i), y1 = simd::Load(y + i + 4);
+        ok0 &= (simd::Load(x + i) - simd::Load(x + i - 1)) + (y0 - y0) > 0;
+        ok1 &= (simd::Load(x + i + 4) - simd::Load(x + i + 3)) + (y1 - y1) > 0;
     }
     const QuadMask ok = ok0 & ok1;
     bool clean = (ok[0] & ok[1] & ok[2] & ok[3]) != 0;

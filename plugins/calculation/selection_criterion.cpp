@@ -1,5 +1,7 @@
 #include "calculation/selection_criterion.h"
 
+#include <simd/vectors.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -8,24 +10,8 @@ namespace selection {
 
 namespace {
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-// The loops over spectra in a version for processors with AVX2 and FMA beside the baseline
-// one, chosen when the plug-in loads.
-#define SELECTION_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define SELECTION_VECTOR_CLONES
-#endif
-
-// Four doubles as one value, so that the loops say how they are to be vectorised; two of them
-// keep eight partial sums, which also breaks the chain of additions.
-typedef double Quad __attribute__((vector_size(32)));
-
-inline __attribute__((always_inline)) Quad LoadQuad(const double* p)
-{
-    Quad q;
-    __builtin_memcpy(&q, p, sizeof q);
-    return q;
-}
+// Two Quads keep eight partial sums, which also breaks the chain of additions.
+using simd::Quad;
 
 inline __attribute__((always_inline)) double Total(Quad a, Quad b)
 {
@@ -38,14 +24,14 @@ inline __attribute__((always_inline)) Quad Abs(Quad q)
     return q < 0 ? -q : q;
 }
 
-SELECTION_VECTOR_CLONES
+SIMD_CLONES
 double Dot(const double* a, const double* b, std::size_t n)
 {
     Quad p0 = {}, p1 = {};
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        p0 += LoadQuad(a + k) * LoadQuad(b + k);
-        p1 += LoadQuad(a + k + 4) * LoadQuad(b + k + 4);
+        p0 += simd::Load(a + k) * simd::Load(b + k);
+        p1 += simd::Load(a + k + 4) * simd::Load(b + k + 4);
     }
     double sum = Total(p0, p1);
     for (; k < n; ++k)
@@ -233,14 +219,14 @@ double DiscriminanceValue(const ResponseTable& table, int startCount, const std:
 namespace {
 
 // Largest value, at least 1e-6.
-SELECTION_VECTOR_CLONES
+SIMD_CLONES
 double FlooredMax(const double* v, std::size_t n)
 {
     const Quad floor = {1e-6, 1e-6, 1e-6, 1e-6};
     Quad m0 = floor, m1 = floor;
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        const Quad a = LoadQuad(v + k), b = LoadQuad(v + k + 4);
+        const Quad a = simd::Load(v + k), b = simd::Load(v + k + 4);
         m0 = a > m0 ? a : m0;
         m1 = b > m1 ? b : m1;
     }
@@ -255,14 +241,14 @@ double FlooredMax(const double* v, std::size_t n)
 // Overlap of two spectra already scaled to their maxima, with their sums: since
 // min(u, v) = (u + v - |u - v|) / 2 and max(u, v) = (u + v + |u - v|) / 2, the ratio of the
 // sums is (S - A) / (S + A) with S = sum u + sum v and A = sum |u - v| (one pass).
-SELECTION_VECTOR_CLONES
+SIMD_CLONES
 double ScaledOverlap(const double* u, double sumU, const double* v, double sumV, std::size_t n)
 {
     Quad p0 = {}, p1 = {};
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        p0 += Abs(LoadQuad(u + k) - LoadQuad(v + k));
-        p1 += Abs(LoadQuad(u + k + 4) - LoadQuad(v + k + 4));
+        p0 += Abs(simd::Load(u + k) - simd::Load(v + k));
+        p1 += Abs(simd::Load(u + k + 4) - simd::Load(v + k + 4));
     }
     double a = Total(p0, p1);
     for (; k < n; ++k)
@@ -274,14 +260,14 @@ double ScaledOverlap(const double* u, double sumU, const double* v, double sumV,
 
 // Writes y scaled to its floored maximum into out (times the reciprocal: within a rounding of
 // the quotient) and returns the sum of the scaled values.
-SELECTION_VECTOR_CLONES
+SIMD_CLONES
 double ScaleToMax(const double* y, std::size_t n, double* out)
 {
     const double inverse = 1.0 / FlooredMax(y, n);
     Quad s0 = {}, s1 = {};
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        const Quad a = LoadQuad(y + k) * inverse, b = LoadQuad(y + k + 4) * inverse;
+        const Quad a = simd::Load(y + k) * inverse, b = simd::Load(y + k + 4) * inverse;
         __builtin_memcpy(out + k, &a, sizeof a);
         __builtin_memcpy(out + k + 4, &b, sizeof b);
         s0 += a;
@@ -329,19 +315,19 @@ double ScaledSpectra::Overlap(int i, int j) const
 namespace {
 
 // Centroid of a spectrum over its values above the limit (false: none above it).
-SELECTION_VECTOR_CLONES
+SIMD_CLONES
 bool Centroid(const double* y, const double* x, std::size_t n, double limit, double& centroid)
 {
     Quad w0 = {}, w1 = {}, s0 = {}, s1 = {};
     const Quad zero = {};
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        const Quad a = LoadQuad(y + k), b = LoadQuad(y + k + 4);
+        const Quad a = simd::Load(y + k), b = simd::Load(y + k + 4);
         const Quad wa = a > limit ? a : zero, wb = b > limit ? b : zero;
         w0 += wa;
         w1 += wb;
-        s0 += wa * LoadQuad(x + k);
-        s1 += wb * LoadQuad(x + k + 4);
+        s0 += wa * simd::Load(x + k);
+        s1 += wb * simd::Load(x + k + 4);
     }
     double weight = Total(w0, w1), sum = Total(s0, s1);
     for (; k < n; ++k) {

@@ -6,6 +6,8 @@
 #include "engine/led_model.h"
 #include "platform/random.h"
 
+#include <simd/vectors.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -20,8 +22,7 @@ void CopySpectra(SpectraSet& dst, const SpectraSet& src)
         dst.AddSpectrum(src.GetName(i), src.GetSpectrum(i));
 }
 
-// Two doubles, the vector width every x86-64 processor has.
-using Pair = double __attribute__((vector_size(16)));
+using simd::Pair;
 
 // exp(-((λ - 0.55)/a)²), with the limit 1 at λ = 0.55 for a = 0.
 double CentreWeight(double wavelength, double a)

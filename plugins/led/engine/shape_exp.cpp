@@ -1,23 +1,17 @@
 #include "engine/shape_exp.h"
 
+#include <simd/vectors.h>
+
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 // Built with -ffp-contract=off (see CMakeLists.txt): a fused multiply-add in one path and
 // not in the other would break the agreement of single values and grid samples.
 
-#if defined(__GNUC__)
-// The vector helpers are always inlined, so no vector crosses a call boundary.
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
 namespace {
 
-using V4d = double __attribute__((vector_size(32)));
-using V4u = std::uint64_t __attribute__((vector_size(32)));
-using V8d = double __attribute__((vector_size(64)));
-using V8u = std::uint64_t __attribute__((vector_size(64)));
+using simd::Quad;
+using simd::QuadBits;
 
 // Inside [kMin, kMax] the result and 2^k are normal numbers.
 constexpr double kMin = -708.0;
@@ -53,16 +47,6 @@ __attribute__((always_inline)) inline D Lookup(const double* table, const U& j)
     if constexpr (sizeof(D) == sizeof(double)) {
         return table[j];
     } else {
-#if defined(__GNUC__) && !defined(__clang__)
-        // 512-bit vectors hold the table in two registers: one permute instead of a load per
-        // lane. (Narrower vectors are faster with the loads.)
-        if constexpr (sizeof(D) == 64) {
-            D t0, t1;
-            __builtin_memcpy(&t0, table, sizeof t0);
-            __builtin_memcpy(&t1, table + 8, sizeof t1);
-            return __builtin_shuffle(t0, t1, j);
-        }
-#endif
         D t;
         for (int l = 0; l < static_cast<int>(sizeof(D) / sizeof(double)); ++l)
             t[l] = table[j[l]];
@@ -120,40 +104,6 @@ __attribute__((always_inline)) inline void GaussianLoop(const double* x, int cou
     }
 }
 
-void GaussianPlain(const double* x, int count, double peak, double halfWidth, double ln2, double* out)
-{
-    GaussianLoop<V4d, V4u>(x, count, peak, halfWidth, ln2, out);
-}
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// The same with 256-bit and 512-bit vectors where the processor has them; without fused
-// multiply-add the results are those of the plain version to the bit.
-__attribute__((target("avx2"))) void GaussianAvx2(const double* x, int count, double peak, double halfWidth,
-                                                  double ln2, double* out)
-{
-    GaussianLoop<V4d, V4u>(x, count, peak, halfWidth, ln2, out);
-}
-
-__attribute__((target("avx512f"))) void GaussianAvx512(const double* x, int count, double peak, double halfWidth,
-                                                       double ln2, double* out)
-{
-    GaussianLoop<V8d, V8u>(x, count, peak, halfWidth, ln2, out);
-}
-#endif
-
-// The kernels this processor runs, the widest last.
-std::vector<GaussianKernel> Kernels()
-{
-    std::vector<GaussianKernel> kernels = {&GaussianPlain};
-#if defined(__GNUC__) && defined(__x86_64__)
-    if (__builtin_cpu_supports("avx2"))
-        kernels.push_back(&GaussianAvx2);
-    if (__builtin_cpu_supports("avx512f"))
-        kernels.push_back(&GaussianAvx512);
-#endif
-    return kernels;
-}
-
 } // namespace
 
 double ShapeExp(double x)
@@ -163,13 +113,9 @@ double ShapeExp(double x)
     return ExpInRange<double, std::uint64_t>(x);
 }
 
+// Without fused multiply-add the AVX2 version gives the baseline's results to the bit.
+SIMD_EXACT_CLONES
 void GaussianSamples(const double* x, int count, double peak, double halfWidth, double ln2, double* out)
 {
-    static const GaussianKernel chosen = Kernels().back();
-    chosen(x, count, peak, halfWidth, ln2, out);
-}
-
-std::vector<GaussianKernel> AvailableGaussianKernels()
-{
-    return Kernels();
+    GaussianLoop<Quad, QuadBits>(x, count, peak, halfWidth, ln2, out);
 }

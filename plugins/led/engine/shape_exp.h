@@ -4,8 +4,6 @@
 // own argument to the bit, whichever processor runs it. Results lie within 0.6 ulp of the
 // exact exponential; arguments below -708 or above 709 (and NaN) go to std::exp.
 
-#include <vector>
-
 // e^x.
 double ShapeExp(double x);
 
@@ -13,8 +11,3 @@ double ShapeExp(double x);
 // left to right as in (-ln2 * u) * u; ln2 is passed by the caller so both sides share it.
 // halfWidth must not be 0 (the caller handles the zero width). out may be x.
 void GaussianSamples(const double* x, int count, double peak, double halfWidth, double ln2, double* out);
-
-// The versions of GaussianSamples this processor can run (plain vectors first, then wider
-// ones), so tests can hold each against the single values.
-using GaussianKernel = void (*)(const double* x, int count, double peak, double halfWidth, double ln2, double* out);
-std::vector<GaussianKernel> AvailableGaussianKernels();

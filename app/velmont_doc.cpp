@@ -146,10 +146,12 @@ bool CVelmontDoc::OnNewDocument()
 
 void CVelmontDoc::ResetProject()
 {
+    // The form in the editor pane ends first, while the module it edits still exists: its
+    // destructor may let go of what it observes in the module.
     if (m_frame) {
         auto* panel = new CVelmontView;
         panel->SetDocument(this);
-        m_frame->ReplaceEditorPane(panel);
+        m_frame->ReplaceEditorPane(panel, CMainFrame::PaneEnd::Now);
     }
     ClearModuleTree();
     BuildModuleTree();
@@ -450,6 +452,7 @@ void CVelmontDoc::StartCalculation()
     // pair changes the state.
     if (++m_calculationDepth > 1)
         return;
+    m_freeHold.emplace();
     m_yesToAll = false;
     m_noToAll = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -524,6 +527,7 @@ void CVelmontDoc::EndCalculation()
     const std::string times = CalculationTimesText(m_startTime, m_endTime);
     if (!times.empty())
         SetStatusText(times);
+    m_freeHold.reset();
 }
 
 void CVelmontDoc::ReportException(const char* what)

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <string>
 #include <vector>
@@ -173,6 +174,9 @@ private:
     std::int64_t m_startTime = 0;
     std::int64_t m_endTime = 0;
     int m_calculationDepth = 0;
+    // Held from the outermost StartCalculation to its EndCalculation: what the trees replace
+    // or delete meanwhile is freed after the operation.
+    std::optional<ns_tree::FreeHold> m_freeHold;
     // Progress of the running operation: the bar's position and the last percent that fed
     // the estimate (only rising progress does).
     int m_progressShown = 0;

@@ -39,8 +39,10 @@ CalcModule::RunGuard::RunGuard(CalcModule& module)
     : m_module(module)
     , m_held(!module.m_running)
 {
-    if (m_held)
+    if (m_held) {
         module.m_running = true;
+        m_frees.emplace();
+    }
 }
 
 CalcModule::RunGuard::~RunGuard()

@@ -6,6 +6,7 @@
 #include "core/module_editor.h"
 #include "platform/colorref.h"
 
+#include <optional>
 #include <string>
 
 class QAbstractButton;
@@ -35,6 +36,8 @@ public:
 
 protected:
     // Held by an operation for its whole run; false (and nothing held) while another runs.
+    // While held, what the trees replace or delete is freed only after the run
+    // (ns_tree::FreeHold), so the run may still read the inputs it took.
     class RunGuard {
     public:
         explicit RunGuard(CalcModule& module);
@@ -46,6 +49,7 @@ protected:
     private:
         CalcModule& m_module;
         bool m_held;
+        std::optional<ns_tree::FreeHold> m_frees;
     };
 
 private:

@@ -1,6 +1,7 @@
 #include "core/tree.h"
 
 #include <atomic>
+#include <vector>
 
 namespace ns_tree {
 
@@ -8,6 +9,17 @@ namespace {
 // One count for every tree of the process: the template is compiled into several libraries,
 // but they all reach this counter through BusyGuard.
 std::atomic<int> g_busyCount{0};
+
+// Held frees: the nesting count and the objects waiting for its end, in the order they left
+// their trees. GUI thread only, like the trees.
+int g_freeHolds = 0;
+std::vector<Inserter*>& HeldObjects()
+{
+    static std::vector<Inserter*> objects;
+    return objects;
+}
+// Owner mark of a held object: no tree takes an object that has an owner.
+const char g_heldOwner = 0;
 } // namespace
 
 BusyGuard::BusyGuard()
@@ -23,6 +35,39 @@ BusyGuard::~BusyGuard()
 bool IsTreeBusy()
 {
     return g_busyCount.load() > 0;
+}
+
+FreeHold::FreeHold()
+{
+    ++g_freeHolds;
+}
+
+FreeHold::~FreeHold()
+{
+    if (--g_freeHolds > 0)
+        return;
+    std::vector<Inserter*> held;
+    held.swap(HeldObjects());
+    for (Inserter* object : held)
+        delete object;
+}
+
+bool AreFreesHeld()
+{
+    return g_freeHolds > 0;
+}
+
+void DisposeObject(Inserter* object)
+{
+    if (!object)
+        return;
+    if (g_freeHolds > 0) {
+        object->m_ownerTree = &g_heldOwner;
+        HeldObjects().push_back(object);
+        return;
+    }
+    object->m_ownerTree = nullptr;
+    delete object;
 }
 
 std::string NormalizePath(std::string path)

@@ -44,7 +44,29 @@ public:
 // the plot's drawing worker uses it to skip work while a tree changes.
 bool IsTreeBusy();
 
+// Frees held for a running operation. While at least one FreeHold lives, the objects that a
+// tree replaces (AddInserter) or deletes (DeleteInserters, DeleteMarkedInserters) leave it at
+// once, with the same events and in the same order as otherwise, so views and lookups see the
+// new state, but they are freed only when the last hold ends. An operation can therefore read
+// an input it took before it filed a result under the input's name. Held by the host's
+// calculation bracket and by every calculation module's run; nests; GUI thread only. Clearing
+// a whole tree (ClearTree) always frees at once.
+class FreeHold {
+public:
+    FreeHold();
+    ~FreeHold();
+    FreeHold(const FreeHold&) = delete;
+    FreeHold& operator=(const FreeHold&) = delete;
+};
+
+// True while a FreeHold lives.
+bool AreFreesHeld();
+
 class Inserter;
+
+// Frees an object that has just left its tree, or keeps it until the last FreeHold ends; a
+// kept object is taken by no tree meanwhile.
+void DisposeObject(Inserter* object);
 template <class T> class TreeData;
 template <class T, class TData> class Tree;
 
@@ -420,7 +442,8 @@ public:
         return true;
     }
 
-    // Deletes every node (reported bottom-up) and every object.
+    // Deletes every node (reported bottom-up) and every object, at once even while frees are
+    // held (the project's end, not an operation's filing).
     void ClearTree()
     {
         BusyGuard busy;
@@ -587,7 +610,7 @@ private:
                 T* object = *it;
                 it = m_objects.erase(it);
                 object->m_ownerTree = nullptr;
-                delete object;
+                DisposeObject(object);
             } else {
                 ++it;
             }
@@ -633,6 +656,7 @@ protected:
 
 private:
     template <class, class> friend class Tree;
+    friend void DisposeObject(Inserter* object);
 
     std::string m_name;
     bool m_marked = false;

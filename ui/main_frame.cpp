@@ -28,6 +28,7 @@
 #include <QToolBar>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -133,7 +134,16 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setWindowOpacity(250 / 255.0);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    DeleteLeftPanes();
+}
+
+void CMainFrame::DeleteLeftPanes()
+{
+    for (QPointer<QWidget>& pane : std::exchange(m_leftPanes, {}))
+        delete pane.data();
+}
 
 void CMainFrame::CreateActions()
 {
@@ -344,7 +354,7 @@ QWidget* CMainFrame::GetEditorPane() const
     return m_centreSplitter ? m_centreSplitter->widget(0) : nullptr;
 }
 
-void CMainFrame::ReplaceEditorPane(QWidget* view)
+void CMainFrame::ReplaceEditorPane(QWidget* view, PaneEnd end)
 {
     if (!m_centreSplitter || !view)
         return;
@@ -356,10 +366,17 @@ void CMainFrame::ReplaceEditorPane(QWidget* view)
     m_centreSplitter->replaceWidget(0, view);
     m_centreSplitter->setSizes(sizes);
     view->show();
-    if (old) {
-        old->hide();
-        old->deleteLater();
+    if (!old)
+        return;
+    old->hide();
+    if (end == PaneEnd::Now) {
+        delete old;
+        DeleteLeftPanes();
+        return;
     }
+    std::erase_if(m_leftPanes, [](const QPointer<QWidget>& pane) { return pane.isNull(); });
+    m_leftPanes.emplace_back(old);
+    old->deleteLater();
 }
 
 SpecPlotLink* CMainFrame::GetSpecPlot()

@@ -132,9 +132,13 @@ public:
     CClipboardTreeView* GetClipboardView() const { return m_clipboardView; }
     // The editor pane (upper centre): the main panel or a module's editor form.
     QWidget* GetEditorPane() const;
-    // Puts view into the editor pane; the previous view is deleted once the event loop
-    // gets back (its own handler may still be running).
-    void ReplaceEditorPane(QWidget* view);
+    // When the view that leaves the editor pane is deleted: once the event loop gets back
+    // (its own handler may still be running), or at once (the document ends the project:
+    // a form must go while the module it edits still exists), together with every earlier
+    // view still waiting for its deletion. The frame's end deletes waiting views too.
+    enum class PaneEnd { Later, Now };
+    // Puts view into the editor pane; the previous view is deleted as end says.
+    void ReplaceEditorPane(QWidget* view, PaneEnd end = PaneEnd::Later);
     // The diagram's plot as the spectrum pane uses it; null while there is no plot. A link
     // set with SetSpecPlot (tests) takes precedence; null gives the diagram's plot again.
     SpecPlotLink* GetSpecPlot();
@@ -246,6 +250,9 @@ private:
     std::string m_projectDescription;
     QLabel* m_dragPicture = nullptr;
     SpecPlotLink* m_specPlotOverride = nullptr;
+    // Views that left the editor pane and wait for their deferred deletion.
+    std::vector<QPointer<QWidget>> m_leftPanes;
+    void DeleteLeftPanes();
     std::unique_ptr<SpecPlotLink> m_specPlot;
     QPointer<CSpecDisplay> m_specPlotDisplay;
 

@@ -6,8 +6,18 @@ RecordingHost::RecordingHost() = default;
 
 RecordingHost::~RecordingHost() = default;
 
-void RecordingHost::StartCalculation() { calls.push_back("StartCalculation"); }
-void RecordingHost::EndCalculation() { calls.push_back("EndCalculation"); }
+void RecordingHost::StartCalculation()
+{
+    calls.push_back("StartCalculation");
+    freeHolds.push_back(std::make_unique<ns_tree::FreeHold>());
+}
+
+void RecordingHost::EndCalculation()
+{
+    calls.push_back("EndCalculation");
+    if (!freeHolds.empty())
+        freeHolds.pop_back();
+}
 void RecordingHost::StartLive() { calls.push_back("StartLive"); }
 void RecordingHost::EndLive() { calls.push_back("EndLive"); }
 void RecordingHost::InitLive() { calls.push_back("InitLive"); }

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -71,4 +72,6 @@ public:
     double progress = 0.0;
     bool wantsAbort = false;
     int abortPolls = 0;
+    // As the program's document: frees wait from StartCalculation to its EndCalculation.
+    std::vector<std::unique_ptr<ns_tree::FreeHold>> freeHolds;
 };

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 IMPLEMENT_DYNCREATE(CLEDDataEditForm, CModuleEditor)
@@ -80,9 +81,17 @@ void CLEDDataEditForm::InitModuleEditor()
 void CLEDDataEditForm::ExchangeFields(CDataExchange* pDX)
 {
     ns_param::Paramora& p = GetModule()->getParameters();
-    calc::ExchangeString(pDX, m_condition, p, "ConditionString");
+    const QString shownCondition = m_condition->text();
+    {
+        // Loading the condition must not run its edit handler, which would save the fields
+        // not loaded yet over their parameters; the list takes a new condition below.
+        const QSignalBlocker quiet(m_condition);
+        calc::ExchangeString(pDX, m_condition, p, "ConditionString");
+    }
     calc::ExchangeString(pDX, m_leds, p, "LEDsDesc");
     calc::ExchangeString(pDX, m_group, p, "ClipboardTargetGroup");
+    if (!pDX->m_bSaveAndValidate && m_condition->text() != shownCondition)
+        ApplyCondition();
 }
 
 void CLEDDataEditForm::AttachList()
@@ -96,6 +105,14 @@ void CLEDDataEditForm::OnChangeCondition()
     if (!module || !m_list || module->IsRunning())
         return;
     UpdateData(true);
+    ApplyCondition();
+}
+
+void CLEDDataEditForm::ApplyCondition()
+{
+    auto* module = dynamic_cast<LEDDataEditModule*>(GetModule());
+    if (!module || !m_list || module->IsRunning())
+        return;
     m_list->SetCondition(*module->getParameters().getStringParameter("ConditionString"));
     m_editor->SetRecordEditor(nullptr);
     m_editor->SetParamContainerSet(m_list);

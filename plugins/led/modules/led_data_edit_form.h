@@ -32,6 +32,8 @@ protected:
 private:
     // Shows the list's new content.
     void AttachList();
+    // The list shows the LEDs that meet the condition parameter.
+    void ApplyCondition();
 
 public:
     CEditorWin* GetEditor() const { return m_editor; }

@@ -1,0 +1,49 @@
+// The document's calculation bracket holds the trees' frees: a spectrum an operation replaces
+// stays readable until the outermost calculation ends, also when an exception ends it.
+#include "app/velmont_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class CountedSpectrum : public Spectrum {
+public:
+    CountedSpectrum(const std::string& name, int& deleted) : m_deleted(deleted) { SetName(name); }
+    ~CountedSpectrum() override { ++m_deleted; }
+
+private:
+    int& m_deleted;
+};
+
+TEST(DocumentCalculation, ReplacedSpectraAreFreedWhenTheOutermostCalculationEnds)
+{
+    const std::function<void(CVelmontDoc&)> ends[] = {
+        [](CVelmontDoc& doc) {
+            doc.EndCalculation();
+            doc.EndCalculation();
+        },
+        [](CVelmontDoc& doc) { doc.ReportException("Test"); },
+    };
+    for (const auto& end : ends) {
+        CVelmontDoc doc;
+        int deleted = 0;
+        ASSERT_TRUE(doc.GetSpectrumTree()->AddInserter(new CountedSpectrum("G:a", deleted)));
+        doc.StartCalculation();
+        doc.StartCalculation();
+        Spectrum* old = doc.GetSpectrumTree()->GetInserter("G:a");
+        ASSERT_TRUE(doc.GetSpectrumTree()->AddInserter(new CountedSpectrum("G:a", deleted)));
+        EXPECT_NE(doc.GetSpectrumTree()->GetInserter("G:a"), old);
+        EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 1u);
+        EXPECT_EQ(old->GetName(), "G:a");
+        EXPECT_EQ(deleted, 0);
+        doc.EndCalculation();
+        EXPECT_EQ(deleted, 0) << "an inner end keeps it";
+        end(doc);
+        EXPECT_EQ(doc.GetCalculationDepth(), 0);
+        EXPECT_EQ(deleted, 1);
+    }
+}
+
+} // namespace

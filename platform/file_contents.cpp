@@ -1,6 +1,8 @@
 #include "platform/file_contents.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -51,6 +53,7 @@ FileBytes::FileBytes(FileBytes&& other) noexcept
     : m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0))
     , m_capacity(std::exchange(other.m_capacity, 0))
+    , m_tooLarge(std::exchange(other.m_tooLarge, false))
 {
 }
 
@@ -61,6 +64,7 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
+        m_tooLarge = std::exchange(other.m_tooLarge, false);
     }
     return *this;
 }
@@ -89,17 +93,26 @@ bool FileBytes::Grow(std::size_t capacity)
     return true;
 }
 
-bool FileBytes::Read(const std::string& path)
+bool FileBytes::Read(const std::string& path, std::size_t maxBytes)
 {
     Release();
+    m_tooLarge = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && Grow(static_cast<std::size_t>(st.st_size) + 1);
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    m_tooLarge = ok && static_cast<std::uintmax_t>(st.st_size) > maxBytes;
+    ok = ok && !m_tooLarge && Grow(static_cast<std::size_t>(st.st_size) + 1);
     while (ok) {
-        // The file may have grown since fstat: read until its end.
-        if (m_size == m_capacity && !Grow(2 * m_capacity)) {
+        // The file may have grown since fstat: read until its end, but no more than one byte
+        // beyond maxBytes.
+        if (m_size > maxBytes) {
+            m_tooLarge = true;
+            ok = false;
+            break;
+        }
+        if (m_size == m_capacity && !Grow(std::min(2 * m_capacity, maxBytes + 1))) {
             ok = false;
             break;
         }

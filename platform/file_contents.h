@@ -21,10 +21,17 @@ public:
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
 
+    // Largest file Read takes by default. The text loaders hold a whole file and what they
+    // make of it in memory; a larger file is no spectra or script file anyone wrote.
+    static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
+
     // Reads the whole file at path. False, and no bytes, for a missing file, a folder,
-    // anything else that is not a regular file, and a read error.
-    bool Read(const std::string& path);
+    // anything else that is not a regular file, a read error, and a file of more than
+    // maxBytes (TooLarge() then tells so; nothing beyond maxBytes is read).
+    bool Read(const std::string& path, std::size_t maxBytes = kMaxBytes);
     std::string_view View() const { return {m_data, m_size}; }
+    // True when the last Read refused the file for its size.
+    bool TooLarge() const { return m_tooLarge; }
 
 private:
     void Release();
@@ -34,6 +41,7 @@ private:
     char* m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
+    bool m_tooLarge = false;
 };
 
 // True when path now holds content. False for an empty path and for any failed step

@@ -174,7 +174,8 @@ bool LoadASCIIModule::LoadFile(const std::string& fileName, const std::string&)
     // A refused separator is reported before the file is opened.
     if (!TextSeparator())
         return false;
-    return LoadText(ReadText(fileName).View(), fileName);
+    const std::optional<platform::FileBytes> bytes = ReadText(fileName);
+    return bytes && LoadText(bytes->View(), fileName);
 }
 
 bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileName)

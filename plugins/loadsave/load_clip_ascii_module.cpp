@@ -125,7 +125,8 @@ bool LoadClipASCIIModule::LoadFile(const std::string& fileName, const std::strin
     // A refused separator is reported before the file is opened.
     if (!TextSeparator())
         return false;
-    return LoadText(ReadText(fileName).View(), fileName);
+    const std::optional<platform::FileBytes> bytes = ReadText(fileName);
+    return bytes && LoadText(bytes->View(), fileName);
 }
 
 bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fileName)

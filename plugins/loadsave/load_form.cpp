@@ -144,7 +144,7 @@ void LoadForm::OnLoad()
     for (const QString& file : files) {
         const std::string path = file.toStdString();
         const std::string* preName = loader->getParameters().getStringParameter("PreName");
-        if (loader->LoadFile(path, preName ? *preName : std::string()))
+        if (loader->Load(path, preName ? *preName : std::string()))
             host->AddLogMessage("%s", msg::FileLoaded(path).c_str());
         else
             host->AddLogColorMessage(msg::kErrorColour, "%s", msg::FileNotLoaded(path).c_str());

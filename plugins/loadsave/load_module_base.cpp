@@ -11,6 +11,7 @@
 #include "core/spectrum.h"
 
 #include <memory>
+#include <new>
 
 LoadModuleBase::LoadModuleBase(const std::string& typeText)
     : Module("Load_" + typeText)
@@ -49,7 +50,17 @@ void LoadModuleBase::GetFileDescription(std::string& extensions, std::string& de
 
 bool LoadModuleBase::LoadFile(const std::string&, const std::string&) { return false; }
 
-bool LoadModuleBase::RunLoad() { return LoadFile(loadsave::StringParameter(*this, "FileName"), loadsave::StringParameter(*this, "PreName")); }
+bool LoadModuleBase::Load(const std::string& fileName, const std::string& targetGroup)
+{
+    try {
+        return LoadFile(fileName, targetGroup);
+    } catch (const std::bad_alloc&) {
+        loadsave::LogError(*this, loadsave::msg::kOutOfMemory);
+        return false;
+    }
+}
+
+bool LoadModuleBase::RunLoad() { return Load(loadsave::StringParameter(*this, "FileName"), loadsave::StringParameter(*this, "PreName")); }
 
 
 
@@ -68,10 +79,14 @@ std::string LoadModuleBase::TargetGroup(const std::string& fileName)
     return preName.empty() ? loadsave::groupFromFileName(fileName) : preName;
 }
 
-platform::FileBytes LoadModuleBase::ReadText(const std::string& fileName)
+std::optional<platform::FileBytes> LoadModuleBase::ReadText(const std::string& fileName)
 {
     platform::FileBytes bytes;
     bytes.Read(fileName);
+    if (bytes.TooLarge()) {
+        loadsave::LogError(*this, loadsave::msg::kFileTooLarge);
+        return std::nullopt;
+    }
     return bytes;
 }
 

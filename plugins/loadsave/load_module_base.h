@@ -33,7 +33,9 @@ public:
     // Loads one file into the host's trees; the base loads nothing and fails.
     virtual bool LoadFile(const std::string& fileName, const std::string& targetGroup);
 
-    // "load": LoadFile with "FileName" and "PreName", without a dialog.
+    // LoadFile, but a file there is no memory for is refused with an error line.
+    bool Load(const std::string& fileName, const std::string& targetGroup);
+    // "load": Load with "FileName" and "PreName", without a dialog.
     bool RunLoad();
 
 protected:
@@ -42,8 +44,9 @@ protected:
     std::optional<std::string> TextSeparator();
     // The group of loaded objects: "PreName" trimmed, or else the group of the file name.
     std::string TargetGroup(const std::string& fileName);
-    // Every byte of the file; a file that cannot be read gives no bytes.
-    static platform::FileBytes ReadText(const std::string& fileName);
+    // Every byte of the file; a file that cannot be read gives no bytes. Nothing, after the
+    // error line, for a file beyond platform::FileBytes::kMaxBytes (1 GiB).
+    std::optional<platform::FileBytes> ReadText(const std::string& fileName);
     // Inserts into the host's tree, which then owns the object; an object the tree does not
     // take (its handler refused to replace) is deleted. False then, or without a host.
     bool InsertSpectrum(Spectrum* spectrum);

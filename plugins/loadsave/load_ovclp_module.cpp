@@ -32,7 +32,8 @@ void LoadOVClpModule::GetFileDescription(std::string& extensions, std::string& d
 
 bool LoadOVClpModule::LoadFile(const std::string& fileName, const std::string&)
 {
-    return LoadText(ReadText(fileName).View(), fileName);
+    const std::optional<platform::FileBytes> bytes = ReadText(fileName);
+    return bytes && LoadText(bytes->View(), fileName);
 }
 
 bool LoadOVClpModule::LoadText(std::string_view text, const std::string& fileName)

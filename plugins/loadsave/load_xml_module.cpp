@@ -56,10 +56,8 @@ void LoadXMLModule::GetFileDescription(std::string& extensions, std::string& des
 
 bool LoadXMLModule::LoadFile(const std::string& fileName, const std::string& targetGroup)
 {
-    platform::FileBytes bytes;
-    if (!bytes.Read(fileName))
-        return false;
-    return LoadText(bytes.View(), fileName, targetGroup);
+    const std::optional<platform::FileBytes> bytes = ReadText(fileName);
+    return bytes && !bytes->View().empty() && LoadText(bytes->View(), fileName, targetGroup);
 }
 
 bool LoadXMLModule::LoadText(std::string_view text, const std::string& fileName, const std::string& targetGroup)

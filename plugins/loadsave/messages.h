@@ -11,6 +11,8 @@ inline constexpr COLORREF kErrorColour = 0x000070;
 inline constexpr COLORREF kHintColour = 0x007000;
 
 inline constexpr char kSeparatorRefused[] = "Fehler: Laden fehlgeschlagen! Dieses Trennzeichen ist nicht erlaubt!";
+inline constexpr char kFileTooLarge[] = "Fehler: Laden fehlgeschlagen! Die Datei ist größer als 1 GB.";
+inline constexpr char kOutOfMemory[] = "Fehler: Laden fehlgeschlagen! Nicht genug Speicher für diese Datei.";
 inline constexpr char kFileMaybeOpen[] = "Fehler: Laden fehlgeschlagen! Die Datei ist möglicherweise noch geöffnet.";
 // The spectra loader says "offenbar"; the clipboard loader does not.
 inline constexpr char kSeparatorNotUsedSpectra[] =

@@ -105,3 +105,38 @@ TEST(FileReplacement, WithoutCommitTheOldFileStays)
 }
 
 } // namespace
+
+// Whole-file reads stop at their limit: a file beyond it is refused as too large before its
+// bytes are read (a sparse file of more than 1 GiB costs neither disk nor time), one at the
+// limit is read whole.
+TEST(FileBytes, RefusesFilesBeyondTheLimit)
+{
+    TempDir dir;
+    const std::string file = (std::filesystem::path(dir.path()) / "f.txt").string();
+    const struct {
+        const char* name;
+        std::uintmax_t size;
+        std::size_t limit;
+        bool ok;
+    } cases[] = {
+        {"empty", 0, 16, true},
+        {"at the limit", 16, 16, true},
+        {"one byte beyond", 17, 16, false},
+        {"far beyond", 70000, 100, false},
+        {"one byte beyond the default", platform::FileBytes::kMaxBytes + 1, platform::FileBytes::kMaxBytes, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        { std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc"; }
+        std::filesystem::resize_file(file, c.size);
+        platform::FileBytes bytes;
+        EXPECT_EQ(c.limit == platform::FileBytes::kMaxBytes ? bytes.Read(file) : bytes.Read(file, c.limit), c.ok);
+        EXPECT_EQ(bytes.TooLarge(), !c.ok);
+        EXPECT_EQ(bytes.View().size(), c.ok ? c.size : 0u);
+    }
+    platform::FileBytes bytes;
+    EXPECT_FALSE(bytes.Read(dir.path()));
+    EXPECT_FALSE(bytes.TooLarge());
+    EXPECT_FALSE(bytes.Read(file + ".fehlt"));
+    EXPECT_FALSE(bytes.TooLarge());
+}

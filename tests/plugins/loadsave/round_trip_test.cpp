@@ -2,14 +2,20 @@
 // decimal comma.
 #include "load_ascii_module.h"
 #include "load_clip_ascii_module.h"
+#include "load_ovclp_module.h"
 #include "load_xml_module.h"
 #include "loadsave_test_support.h"
 #include "save_tabbed_data_module.h"
 #include "save_xml_module.h"
 
+#include "platform/file_contents.h"
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 using namespace loadsave_test;
@@ -220,5 +226,34 @@ TEST(RoundTrip, SettingsThatAreNotReadBackDoNotCrash)
                     EXPECT_TRUE(std::isfinite(x) && std::isfinite(y)) << spectrum.name;
             }
         }
+    }
+}
+
+// Every loader that reads its file whole refuses one beyond 1 GiB with its own line, before a
+// byte of it is read (a sparse file), and files nothing.
+TEST(LoadersOfWholeFiles, RefuseFilesBeyondTheLimit)
+{
+    test_support::TempDir dir;
+    const std::string huge = dir.file("riesig.txt");
+    { std::ofstream(huge, std::ios::binary) << "380;1\r\n"; }
+    std::filesystem::resize_file(huge, platform::FileBytes::kMaxBytes + 1);
+    const struct {
+        const char* name;
+        std::function<bool(RecordingHost&, const std::string&)> load;
+    } loaders[] = {
+        {"ASCII", [](RecordingHost& h, const std::string& p) { return AddModule<LoadASCIIModule>(h, kLoadAsciiPath).Load(p, ""); }},
+        {"clipboard ASCII",
+         [](RecordingHost& h, const std::string& p) { return AddModule<LoadClipASCIIModule>(h, kLoadClipAsciiPath).Load(p, ""); }},
+        {"own clipboard",
+         [](RecordingHost& h, const std::string& p) { return AddModule<LoadOVClpModule>(h, kLoadOwnClipPath).Load(p, ""); }},
+        {"XML", [](RecordingHost& h, const std::string& p) { return AddModule<LoadXMLModule>(h, kLoadXmlPath).Load(p, ""); }},
+    };
+    for (const auto& loader : loaders) {
+        SCOPED_TRACE(loader.name);
+        RecordingHost host;
+        EXPECT_FALSE(loader.load(host, huge));
+        EXPECT_EQ(Log(host), std::vector<std::string>{"[000070] Fehler: Laden fehlgeschlagen! Die Datei ist größer als 1 GB."});
+        EXPECT_TRUE(host.spectra.GetInserters().empty());
+        EXPECT_TRUE(host.clipboard.GetInserters().empty());
     }
 }

@@ -8,7 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingHost host;
     LoadXMLModule loader;
     loader.SetModuleInterface(&host);
-    loader.LoadText(input.Rest(), "fuzz.xml", input.Choice({"", "Import", " : ", ":::", "\xC3\xBC"}));
+    // The option byte first: the file is what follows it (arguments have no order of evaluation).
+    const std::string group = input.Choice({"", "Import", " : ", ":::", "\xC3\xBC"});
+    loader.LoadText(input.Rest(), "fuzz.xml", group);
     fuzz::CheckTrees(host);
     return 0;
 }

@@ -124,7 +124,7 @@ void LumirefCommModule::JoinWorker()
 
 bool LumirefCommModule::connect()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return m_connected;
     if (m_connected)
@@ -151,7 +151,7 @@ bool LumirefCommModule::connect()
 
 bool LumirefCommModule::disconnect()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return true;
     if (!m_starting) {
@@ -456,14 +456,15 @@ std::vector<bool> LumirefCommModule::ReadOnlyFlags() const
 
 bool LumirefCommModule::create_values()
 {
-    RunGuard guard(*this);
+    // "LEDIndex" outside 1..6 is clamped by design (0 sweeps LED 1, 9 sweeps LED 6), so only
+    // the counts take the range rule.
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
     if (!m_connected) {
         LogError("%s", kNoConnection);
         return false;
     }
-    // "LEDIndex" is clamped below, not checked.
     if (!ParametersInRange({"SpecCount", "MeasureInterval"}))
         return false;
     ModuleInterface* host = GetModuleInterface();

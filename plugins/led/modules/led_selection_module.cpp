@@ -17,7 +17,7 @@ namespace {
 
 // What one LED of an array takes beside its samples: model, parameters and record (a
 // generous estimate); the samples are one grid per channel, at most three channels.
-constexpr double kBytesPerModel = 2048.0;
+constexpr double kBytesPerModel = 4096.0;
 constexpr double kMaxChannels = 3.0;
 
 } // namespace

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -116,20 +117,26 @@ void AddObject(ClipboardTree& tree, const std::string& name,
 
 constexpr int kLeds = 8;
 
-// Small inputs every module finds under the names Inputs gives its string parameters.
-void FillTrees(RecordingHost& host)
+// Small inputs every module finds under the names Inputs gives its string parameters; the
+// last LED record may take another text for one key.
+void FillTrees(RecordingHost& host, const std::string& key = {}, const std::string& text = {})
 {
     AddCurve(host.spectra, "In:A", [](double x) { return std::exp(-std::pow((x - 500) / 40, 2)); });
     AddCurve(host.spectra, "In:B", [](double x) { return std::exp(-std::pow((x - 600) / 50, 2)); });
     AddCurve(host.spectra, "In:C", [](double x) { return 0.2 + x / 1000; });
     AddCurve(host.spectra, "Ref:R", [](double) { return 1.0; });
     AddCurve(host.spectra, "Ziel:S", [](double x) { return std::exp(-std::pow((x - 550) / 60, 2)); });
-    for (int i = 0; i < kLeds; ++i)
-        AddObject(host.clipboard, "LEDs:L" + std::to_string(i),
-                  {{"Name", "L" + std::to_string(i)},
-                   {"PeakWavelength", std::to_string(0.42 + 0.04 * i)},
-                   {"FWHM", "0.03"},
-                   {"SpectralModel", "GaussianLEDModel"}});
+    for (int i = 0; i < kLeds; ++i) {
+        std::vector<std::pair<std::string, std::string>> values = {{"Name", "L" + std::to_string(i)},
+                                                                   {"PeakWavelength", std::to_string(0.42 + 0.04 * i)},
+                                                                   {"FWHM", "0.03"},
+                                                                   {"SpectralModel", "GaussianLEDModel"}};
+        if (i == kLeds - 1)
+            for (auto& [k, v] : values)
+                if (k == key)
+                    v = text;
+        AddObject(host.clipboard, "LEDs:L" + std::to_string(i), values);
+    }
     auto* drive = new ClipboardObject;
     drive->SetName("Drive:D");
     const std::vector<double> ones(kLeds, 1.0);
@@ -239,17 +246,72 @@ protected:
         s_libraries = nullptr;
     }
 
-    ModuleFactory* Factory(const std::string& name)
+    void SetUp() override
     {
+        const std::string dataFile = m_dir.file("werte.txt");
+        std::ofstream(dataFile) << "Wellenlaenge;A\n380;1\n390;2\n400;3\n";
+        m_inputs = Inputs(dataFile);
+        m_factory = nullptr;
         for (const ModuleLibrary& library : *s_libraries)
-            if (library.name == name) {
+            if (library.name == GetParam()) {
                 auto entry = reinterpret_cast<GetModuleFactoryFn>(dlsym(library.handle, kGetModuleFactoryName));
-                return entry ? entry() : nullptr;
+                m_factory = entry ? entry() : nullptr;
             }
-        return nullptr;
+        ASSERT_NE(m_factory, nullptr) << GetParam() << " was not loaded";
+    }
+
+    // Module index of the factory runs command over the small inputs (the last LED record's
+    // key holding text, when key is given) after set has set its hostile value, and is held
+    // to the rules: nothing thrown, no value that is not finite filed, a refusal files
+    // nothing, the memory bounded.
+    void RunAndCheck(int index, const std::string& command, const std::string& what,
+                     const std::function<void(ns_param::Paramora&)>& set, const std::string& key = {},
+                     const std::string& text = {})
+    {
+        SCOPED_TRACE(m_factory->GetModuleName(index) + " " + command + ": " + what);
+        SweepHost host;
+        FillTrees(host, key, text);
+        if (command == "testinterpolator")
+            RunFirst(*m_factory, host, m_inputs, "createinterpolator");
+        std::unique_ptr<Module> module(m_factory->CreateModule(index));
+        module->SetModuleInterface(&host);
+        ns_param::Paramora& p = module->getParameters();
+        for (const auto& [name, path] : m_inputs)
+            p.setStringParameter(name, path);
+        for (const auto& [name, small] : kSmallRuns)
+            if (const ns_param::BaseParameterType* parameter = p.getParameter(name))
+                SetNumber(p, name, parameter->getType(), small);
+        set(p);
+        const std::size_t spectra = host.spectra.GetInserters().size();
+        const std::size_t objects = host.clipboard.GetInserters().size();
+        std::optional<bool> result;
+        try {
+            result = module->RunAutomation(command);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "threw " << e.what();
+        }
+        ++m_runs;
+        // SWEEP_VERBOSE=1 shows every run's result and last log line.
+        if (std::getenv("SWEEP_VERBOSE"))
+            std::cout << m_factory->GetModuleName(index) << " " << command << ": " << what << " -> "
+                      << (result ? (*result ? "true" : "false") : "none") << " | "
+                      << (host.log.empty() ? std::string() : host.log.back().text) << "\n";
+        const std::string bad = NonFinite(host);
+        EXPECT_TRUE(bad.empty()) << (result.value_or(false) ? "filed with success: " : "filed: ") << bad;
+        if (!result.value_or(true)) {
+            EXPECT_EQ(host.spectra.GetInserters().size(), spectra) << "a refusal files nothing";
+            EXPECT_EQ(host.clipboard.GetInserters().size(), objects) << "a refusal files nothing";
+        }
+        EXPECT_LT(MaxResidentKiB(), kMaxResidentKiB);
+        // The module goes before the trees it may refer to.
+        module.reset();
     }
 
     static std::vector<ModuleLibrary>* s_libraries;
+    test_support::TempDir m_dir;
+    std::map<std::string, std::string> m_inputs;
+    ModuleFactory* m_factory = nullptr;
+    int m_runs = 0;
 };
 
 std::vector<ModuleLibrary>* HostileParameters::s_libraries = nullptr;
@@ -257,16 +319,8 @@ std::vector<ModuleLibrary>* HostileParameters::s_libraries = nullptr;
 TEST_P(HostileParameters, EveryNumberOfEveryModule)
 {
     FakePrompter prompter;
-    test_support::TempDir dir;
-    const std::string dataFile = dir.file("werte.txt");
-    std::ofstream(dataFile) << "Wellenlaenge;A\n380;1\n390;2\n400;3\n";
-    const std::map<std::string, std::string> inputs = Inputs(dataFile);
-
-    ModuleFactory* factory = Factory(GetParam());
-    ASSERT_NE(factory, nullptr) << GetParam() << " was not loaded";
-    int cases = 0;
-    for (int index = 0; index < factory->GetModuleCount(); ++index) {
-        std::unique_ptr<Module> probe(factory->CreateModule(index));
+    for (int index = 0; index < m_factory->GetModuleCount(); ++index) {
+        std::unique_ptr<Module> probe(m_factory->CreateModule(index));
         ASSERT_NE(probe, nullptr);
         std::vector<std::pair<std::string, int>> numbers;
         const ns_param::Paramora& defaults = probe->getParameters();
@@ -277,59 +331,40 @@ TEST_P(HostileParameters, EveryNumberOfEveryModule)
                 numbers.emplace_back(it->first, type);
         }
         const auto started = std::chrono::steady_clock::now();
-        for (const auto& [name, type] : numbers) {
-            for (double value : kHostile) {
-                for (const SAutomationPtrList& command : probe->GetAutomationPtr()) {
-                    if (!Swept(command.name))
-                        continue;
-                    const std::string what = factory->GetModuleName(index) + " " + command.name + ": " + name +
-                                             " = " + std::to_string(value);
-                    SCOPED_TRACE(what);
-                    SweepHost host;
-                    FillTrees(host);
-                    if (command.name == "testinterpolator")
-                        RunFirst(*factory, host, inputs, "createinterpolator");
-                    std::unique_ptr<Module> module(factory->CreateModule(index));
-                    module->SetModuleInterface(&host);
-                    ns_param::Paramora& p = module->getParameters();
-                    for (const auto& [key, path] : inputs)
-                        p.setStringParameter(key, path);
-                    for (const auto& [key, small] : kSmallRuns)
-                        if (const ns_param::BaseParameterType* parameter = p.getParameter(key))
-                            SetNumber(p, key, parameter->getType(), small);
-                    ASSERT_TRUE(SetNumber(p, name, type, value));
-                    const std::size_t spectra = host.spectra.GetInserters().size();
-                    const std::size_t objects = host.clipboard.GetInserters().size();
-                    std::optional<bool> result;
-                    try {
-                        result = module->RunAutomation(command.name);
-                    } catch (const std::exception& e) {
-                        ADD_FAILURE() << "threw " << e.what();
-                    }
-                    ++cases;
-                    // SWEEP_VERBOSE=1 shows every run's result and last log line.
-                    if (std::getenv("SWEEP_VERBOSE"))
-                        std::cout << what << " -> " << (result ? (*result ? "true" : "false") : "none") << " | "
-                                  << (host.log.empty() ? std::string() : host.log.back().text) << "\n";
-                    const std::string bad = NonFinite(host);
-                    EXPECT_TRUE(bad.empty()) << (result.value_or(false) ? "filed with success: " : "filed: ") << bad;
-                    if (!result.value_or(true)) {
-                        // A refusal files nothing.
-                        EXPECT_EQ(host.spectra.GetInserters().size(), spectra);
-                        EXPECT_EQ(host.clipboard.GetInserters().size(), objects);
-                    }
-                    EXPECT_LT(MaxResidentKiB(), kMaxResidentKiB);
-                    // The module goes before the trees it may refer to.
-                    module.reset();
-                }
-            }
-        }
-        std::cout << factory->GetModuleName(index) << ": " << numbers.size() << " numbers, "
+        for (const auto& [name, type] : numbers)
+            for (double value : kHostile)
+                for (const SAutomationPtrList& command : probe->GetAutomationPtr())
+                    if (Swept(command.name))
+                        RunAndCheck(index, command.name, name + " = " + std::to_string(value),
+                                    [&, name = name, type = type](ns_param::Paramora& p) {
+                                        ASSERT_TRUE(SetNumber(p, name, type, value));
+                                    });
+        std::cout << m_factory->GetModuleName(index) << ": " << numbers.size() << " numbers, "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
                          .count()
                   << " ms\n";
     }
-    std::cout << GetParam() << ": " << cases << " runs\n";
+    std::cout << GetParam() << ": " << m_runs << " runs\n";
+}
+
+// The same rules when an LED record a module reads holds a model value that is no usable
+// number (the texts a record can hold, not a module parameter).
+TEST_P(HostileParameters, EveryModuleReadingLedRecords)
+{
+    FakePrompter prompter;
+    const char* texts[] = {"nan", "inf", "-inf", "1e308", "-1e308", "1e-300", "0", "abc"};
+    for (int index = 0; index < m_factory->GetModuleCount(); ++index) {
+        std::unique_ptr<Module> probe(m_factory->CreateModule(index));
+        if (!probe->getParameters().getStringParameter("LEDsDesc"))
+            continue;
+        for (const char* key : {"PeakWavelength", "FWHM"})
+            for (const char* text : texts)
+                for (const SAutomationPtrList& command : probe->GetAutomationPtr())
+                    if (Swept(command.name))
+                        RunAndCheck(index, command.name, std::string(key) + " = \"" + text + "\"",
+                                    [](ns_param::Paramora&) {}, key, text);
+    }
+    std::cout << GetParam() << ": " << m_runs << " runs\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Plugins, HostileParameters,

@@ -2,6 +2,8 @@
 
 #include "core/module_interface.h"
 
+#include <paramora/parameter_types.h>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,7 +13,12 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
 #include <exception>
+#include <optional>
 
 namespace calc {
 
@@ -27,7 +34,117 @@ void LogHint(ModuleInterface* host, const std::string& text)
         host->AddLogColorMessage(kHintColour, "%s", text.c_str());
 }
 
+namespace {
+
+// The value of a byte, int, float or double parameter; nothing for other kinds.
+std::optional<double> NumberOf(const ns_param::BaseParameterType& parameter)
+{
+    switch (parameter.getType()) {
+    case ns_param::TYPE_BYTE:
+        return static_cast<const ns_param::ByteParameterType&>(parameter).getValue();
+    case ns_param::TYPE_INT:
+        return static_cast<const ns_param::IntParameterType&>(parameter).getValue();
+    case ns_param::TYPE_FLOAT:
+        return static_cast<const ns_param::FloatParameterType&>(parameter).getValue();
+    case ns_param::TYPE_DOUBLE:
+        return static_cast<const ns_param::DoubleParameterType&>(parameter).getValue();
+    default:
+        return std::nullopt;
+    }
+}
+
+bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+{
+    const std::optional<double> value = NumberOf(parameter);
+    if (!value)
+        return true;
+    // NaN fails both comparisons; an infinity fails where the range is finite, and the
+    // finiteness test also where it is not.
+    if (*value >= parameter.getMin() && *value <= parameter.getMax() && std::isfinite(*value))
+        return true;
+    LogOutOfRange(host, name, parameter.getMin(), parameter.getMax());
+    return false;
+}
+
+} // namespace
+
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host)
+{
+    for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
+        if (!InRange(*it->second, it->first.c_str(), host))
+            return false;
+    }
+    return true;
+}
+
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        const ns_param::BaseParameterType* parameter = p.getParameter(name);
+        if (parameter && !InRange(*parameter, name, host))
+            return false;
+    }
+    return true;
+}
+
+void LogOutOfRange(ModuleInterface* host, const char* name, double min, double max)
+{
+    if (host)
+        host->AddLogColorMessage(kErrorColour,
+                                 "Fehler: Parameter '%s' liegt außerhalb des zulässigen Bereichs (%g bis %g)!", name,
+                                 min, max);
+}
+
+double RunMemoryBudget()
+{
+    static const double budget = [] {
+        const long pages = sysconf(_SC_PHYS_PAGES);
+        const long size = sysconf(_SC_PAGE_SIZE);
+        const double physical = pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) : 0.0;
+        return physical > 0.0 ? std::min(physical / 2.0, kRunMemoryCeiling) : kRunMemoryCeiling;
+    }();
+    return budget;
+}
+
+double CountInBudget(double bytesEach, double fixedBytes, double max)
+{
+    const double room = RunMemoryBudget() - std::max(fixedBytes, 0.0);
+    if (!(room > 0.0))
+        return 0.0;
+    return std::clamp(std::floor(room / std::max(bytesEach, 1.0)), 0.0, max);
+}
+
+bool CountFitsMemory(ModuleInterface* host, const char* name, double count, double min, double bytesEach,
+                     double fixedBytes)
+{
+    const double limit = CountInBudget(bytesEach, fixedBytes);
+    if (count <= limit)
+        return true;
+    LogOutOfRange(host, name, min, limit);
+    return false;
+}
+
 CalcModule::~CalcModule() = default;
+
+bool CalcModule::CountFitsMemory(const char* name, double count, double min, double bytesEach, double fixedBytes)
+{
+    return calc::CountFitsMemory(GetModuleInterface(), name, count, min, bytesEach, fixedBytes);
+}
+
+bool CalcModule::ParametersInRange()
+{
+    return calc::ParametersInRange(getParameters(), GetModuleInterface());
+}
+
+bool CalcModule::ParametersInRange(std::initializer_list<const char*> names)
+{
+    return calc::ParametersInRange(getParameters(), GetModuleInterface(), names);
+}
+
+void CalcModule::LogOutOfRange(const char* name, double min, double max)
+{
+    calc::LogOutOfRange(GetModuleInterface(), name, min, max);
+}
 
 SpectrumTree* CalcModule::Spectra() const
 {
@@ -35,9 +152,9 @@ SpectrumTree* CalcModule::Spectra() const
     return host ? host->GetSpectrumTree() : nullptr;
 }
 
-CalcModule::RunGuard::RunGuard(CalcModule& module)
+CalcModule::RunGuard::RunGuard(CalcModule& module, Numbers numbers)
     : m_module(module)
-    , m_held(!module.m_running)
+    , m_held(!module.m_running && (numbers == Numbers::Unread || module.ParametersInRange()))
 {
     if (m_held) {
         module.m_running = true;

@@ -6,6 +6,7 @@
 #include "core/module_editor.h"
 #include "platform/colorref.h"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,28 @@ inline constexpr COLORREF kHintColour = 0x007000;
 void LogError(ModuleInterface* host, const std::string& text);
 void LogHint(ModuleInterface* host, const std::string& text);
 
+// The rule for the numbers a module reads: a byte, int, float or double parameter holds a
+// finite value within its registered range. The first parameter that breaks it (in the
+// container's order, or in the order of names) gets the range line in the error colour and
+// the result is false. Other kinds and names without a number parameter pass.
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host);
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host,
+                       std::initializer_list<const char*> names);
+// "Fehler: Parameter 'name' liegt außerhalb des zulässigen Bereichs (min bis max)!"
+void LogOutOfRange(ModuleInterface* host, const char* name, double min, double max);
+
+// The memory a run whose size the user sets may fill: half the physical memory, at most
+// kRunMemoryCeiling.
+inline constexpr double kRunMemoryCeiling = 2.0 * 1024 * 1024 * 1024;
+double RunMemoryBudget();
+// The largest count of items of bytesEach bytes that fits the budget beside fixedBytes (at
+// most max, at least 0).
+double CountInBudget(double bytesEach, double fixedBytes = 0.0, double max = 2147483647.0);
+// Whether a run of count items of bytesEach bytes fits the budget; otherwise the range line
+// of the count's parameter with the largest count that fits (min bis that count).
+bool CountFitsMemory(ModuleInterface* host, const char* name, double count, double min, double bytesEach,
+                     double fixedBytes = 0.0);
+
 // Base of the calculation modules: the flag that keeps each operation from starting while
 // another operation of the module runs (the host handles events during progress calls, so a
 // second click or a drop can arrive in the middle of a run). GUI thread only.
@@ -34,13 +57,27 @@ public:
     // The host's spectrum tree; null without a host.
     SpectrumTree* Spectra() const;
 
+    // The range rule (calc::ParametersInRange) for all of the module's parameters, or for
+    // the named ones, with the range line in the host's log.
+    bool ParametersInRange();
+    bool ParametersInRange(std::initializer_list<const char*> names);
+    // The range line for a value outside min .. max (a range the run works out itself).
+    void LogOutOfRange(const char* name, double min, double max);
+    // calc::CountFitsMemory with the host's log.
+    bool CountFitsMemory(const char* name, double count, double min, double bytesEach, double fixedBytes = 0.0);
+
 protected:
-    // Held by an operation for its whole run; false (and nothing held) while another runs.
-    // While held, what the trees replace or delete is freed only after the run
-    // (ns_tree::FreeHold), so the run may still read the inputs it took.
+    // Which numbers an operation reads: all of the module's parameters, or none (connect,
+    // import and the like, which must run whatever the numbers hold).
+    enum class Numbers { Read, Unread };
+    // Held by an operation for its whole run; false (and nothing held) while another runs,
+    // and, when the operation reads the numbers, while one of them breaks the range rule
+    // (the range line is then logged): nothing of the run may start. While held, what the
+    // trees replace or delete is freed only after the run (ns_tree::FreeHold), so the run
+    // may still read the inputs it took.
     class RunGuard {
     public:
-        explicit RunGuard(CalcModule& module);
+        explicit RunGuard(CalcModule& module, Numbers numbers = Numbers::Read);
         ~RunGuard();
         RunGuard(const RunGuard&) = delete;
         RunGuard& operator=(const RunGuard&) = delete;

@@ -226,7 +226,8 @@ std::string NormalizeModule::ShiftSuffix(double shift, double scale)
 
 bool NormalizeModule::setrefspec()
 {
-    RunGuard running(*this);
+    // It sets the grid from the reference and reads no number.
+    RunGuard running(*this, Numbers::Unread);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;

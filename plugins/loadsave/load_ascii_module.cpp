@@ -4,6 +4,7 @@
 #include "module_support.h"
 #include "text_layer.h"
 
+#include "core/calc_form.h"
 #include "core/module_interface.h"
 #include "core/spectrum.h"
 
@@ -188,6 +189,8 @@ bool LoadASCIIModule::LoadText(std::string_view text, const std::string& fileNam
     if (!separator)
         return false;
     ns_param::Paramora& p = getParameters();
+    if (!calc::ParametersInRange(p, host))
+        return false;
     const double factor = *p.getDoubleParameter("WavelengthNorm2nm");
     const bool useNames = *p.getBoolParameter("UseNamesFromFile");
     const std::string baseName(trimBlanks(StringParameter(*this, "ObjBaseName")));

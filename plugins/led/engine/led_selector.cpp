@@ -336,6 +336,10 @@ void LEDSelector::Run(int generations)
     if (correlation && !probabilities)
         BuildProbabilities();
 
+    const auto progress = [this](int flag) {
+        if (eventHandler)
+            eventHandler->OnProgress(this, flag);
+    };
     for (int i = 0; i < ProposalCount; ++i) {
         LEDArray array;
         for (int k = 0; k < LEDCount; ++k)
@@ -343,12 +347,17 @@ void LEDSelector::Run(int generations)
                 break;
         array.score = 1.0;
         population.push_back(std::move(array));
+        if ((i + 1) % kBuildReportStep == 0) {
+            if (eventHandler)
+                eventHandler->OnBuildProgress(this, i + 1);
+            // Arrays never evaluated are no result.
+            if (EngineUserWantsAbort()) {
+                population.clear();
+                progress(1);
+                return;
+            }
+        }
     }
-
-    const auto progress = [this](int flag) {
-        if (eventHandler)
-            eventHandler->OnProgress(this, flag);
-    };
     for (int g = 1; g <= generations; ++g) {
         currentGeneration = g;
         currentArray = 1;

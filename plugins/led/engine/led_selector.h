@@ -29,6 +29,8 @@ public:
     virtual void OnProgress(LEDSelector* selector, int flag) {}
     // A new best array; the fitter still holds its fit.
     virtual void OnNewCombination(LEDSelector* selector, LEDFitter* fitter, LEDArray* array) {}
+    // built of the ProposalCount first arrays are made (every kBuildReportStep arrays).
+    virtual void OnBuildProgress(LEDSelector* selector, int built) {}
 };
 
 class LEDSelector {
@@ -47,6 +49,9 @@ public:
     void SetEventHandler(LEDSelectorEventHandler* handler) { eventHandler = handler; }
     void SetFitterEventHandler(LEDFitterEventHandler* handler) { fitterEventHandler = handler; }
 
+    // The first arrays report their progress and poll the abort every this many arrays; an
+    // abort among them ends the run with an empty population.
+    static constexpr int kBuildReportStep = 1024;
     void Run(int generations);
 
     double GetBestScore() const { return bestScore; }

@@ -56,9 +56,6 @@ bool LEDContinuousFittingModule::calculate_fitting()
     RunGuard guard(*this);
     if (!guard)
         return false;
-    // OnProgress divides by MaxIterations; every setting must be usable before the run.
-    if (!FitterParametersInRange())
-        return false;
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 

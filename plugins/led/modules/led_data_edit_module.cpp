@@ -55,7 +55,7 @@ bool LEDDataEditModule::Erase()
 
 bool LEDDataEditModule::ImportList()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
     m_list.DeleteAllEntries();
@@ -70,7 +70,7 @@ bool LEDDataEditModule::ImportList()
 
 bool LEDDataEditModule::ExportList()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();

@@ -74,10 +74,3 @@ void LEDFitterParamsModule::SetFitterSettings(const LEDFitterSettings& settings)
     p.setDoubleParameter("FunctionParam", settings.FunctionParam);
     p.setIntParameter("OptimizationFunction", settings.OptimizationFunction);
 }
-
-bool LEDFitterParamsModule::FitterParametersInRange()
-{
-    return ParametersInRange({"MaxIterations", "MinGradient", "MinValue", "MinStep", "MaxStep", "MinConvergence",
-                              "ConvergenceSteps", "StepUpsizeFactor", "StepDownsizeFactor", "KUpsizeOffset",
-                              "KDownsizeOffset", "FunctionParam", "OptimizationFunction"});
-}

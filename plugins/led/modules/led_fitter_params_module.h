@@ -16,9 +16,6 @@ public:
     // The fields of settings into the parameters; the spectra descriptions stay.
     void SetFitterSettings(const LEDFitterSettings& settings);
 
-    // True when every fitter parameter lies within its range (else the range line).
-    bool FitterParametersInRange();
-
 protected:
     explicit LEDFitterParamsModule(const std::string& name);
 };

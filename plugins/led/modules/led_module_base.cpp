@@ -64,41 +64,6 @@ void LEDModuleBase::LogHint(const char* format, ...)
     va_end(args);
 }
 
-void LEDModuleBase::LogOutOfRange(const char* name, double min, double max)
-{
-    LogError("Fehler: Parameter '%s' liegt außerhalb des zulässigen Bereichs (%g bis %g)!", name, min, max);
-}
-
-bool LEDModuleBase::ParametersInRange(std::initializer_list<const char*> names)
-{
-    ns_param::Paramora& p = getParameters();
-    for (const char* name : names) {
-        const ns_param::BaseParameterType* parameter = p.getParameter(name);
-        if (!parameter)
-            continue;
-        double value = 0.0;
-        switch (parameter->getType()) {
-        case ns_param::TYPE_INT:
-            value = *p.getIntParameter(name);
-            break;
-        case ns_param::TYPE_DOUBLE:
-            value = *p.getDoubleParameter(name);
-            break;
-        case ns_param::TYPE_FLOAT:
-            value = *p.getFloatParameter(name);
-            break;
-        default:
-            continue;
-        }
-        // NaN fails both comparisons and so counts as out of range.
-        if (!(value >= parameter->getMin() && value <= parameter->getMax()) || !std::isfinite(value)) {
-            LogOutOfRange(name, parameter->getMin(), parameter->getMax());
-            return false;
-        }
-    }
-    return true;
-}
-
 LEDModuleBase::Run::Run(LEDModuleBase& module, bool onlyIfNone)
     : m_module(module)
     , m_opened(!onlyIfNone || !module.InRun())

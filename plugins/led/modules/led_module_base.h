@@ -1,13 +1,12 @@
 #pragma once
 // The base of the LED plug-in's modules: the transfers between the host's trees and the LED
 // engine (spectra to and from SpectraSet columns, clipboard objects to and from LedDB
-// records), the run that keeps one wavelength grid for every spectra set it reads, the range
-// check of the parameters a run reads. The guard that keeps an operation from starting inside
-// another one (the host handles events while it shows progress) is CalcModule's RunGuard.
+// records), the run that keeps one wavelength grid for every spectra set it reads. The guard
+// that keeps an operation from starting inside another one (the host handles events while it
+// shows progress) and refuses numbers outside their registered range is CalcModule's RunGuard.
 #include "core/calc_form.h"
 #include "core/spectrum.h"
 
-#include <initializer_list>
 #include <string>
 
 class ClipboardObject;
@@ -63,13 +62,6 @@ public:
     // The host's log in the error colour (a plain line without host).
     void LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void LogHint(const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-    // True when every named number parameter holds a finite value within its registered
-    // range; otherwise the first one that does not gets the range line in the log. Names
-    // that are no number parameter pass.
-    bool ParametersInRange(std::initializer_list<const char*> names);
-    // The range line for a value outside min .. max.
-    void LogOutOfRange(const char* name, double min, double max);
 
     // A record made of every parameter of the object, in the container's (name) order:
     // name -> value text with ".".

@@ -12,10 +12,23 @@
 #include "core/module_interface.h"
 #include "platform/random.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
+#include <cmath>
 
 namespace {
+
+// What a random spectrum takes: name and bookkeeping, and per grid point its value in the
+// entry's set and its point in the tree (generous estimates).
+constexpr double kBytesPerSpectrum = 512.0;
+constexpr double kBytesPerPoint = 24.0;
+
+// The span in which hi keeps hi - lo finite.
+void LogSpanOutOfRange(LEDModuleBase& module, const char* name, double lo)
+{
+    module.LogOutOfRange(name, std::max(lo - DBL_MAX, -DBL_MAX), std::min(lo + DBL_MAX, DBL_MAX));
+}
 
 struct DriveEntry {
     std::string name;
@@ -72,11 +85,8 @@ bool LEDRandomSpecsModule::calculate_specs()
     ns_param::Paramora& p = getParameters();
     Run run(*this);
 
-    // The range is checked before the grid changes: a step below 0.01, an end before the
-    // start or more points than a grid may hold leave the grid as it was.
-    if (!ParametersInRange({"XStart", "XEnd", "XStep", "MinLightnessFact", "MaxLightnessFact", "MinTemperature",
-                            "MaxTemperature"}))
-        return false;
+    // The grid is checked before it changes: an end before the start or more points than a
+    // grid may hold leave it as it was (the guard has refused numbers outside their ranges).
     const double xStart = *p.getDoubleParameter("XStart");
     const double xEnd = *p.getDoubleParameter("XEnd");
     const double xStep = *p.getDoubleParameter("XStep");
@@ -125,6 +135,19 @@ bool LEDRandomSpecsModule::calculate_specs()
     const bool noise = *p.getBoolParameter("NoiseLEDParams");
     const std::string& group = *p.getStringParameter("SpecGroup");
     const int E = static_cast<int>(entries.size());
+    // Every spectrum is kept: first in its entry's set, then in the tree.
+    const double bytesPerSpectrum = kBytesPerSpectrum + kBytesPerPoint * GridPointCount();
+    if (!CountFitsMemory("SpecCount", count, 0, bytesPerSpectrum * E))
+        return false;
+    // The factors and temperatures are drawn from these spans.
+    if (!std::isfinite(fmax - fmin)) {
+        LogSpanOutOfRange(*this, "MaxLightnessFact", fmin);
+        return false;
+    }
+    if (!std::isfinite(tmax - tmin)) {
+        LogSpanOutOfRange(*this, "MaxTemperature", tmin);
+        return false;
+    }
     LSMatrixHandle column(GridPointCount(), 1);
     if (!column)
         return false;
@@ -154,6 +177,12 @@ bool LEDRandomSpecsModule::calculate_specs()
                     d *= fmin + Draw() * (fmax - fmin);
                 thermal.SetTemperature(tmin + Draw() * (tmax - tmin));
                 used.ComputeSpectrum(column, drives, &thermal);
+                if (!std::all_of(column.get(), column.get() + GridPointCount(),
+                                 [](double v) { return std::isfinite(v); })) {
+                    LogError("Fehler: Die Spektren von '%s' enthalten Werte, die keine endlichen Zahlen sind!",
+                             entry.name.c_str());
+                    return false;
+                }
                 set.AddSpectrum(entry.name + ":Spec" + std::to_string(j), column);
             }
             // An abort drops the entry in hand; the entries before it stay in the tree.

@@ -2,6 +2,7 @@
 
 #include "modules/led_selection_form.h"
 
+#include "engine/grid.h"
 #include "engine/led_array.h"
 #include "engine/led_db.h"
 #include "engine/led_fitter.h"
@@ -11,6 +12,15 @@
 #include "core/spectrum.h"
 
 #include <climits>
+
+namespace {
+
+// What one LED of an array takes beside its samples: model, parameters and record (a
+// generous estimate); the samples are one grid per channel, at most three channels.
+constexpr double kBytesPerModel = 4096.0;
+constexpr double kMaxChannels = 3.0;
+
+} // namespace
 
 LEDSelectionModule::LEDSelectionModule()
     : LEDFitterParamsModule("Selection")
@@ -66,8 +76,6 @@ bool LEDSelectionModule::do_selection()
             return false;
         }
     }
-    if (!FitterParametersInRange())
-        return false;
     Run run(*this);
 
     const std::string& targetDesc = *p.getStringParameter("TargetSpecs");
@@ -95,6 +103,10 @@ bool LEDSelectionModule::do_selection()
         LogError("Fehler bei der LED-Selektion: zu wenig Eingabe-LEDs (nur %d LEDs gegeben)", db.EntryCount());
         return false;
     }
+    // Every proposal holds LEDCount models with their samples for the whole run.
+    const double bytesPerLED = kBytesPerModel + kMaxChannels * sizeof(double) * GridPointCount();
+    if (!CountFitsMemory("ProposalCount", *p.getIntParameter("ProposalCount"), 1, bytesPerLED * ledCount))
+        return false;
 
     LEDFitterSettings settings;
     GetFitterSettings(settings);
@@ -126,6 +138,17 @@ void LEDSelectionModule::OnProgress(LEDSelector* selector, int flag)
     }
     if (m_forward)
         m_forward->OnProgress(selector, flag);
+}
+
+void LEDSelectionModule::OnBuildProgress(LEDSelector* selector, int built)
+{
+    if (ModuleInterface* host = GetModuleInterface()) {
+        const int count = selector->GetProposalCount();
+        host->SetProgressBarPercentage(built * 100.0 / count);
+        host->SetStatusText("Erzeuge Vorschlag " + std::to_string(built) + " von " + std::to_string(count));
+    }
+    if (m_forward)
+        m_forward->OnBuildProgress(selector, built);
 }
 
 void LEDSelectionModule::OnNewCombination(LEDSelector* selector, LEDFitter* fitter, LEDArray* array)

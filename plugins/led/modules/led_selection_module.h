@@ -24,6 +24,8 @@ public:
     // handler, when one is set.
     void OnProgress(LEDSelector* selector, int flag) override;
     void OnNewCombination(LEDSelector* selector, LEDFitter* fitter, LEDArray* array) override;
+    // Progress and status while the first arrays are made.
+    void OnBuildProgress(LEDSelector* selector, int built) override;
 
     // The targets of the last run; they stay after it (the form draws from them).
     const SpectraSet& GetTargetSpectra() const { return m_targets; }

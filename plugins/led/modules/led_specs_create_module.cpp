@@ -12,6 +12,7 @@
 #include "core/spectrum.h"
 #include "core/string_helpers.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <memory>
@@ -76,8 +77,6 @@ bool SpecsCreateModuleBase::Generate()
         LogError("Fehler: Es wurden keine Parameter zur Spektrenerzeugung angegeben!");
         return false;
     }
-    if (!ParametersInRange({"ModelTemperature", "XStart", "XEnd", "XStep", "IntPrec"}))
-        return false;
     const double temperature = *p.getDoubleParameter("ModelTemperature");
     const double start = *p.getDoubleParameter("XStart") / 1000.0;
     const double end = *p.getDoubleParameter("XEnd") / 1000.0;
@@ -101,6 +100,31 @@ bool SpecsCreateModuleBase::Generate()
     XEnd = end;
     XStep = step;
     const int n = static_cast<int>(count) + 1;
+
+    // Every model is checked before anything is filed: a model value that is no finite
+    // number ("nan", "inf"; a text that is no number reads as 0) would give spectra of NaN.
+    double spectrumCount = 0.0;
+    auto object = objects.begin();
+    for (int r = 0; r < db.EntryCount(); ++r, ++object) {
+        const std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(db.EntryAt(r)));
+        if (!model)
+            continue;
+        const ParamContainer& values = model->params;
+        for (int k = 0; k < values.Count(); ++k) {
+            if (!std::isfinite(values.GetDoubleAt(k))) {
+                LogError("Fehler: LED-Datensatz '%s': Wert '%s' von '%s' ist keine endliche Zahl!",
+                         (*object)->GetName().c_str(), values.ValueAt(k).c_str(), values.KeyAt(k).c_str());
+                return false;
+            }
+        }
+        spectrumCount += model->GetChannelCount() < 2 ? 1 : model->GetChannelCount();
+    }
+    // The spectra hold every point: the grid must leave room for all of them.
+    const double rowsInBudget = calc::CountInBudget(spectrumCount * sizeof(SPoint) + sizeof(double));
+    if (n > rowsInBudget) {
+        LogOutOfRange("XStep", (end - start) * 1000.0 / std::max(rowsInBudget - 1.0, 1.0), DBL_MAX);
+        return false;
+    }
     // SampleChannel fills the model's own count of rows and leaves a shorter matrix as it
     // is; rows beyond n are not filed, rows the model did not reach are zero.
     const int rows = std::max(n, GridPointCount(start, end, step));
@@ -116,7 +140,11 @@ bool SpecsCreateModuleBase::Generate()
         xs[static_cast<std::size_t>(j)] = x < 0.0 ? 0.0 : x;
     }
 
-    for (int r = 0; r < db.EntryCount(); ++r) {
+    // Every spectrum is made before the first is filed, so a model that gives values that
+    // are no finite numbers files nothing.
+    std::vector<std::unique_ptr<Spectrum>> made;
+    object = objects.begin();
+    for (int r = 0; r < db.EntryCount(); ++r, ++object) {
         const ParamContainer& record = db.EntryAt(r);
         std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(record));
         if (!model)
@@ -130,15 +158,22 @@ bool SpecsCreateModuleBase::Generate()
             NormColons(name);
             MatZero(column);
             model->SampleChannel(column, start, end, step, temperature, channel);
+            if (!std::all_of(column.get(), column.get() + n, [](double v) { return std::isfinite(v); })) {
+                LogError("Fehler: LED-Datensatz '%s': Das Modell liefert Werte, die keine endlichen Zahlen sind!",
+                         (*object)->GetName().c_str());
+                return false;
+            }
             auto spectrum = std::make_unique<Spectrum>();
             spectrum->SetName(name);
             spectrum->ReservePoints(n);
             for (int j = 0; j < n; ++j)
                 spectrum->AddPoint(SPoint(xs[static_cast<std::size_t>(j)], column[j]));
-            if (spectra->AddInserter(spectrum.get()))
-                spectrum.release();
+            made.push_back(std::move(spectrum));
         }
     }
+    for (std::unique_ptr<Spectrum>& spectrum : made)
+        if (spectra->AddInserter(spectrum.get()))
+            spectrum.release();
     return true;
 }
 

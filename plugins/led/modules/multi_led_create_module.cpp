@@ -23,6 +23,9 @@ constexpr const char* kExtNames[6] = {"ExtModelParam1", "ExtModelParam2", "ExtMo
 // (int)(c·1000) of the metadata names needs nanometre values within int range; the noise
 // adds at most 40 nm to a centre and 10 % to a width.
 constexpr double kMaxNameNm = 1.9e9;
+// What one LED takes while a run holds it: the record of four keys in the run's database and
+// its clipboard object with four string parameters in the tree (a generous estimate).
+constexpr double kBytesPerRecord = 4096.0;
 
 std::function<unsigned()>& TimeSource()
 {
@@ -164,7 +167,8 @@ const CRuntimeClass* MultiCreateModuleBase::GetEditorClass()
 
 bool MultiCreateModuleBase::Generate()
 {
-    RunGuard guard(*this);
+    // The count below 1 has a line of its own, before the range rule.
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();
@@ -184,10 +188,7 @@ bool MultiCreateModuleBase::Generate()
         LogError(m_led ? "Fehler: (L)ED-Anzahl muss >= 1 sein!" : "Fehler: Modell-Anzahl muss >= 1 sein!");
         return false;
     }
-    if (!ParametersInRange({"XStart", "XEnd", "FWHM"}))
-        return false;
-    if (!m_led && !ParametersInRange({"ExtModelParam1", "ExtModelParam2", "ExtModelParam3", "ExtModelParam4",
-                                      "ExtModelParam5", "ExtModelParam6"}))
+    if (!ParametersInRange())
         return false;
     if (metaData) {
         for (const char* name : {"XStart", "XEnd", "FWHM"})
@@ -196,6 +197,9 @@ bool MultiCreateModuleBase::Generate()
                 return false;
             }
     }
+    // Every record, and then its clipboard object, stays in memory until the run ends.
+    if (!CountFitsMemory("LEDCount", n, 1, kBytesPerRecord))
+        return false;
     if (n == 1)
         LogHint("Hinweis: Die Mittenwellenlänge der LED entspricht dem Parameter \"Startwellenlänge\".");
 

@@ -127,24 +127,30 @@ TEST_F(Normalize, SetRefSpecTakesTheGrid)
 TEST_F(Normalize, BadParametersStopTheRun)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The range line of a number outside its registered range.
+    const auto outside = [](const std::string& name, const std::string& range) {
+        return "Fehler: Parameter '" + name + "' liegt außerhalb des zulässigen Bereichs (" + range + ")!";
+    };
     struct Row {
         const char* name;
         const char* parameter;
         double value;
+        std::string line;
     } rows[] = {
-        {"start equal to end", "XEnd", 400},
-        {"step 0", "XStep", 0},
-        {"negative step (never ended)", "XStep", -1},
-        {"NaN step", "XStep", nan},
-        {"more than 10^7 points", "XStep", 1e-6},
-        {"fine grid of a shift above 10^7 points", "XEnd", 2.5e6},
-        {"NaN scale", "SigScale", nan},
-        {"infinite offset", "SigOffset", std::numeric_limits<double>::infinity()},
-        {"interpolator number 4", "InterpolatorSel", 4},
-        {"extrapolator number -1", "ExtrapolatorSel", -1},
-        {"negative draws", "RandomAnz", -1},
-        {"more draws than registered", "RandomAnz", 2000000},
-        {"nine decimals", "IntPrec", 9},
+        {"start equal to end", "XEnd", 400, kParameterError},
+        {"step 0", "XStep", 0, outside("XStep", "0.01 bis 1e+06")},
+        {"negative step (never ended)", "XStep", -1, outside("XStep", "0.01 bis 1e+06")},
+        {"NaN step", "XStep", nan, outside("XStep", "0.01 bis 1e+06")},
+        {"more than 10^7 points", "XStep", 1e-6, outside("XStep", "0.01 bis 1e+06")},
+        {"fine grid of a shift above 10^7 points", "XEnd", 2.5e6, outside("XEnd", "0 bis 1e+06")},
+        {"NaN scale", "SigScale", nan, outside("SigScale", "0 bis 1e+06")},
+        {"infinite offset", "SigOffset", std::numeric_limits<double>::infinity(),
+         outside("SigOffset", "-1e+06 bis 1e+06")},
+        {"interpolator number 4", "InterpolatorSel", 4, outside("InterpolatorSel", "0 bis 3")},
+        {"extrapolator number -1", "ExtrapolatorSel", -1, outside("ExtrapolatorSel", "0 bis 3")},
+        {"negative draws", "RandomAnz", -1, outside("RandomAnz", "0 bis 1e+06")},
+        {"more draws than registered", "RandomAnz", 2000000, outside("RandomAnz", "0 bis 1e+06")},
+        {"nine decimals", "IntPrec", 9, outside("IntPrec", "0 bis 8")},
     };
     Ramp("G:A");
     P().setStringParameter("SpecDesc", "G:A");
@@ -161,7 +167,7 @@ TEST_F(Normalize, BadParametersStopTheRun)
             p.setDoubleParameter(r.parameter, r.value);
         host.log.clear();
         EXPECT_FALSE(fresh.normalize());
-        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{kParameterError});
+        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{r.line});
         EXPECT_EQ(calc_test::Names(host), std::vector<std::string>{"G:A"});
         EXPECT_EQ(At("G:A")->GetPointCount(), 41);
     }

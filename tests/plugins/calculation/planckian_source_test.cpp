@@ -193,23 +193,32 @@ TEST_F(Planck, ZeroKelvinGivesZeros)
     EXPECT_TRUE(host.log[0].text.starts_with("Hinweis: ")) << host.log[0].text;
 }
 
-// Bad parameters (scripts can set any value) end with a German line and file nothing.
+// Bad parameters (scripts can set any value) end with a German line and file nothing: a
+// number outside its registered range gets the range line.
 TEST_F(Planck, BadParametersFileNothing)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const char* step = "Fehler: Parameter 'XStep' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!";
+    const char* temperature =
+        "Fehler: Parameter 'Temperature' liegt außerhalb des zulässigen Bereichs (0 bis 1e+06)!";
     struct Row {
         const char* parameter;
         double value;
         const char* message;
     } rows[] = {
-        {"XStep", 0, "Fehler: Die Schrittweite muss größer als 0 sein!"},
-        {"XStep", -1, "Fehler: Die Schrittweite muss größer als 0 sein!"},
-        {"XStep", nan, "Fehler: Die Schrittweite muss größer als 0 sein!"},
-        {"XStep", 1e-5, "Fehler: Zu viele Wellenlängen!"},
-        {"Temperature", -1, "Fehler: Die Temperatur darf nicht negativ sein!"},
-        {"Temperature", nan, "Fehler: Das Funktionsmodul wurde nicht korrekt parametriert. "},
-        {"XEnd", std::numeric_limits<double>::infinity(), "Fehler: Das Funktionsmodul wurde nicht korrekt parametriert. "},
-        {"NormValue", nan, "Fehler: Das Funktionsmodul wurde nicht korrekt parametriert. "},
+        {"XStep", 0, step},
+        {"XStep", -1, step},
+        {"XStep", nan, step},
+        {"XStep", 1e-5, step},
+        {"Temperature", -1, temperature},
+        {"Temperature", nan, temperature},
+        {"Temperature", 1e300, temperature},
+        {"Temperature", inf, temperature},
+        {"XEnd", inf, "Fehler: Parameter 'XEnd' liegt außerhalb des zulässigen Bereichs (0 bis 1e+06)!"},
+        {"NormValue", nan, "Fehler: Parameter 'NormValue' liegt außerhalb des zulässigen Bereichs (0 bis 1e+06)!"},
+        // Inside the range: the grid is refused by its own rule.
+        {"XStep", 0.01, nullptr},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.parameter) + " " + std::to_string(r.value));
@@ -217,8 +226,13 @@ TEST_F(Planck, BadParametersFileNothing)
         fresh.SetModuleInterface(&host);
         host.log.clear();
         fresh.getParameters().setDoubleParameter(r.parameter, r.value);
+        if (!r.message) {
+            // 0 .. 1e6 nm in steps of 0.01 nm: 1e8 points.
+            fresh.getParameters().setDoubleParameter("XStart", 0);
+            fresh.getParameters().setDoubleParameter("XEnd", 1e6);
+        }
         EXPECT_FALSE(fresh.calculate());
-        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{r.message});
+        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{r.message ? r.message : "Fehler: Zu viele Wellenlängen!"});
         EXPECT_TRUE(host.spectra.GetInserters().empty());
     }
     // Names the tree cannot hold: "::" keeps one leading ":" under the path rule.

@@ -395,11 +395,13 @@ TEST_F(Arithmetic, ErrorsAndBadInput)
         EXPECT_EQ(host.log.back().colour, 0x000070u);
         EXPECT_EQ(host.spectra.GetInserters().size(), before);
     }
-    // A Sel beyond the list.
+    // A Sel beyond the list: outside its registered range.
     Set(1, "A", "2");
     P().setIntParameter("AritmetikfuncSel", 17);
     EXPECT_FALSE(module.calculate());
-    EXPECT_EQ(host.LogTexts().back(), kParameterError);
+    EXPECT_EQ(host.LogTexts().back(),
+              "Fehler: Parameter 'AritmetikfuncSel' liegt außerhalb des zulässigen Bereichs (0 bis 16)!");
+    P().setIntParameter("AritmetikfuncSel", 0);
     // Blanks only: a number, 0.
     Set(1, "A", "   ");
     ASSERT_TRUE(module.calculate());

@@ -121,6 +121,7 @@ TEST_F(Filtering, ErrorsFileNothing)
         bool adaptive;
         std::string error;
     };
+    const std::string kStepsOutside = "Fehler: Parameter 'AMISteps' liegt außerhalb des zulässigen Bereichs (1 bis 63)!";
     const Row rows[] = {
         {"nothing", 1, "nichts", 3, false, "Fehler: Es wurden keine Spektren ausgewählt!"},
         {"different x", 1, "A", 3, false, "Fehler: Spektrensammlung mit unterschiedlichen Wellenlängen-Werten!"},
@@ -128,9 +129,10 @@ TEST_F(Filtering, ErrorsFileNothing)
         {"continuity of 2", 6, "K", 3, false, kTooShort},
         {"median 5 on 5", 5, "M", 5, false, kTooShort},
         {"binomial 2 passes on 5", 2, "M", 1, false, kTooShort},
-        {"median width 0", 5, "M", 0, false, kParameterError},
-        {"adaptive mean width 0", 2, "M", 0, true, kParameterError},
-        {"filter 7", 7, "M", 3, false, kParameterError},
+        // Numbers outside their registered ranges.
+        {"median width 0", 5, "M", 0, false, kStepsOutside},
+        {"adaptive mean width 0", 2, "M", 0, true, kStepsOutside},
+        {"filter 7", 7, "M", 3, false, "Fehler: Parameter 'FilterSel' liegt außerhalb des zulässigen Bereichs (0 bis 6)!"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -129,7 +129,7 @@ TEST(SpectralIntegralVar, InputChecksInTheirOrder)
          },
          "Fehler: Sekundäre spektrale Wichtung passt nicht zu den anderen Spektrensammlungen!"},
         {"script value out of range", [](SivFixture& f) { f.p().setDoubleParameter("NormVal", 101); },
-         calc::kParameterError},
+         "Fehler: Parameter 'NormVal' liegt außerhalb des zulässigen Bereichs (0 bis 100)!"},
         {"one sample per class, no scatter within a class", [](SivFixture& f) { f.Set("WSpecDesc2", ""); },
          "Fehler: Die Datensituation ist nicht auswertbar. Bitte erhöhen Sie die Auswahlmenge und prüfen Sie, ob "
          "diese gleiche oder stark ähnliche Spektren beinhaltet!"},

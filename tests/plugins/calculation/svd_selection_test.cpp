@@ -106,7 +106,7 @@ TEST(SVDSelection, InputChecksInTheirOrder)
          },
          "Fehler: Keine weitere Auswahl erforderlich!"},
         {"count 0 from a script", [](auto& f) { f.p().setIntParameter("SpecCount", 0); },
-         "Fehler: Keine weitere Auswahl erforderlich!"},
+         "Fehler: Parameter 'SpecCount' liegt außerhalb des zulässigen Bereichs (1 bis 10000)!"},
         {"different x",
          [](auto& f) {
              AddCurve(f.host, "C:x", 401, 10, 31, [](double) { return 1.0; });
@@ -124,7 +124,8 @@ TEST(SVDSelection, InputChecksInTheirOrder)
              f.Set("WSpecDesc", "W");
          },
          "Fehler: Spektrale Wichtung hat unterschiedliche X-Werte!"},
-        {"NormType from a script", [](auto& f) { f.p().setIntParameter("NormType", 3); }, calc::kParameterError},
+        {"NormType from a script", [](auto& f) { f.p().setIntParameter("NormType", 3); },
+         "Fehler: Parameter 'NormType' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -125,7 +125,7 @@ void LumirefCommModule::JoinWorker()
 
 bool LumirefCommModule::connect()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return m_connected;
     if (m_connected)
@@ -152,7 +152,7 @@ bool LumirefCommModule::connect()
 
 bool LumirefCommModule::disconnect()
 {
-    RunGuard guard(*this);
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return true;
     if (!m_starting) {
@@ -473,14 +473,15 @@ bool LumirefCommModule::DeliveredValues(std::vector<double>& values) const
 
 bool LumirefCommModule::create_values()
 {
-    RunGuard guard(*this);
+    // "LEDIndex" outside 1..6 is clamped by design (0 sweeps LED 1, 9 sweeps LED 6), so only
+    // the counts take the range rule.
+    RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
     if (!m_connected) {
         LogError("%s", kNoConnection);
         return false;
     }
-    // "LEDIndex" is clamped below, not checked.
     if (!ParametersInRange({"SpecCount", "MeasureInterval"}))
         return false;
     ModuleInterface* host = GetModuleInterface();

@@ -203,8 +203,13 @@ TEST_F(TestRun, PrimarySimulationDisturbsTheSensorsWithinBounds)
 {
     ASSERT_TRUE(train.createinterpolator());
     Q().setDoubleParameter("PrimValueNoise", 5);
-    Q().setDoubleParameter("PrimPosNoise", 30); // beyond the registered limit: shifts past the grid
     Q().setDoubleParameter("PrimStoppBandPerf", 1);
+    // Beyond the registered limit the run is refused; at the limit the shifts reach past the grid.
+    Q().setDoubleParameter("PrimPosNoise", 30);
+    EXPECT_FALSE(test.testinterpolator());
+    EXPECT_EQ(host.log.back().text,
+              "Fehler: Parameter 'PrimPosNoise' liegt außerhalb des zulässigen Bereichs (0 bis 20)!");
+    Q().setDoubleParameter("PrimPosNoise", 20);
     ASSERT_TRUE(test.testinterpolator());
     EXPECT_TRUE(HasLog("Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
                        "Messsystem"));
@@ -297,7 +302,7 @@ TEST_F(TestRun, ChecksStopWithTheirTexts)
         {"grouped without ';'", [](ns_param::Paramora& q) { q.setBoolParameter("GroupedProcessing", true); },
          "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben."},
         {"method out of range", [](ns_param::Paramora& q) { q.setIntParameter("MessCount", 0); },
-         calc::kParameterError},
+         "Fehler: Parameter 'MessCount' liegt außerhalb des zulässigen Bereichs (1 bis 1000)!"},
     };
     const ns_param::Paramora defaults = Q();
     for (const auto& c : cases) {

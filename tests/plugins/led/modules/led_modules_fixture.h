@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -98,5 +99,18 @@ protected:
 private:
     double m_start, m_end, m_step;
 };
+
+// The upper end of a range line "Fehler: Parameter 'name' liegt außerhalb des zulässigen
+// Bereichs (min bis max)!" with that name and min; -1 for another line.
+inline double RangeLineMax(const std::string& line, const std::string& name, const std::string& min)
+{
+    const std::string head = "Fehler: Parameter '" + name + "' liegt außerhalb des zulässigen Bereichs (" + min + " bis ";
+    if (line.rfind(head, 0) != 0 || line.size() < head.size() + 3 || line.compare(line.size() - 2, 2, ")!") != 0)
+        return -1;
+    const std::string number = line.substr(head.size(), line.size() - head.size() - 2);
+    char* end = nullptr;
+    const double max = std::strtod(number.c_str(), &end);
+    return end == number.c_str() + number.size() ? max : -1;
+}
 
 } // namespace led_test

@@ -6,6 +6,7 @@
 #include "platform/random.h"
 
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -140,6 +141,41 @@ TEST_F(MultiCreateTest, CountBelowOneAndBadRangesWriteNothing)
         EXPECT_EQ(host.log[0].text, c.line);
         EXPECT_EQ(host.log[0].colour, 0x000070u);
         EXPECT_TRUE(ClipboardNames().empty());
+    }
+}
+
+// A count whose records cannot fit the memory is refused before the first record, with the
+// largest count that fits; below it the run goes on as before.
+TEST_F(MultiCreateTest, ACountBeyondTheMemoryIsRefusedBeforeTheFirstRecord)
+{
+    class AbortingHost : public RecordingHost {
+    public:
+        bool UserWantsAbort() override
+        {
+            RecordingHost::UserWantsAbort();
+            return abortPolls >= 100; // a user who waits a little
+        }
+    };
+    for (bool led : {false, true}) {
+        for (int count : {1000000000, INT_MAX}) {
+            SCOPED_TRACE(std::to_string(led) + " " + std::to_string(count));
+            AbortingHost aborting;
+            std::unique_ptr<LEDModuleBase> module;
+            if (led)
+                module = std::make_unique<MultiLEDCreateModule>();
+            else
+                module = std::make_unique<MultiEDCreateModule>();
+            module->SetModuleInterface(&aborting);
+            module->getParameters().setIntParameter("LEDCount", count);
+            EXPECT_FALSE(*module->RunAutomation(led ? "create" : "ecreate"));
+            ASSERT_EQ(aborting.log.size(), 1u);
+            const double limit = led_test::RangeLineMax(aborting.log[0].text, "LEDCount", "1");
+            EXPECT_GE(limit, 10000) << aborting.log[0].text;
+            EXPECT_LT(limit, 1e8) << aborting.log[0].text;
+            EXPECT_EQ(aborting.log[0].colour, 0x000070u);
+            EXPECT_TRUE(aborting.statusTexts.empty()) << "no record was made";
+            EXPECT_TRUE(aborting.clipboard.GetInserters().empty());
+        }
     }
 }
 

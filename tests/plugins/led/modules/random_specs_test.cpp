@@ -13,6 +13,7 @@
 #include "platform/random.h"
 
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <functional>
 
@@ -334,6 +335,57 @@ TEST_F(RandomSpecsTest, UnusableRangesKeepTheGrid)
         EXPECT_EQ(XStart, 0.4);
         EXPECT_EQ(XEnd, 0.75);
         EXPECT_EQ(XStep, 0.002);
+        EXPECT_TRUE(SpectrumNames().empty());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Hostile counts and spans: a count whose spectra cannot fit the memory and spans whose
+// draws would overflow are refused before the first spectrum; a model that gives values that
+// are no finite numbers ends the run with a line. Nothing that is not a finite number is filed.
+TEST_F(RandomSpecsTest, HostileCountsAndSpansFileNoValueThatIsNotFinite)
+{
+    AddLed("a", 0.5);
+    AddDrive("Drive:A", {2});
+    const char* lightness =
+        "Fehler: Parameter 'MaxLightnessFact' liegt außerhalb des zulässigen Bereichs (-1.79769e+308 bis 0)!";
+    const char* kNotFinite = "Fehler: Die Spektren von 'Drive:A' enthalten Werte, die keine endlichen Zahlen sind!";
+    const struct {
+        const char* what;
+        int count;
+        double minFactor, maxFactor, minTemperature, maxTemperature;
+        const char* line; // null: the range line of the memory check
+    } cases[] = {
+        {"count INT_MAX", INT_MAX, 0.5, 1.2, 273.15, 393.15, nullptr},
+        {"count 1e9", 1000000000, 0.5, 1.2, 273.15, 393.15, nullptr},
+        {"factor span", 3, -DBL_MAX, DBL_MAX, 273.15, 393.15, lightness},
+        {"temperature span", 3, 0.5, 1.2, -DBL_MAX, DBL_MAX,
+         "Fehler: Parameter 'MaxTemperature' liegt außerhalb des zulässigen Bereichs (-1.79769e+308 bis 0)!"},
+        {"drives overflow", 3, DBL_MAX, DBL_MAX, 273.15, 393.15, kNotFinite},
+        {"factor span from below", 3, -DBL_MAX, 1, 273.15, 393.15, kNotFinite},
+        {"temperatures far below", 3, 0.5, 1.2, -DBL_MAX, 393.15, kNotFinite},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        p.setIntParameter("SpecCount", c.count);
+        p.setDoubleParameter("MinLightnessFact", c.minFactor);
+        p.setDoubleParameter("MaxLightnessFact", c.maxFactor);
+        p.setDoubleParameter("MinTemperature", c.minTemperature);
+        p.setDoubleParameter("MaxTemperature", c.maxTemperature);
+        host.log.clear();
+        EXPECT_FALSE(module.calculate_specs());
+        ASSERT_EQ(host.log.size(), 1u);
+        if (c.line) {
+            EXPECT_EQ(host.log[0].text, c.line);
+        } else {
+            const double limit = led_test::RangeLineMax(host.log[0].text, "SpecCount", "0");
+            EXPECT_GE(limit, 1000) << host.log[0].text;
+            EXPECT_LT(limit, 1e8) << host.log[0].text;
+        }
+        EXPECT_EQ(host.log[0].colour, 0x000070u);
         EXPECT_TRUE(SpectrumNames().empty());
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/random.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -225,6 +226,51 @@ TEST_F(SelectionTest, RefusalsLeaveTheClipboardAlone)
     p.setIntParameter("ProposalCount", 4);
     EXPECT_TRUE(module.do_selection());
     EXPECT_EQ(host.clipboard.GetInserters("Best", false).size(), 5u);
+}
+
+// Proposals whose arrays cannot fit the memory are refused before the first one is made,
+// with the largest count that fits.
+TEST_F(SelectionTest, ProposalsBeyondTheMemoryAreRefusedBeforeTheRun)
+{
+    for (int count : {1000000, INT_MAX}) {
+        SCOPED_TRACE(count);
+        host.log.clear();
+        p.setIntParameter("ProposalCount", count);
+        EXPECT_FALSE(module.do_selection());
+        ASSERT_EQ(host.log.size(), 1u);
+        const double limit = led_test::RangeLineMax(host.log[0].text, "ProposalCount", "1");
+        EXPECT_GE(limit, 1000) << host.log[0].text;
+        EXPECT_LT(limit, count) << host.log[0].text;
+        EXPECT_EQ(host.log[0].colour, 0x000070u);
+        EXPECT_TRUE(host.progressHistory.empty());
+        EXPECT_EQ(ClipboardNames().size(), 5u);
+        EXPECT_FALSE(module.InRun());
+    }
+}
+
+// The first proposals show their progress and take the abort: none of them, never
+// evaluated, is filed.
+TEST_F(SelectionTest, AnAbortWhileTheFirstProposalsAreMadeFilesNothing)
+{
+    struct AbortOnBuild : RecordingHandler {
+        void OnBuildProgress(LEDSelector*, int built) override
+        {
+            builds.push_back(built);
+            *wantsAbort = true;
+        }
+        bool* wantsAbort = nullptr;
+        std::vector<int> builds;
+    } handler;
+    handler.wantsAbort = &host.wantsAbort;
+    p.setIntParameter("ProposalCount", 3000);
+    LEDSelectionModule::Forwarding forwarding(module, &handler);
+    EXPECT_TRUE(module.do_selection());
+    EXPECT_EQ(handler.builds, (std::vector<int>{LEDSelector::kBuildReportStep}));
+    EXPECT_EQ(std::count(host.statusTexts.begin(), host.statusTexts.end(), "Erzeuge Vorschlag 1024 von 3000"), 1);
+    EXPECT_DOUBLE_EQ(host.progressHistory.front(), 1024 * 100.0 / 3000);
+    EXPECT_EQ(handler.progress, (std::vector<int>{1})) << "the run ends at once";
+    EXPECT_TRUE(Combinations().empty()) << "nothing was fitted";
+    EXPECT_EQ(ClipboardNames().size(), 5u) << "nothing was filed";
 }
 
 TEST_F(SelectionTest, FitterSpectraOnAnotherGridAreRefused)

@@ -120,6 +120,64 @@ TEST_F(SpecsCreateTest, BadInputRefusesAndKeepsTheGrid)
     }
 }
 
+// A model value that is no finite number fails the run with a line naming the record and
+// the key, and nothing is filed (not even the good record read before it); a text that is
+// no number still reads as 0.
+TEST_F(SpecsCreateTest, ARecordValueThatIsNoFiniteNumberFilesNothing)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        bool refused;
+    } cases[] = {
+        {"FWHM", "nan", true},
+        {"FWHM", "inf", true},
+        {"PeakWavelength", "NaN", true},
+        {"PeakWavelength", "-inf", true},
+        {"PeakWavelength", "1e999", true},
+        {"PeakWavelength", "abc", false},
+        {"FWHM", "1e300", false},
+    };
+    p.setStringParameter("LEDsDesc", "In");
+    p.setStringParameter("SpecGroup", "Out");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.value);
+        host.log.clear();
+        host.spectra.DeleteInserters("Out");
+        host.clipboard.DeleteInserters("In:Bad");
+        std::vector<std::pair<std::string, std::string>> values = {
+            {"Name", "Bad"}, {"PeakWavelength", "0.6"}, {"FWHM", "0.02"}, {"SpectralModel", "GaussianLEDModel"}};
+        for (auto& [key, value] : values)
+            if (key == c.key)
+                value = c.value;
+        AddObject("In:Bad", values);
+        EXPECT_EQ(Run(), !c.refused);
+        if (c.refused) {
+            ASSERT_EQ(host.log.size(), 1u);
+            EXPECT_EQ(host.log[0].text, std::string("Fehler: LED-Datensatz 'In:Bad': Wert '") + c.value +
+                                            "' von '" + c.key + "' ist keine endliche Zahl!");
+            EXPECT_EQ(host.log[0].colour, 0x000070u);
+            EXPECT_TRUE(SpectrumNames().empty());
+        } else {
+            EXPECT_TRUE(host.log.empty());
+            EXPECT_EQ(SpectrumNames(), (std::vector<std::string>{"Out:LED000", "Out:Bad"}));
+            for (Spectrum* s : host.spectra.GetInserters())
+                for (int j = 0; j < s->GetPointCount(); ++j)
+                    ASSERT_TRUE(std::isfinite((*s)[j].y));
+        }
+        ExpectGridUnchanged();
+    }
+    EDSpecsCreateModule twin;
+    Attach(twin);
+    twin.getParameters().setStringParameter("LEDsDesc", "In");
+    host.clipboard.DeleteInserters("In:Bad");
+    AddObject("In:Bad", {{"Name", "Bad"}, {"PeakWavelength", "0.6"}, {"FWHM", "nan"},
+                         {"SpectralModel", "GaussianLEDModel"}});
+    host.spectra.DeleteInserters("Out;LED000");
+    EXPECT_FALSE(*twin.RunAutomation("create_especs"));
+    EXPECT_TRUE(SpectrumNames().empty());
+}
+
 // The Gaussian of a record sampled by the module, against the vector that
 // tests/plugins/led/modules/reference/gaussian_led.m computes with GNU Octave.
 TEST_F(SpecsCreateTest, GaussianMatchesTheOctaveReference)

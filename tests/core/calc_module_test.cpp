@@ -1,0 +1,136 @@
+// The range rule of the calculation modules and the memory check of runs whose size the
+// user sets.
+#include "core/calc_form.h"
+
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+class RangedModule : public calc::CalcModule {
+public:
+    RangedModule() : calc::CalcModule("Test_Ranged")
+    {
+        ns_param::Paramora& p = getParameters();
+        p.addByteParameter("Byte", "", 5, 1, 200, 5);
+        p.addIntParameter("Int", "", 3, -4, 10, 3);
+        p.addFloatParameter("Float", "", 0.5f, 0.0f, 1.0f, 0.5f);
+        p.addDoubleParameter("Double", "", 2, 0.01, 1e6, 2);
+        p.addDoubleParameter("Wide", "", 0, -DBL_MAX, DBL_MAX, 0);
+        p.addStringParameter("Text", "", "nan", "");
+        p.addBoolParameter("Flag", "", true, true);
+    }
+    const CRuntimeClass* GetEditorClass() override { return nullptr; }
+    using calc::CalcModule::Numbers;
+
+    // An operation as the modules write them: the guard first.
+    bool Run(Numbers numbers)
+    {
+        RunGuard guard(*this, numbers);
+        if (!guard)
+            return false;
+        heldWhileRunning = IsRunning();
+        return true;
+    }
+    bool heldWhileRunning = false;
+};
+
+const double kNan = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+TEST(CalcRangeRule, EveryNumberKindOutsideItsRangeOrNotFiniteIsRefusedWithItsLine)
+{
+    struct Case {
+        const char* name;
+        double value; // set through the parameter's own kind
+        const char* line;
+    };
+    const Case cases[] = {
+        {"Byte", 0, "Fehler: Parameter 'Byte' liegt außerhalb des zulässigen Bereichs (1 bis 200)!"},
+        {"Byte", 201, "Fehler: Parameter 'Byte' liegt außerhalb des zulässigen Bereichs (1 bis 200)!"},
+        {"Int", -5, "Fehler: Parameter 'Int' liegt außerhalb des zulässigen Bereichs (-4 bis 10)!"},
+        {"Int", INT_MAX, "Fehler: Parameter 'Int' liegt außerhalb des zulässigen Bereichs (-4 bis 10)!"},
+        {"Float", kNan, "Fehler: Parameter 'Float' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+        {"Float", 1.5, "Fehler: Parameter 'Float' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+        {"Double", 1e300, "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!"},
+        {"Double", 0.001, "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!"},
+        {"Double", kNan, "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!"},
+        {"Double", -kInf, "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!"},
+        // A range of every finite double still refuses what is not finite.
+        {"Wide", kInf, "Fehler: Parameter 'Wide' liegt außerhalb des zulässigen Bereichs (-1.79769e+308 bis "
+                       "1.79769e+308)!"},
+        {"Wide", kNan, "Fehler: Parameter 'Wide' liegt außerhalb des zulässigen Bereichs (-1.79769e+308 bis "
+                       "1.79769e+308)!"},
+        // The ends of a range are inside.
+        {"Double", 1e6, nullptr},
+        {"Double", 0.01, nullptr},
+        {"Int", -4, nullptr},
+        {"Byte", 200, nullptr},
+        {"Wide", -DBL_MAX, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));
+        RecordingHost host;
+        RangedModule module;
+        module.SetModuleInterface(&host);
+        ns_param::Paramora& p = module.getParameters();
+        p.setByteParameter(c.name, static_cast<unsigned char>(c.value));
+        p.setIntParameter(c.name, c.value > INT_MAX - 1.0 ? INT_MAX : static_cast<int>(c.value));
+        p.setFloatParameter(c.name, static_cast<float>(c.value));
+        p.setDoubleParameter(c.name, c.value);
+
+        EXPECT_EQ(module.Run(RangedModule::Numbers::Read), c.line == nullptr);
+        if (c.line) {
+            ASSERT_EQ(host.log.size(), 1u);
+            EXPECT_EQ(host.log[0].text, c.line);
+            EXPECT_EQ(host.log[0].colour, std::optional<COLORREF>(calc::kErrorColour));
+            EXPECT_FALSE(module.IsRunning()) << "a refused run holds nothing";
+        } else {
+            EXPECT_TRUE(host.log.empty());
+            EXPECT_TRUE(module.heldWhileRunning);
+        }
+        // An operation that reads no number runs whatever they hold.
+        host.log.clear();
+        EXPECT_TRUE(module.Run(RangedModule::Numbers::Unread));
+        EXPECT_TRUE(host.log.empty());
+        // The named check takes only the names given.
+        EXPECT_TRUE(module.ParametersInRange({"Text", "Flag", "Missing"}));
+        EXPECT_EQ(module.ParametersInRange({c.name}), c.line == nullptr);
+    }
+}
+
+TEST(CalcRunMemory, ACountBeyondTheBudgetNamesTheLargestCountThatFits)
+{
+    const double budget = calc::RunMemoryBudget();
+    EXPECT_GT(budget, 0.0);
+    EXPECT_LE(budget, calc::kRunMemoryCeiling);
+    const double each = 1024.0 * 1024.0; // 1 MiB per item
+    const double fits = std::floor(budget / each);
+    EXPECT_EQ(calc::CountInBudget(each), fits);
+    EXPECT_EQ(calc::CountInBudget(each, budget), 0.0) << "nothing beside what is fixed";
+    EXPECT_EQ(calc::CountInBudget(0.0), 2147483647.0) << "at most the int range";
+
+    RecordingHost host;
+    EXPECT_TRUE(calc::CountFitsMemory(&host, "Count", fits, 1, each));
+    EXPECT_TRUE(calc::CountFitsMemory(&host, "Count", 0, 1, each));
+    EXPECT_TRUE(host.log.empty());
+    for (double count : {fits + 1, 1e9, static_cast<double>(INT_MAX), kNan}) {
+        SCOPED_TRACE(count);
+        host.log.clear();
+        EXPECT_FALSE(calc::CountFitsMemory(&host, "Count", count, 1, each));
+        ASSERT_EQ(host.log.size(), 1u);
+        char line[200];
+        std::snprintf(line, sizeof line, "Fehler: Parameter 'Count' liegt außerhalb des zulässigen Bereichs (1 bis %g)!",
+                      fits);
+        EXPECT_EQ(host.log[0].text, line);
+    }
+}
+
+} // namespace

@@ -78,6 +78,13 @@ bool LEDContinuousFittingModule::calculate_fitting()
         if (array.GetCount() > before)
             source.push_back(i);
     }
+    // A model value that is no finite number would be fitted into values that are none.
+    const std::vector<std::string> names = RecordNames(*p.getStringParameter("LEDsDesc"));
+    for (int i = 0; i < array.GetCount(); ++i) {
+        const std::size_t k = static_cast<std::size_t>(source[static_cast<std::size_t>(i)]);
+        if (!ModelValuesFinite(*array.GetLED(i), k < names.size() ? names[k] : std::string()))
+            return false;
+    }
     const bool constantFwhm = *p.getBoolParameter("ConstantFWHM");
     for (int i = 0; i < array.GetCount(); ++i) {
         LEDModel* model = array.GetLED(i);

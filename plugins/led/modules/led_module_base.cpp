@@ -3,6 +3,7 @@
 #include "engine/engine_log.h"
 #include "engine/grid.h"
 #include "engine/led_db.h"
+#include "engine/led_model.h"
 #include "engine/ls_matrix.h"
 #include "engine/spectra_set.h"
 
@@ -62,6 +63,41 @@ void LEDModuleBase::LogHint(const char* format, ...)
     va_start(args, format);
     host->AddLogColorMessageV(calc::kHintColour, format, args);
     va_end(args);
+}
+
+bool LEDModuleBase::ModelValuesFinite(const LEDModel& model, const std::string& recordName)
+{
+    const ParamContainer& values = model.params;
+    for (int k = 0; k < values.Count(); ++k) {
+        if (!std::isfinite(values.GetDoubleAt(k))) {
+            LogError("Fehler: LED-Datensatz '%s': Wert '%s' von '%s' ist keine endliche Zahl!", recordName.c_str(),
+                     values.ValueAt(k).c_str(), values.KeyAt(k).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> LEDModuleBase::RecordNames(const std::string& selection)
+{
+    std::vector<std::string> names;
+    ModuleInterface* host = GetModuleInterface();
+    if (ClipboardTree* tree = host ? host->GetClipboardTree() : nullptr)
+        for (ClipboardObject* object : tree->GetInserters(selection, false))
+            names.push_back(object->GetName());
+    return names;
+}
+
+bool LEDModuleBase::RecordsFinite(const LedDB& db, const std::string& selection)
+{
+    const std::vector<std::string> names = RecordNames(selection);
+    for (int i = 0; i < db.EntryCount(); ++i) {
+        const std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(db.EntryAt(i)));
+        const std::size_t k = static_cast<std::size_t>(i);
+        if (model && !ModelValuesFinite(*model, k < names.size() ? names[k] : std::string()))
+            return false;
+    }
+    return true;
 }
 
 LEDModuleBase::Run::Run(LEDModuleBase& module, bool onlyIfNone)

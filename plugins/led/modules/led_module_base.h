@@ -8,8 +8,10 @@
 #include "core/spectrum.h"
 
 #include <string>
+#include <vector>
 
 class ClipboardObject;
+class LEDModel;
 class LedDB;
 class ParamContainer;
 class SpectraSet;
@@ -58,6 +60,16 @@ public:
     // The records of db that meet its condition as clipboard objects under group; with two
     // or more records the group is emptied first.
     void WriteLEDList(LedDB& db, const std::string& group);
+
+    // False, after the line "Fehler: LED-Datensatz '<recordName>': Wert '<text>' von '<key>'
+    // ist keine endliche Zahl!", when a value of the model's own parameters is no finite
+    // number ("nan", "inf"; a text that is no number reads as 0 and passes).
+    bool ModelValuesFinite(const LEDModel& model, const std::string& recordName);
+    // The names of the clipboard objects the selection gives, in the order ReadLEDList reads them.
+    std::vector<std::string> RecordNames(const std::string& selection);
+    // ModelValuesFinite for the model of every record of db (read from selection) that names
+    // a known model.
+    bool RecordsFinite(const LedDB& db, const std::string& selection);
 
     // The host's log in the error colour (a plain line without host).
     void LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -108,6 +108,9 @@ bool LEDRandomSpecsModule::calculate_specs()
         LogError("Fehler: Keine LEDs angegeben!");
         return false;
     }
+    // A model value that is no finite number would give spectra of values that are none.
+    if (!RecordsFinite(db, *p.getStringParameter("LEDsDesc")))
+        return false;
     LEDArray array;
     for (int i = 0; i < db.EntryCount(); ++i)
         array.AddLED(db.EntryAt(i), i);

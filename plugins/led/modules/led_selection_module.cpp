@@ -103,6 +103,9 @@ bool LEDSelectionModule::do_selection()
         LogError("Fehler bei der LED-Selektion: zu wenig Eingabe-LEDs (nur %d LEDs gegeben)", db.EntryCount());
         return false;
     }
+    // A candidate whose model value is no finite number could be picked and filed.
+    if (!RecordsFinite(db, *p.getStringParameter("LEDsDesc")))
+        return false;
     // Every proposal holds LEDCount models with their samples for the whole run.
     const double bytesPerLED = kBytesPerModel + kMaxChannels * sizeof(double) * GridPointCount();
     if (!CountFitsMemory("ProposalCount", *p.getIntParameter("ProposalCount"), 1, bytesPerLED * ledCount))

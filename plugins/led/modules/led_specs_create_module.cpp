@@ -109,14 +109,8 @@ bool SpecsCreateModuleBase::Generate()
         const std::unique_ptr<LEDModel> model(CreateLEDModelFromParams(db.EntryAt(r)));
         if (!model)
             continue;
-        const ParamContainer& values = model->params;
-        for (int k = 0; k < values.Count(); ++k) {
-            if (!std::isfinite(values.GetDoubleAt(k))) {
-                LogError("Fehler: LED-Datensatz '%s': Wert '%s' von '%s' ist keine endliche Zahl!",
-                         (*object)->GetName().c_str(), values.ValueAt(k).c_str(), values.KeyAt(k).c_str());
-                return false;
-            }
-        }
+        if (!ModelValuesFinite(*model, (*object)->GetName()))
+            return false;
         spectrumCount += model->GetChannelCount() < 2 ? 1 : model->GetChannelCount();
     }
     // The spectra hold every point: the grid must leave room for all of them.

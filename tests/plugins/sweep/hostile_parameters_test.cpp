@@ -195,7 +195,8 @@ void RunFirst(ModuleFactory& factory, RecordingHost& host, const std::map<std::s
 }
 
 // The first value that is not a finite number among the trees' spectra and clipboard
-// numbers, as "name: what"; empty when there is none.
+// numbers, and among the number texts of the records the runs file (under "OutClp"; the
+// input records may hold such texts), as "name: what"; empty when there is none.
 std::string NonFinite(RecordingHost& host)
 {
     for (Spectrum* s : host.spectra.GetInserters())
@@ -209,6 +210,13 @@ std::string NonFinite(RecordingHost& host)
             if (parameter.getType() == ns_param::TYPE_DOUBLE &&
                 !std::isfinite(static_cast<const ns_param::DoubleParameterType&>(parameter).getValue()))
                 return o->GetName() + ": " + it->first;
+            if (parameter.getType() == ns_param::TYPE_STRING && o->GetName().rfind("OutClp:", 0) == 0) {
+                const std::string text = parameter.getValueText('.');
+                char* end = nullptr;
+                const double v = std::strtod(text.c_str(), &end);
+                if (!text.empty() && end != text.c_str() && !std::isfinite(v))
+                    return o->GetName() + ": " + it->first + " = " + text;
+            }
             if (parameter.getType() == ns_param::TYPE_DOUBLE_1D_ARRAY) {
                 const auto& array = static_cast<const ns_param::Double1DArrayParameterType&>(parameter);
                 for (int k = 0; k < array.getCount(); ++k)

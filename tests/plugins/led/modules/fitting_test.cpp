@@ -211,3 +211,32 @@ TEST_F(FittingTest, FailuresWriteNothing)
 }
 
 } // namespace
+
+namespace {
+
+// An input record whose model value is no finite number is refused before the fit, naming
+// the record and the key: a fit would file that value as its result.
+TEST_F(FittingTest, ARecordValueThatIsNoFiniteNumberIsRefused)
+{
+    for (const char* key : {"PeakWavelength", "FWHM"}) {
+        for (const char* text : {"inf", "-inf", "nan"}) {
+            SCOPED_TRACE(std::string(key) + " " + text);
+            host.clipboard.DeleteInserters("In:b");
+            std::vector<std::pair<std::string, std::string>> values = {
+                {"Name", "b"}, {"PeakWavelength", "0.61"}, {"FWHM", "0.035"}, {"SpectralModel", "GaussianLEDModel"}};
+            for (auto& [k, v] : values)
+                if (k == key)
+                    v = text;
+            AddObject("In:b", values);
+            host.log.clear();
+            EXPECT_FALSE(module.calculate_fitting());
+            ASSERT_EQ(host.log.size(), 1u);
+            EXPECT_EQ(host.log[0].text, std::string("Fehler: LED-Datensatz 'In:b': Wert '") + text + "' von '" + key +
+                                            "' ist keine endliche Zahl!");
+            EXPECT_EQ(host.log[0].colour, 0x000070u);
+            EXPECT_EQ(ClipboardNames().size(), 3u) << "only the input objects";
+        }
+    }
+}
+
+} // namespace

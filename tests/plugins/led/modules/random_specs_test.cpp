@@ -391,3 +391,21 @@ TEST_F(RandomSpecsTest, HostileCountsAndSpansFileNoValueThatIsNotFinite)
 }
 
 } // namespace
+
+namespace {
+
+// A record whose model value is no finite number stops the run before the first spectrum,
+// naming the record and the key.
+TEST_F(RandomSpecsTest, ARecordValueThatIsNoFiniteNumberIsRefused)
+{
+    AddLed("a", 0.5);
+    AddObject("In:b", {{"Name", "b"}, {"SpectralModel", "PanShenFengLEDModel"}, {"PeakWavelength", "0.6"},
+                       {"FWHM", "inf"}});
+    AddDrive("Drive:A", {1, 1});
+    EXPECT_FALSE(module.calculate_specs());
+    ASSERT_EQ(host.log.size(), 1u);
+    EXPECT_EQ(host.log[0].text, "Fehler: LED-Datensatz 'In:b': Wert 'inf' von 'FWHM' ist keine endliche Zahl!");
+    EXPECT_TRUE(SpectrumNames().empty());
+}
+
+} // namespace

@@ -290,3 +290,25 @@ TEST_F(SelectionTest, FitterSpectraOnAnotherGridAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+// A candidate whose model value is no finite number is refused before the run: it could be
+// picked and filed as part of the best combination.
+TEST_F(SelectionTest, ACandidateValueThatIsNoFiniteNumberIsRefused)
+{
+    for (const char* text : {"-inf", "nan"}) {
+        SCOPED_TRACE(text);
+        host.clipboard.DeleteInserters("In:L3");
+        AddObject("In:L3", {{"Name", "L3"}, {"SpectralModel", "GaussianLEDModel"}, {"PeakWavelength", "0.55"},
+                            {"FWHM", text}});
+        host.log.clear();
+        EXPECT_FALSE(module.do_selection());
+        ASSERT_EQ(host.log.size(), 1u);
+        EXPECT_EQ(host.log[0].text,
+                  std::string("Fehler: LED-Datensatz 'In:L3': Wert '") + text + "' von 'FWHM' ist keine endliche Zahl!");
+        EXPECT_TRUE(host.clipboard.GetInserters("Best", false).empty());
+    }
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <set>
 #include <system_error>
 
@@ -165,19 +166,35 @@ bool CSpreadSheet::OpenFile()
         m_sLastError = "Error in opening file\n";
         return false;
     }
+    // The whole file is read at once: one beyond kMaxFileBytes, or one there is no memory for,
+    // is refused and stays unreadable, so no commit overwrites it.
     std::ifstream in(m_sFile, std::ios::binary);
     std::string content;
-    if (in.is_open() && !std::filesystem::is_directory(m_sFile, ec))
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    else
+    const bool folder = std::filesystem::is_directory(m_sFile, ec);
+    const std::uintmax_t size = folder ? 0 : std::filesystem::file_size(m_sFile, ec);
+    if (in.is_open() && !folder && !ec && size <= kMaxFileBytes) {
+        try {
+            content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::bad_alloc&) {
+            in.setstate(std::ios::badbit);
+        }
+    } else {
         in.setstate(std::ios::badbit);
+    }
     if (in.bad()) {
+        m_sLastError = "Error in opening file\n";
+        return false;
+    }
+    std::vector<std::string> rows;
+    try {
+        rows = SplitLines(ns_xandril::TextToUtf8(content));
+    } catch (const std::bad_alloc&) {
         m_sLastError = "Error in opening file\n";
         return false;
     }
     m_bUnreadable = false;
 
-    m_aRows = SplitLines(ns_xandril::TextToUtf8(content));
+    m_aRows = std::move(rows);
     m_dTotalRows = static_cast<long>(m_aRows.size());
     m_dTotalColumns = 0;
     for (const std::string& row : m_aRows)

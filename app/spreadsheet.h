@@ -12,6 +12,7 @@
 #include "app/sheet_format.h"
 
 #include <memory>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     ~CSpreadSheet();
     CSpreadSheet(const CSpreadSheet&) = delete;
     CSpreadSheet& operator=(const CSpreadSheet&) = delete;
+
+    // Largest text file read (the whole file is read at once); a larger one is refused.
+    static constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(1) << 30;
 
     // Names the columns: row 1 of an empty table; else replaces row 1 or appends the names
     // to it.

@@ -257,12 +257,27 @@ TEST_F(SpreadSheetCsv, DropSheetEmptiesTheFile)
     EXPECT_EQ(ReadBytes(file), "");
 }
 
-TEST_F(SpreadSheetCsv, FolderInPlaceOfTheFileIsNotTouched)
+// A file the sheet cannot read whole is refused and never written over.
+TEST_F(SpreadSheetCsv, UnreadableFilesAreNotTouched)
 {
-    std::filesystem::create_directory(file);
-    CSpreadSheet sheet(file, ";", true);
-    EXPECT_EQ(sheet.GetLastErrorMessage(), "Error in opening file\n");
-    EXPECT_FALSE(sheet.PutRow({"a"}));
-    EXPECT_TRUE(std::filesystem::is_directory(file));
-    EXPECT_FALSE(std::filesystem::exists(file + ".bak"));
+    {
+        SCOPED_TRACE("a folder in place of the file");
+        std::filesystem::create_directory(file);
+        CSpreadSheet sheet(file, ";", true);
+        EXPECT_EQ(sheet.GetLastErrorMessage(), "Error in opening file\n");
+        EXPECT_FALSE(sheet.PutRow({"a"}));
+        EXPECT_TRUE(std::filesystem::is_directory(file));
+        EXPECT_FALSE(std::filesystem::exists(file + ".bak"));
+    }
+    {
+        SCOPED_TRACE("a file beyond the size read at once (sparse: no disk taken)");
+        const std::string big = dir.file("gross.csv");
+        WriteBytes(big, "\"a\";\"b\"\r\n");
+        std::filesystem::resize_file(big, CSpreadSheet::kMaxFileBytes + 1);
+        CSpreadSheet sheet(big, ";", true);
+        EXPECT_EQ(sheet.GetLastErrorMessage(), "Error in opening file\n");
+        EXPECT_FALSE(sheet.PutRow({"a"}));
+        EXPECT_EQ(std::filesystem::file_size(big), CSpreadSheet::kMaxFileBytes + 1);
+        EXPECT_FALSE(std::filesystem::exists(big + ".bak"));
+    }
 }

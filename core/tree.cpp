@@ -11,11 +11,12 @@ namespace {
 std::atomic<int> g_busyCount{0};
 
 // Held frees: the nesting count and the objects waiting for its end, in the order they left
-// their trees. GUI thread only, like the trees.
-int g_freeHolds = 0;
+// their trees. Per thread: the trees live on the GUI thread, and a run on a worker (which
+// touches no tree) neither holds nor frees what the GUI thread files.
+thread_local int g_freeHolds = 0;
 std::vector<Inserter*>& HeldObjects()
 {
-    static std::vector<Inserter*> objects;
+    thread_local std::vector<Inserter*> objects;
     return objects;
 }
 // Owner mark of a held object: no tree takes an object that has an owner.

@@ -49,8 +49,8 @@ bool IsTreeBusy();
 // once, with the same events and in the same order as otherwise, so views and lookups see the
 // new state, but they are freed only when the last hold ends. An operation can therefore read
 // an input it took before it filed a result under the input's name. Held by the host's
-// calculation bracket and by every calculation module's run; nests; GUI thread only. Clearing
-// a whole tree (ClearTree) always frees at once.
+// calculation bracket and by every calculation module's run; nests; counted per thread (the
+// trees belong to the GUI thread). Clearing a whole tree (ClearTree) always frees at once.
 class FreeHold {
 public:
     FreeHold();

@@ -53,10 +53,19 @@ bool IsTreeBusy();
 // trees belong to the GUI thread). Clearing a whole tree (ClearTree) always frees at once.
 class FreeHold {
 public:
-    FreeHold();
+    // Nested: what leaves the trees while the hold lives is freed when the last hold ends.
+    // Own: it is freed when this hold ends, for a run whose caller keeps no pointers into the
+    // trees across it (a run a script starts by name); a long script then keeps no replaced
+    // objects of its finished runs.
+    enum class Scope { Nested, Own };
+    explicit FreeHold(Scope scope = Scope::Nested);
     ~FreeHold();
     FreeHold(const FreeHold&) = delete;
     FreeHold& operator=(const FreeHold&) = delete;
+
+private:
+    std::size_t m_mark; // held objects before this hold
+    bool m_own;
 };
 
 // True while a FreeHold lives.

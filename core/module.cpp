@@ -46,6 +46,7 @@ std::optional<bool> Module::RunAutomation(const std::string& command)
                                  [&](const SAutomationPtrList& op) { return op.name == command; });
     if (it == operations.end() || !it->function)
         return std::nullopt;
+    const ns_tree::FreeHold frees(ns_tree::FreeHold::Scope::Own);
     return (this->*(it->function))();
 }
 

@@ -59,7 +59,9 @@ public:
     virtual void Insert(ModuleTreeBase::TreeNode* node);
 
     // Runs the operation of that exact command name and returns its result; nothing when the
-    // module has no such operation.
+    // module has no such operation. The caller (a script) keeps no pointers into the trees
+    // across the call, so what the operation replaced or deleted is freed when it returns
+    // (ns_tree::FreeHold::Scope::Own).
     std::optional<bool> RunAutomation(const std::string& command);
 
 private:

@@ -1,5 +1,6 @@
 #include "core/tree.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -11,11 +12,12 @@ namespace {
 std::atomic<int> g_busyCount{0};
 
 // Held frees: the nesting count and the objects waiting for its end, in the order they left
-// their trees. GUI thread only, like the trees.
-int g_freeHolds = 0;
+// their trees. Per thread: the trees live on the GUI thread, and a run on a worker (which
+// touches no tree) neither holds nor frees what the GUI thread files.
+thread_local int g_freeHolds = 0;
 std::vector<Inserter*>& HeldObjects()
 {
-    static std::vector<Inserter*> objects;
+    thread_local std::vector<Inserter*> objects;
     return objects;
 }
 // Owner mark of a held object: no tree takes an object that has an owner.
@@ -37,18 +39,22 @@ bool IsTreeBusy()
     return g_busyCount.load() > 0;
 }
 
-FreeHold::FreeHold()
+FreeHold::FreeHold(Scope scope)
+    : m_mark(HeldObjects().size())
+    , m_own(scope == Scope::Own)
 {
     ++g_freeHolds;
 }
 
 FreeHold::~FreeHold()
 {
-    if (--g_freeHolds > 0)
+    std::vector<Inserter*>& held = HeldObjects();
+    const std::size_t from = --g_freeHolds == 0 ? 0 : m_own ? std::min(m_mark, held.size()) : held.size();
+    if (from == held.size())
         return;
-    std::vector<Inserter*> held;
-    held.swap(HeldObjects());
-    for (Inserter* object : held)
+    const std::vector<Inserter*> freed(held.begin() + static_cast<std::ptrdiff_t>(from), held.end());
+    held.resize(from);
+    for (Inserter* object : freed)
         delete object;
 }
 

@@ -49,14 +49,23 @@ bool IsTreeBusy();
 // once, with the same events and in the same order as otherwise, so views and lookups see the
 // new state, but they are freed only when the last hold ends. An operation can therefore read
 // an input it took before it filed a result under the input's name. Held by the host's
-// calculation bracket and by every calculation module's run; nests; GUI thread only. Clearing
-// a whole tree (ClearTree) always frees at once.
+// calculation bracket and by every calculation module's run; nests; counted per thread (the
+// trees belong to the GUI thread). Clearing a whole tree (ClearTree) always frees at once.
 class FreeHold {
 public:
-    FreeHold();
+    // Nested: what leaves the trees while the hold lives is freed when the last hold ends.
+    // Own: it is freed when this hold ends, for a run whose caller keeps no pointers into the
+    // trees across it (a run a script starts by name); a long script then keeps no replaced
+    // objects of its finished runs.
+    enum class Scope { Nested, Own };
+    explicit FreeHold(Scope scope = Scope::Nested);
     ~FreeHold();
     FreeHold(const FreeHold&) = delete;
     FreeHold& operator=(const FreeHold&) = delete;
+
+private:
+    std::size_t m_mark; // held objects before this hold
+    bool m_own;
 };
 
 // True while a FreeHold lives.

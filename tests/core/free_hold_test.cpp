@@ -111,6 +111,33 @@ TEST(FreeHold, ReplacedAndDeletedObjectsLeaveAtOnceAndAreFreedAfterTheRun)
     }
 }
 
+// A run started by name frees what it replaced when it ends, inside a longer calculation; what
+// the calculation replaced before stays until its own end.
+TEST(FreeHold, AnOwnHoldFreesItsObjectsAtItsEnd)
+{
+    std::map<std::string, int> deleted;
+    PlainTree tree;
+    for (const char* name : {"G:a", "G:b"})
+        ASSERT_TRUE(tree.AddInserter(new Counted(name, deleted)));
+    Counted* first = static_cast<Counted*>(tree.GetInserter("G:a"));
+    {
+        const ns_tree::FreeHold calculation;
+        tree.DeleteInserters("G:a");
+        {
+            const ns_tree::FreeHold run(ns_tree::FreeHold::Scope::Own);
+            {
+                const ns_tree::FreeHold inner;
+                tree.DeleteInserters("G:b");
+            }
+            EXPECT_EQ(deleted["G:b"], 0);
+        }
+        EXPECT_EQ(deleted["G:b"], 1);
+        EXPECT_EQ(deleted["G:a"], 0);
+        EXPECT_EQ(first->value, "G:a");
+    }
+    EXPECT_EQ(deleted["G:a"], 1);
+}
+
 TEST(FreeHold, ClearingATreeFreesAtOnce)
 {
     std::map<std::string, int> deleted;

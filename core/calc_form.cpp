@@ -53,17 +53,20 @@ std::optional<double> NumberOf(const ns_param::BaseParameterType& parameter)
     }
 }
 
-bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+bool InRange(const ns_param::BaseParameterType& parameter, double value, const char* name, ModuleInterface* host)
 {
-    const std::optional<double> value = NumberOf(parameter);
-    if (!value)
-        return true;
     // NaN fails both comparisons; an infinity fails where the range is finite, and the
     // finiteness test also where it is not.
-    if (*value >= parameter.getMin() && *value <= parameter.getMax() && std::isfinite(*value))
+    if (value >= parameter.getMin() && value <= parameter.getMax() && std::isfinite(value))
         return true;
     LogOutOfRange(host, name, parameter.getMin(), parameter.getMax());
     return false;
+}
+
+bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+{
+    const std::optional<double> value = NumberOf(parameter);
+    return !value || InRange(parameter, *value, name, host);
 }
 
 } // namespace
@@ -85,6 +88,12 @@ bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::
             return false;
     }
     return true;
+}
+
+bool ValueInRange(const ns_param::Paramora& p, ModuleInterface* host, const char* name, double value)
+{
+    const ns_param::BaseParameterType* parameter = p.getParameter(name);
+    return !parameter || !NumberOf(*parameter) || InRange(*parameter, value, name, host);
 }
 
 void LogOutOfRange(ModuleInterface* host, const char* name, double min, double max)
@@ -141,6 +150,11 @@ bool CalcModule::ParametersInRange(std::initializer_list<const char*> names)
     return calc::ParametersInRange(getParameters(), GetModuleInterface(), names);
 }
 
+bool CalcModule::ValueInRange(const char* name, double value)
+{
+    return calc::ValueInRange(getParameters(), GetModuleInterface(), name, value);
+}
+
 void CalcModule::LogOutOfRange(const char* name, double min, double max)
 {
     calc::LogOutOfRange(GetModuleInterface(), name, min, max);
@@ -154,7 +168,7 @@ SpectrumTree* CalcModule::Spectra() const
 
 CalcModule::RunGuard::RunGuard(CalcModule& module, Numbers numbers)
     : m_module(module)
-    , m_held(!module.m_running && (numbers == Numbers::Unread || module.ParametersInRange()))
+    , m_held(!module.m_running && (numbers != Numbers::Read || module.ParametersInRange()))
 {
     if (m_held) {
         module.m_running = true;

@@ -73,11 +73,7 @@ bool InRange(const ns_param::BaseParameterType& parameter, const char* name, Mod
 
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host)
 {
-    for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
-        if (!InRange(*it->second, it->first.c_str(), host))
-            return false;
-    }
-    return true;
+    return ParametersInRangeExcept(p, host, {});
 }
 
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::initializer_list<const char*> names)
@@ -85,6 +81,17 @@ bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::
     for (const char* name : names) {
         const ns_param::BaseParameterType* parameter = p.getParameter(name);
         if (parameter && !InRange(*parameter, name, host))
+            return false;
+    }
+    return true;
+}
+
+bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
+                             std::initializer_list<const char*> settled)
+{
+    for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
+        if (std::find(settled.begin(), settled.end(), it->first) == settled.end()
+            && !InRange(*it->second, it->first.c_str(), host))
             return false;
     }
     return true;
@@ -148,6 +155,11 @@ bool CalcModule::ParametersInRange()
 bool CalcModule::ParametersInRange(std::initializer_list<const char*> names)
 {
     return calc::ParametersInRange(getParameters(), GetModuleInterface(), names);
+}
+
+bool CalcModule::ParametersInRangeExcept(std::initializer_list<const char*> settled)
+{
+    return calc::ParametersInRangeExcept(getParameters(), GetModuleInterface(), settled);
 }
 
 bool CalcModule::ValueInRange(const char* name, double value)

@@ -30,6 +30,9 @@ void LogHint(ModuleInterface* host, const std::string& text);
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host);
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host,
                        std::initializer_list<const char*> names);
+// The rule for every number but the named ones (numbers the operation's own checks settle).
+bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
+                             std::initializer_list<const char*> settled);
 // The rule for a value a run takes in place of the named parameter's own (a count it has
 // lowered, say): within that parameter's registered range and finite, or the range line.
 bool ValueInRange(const ns_param::Paramora& p, ModuleInterface* host, const char* name, double value);
@@ -64,6 +67,7 @@ public:
     // the named ones, with the range line in the host's log.
     bool ParametersInRange();
     bool ParametersInRange(std::initializer_list<const char*> names);
+    bool ParametersInRangeExcept(std::initializer_list<const char*> settled);
     // calc::ValueInRange with the host's log.
     bool ValueInRange(const char* name, double value);
     // The range line for a value outside min .. max (a range the run works out itself).

@@ -152,7 +152,7 @@ bool SVDSelectionModule::Run(bool sensor)
     // The range rule for the numbers besides the count, which the checks below settle (too
     // small: nothing more to choose; more than there are candidates: lowered). The screening
     // of the sensor variant files what it sets aside, so there it comes first.
-    const auto numbersInRange = [this] { return ParametersInRange({"NormVal", "SpecMinSVDValue", "NormType"}); };
+    const auto numbersInRange = [this] { return ParametersInRangeExcept({"SpecCount"}); };
 
     // The weighting spectra the run works with: copies (screened for the sensor variant).
     std::vector<std::unique_ptr<Spectrum>> weightCopies;

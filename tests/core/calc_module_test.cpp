@@ -108,6 +108,9 @@ TEST(CalcRangeRule, EveryNumberKindOutsideItsRangeOrNotFiniteIsRefusedWithItsLin
         // The named check takes only the names given.
         EXPECT_TRUE(module.ParametersInRange({"Text", "Flag", "Missing"}));
         EXPECT_EQ(module.ParametersInRange({c.name}), c.line == nullptr);
+        // Leaving out the one that breaks the rule leaves nothing to refuse.
+        EXPECT_TRUE(module.ParametersInRangeExcept({"Text", c.name}));
+        EXPECT_EQ(module.ParametersInRangeExcept({"Text"}), c.line == nullptr);
     }
 }
 

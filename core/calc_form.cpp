@@ -53,28 +53,27 @@ std::optional<double> NumberOf(const ns_param::BaseParameterType& parameter)
     }
 }
 
-bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+bool InRange(const ns_param::BaseParameterType& parameter, double value, const char* name, ModuleInterface* host)
 {
-    const std::optional<double> value = NumberOf(parameter);
-    if (!value)
-        return true;
     // NaN fails both comparisons; an infinity fails where the range is finite, and the
     // finiteness test also where it is not.
-    if (*value >= parameter.getMin() && *value <= parameter.getMax() && std::isfinite(*value))
+    if (value >= parameter.getMin() && value <= parameter.getMax() && std::isfinite(value))
         return true;
     LogOutOfRange(host, name, parameter.getMin(), parameter.getMax());
     return false;
+}
+
+bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+{
+    const std::optional<double> value = NumberOf(parameter);
+    return !value || InRange(parameter, *value, name, host);
 }
 
 } // namespace
 
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host)
 {
-    for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
-        if (!InRange(*it->second, it->first.c_str(), host))
-            return false;
-    }
-    return true;
+    return ParametersInRangeExcept(p, host, {});
 }
 
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::initializer_list<const char*> names)
@@ -85,6 +84,23 @@ bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::
             return false;
     }
     return true;
+}
+
+bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
+                             std::initializer_list<const char*> settled)
+{
+    for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
+        if (std::find(settled.begin(), settled.end(), it->first) == settled.end()
+            && !InRange(*it->second, it->first.c_str(), host))
+            return false;
+    }
+    return true;
+}
+
+bool ValueInRange(const ns_param::Paramora& p, ModuleInterface* host, const char* name, double value)
+{
+    const ns_param::BaseParameterType* parameter = p.getParameter(name);
+    return !parameter || !NumberOf(*parameter) || InRange(*parameter, value, name, host);
 }
 
 void LogOutOfRange(ModuleInterface* host, const char* name, double min, double max)
@@ -141,6 +157,16 @@ bool CalcModule::ParametersInRange(std::initializer_list<const char*> names)
     return calc::ParametersInRange(getParameters(), GetModuleInterface(), names);
 }
 
+bool CalcModule::ParametersInRangeExcept(std::initializer_list<const char*> settled)
+{
+    return calc::ParametersInRangeExcept(getParameters(), GetModuleInterface(), settled);
+}
+
+bool CalcModule::ValueInRange(const char* name, double value)
+{
+    return calc::ValueInRange(getParameters(), GetModuleInterface(), name, value);
+}
+
 void CalcModule::LogOutOfRange(const char* name, double min, double max)
 {
     calc::LogOutOfRange(GetModuleInterface(), name, min, max);
@@ -154,7 +180,7 @@ SpectrumTree* CalcModule::Spectra() const
 
 CalcModule::RunGuard::RunGuard(CalcModule& module, Numbers numbers)
     : m_module(module)
-    , m_held(!module.m_running && (numbers == Numbers::Unread || module.ParametersInRange()))
+    , m_held(!module.m_running && (numbers != Numbers::Read || module.ParametersInRange()))
 {
     if (m_held) {
         module.m_running = true;

@@ -30,6 +30,12 @@ void LogHint(ModuleInterface* host, const std::string& text);
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host);
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host,
                        std::initializer_list<const char*> names);
+// The rule for every number but the named ones (numbers the operation's own checks settle).
+bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
+                             std::initializer_list<const char*> settled);
+// The rule for a value a run takes in place of the named parameter's own (a count it has
+// lowered, say): within that parameter's registered range and finite, or the range line.
+bool ValueInRange(const ns_param::Paramora& p, ModuleInterface* host, const char* name, double value);
 // "Fehler: Parameter 'name' liegt außerhalb des zulässigen Bereichs (min bis max)!"
 void LogOutOfRange(ModuleInterface* host, const char* name, double min, double max);
 
@@ -61,15 +67,20 @@ public:
     // the named ones, with the range line in the host's log.
     bool ParametersInRange();
     bool ParametersInRange(std::initializer_list<const char*> names);
+    bool ParametersInRangeExcept(std::initializer_list<const char*> settled);
+    // calc::ValueInRange with the host's log.
+    bool ValueInRange(const char* name, double value);
     // The range line for a value outside min .. max (a range the run works out itself).
     void LogOutOfRange(const char* name, double min, double max);
     // calc::CountFitsMemory with the host's log.
     bool CountFitsMemory(const char* name, double count, double min, double bytesEach, double fixedBytes = 0.0);
 
 protected:
-    // Which numbers an operation reads: all of the module's parameters, or none (connect,
-    // import and the like, which must run whatever the numbers hold).
-    enum class Numbers { Read, Unread };
+    // Which numbers an operation reads: all of the module's parameters, checked by the guard;
+    // none (connect, import and the like, which must run whatever the numbers hold); or all,
+    // checked by the operation itself (ParametersInRange) after the checks that have their
+    // own line for a particular value, and before it computes or files anything.
+    enum class Numbers { Read, Unread, AfterOwnChecks };
     // Held by an operation for its whole run; false (and nothing held) while another runs,
     // and, when the operation reads the numbers, while one of them breaks the range rule
     // (the range line is then logged): nothing of the run may start. While held, what the

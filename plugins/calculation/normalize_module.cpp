@@ -255,7 +255,8 @@ bool NormalizeModule::setrefspec()
 
 bool NormalizeModule::normalize()
 {
-    RunGuard running(*this);
+    // The sources and the grid have their own lines before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;
@@ -284,6 +285,12 @@ bool NormalizeModule::normalize()
     const int intPrec = *p.getIntParameter("IntPrec");
     const double xShift = *p.getDoubleParameter("XShift");
     const std::string searchText = trim(*p.getStringParameter("SuchStr"), calc::kBlanks);
+    if (!(xStart < xEnd && xStep != 0)) {
+        calc::LogError(host, calc::kParameterError);
+        return false;
+    }
+    if (!ParametersInRange())
+        return false;
     const CSpekContainer::SpekInfo target{xStart, xStep, xEnd};
     const CSpekContainer::SpekInfo fine{xStart, kFineStep, xEnd};
     const std::string targetGroup = *p.getStringParameter("TargetGroup");

@@ -192,7 +192,8 @@ bool RemTransSpecModule::IsRecursion(const std::string& targetGroup, const std::
 
 bool RemTransSpecModule::calculate()
 {
-    RunGuard running(*this);
+    // An empty A selection has its own line before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;
@@ -213,6 +214,8 @@ bool RemTransSpecModule::calculate()
         calc::LogError(host, kNoSpectra);
         return false;
     }
+    if (!ParametersInRange())
+        return false;
     const int index = calc::SyncEnumFromSel(p, "Aritmetikfunc");
     if (index < 0) {
         calc::LogError(host, calc::kParameterError);

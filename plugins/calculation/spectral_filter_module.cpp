@@ -59,7 +59,8 @@ std::vector<SAutomationPtrList> SpectralFilterModule::GetAutomationPtr()
 
 bool SpectralFilterModule::SpectralFilter()
 {
-    RunGuard running(*this);
+    // The selection has its own lines before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;
@@ -67,6 +68,19 @@ bool SpectralFilterModule::SpectralFilter()
     ns_param::Paramora& p = getParameters();
 
     const std::list<Spectrum*> found = tree->GetInserters(*p.getStringParameter("SpecDesc"), false);
+    if (found.empty()) {
+        calc::LogError(host, kNoSpectra);
+        return false;
+    }
+    SpectrumList spectra;
+    spectra = found;
+    if (!spectra.SpecsSameXVals()) {
+        calc::LogError(host, kDifferentX);
+        return false;
+    }
+    if (!ParametersInRange())
+        return false;
+
     const int filter = calc::SyncEnumFromSel(p, "Filter");
     const bool keepSign = *p.getBoolParameter("FilterPostProc_Abs");
     const bool adaptive = *p.getBoolParameter("FilterAdaptiv");
@@ -88,17 +102,6 @@ bool SpectralFilterModule::SpectralFilter()
                                   : "FilteredSpecs:" + selection + "_"
                                         + spectral_filter::GroupWord(filter, adaptive) + ":";
     const double threshold = filter == spectral_filter::kContinuity ? 1 - value + 1e-05 : value;
-
-    if (found.empty()) {
-        calc::LogError(host, kNoSpectra);
-        return false;
-    }
-    SpectrumList spectra;
-    spectra = found;
-    if (!spectra.SpecsSameXVals()) {
-        calc::LogError(host, kDifferentX);
-        return false;
-    }
     // Sorted in place, as the inputs are shown from then on.
     if (!spectra.SpecsSorted())
         for (Spectrum* s : spectra)

@@ -186,7 +186,8 @@ double SpectralIntegralVarModule::NormFactor(const Spectrum& spectrum, bool* zer
 
 bool SpectralIntegralVarModule::spectralintegralvarselection()
 {
-    RunGuard running(*this);
+    // The count has its own lines before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;
@@ -196,22 +197,15 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
     ns_param::Paramora& p = getParameters();
 
     const int specCount = *p.getIntParameter("SpecCount");
-    const int evoCount = *p.getIntParameter("EvoCount");
-    const int evoSpz = *p.getIntParameter("EvoSpzCount");
-    const int evoPopul = *p.getIntParameter("EvoPopul");
-    const int evoRecomb = *p.getIntParameter("EvoRecomb");
-    const double normVal = *p.getDoubleParameter("NormVal");
     const double maxOverlap = *p.getDoubleParameter("SIVSpecMaxOverlap");
     const int searchAfterType = *p.getIntParameter("SearchAfterType");
     const int normType = *p.getIntParameter("NormType");
     const int minDist = *p.getIntParameter("SIVMinDist");
-    if (specCount < 1 || specCount > 10000 || evoCount < 100 || evoCount > 250000 || evoSpz < 1 || evoSpz > 50
-        || evoPopul < 2 || evoPopul > 16 || evoRecomb < 0 || evoRecomb > 250000 || !(normVal >= 0 && normVal <= 100)
-        || !(maxOverlap >= 0 && maxOverlap <= 100) || searchAfterType < 0 || searchAfterType > 1 || normType < 0
-        || normType > 1 || minDist < 0 || minDist > 1000) {
-        calc::LogError(host, calc::kParameterError);
+    // The range rule for every number but the count, which the checks below settle (more than
+    // the targets: refused with its line; more than the sensors: lowered). The screening files
+    // what it sets aside, so the rule comes first.
+    if (!ParametersInRangeExcept({"SpecCount"}))
         return false;
-    }
 
     // 1. The selections.
     run.sensors = Fetch(*tree, *p.getStringParameter("SpecDesc"));
@@ -311,6 +305,9 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
                                      .c_str());
         run.specCount = sensorCount;
     }
+    // The count the run takes, lowered to the sensors, still within its range.
+    if (!ValueInRange("SpecCount", run.specCount))
+        return false;
     run.wanted = std::max(0, run.specCount - run.startCount);
 
     // 9. Normalisation factors: start spectra first, then sensors.

@@ -129,7 +129,8 @@ double SVDSelectionModule::GetSpectrumNormValue(const Spectrum& spectrum)
 
 bool SVDSelectionModule::Run(bool sensor)
 {
-    RunGuard running(*this);
+    // The selections and the count have their own lines before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     if (!running || !tree)
         return false;
@@ -147,13 +148,11 @@ bool SVDSelectionModule::Run(bool sensor)
     std::string equivalentGroup = aeqDesc;
 
     const int normType = *p.getIntParameter("NormType");
-    const double normVal = *p.getDoubleParameter("NormVal");
     const double minValue = *p.getDoubleParameter("SpecMinSVDValue");
-    if ((normType != 0 && normType != 1) || !(normVal >= 0 && normVal <= 100)
-        || !(minValue >= 0 && minValue <= 100000)) {
-        calc::LogError(host, calc::kParameterError);
-        return false;
-    }
+    // The range rule for the numbers besides the count, which the checks below settle (too
+    // small: nothing more to choose; more than there are candidates: lowered). The screening
+    // of the sensor variant files what it sets aside, so there it comes first.
+    const auto numbersInRange = [this] { return ParametersInRangeExcept({"SpecCount"}); };
 
     // The weighting spectra the run works with: copies (screened for the sensor variant).
     std::vector<std::unique_ptr<Spectrum>> weightCopies;
@@ -163,6 +162,8 @@ bool SVDSelectionModule::Run(bool sensor)
             return false;
         }
         calc::LogHint(host, kSensorHint);
+        if (!numbersInRange())
+            return false;
         auto* self = static_cast<SVDSensSelectionModule*>(this);
         if (*p.getBoolParameter("CheckSpecs") && weightsIn.size() >= 2) {
             const int n = weightsIn.front()->GetPointCount();
@@ -240,7 +241,7 @@ bool SVDSelectionModule::Run(bool sensor)
             return false;
         }
         calc::LogHint(host, weights.size() > 1 ? kSamplesHint : kSpectraHint);
-        if (!checkInput())
+        if (!checkInput() || !numbersInRange())
             return false;
     } else {
         if (group.empty())
@@ -258,6 +259,9 @@ bool SVDSelectionModule::Run(bool sensor)
         if (!checkInput())
             return false;
     }
+    // The count the run takes, lowered to the candidates, still within its range.
+    if (!ValueInRange("SpecCount", specCount))
+        return false;
 
     double value = minValue;
     const bool addSpecs = *p.getBoolParameter("AddSpecs");

@@ -332,7 +332,8 @@ bool TestInterpolatorModule::CalibrateFromTargets(Run& run, CColCalibBase& calib
 
 bool TestInterpolatorModule::testinterpolator()
 {
-    RunGuard running(*this);
+    // The grouped selection has its own lines before the range rule.
+    RunGuard running(*this, Numbers::AfterOwnChecks);
     SpectrumTree* tree = Spectra();
     ModuleInterface* host = GetModuleInterface();
     if (!running || !tree || !host->GetClipboardTree())
@@ -362,10 +363,6 @@ bool TestInterpolatorModule::testinterpolator()
     run.illuList = tree->GetInserters(text("SpecIllu"), false);
     SpectrumList allRules;
     allRules = tree->GetInserters(text("SpecInterpolator"), false);
-    for (SpectrumList* list : {&run.calibTargets, &run.targets, &run.sensors, &run.illuList, &allRules})
-        if (!list->SpecsSorted())
-            for (Spectrum* s : *list)
-                s->SortPoints();
     if (!run.sensors.empty() && !allResponses.empty())
         calc::LogError(host, "Den Sensor entweder spektral simulieren oder durch Sensorantworten beschreiben!");
     const bool responseMode = !allResponses.empty();
@@ -395,6 +392,14 @@ bool TestInterpolatorModule::testinterpolator()
             return false;
         }
     }
+
+    if (!ParametersInRange())
+        return false;
+    // The inputs are sorted in place only after the checks above have passed.
+    for (SpectrumList* list : {&run.calibTargets, &run.targets, &run.sensors, &run.illuList, &allRules})
+        if (!list->SpecsSorted())
+            for (Spectrum* s : *list)
+                s->SortPoints();
 
     // Channel count: the sensitivities, or the values of the first response object; a pass
     // takes that of its matched items.

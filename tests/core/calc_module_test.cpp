@@ -96,13 +96,50 @@ TEST(CalcRangeRule, EveryNumberKindOutsideItsRangeOrNotFiniteIsRefusedWithItsLin
             EXPECT_TRUE(host.log.empty());
             EXPECT_TRUE(module.heldWhileRunning);
         }
-        // An operation that reads no number runs whatever they hold.
-        host.log.clear();
-        EXPECT_TRUE(module.Run(RangedModule::Numbers::Unread));
-        EXPECT_TRUE(host.log.empty());
+        // An operation that reads no number, or checks them itself later, starts whatever
+        // they hold.
+        for (RangedModule::Numbers numbers : {RangedModule::Numbers::Unread, RangedModule::Numbers::AfterOwnChecks}) {
+            host.log.clear();
+            module.heldWhileRunning = false;
+            EXPECT_TRUE(module.Run(numbers));
+            EXPECT_TRUE(module.heldWhileRunning);
+            EXPECT_TRUE(host.log.empty());
+        }
         // The named check takes only the names given.
         EXPECT_TRUE(module.ParametersInRange({"Text", "Flag", "Missing"}));
         EXPECT_EQ(module.ParametersInRange({c.name}), c.line == nullptr);
+        // Leaving out the one that breaks the rule leaves nothing to refuse.
+        EXPECT_TRUE(module.ParametersInRangeExcept({"Text", c.name}));
+        EXPECT_EQ(module.ParametersInRangeExcept({"Text"}), c.line == nullptr);
+    }
+}
+
+// A value a run takes in place of a parameter's own (a lowered count) meets that parameter's
+// range; names without a number parameter pass.
+TEST(CalcRangeRule, AValueTakenForAParameterMeetsItsRange)
+{
+    const struct {
+        const char* name;
+        double value;
+        const char* line;
+    } cases[] = {
+        {"Int", 10, nullptr},
+        {"Int", 11, "Fehler: Parameter 'Int' liegt außerhalb des zulässigen Bereichs (-4 bis 10)!"},
+        {"Double", kNan, "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!"},
+        {"Wide", -kInf, "Fehler: Parameter 'Wide' liegt außerhalb des zulässigen Bereichs (-1.79769e+308 bis "
+                        "1.79769e+308)!"},
+        {"Text", kNan, nullptr},
+        {"Missing", kNan, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingHost host;
+        RangedModule module;
+        module.SetModuleInterface(&host);
+        EXPECT_EQ(module.ValueInRange(c.name, c.value), c.line == nullptr);
+        EXPECT_EQ(host.LogTexts(), c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{});
+        // The parameter itself keeps its value.
+        EXPECT_TRUE(module.ParametersInRange());
     }
 }
 

@@ -61,7 +61,8 @@ const CRuntimeClass* SpecsCreateModuleBase::GetEditorClass()
 
 bool SpecsCreateModuleBase::Generate()
 {
-    RunGuard guard(*this);
+    // An empty selection has its own line before the range rule.
+    RunGuard guard(*this, Numbers::AfterOwnChecks);
     if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();
@@ -77,6 +78,8 @@ bool SpecsCreateModuleBase::Generate()
         LogError("Fehler: Es wurden keine Parameter zur Spektrenerzeugung angegeben!");
         return false;
     }
+    if (!ParametersInRange())
+        return false;
     const double temperature = *p.getDoubleParameter("ModelTemperature");
     const double start = *p.getDoubleParameter("XStart") / 1000.0;
     const double end = *p.getDoubleParameter("XEnd") / 1000.0;

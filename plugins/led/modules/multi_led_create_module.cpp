@@ -168,7 +168,7 @@ const CRuntimeClass* MultiCreateModuleBase::GetEditorClass()
 bool MultiCreateModuleBase::Generate()
 {
     // The count below 1 has a line of its own, before the range rule.
-    RunGuard guard(*this, Numbers::Unread);
+    RunGuard guard(*this, Numbers::AfterOwnChecks);
     if (!guard)
         return false;
     ModuleInterface* host = GetModuleInterface();

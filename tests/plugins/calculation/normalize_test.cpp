@@ -137,8 +137,13 @@ TEST_F(Normalize, BadParametersStopTheRun)
         double value;
         std::string line;
     } rows[] = {
+        // The grid check has its own line, before the range rule.
         {"start equal to end", "XEnd", 400, kParameterError},
-        {"step 0", "XStep", 0, outside("XStep", "0.01 bis 1e+06")},
+        {"start beyond the end and beyond its range", "XStart", 2e6, kParameterError},
+        {"NaN start", "XStart", nan, kParameterError},
+        {"step 0", "XStep", 0, kParameterError},
+        // What that check lets through gets the range line of the first number outside.
+        {"infinite end", "XEnd", std::numeric_limits<double>::infinity(), outside("XEnd", "0 bis 1e+06")},
         {"negative step (never ended)", "XStep", -1, outside("XStep", "0.01 bis 1e+06")},
         {"NaN step", "XStep", nan, outside("XStep", "0.01 bis 1e+06")},
         {"more than 10^7 points", "XStep", 1e-6, outside("XStep", "0.01 bis 1e+06")},
@@ -171,10 +176,16 @@ TEST_F(Normalize, BadParametersStopTheRun)
         EXPECT_EQ(calc_test::Names(host), std::vector<std::string>{"G:A"});
         EXPECT_EQ(At("G:A")->GetPointCount(), 41);
     }
-    host.log.clear();
-    P().setStringParameter("SpecDesc", "");
-    EXPECT_FALSE(module.normalize());
-    EXPECT_EQ(host.LogTexts(), std::vector<std::string>{"Fehler: Es wurden keine Spektren angegeben! "});
+    // No sources: their line comes first, whatever the numbers hold.
+    for (double step : {1.0, 0.0, -1.0}) {
+        SCOPED_TRACE(step);
+        host.log.clear();
+        P().setStringParameter("SpecDesc", "");
+        P().setDoubleParameter("XStep", step);
+        EXPECT_FALSE(module.normalize());
+        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{"Fehler: Es wurden keine Spektren angegeben! "});
+    }
+    P().setDoubleParameter("XStep", 1);
     P().setStringParameter("SpecDesc", "G:A");
     P().setBoolParameter("UseTargetGroup", true);
     P().setStringParameter("TargetGroup", ":::");

@@ -395,12 +395,25 @@ TEST_F(Arithmetic, ErrorsAndBadInput)
         EXPECT_EQ(host.log.back().colour, 0x000070u);
         EXPECT_EQ(host.spectra.GetInserters().size(), before);
     }
-    // A Sel beyond the list: outside its registered range.
-    Set(1, "A", "2");
-    P().setIntParameter("AritmetikfuncSel", 17);
-    EXPECT_FALSE(module.calculate());
-    EXPECT_EQ(host.LogTexts().back(),
-              "Fehler: Parameter 'AritmetikfuncSel' liegt außerhalb des zulässigen Bereichs (0 bis 16)!");
+    // A Sel beyond the list: outside its registered range; an empty A keeps its own line first.
+    const struct {
+        const char* name;
+        const char* a;
+        std::string error;
+    } sels[] = {
+        {"Sel 17", "A", "Fehler: Parameter 'AritmetikfuncSel' liegt außerhalb des zulässigen Bereichs (0 bis 16)!"},
+        {"Sel 17 without A", "nichts", "Fehler: Es wurden keine Spektren ausgewählt!"},
+    };
+    for (const auto& c : sels) {
+        SCOPED_TRACE(c.name);
+        host.log.clear();
+        Set(1, c.a, "2");
+        P().setIntParameter("AritmetikfuncSel", 17);
+        const std::size_t before = host.spectra.GetInserters().size();
+        EXPECT_FALSE(module.calculate());
+        EXPECT_EQ(host.LogTexts(), std::vector<std::string>{c.error});
+        EXPECT_EQ(host.spectra.GetInserters().size(), before);
+    }
     P().setIntParameter("AritmetikfuncSel", 0);
     // Blanks only: a number, 0.
     Set(1, "A", "   ");

@@ -122,6 +122,10 @@ TEST(SpectralIntegralVar, InputChecksInTheirOrder)
         {"too few targets", [](SivFixture& f) { f.p().setIntParameter("SpecCount", 5); },
          "Fehler: Der Umfang der primären spektralen Wichtungen muss mindestens dem Umfang der Auswahlmenge "
          "entsprechen!"},
+        // The count has this line also beyond its registered range.
+        {"too few targets for a count beyond its range", [](SivFixture& f) { f.p().setIntParameter("SpecCount", 20000); },
+         "Fehler: Der Umfang der primären spektralen Wichtungen muss mindestens dem Umfang der Auswahlmenge "
+         "entsprechen!"},
         {"secondary",
          [](SivFixture& f) {
              AddCurve(f.host, "V2:k1", 400, 10, 25, [](double) { return 1.0; });
@@ -130,6 +134,9 @@ TEST(SpectralIntegralVar, InputChecksInTheirOrder)
          "Fehler: Sekundäre spektrale Wichtung passt nicht zu den anderen Spektrensammlungen!"},
         {"script value out of range", [](SivFixture& f) { f.p().setDoubleParameter("NormVal", 101); },
          "Fehler: Parameter 'NormVal' liegt außerhalb des zulässigen Bereichs (0 bis 100)!"},
+        // A count the checks let through still meets its range.
+        {"count 0 from a script", [](SivFixture& f) { f.p().setIntParameter("SpecCount", 0); },
+         "Fehler: Parameter 'SpecCount' liegt außerhalb des zulässigen Bereichs (1 bis 10000)!"},
         {"one sample per class, no scatter within a class", [](SivFixture& f) { f.Set("WSpecDesc2", ""); },
          "Fehler: Die Datensituation ist nicht auswertbar. Bitte erhöhen Sie die Auswahlmenge und prüfen Sie, ob "
          "diese gleiche oder stark ähnliche Spektren beinhaltet!"},

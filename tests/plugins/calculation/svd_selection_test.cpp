@@ -106,7 +106,9 @@ TEST(SVDSelection, InputChecksInTheirOrder)
          },
          "Fehler: Keine weitere Auswahl erforderlich!"},
         {"count 0 from a script", [](auto& f) { f.p().setIntParameter("SpecCount", 0); },
-         "Fehler: Parameter 'SpecCount' liegt außerhalb des zulässigen Bereichs (1 bis 10000)!"},
+         "Fehler: Keine weitere Auswahl erforderlich!"},
+        {"negative count from a script", [](auto& f) { f.p().setIntParameter("SpecCount", -3); },
+         "Fehler: Keine weitere Auswahl erforderlich!"},
         {"different x",
          [](auto& f) {
              AddCurve(f.host, "C:x", 401, 10, 31, [](double) { return 1.0; });
@@ -124,8 +126,24 @@ TEST(SVDSelection, InputChecksInTheirOrder)
              f.Set("WSpecDesc", "W");
          },
          "Fehler: Spektrale Wichtung hat unterschiedliche X-Werte!"},
+        // What the checks above let through gets the range line.
         {"NormType from a script", [](auto& f) { f.p().setIntParameter("NormType", 3); },
          "Fehler: Parameter 'NormType' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+        {"infinite selection value", [](auto& f) { f.p().setDoubleParameter("SpecMinSVDValue", INFINITY); },
+         "Fehler: Parameter 'SpecMinSVDValue' liegt außerhalb des zulässigen Bereichs (0 bis 100000)!"},
+        // The checks' own lines come first.
+        {"no candidates, NormType 3",
+         [](auto& f) {
+             f.Set("SpecDesc", "Nichts");
+             f.p().setIntParameter("NormType", 3);
+         },
+         "Fehler: Keine Spektren ausgewählt!"},
+        {"start spectra fill the count, NaN NormVal",
+         [](auto& f) {
+             f.Set("RefSpecDesc", "S");
+             f.p().setDoubleParameter("NormVal", NAN);
+         },
+         "Fehler: Keine weitere Auswahl erforderlich!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,6 +162,19 @@ TEST(SVDSelection, InputChecksInTheirOrder)
         EXPECT_EQ(f.host.log.back().colour, COLORREF(0x000070));
         EXPECT_EQ(f.host.spectra.GetInserters().size(), before);
     }
+}
+
+// A count beyond its registered range is lowered to the candidates, not refused.
+TEST(SVDSelection, CountBeyondItsRangeIsLoweredToTheCandidates)
+{
+    Fixture<SVDSelectionModule> f;
+    Band(f.host, "C:a", 450);
+    Band(f.host, "C:b", 550);
+    f.Set("SpecDesc", "C");
+    f.Set("TargetGroup", "Erg");
+    f.p().setIntParameter("SpecCount", 20000);
+    ASSERT_TRUE(f.module.svdselection()) << ::testing::PrintToString(f.host.LogTexts());
+    EXPECT_TRUE(f.HasLog("Hinweis: Anzahl der Spektren wurde auf 2 (max) begrenzt!"));
 }
 
 TEST(SVDSelection, ChoosesSpectraAndNamesTheGroup)
@@ -341,6 +372,39 @@ TEST(SVDSensSelection, ChecksScreeningAndNormValue)
         EXPECT_FALSE(f.module.svdsensselection());
         EXPECT_EQ(f.host.log.back().text, "Fehler: Nur eine Spektrengruppe zur namenssynchronen Auswahl erlaubt!");
         EXPECT_TRUE(f.HasLog("Hinweis: Auswahlmodus \"Integrale Samples aus Spektren und Spektrenwichtungen\" "));
+    }
+    {
+        // The missing weights have their line before the range rule; the range rule comes
+        // before the screening files anything, the count's own line after it.
+        const struct {
+            const char* what;
+            const char* weights;
+            int count, normType;
+            const char* line;
+        } cases[] = {
+            {"no weights, NormType 3", "", 1, 3,
+             "Fehler: Bitte geben Sie für den Auswahlmodus \"Integrale Samples aus Spektren und "
+             "Spektrenwichtungen\" die Gewichtungen an!"},
+            {"NormType 3", "W", 1, 3, "Fehler: Parameter 'NormType' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+            {"count 0", "W", 0, 0, "Fehler: Keine weitere Auswahl erforderlich!"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            Fixture<SVDSensSelectionModule> f;
+            Band(f.host, "C:a", 450);
+            Band(f.host, "W:gut", 450, 60);
+            AddCurve(f.host, "W:flach", 400, 10, 31, [](double) { return 0.5; });
+            f.Set("SpecDesc", "C");
+            f.Set("WSpecDesc", c.weights);
+            f.p().setBoolParameter("CheckSpecs", true);
+            f.p().setIntParameter("SpecCount", c.count);
+            f.p().setIntParameter("NormType", c.normType);
+            const std::size_t before = f.host.spectra.GetInserters().size();
+            EXPECT_FALSE(f.module.svdsensselection());
+            EXPECT_EQ(f.host.log.back().text, c.line);
+            if (c.normType != 0)
+                EXPECT_EQ(f.host.spectra.GetInserters().size(), before) << "nothing set aside";
+        }
     }
     {
         // Screening: weak, flat and keyword-marked weights go to the unused group.

@@ -2,6 +2,7 @@
 // grouped passes, the response path and the checks.
 #include "fixture.h"
 
+#include <cmath>
 #include <numeric>
 #include <regex>
 
@@ -301,8 +302,17 @@ TEST_F(TestRun, ChecksStopWithTheirTexts)
          "Bitte geben Sie zur Wertebereichsquantisierung die Referenz-Kanalempfindlichkeiten oder -Kanalantworten an !"},
         {"grouped without ';'", [](ns_param::Paramora& q) { q.setBoolParameter("GroupedProcessing", true); },
          "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben."},
-        {"method out of range", [](ns_param::Paramora& q) { q.setIntParameter("MessCount", 0); },
+        {"no repetition", [](ns_param::Paramora& q) { q.setIntParameter("MessCount", 0); },
          "Fehler: Parameter 'MessCount' liegt außerhalb des zulässigen Bereichs (1 bis 1000)!"},
+        {"infinite noise", [](ns_param::Paramora& q) { q.setDoubleParameter("SekNoise", INFINITY); },
+         "Fehler: Parameter 'SekNoise' liegt außerhalb des zulässigen Bereichs (0 bis 1000)!"},
+        // The grouped selection's own lines come before the range rule.
+        {"grouped without ';', no repetition",
+         [](ns_param::Paramora& q) {
+             q.setBoolParameter("GroupedProcessing", true);
+             q.setIntParameter("MessCount", 0);
+         },
+         "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben."},
     };
     const ns_param::Paramora defaults = Q();
     for (const auto& c : cases) {

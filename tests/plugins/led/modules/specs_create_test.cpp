@@ -99,6 +99,8 @@ TEST_F(SpecsCreateTest, BadInputRefusesAndKeepsTheGrid)
         const char* line;
     } cases[] = {
         {"no objects", 380, 780, 2, "Nothing", "Fehler: Es wurden keine Parameter zur Spektrenerzeugung angegeben!"},
+        // The empty selection's line comes before the range rule.
+        {"no objects, step 0", 380, 780, 0, "Nothing", "Fehler: Es wurden keine Parameter zur Spektrenerzeugung angegeben!"},
         {"step 0", 380, 780, 0, "In", "Fehler: Parameter 'XStep' liegt außerhalb des zulässigen Bereichs (0.01 bis 1.79769e+308)!"},
         {"end below start", 780, 380, 2, "In", "Fehler: Parameter 'XEnd' liegt außerhalb des zulässigen Bereichs (780 bis 1e+99)!"},
         {"too many points", 0, 1e99, 0.01, "In", "Fehler: Parameter 'XStep' liegt außerhalb des zulässigen Bereichs (1e+92 bis 1.79769e+308)!"},

@@ -402,6 +402,23 @@ CMainFrame* MainFrameOf(const CVelmontDoc* document)
     return document ? dynamic_cast<CMainFrame*>(document->GetMainFrame()) : nullptr;
 }
 
+bool CMainFrame::Build()
+{
+    PlaceOnScreen();
+    return BuildLayout();
+}
+
+void CMainFrame::ConnectDocument(CVelmontDoc* document, std::function<void()> about)
+{
+    connect(Action(cmd::FileNew), &QAction::triggered, document, &CVelmontDoc::OnFileNew);
+    connect(Action(cmd::FileOpen), &QAction::triggered, document, &CVelmontDoc::OnFileOpen);
+    connect(Action(cmd::FileSave), &QAction::triggered, document, &CVelmontDoc::OnFileSave);
+    connect(Action(cmd::FileSaveAs), &QAction::triggered, document, &CVelmontDoc::OnFileSaveAs);
+    connect(Action(cmd::About), &QAction::triggered, this, std::move(about));
+    connect(this, &CMainFrame::recentFileRequested, document, &CVelmontDoc::OnOpenRecentFile);
+    SetCloseQuery([document] { return document->SaveModified(); });
+}
+
 void CMainFrame::ShowMainPanel(CVelmontDoc* document)
 {
     if (!m_centreSplitter)

@@ -3,7 +3,7 @@
 // progress 0..10000, remaining time) and six panes in four splitters. During a calculation it
 // shows the busy state and offers "Abbrechen"; it carries the drags from the tree panes to the
 // drop fields of the editor forms.
-#include "app/document_views.h"
+#include "app/program_window.h"
 #include "platform/colorref.h"
 #include "ui/frame_layout.h"
 
@@ -90,7 +90,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class CMainFrame : public QMainWindow, public DocumentViews {
+class CMainFrame : public QMainWindow, public ProgramWindow {
     Q_OBJECT
 public:
     // Menu and status bar background.
@@ -200,7 +200,9 @@ public:
     ModuleDropTarget* GetCurrentDropTarget() const { return m_dropTarget; }
     bool IsDragging() const { return m_dragSpecs || m_dragClipboard || m_dragModule; }
 
-    // --- The document's view of the window (DocumentViews) ------------------------------
+    // --- The window as the application and the document see it (ProgramWindow) ----------
+    bool Build() override;
+    void ConnectDocument(CVelmontDoc* document, std::function<void()> about) override;
     QWidget* MainWindow() override { return this; }
     void ShowMainPanel(CVelmontDoc* document) override;
     QWidget* ModulePane() const override;

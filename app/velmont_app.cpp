@@ -2,10 +2,6 @@
 
 #include "app/about_dlg.h"
 #include "app/velmont_doc.h"
-#include "ui/command_ids.h"
-#include "ui/main_frame.h"
-
-#include <QAction>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSettings>
@@ -57,40 +53,27 @@ bool CVelmontApp::InitInstance()
     LoadModuleLibraries(applicationDirPath(), nullptr);
 
     m_document = std::make_unique<CVelmontDoc>();
-    m_frame = std::make_unique<CMainFrame>();
-    m_frame->PlaceOnScreen();
-    if (!m_frame->BuildLayout())
+    if (m_windowMaker)
+        m_frame = m_windowMaker();
+    if (!m_frame || !m_frame->Build())
         return false;
     m_document->SetMainFrame(m_frame.get());
     m_document->SetModuleLibraries(&m_moduleLibraries);
     m_document->SetRecentFileList(&m_recentFiles);
     m_frame->SetRecentFiles(m_recentFiles.DisplayNames());
-    ConnectCommands();
+    m_frame->ConnectDocument(m_document.get(), [this] { OnAppAbout(); });
 
     // The first argument that Qt did not take is a project to open.
     // A project that cannot be opened has said why; the program goes on with a new one.
     if (m_arguments.size() <= 1 || !m_document->OpenDocumentFile(m_arguments[1]))
         m_document->OnFileNew();
-    m_frame->show();
+    m_frame->MainWindow()->show();
     return true;
 }
 
 void CVelmontApp::LoadModuleLibraries(const QString& folder, QWidget* parent)
 {
     m_moduleLibraries = ::LoadModuleLibraries(folder, parent, m_statusWaitMs);
-}
-
-void CVelmontApp::ConnectCommands()
-{
-    CVelmontDoc* doc = m_document.get();
-    CMainFrame* frame = m_frame.get();
-    connect(frame->Action(cmd::FileNew), &QAction::triggered, doc, &CVelmontDoc::OnFileNew);
-    connect(frame->Action(cmd::FileOpen), &QAction::triggered, doc, &CVelmontDoc::OnFileOpen);
-    connect(frame->Action(cmd::FileSave), &QAction::triggered, doc, &CVelmontDoc::OnFileSave);
-    connect(frame->Action(cmd::FileSaveAs), &QAction::triggered, doc, &CVelmontDoc::OnFileSaveAs);
-    connect(frame->Action(cmd::About), &QAction::triggered, this, &CVelmontApp::OnAppAbout);
-    connect(frame, &CMainFrame::recentFileRequested, doc, &CVelmontDoc::OnOpenRecentFile);
-    frame->SetCloseQuery([doc] { return doc->SaveModified(); });
 }
 
 void CVelmontApp::OnAppAbout()

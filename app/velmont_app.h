@@ -3,17 +3,18 @@
 // of the command line), the application-level commands (about) and the orderly exit: panes
 // first, then the document with its modules, then the plug-ins.
 #include "app/module_loader.h"
+#include "app/program_window.h"
 #include "app/recent_file_list.h"
 
 #include <QApplication>
 #include <QTranslator>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CMainFrame;
 class CVelmontDoc;
 
 class CVelmontApp : public QApplication {
@@ -38,11 +39,14 @@ public:
 
     void OnAppAbout();
 
-    CMainFrame* GetMainFrame() const { return m_frame.get(); }
+    // Makes the main window at start-up (the program's entry gives the main frame).
+    using WindowMaker = std::function<std::unique_ptr<ProgramWindow>()>;
+    void SetWindowMaker(WindowMaker maker) { m_windowMaker = std::move(maker); }
+
+    ProgramWindow* GetMainFrame() const { return m_frame.get(); }
     CVelmontDoc* GetDocument() const { return m_document.get(); }
 
 private:
-    void ConnectCommands();
 
     // The command line as bytes, without the arguments Qt took: file names that are not
     // UTF-8 must reach open() unchanged.
@@ -52,7 +56,8 @@ private:
     // Qt's own texts (file chooser, message box buttons) in German.
     QTranslator m_qtTranslator;
     std::unique_ptr<CVelmontDoc> m_document;
-    std::unique_ptr<CMainFrame> m_frame;
+    WindowMaker m_windowMaker;
+    std::unique_ptr<ProgramWindow> m_frame;
     int m_statusWaitMs = 2000;
 };
 

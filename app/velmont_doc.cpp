@@ -1,22 +1,15 @@
 #include "app/velmont_doc.h"
 
+#include "app/log_model.h"
 #include "app/project_file.h"
 #include "app/recent_file_list.h"
 #include "app/yes_no_dialog.h"
 #include "core/module_factory.h"
-#include "controls/spectrum_plot.h"
 #include "core/plugin_entry.h"
 #include "platform/data_exchange.h"
 #include "platform/file_chooser.h"
 #include "platform/file_names.h"
 #include "platform/prompter.h"
-#include "ui/clipboard_tree_view.h"
-#include "ui/log_window_view.h"
-#include "ui/main_frame.h"
-#include "ui/module_view.h"
-#include "ui/spec_diagram_view.h"
-#include "ui/spec_list_view.h"
-#include "ui/velmont_view.h"
 
 #include <QApplication>
 #include <QFile>
@@ -90,7 +83,7 @@ std::string CalculationTimesText(std::int64_t start, std::int64_t end)
 // parameters: such input is dropped. The frame's abort command and the diagram stay live.
 class CVelmontDoc::InputBlocker : public QObject {
 public:
-    explicit InputBlocker(CMainFrame* frame) : m_frame(frame) {}
+    explicit InputBlocker(DocumentViews* views) : m_views(views), m_window(views->MainWindow()) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -111,12 +104,14 @@ protected:
             return false;
         }
         auto* widget = qobject_cast<QWidget*>(watched);
-        QWidget* pane = m_frame ? m_frame->GetEditorPane() : nullptr;
+        QWidget* pane = m_window ? m_views->GetEditorPane() : nullptr;
         return widget && pane && (widget == pane || pane->isAncestorOf(widget));
     }
 
 private:
-    QPointer<CMainFrame> m_frame;
+    DocumentViews* m_views;
+    // The views' window: once it is gone, nothing is blocked.
+    QPointer<QWidget> m_window;
 };
 
 CVelmontDoc::CVelmontDoc(QObject* parent)
@@ -148,11 +143,8 @@ void CVelmontDoc::ResetProject()
 {
     // The form in the editor pane ends first, while the module it edits still exists: its
     // destructor may let go of what it observes in the module.
-    if (m_frame) {
-        auto* panel = new CVelmontView;
-        panel->SetDocument(this);
-        m_frame->ReplaceEditorPane(panel, CMainFrame::PaneEnd::Now);
-    }
+    if (m_frame)
+        m_frame->ShowMainPanel(this);
     ClearModuleTree();
     BuildModuleTree();
     m_rebuilding = true;
@@ -170,7 +162,7 @@ bool CVelmontDoc::CanReadProjectFile(const std::string& pathBytes)
         ::close(fd);
         return true;
     }
-    platform::ShowMessage(m_frame, QStringLiteral("Fehler"),
+    platform::ShowMessage(m_frame ? m_frame->MainWindow() : nullptr, QStringLiteral("Fehler"),
                           QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.").arg(platform::ShownFileName(pathBytes)),
                           platform::PromptIcon::Error);
     return false;
@@ -202,7 +194,7 @@ public:
     {
         m_doc.AppendLog(colour, format, line);
     }
-    QWidget* MessageParent() override { return m_doc.m_frame; }
+    QWidget* MessageParent() override { return m_doc.m_frame ? m_doc.m_frame->MainWindow() : nullptr; }
     bool OpenFileStep(const std::string& path) override
     {
         return m_doc.CanReadProjectFile(path);
@@ -211,11 +203,8 @@ public:
     void SelectModule(const std::string& name) override
     {
         m_doc.m_moduleToSelect = QString::fromStdString(name);
-        CModuleView* modules = m_doc.m_frame ? m_doc.m_frame->GetModuleView() : nullptr;
-        if (!modules)
-            return;
-        modules->SetReselectName(m_doc.m_moduleToSelect);
-        m_doc.m_moduleToSelect.clear();
+        if (m_doc.m_frame && m_doc.m_frame->ReselectModule(m_doc.m_moduleToSelect))
+            m_doc.m_moduleToSelect.clear();
     }
     void StoreOpenForm() override
     {
@@ -233,8 +222,8 @@ OpenResult CVelmontDoc::OpenProjectFile(const std::string& pathBytes)
 {
     m_moduleToSelect.clear();
     // The plot's settings must stand in the workspace before it is read.
-    if (m_frame && m_frame->GetDiagramView())
-        m_frame->GetDiagramView()->NestSettings(this);
+    if (m_frame)
+        m_frame->NestDiagramSettings(this);
     CVelmontDocProject project(*this);
     return OpenProject(project, pathBytes);
 }
@@ -315,7 +304,7 @@ QString CVelmontDoc::GetTitle() const
 void CVelmontDoc::UpdateTitle()
 {
     if (m_frame)
-        m_frame->setWindowTitle(GetTitle() + QStringLiteral(" - OrvantaGUI"));
+        m_frame->MainWindow()->setWindowTitle(GetTitle() + QStringLiteral(" - OrvantaGUI"));
 }
 
 void CVelmontDoc::SetPathName(const std::string& pathBytes, bool addToRecentFiles)
@@ -355,7 +344,7 @@ void CVelmontDoc::OnFileOpen()
     if (!SaveModified())
         return;
     const QString path = platform::GetFileChooser().GetOpenFileName(
-        m_frame, QStringLiteral("Öffnen"), QFileInfo(m_pathName).absolutePath(),
+        m_frame ? m_frame->MainWindow() : nullptr, QStringLiteral("Öffnen"), QFileInfo(m_pathName).absolutePath(),
         QStringLiteral("Orvanta-Projekte (*.pxml);;Alle Dateien (*)"));
     if (!path.isEmpty())
         OpenDocumentFile(path);
@@ -396,7 +385,7 @@ bool CVelmontDoc::DoSave(const std::string& pathBytes)
     if (target.empty()) {
         const QString proposal = m_pathName.isEmpty() ? GetTitle() : m_pathName;
         const QString chosen = platform::GetFileChooser().GetSaveFileName(
-            m_frame, QStringLiteral("Speichern unter"), proposal,
+            m_frame ? m_frame->MainWindow() : nullptr, QStringLiteral("Speichern unter"), proposal,
             QStringLiteral("Orvanta-Projekte (*.pxml);;Alle Dateien (*)"));
         if (chosen.isEmpty())
             return false;
@@ -424,7 +413,7 @@ bool CVelmontDoc::SaveModified()
 {
     if (!m_modified)
         return true;
-    switch (platform::GetPrompter().Prompt(m_frame, QStringLiteral("OrvantaGUI"),
+    switch (platform::GetPrompter().Prompt(m_frame ? m_frame->MainWindow() : nullptr, QStringLiteral("OrvantaGUI"),
                                            QStringLiteral("Änderungen in %1 speichern?").arg(GetTitle()),
                                            platform::PromptIcon::Warning, platform::PromptButtons::YesNoCancel)) {
     case platform::PromptAnswer::Yes: return OnFileSave();
@@ -437,13 +426,8 @@ bool CVelmontDoc::SaveModified()
 
 void CVelmontDoc::ShowSpectraInDiagram(const std::string& selection)
 {
-    CSpecDiagramView* diagram = m_frame ? m_frame->GetDiagramView() : nullptr;
-    if (!diagram)
-        return;
-    // Without a plot the diagram pane only repaints.
-    if (CSpecDisplay* plot = diagram->GetSpecDisplay())
-        plot->SetFromSpectrumList(m_spectrumTree.GetInserters(selection, false));
-    diagram->update();
+    if (m_frame)
+        m_frame->ShowSpectraInDiagram(m_spectrumTree, selection);
 }
 
 void CVelmontDoc::StartCalculation()
@@ -457,23 +441,22 @@ void CVelmontDoc::StartCalculation()
     m_noToAll = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (m_frame) {
-        if (QWidget* modules = m_frame->GetModuleView()) {
+        if (QWidget* modules = m_frame->ModulePane()) {
             modules->setEnabled(false);
             modules->repaint();
         }
         m_storedSelection.clear();
-        if (CSpecListView* spectra = m_frame->GetSpecListView())
-            spectra->BuildSelectionString(m_storedSelection);
+        m_frame->BuildSpectrumSelection(m_storedSelection);
         ShowSpectraInDiagram(m_storedSelection);
-        if (CSpecListView* spectra = m_frame->GetSpecListView())
+        if (QWidget* spectra = m_frame->SpectrumPane())
             spectra->repaint();
-        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView())
+        if (QWidget* clipboard = m_frame->ClipboardPane())
             clipboard->repaint();
-        if (CSpecListView* spectra = m_frame->GetSpecListView())
+        if (QWidget* spectra = m_frame->SpectrumPane())
             spectra->setEnabled(false);
-        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView()) {
+        if (QWidget* clipboard = m_frame->ClipboardPane()) {
             clipboard->setEnabled(false);
-            clipboard->ClearOverwriteAnswers();
+            m_frame->ClearClipboardOverwriteAnswers();
         }
         m_frame->GetProgressBar()->setValue(0);
         m_frame->SetStatusPaneText(QStringLiteral("Arbeite"), 0);
@@ -509,16 +492,16 @@ void CVelmontDoc::EndCalculation()
     m_timeCalculator.Stop();
     if (m_frame) {
         m_frame->SetRemainingTimeText(QString());
-        if (QWidget* modules = m_frame->GetModuleView())
+        if (QWidget* modules = m_frame->ModulePane())
             modules->setEnabled(true);
-        if (CSpecListView* spectra = m_frame->GetSpecListView()) {
+        if (QWidget* spectra = m_frame->SpectrumPane()) {
             spectra->setEnabled(true);
             spectra->repaint();
         }
-        if (CClipboardTreeView* clipboard = m_frame->GetClipboardView()) {
+        if (QWidget* clipboard = m_frame->ClipboardPane()) {
             clipboard->setEnabled(true);
             clipboard->repaint();
-            clipboard->ClearOverwriteAnswers();
+            m_frame->ClearClipboardOverwriteAnswers();
         }
         m_frame->SetStatusPaneText(QStringLiteral("Bereit"), 0);
     }
@@ -544,8 +527,8 @@ void CVelmontDoc::StartLive() {}
 void CVelmontDoc::EndLive()
 {
     std::string selection;
-    if (m_frame && m_frame->GetSpecListView())
-        m_frame->GetSpecListView()->BuildSelectionString(selection);
+    if (m_frame)
+        m_frame->BuildSpectrumSelection(selection);
     ShowSpectraInDiagram(selection);
 }
 
@@ -553,10 +536,9 @@ void CVelmontDoc::InitLive()
 {
     if (!m_frame)
         return;
-    if (QWidget* modules = m_frame->GetModuleView())
+    if (QWidget* modules = m_frame->ModulePane())
         modules->setEnabled(false);
-    if (CSpecListView* spectra = m_frame->GetSpecListView())
-        spectra->SetLiveMode(true);
+    m_frame->SetSpectrumLiveMode(true);
     m_frame->SetStatusPaneText(QStringLiteral("Livemessung"), 1);
 }
 
@@ -564,10 +546,9 @@ void CVelmontDoc::ResetLive()
 {
     if (!m_frame)
         return;
-    if (QWidget* modules = m_frame->GetModuleView())
+    if (QWidget* modules = m_frame->ModulePane())
         modules->setEnabled(true);
-    if (CSpecListView* spectra = m_frame->GetSpecListView())
-        spectra->SetLiveMode(false);
+    m_frame->SetSpectrumLiveMode(false);
     m_frame->SetStatusPaneText(QString(), 1);
 }
 
@@ -578,8 +559,8 @@ Module* CVelmontDoc::GetModule(const std::string&)
 
 void CVelmontDoc::AppendLog(COLORREF colour, const std::string& format, const std::string& text)
 {
-    if (CLogWindowView* log = m_frame ? m_frame->GetLogView() : nullptr)
-        log->AddFormattedColorMessage(colour, format, text);
+    if (m_frame)
+        m_frame->AddLogLine(colour, format, text);
 }
 
 void CVelmontDoc::AddLogMessageV(const char* format, va_list args)
@@ -646,14 +627,14 @@ double CVelmontDoc::GetProgressBarPercentage()
 void CVelmontDoc::SetStatusText(const std::string& text)
 {
     if (m_frame)
-        m_frame->SetStatusText(QString::fromStdString(text));
+        m_frame->SetStatusPaneText(QString::fromStdString(text), 1);
     PumpEventsIfDue();
 }
 
 void CVelmontDoc::RepaintSpecView()
 {
-    if (m_frame && m_frame->GetDiagramView())
-        m_frame->GetDiagramView()->update();
+    if (m_frame)
+        m_frame->RepaintDiagram();
 }
 
 bool CVelmontDoc::UserWantsAbort()

@@ -8,6 +8,7 @@
 // All slots run on the GUI thread, except the two log slots and UserWantsAbort, which workers
 // of later plug-ins may call: their text is formatted in the caller and handed over by a
 // queued call.
+#include "app/document_views.h"
 #include "app/event_pump.h"
 #include "app/module_loader.h"
 #include "app/time_calculator.h"
@@ -29,7 +30,6 @@
 #include <string>
 #include <vector>
 
-class CMainFrame;
 class CVelmontDocProject;
 enum class OpenResult;
 class CMyRecentFileList;
@@ -44,8 +44,8 @@ public:
     ~CVelmontDoc() override;
 
     // The main window whose panes show the project (null: no window, as in tests of the trees).
-    void SetMainFrame(CMainFrame* frame) { m_frame = frame; }
-    CMainFrame* GetMainFrame() const { return m_frame; }
+    void SetMainFrame(DocumentViews* frame) { m_frame = frame; }
+    DocumentViews* GetMainFrame() const { return m_frame; }
     // The plug-ins whose factories fill the module tree, in the loader's order.
     void SetModuleLibraries(const std::vector<ModuleLibrary>* libraries) { m_libraries = libraries; }
     // The recent-file list that opened and saved projects join.
@@ -191,7 +191,7 @@ private:
     bool m_modified = false;
     QString m_pathName;
     std::string m_pathBytes;
-    CMainFrame* m_frame = nullptr;
+    DocumentViews* m_frame = nullptr;
     const std::vector<ModuleLibrary>* m_libraries = nullptr;
     CMyRecentFileList* m_recentFiles = nullptr;
 };

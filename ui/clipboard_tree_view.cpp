@@ -17,7 +17,7 @@ CClipboardTreeView::~CClipboardTreeView() = default;
 
 CMainFrame* CClipboardTreeView::Frame() const
 {
-    return GetDocument() ? GetDocument()->GetMainFrame() : nullptr;
+    return MainFrameOf(GetDocument());
 }
 
 void CClipboardTreeView::OnInitialUpdate()

@@ -3,7 +3,7 @@
 // messages split in two, about 512 lines kept. Ctrl+C copies the format text of the newest
 // message. CNameWindowView is a small caption view of the same family (not placed by the frame).
 #include "platform/colorref.h"
-#include "ui/log_model.h"
+#include "app/log_model.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

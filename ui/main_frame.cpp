@@ -1,5 +1,7 @@
 #include "ui/main_frame.h"
 
+#include "app/velmont_doc.h"
+
 #include "controls/spectrum_plot.h"
 #include "platform/colorref_qt.h"
 #include "platform/document_opener.h"
@@ -393,6 +395,106 @@ SpecPlotLink* CMainFrame::GetSpecPlot()
         m_specPlotDisplay = display;
     }
     return m_specPlot.get();
+}
+
+CMainFrame* MainFrameOf(const CVelmontDoc* document)
+{
+    return document ? dynamic_cast<CMainFrame*>(document->GetMainFrame()) : nullptr;
+}
+
+bool CMainFrame::Build()
+{
+    PlaceOnScreen();
+    return BuildLayout();
+}
+
+void CMainFrame::ConnectDocument(CVelmontDoc* document, std::function<void()> about)
+{
+    connect(Action(cmd::FileNew), &QAction::triggered, document, &CVelmontDoc::OnFileNew);
+    connect(Action(cmd::FileOpen), &QAction::triggered, document, &CVelmontDoc::OnFileOpen);
+    connect(Action(cmd::FileSave), &QAction::triggered, document, &CVelmontDoc::OnFileSave);
+    connect(Action(cmd::FileSaveAs), &QAction::triggered, document, &CVelmontDoc::OnFileSaveAs);
+    connect(Action(cmd::About), &QAction::triggered, this, std::move(about));
+    connect(this, &CMainFrame::recentFileRequested, document, &CVelmontDoc::OnOpenRecentFile);
+    SetCloseQuery([document] { return document->SaveModified(); });
+}
+
+void CMainFrame::ShowMainPanel(CVelmontDoc* document)
+{
+    if (!m_centreSplitter)
+        return;
+    auto* panel = new CVelmontView;
+    panel->SetDocument(document);
+    ReplaceEditorPane(panel, PaneEnd::Now);
+}
+
+QWidget* CMainFrame::ModulePane() const
+{
+    return m_moduleView;
+}
+
+QWidget* CMainFrame::SpectrumPane() const
+{
+    return m_specListView;
+}
+
+QWidget* CMainFrame::ClipboardPane() const
+{
+    return m_clipboardView;
+}
+
+bool CMainFrame::ReselectModule(const QString& name)
+{
+    if (!m_moduleView)
+        return false;
+    m_moduleView->SetReselectName(name);
+    return true;
+}
+
+void CMainFrame::BuildSpectrumSelection(std::string& selection)
+{
+    if (m_specListView)
+        m_specListView->BuildSelectionString(selection);
+}
+
+void CMainFrame::SetSpectrumLiveMode(bool live)
+{
+    if (m_specListView)
+        m_specListView->SetLiveMode(live);
+}
+
+void CMainFrame::ClearClipboardOverwriteAnswers()
+{
+    if (m_clipboardView)
+        m_clipboardView->ClearOverwriteAnswers();
+}
+
+void CMainFrame::NestDiagramSettings(CVelmontDoc* document)
+{
+    if (m_diagramView)
+        m_diagramView->NestSettings(document);
+}
+
+void CMainFrame::ShowSpectraInDiagram(SpectrumTree& tree, const std::string& selection)
+{
+    if (!m_diagramView)
+        return;
+    // Without a plot the diagram pane only repaints.
+    if (CSpecDisplay* plot = m_diagramView->GetSpecDisplay())
+        plot->SetFromSpectrumList(tree.GetInserters(selection, false));
+    m_diagramView->update();
+}
+
+void CMainFrame::RepaintDiagram()
+{
+    if (m_diagramView)
+        m_diagramView->update();
+}
+
+void CMainFrame::AddLogLine(COLORREF colour, const std::string& format, const std::string& text)
+{
+    if (m_logView)
+        m_logView->AddFormattedColorMessage(colour, format, text);
 }
 
 void CMainFrame::InitialUpdateAllViews(CVelmontDoc* document)

@@ -3,6 +3,7 @@
 // progress 0..10000, remaining time) and six panes in four splitters. During a calculation it
 // shows the busy state and offers "Abbrechen"; it carries the drags from the tree panes to the
 // drop fields of the editor forms.
+#include "app/program_window.h"
 #include "platform/colorref.h"
 #include "ui/frame_layout.h"
 
@@ -89,7 +90,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public ProgramWindow {
     Q_OBJECT
 public:
     // Menu and status bar background.
@@ -107,22 +108,22 @@ public:
     void PlaceOnScreen();
 
     // Status panes: 0 the state, any other value pane 1 (the module status line).
-    void SetStatusPaneText(const QString& text, int pane);
+    void SetStatusPaneText(const QString& text, int pane) override;
     void SetStatusText(const QString& text) { SetStatusPaneText(text, 1); }
-    void SetRemainingTimeText(const QString& text);
+    void SetRemainingTimeText(const QString& text) override;
     QString GetStatusPaneText(int pane) const;
 
     // Busy: "Abbrechen" available, file, help, about and exit not.
-    void SetBusy(bool busy);
+    void SetBusy(bool busy) override;
     bool IsBusy() const { return m_busy; }
     // Applies every command's state rule to the menu and the toolbar.
     void UpdateActions();
 
-    QProgressBar* GetProgressBar() const { return m_progressBar; }
+    QProgressBar* GetProgressBar() const override { return m_progressBar; }
 
     // The abort request of "Abbrechen"; read from any thread, cleared when a calculation ends.
-    bool IsAbortRequested() const { return m_abortRequested.load(); }
-    void ClearAbortRequest() { m_abortRequested.store(false); }
+    bool IsAbortRequested() const override { return m_abortRequested.load(); }
+    void ClearAbortRequest() override { m_abortRequested.store(false); }
     void OnAbort();
 
     CModuleView* GetModuleView() const { return m_moduleView; }
@@ -131,7 +132,7 @@ public:
     CLogWindowView* GetLogView() const { return m_logView; }
     CClipboardTreeView* GetClipboardView() const { return m_clipboardView; }
     // The editor pane (upper centre): the main panel or a module's editor form.
-    QWidget* GetEditorPane() const;
+    QWidget* GetEditorPane() const override;
     // When the view that leaves the editor pane is deleted: once the event loop gets back
     // (its own handler may still be running), or at once (the document ends the project:
     // a form must go while the module it edits still exists), together with every earlier
@@ -144,7 +145,7 @@ public:
     SpecPlotLink* GetSpecPlot();
     void SetSpecPlot(SpecPlotLink* plot) { m_specPlotOverride = plot; }
     // Gives every pane the document and runs its OnInitialUpdate (after a new or opened project).
-    void InitialUpdateAllViews(CVelmontDoc* document);
+    void InitialUpdateAllViews(CVelmontDoc* document) override;
 
     CPaneSplitter* GetOuterSplitter() const { return m_outerSplitter; }
     MySplitter* GetUpperSplitter() const { return m_upperSplitter; }
@@ -153,8 +154,8 @@ public:
     bool IsLogShown() const { return m_logShown; }
 
     // The project description, saved with the project; a new project empties it.
-    const std::string& GetProjectDescription() const { return m_projectDescription; }
-    void SetProjectDescription(const std::string& text) { m_projectDescription = text; }
+    const std::string& GetProjectDescription() const override { return m_projectDescription; }
+    void SetProjectDescription(const std::string& text) override { m_projectDescription = text; }
 
     // Picture-export size of the diagram (set by the display options).
     int GetExportWidth() const { return m_exportWidth; }
@@ -168,7 +169,7 @@ public:
     QAction* Action(int id) const;
     // Rebuilds the recent-file entries of the file menu (ids 57616 on); each emits
     // recentFileRequested with its index.
-    void SetRecentFiles(const QStringList& displayNames);
+    void SetRecentFiles(const QStringList& displayNames) override;
     // Asked before the window closes (the document's question about unsaved changes).
     void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
 
@@ -198,6 +199,23 @@ public:
     void DragRelease();
     ModuleDropTarget* GetCurrentDropTarget() const { return m_dropTarget; }
     bool IsDragging() const { return m_dragSpecs || m_dragClipboard || m_dragModule; }
+
+    // --- The window as the application and the document see it (ProgramWindow) ----------
+    bool Build() override;
+    void ConnectDocument(CVelmontDoc* document, std::function<void()> about) override;
+    QWidget* MainWindow() override { return this; }
+    void ShowMainPanel(CVelmontDoc* document) override;
+    QWidget* ModulePane() const override;
+    QWidget* SpectrumPane() const override;
+    QWidget* ClipboardPane() const override;
+    bool ReselectModule(const QString& name) override;
+    void BuildSpectrumSelection(std::string& selection) override;
+    void SetSpectrumLiveMode(bool live) override;
+    void ClearClipboardOverwriteAnswers() override;
+    void NestDiagramSettings(CVelmontDoc* document) override;
+    void ShowSpectraInDiagram(SpectrumTree& tree, const std::string& selection) override;
+    void RepaintDiagram() override;
+    void AddLogLine(COLORREF colour, const std::string& format, const std::string& text) override;
 
 signals:
     void recentFileRequested(int index);
@@ -274,3 +292,6 @@ private:
     std::vector<QAction*> m_recentActions;
     std::function<bool()> m_closeQuery;
 };
+
+// The main frame that shows document (null: none, or the document's views are not a main frame).
+CMainFrame* MainFrameOf(const CVelmontDoc* document);

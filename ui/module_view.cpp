@@ -120,7 +120,7 @@ CModuleView::~CModuleView() = default;
 
 CMainFrame* CModuleView::Frame() const
 {
-    return GetDocument() ? GetDocument()->GetMainFrame() : nullptr;
+    return MainFrameOf(GetDocument());
 }
 
 void CModuleView::OnInitialUpdate()

@@ -33,7 +33,7 @@ CSpecListView::~CSpecListView() = default;
 
 CMainFrame* CSpecListView::Frame() const
 {
-    return GetDocument() ? GetDocument()->GetMainFrame() : nullptr;
+    return MainFrameOf(GetDocument());
 }
 
 SpecPlotLink* CSpecListView::Plot() const

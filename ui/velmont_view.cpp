@@ -40,8 +40,8 @@ void CVelmontView::paintEvent(QPaintEvent*)
 
     CVelmontDoc* document = GetDocument();
     int listHeight = 0;
-    if (document && document->GetMainFrame()) {
-        if (const CSpecListView* list = document->GetMainFrame()->GetSpecListView())
+    if (const CMainFrame* frame = MainFrameOf(document)) {
+        if (const CSpecListView* list = frame->GetSpecListView())
             listHeight = list->viewport()->height();
     }
     const QString lastModule = document ? QString::fromStdString(document->m_lastModule) : QString();

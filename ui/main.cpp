@@ -6,10 +6,12 @@
 #include <QTimer>
 
 #include <clocale>
+#include <memory>
 
 int main(int argc, char** argv)
 {
     CVelmontApp app(argc, argv);
+    app.SetWindowMaker([] { return std::make_unique<CMainFrame>(); });
     // Qt took LC_NUMERIC from the environment; printf and strtod use "." throughout.
     std::setlocale(LC_NUMERIC, "C");
     if (!app.InitInstance()) {
@@ -20,7 +22,7 @@ int main(int argc, char** argv)
     const QString screenshot = qEnvironmentVariable("VELMONT_SCREENSHOT");
     if (!screenshot.isEmpty()) {
         QTimer::singleShot(1500, &app, [&app, screenshot] {
-            const bool saved = app.GetMainFrame()->grab().toImage().save(screenshot, "PNG");
+            const bool saved = app.GetMainFrame()->MainWindow()->grab().toImage().save(screenshot, "PNG");
             app.exit(saved ? 0 : 2);
         });
     }

@@ -1,4 +1,4 @@
-#include "ui/log_model.h"
+#include "app/log_model.h"
 
 #include <cstdio>
 

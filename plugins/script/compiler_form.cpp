@@ -6,6 +6,7 @@
 #include "script/syntax_edit.h"
 
 #include "core/module_interface.h"
+#include "core/widget_names.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
 
@@ -26,12 +27,7 @@ IMPLEMENT_DYNCREATE(CCompilerForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 QString FileMessage(const QString& path, const char* what)
 {

@@ -17,10 +17,7 @@ class XMLEnumClass;
 
 namespace calc {
 
-inline constexpr char kBlanks[] = " \t\r\n";
 inline constexpr char kParameterError[] = "Fehler: Das Funktionsmodul wurde nicht korrekt parametriert. ";
-// Grids of the modules hold at most this many points.
-inline constexpr double kMaxGridPoints = 1e7;
 
 // An output group or result name tidied in place by the tree's path rule (ns_tree::NormalizePath).
 inline void CleanGroupPath(std::string& path)

@@ -1,7 +1,7 @@
 #include "colordiagram/diagram_core.h"
 
 #include "colordiagram/cie_table.h"
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 #include <colormath/colormath.h>
 

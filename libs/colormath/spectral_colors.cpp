@@ -1,4 +1,4 @@
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 #pragma once
-// The spectral colour table of the plot's underlay: 199 colours for 380..780 nm, entry i
-// at 380 + 400 * i / 198 nm, channels 0..255 as doubles.
+// The spectral colour table of the plot's underlay (and the colours of the colour diagram's
+// chromaticities): 199 colours for 380..780 nm, entry i at 380 + 400 * i / 198 nm, channels
+// 0..255 as doubles.
 #include <array>
 
 inline constexpr int kSpectralColorCount = 199;

@@ -4,7 +4,7 @@
 //
 // Entries 0, 1, 50, 99, 150 and 198 are the plot's reference rows. Every other entry is the
 // CIE 1931 2-degree standard observer (1 nm table) interpolated linearly at its wavelength.
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 const std::array<std::array<double, 3>, kSpectralColorCount> kSpectralColorMatching = {{
     {0.0125864, 0.000359547, 0.0593785}, // 0: 380.00 nm (reference)

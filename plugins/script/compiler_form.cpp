@@ -56,12 +56,12 @@ CCompilerForm::CCompilerForm()
     m_help = Named(new QLabel(QStringLiteral("Info"), c), 1013);
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_help->setTextFormat(Qt::PlainText);
-    m_edit = Named(new CSyntaxEdit(c), 1005);
+    m_edit = Named(new CSyntaxEdit(c), IDC_EDIT);
     m_edit->SetOwner(this);
     m_status = Named(new QLabel(QStringLiteral("Statisch"), c), 1015);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status->setAutoFillBackground(true); // it lies over the help text's first line
-    m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), 1001);
+    m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), IDC_RUN);
     m_load = Named(new QPushButton(QStringLiteral("SKRIPT\nLADEN"), c), 1007);
     m_save = Named(new QPushButton(QStringLiteral("SKRIPT SPEICHERN"), c), 1008);
     m_demo = Named(new QPushButton(QStringLiteral("DEMO- \nSKRIPT"), c), 1009);

@@ -6,8 +6,8 @@
 
 inline constexpr int kSpectralColorCount = 199;
 
-// Colour-matching (X, Y, Z) of the table's wavelengths (defined in spectral_cmf_table.cpp).
-extern const std::array<std::array<double, 3>, kSpectralColorCount> kSpectralColorMatching;
+// Colour-matching (X, Y, Z) of the table's wavelengths (see spectral_cmf_table.cpp), made once.
+const std::array<std::array<double, 3>, kSpectralColorCount>& SpectralColorMatching();
 
 struct SpectralRgb {
     double r = 0;

@@ -140,7 +140,8 @@ TEST_F(NormalizeFormTest, HandlersEnableShowAndLabel)
     Check(CNormalizeForm::IDC_SEARCHMODE)->click();
     EXPECT_EQ(label->text(), "Ausschluss von Spektren(namen) mit Zeichenkette(n)\nTrennzeichen <;>, keine Leerzeichen");
 
-    const int searchSwitches[] = {CNormalizeForm::IDC_AUTONAME, CNormalizeForm::IDC_AUTONAMESEARCH, CNormalizeForm::IDC_AUTONAMELABEL, CNormalizeForm::IDC_AUTONAMESEARCHLABEL};
+    const int searchSwitches[] = {CNormalizeForm::IDC_AUTONAME, CNormalizeForm::IDC_AUTONAMESEARCH,
+                                  CNormalizeForm::IDC_AUTONAMELABEL, CNormalizeForm::IDC_AUTONAMESEARCHLABEL};
     for (int id : searchSwitches)
         EXPECT_TRUE(Field<QWidget>(form.get(), id)->isHidden()) << id;
     Edit(CNormalizeForm::IDC_SEARCHTEXT)->setText("Probe");
@@ -241,7 +242,8 @@ TEST_F(NormalizeFormTest, DropsOnTheSearchAndReferenceFields)
     EXPECT_EQ(Edit(CNormalizeForm::IDC_SEARCHTEXT)->text(), "");
     form->InitModuleEditor();
 
-    Field<CNormalizeFormSelectionEdit>(form.get(), CNormalizeForm::IDC_SEARCHTEXT)->OnDropSpecs("Serie:Probe1;Serie:Probe2");
+    Field<CNormalizeFormSelectionEdit>(form.get(), CNormalizeForm::IDC_SEARCHTEXT)
+        ->OnDropSpecs("Serie:Probe1;Serie:Probe2");
     EXPECT_EQ(Edit(CNormalizeForm::IDC_SEARCHTEXT)->text(), "Probe1;Probe2");
     EXPECT_EQ(*P().getStringParameter("SuchStr"), "Probe1;Probe2");
     EXPECT_TRUE(host.calls.empty());
@@ -277,7 +279,8 @@ TEST_F(NormalizeFormTest, NoSecondRunDuringARun)
             if (!form)
                 return;
             form->findChild<QPushButton*>(QString::number(CNormalizeForm::IDC_START))->click();
-            form->findChild<CNormalizeFormSelectionEdit*>(QString::number(CNormalizeForm::IDC_REFSPEC))->OnDropSpecs("Ref:Lampe");
+            form->findChild<CNormalizeFormSelectionEdit*>(QString::number(CNormalizeForm::IDC_REFSPEC))
+                ->OnDropSpecs("Ref:Lampe");
             QTest::keyClick(form->findChild<QLineEdit*>(QString::number(CNormalizeForm::IDC_REFSPEC)), Qt::Key_Return);
         }
     } busy;
@@ -347,8 +350,8 @@ TEST_F(PlanckFormTest, SetUpAndSwitchRules)
 {
     form = MakeForm<CPlanckianSourceForm>(module, false);
     form->InitModuleEditor();
-    EXPECT_EQ(Edit(2202)->text(), "0");
-    EXPECT_EQ(Edit(2201)->text(), " 1.0");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->text(), "0");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->text(), " 1.0");
 
     const QString exitance = "Einheit des Wertebereichs:  W / m² / nm / sr";
     const QString normalised = "Einheit des Wertebereichs: normiert";
@@ -364,25 +367,25 @@ TEST_F(PlanckFormTest, SetUpAndSwitchRules)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.maximum) + std::to_string(r.wavelength));
-        Check(2046)->setChecked(r.maximum);
-        Check(20007)->setChecked(r.wavelength);
+        Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->setChecked(r.maximum);
+        Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->setChecked(r.wavelength);
         form->UpdateControls();
-        EXPECT_EQ(Check(2046)->isEnabled(), r.maximumEnabled);
-        EXPECT_EQ(Check(20007)->isEnabled(), r.wavelengthEnabled);
-        EXPECT_EQ(Edit(2202)->isEnabled(), r.fieldsEnabled);
-        EXPECT_EQ(Edit(2201)->isEnabled(), r.fieldsEnabled);
-        EXPECT_EQ(Field<QLabel>(form.get(), 20008)->text(), r.unit);
+        EXPECT_EQ(Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->isEnabled(), r.maximumEnabled);
+        EXPECT_EQ(Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->isEnabled(), r.wavelengthEnabled);
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->isEnabled(), r.fieldsEnabled);
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->isEnabled(), r.fieldsEnabled);
+        EXPECT_EQ(Field<QLabel>(form.get(), CPlanckianSourceForm::IDC_UNIT)->text(), r.unit);
     }
     // Switching to a wavelength fills the empty fields: the start wavelength and 1.
-    Check(20007)->setChecked(false);
-    Check(2046)->setChecked(false);
+    Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->setChecked(false);
+    Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->setChecked(false);
     form->UpdateControls();
-    Edit(2036)->setText("412.7");
-    Edit(2202)->setText("0");
-    Edit(2201)->setText("0");
-    Check(20007)->click();
-    EXPECT_EQ(Edit(2202)->text(), "412");
-    EXPECT_EQ(Edit(2201)->text(), " 1.0");
+    Edit(CPlanckianSourceForm::IDC_START)->setText("412.7");
+    Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->setText("0");
+    Edit(CPlanckianSourceForm::IDC_NORMVALUE)->setText("0");
+    Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->click();
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->text(), "412");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->text(), " 1.0");
 }
 
 TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
@@ -390,20 +393,20 @@ TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
     AddCurve(host, "Ref:Lampe", 400, 5, 21, [](double) { return 1.0; });
     AddSpectrum(host, "Ref:Punkt", {450}, {1});
     form = MakeForm<CPlanckianSourceForm>(module);
-    for (int id : {2036, 2038, 2040}) {
+    for (int id : {CPlanckianSourceForm::IDC_START, CPlanckianSourceForm::IDC_END, CPlanckianSourceForm::IDC_STEP}) {
         SCOPED_TRACE(id);
         P().setDoubleParameter("XStep", 2);
         Field<CPlanckianSourceFormSelectionEdit>(form.get(), id)->OnDropSpecs("Ref:Lampe");
         EXPECT_EQ(*P().getDoubleParameter("XStart"), 400);
         EXPECT_EQ(*P().getDoubleParameter("XEnd"), 500);
         EXPECT_EQ(*P().getDoubleParameter("XStep"), 5);
-        EXPECT_EQ(Edit(2038)->text(), "500");
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_END)->text(), "500");
     }
-    Field<CPlanckianSourceFormSelectionEdit>(form.get(), 2040)->OnDropSpecs("Ref:Punkt");
+    Field<CPlanckianSourceFormSelectionEdit>(form.get(), CPlanckianSourceForm::IDC_STEP)->OnDropSpecs("Ref:Punkt");
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 450);
     EXPECT_EQ(*P().getDoubleParameter("XStep"), 5); // one point has no step
     EXPECT_TRUE(host.log.empty());
-    Field<CPlanckianSourceFormSelectionEdit>(form.get(), 2036)->OnDropSpecs("Ref:Fehlt");
+    Field<CPlanckianSourceFormSelectionEdit>(form.get(), CPlanckianSourceForm::IDC_START)->OnDropSpecs("Ref:Fehlt");
     EXPECT_EQ(host.LogTexts(), std::vector<std::string>{"Fehler: Kein Spektrum!"});
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 450);
 }
@@ -411,8 +414,8 @@ TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
 TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
 {
     form = MakeForm<CPlanckianSourceForm>(module);
-    Edit(2036)->setText("380.5");
-    Edit(2040)->setText("0.25");
+    Edit(CPlanckianSourceForm::IDC_START)->setText("380.5");
+    Edit(CPlanckianSourceForm::IDC_STEP)->setText("0.25");
     ASSERT_TRUE(form->UpdateData(true));
     EXPECT_EQ(*P().getIntParameter("IntPrec"), 2);
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 380.5);
@@ -422,20 +425,21 @@ TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
         const char* text;
         QString message;
     } rows[] = {
-        {2036, "779.995", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
-        {2036, "0", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
-        {2040, "0.001", "Bitte geben Sie eine Zahl zwischen 0.01 und 1.79769313486232e+308 ein."},
+        {CPlanckianSourceForm::IDC_START, "779.995", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
+        {CPlanckianSourceForm::IDC_START, "0", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
+        {CPlanckianSourceForm::IDC_STEP, "0.001",
+         "Bitte geben Sie eine Zahl zwischen 0.01 und 1.79769313486232e+308 ein."},
         // Checked while the switch is off (left as designed).
-        {2202, "900", "Bitte geben Sie eine ganze Zahl zwischen 380 und 780 ein."},
+        {CPlanckianSourceForm::IDC_NORMLAMBDA, "900", "Bitte geben Sie eine ganze Zahl zwischen 380 und 780 ein."},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.text);
         form->UpdateData(false);
         prompter.shown.clear();
         host.calls.clear();
-        Edit(2034)->setText("3000");
+        Edit(CPlanckianSourceForm::IDC_TEMPERATURE)->setText("3000");
         Edit(r.id)->setText(r.text);
-        Field<QPushButton>(form.get(), 2044)->click();
+        Field<QPushButton>(form.get(), CPlanckianSourceForm::IDC_CALCULATE)->click();
         ASSERT_EQ(prompter.Texts().size(), 1u);
         EXPECT_EQ(prompter.Texts()[0], r.message);
         EXPECT_EQ(*P().getDoubleParameter("Temperature"), 2892);
@@ -446,8 +450,8 @@ TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
 TEST_F(PlanckFormTest, CalculateRunsBetweenStartAndEndCalculation)
 {
     form = MakeForm<CPlanckianSourceForm>(module);
-    Edit(2042)->setText("Quellen");
-    Field<QPushButton>(form.get(), 2044)->click();
+    Edit(CPlanckianSourceForm::IDC_TARGETGROUP)->setText("Quellen");
+    Field<QPushButton>(form.get(), CPlanckianSourceForm::IDC_CALCULATE)->click();
     ASSERT_FALSE(host.calls.empty());
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");

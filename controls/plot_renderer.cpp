@@ -1,9 +1,9 @@
 #include "controls/plot_renderer.h"
 
+#include "colormath/spectral_colors.h"
 #include "controls/color_luma.h"
 #include "controls/pixel_canvas.h"
 #include "controls/plot_glyphs.h"
-#include "controls/spectral_colors.h"
 #include "platform/colorref_qt.h"
 #include "platform/random.h"
 

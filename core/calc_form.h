@@ -20,6 +20,11 @@ namespace calc {
 inline constexpr COLORREF kErrorColour = 0x000070;
 inline constexpr COLORREF kHintColour = 0x007000;
 
+// What the modules trim from names and list entries read from forms and files.
+inline constexpr char kBlanks[] = " \t\r\n";
+// Grids of the modules hold at most this many points.
+inline constexpr double kMaxGridPoints = 1e7;
+
 void LogError(ModuleInterface* host, const std::string& text);
 void LogHint(ModuleInterface* host, const std::string& text);
 

@@ -18,8 +18,7 @@ bool isNumber_stoi(std::string text);
 // True for a non-empty text of digits only.
 bool isNumber_isdigit(std::string text);
 
-// The tree path rule, in this order: one leading ":" removed, every run of ":"
-// collapsed to one, one trailing ":" removed.  ":A::B:" -> "A:B", "::A" -> ":A".
+// The tree's path rule (ns_tree::NormalizePath in core/tree.h) applied in place.
 void NormColons(std::string& path);
 
 // Removes every c from a zero-terminated text, in place.

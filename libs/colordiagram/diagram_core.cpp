@@ -1,7 +1,7 @@
 #include "colordiagram/diagram_core.h"
 
-#include "colordiagram/cie_table.h"
-#include "controls/spectral_colors.h"
+#include "colormath/cie_table.h"
+#include "colormath/spectral_colors.h"
 
 #include <colormath/colormath.h>
 
@@ -12,6 +12,9 @@
 namespace colordiagram {
 
 namespace {
+
+using colormath::kCie1931;
+using colormath::kCie1931Count;
 
 // D65 white (CIE 1931 2°, Y = 100): the planes' white when no point gave one.
 constexpr double kD65[3] = {95.047, 100.0, 108.883};

@@ -14,7 +14,7 @@ public:
     virtual double Value(double v, double s, double t) const = 0;
 };
 
-// 0.
+// 0 beyond the ends.
 class EpolNull : public EpolBase {
 public:
     EpolNull() = default;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ enum class BinOp : std::uint8_t {
 // Level of the prefix operators: between the multiplicative operators and the powers.
 inline constexpr int kPrefixLevel = 10;
 
-inline constexpr std::array<int, std::size_t(BinOp::Count)> kPrecedence{
+// A plain array sized by its initialiser, so a missing or extra row fails the check below.
+inline constexpr int kPrecedence[] = {
     1, 2,          // || &&
     3, 4,          // | &
     5, 5,          // == !=
@@ -35,7 +37,7 @@ inline constexpr std::array<int, std::size_t(BinOp::Count)> kPrecedence{
     9, 9, 9, 9, 9, 9, // * / \ % .* ./
     11, 11,        // ^ .^ (above the prefix level)
 };
-static_assert(kPrecedence.size() == std::size_t(BinOp::Count), "one level per binary operator");
+static_assert(std::size(kPrecedence) == std::size_t(BinOp::Count), "one level per binary operator");
 
 inline int precedence(BinOp op) { return kPrecedence[std::size_t(op)]; }
 

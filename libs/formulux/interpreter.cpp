@@ -314,6 +314,65 @@ Subscript makeSubscript(const CMCVariable& v, int size)
     return s;
 }
 
+Subscript allOf(int size)
+{
+    Subscript s;
+    s.all = true;
+    s.size = size;
+    return s;
+}
+
+// Runs f; a run error it throws points at the subscript k (the error stands where the index was written).
+template <class F>
+auto atSubscript(const Expr& k, F&& f)
+{
+    try {
+        return f();
+    } catch (RunError& err) {
+        err.line = k.line;
+        err.col = k.col;
+        throw;
+    }
+}
+
+// The subscripts of m(k1, k2) or m(k) on a rows x cols matrix, for reading and writing alike;
+// evaluate turns a subscript's expression into its value. m(k) of a one-row matrix is its
+// element (column) k, otherwise its row k.
+template <class Evaluate>
+void subscriptsOf(const Expr& e, int rows, int cols, Evaluate&& evaluate, Subscript& rs, Subscript& cs)
+{
+    auto sub = [&](const Expr& k, int size) {
+        if (k.kind == ExprKind::Colon)
+            return allOf(size);
+        const CMCVariable v = evaluate(k);
+        return atSubscript(k, [&] { return makeSubscript(v, size); });
+    };
+    if (e.kids.size() == 3) {
+        rs = sub(*e.kids[1], rows);
+        cs = sub(*e.kids[2], cols);
+        return;
+    }
+    const bool byColumn = rows == 1;
+    const Subscript s = sub(*e.kids[1], byColumn ? cols : rows);
+    rs = byColumn ? allOf(rows) : s;
+    cs = byColumn ? s : allOf(cols);
+}
+
+// The elements rs x cs of base as a new matrix of the same kind.
+CMCVariable gather(const CMCVariable& base, const Subscript& rs, const Subscript& cs, Context& ctx)
+{
+    const int rows = base.getRows();
+    CMCVariable out = ctx.make(rs.count(), cs.count());
+    double* o = out.mutableData();
+    const double* p = base.data();
+    for (int j = 0; j < cs.count(); ++j)
+        for (int r = 0; r < rs.count(); ++r)
+            o[std::size_t(j) * rs.count() + r] = p[std::size_t(cs.at(j)) * rows + rs.at(r)];
+    out.setText(base.isText());
+    out.setType(base.getType());
+    return out;
+}
+
 } // namespace
 
 CMCVariable Interpreter::index(const Expr& e) { return readIndexed(eval(*e.kids[0]), e); }
@@ -324,35 +383,12 @@ CMCVariable Interpreter::readIndexed(const CMCVariable& base, const Expr& e)
     const bool two = e.kids.size() == 3;
     // m[i] of a one-row matrix is element i; otherwise row i.
     const bool byColumn = !two && rows == 1;
-    auto sub = [&](const Expr& k, int size) {
-        if (k.kind == ExprKind::Colon) {
-            Subscript s;
-            s.all = true;
-            s.size = size;
-            return s;
-        }
-        const CMCVariable v = eval(k);
-        try {
-            return makeSubscript(v, size);
-        } catch (RunError& err) {
-            err.line = k.line;
-            err.col = k.col;
-            throw;
-        }
-    };
-    // Fast path: scalar subscripts.
+    // Fast path: one scalar subscript.
     const Expr& k1 = *e.kids[1];
     if (!two && k1.kind != ExprKind::Colon) {
         const CMCVariable i = eval(k1);
         if (i.isScalar()) {
-            int at;
-            try {
-                at = checkedIndex(i.scalar(), byColumn ? cols : rows);
-            } catch (RunError& err) {
-                err.line = k1.line;
-                err.col = k1.col;
-                throw;
-            }
+            const int at = atSubscript(k1, [&] { return checkedIndex(i.scalar(), byColumn ? cols : rows); });
             if (byColumn) {
                 CMCVariable out(base.data()[at]);
                 out.setText(base.isText());
@@ -367,55 +403,18 @@ CMCVariable Interpreter::readIndexed(const CMCVariable& base, const Expr& e)
             out.setType(base.getType());
             return out;
         }
-        Subscript s;
-        try {
-            s = makeSubscript(i, byColumn ? cols : rows);
-        } catch (RunError& err) {
-            err.line = k1.line;
-            err.col = k1.col;
-            throw;
-        }
-        Subscript all;
-        all.all = true;
-        all.size = byColumn ? rows : cols;
-        const Subscript& rs = byColumn ? all : s;
-        const Subscript& cs = byColumn ? s : all;
-        CMCVariable out = m_ctx.make(rs.count(), cs.count());
-        double* o = out.mutableData();
-        for (int j = 0; j < cs.count(); ++j)
-            for (int r = 0; r < rs.count(); ++r)
-                o[std::size_t(j) * rs.count() + r] = base.data()[std::size_t(cs.at(j)) * rows + rs.at(r)];
+        const Subscript s = atSubscript(k1, [&] { return makeSubscript(i, byColumn ? cols : rows); });
+        return byColumn ? gather(base, allOf(rows), s, m_ctx) : gather(base, s, allOf(cols), m_ctx);
+    }
+    Subscript rs, cs;
+    subscriptsOf(e, rows, cols, [this](const Expr& k) { return eval(k); }, rs, cs);
+    if (two && !rs.all && !cs.all && rs.list.size() == 1 && cs.list.size() == 1) {
+        CMCVariable out(base.getData(rs.list[0], cs.list[0]));
         out.setText(base.isText());
         out.setType(base.getType());
         return out;
     }
-    Subscript rs, cs;
-    if (two) {
-        rs = sub(k1, rows);
-        cs = sub(*e.kids[2], cols);
-        if (!rs.all && !cs.all && rs.list.size() == 1 && cs.list.size() == 1) {
-            CMCVariable out(base.getData(rs.list[0], cs.list[0]));
-            out.setText(base.isText());
-            out.setType(base.getType());
-            return out;
-        }
-    } else {
-        Subscript s = sub(k1, byColumn ? cols : rows);
-        Subscript all;
-        all.all = true;
-        all.size = byColumn ? rows : cols;
-        rs = byColumn ? all : s;
-        cs = byColumn ? s : all;
-    }
-    CMCVariable out = m_ctx.make(rs.count(), cs.count());
-    double* o = out.mutableData();
-    const double* p = base.data();
-    for (int j = 0; j < cs.count(); ++j)
-        for (int r = 0; r < rs.count(); ++r)
-            o[std::size_t(j) * rs.count() + r] = p[std::size_t(cs.at(j)) * rows + rs.at(r)];
-    out.setText(base.isText());
-    out.setType(base.getType());
-    return out;
+    return gather(base, rs, cs, m_ctx);
 }
 
 void Interpreter::writeIndexed(const Expr& target, const CMCVariable& value)
@@ -423,36 +422,8 @@ void Interpreter::writeIndexed(const Expr& target, const CMCVariable& value)
     const Expr& var = *target.kids[0];
     CMCVariable& m = slot(var.var);
     const int rows = m.getRows(), cols = m.getCols();
-    const bool two = target.kids.size() == 3;
-    const bool byColumn = !two && rows == 1;
-    auto sub = [&](const Expr& k, int size) {
-        Subscript s;
-        s.size = size;
-        if (k.kind == ExprKind::Colon) {
-            s.all = true;
-            return s;
-        }
-        const CMCVariable v = eval(k);
-        try {
-            return makeSubscript(v, size);
-        } catch (RunError& err) {
-            err.line = k.line;
-            err.col = k.col;
-            throw;
-        }
-    };
     Subscript rs, cs;
-    if (two) {
-        rs = sub(*target.kids[1], rows);
-        cs = sub(*target.kids[2], cols);
-    } else {
-        Subscript s = sub(*target.kids[1], byColumn ? cols : rows);
-        Subscript all;
-        all.all = true;
-        all.size = byColumn ? rows : cols;
-        rs = byColumn ? all : s;
-        cs = byColumn ? s : all;
-    }
+    subscriptsOf(target, rows, cols, [this](const Expr& k) { return eval(k); }, rs, cs);
     // Subscripts are evaluated: the slot may have been reassigned by them, so look again.
     CMCVariable& dst = slot(var.var);
     if (dst.getRows() != rows || dst.getCols() != cols)

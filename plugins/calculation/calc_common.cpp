@@ -20,11 +20,6 @@
 
 namespace calc {
 
-void CleanGroupPath(std::string& path)
-{
-    NormColons(path);
-}
-
 SPoint ClampedPoint(double x, double y)
 {
     return SPoint(x < 0 ? 0.0 : x, y);

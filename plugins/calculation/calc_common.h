@@ -4,10 +4,12 @@
 // and form base with its log colours comes from Corvane.
 #include "core/calc_form.h"
 #include "core/spectrum.h"
+#include "core/tree.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace ns_xandril {
 class XMLEnumClass;
@@ -15,14 +17,13 @@ class XMLEnumClass;
 
 namespace calc {
 
-inline constexpr char kBlanks[] = " \t\r\n";
 inline constexpr char kParameterError[] = "Fehler: Das Funktionsmodul wurde nicht korrekt parametriert. ";
-// Grids of the modules hold at most this many points.
-inline constexpr double kMaxGridPoints = 1e7;
 
-// Tidies a ":"-path of an output group or result name in place: one leading ":" removed,
-// runs of ":" collapsed, one trailing ":" removed (the tree's path rule).
-void CleanGroupPath(std::string& path);
+// An output group or result name tidied in place by the tree's path rule (ns_tree::NormalizePath).
+inline void CleanGroupPath(std::string& path)
+{
+    path = ns_tree::NormalizePath(std::move(path));
+}
 
 // A point whose wavelength is set to 0 when it is negative; the value is taken as given.
 SPoint ClampedPoint(double x, double y);

@@ -3,6 +3,7 @@
 #include "calculation/create_interpolator_module.h"
 
 #include "core/module_interface.h"
+#include "core/widget_names.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,12 +17,7 @@ IMPLEMENT_DYNCREATE(CreateInterpolatorForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 bool HasText(const QLineEdit* edit)
 {

@@ -3,20 +3,13 @@
 // bound to an enumeration parameter and its Sel number.
 #include "core/module.h"
 #include "core/module_editor.h"
+#include "core/widget_names.h"
 
 #include <QString>
 
 class QComboBox;
 
 namespace calc {
-
-// The control's dialog id becomes its object name (tests and tools find controls by it).
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
 
 // Before showing, a Sel number set by a script is taken into the enumeration (the number
 // wins); the combo box's index is exchanged only while it holds entries; afterwards, in both

@@ -63,13 +63,13 @@ CNormalizeForm::CNormalizeForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
 
-    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), 2017);
+    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), IDC_SELECTIONBOX);
     auto* selectionGrid = new QGridLayout(selection);
-    m_specDesc = calc::Named(new CSelectionEdit(selection), 2001);
-    m_searchMode = calc::Named(new QCheckBox(selection), 20011);
-    m_searchLabel = calc::Named(new QLabel(kSelectLabel, selection), 20012);
-    m_searchText = calc::Named(new CNormalizeFormSelectionEdit(selection), 15043);
-    m_randomCount = calc::Named(new QLineEdit(selection), 2077);
+    m_specDesc = calc::Named(new CSelectionEdit(selection), IDC_SPECDESC);
+    m_searchMode = calc::Named(new QCheckBox(selection), IDC_SEARCHMODE);
+    m_searchLabel = calc::Named(new QLabel(kSelectLabel, selection), IDC_SEARCHLABEL);
+    m_searchText = calc::Named(new CNormalizeFormSelectionEdit(selection), IDC_SEARCHTEXT);
+    m_randomCount = calc::Named(new QLineEdit(selection), IDC_RANDOMCOUNT);
     selectionGrid->addWidget(new QLabel("Eingabe", selection), 0, 0);
     selectionGrid->addWidget(m_specDesc, 0, 1, 1, 2);
     selectionGrid->addWidget(m_searchMode, 1, 0);
@@ -81,16 +81,16 @@ CNormalizeForm::CNormalizeForm()
     selectionGrid->addLayout(randomRow, 3, 0, 1, 3);
     layout->addWidget(selection);
 
-    auto* range = calc::Named(new QGroupBox("Definitionsbereich /  Spektren-Normalisierung", c), 2018);
+    auto* range = calc::Named(new QGroupBox("Definitionsbereich /  Spektren-Normalisierung", c), IDC_RANGEBOX);
     auto* rangeGrid = new QGridLayout(range);
-    m_xStart = calc::Named(new QLineEdit(range), 2003);
-    m_xEnd = calc::Named(new QLineEdit(range), 2005);
-    m_xStep = calc::Named(new QLineEdit(range), 2007);
-    m_xShift = calc::Named(new QLineEdit(range), 15054);
+    m_xStart = calc::Named(new QLineEdit(range), IDC_XSTART);
+    m_xEnd = calc::Named(new QLineEdit(range), IDC_XEND);
+    m_xStep = calc::Named(new QLineEdit(range), IDC_XSTEP);
+    m_xShift = calc::Named(new QLineEdit(range), IDC_XSHIFT);
     m_xShift->setMaxLength(64);
-    m_refSpec = calc::Named(new CNormalizeFormSelectionEdit(range), 2026);
-    m_interpolator = calc::Named(new QComboBox(range), 2009);
-    m_extrapolator = calc::Named(new QComboBox(range), 2011);
+    m_refSpec = calc::Named(new CNormalizeFormSelectionEdit(range), IDC_REFSPEC);
+    m_interpolator = calc::Named(new QComboBox(range), IDC_INTERPOLATOR);
+    m_extrapolator = calc::Named(new QComboBox(range), IDC_EXTRAPOLATOR);
     int row = 0;
     for (auto [label, field] : {std::pair<const char*, QWidget*>{"X-Startwert (nm)", m_xStart},
                                 {"X-Endwert (nm)", m_xEnd},
@@ -104,12 +104,12 @@ CNormalizeForm::CNormalizeForm()
     }
     layout->addWidget(range);
 
-    auto* values = calc::Named(new QGroupBox("Wertebereich", c), 2020);
+    auto* values = calc::Named(new QGroupBox("Wertebereich", c), IDC_VALUESBOX);
     auto* valuesGrid = new QGridLayout(values);
-    m_scale = calc::Named(new QLineEdit(values), 2088);
-    m_offset = calc::Named(new QLineEdit(values), 2084);
-    m_autoMaxNorm = calc::Named(new QCheckBox("Auto-Max-(Max = 1)-Normierung", values), 2023);
-    m_noNegValues = calc::Named(new QCheckBox("Negative Werte auf 0 setzen", values), 2029);
+    m_scale = calc::Named(new QLineEdit(values), IDC_SCALE);
+    m_offset = calc::Named(new QLineEdit(values), IDC_OFFSET);
+    m_autoMaxNorm = calc::Named(new QCheckBox("Auto-Max-(Max = 1)-Normierung", values), IDC_AUTOMAXNORM);
+    m_noNegValues = calc::Named(new QCheckBox("Negative Werte auf 0 setzen", values), IDC_NONEGVALUES);
     valuesGrid->addWidget(new QLabel("Skalierung", values), 0, 0);
     valuesGrid->addWidget(m_scale, 0, 1);
     valuesGrid->addWidget(new QLabel("Offset", values), 1, 0);
@@ -118,18 +118,18 @@ CNormalizeForm::CNormalizeForm()
     valuesGrid->addWidget(m_noNegValues, 3, 0, 1, 2);
     layout->addWidget(values);
 
-    auto* output = calc::Named(new QGroupBox("Ergebnisablage", c), 2019);
+    auto* output = calc::Named(new QGroupBox("Ergebnisablage", c), IDC_OUTPUTBOX);
     auto* outputGrid = new QGridLayout(output);
-    m_useTargetGroup = calc::Named(new QCheckBox("Separate Ausgabegruppe verwenden", output), 2015);
-    m_targetGroup = calc::Named(new CSelectionEdit(output), 2002);
-    m_cleanFolder = calc::Named(new QCheckBox("Ordnerverschachtelung auflösen", output), 15057);
-    m_sortSpecs = calc::Named(new QCheckBox("alphabetische Spektrenreihenfolge \nin der Ausgabe erzwingen", output), 15061);
-    m_autoName = calc::Named(new QCheckBox(output), 15050);
-    m_autoNameLabel = calc::Named(new QLabel("Gruppennamen entsprechend Auswahl ergänzen ", output), 15059);
-    m_autoNameSearch = calc::Named(new QCheckBox(output), 20003);
-    m_autoNameSearchLabel = calc::Named(new QLabel("Suchergebnis im Spektrenbaum ablegen  ", output), 20004);
-    m_autoNameShift = calc::Named(new QCheckBox(output), 15055);
-    m_autoNameShiftLabel = calc::Named(new QLabel("Shiftparameter in Namen übernehmen ", output), 15058);
+    m_useTargetGroup = calc::Named(new QCheckBox("Separate Ausgabegruppe verwenden", output), IDC_USETARGETGROUP);
+    m_targetGroup = calc::Named(new CSelectionEdit(output), IDC_TARGETGROUP);
+    m_cleanFolder = calc::Named(new QCheckBox("Ordnerverschachtelung auflösen", output), IDC_CLEANFOLDER);
+    m_sortSpecs = calc::Named(new QCheckBox("alphabetische Spektrenreihenfolge \nin der Ausgabe erzwingen", output), IDC_SORTSPECS);
+    m_autoName = calc::Named(new QCheckBox(output), IDC_AUTONAME);
+    m_autoNameLabel = calc::Named(new QLabel("Gruppennamen entsprechend Auswahl ergänzen ", output), IDC_AUTONAMELABEL);
+    m_autoNameSearch = calc::Named(new QCheckBox(output), IDC_AUTONAMESEARCH);
+    m_autoNameSearchLabel = calc::Named(new QLabel("Suchergebnis im Spektrenbaum ablegen  ", output), IDC_AUTONAMESEARCHLABEL);
+    m_autoNameShift = calc::Named(new QCheckBox(output), IDC_AUTONAMESHIFT);
+    m_autoNameShiftLabel = calc::Named(new QLabel("Shiftparameter in Namen übernehmen ", output), IDC_AUTONAMESHIFTLABEL);
     outputGrid->addWidget(m_useTargetGroup, 0, 0, 1, 2);
     outputGrid->addWidget(new QLabel("Speichern in Gruppe ...", output), 1, 0);
     outputGrid->addWidget(m_targetGroup, 1, 1);
@@ -147,7 +147,7 @@ CNormalizeForm::CNormalizeForm()
     }
     layout->addWidget(output);
 
-    m_start = calc::Named(new QPushButton("STARTEN", c), 2013);
+    m_start = calc::Named(new QPushButton("STARTEN", c), IDC_START);
     layout->addWidget(m_start);
     layout->addStretch(1);
 

@@ -38,6 +38,41 @@ class CNormalizeForm : public calc::CCalcForm {
 public:
     enum { IDD = 2000 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SPECDESC = 2001,
+        IDC_TARGETGROUP = 2002,
+        IDC_XSTART = 2003,
+        IDC_XEND = 2005,
+        IDC_XSTEP = 2007,
+        IDC_INTERPOLATOR = 2009,
+        IDC_EXTRAPOLATOR = 2011,
+        IDC_START = 2013,
+        IDC_USETARGETGROUP = 2015,
+        IDC_SELECTIONBOX = 2017,
+        IDC_RANGEBOX = 2018,
+        IDC_OUTPUTBOX = 2019,
+        IDC_VALUESBOX = 2020,
+        IDC_AUTOMAXNORM = 2023,
+        IDC_REFSPEC = 2026,
+        IDC_NONEGVALUES = 2029,
+        IDC_RANDOMCOUNT = 2077,
+        IDC_OFFSET = 2084,
+        IDC_SCALE = 2088,
+        IDC_SEARCHTEXT = 15043,
+        IDC_AUTONAME = 15050,
+        IDC_XSHIFT = 15054,
+        IDC_AUTONAMESHIFT = 15055,
+        IDC_CLEANFOLDER = 15057,
+        IDC_AUTONAMESHIFTLABEL = 15058,
+        IDC_AUTONAMELABEL = 15059,
+        IDC_SORTSPECS = 15061,
+        IDC_AUTONAMESEARCH = 20003,
+        IDC_AUTONAMESEARCHLABEL = 20004,
+        IDC_SEARCHMODE = 20011,
+        IDC_SEARCHLABEL = 20012,
+    };
+
     CNormalizeForm();
     ~CNormalizeForm() override;
 
@@ -45,43 +80,43 @@ public:
     // sets the fields' drop kinds and bindings.
     void InitModuleEditor() override;
 
-    void OnBnClickedStart();             // 2013
-    void OnBnClickedUseTargetGroup();    // 2015
-    void OnBnClickedCleanFolder();       // 15057
-    void OnBnClickedAutoMaxNorm();       // 2023
-    void OnBnClickedSearchMode();        // 20011
-    void OnEnChangeSearchText();         // 15043
-    void OnEnChangeShift();              // 15054
+    void OnBnClickedStart();
+    void OnBnClickedUseTargetGroup();
+    void OnBnClickedCleanFolder();
+    void OnBnClickedAutoMaxNorm();
+    void OnBnClickedSearchMode();
+    void OnEnChangeSearchText();
+    void OnEnChangeShift();
 
 protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_specDesc;                  // 2001
-    CSelectionEdit* m_targetGroup;               // 2002
-    CNormalizeFormSelectionEdit* m_refSpec;      // 2026
-    CNormalizeFormSelectionEdit* m_searchText;   // 15043
-    QLabel* m_searchLabel;                       // 20012
-    QLineEdit* m_xStart;                         // 2003
-    QLineEdit* m_xEnd;                           // 2005
-    QLineEdit* m_xStep;                          // 2007
-    QLineEdit* m_xShift;                         // 15054
-    QLineEdit* m_scale;                          // 2088
-    QLineEdit* m_offset;                         // 2084
-    QLineEdit* m_randomCount;                    // 2077
-    QCheckBox* m_useTargetGroup;                 // 2015
-    QCheckBox* m_autoMaxNorm;                    // 2023
-    QCheckBox* m_noNegValues;                    // 2029
-    QCheckBox* m_cleanFolder;                    // 15057
-    QCheckBox* m_sortSpecs;                      // 15061
-    QCheckBox* m_autoName;                       // 15050
-    QLabel* m_autoNameLabel;                     // 15059
-    QCheckBox* m_autoNameSearch;                 // 20003
-    QLabel* m_autoNameSearchLabel;               // 20004
-    QCheckBox* m_autoNameShift;                  // 15055
-    QLabel* m_autoNameShiftLabel;                // 15058
-    QCheckBox* m_searchMode;                     // 20011
-    QComboBox* m_interpolator;                   // 2009
-    QComboBox* m_extrapolator;                   // 2011
-    QPushButton* m_start;                        // 2013
+    CSelectionEdit* m_specDesc;
+    CSelectionEdit* m_targetGroup;
+    CNormalizeFormSelectionEdit* m_refSpec;
+    CNormalizeFormSelectionEdit* m_searchText;
+    QLabel* m_searchLabel;
+    QLineEdit* m_xStart;
+    QLineEdit* m_xEnd;
+    QLineEdit* m_xStep;
+    QLineEdit* m_xShift;
+    QLineEdit* m_scale;
+    QLineEdit* m_offset;
+    QLineEdit* m_randomCount;
+    QCheckBox* m_useTargetGroup;
+    QCheckBox* m_autoMaxNorm;
+    QCheckBox* m_noNegValues;
+    QCheckBox* m_cleanFolder;
+    QCheckBox* m_sortSpecs;
+    QCheckBox* m_autoName;
+    QLabel* m_autoNameLabel;
+    QCheckBox* m_autoNameSearch;
+    QLabel* m_autoNameSearchLabel;
+    QCheckBox* m_autoNameShift;
+    QLabel* m_autoNameShiftLabel;
+    QCheckBox* m_searchMode;
+    QComboBox* m_interpolator;
+    QComboBox* m_extrapolator;
+    QPushButton* m_start;
 };

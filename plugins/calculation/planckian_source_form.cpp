@@ -68,17 +68,17 @@ CPlanckianSourceForm::CPlanckianSourceForm()
 {
     QWidget* c = Content();
     auto* grid = new QGridLayout(c);
-    m_temperature = calc::Named(new QLineEdit(c), 2034);
-    m_start = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2036);
-    m_end = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2038);
-    m_step = calc::Named(new CPlanckianSourceFormSelectionEdit(c), 2040);
-    m_targetGroup = calc::Named(new CSelectionEdit(c), 2042);
-    m_maximumNormalize = calc::Named(new QCheckBox("auf Maximalwert '1' normieren", c), 2046);
-    m_wlNormalize = calc::Named(new QCheckBox("auf Wellenlänge normieren", c), 20007);
-    m_normLambda = calc::Named(new QLineEdit(c), 2202);
-    m_normValue = calc::Named(new QLineEdit(c), 2201);
-    m_unit = calc::Named(new QLabel(kUnitExitance, c), 20008);
-    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), 2044);
+    m_temperature = calc::Named(new QLineEdit(c), IDC_TEMPERATURE);
+    m_start = calc::Named(new CPlanckianSourceFormSelectionEdit(c), IDC_START);
+    m_end = calc::Named(new CPlanckianSourceFormSelectionEdit(c), IDC_END);
+    m_step = calc::Named(new CPlanckianSourceFormSelectionEdit(c), IDC_STEP);
+    m_targetGroup = calc::Named(new CSelectionEdit(c), IDC_TARGETGROUP);
+    m_maximumNormalize = calc::Named(new QCheckBox("auf Maximalwert '1' normieren", c), IDC_MAXIMUMNORMALIZE);
+    m_wlNormalize = calc::Named(new QCheckBox("auf Wellenlänge normieren", c), IDC_WLNORMALIZE);
+    m_normLambda = calc::Named(new QLineEdit(c), IDC_NORMLAMBDA);
+    m_normValue = calc::Named(new QLineEdit(c), IDC_NORMVALUE);
+    m_unit = calc::Named(new QLabel(kUnitExitance, c), IDC_UNIT);
+    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), IDC_CALCULATE);
 
     int row = 0;
     auto addRow = [&](const char* label, QWidget* field) {

@@ -36,6 +36,21 @@ class CPlanckianSourceForm : public calc::CCalcForm {
 public:
     enum { IDD = 2008 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_TEMPERATURE = 2034,
+        IDC_START = 2036,
+        IDC_END = 2038,
+        IDC_STEP = 2040,
+        IDC_TARGETGROUP = 2042,
+        IDC_CALCULATE = 2044,
+        IDC_MAXIMUMNORMALIZE = 2046,
+        IDC_NORMVALUE = 2201,
+        IDC_NORMLAMBDA = 2202,
+        IDC_WLNORMALIZE = 20007,
+        IDC_UNIT = 20008,
+    };
+
     CPlanckianSourceForm();
     ~CPlanckianSourceForm() override;
 
@@ -47,15 +62,15 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    QLineEdit* m_temperature;                   // 2034
-    CPlanckianSourceFormSelectionEdit* m_start; // 2036
-    CPlanckianSourceFormSelectionEdit* m_end;   // 2038
-    CPlanckianSourceFormSelectionEdit* m_step;  // 2040
-    CSelectionEdit* m_targetGroup;              // 2042
-    QCheckBox* m_maximumNormalize;              // 2046
-    QCheckBox* m_wlNormalize;                   // 20007
-    QLineEdit* m_normLambda;                    // 2202
-    QLineEdit* m_normValue;                     // 2201
-    QLabel* m_unit;                             // 20008
-    QPushButton* m_calculate;                   // 2044
+    QLineEdit* m_temperature;
+    CPlanckianSourceFormSelectionEdit* m_start;
+    CPlanckianSourceFormSelectionEdit* m_end;
+    CPlanckianSourceFormSelectionEdit* m_step;
+    CSelectionEdit* m_targetGroup;
+    QCheckBox* m_maximumNormalize;
+    QCheckBox* m_wlNormalize;
+    QLineEdit* m_normLambda;
+    QLineEdit* m_normValue;
+    QLabel* m_unit;
+    QPushButton* m_calculate;
 };

@@ -1,5 +1,7 @@
 #include "calculation/spectral_integral_var_form.h"
 
+#include "core/widget_names.h"
+
 #include "calculation/spectral_integral_var_module.h"
 
 #include <QCheckBox>
@@ -16,12 +18,7 @@ IMPLEMENT_DYNCREATE(SpectralIntegralVarForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 constexpr char kTargetLabelKeys[] = "Spektrale Gewichtung(en) (Anwendungsklasse) - \nNamen mit optionaler "
                                     "XXXX@Suchzeichenkette@XXXX";

@@ -1,5 +1,7 @@
 #include "calculation/svd_selection_form.h"
 
+#include "core/widget_names.h"
+
 #include "calculation/svd_selection_module.h"
 
 #include <QCheckBox>
@@ -14,12 +16,7 @@ IMPLEMENT_DYNCREATE(SVDSelectionForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "calculation/test_interpolator_module.h"
 
 #include "core/module_interface.h"
+#include "core/widget_names.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,12 +16,7 @@ IMPLEMENT_DYNCREATE(TestInterpolatorForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 bool HasText(const QLineEdit* edit, int limit)
 {

@@ -3,6 +3,7 @@
 #include "colour/colour_calculation.h"
 
 #include "core/spectrum.h"
+#include "core/widget_names.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,12 +18,7 @@ IMPLEMENT_DYNCREATE(CColorCalculationForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 } // namespace
 

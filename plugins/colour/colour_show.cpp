@@ -2,6 +2,7 @@
 
 #include "core/clipboard_object.h"
 #include "core/module_interface.h"
+#include "core/widget_names.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,12 +25,7 @@ constexpr char kIntegralHint[] = "Hinweis: Zur korrekten Anzeige der Farborte pa
                                  "\"Integral/Farbwerte berechnen\" entsprechend.";
 constexpr char kNoModule[] = "Hinweis: Kein Modul zur Farbwertberechnung gefunden.";
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 std::string Leaf(const std::string& path)
 {

@@ -1,6 +1,8 @@
 #pragma once
 // Widget pieces both editor forms use: named controls, the description label and the
 // selection row that follows the form's width.
+#include "core/widget_names.h"
+
 #include <QSize>
 #include <QString>
 
@@ -11,13 +13,7 @@ class QWidget;
 
 namespace loadsave {
 
-// The widget with its object name, which tests and style sheets find it by.
-template <class W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
+using calc::Named;
 
 // The "<Beschreibung>" label: plain text, wrapped, from the top left.
 QLabel* NewDescriptionLabel(QWidget* parent);

@@ -6,6 +6,7 @@
 #include "script/syntax_edit.h"
 
 #include "core/module_interface.h"
+#include "core/widget_names.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
 
@@ -26,12 +27,7 @@ IMPLEMENT_DYNCREATE(CCompilerForm, CModuleEditor)
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 QString FileMessage(const QString& path, const char* what)
 {
@@ -60,12 +56,12 @@ CCompilerForm::CCompilerForm()
     m_help = Named(new QLabel(QStringLiteral("Info"), c), 1013);
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_help->setTextFormat(Qt::PlainText);
-    m_edit = Named(new CSyntaxEdit(c), 1005);
+    m_edit = Named(new CSyntaxEdit(c), IDC_EDIT);
     m_edit->SetOwner(this);
     m_status = Named(new QLabel(QStringLiteral("Statisch"), c), 1015);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status->setAutoFillBackground(true); // it lies over the help text's first line
-    m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), 1001);
+    m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), IDC_RUN);
     m_load = Named(new QPushButton(QStringLiteral("SKRIPT\nLADEN"), c), 1007);
     m_save = Named(new QPushButton(QStringLiteral("SKRIPT SPEICHERN"), c), 1008);
     m_demo = Named(new QPushButton(QStringLiteral("DEMO- \nSKRIPT"), c), 1009);

@@ -17,6 +17,8 @@ class CCompilerForm : public CModuleEditor {
 
 public:
     enum { IDD = 1000 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int { IDC_RUN = 1001, IDC_EDIT = 1005 };
     static constexpr char kFilter[] = "MCC (*.mcc)";
     static constexpr char kPattern[] = "*.mcc";
 
@@ -47,8 +49,8 @@ private:
 
     QScrollArea* m_scroll;
     QWidget* m_content;
-    CSyntaxEdit* m_edit;       // 1005
-    QPushButton* m_run;        // 1001
+    CSyntaxEdit* m_edit;
+    QPushButton* m_run;
     QCheckBox* m_smartError;   // 1002
     QCheckBox* m_clipping;     // 1003
     QPushButton* m_load;       // 1007

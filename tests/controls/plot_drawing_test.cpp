@@ -2,7 +2,7 @@
 // export brightening and the background picture.
 #include "controls/color_luma.h"
 #include "controls/plot_glyphs.h"
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Drawing of the spectra into the off-screen picture: visible span, underlay, density
 // gaps, dots, abort, and the random choice of 500.
 #include "controls/plot_renderer.h"
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The spectrum plot control as a widget: the drawing worker's protocol, the random choice
 // of 500 spectra and colour probes of the finished picture.
 #include "controls/plot_test_fixture.h"
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 #include "core/tree.h"
 
 #include <cfloat>

@@ -295,188 +295,140 @@ double VortexDerivative(const Vortex& v, int param, double wavelength)
 
 } // namespace
 
-// ---- RectLEDModel, GaussianLEDModel, LorentzianLEDModel
+// ---- PeakLEDModel: RectLEDModel, GaussianLEDModel, LorentzianLEDModel
+
+// How a symmetric peak falls off: value(x, h) at distance x from the peak with half width
+// h != 0; derivative(d = P - λ, h, byWidth) by PeakWavelength or FWHM; sample fills a grid
+// with the values of a peak of non-zero or zero width, each equal to the point-wise value.
+struct PeakShape {
+    double (*value)(double x, double h);
+    double (*derivative)(double d, double h, bool byWidth);
+    void (*sample)(double* out, double x0, double dx, int count, double peak, double fwhm);
+};
 
 namespace {
 
-void AddPeakWidthParameters(LEDModel& m)
+// Value of a peak of the given shape; a zero width gives 1 at the peak only.
+template <class Value>
+double PeakValueOf(double peak, double fwhm, double wavelength, Value value)
 {
-    m.AddParameter(kPeak, 0.55, true);
-    m.AddParameter(kFwhm, 0.55, true);
+    if (fwhm == 0.0)
+        return wavelength == peak ? 1.0 : 0.0;
+    return value(wavelength - peak, fwhm * 0.5);
 }
 
-struct PeakWidth {
-    double P, W;
-};
-
-PeakWidth ReadPeakWidth(const LEDModel& m)
+// The grid sampler of a shape: its value inlined into the loop.
+template <double (*Value)(double, double)>
+void SampleShape(double* out, double x0, double dx, int count, double peak, double fwhm)
 {
-    return {m.Number(0), m.Number(1)};
+    SampleLoop(out, x0, dx, count, [&](double x) { return PeakValueOf(peak, fwhm, x, Value); });
 }
 
-// Value of a symmetric single-peak shape f(λ - P, W/2); a zero width gives 1 at the peak only.
-template <class Shape>
-double PeakValueOf(const PeakWidth& s, double wavelength, Shape shape)
+double RectValue(double x, double h)
 {
-    if (s.W == 0.0)
-        return wavelength == s.P ? 1.0 : 0.0;
-    return shape(wavelength - s.P, s.W * 0.5);
-}
-
-// The same on channel 0 of m.
-template <class Shape>
-double PeakValue(const LEDModel& m, double wavelength, int channel, Shape shape)
-{
-    if (channel != 0)
-        return 0.0;
-    return PeakValueOf(ReadPeakWidth(m), wavelength, shape);
-}
-
-// PeakValue over a grid.
-template <class Shape>
-void SamplePeak(const LEDModel& m, double* out, double x0, double dx, int count, int channel, Shape shape)
-{
-    if (channel != 0) {
-        std::fill_n(out, count, 0.0);
-        return;
-    }
-    const PeakWidth s = ReadPeakWidth(m);
-    SampleLoop(out, x0, dx, count, [&](double x) { return PeakValueOf(s, x, shape); });
-}
-
-const auto kRectShape = [](double x, double h) { return h > std::fabs(x) ? 1.0 : 0.0; };
-const auto kGaussianShape = [](double x, double h) { return ShapeExp(-kLn2 * (x / h) * (x / h)); };
-const auto kLorentzianShape = [](double x, double h) { return 1.0 / ((x / h) * (x / h) + 1.0); };
-
-// Derivative of a single-peak shape by PeakWavelength (0) or FWHM (1) as
-// derivative(d = P - λ, h = W/2, byWidth); 0 for other parameters and channels and a zero width.
-template <class Derivative>
-double PeakDerivative(const LEDModel& m, int param, double wavelength, int channel, Derivative derivative)
-{
-    if (channel != 0 || (param != 0 && param != 1))
-        return 0.0;
-    const PeakWidth s = ReadPeakWidth(m);
-    const double h = s.W * 0.5;
-    if (h == 0.0)
-        return 0.0;
-    return derivative(s.P - wavelength, h, param == 1);
-}
-
-} // namespace
-
-RectLEDModel::RectLEDModel()
-{
-    AddPeakWidthParameters(*this);
-}
-
-double RectLEDModel::GetValue(double wavelength, double temperature, int channel) const
-{
-    return PeakValue(*this, wavelength, channel, kRectShape);
-}
-
-void RectLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
-{
-    if (!OwnShape<RectLEDModel>(*this))
-        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SamplePeak(*this, out, x0, dx, count, channel, kRectShape);
+    return h > std::fabs(x) ? 1.0 : 0.0;
 }
 
 // A box has no slope except at its edges; at the right edge (λ = P + W/2) a unit step is
 // reported, -1 by the peak and +1 by the width.
-double RectLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
+double RectDerivative(double d, double h, bool byWidth)
 {
-    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
-        if (!(d < 0.0 && std::fabs(d) == h))
-            return 0.0;
-        return byWidth ? 1.0 : -1.0;
-    });
+    if (!(d < 0.0 && std::fabs(d) == h))
+        return 0.0;
+    return byWidth ? 1.0 : -1.0;
 }
 
-bool RectLEDModel::UsesTemperature() const
+double GaussianValue(double x, double h)
 {
-    return !OwnShape<RectLEDModel>(*this);
+    return ShapeExp(-kLn2 * (x / h) * (x / h));
 }
 
-void RectLEDModel::AddParameterNoise()
+double GaussianDerivative(double d, double h, bool byWidth)
 {
-    AddPeakWidthNoise(params);
+    const double g = std::exp(-kLn2 * (d / h) * (d / h));
+    return byWidth ? kLn2 * d * d * g / (h * h * h) : -2.0 * kLn2 * d * g / (h * h);
 }
 
-GaussianLEDModel::GaussianLEDModel()
+// Whole vectors at a time, each sample equal to the point-wise value.
+void GaussianSample(double* out, double x0, double dx, int count, double peak, double fwhm)
 {
-    AddPeakWidthParameters(*this);
+    if (fwhm == 0.0 || count <= 0)
+        return SampleShape<GaussianValue>(out, x0, dx, count, peak, fwhm);
+    GaussianSamples(GridWavelengths(x0, dx, count), count, peak, fwhm * 0.5, kLn2, out);
 }
 
-double GaussianLEDModel::GetValue(double wavelength, double temperature, int channel) const
+double LorentzianValue(double x, double h)
 {
-    return PeakValue(*this, wavelength, channel, kGaussianShape);
+    return 1.0 / ((x / h) * (x / h) + 1.0);
 }
 
-void GaussianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
-                                    int channel) const
+double LorentzianDerivative(double d, double h, bool byWidth)
 {
-    if (!OwnShape<GaussianLEDModel>(*this))
+    const double f = 1.0 / ((d / h) * (d / h) + 1.0);
+    return byWidth ? d * d * f * f / (h * h * h) : -2.0 * d * f * f / (h * h);
+}
+
+const PeakShape kRectShape{&RectValue, &RectDerivative, &SampleShape<RectValue>};
+const PeakShape kGaussianShape{&GaussianValue, &GaussianDerivative, &GaussianSample};
+const PeakShape kLorentzianShape{&LorentzianValue, &LorentzianDerivative, &SampleShape<LorentzianValue>};
+
+} // namespace
+
+PeakLEDModel::PeakLEDModel(const PeakShape& shape, const std::type_info& own) : m_shape(&shape), m_own(&own)
+{
+    AddParameter(kPeak, 0.55, true);
+    AddParameter(kFwhm, 0.55, true);
+}
+
+bool PeakLEDModel::OwnValue() const
+{
+    return typeid(*this) == *m_own;
+}
+
+double PeakLEDModel::GetValue(double wavelength, double temperature, int channel) const
+{
+    if (channel != 0)
+        return 0.0;
+    return PeakValueOf(Number(0), Number(1), wavelength, m_shape->value);
+}
+
+void PeakLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const
+{
+    if (!OwnValue())
         return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    const PeakWidth s = ReadPeakWidth(*this);
-    if (channel != 0 || s.W == 0.0 || count <= 0)
-        return SamplePeak(*this, out, x0, dx, count, channel, kGaussianShape);
-    // Whole vectors at a time, each sample equal to GetValue at its wavelength.
-    GaussianSamples(GridWavelengths(x0, dx, count), count, s.P, s.W * 0.5, kLn2, out);
+    if (channel != 0) {
+        std::fill_n(out, count, 0.0);
+        return;
+    }
+    m_shape->sample(out, x0, dx, count, Number(0), Number(1));
 }
 
-double GaussianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
+// By PeakWavelength (0) or FWHM (1); 0 for other parameters and channels and a zero width.
+double PeakLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
 {
-    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
-        const double g = std::exp(-kLn2 * (d / h) * (d / h));
-        return byWidth ? kLn2 * d * d * g / (h * h * h) : -2.0 * kLn2 * d * g / (h * h);
-    });
+    if (channel != 0 || (param != 0 && param != 1))
+        return 0.0;
+    const double h = Number(1) * 0.5;
+    if (h == 0.0)
+        return 0.0;
+    return m_shape->derivative(Number(0) - wavelength, h, param == 1);
 }
 
-bool GaussianLEDModel::UsesTemperature() const
+bool PeakLEDModel::UsesTemperature() const
 {
-    return !OwnShape<GaussianLEDModel>(*this);
+    return !OwnValue();
 }
 
-void GaussianLEDModel::AddParameterNoise()
-{
-    AddPeakWidthNoise(params);
-}
-
-LorentzianLEDModel::LorentzianLEDModel()
-{
-    AddPeakWidthParameters(*this);
-}
-
-double LorentzianLEDModel::GetValue(double wavelength, double temperature, int channel) const
-{
-    return PeakValue(*this, wavelength, channel, kLorentzianShape);
-}
-
-void LorentzianLEDModel::SampleValues(double* out, double x0, double dx, int count, double temperature,
-                                      int channel) const
-{
-    if (!OwnShape<LorentzianLEDModel>(*this))
-        return LEDModel::SampleValues(out, x0, dx, count, temperature, channel);
-    SamplePeak(*this, out, x0, dx, count, channel, kLorentzianShape);
-}
-
-double LorentzianLEDModel::GetDerivative(int param, double wavelength, double temperature, int channel) const
-{
-    return PeakDerivative(*this, param, wavelength, channel, [](double d, double h, bool byWidth) {
-        const double f = 1.0 / ((d / h) * (d / h) + 1.0);
-        return byWidth ? d * d * f * f / (h * h * h) : -2.0 * d * f * f / (h * h);
-    });
-}
-
-bool LorentzianLEDModel::UsesTemperature() const
-{
-    return !OwnShape<LorentzianLEDModel>(*this);
-}
-
-void LorentzianLEDModel::AddParameterNoise()
+void PeakLEDModel::AddParameterNoise()
 {
     AddPeakWidthNoise(params);
 }
+
+RectLEDModel::RectLEDModel() : PeakLEDModel(kRectShape, typeid(RectLEDModel)) {}
+
+GaussianLEDModel::GaussianLEDModel() : PeakLEDModel(kGaussianShape, typeid(GaussianLEDModel)) {}
+
+LorentzianLEDModel::LorentzianLEDModel() : PeakLEDModel(kLorentzianShape, typeid(LorentzianLEDModel)) {}
 
 // ---- PanShenFengLEDModel
 

@@ -8,11 +8,15 @@
 #include "engine/led_model.h"
 
 #include <cstdint>
+#include <typeinfo>
 
-// A box of width FWHM around PeakWavelength.
-class RectLEDModel : public LEDModel {
+struct PeakShape;
+
+// A symmetric peak of height 1 around PeakWavelength with full width FWHM (registered in this
+// order, 0.55 each) on channel 0; a zero width gives 1 at the peak only. The shape says how the
+// value falls off beside the peak; Rect, Gaussian and Lorentzian differ only in it.
+class PeakLEDModel : public LEDModel {
 public:
-    RectLEDModel(); // PeakWavelength 0.55, FWHM 0.55
     double GetValue(double wavelength, double temperature, int channel) const override;
     double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
     // False unless a subclass replaces GetValue.
@@ -21,33 +25,32 @@ public:
     virtual void AddParameterNoise();
 
 protected:
+    // own: the type whose GetValue is the shape's; a subclass replacing GetValue is sampled point
+    // by point through its replacement.
+    PeakLEDModel(const PeakShape& shape, const std::type_info& own);
     void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
+
+private:
+    bool OwnValue() const;
+
+    const PeakShape* m_shape;
+    const std::type_info* m_own;
 };
 
-class GaussianLEDModel : public LEDModel {
+// A box of width FWHM around PeakWavelength.
+class RectLEDModel : public PeakLEDModel {
 public:
-    GaussianLEDModel(); // PeakWavelength 0.55, FWHM 0.55
-    double GetValue(double wavelength, double temperature, int channel) const override;
-    double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
-    // False unless a subclass replaces GetValue.
-    bool UsesTemperature() const override;
-    virtual void AddParameterNoise();
-
-protected:
-    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
+    RectLEDModel();
 };
 
-class LorentzianLEDModel : public LEDModel {
+class GaussianLEDModel : public PeakLEDModel {
 public:
-    LorentzianLEDModel(); // PeakWavelength 0.55, FWHM 0.55
-    double GetValue(double wavelength, double temperature, int channel) const override;
-    double GetDerivative(int param, double wavelength, double temperature, int channel) const override;
-    // False unless a subclass replaces GetValue.
-    bool UsesTemperature() const override;
-    virtual void AddParameterNoise();
+    GaussianLEDModel();
+};
 
-protected:
-    void SampleValues(double* out, double x0, double dx, int count, double temperature, int channel) const override;
+class LorentzianLEDModel : public PeakLEDModel {
+public:
+    LorentzianLEDModel();
 };
 
 // An asymmetric-tailed peak that shifts and dims with temperature:

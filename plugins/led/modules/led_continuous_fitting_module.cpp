@@ -47,8 +47,8 @@ std::string LEDContinuousFittingModule::NameSuffix(const std::string& specDesc)
 
 bool LEDContinuousFittingModule::PassesModelFilter(const std::string& filter, const std::string& model)
 {
-    const std::string m = trim(filter, led::kBlanks);
-    return m.empty() || m == trim(model, led::kBlanks);
+    const std::string m = trim(filter, calc::kBlanks);
+    return m.empty() || m == trim(model, calc::kBlanks);
 }
 
 bool LEDContinuousFittingModule::calculate_fitting()
@@ -67,7 +67,7 @@ bool LEDContinuousFittingModule::calculate_fitting()
     const std::string suffix = NameSuffix(*p.getStringParameter("SpecDesc"));
 
     LEDArray array;
-    const std::string filter = trim(*p.getStringParameter("LEDModelName"), led::kBlanks);
+    const std::string filter = trim(*p.getStringParameter("LEDModelName"), calc::kBlanks);
     std::vector<int> source; // the input record of each LED of the array
     for (int i = 0; i < input.EntryCount(); ++i) {
         const ParamContainer& record = input.EntryAt(i);
@@ -117,7 +117,7 @@ bool LEDContinuousFittingModule::calculate_fitting()
                                       ? trim(input.EntryAt(source[static_cast<std::size_t>(i)])
                                                  .FindValue("SpectralModel")
                                                  .second,
-                                             led::kBlanks)
+                                             calc::kBlanks)
                                       : filter;
         r.AddKeyValue("SpectralModel", model);
         r.AddKeyValue("Name", "LED" + std::to_string(i) + suffix);

@@ -23,13 +23,13 @@ CLEDDataEditForm::CLEDDataEditForm()
     : calc::CCalcForm(IDD, 520, 560)
 {
     auto* grid = new QGridLayout(Content());
-    m_leds = Named(new CSelectionEdit(Content()), 6653);
-    m_import = Named(new QPushButton("IMPORT", Content()), 6657);
-    m_condition = Named(new QLineEdit(Content()), 24007);
-    m_group = Named(new CSelectionEdit(Content()), 6651);
-    m_export = Named(new QPushButton("EXPORT", Content()), 6652);
-    m_erase = Named(new QPushButton("ERASE", Content()), 6658);
-    m_editor = Named(new CEditorWin(Content()), 6635);
+    m_leds = Named(new CSelectionEdit(Content()), IDC_LEDS);
+    m_import = Named(new QPushButton("IMPORT", Content()), IDC_IMPORT);
+    m_condition = Named(new QLineEdit(Content()), IDC_CONDITION);
+    m_group = Named(new CSelectionEdit(Content()), IDC_GROUP);
+    m_export = Named(new QPushButton("EXPORT", Content()), IDC_EXPORT);
+    m_erase = Named(new QPushButton("ERASE", Content()), IDC_ERASE);
+    m_editor = Named(new CEditorWin(Content()), IDC_EDITOR);
     m_recordPane = new CParamContainerEditWnd(Content());
     m_recordPane->setObjectName("CParamContainerEditWndCtrl");
     // The record pane sits 10 pixels below the list, as wide as it and 150 pixels high.

@@ -15,6 +15,16 @@ class CLEDDataEditForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6606 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_EDITOR = 6635,
+        IDC_GROUP = 6651,
+        IDC_EXPORT = 6652,
+        IDC_LEDS = 6653,
+        IDC_IMPORT = 6657,
+        IDC_ERASE = 6658,
+        IDC_CONDITION = 24007,
+    };
 
     CLEDDataEditForm();
     ~CLEDDataEditForm() override;
@@ -40,13 +50,13 @@ public:
     CParamContainerEditWnd* GetRecordPane() const { return m_recordPane; }
 
 private:
-    CSelectionEdit* m_leds;     // 6653
-    CSelectionEdit* m_group;    // 6651
-    QLineEdit* m_condition;     // 24007
-    QPushButton* m_import;      // 6657
-    QPushButton* m_export;      // 6652
-    QPushButton* m_erase;       // 6658
-    CEditorWin* m_editor;       // 6635
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_group;
+    QLineEdit* m_condition;
+    QPushButton* m_import;
+    QPushButton* m_export;
+    QPushButton* m_erase;
+    CEditorWin* m_editor;
     CParamContainerEditWnd* m_recordPane;
     LedDB* m_list = nullptr;
 };

@@ -72,7 +72,7 @@ bool LedLightnessTessarine::calculate()
     SpectraSet weights;
     const std::string& weightsDesc = *p.getStringParameter("WSpecsDesc");
     ReadSpectraSet(weights, weightsDesc);
-    if (weights.GetCount() == 0 && !trim(weightsDesc, led::kBlanks).empty()) {
+    if (weights.GetCount() == 0 && !trim(weightsDesc, calc::kBlanks).empty()) {
         LogError("Fehler: Die Gewichtungsspektren '%s' konnten nicht gelesen werden!", weightsDesc.c_str());
         return false;
     }

@@ -140,7 +140,7 @@ bool LEDModuleBase::ReadGridSpectra(GridSpectra& grid, const std::string& select
     if (list.empty())
         return false;
     const double count = (end - start) / step + 1e-7;
-    if (!std::isfinite(count) || count + 1 > led::kMaxGridPoints) {
+    if (!std::isfinite(count) || count + 1 > calc::kMaxGridPoints) {
         LogError("Fehler: Spektren sind nicht äquidistant oder haben unterschiedliche Defintionsbereiche in '%s'",
                  selection.c_str());
         grid.refused = true;
@@ -279,7 +279,7 @@ ClipboardObject* LEDModuleBase::ObjectOf(const ParamContainer& record, const std
     ns_param::Paramora& p = object->GetParameters();
     for (int k = 0; k < record.Count(); ++k) {
         if (trimmed)
-            p.addStringParameter(trim(record.KeyAt(k), led::kBlanks), "", trim(record.ValueAt(k), led::kBlanks), "");
+            p.addStringParameter(trim(record.KeyAt(k), calc::kBlanks), "", trim(record.ValueAt(k), calc::kBlanks), "");
         else
             p.addStringParameter(record.KeyAt(k), "", record.ValueAt(k), "");
     }

@@ -16,14 +16,6 @@ class LedDB;
 class ParamContainer;
 class SpectraSet;
 
-namespace led {
-
-inline constexpr char kBlanks[] = " \t\r\n";
-// Grids of the modules hold at most this many points.
-inline constexpr double kMaxGridPoints = 1e7;
-
-} // namespace led
-
 class LEDModuleBase : public calc::CalcModule {
 public:
     // The module's type name is "LED_" + name.

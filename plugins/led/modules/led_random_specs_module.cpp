@@ -94,8 +94,8 @@ bool LEDRandomSpecsModule::calculate_specs()
         LogOutOfRange("XEnd", xStart, DBL_MAX);
         return false;
     }
-    if (!((xEnd - xStart) / xStep + 1 <= led::kMaxGridPoints)) {
-        LogOutOfRange("XStep", (xEnd - xStart) / (led::kMaxGridPoints - 1), DBL_MAX);
+    if (!((xEnd - xStart) / xStep + 1 <= calc::kMaxGridPoints)) {
+        LogOutOfRange("XStep", (xEnd - xStart) / (calc::kMaxGridPoints - 1), DBL_MAX);
         return false;
     }
     XStart = xStart / 1000.0;

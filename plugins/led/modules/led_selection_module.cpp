@@ -87,7 +87,7 @@ bool LEDSelectionModule::do_selection()
     }
     double step = 0.0, start = 0.0, end = 0.0;
     if (!list.SpecsSameEquiDistant(&step, &start, &end) || !(step > 0.0) ||
-        !((end - start) / step + 1 <= led::kMaxGridPoints)) {
+        !((end - start) / step + 1 <= calc::kMaxGridPoints)) {
         LogError("Fehler bei der LED-Selektion: Zielspektren sind nicht äquidistant oder haben ungleichen "
                  "Definitionsbereich. Bitte führen Sie eine Normalisierung aus!");
         return false;

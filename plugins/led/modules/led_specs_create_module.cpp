@@ -91,8 +91,8 @@ bool SpecsCreateModuleBase::Generate()
         LogOutOfRange("XEnd", *p.getDoubleParameter("XStart"), 1e99);
         return false;
     }
-    if (!std::isfinite(count) || count + 1 > led::kMaxGridPoints) {
-        LogOutOfRange("XStep", (end - start) * 1000.0 / (led::kMaxGridPoints - 1), DBL_MAX);
+    if (!std::isfinite(count) || count + 1 > calc::kMaxGridPoints) {
+        LogOutOfRange("XStep", (end - start) * 1000.0 / (calc::kMaxGridPoints - 1), DBL_MAX);
         return false;
     }
     for (ClipboardObject* object : objects)

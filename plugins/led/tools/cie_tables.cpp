@@ -3,7 +3,9 @@
 //   cie_tables <folder with the CSV files> <output folder>
 //
 // Each table is written as a "Speks:" file on its own grid, with the engine's own writer, so
-// the files are read back exactly as the plug-in reads them.
+// the files are read back exactly as the plug-in reads them. The CIE 1931 observer comes from
+// colormath's generated table (the program's one copy of it); the other tables from their CSV.
+#include "colormath/cie_table.h"
 #include "engine/grid.h"
 #include "engine/spectra_set.h"
 
@@ -88,6 +90,22 @@ bool ReadTable(const std::string& path, Table& t, std::string& error)
     return true;
 }
 
+// The CIE 1931 observer as a table with the CSV's columns.
+Table Cie1931()
+{
+    Table t;
+    t.columns = {"x_bar", "y_bar", "z_bar"};
+    t.values.assign(3, {});
+    for (int i = 0; i < colormath::kCie1931Count; ++i) {
+        const colormath::CieRow& row = colormath::kCie1931[i];
+        t.wavelengths.push_back(static_cast<int>(row.nm));
+        t.values[0].push_back(row.x);
+        t.values[1].push_back(row.y);
+        t.values[2].push_back(row.z);
+    }
+    return t;
+}
+
 // Writes the chosen columns (all when empty) on the table's own grid.
 bool WriteSpeks(const Table& t, const std::vector<std::string>& names, const std::string& path,
                 std::string& error)
@@ -131,15 +149,18 @@ int main(int argc, char** argv)
         std::vector<std::string> columns;
         const char* file;
     };
+    std::string error;
+    if (!WriteSpeks(Cie1931(), {}, to + "CIEObserver.txt", error)) {
+        std::fprintf(stderr, "cie_tables: %s\n", error.c_str());
+        return 1;
+    }
     const Job jobs[] = {
-        {"cie1931_2deg_xyz.csv", {"x_bar", "y_bar", "z_bar"}, "CIEObserver.txt"},
         {"cie_illuminant_d65.csv", {"D65"}, "D65.txt"},
         {"cie_vlambda_photopic.csv", {"V"}, "VLambda.txt"},
         {"cie_133_tcs.csv", {}, "StdTargets.txt"}, // TCS01..TCS14 in file order
     };
     for (const Job& job : jobs) {
         Table t;
-        std::string error;
         if (!ReadTable(from + job.csv, t, error) || !WriteSpeks(t, job.columns, to + job.file, error)) {
             std::fprintf(stderr, "cie_tables: %s\n", error.c_str());
             return 1;

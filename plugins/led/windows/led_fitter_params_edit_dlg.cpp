@@ -1,5 +1,7 @@
 #include "windows/led_fitter_params_edit_dlg.h"
 
+#include "core/widget_names.h"
+
 #include "windows/host_scope.h"
 #include "windows/spec_window_list.h"
 
@@ -19,12 +21,7 @@
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 // Copies the spectra of from into to, with their names.
 void CopySet(SpectraSet& to, const SpectraSet& from)

@@ -1,5 +1,7 @@
 #include "windows/param_db_load_save_dlg.h"
 
+#include "core/widget_names.h"
+
 #include "engine/param_container_set.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
@@ -13,12 +15,7 @@
 
 namespace {
 
-template <class W>
-W* Named(W* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
+using calc::Named;
 
 } // namespace
 

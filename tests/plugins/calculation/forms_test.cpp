@@ -95,12 +95,12 @@ TEST_F(NormalizeFormTest, SetUpResetsTheValueChangesAndFillsTheCombos)
     EXPECT_FALSE(*P().getBoolParameter("UseAutoMaxNorm"));
     EXPECT_FALSE(*P().getBoolParameter("UseNoNegValues"));
     EXPECT_TRUE(*P().getBoolParameter("SortSpecs"));
-    EXPECT_EQ(Edit(2088)->text(), "1");
-    EXPECT_FALSE(Check(2023)->isChecked());
-    EXPECT_TRUE(Check(15061)->isChecked());
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_SCALE)->text(), "1");
+    EXPECT_FALSE(Check(CNormalizeForm::IDC_AUTOMAXNORM)->isChecked());
+    EXPECT_TRUE(Check(CNormalizeForm::IDC_SORTSPECS)->isChecked());
 
-    auto* interpolator = Field<QComboBox>(form.get(), 2009);
-    auto* extrapolator = Field<QComboBox>(form.get(), 2011);
+    auto* interpolator = Field<QComboBox>(form.get(), CNormalizeForm::IDC_INTERPOLATOR);
+    auto* extrapolator = Field<QComboBox>(form.get(), CNormalizeForm::IDC_EXTRAPOLATOR);
     ASSERT_EQ(interpolator->count(), 4);
     ASSERT_EQ(extrapolator->count(), 4);
     EXPECT_EQ(interpolator->itemText(0), "Nächster Nachbar");
@@ -118,37 +118,38 @@ TEST_F(NormalizeFormTest, HandlersEnableShowAndLabel)
 {
     form = MakeForm<CNormalizeForm>(module);
     form->show();
-    QWidget* group = Edit(2002);
+    QWidget* group = Edit(CNormalizeForm::IDC_TARGETGROUP);
     EXPECT_FALSE(group->isEnabled());
-    Check(2015)->click();
-    EXPECT_TRUE(Check(2015)->isChecked());
+    Check(CNormalizeForm::IDC_USETARGETGROUP)->click();
+    EXPECT_TRUE(Check(CNormalizeForm::IDC_USETARGETGROUP)->isChecked());
     EXPECT_TRUE(group->isEnabled());
-    Check(15057)->click(); // dissolving folders excludes a separate output group
-    EXPECT_FALSE(Check(2015)->isChecked());
+    Check(CNormalizeForm::IDC_CLEANFOLDER)->click(); // dissolving folders excludes a separate output group
+    EXPECT_FALSE(Check(CNormalizeForm::IDC_USETARGETGROUP)->isChecked());
     EXPECT_FALSE(group->isEnabled());
-    Check(2015)->click();
-    EXPECT_FALSE(Check(2015)->isChecked());
+    Check(CNormalizeForm::IDC_USETARGETGROUP)->click();
+    EXPECT_FALSE(Check(CNormalizeForm::IDC_USETARGETGROUP)->isChecked());
 
-    Check(2023)->click();
-    EXPECT_FALSE(Edit(2088)->isEnabled());
-    EXPECT_FALSE(Edit(2084)->isEnabled());
-    Check(2023)->click();
-    EXPECT_TRUE(Edit(2088)->isEnabled());
+    Check(CNormalizeForm::IDC_AUTOMAXNORM)->click();
+    EXPECT_FALSE(Edit(CNormalizeForm::IDC_SCALE)->isEnabled());
+    EXPECT_FALSE(Edit(CNormalizeForm::IDC_OFFSET)->isEnabled());
+    Check(CNormalizeForm::IDC_AUTOMAXNORM)->click();
+    EXPECT_TRUE(Edit(CNormalizeForm::IDC_SCALE)->isEnabled());
 
-    auto* label = Field<QLabel>(form.get(), 20012);
+    auto* label = Field<QLabel>(form.get(), CNormalizeForm::IDC_SEARCHLABEL);
     EXPECT_EQ(label->text(), "Auswahl von Spektren(namen) mit Zeichenkette(n)\nTrennzeichen <;>, keine Leerzeichen");
-    Check(20011)->click();
+    Check(CNormalizeForm::IDC_SEARCHMODE)->click();
     EXPECT_EQ(label->text(), "Ausschluss von Spektren(namen) mit Zeichenkette(n)\nTrennzeichen <;>, keine Leerzeichen");
 
-    const int searchSwitches[] = {15050, 20003, 15059, 20004};
+    const int searchSwitches[] = {CNormalizeForm::IDC_AUTONAME, CNormalizeForm::IDC_AUTONAMESEARCH,
+                                  CNormalizeForm::IDC_AUTONAMELABEL, CNormalizeForm::IDC_AUTONAMESEARCHLABEL};
     for (int id : searchSwitches)
         EXPECT_TRUE(Field<QWidget>(form.get(), id)->isHidden()) << id;
-    Edit(15043)->setText("Probe");
+    Edit(CNormalizeForm::IDC_SEARCHTEXT)->setText("Probe");
     for (int id : searchSwitches)
         EXPECT_FALSE(Field<QWidget>(form.get(), id)->isHidden()) << id;
-    Check(15050)->setChecked(true);
-    Edit(15043)->setText("");
-    EXPECT_FALSE(Check(15050)->isChecked());
+    Check(CNormalizeForm::IDC_AUTONAME)->setChecked(true);
+    Edit(CNormalizeForm::IDC_SEARCHTEXT)->setText("");
+    EXPECT_FALSE(Check(CNormalizeForm::IDC_AUTONAME)->isChecked());
     for (int id : searchSwitches)
         EXPECT_TRUE(Field<QWidget>(form.get(), id)->isHidden()) << id;
 
@@ -156,11 +157,11 @@ TEST_F(NormalizeFormTest, HandlersEnableShowAndLabel)
                                                    {"1e-3", false}, {"", false}, {"0.0", false}};
     for (auto [text, shown] : shifts) {
         SCOPED_TRACE(text);
-        Edit(15054)->setText(text);
-        EXPECT_EQ(!Check(15055)->isHidden(), shown);
-        EXPECT_EQ(!Field<QLabel>(form.get(), 15058)->isHidden(), shown);
+        Edit(CNormalizeForm::IDC_XSHIFT)->setText(text);
+        EXPECT_EQ(!Check(CNormalizeForm::IDC_AUTONAMESHIFT)->isHidden(), shown);
+        EXPECT_EQ(!Field<QLabel>(form.get(), CNormalizeForm::IDC_AUTONAMESHIFTLABEL)->isHidden(), shown);
     }
-    EXPECT_EQ(Edit(15054)->maxLength(), 64);
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_XSHIFT)->maxLength(), 64);
 }
 
 TEST_F(NormalizeFormTest, ExchangeDerivesPrecisionAndSelNumbers)
@@ -172,15 +173,15 @@ TEST_F(NormalizeFormTest, ExchangeDerivesPrecisionAndSelNumbers)
     } rows[] = {{"380", "0.25", "0", 2}, {"380.5", "1", "0", 1}, {"380", "1", "0.125", 3}, {"380", "5", "0", 0}};
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.start) + " " + r.step + " " + r.shift);
-        Edit(2003)->setText(r.start);
-        Edit(2007)->setText(r.step);
-        Edit(15054)->setText(r.shift);
+        Edit(CNormalizeForm::IDC_XSTART)->setText(r.start);
+        Edit(CNormalizeForm::IDC_XSTEP)->setText(r.step);
+        Edit(CNormalizeForm::IDC_XSHIFT)->setText(r.shift);
         ASSERT_TRUE(form->UpdateData(true));
         EXPECT_EQ(*P().getIntParameter("IntPrec"), r.intPrec);
     }
-    Edit(2077)->setText("7");
-    Field<QComboBox>(form.get(), 2009)->setCurrentIndex(3);
-    Field<QComboBox>(form.get(), 2011)->setCurrentIndex(0);
+    Edit(CNormalizeForm::IDC_RANDOMCOUNT)->setText("7");
+    Field<QComboBox>(form.get(), CNormalizeForm::IDC_INTERPOLATOR)->setCurrentIndex(3);
+    Field<QComboBox>(form.get(), CNormalizeForm::IDC_EXTRAPOLATOR)->setCurrentIndex(0);
     ASSERT_TRUE(form->UpdateData(true));
     EXPECT_EQ(*P().getIntParameter("RandomAnz"), 7);
     EXPECT_EQ(*P().getIntParameter("InterpolatorSel"), 3);
@@ -188,7 +189,7 @@ TEST_F(NormalizeFormTest, ExchangeDerivesPrecisionAndSelNumbers)
     // A number set by a script wins over the enumeration when the form shows the module.
     P().setIntParameter("ExtrapolatorSel", 3);
     form->UpdateData(false);
-    EXPECT_EQ(Field<QComboBox>(form.get(), 2011)->currentIndex(), 3);
+    EXPECT_EQ(Field<QComboBox>(form.get(), CNormalizeForm::IDC_EXTRAPOLATOR)->currentIndex(), 3);
 }
 
 // A refused entry shows the check's message, runs nothing and leaves every parameter as it
@@ -201,19 +202,19 @@ TEST_F(NormalizeFormTest, RefusedEntriesChangeNothing)
         const char* text;
         QString message;
     } rows[] = {
-        {2007, "0.001", "Bitte geben Sie eine Zahl zwischen 0.01 und 1000000 ein."},
-        {2088, "-1", "Bitte geben Sie eine Zahl zwischen 0 und 1000000 ein."},
-        {2077, "2000000", "Bitte geben Sie eine Zahl zwischen 0 und 1000000 ein."},
-        {2003, "abc", "Bitte geben Sie eine Zahl ein."},
+        {CNormalizeForm::IDC_XSTEP, "0.001", "Bitte geben Sie eine Zahl zwischen 0.01 und 1000000 ein."},
+        {CNormalizeForm::IDC_SCALE, "-1", "Bitte geben Sie eine Zahl zwischen 0 und 1000000 ein."},
+        {CNormalizeForm::IDC_RANDOMCOUNT, "2000000", "Bitte geben Sie eine Zahl zwischen 0 und 1000000 ein."},
+        {CNormalizeForm::IDC_XSTART, "abc", "Bitte geben Sie eine Zahl ein."},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.id);
         form->UpdateData(false);
         prompter.shown.clear();
         host.calls.clear();
-        Edit(2001)->setText("Serie:Probe1");
+        Edit(CNormalizeForm::IDC_SPECDESC)->setText("Serie:Probe1");
         Edit(r.id)->setText(r.text);
-        Field<QPushButton>(form.get(), 2013)->click();
+        Field<QPushButton>(form.get(), CNormalizeForm::IDC_START)->click();
         ASSERT_EQ(prompter.Texts().size(), 1u);
         EXPECT_EQ(prompter.Texts()[0], r.message);
         EXPECT_EQ(*P().getStringParameter("SpecDesc"), "Serie");
@@ -225,7 +226,7 @@ TEST_F(NormalizeFormTest, RefusedEntriesChangeNothing)
 TEST_F(NormalizeFormTest, StartRunsBetweenStartAndEndCalculation)
 {
     form = MakeForm<CNormalizeForm>(module);
-    Field<QPushButton>(form.get(), 2013)->click();
+    Field<QPushButton>(form.get(), CNormalizeForm::IDC_START)->click();
     ASSERT_FALSE(host.calls.empty());
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");
@@ -237,31 +238,32 @@ TEST_F(NormalizeFormTest, DropsOnTheSearchAndReferenceFields)
 {
     // Before the form bound its fields, a drop changes nothing.
     form = MakeForm<CNormalizeForm>(module, false);
-    Field<CNormalizeFormSelectionEdit>(form.get(), 15043)->OnDropSpecs("Serie");
-    EXPECT_EQ(Edit(15043)->text(), "");
+    Field<CNormalizeFormSelectionEdit>(form.get(), CNormalizeForm::IDC_SEARCHTEXT)->OnDropSpecs("Serie");
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_SEARCHTEXT)->text(), "");
     form->InitModuleEditor();
 
-    Field<CNormalizeFormSelectionEdit>(form.get(), 15043)->OnDropSpecs("Serie:Probe1;Serie:Probe2");
-    EXPECT_EQ(Edit(15043)->text(), "Probe1;Probe2");
+    Field<CNormalizeFormSelectionEdit>(form.get(), CNormalizeForm::IDC_SEARCHTEXT)
+        ->OnDropSpecs("Serie:Probe1;Serie:Probe2");
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_SEARCHTEXT)->text(), "Probe1;Probe2");
     EXPECT_EQ(*P().getStringParameter("SuchStr"), "Probe1;Probe2");
     EXPECT_TRUE(host.calls.empty());
 
-    Field<CNormalizeFormSelectionEdit>(form.get(), 2026)->OnDropSpecs("Ref:Lampe");
+    Field<CNormalizeFormSelectionEdit>(form.get(), CNormalizeForm::IDC_REFSPEC)->OnDropSpecs("Ref:Lampe");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "EndCalculation"}));
     EXPECT_EQ(*P().getStringParameter("RefSpecDesc"), "Ref:Lampe");
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 380);
     EXPECT_EQ(*P().getDoubleParameter("XEnd"), 780);
     EXPECT_EQ(*P().getDoubleParameter("XStep"), 5);
-    EXPECT_EQ(Edit(2005)->text(), "780");
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_XEND)->text(), "780");
 }
 
 TEST_F(NormalizeFormTest, EnterInTheReferenceFieldTakesTheGrid)
 {
     form = MakeForm<CNormalizeForm>(module);
-    Edit(2026)->setText("Ref:Lampe");
-    QTest::keyClick(Edit(2026), Qt::Key_Return);
+    Edit(CNormalizeForm::IDC_REFSPEC)->setText("Ref:Lampe");
+    QTest::keyClick(Edit(CNormalizeForm::IDC_REFSPEC), Qt::Key_Return);
     EXPECT_EQ(*P().getDoubleParameter("XEnd"), 780);
-    EXPECT_EQ(Edit(2007)->text(), "5");
+    EXPECT_EQ(Edit(CNormalizeForm::IDC_XSTEP)->text(), "5");
     EXPECT_TRUE(host.calls.empty()); // Enter runs without the calculation bracket
 }
 
@@ -276,9 +278,10 @@ TEST_F(NormalizeFormTest, NoSecondRunDuringARun)
             RecordingHost::SetProgressBarPercentage(percent);
             if (!form)
                 return;
-            form->findChild<QPushButton*>("2013")->click();
-            form->findChild<CNormalizeFormSelectionEdit*>("2026")->OnDropSpecs("Ref:Lampe");
-            QTest::keyClick(form->findChild<QLineEdit*>("2026"), Qt::Key_Return);
+            form->findChild<QPushButton*>(QString::number(CNormalizeForm::IDC_START))->click();
+            form->findChild<CNormalizeFormSelectionEdit*>(QString::number(CNormalizeForm::IDC_REFSPEC))
+                ->OnDropSpecs("Ref:Lampe");
+            QTest::keyClick(form->findChild<QLineEdit*>(QString::number(CNormalizeForm::IDC_REFSPEC)), Qt::Key_Return);
         }
     } busy;
     NormalizeModule m;
@@ -288,7 +291,7 @@ TEST_F(NormalizeFormTest, NoSecondRunDuringARun)
     m.getParameters() = P();
     auto f = MakeForm<CNormalizeForm>(m);
     busy.form = f.get();
-    f->findChild<QPushButton*>("2013")->click();
+    f->findChild<QPushButton*>(QString::number(CNormalizeForm::IDC_START))->click();
     busy.form = nullptr;
     EXPECT_EQ(Count(busy.calls, "StartCalculation"), 1);
     EXPECT_EQ(Count(busy.calls, "EndCalculation"), 1);
@@ -305,7 +308,7 @@ TEST_F(NormalizeFormTest, TheWheelScrollsPastAnUnfocusedComboBox)
     form->show();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    auto* combo = Field<QComboBox>(form.get(), 2009);
+    auto* combo = Field<QComboBox>(form.get(), CNormalizeForm::IDC_INTERPOLATOR);
     QScrollBar* bar = form->findChild<QScrollArea*>()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     const int index = combo->currentIndex();
@@ -347,8 +350,8 @@ TEST_F(PlanckFormTest, SetUpAndSwitchRules)
 {
     form = MakeForm<CPlanckianSourceForm>(module, false);
     form->InitModuleEditor();
-    EXPECT_EQ(Edit(2202)->text(), "0");
-    EXPECT_EQ(Edit(2201)->text(), " 1.0");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->text(), "0");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->text(), " 1.0");
 
     const QString exitance = "Einheit des Wertebereichs:  W / m² / nm / sr";
     const QString normalised = "Einheit des Wertebereichs: normiert";
@@ -364,25 +367,25 @@ TEST_F(PlanckFormTest, SetUpAndSwitchRules)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.maximum) + std::to_string(r.wavelength));
-        Check(2046)->setChecked(r.maximum);
-        Check(20007)->setChecked(r.wavelength);
+        Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->setChecked(r.maximum);
+        Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->setChecked(r.wavelength);
         form->UpdateControls();
-        EXPECT_EQ(Check(2046)->isEnabled(), r.maximumEnabled);
-        EXPECT_EQ(Check(20007)->isEnabled(), r.wavelengthEnabled);
-        EXPECT_EQ(Edit(2202)->isEnabled(), r.fieldsEnabled);
-        EXPECT_EQ(Edit(2201)->isEnabled(), r.fieldsEnabled);
-        EXPECT_EQ(Field<QLabel>(form.get(), 20008)->text(), r.unit);
+        EXPECT_EQ(Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->isEnabled(), r.maximumEnabled);
+        EXPECT_EQ(Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->isEnabled(), r.wavelengthEnabled);
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->isEnabled(), r.fieldsEnabled);
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->isEnabled(), r.fieldsEnabled);
+        EXPECT_EQ(Field<QLabel>(form.get(), CPlanckianSourceForm::IDC_UNIT)->text(), r.unit);
     }
     // Switching to a wavelength fills the empty fields: the start wavelength and 1.
-    Check(20007)->setChecked(false);
-    Check(2046)->setChecked(false);
+    Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->setChecked(false);
+    Check(CPlanckianSourceForm::IDC_MAXIMUMNORMALIZE)->setChecked(false);
     form->UpdateControls();
-    Edit(2036)->setText("412.7");
-    Edit(2202)->setText("0");
-    Edit(2201)->setText("0");
-    Check(20007)->click();
-    EXPECT_EQ(Edit(2202)->text(), "412");
-    EXPECT_EQ(Edit(2201)->text(), " 1.0");
+    Edit(CPlanckianSourceForm::IDC_START)->setText("412.7");
+    Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->setText("0");
+    Edit(CPlanckianSourceForm::IDC_NORMVALUE)->setText("0");
+    Check(CPlanckianSourceForm::IDC_WLNORMALIZE)->click();
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMLAMBDA)->text(), "412");
+    EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_NORMVALUE)->text(), " 1.0");
 }
 
 TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
@@ -390,20 +393,20 @@ TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
     AddCurve(host, "Ref:Lampe", 400, 5, 21, [](double) { return 1.0; });
     AddSpectrum(host, "Ref:Punkt", {450}, {1});
     form = MakeForm<CPlanckianSourceForm>(module);
-    for (int id : {2036, 2038, 2040}) {
+    for (int id : {CPlanckianSourceForm::IDC_START, CPlanckianSourceForm::IDC_END, CPlanckianSourceForm::IDC_STEP}) {
         SCOPED_TRACE(id);
         P().setDoubleParameter("XStep", 2);
         Field<CPlanckianSourceFormSelectionEdit>(form.get(), id)->OnDropSpecs("Ref:Lampe");
         EXPECT_EQ(*P().getDoubleParameter("XStart"), 400);
         EXPECT_EQ(*P().getDoubleParameter("XEnd"), 500);
         EXPECT_EQ(*P().getDoubleParameter("XStep"), 5);
-        EXPECT_EQ(Edit(2038)->text(), "500");
+        EXPECT_EQ(Edit(CPlanckianSourceForm::IDC_END)->text(), "500");
     }
-    Field<CPlanckianSourceFormSelectionEdit>(form.get(), 2040)->OnDropSpecs("Ref:Punkt");
+    Field<CPlanckianSourceFormSelectionEdit>(form.get(), CPlanckianSourceForm::IDC_STEP)->OnDropSpecs("Ref:Punkt");
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 450);
     EXPECT_EQ(*P().getDoubleParameter("XStep"), 5); // one point has no step
     EXPECT_TRUE(host.log.empty());
-    Field<CPlanckianSourceFormSelectionEdit>(form.get(), 2036)->OnDropSpecs("Ref:Fehlt");
+    Field<CPlanckianSourceFormSelectionEdit>(form.get(), CPlanckianSourceForm::IDC_START)->OnDropSpecs("Ref:Fehlt");
     EXPECT_EQ(host.LogTexts(), std::vector<std::string>{"Fehler: Kein Spektrum!"});
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 450);
 }
@@ -411,8 +414,8 @@ TEST_F(PlanckFormTest, DropsTakeTheGridOfASpectrum)
 TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
 {
     form = MakeForm<CPlanckianSourceForm>(module);
-    Edit(2036)->setText("380.5");
-    Edit(2040)->setText("0.25");
+    Edit(CPlanckianSourceForm::IDC_START)->setText("380.5");
+    Edit(CPlanckianSourceForm::IDC_STEP)->setText("0.25");
     ASSERT_TRUE(form->UpdateData(true));
     EXPECT_EQ(*P().getIntParameter("IntPrec"), 2);
     EXPECT_EQ(*P().getDoubleParameter("XStart"), 380.5);
@@ -422,20 +425,21 @@ TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
         const char* text;
         QString message;
     } rows[] = {
-        {2036, "779.995", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
-        {2036, "0", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
-        {2040, "0.001", "Bitte geben Sie eine Zahl zwischen 0.01 und 1.79769313486232e+308 ein."},
+        {CPlanckianSourceForm::IDC_START, "779.995", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
+        {CPlanckianSourceForm::IDC_START, "0", "Bitte geben Sie eine Zahl zwischen 0.01 und 779.99 ein."},
+        {CPlanckianSourceForm::IDC_STEP, "0.001",
+         "Bitte geben Sie eine Zahl zwischen 0.01 und 1.79769313486232e+308 ein."},
         // Checked while the switch is off (left as designed).
-        {2202, "900", "Bitte geben Sie eine ganze Zahl zwischen 380 und 780 ein."},
+        {CPlanckianSourceForm::IDC_NORMLAMBDA, "900", "Bitte geben Sie eine ganze Zahl zwischen 380 und 780 ein."},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.text);
         form->UpdateData(false);
         prompter.shown.clear();
         host.calls.clear();
-        Edit(2034)->setText("3000");
+        Edit(CPlanckianSourceForm::IDC_TEMPERATURE)->setText("3000");
         Edit(r.id)->setText(r.text);
-        Field<QPushButton>(form.get(), 2044)->click();
+        Field<QPushButton>(form.get(), CPlanckianSourceForm::IDC_CALCULATE)->click();
         ASSERT_EQ(prompter.Texts().size(), 1u);
         EXPECT_EQ(prompter.Texts()[0], r.message);
         EXPECT_EQ(*P().getDoubleParameter("Temperature"), 2892);
@@ -446,8 +450,8 @@ TEST_F(PlanckFormTest, ExchangeChecksAndPrecision)
 TEST_F(PlanckFormTest, CalculateRunsBetweenStartAndEndCalculation)
 {
     form = MakeForm<CPlanckianSourceForm>(module);
-    Edit(2042)->setText("Quellen");
-    Field<QPushButton>(form.get(), 2044)->click();
+    Edit(CPlanckianSourceForm::IDC_TARGETGROUP)->setText("Quellen");
+    Field<QPushButton>(form.get(), CPlanckianSourceForm::IDC_CALCULATE)->click();
     ASSERT_FALSE(host.calls.empty());
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");

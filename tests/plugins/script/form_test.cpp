@@ -183,8 +183,8 @@ public:
     void AddLogMessageV(const char* format, va_list args) override __attribute__((format(printf, 2, 0)))
     {
         if (form)
-            enabledAtLog.push_back(form->findChild<QWidget*>("1001")->isEnabled() ||
-                                   form->findChild<QWidget*>("1005")->isEnabled());
+            enabledAtLog.push_back(form->findChild<QWidget*>(QString::number(CCompilerForm::IDC_RUN))->isEnabled() ||
+                                   form->findChild<QWidget*>(QString::number(CCompilerForm::IDC_EDIT))->isEnabled());
         RecordingHost::AddLogMessageV(format, args);
     }
     QWidget* form = nullptr;
@@ -213,7 +213,7 @@ TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
         form.InitModuleEditor();
         form.GetEdit()->setPlainText(row.source);
         host.form = &form;
-        form.findChild<QPushButton*>("1001")->click();
+        form.findChild<QPushButton*>(QString::number(CCompilerForm::IDC_RUN))->click();
         EXPECT_EQ(host.calls.front(), "StartCalculation");
         EXPECT_EQ(host.calls.back(), "EndCalculation");
         EXPECT_EQ(*script.getParameters().getStringParameter("SourceCode"), row.source);
@@ -224,8 +224,8 @@ TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
                 EXPECT_EQ(lines[i], row.log[i]);
             }
         EXPECT_EQ(host.enabledAtLog, std::vector<bool>(lines.size(), false));
-        EXPECT_TRUE(form.findChild<QWidget*>("1001")->isEnabled());
-        EXPECT_TRUE(form.findChild<QWidget*>("1005")->isEnabled());
+        EXPECT_TRUE(form.findChild<QWidget*>(QString::number(CCompilerForm::IDC_RUN))->isEnabled());
+        EXPECT_TRUE(form.findChild<QWidget*>(QString::number(CCompilerForm::IDC_EDIT))->isEnabled());
     }
 }
 

@@ -31,8 +31,8 @@ TEST_F(DataEditReload, AChangedConditionKeepsTheOtherParameters)
     form->SetModule(&module);
     form->InitModuleEditor();
     form->UpdateData(false);
-    form->findChild<QLineEdit*>("6653")->setText("In");
-    form->findChild<QPushButton*>("6657")->click();
+    form->findChild<QLineEdit*>(QString::number(CLEDDataEditForm::IDC_LEDS))->setText("In");
+    form->findChild<QPushButton*>(QString::number(CLEDDataEditForm::IDC_IMPORT))->click();
     ASSERT_EQ(form->GetEditor()->RowCount(), 2);
 
     // The parameters change behind the form (a script, a dropped parameter), then it reloads.
@@ -44,8 +44,8 @@ TEST_F(DataEditReload, AChangedConditionKeepsTheOtherParameters)
     EXPECT_EQ(*p.getStringParameter("ConditionString"), "PeakWavelength > 0.5");
     EXPECT_EQ(*p.getStringParameter("LEDsDesc"), "Andere");
     EXPECT_EQ(*p.getStringParameter("ClipboardTargetGroup"), "Ziel");
-    EXPECT_EQ(form->findChild<QLineEdit*>("6653")->text(), "Andere");
-    EXPECT_EQ(form->findChild<QLineEdit*>("6651")->text(), "Ziel");
+    EXPECT_EQ(form->findChild<QLineEdit*>(QString::number(CLEDDataEditForm::IDC_LEDS))->text(), "Andere");
+    EXPECT_EQ(form->findChild<QLineEdit*>(QString::number(CLEDDataEditForm::IDC_GROUP))->text(), "Ziel");
     EXPECT_EQ(form->GetEditor()->RowCount(), 1);
 
     // Typing a condition still saves the fields and filters at once.

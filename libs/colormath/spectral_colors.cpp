@@ -1,4 +1,4 @@
-#include "controls/spectral_colors.h"
+#include "colormath/spectral_colors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,8 +33,9 @@ const std::array<SpectralRgb, kSpectralColorCount>& SpectralColorTable()
 {
     static const std::array<SpectralRgb, kSpectralColorCount> table = [] {
         std::array<SpectralRgb, kSpectralColorCount> t{};
+        const auto& matching = SpectralColorMatching();
         for (int i = 0; i < kSpectralColorCount; ++i) {
-            const auto& xyz = kSpectralColorMatching[i];
+            const auto& xyz = matching[i];
             t[i] = ChromaticityToRgb(xyz[0], xyz[1], xyz[2]);
         }
         return t;

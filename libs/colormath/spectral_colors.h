@@ -1,12 +1,13 @@
 #pragma once
-// The spectral colour table of the plot's underlay: 199 colours for 380..780 nm, entry i
-// at 380 + 400 * i / 198 nm, channels 0..255 as doubles.
+// The spectral colour table of the plot's underlay (and the colours of the colour diagram's
+// chromaticities): 199 colours for 380..780 nm, entry i at 380 + 400 * i / 198 nm, channels
+// 0..255 as doubles.
 #include <array>
 
 inline constexpr int kSpectralColorCount = 199;
 
-// Colour-matching (X, Y, Z) of the table's wavelengths (defined in spectral_cmf_table.cpp).
-extern const std::array<std::array<double, 3>, kSpectralColorCount> kSpectralColorMatching;
+// Colour-matching (X, Y, Z) of the table's wavelengths (see spectral_cmf_table.cpp), made once.
+const std::array<std::array<double, 3>, kSpectralColorCount>& SpectralColorMatching();
 
 struct SpectralRgb {
     double r = 0;

@@ -3,9 +3,10 @@
 // green. A value typed into a writable row goes to the module of the owner form, which must
 // be a DeviceValueSink.
 //
-// The device worker fills the three lists: the owner replaces them together while holding
-// its lock, hands that lock to the control (SetLock) and calls UpdateScrollInfo. The control
-// paints and writes a committed value under the same lock.
+// The owner replaces the three lists together and calls UpdateScrollInfo. An owner that
+// replaces them outside the GUI thread holds its lock meanwhile and hands that lock to the
+// control (SetLock); the control then paints and writes a committed value under it. The
+// device form fills them on the GUI thread and needs no lock.
 
 #include "windows/param_table_wnd.h"
 

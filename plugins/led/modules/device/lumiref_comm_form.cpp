@@ -16,6 +16,10 @@
 
 IMPLEMENT_DYNCREATE(CLumirefCommForm, CModuleEditor)
 
+// The module's editor is named here, beside the form, so that the module's own code needs
+// nothing of it.
+const CRuntimeClass* LumirefCommModule::GetEditorClass() { return RUNTIME_CLASS(CLumirefCommForm); }
+
 using led::Named;
 
 CLumirefCommForm::CLumirefCommForm()
@@ -69,20 +73,43 @@ CLumirefCommForm::CLumirefCommForm()
     QObject::connect(m_create, &QPushButton::clicked, this, &CLumirefCommForm::OnCreateValues);
 }
 
-CLumirefCommForm::~CLumirefCommForm()
-{
-    if (auto* module = dynamic_cast<LumirefCommModule*>(GetModule()))
-        module->ClearForm();
-}
-
 void CLumirefCommForm::InitModuleEditor()
 {
     m_display->SetOwnerForm(this);
-    if (auto* module = dynamic_cast<LumirefCommModule*>(GetModule()))
-        module->SetForm(this);
+    if (auto* module = dynamic_cast<LumirefCommModule*>(GetModule())) {
+        // The events object goes with the module, this form's connections with the form.
+        LumirefCommEvents* events = module->Events();
+        QObject::connect(events, &LumirefCommEvents::TableRead, this, &CLumirefCommForm::ShowTable,
+                         Qt::UniqueConnection);
+        QObject::connect(events, &LumirefCommEvents::ValuesRead, this, &CLumirefCommForm::ShowValues,
+                         Qt::UniqueConnection);
+        QObject::connect(events, &LumirefCommEvents::LinkChanged, this, &CLumirefCommForm::UpdateButtons,
+                         Qt::UniqueConnection);
+        if (module->IsConnected())
+            ShowTable(module->ParameterNames(), module->ParameterValues(), module->ReadOnlyFlags());
+    }
     UpdateButtons();
     m_interpolator->SetCanDropSpecs(true);
     m_targetGroup->SetCanDropGroup(true);
+}
+
+void CLumirefCommForm::ShowTable(const std::vector<std::string>& names, const std::vector<double>& values,
+                                 const std::vector<bool>& readOnly)
+{
+    m_display->names = names;
+    m_display->values = values;
+    m_display->readOnly = readOnly;
+    m_display->UpdateScrollInfo();
+    m_display->viewport()->update();
+}
+
+void CLumirefCommForm::ShowValues(const std::vector<double>& values)
+{
+    // Values of a table the display does not show are not its own.
+    if (values.size() != m_display->names.size())
+        return;
+    m_display->values = values;
+    m_display->viewport()->update();
 }
 
 void CLumirefCommForm::UpdateButtons()

@@ -1,7 +1,11 @@
 #pragma once
 // The editor form of the light-source device module (layout 6618): port and the two link
-// buttons, the live value display, and the recording fields with "ERZEUGEN".
+// buttons, the live value display, and the recording fields with "ERZEUGEN". The form
+// follows the module's events: it fills its display and sets its buttons itself.
 #include "modules/led_form.h"
+
+#include <string>
+#include <vector>
 
 class CParamShowCtrl;
 class CSelectionEdit;
@@ -16,8 +20,6 @@ public:
     enum { IDD = 6618 };
 
     CLumirefCommForm();
-    // Tells the module that the form is gone.
-    ~CLumirefCommForm() override;
 
     void InitModuleEditor() override;
     CParamShowCtrl* Display() const { return m_display; }
@@ -32,6 +34,10 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
+    // The display shows a new table whole, later only its values.
+    void ShowTable(const std::vector<std::string>& names, const std::vector<double>& values,
+                   const std::vector<bool>& readOnly);
+    void ShowValues(const std::vector<double>& values);
     void RunAndFollow(bool (Module::*operation)());
 
     QLineEdit* m_port;                // 6681

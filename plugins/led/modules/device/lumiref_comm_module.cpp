@@ -1,13 +1,10 @@
 #include "modules/device/lumiref_comm_module.h"
 
-#include "modules/device/lumiref_comm_form.h"
-#include "modules/device/lumiref_pic_comm.h"
+#include "modules/device/lumiref_worker.h"
 
 #include "engine/grid.h"
 #include "engine/ls_matrix.h"
 #include "engine/spectra_set.h"
-
-#include "windows/param_show_ctrl.h"
 
 #include "core/calculation_guard.h"
 #include "core/clipboard_object.h"
@@ -15,17 +12,13 @@
 #include "core/string_helpers.h"
 
 #include <QEventLoop>
-#include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdarg>
 
 namespace {
 
-constexpr COLORREF kFoundColour = 0x007000;
-constexpr COLORREF kNoticeColour = 0x000700; // nearly black
 constexpr int kAttempts = 5;
 constexpr int kPingsPerAttempt = 3;
 // Slack on every bound the GUI thread waits for the worker.
@@ -38,7 +31,6 @@ const char kNoValues[] = "Fehler: Die Beleuchtungsquelle hat keine Messwerte gel
 
 LumirefCommModule::LumirefCommModule()
     : LEDModuleBase("LumirefComm")
-    , m_relay(std::make_unique<QObject>())
 {
     ns_param::Paramora& p = getParameters();
     p.addStringParameter("COMPort", "", "COM1", "COM1");
@@ -55,17 +47,11 @@ LumirefCommModule::LumirefCommModule()
 
 LumirefCommModule::~LumirefCommModule()
 {
-    // The worker uses this object until its end: stop it and join it here, before the
-    // plug-in that holds its code may be unloaded.
-    m_stopRequested = true;
-    m_stopEvent.Set();
-    if (m_worker)
-        m_worker->wait();
-    m_worker.reset();
-    m_relay.reset(); // drops queued calls that have not run yet
+    // The worker uses the host until its end: stop it and join it here, before the plug-in
+    // that holds its code may be unloaded. Nobody hears of this end.
+    QObject::disconnect(&m_events, nullptr, nullptr, nullptr);
+    StopWorker();
 }
-
-const CRuntimeClass* LumirefCommModule::GetEditorClass() { return RUNTIME_CLASS(CLumirefCommForm); }
 
 std::vector<SAutomationPtrList> LumirefCommModule::GetAutomationPtr()
 {
@@ -75,19 +61,7 @@ std::vector<SAutomationPtrList> LumirefCommModule::GetAutomationPtr()
             SAutomationPtrList("create_values", static_cast<F>(&LumirefCommModule::create_values))};
 }
 
-// ---- waiting on the GUI thread ----
-
-void LumirefCommModule::Post(std::function<void()> job)
-{
-    QMetaObject::invokeMethod(m_relay.get(), std::move(job), Qt::QueuedConnection);
-}
-
-void LumirefCommModule::WakeWaiters()
-{
-    std::lock_guard guard(m_waitMutex);
-    for (QEventLoop* loop : m_waitLoops)
-        QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
-}
+// ---- the worker's life ----
 
 bool LumirefCommModule::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound)
 {
@@ -97,31 +71,21 @@ bool LumirefCommModule::WaitUntil(const std::function<bool()>& done, std::chrono
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
+        // Every change of the state comes as an event on this thread, so none can slip in
+        // between the test and exec().
         QEventLoop loop;
-        {
-            std::lock_guard guard(m_waitMutex);
-            m_waitLoops.push_back(&loop);
-        }
-        // A wake that comes between the test and exec() is a queued quit: it is not lost.
-        if (!done()) {
-            QTimer::singleShot(left, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        std::lock_guard guard(m_waitMutex);
-        m_waitLoops.erase(std::find(m_waitLoops.begin(), m_waitLoops.end(), &loop));
+        QObject::connect(&m_events, &LumirefCommEvents::Changed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(left, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }
 
-void LumirefCommModule::JoinWorker()
+std::chrono::milliseconds LumirefCommModule::CycleBound() const
 {
-    if (!m_worker)
-        return;
-    m_worker->wait();
-    m_worker.reset();
+    const DeviceTimings& t = m_timings;
+    return t.pollPause + 2 * (t.patientTries + 1) * t.readTimeout + kSlack;
 }
-
-// ---- connect, disconnect ----
 
 bool LumirefCommModule::connect()
 {
@@ -131,22 +95,28 @@ bool LumirefCommModule::connect()
     if (m_connected)
         return true;
     if (!m_starting) {
-        JoinWorker();
-        m_stopRequested = false;
-        m_writePending = false;
-        m_pendingIndex = -1;
-        m_stopEvent.Reset();
-        m_portName = *getParameters().getStringParameter("COMPort");
-        m_workerHost = GetModuleInterface();
+        StopWorker(); // one that has ended
         m_starting = true;
-        m_worker.reset(QThread::create([this] { CommThread(this); }));
-        m_worker->start();
+        m_writesAsked = m_writesDone = 0;
+        m_thread = std::make_unique<QThread>();
+        m_worker = std::make_unique<LumirefWorker>(*getParameters().getStringParameter("COMPort"), m_timings,
+                                                   GetModuleInterface());
+        m_worker->moveToThread(m_thread.get());
+        LumirefWorker* worker = m_worker.get();
+        Follow(worker, &LumirefWorker::Connected, &LumirefCommModule::OnConnected);
+        Follow(worker, &LumirefWorker::ValuesRead, &LumirefCommModule::OnValuesRead);
+        Follow(worker, &LumirefWorker::ReadFailed, &LumirefCommModule::OnPolled);
+        Follow(worker, &LumirefWorker::Written, &LumirefCommModule::OnWritten);
+        Follow(worker, &LumirefWorker::Lost, &LumirefCommModule::OnLost);
+        Follow(worker, &LumirefWorker::Ended, &LumirefCommModule::OnEnded);
+        m_thread->start();
+        QMetaObject::invokeMethod(worker, &LumirefWorker::Start, Qt::QueuedConnection);
     }
     // Opening and five attempts of three pings and a pause each, and the parameter list.
     const DeviceTimings& t = m_timings;
     const auto bound = kAttempts * (kPingsPerAttempt * t.readTimeout + t.attemptPause) + 10 * t.readTimeout + kSlack;
     WaitUntil([this] { return m_connected || !m_starting; }, bound);
-    UpdateFormButtons();
+    emit m_events.LinkChanged();
     return m_connected;
 }
 
@@ -156,198 +126,106 @@ bool LumirefCommModule::disconnect()
     if (!guard)
         return true;
     if (!m_starting) {
-        JoinWorker(); // one that has ended
+        StopWorker(); // one that has ended
         return true;
     }
-    m_stopRequested = true;
-    m_stopEvent.Set();
+    m_worker->RequestStop();
     // One cycle: a pending write and a value request, each with its patient wait and one
     // reply time-out.
     const DeviceTimings& t = m_timings;
-    const auto bound = 2 * (t.patientTries + 1) * t.readTimeout + kSlack;
-    WaitUntil([this] { return !m_starting; }, bound);
+    WaitUntil([this] { return !m_starting; }, 2 * (t.patientTries + 1) * t.readTimeout + kSlack);
     // Every exchange of the worker is bounded by its time-outs: the join ends.
-    JoinWorker();
-    UpdateFormButtons();
+    StopWorker();
+    emit m_events.LinkChanged();
     return true;
 }
 
-// ---- the worker ----
-
-int LumirefCommModule::CommThread(LumirefCommModule* module) { return module->RunWorker(); }
-
-void LumirefCommModule::WorkerLog(const char* format, ...)
+void LumirefCommModule::StopWorker()
 {
-    if (!m_workerHost)
+    if (!m_thread)
         return;
-    va_list args;
-    va_start(args, format);
-    m_workerHost->AddLogMessageV(format, args);
-    va_end(args);
+    m_worker->RequestStop();
+    m_thread->wait();
+    m_worker.reset();
+    m_thread.reset();
+    ++m_generation;
+    if (m_starting)
+        OnEnded(); // its end was still queued
 }
 
-void LumirefCommModule::WorkerLog(COLORREF colour, const char* format, ...)
+// ---- what the worker tells ----
+
+template <class... Args>
+void LumirefCommModule::Follow(LumirefWorker* worker, void (LumirefWorker::*signal)(Args...),
+                               void (LumirefCommModule::*handler)(Args...))
 {
-    if (!m_workerHost)
-        return;
-    va_list args;
-    va_start(args, format);
-    m_workerHost->AddLogColorMessageV(colour, format, args);
-    va_end(args);
+    // The signal comes queued; one of a worker dropped since is ignored.
+    const int generation = m_generation;
+    QObject::connect(worker, signal, &m_events, [this, generation, handler](Args... args) {
+        if (generation == m_generation)
+            (this->*handler)(args...);
+    });
 }
 
-int LumirefCommModule::EndWorker(SerialLink& link, int exitCode, bool announce)
+void LumirefCommModule::OnConnected(const std::vector<std::string>& names, const std::vector<bool>& readOnly)
 {
-    if (link.IsGone())
-        WorkerLog(calc::kErrorColour, "Fehler: Verbindung zur Schnittstelle '%s' verloren!", m_portName.c_str());
-    link.Close();
-    m_connected = false;
-    m_stopRequested = false;
-    if (announce)
-        WorkerLog(kNoticeColour, "Verbindung mit Beleuchtungsquelle beendet");
-    {
-        std::lock_guard guard(m_lock);
-        m_names.clear();
-        m_values.clear();
-        m_readOnly.clear();
-        m_delivered = false;
-    }
-    m_starting = false;
-    WakeWaiters();
-    Post([this] { UpdateFormButtons(); });
-    return exitCode;
-}
-
-int LumirefCommModule::RunWorker()
-{
-    m_connected = false;
-    SerialLink link(m_timings.readTimeout);
-    switch (link.Open(m_portName)) {
-    case SerialLink::OpenResult::OpenFailed:
-        WorkerLog("FEHLER: Konnte Schnittstelle '%s' nicht öffnen", m_portName.c_str());
-        return EndWorker(link, 1, false);
-    case SerialLink::OpenResult::SettingFailed:
-        WorkerLog(calc::kErrorColour, "Fehler: SetCommState() liefert Fehlercode: %d", link.SettingError());
-        return EndWorker(link, 1, false);
-    case SerialLink::OpenResult::Opened:
-        break;
-    }
-    LumirefPICComm comm(link, m_timings.patientTries);
-
-    bool found = false;
-    for (int attempt = 1; attempt <= kAttempts && !found && !m_stopRequested && !link.IsGone(); ++attempt) {
-        WorkerLog("Verbindungsversuch %d von %d", attempt, kAttempts);
-        int answered = 0;
-        while (answered < kPingsPerAttempt && comm.Ping())
-            ++answered;
-        found = answered == kPingsPerAttempt;
-        if (!found && attempt < kAttempts && !link.IsGone())
-            m_stopEvent.Wait(m_timings.attemptPause);
-    }
-    if (!found) {
-        if (!m_stopRequested && !link.IsGone())
-            WorkerLog(calc::kErrorColour, "Fehler: Keine Verbindung zu Controller");
-        return EndWorker(link, 1, false);
-    }
-    WorkerLog(kFoundColour, "Beleuchtungsquelle gefunden");
-
-    int count = 0;
-    const LumirefPICComm::Status counted = comm.TryGetParamCount(count);
-    if (counted != LumirefPICComm::Status::Ok) {
-        if (counted != LumirefPICComm::Status::Gone)
-            WorkerLog(calc::kErrorColour, "Fehler: Anzahl der Parameter der Beleuchtungsquelle nicht lesbar!");
-        return EndWorker(link, 1, false);
-    }
-    WorkerLog(kNoticeColour, "Lese %d Parameter", count);
-    std::vector<std::string> names;
-    std::vector<double> values;
-    std::vector<bool> readOnly;
-    for (int j = 0; j < count && !link.IsGone() && !m_stopRequested; ++j) {
-        names.push_back(comm.GetParamName(j));
-        values.push_back(0.0);
-        readOnly.push_back((comm.GetParamFlags(j) & 1) != 0);
-    }
-    if (link.IsGone() || m_stopRequested)
-        return EndWorker(link, 1, false);
-    {
-        // Filled before connected is set: whoever sees connected sees the whole table.
-        std::lock_guard guard(m_lock);
-        m_names = std::move(names);
-        m_values = std::move(values);
-        m_readOnly = std::move(readOnly);
-        m_delivered = false;
-    }
+    m_names = names;
+    m_readOnly = readOnly;
+    m_values.assign(names.size(), 0.0);
+    m_delivered = false;
     m_polls = 0;
     m_connected = true;
-    WakeWaiters();
-    Post([this] {
-        CopyToDisplay();
-        UpdateFormButtons();
-    });
-    Poll(comm, count);
-    return EndWorker(link, 0, true);
+    emit m_events.TableRead(m_names, m_values, m_readOnly);
+    emit m_events.LinkChanged();
+    emit m_events.Changed();
 }
 
-bool LumirefCommModule::Poll(LumirefPICComm& comm, int count)
+void LumirefCommModule::OnValuesRead(const std::vector<double>& values)
 {
-    using Status = LumirefPICComm::Status;
-    std::vector<double> buffer(static_cast<std::size_t>(count));
-    bool failing = false;
-    while (!m_stopRequested) {
-        if (m_writePending) {
-            m_writePending = false;
-            const int index = m_pendingIndex;
-            const Status written = comm.TrySetValue(index, m_pendingValue);
-            if (written != Status::Ok && written != Status::Gone) {
-                std::string name;
-                {
-                    std::lock_guard guard(m_lock);
-                    if (index >= 0 && index < static_cast<int>(m_names.size()))
-                        name = m_names[static_cast<std::size_t>(index)];
-                }
-                WorkerLog(calc::kErrorColour, "Fehler: Beleuchtungsquelle hat den Wert für '%s' nicht übernommen!",
-                          name.c_str());
-            }
-            m_writeDone = true;
-            WakeWaiters();
-        }
-        // An empty table has nothing to poll (count - 1 would name every index there is).
-        if (count > 0) {
-            const Status read = comm.TryGetValues(0, count - 1, buffer.data());
-            if (read == Status::Gone)
-                return false;
-            if (read == Status::Ok) {
-                {
-                    std::lock_guard guard(m_lock);
-                    if (m_values.size() == buffer.size()) {
-                        m_values = buffer;
-                        m_delivered = true;
-                    }
-                }
-                if (failing)
-                    WorkerLog(kNoticeColour, "Beleuchtungsquelle antwortet wieder");
-                failing = false;
-                Post([this] { RefreshDisplay(); });
-            } else if (!failing) {
-                // Once per run of failed reads; the last values stay.
-                WorkerLog(calc::kErrorColour, "Fehler: Werte der Beleuchtungsquelle konnten nicht gelesen werden!");
-                failing = true;
-            }
-            ++m_polls;
-            WakeWaiters();
-        }
-        if (m_stopRequested)
-            break;
-        m_stopEvent.Wait(m_timings.pollPause);
+    if (values.size() == m_values.size()) {
+        m_values = values;
+        m_delivered = true;
+        emit m_events.ValuesRead(m_values);
     }
-    return true;
+    OnPolled();
+}
+
+void LumirefCommModule::OnPolled()
+{
+    ++m_polls;
+    emit m_events.Changed();
+}
+
+void LumirefCommModule::OnWritten(int, bool)
+{
+    ++m_writesDone;
+    emit m_events.Changed();
+}
+
+void LumirefCommModule::OnLost()
+{
+    // Nothing more comes from the device; the worker's end follows.
+    m_connected = false;
+    emit m_events.Changed();
+}
+
+void LumirefCommModule::OnEnded()
+{
+    m_connected = false;
+    m_starting = false;
+    m_names.clear();
+    m_values.clear();
+    m_readOnly.clear();
+    m_delivered = false;
+    emit m_events.LinkChanged();
+    emit m_events.Changed();
 }
 
 // ---- value writes ----
 
 bool LumirefCommModule::WriteToDevice(int index, double value)
 {
-    if (!m_connected || m_stopRequested) {
+    if (!m_connected) {
         LogError("%s", kNoConnection);
         return false;
     }
@@ -356,18 +234,16 @@ bool LumirefCommModule::WriteToDevice(int index, double value)
         return false;
     }
     m_writeWaiting = true;
-    m_pendingValue = value;
-    m_pendingIndex = index;
-    m_writeDone = false;
-    m_writePending = true;
-    // Up to one poll pause and one cycle's exchanges.
-    const DeviceTimings& t = m_timings;
-    const auto bound = t.pollPause + 2 * (t.patientTries + 1) * t.readTimeout + kSlack;
-    const bool taken = WaitUntil([this] { return m_writeDone || !m_starting; }, bound);
+    // The worker answers every write it takes, in order.
+    const int ticket = ++m_writesAsked;
+    LumirefWorker* worker = m_worker.get();
+    QMetaObject::invokeMethod(worker, [worker, index, value] { worker->Write(index, value); }, Qt::QueuedConnection);
+    const auto written = [this, ticket] { return m_writesDone >= ticket; };
+    const bool answered = WaitUntil([this, &written] { return written() || !m_starting; }, CycleBound());
     m_writeWaiting = false;
-    if (m_writeDone)
+    if (written())
         return true;
-    if (taken || !m_connected)
+    if (answered || !m_connected)
         LogError("%s", kNoConnection);
     else
         LogError("Fehler: Beleuchtungsquelle hat den Wert nicht rechtzeitig übernommen!");
@@ -382,87 +258,14 @@ void LumirefCommModule::SetDeviceValue(int index, double value)
     WriteToDevice(index, value);
 }
 
-// ---- the display ----
-
-void LumirefCommModule::SetForm(CLumirefCommForm* form)
-{
-    m_form = form;
-    if (m_connected)
-        CopyToDisplay();
-}
-
-void LumirefCommModule::ClearForm() { m_form = nullptr; }
-
-void LumirefCommModule::CopyToDisplay()
-{
-    CParamShowCtrl* display = m_form ? m_form->Display() : nullptr;
-    if (!display)
-        return;
-    {
-        std::lock_guard guard(m_lock);
-        display->names = m_names;
-        display->values = m_values;
-        display->readOnly = m_readOnly;
-    }
-    display->UpdateScrollInfo();
-}
-
-void LumirefCommModule::RefreshDisplay()
-{
-    CParamShowCtrl* display = m_form ? m_form->Display() : nullptr;
-    if (!display)
-        return;
-    {
-        std::lock_guard guard(m_lock);
-        // A refresh queued by the last poll may run after the worker dropped its table: the
-        // display keeps the last table it was shown.
-        if (m_names.empty())
-            return;
-        // A table the display has not seen yet comes whole.
-        if (display->values.size() != m_values.size() || display->names.size() != m_names.size()) {
-            display->names = m_names;
-            display->readOnly = m_readOnly;
-        }
-        display->values = m_values;
-    }
-    display->UpdateScrollInfo();
-    display->viewport()->update();
-}
-
-void LumirefCommModule::UpdateFormButtons()
-{
-    if (m_form)
-        m_form->UpdateButtons();
-}
-
 int LumirefCommModule::FindParam(const std::string& name) const
 {
-    std::lock_guard guard(m_lock);
     const auto it = std::find(m_names.begin(), m_names.end(), name);
     return it == m_names.end() ? -1 : static_cast<int>(it - m_names.begin());
 }
 
-std::vector<std::string> LumirefCommModule::ParameterNames() const
-{
-    std::lock_guard guard(m_lock);
-    return m_names;
-}
-
-std::vector<double> LumirefCommModule::ParameterValues() const
-{
-    std::lock_guard guard(m_lock);
-    return m_values;
-}
-
-std::vector<bool> LumirefCommModule::ReadOnlyFlags() const
-{
-    std::lock_guard guard(m_lock);
-    return m_readOnly;
-}
-
 bool LumirefCommModule::DeliveredValues(std::vector<double>& values) const
 {
-    std::lock_guard guard(m_lock);
     if (!m_delivered)
         return false;
     values = m_values;
@@ -540,9 +343,7 @@ bool LumirefCommModule::create_values()
 
     // Right after connecting the first poll may still be under way. Without values the
     // device delivered whole there is nothing to record: the table's zeros were never measured.
-    const DeviceTimings& t = m_timings;
-    WaitUntil([this] { return m_polls > 0 || !m_connected; },
-              t.pollPause + 2 * (t.patientTries + 1) * t.readTimeout + kSlack);
+    WaitUntil([this] { return m_polls > 0 || !m_connected; }, CycleBound());
     std::vector<double> values;
     const bool delivered = DeliveredValues(values);
     if (!m_connected) {

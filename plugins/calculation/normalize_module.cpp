@@ -227,12 +227,12 @@ std::string NormalizeModule::ShiftSuffix(double shift, double scale)
 bool NormalizeModule::setrefspec()
 {
     // It sets the grid from the reference and reads no number.
-    RunGuard running(*this, Numbers::Unread);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this, Numbers::Unread);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
     const std::list<Spectrum*> found = tree->GetInserters(*p.getStringParameter("RefSpecDesc"), false);
     if (found.empty() || found.front()->GetPointCount() == 0) {
         calc::LogError(host, kBadReference);
@@ -253,207 +253,169 @@ bool NormalizeModule::setrefspec()
     return true;
 }
 
-bool NormalizeModule::normalize()
+CSpekContainer::SpekInfo NormalizeModule::Settings::FineGrid() const
 {
-    // The sources and the grid have their own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
-        return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    return {grid.start, kFineStep, grid.end};
+}
 
-    // 1. The sources, copied now: later passes read these copies, whatever the run has
-    //    meanwhile deleted or replaced in the tree.
-    const std::string specDesc = *p.getStringParameter("SpecDesc");
-    std::vector<Spectrum> sources;
-    for (const Spectrum* s : tree->GetInserters(specDesc, false))
+bool NormalizeModule::ReadRun(RunScope& run, Settings& set, std::vector<Spectrum>& sources)
+{
+    ns_param::Paramora& p = run.p;
+    // The sources, copied now: later passes read these copies, whatever the run has
+    // meanwhile deleted or replaced in the tree.
+    set.specDesc = *p.getStringParameter("SpecDesc");
+    for (const Spectrum* s : run.spectra->GetInserters(set.specDesc, false))
         sources.emplace_back(*s);
     if (sources.empty()) {
-        calc::LogError(host, kNoSpectra);
+        calc::LogError(run.host, kNoSpectra);
         return false;
     }
-
-    // 2., 3. Parameters; a script can set any value, so everything read is checked.
-    const double offset = *p.getDoubleParameter("SigOffset");
-    const double scale = *p.getDoubleParameter("SigScale");
-    const int randomCount = *p.getIntParameter("RandomAnz");
-    const bool searchExcludes = *p.getBoolParameter("SuchModus");
-    const double xStart = *p.getDoubleParameter("XStart");
-    const double xEnd = *p.getDoubleParameter("XEnd");
-    const double xStep = *p.getDoubleParameter("XStep");
-    const int intPrec = *p.getIntParameter("IntPrec");
-    const double xShift = *p.getDoubleParameter("XShift");
-    const std::string searchText = trim(*p.getStringParameter("SuchStr"), calc::kBlanks);
+    // A script can set any value, so everything read is checked.
+    set.offset = *p.getDoubleParameter("SigOffset");
+    set.scale = *p.getDoubleParameter("SigScale");
+    set.randomCount = *p.getIntParameter("RandomAnz");
+    set.searchExcludes = *p.getBoolParameter("SuchModus");
+    set.grid = {*p.getDoubleParameter("XStart"), *p.getDoubleParameter("XStep"), *p.getDoubleParameter("XEnd")};
+    set.intPrec = *p.getIntParameter("IntPrec");
+    set.xShift = *p.getDoubleParameter("XShift");
+    set.searchText = trim(*p.getStringParameter("SuchStr"), calc::kBlanks);
+    const auto& [xStart, xStep, xEnd] = set.grid;
     if (!(xStart < xEnd && xStep != 0)) {
-        calc::LogError(host, calc::kParameterError);
+        calc::LogError(run.host, calc::kParameterError);
         return false;
     }
     if (!ParametersInRange())
         return false;
-    const CSpekContainer::SpekInfo target{xStart, xStep, xEnd};
-    const CSpekContainer::SpekInfo fine{xStart, kFineStep, xEnd};
-    const std::string targetGroup = *p.getStringParameter("TargetGroup");
-    const bool useTargetGroup = *p.getBoolParameter("UseTargetGroup");
-    std::string groupProbe = targetGroup + ":x"; // a result name in the target group
+    set.targetGroup = *p.getStringParameter("TargetGroup");
+    set.useTargetGroup = *p.getBoolParameter("UseTargetGroup");
+    std::string groupProbe = set.targetGroup + ":x"; // a result name in the target group
     calc::CleanGroupPath(groupProbe);
-    const bool valid = (!useTargetGroup || ns_tree::IsValidPath(groupProbe)) && std::isfinite(offset) && std::isfinite(scale) && std::isfinite(xShift) && xStart < xEnd
-                       && xStep > 0 && UsableGrid(target) && (xShift == 0 || UsableGrid(fine)) && randomCount >= 0
-                       && randomCount <= kMaxDraws && intPrec >= 0 && intPrec <= 8;
-    // 4., 5. The Sel numbers decide and are written into the enumerations.
-    const int extrapolatorIndex = valid ? calc::SyncEnumFromSel(p, "Extrapolator") : -1;
-    const int interpolatorIndex = valid ? calc::SyncEnumFromSel(p, "Interpolator") : -1;
-    std::unique_ptr<EpolBase> extrapolator = MakeExtrapolator(extrapolatorIndex);
-    std::unique_ptr<IpolBase> interpolator = MakeInterpolator(interpolatorIndex);
-    if (!valid || !extrapolator || !interpolator) {
-        calc::LogError(host, calc::kParameterError);
+    const bool valid = (!set.useTargetGroup || ns_tree::IsValidPath(groupProbe)) && std::isfinite(set.offset) &&
+                       std::isfinite(set.scale) && std::isfinite(set.xShift) && xStart < xEnd && xStep > 0 &&
+                       UsableGrid(set.grid) && (set.xShift == 0 || UsableGrid(set.FineGrid())) &&
+                       set.randomCount >= 0 && set.randomCount <= kMaxDraws && set.intPrec >= 0 && set.intPrec <= 8;
+    // The Sel numbers decide and are written into the enumerations.
+    set.extrapolator = valid ? calc::SyncEnumFromSel(p, "Extrapolator") : -1;
+    set.interpolator = valid ? calc::SyncEnumFromSel(p, "Interpolator") : -1;
+    if (!valid || !MakeExtrapolator(set.extrapolator) || !MakeInterpolator(set.interpolator)) {
+        calc::LogError(run.host, calc::kParameterError);
         return false;
     }
-    NormalizeSpek resampler(interpolator.get(), extrapolator.get());
+    set.autoMaxNorm = *p.getBoolParameter("UseAutoMaxNorm");
+    set.noNegValues = *p.getBoolParameter("UseNoNegValues");
+    set.autoName = *p.getBoolParameter("AutoName");
+    set.autoNameXShift = *p.getBoolParameter("AutoNameXShift");
+    set.sortSpecs = *p.getBoolParameter("SortSpecs");
+    return true;
+}
 
-    // 6.
-    host->SetProgressBarPercentage(0);
-    [[maybe_unused]] const bool cleanFolder = *p.getBoolParameter("CleanFolder");
-    const bool autoMaxNorm = *p.getBoolParameter("UseAutoMaxNorm");
-    const bool noNegValues = *p.getBoolParameter("UseNoNegValues");
-    const bool autoName = *p.getBoolParameter("AutoName");
-    const bool autoNameXShift = *p.getBoolParameter("AutoNameXShift");
-    const double roundFactor = std::pow(10.0, intPrec);
-    const std::string suffix = ShiftSuffix(xShift, scale);
-    const int n = static_cast<int>(sources.size());
-    const long shiftSteps = ShiftSteps(xShift);
-
-    // 7. One pass per spectrum, or RandomAnz draws.
-    bool unfound = false;
-    std::string lastGroup;
-    bool wroteToGroup = false;
-    const int passes = randomCount > 0 ? randomCount : n;
-    std::vector<double> x, y, shiftedX, shiftedY;
-    for (int pass = 0; pass < passes; ++pass) {
-        // An abort keeps what was filed so far and still tidies up below.
-        if (host->UserWantsAbort()) {
-            calc::LogHint(host, kAborted);
-            break;
-        }
-        int index = pass;
-        if (randomCount > 0) {
-            std::mt19937 generator(m_seedSource());
-            index = std::uniform_int_distribution<int>(0, n - 1)(generator);
-        }
-        const Spectrum& source = sources[static_cast<std::size_t>(index)];
-        const std::string& name = source.GetName();
-
-        // 8. Name search.
-        std::string matched;
-        if (!searchText.empty()) {
-            const Match match = SearchName(searchText, name);
-            matched = match.text;
-            if (searchExcludes) {
-                if (match.found)
-                    continue;
-            } else if (!match.found || match.text.empty()) {
-                auto copy = std::make_unique<Spectrum>(source);
-                std::string copyName = kUnfoundGroup + calc::ShortName(name);
-                NormColons(copyName);
-                copy->SetName(copyName);
-                calc::FileSpectrum(*tree, std::move(copy));
-                unfound = true;
-                continue;
-            }
-        }
-
-        // 9. Processing.
-        const int position = index + 1;
-        host->SetStatusText("Normalisiere Spektrum " + std::to_string(position) + " von " + std::to_string(n));
-        const int count = source.GetPointCount();
-        x.resize(static_cast<std::size_t>(count));
-        y.resize(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            const SPoint point = source[i];
-            x[static_cast<std::size_t>(i)] = point.x;
-            y[static_cast<std::size_t>(i)] = point.y * scale + offset;
-        }
-        CMBTarget values;
-        if (xShift != 0) {
-            // On the fine grid, value j of the shifted curve is value j - s of the curve.
-            const CMBTarget fineValues = resampler.run(x, y, fine, 0.0, 1.0, 0);
-            const long fineCount = fineValues.GetDim();
-            shiftedX.clear();
-            shiftedY.clear();
-            for (long j = 0; j < fineCount; ++j) {
-                const long from = j - shiftSteps;
-                if (from >= 0 && from < fineCount) {
-                    shiftedX.push_back(fine.GetX(static_cast<std::size_t>(j)));
-                    shiftedY.push_back(fineValues.Values()[static_cast<std::size_t>(from)]);
-                }
-            }
-            values = resampler.run(shiftedX, shiftedY, target, 0.0, 1.0, 0);
-        } else {
-            values = resampler.run(x, y, target, 0.0, 1.0, 0);
-        }
-        double divisor = 1;
-        if (autoMaxNorm && values.GetDim() > 0) {
-            const double maximum = *std::max_element(values.Values().begin(), values.Values().end());
-            if (maximum > 0)
-                divisor = maximum;
-        }
-        std::vector<SPoint> points;
-        points.reserve(values.Values().size());
-        for (std::size_t k = 0; k < values.Values().size(); ++k) {
-            double value = values.Values()[k] / divisor;
-            if (noNegValues && value < 0)
-                value = 0;
-            points.push_back(calc::ClampedPoint(runden(target.GetX(k) * roundFactor) / roundFactor, value));
-        }
-        auto result = std::make_unique<Spectrum>();
-        result->SetColor(source.GetColor());
-        for (const SPoint& point : points)
-            result->AddPoint(point);
-
-        if (!useTargetGroup && xShift != 0 && autoNameXShift) {
-            // A shifted copy below "XShift", named after its source (the group level is
-            // dissolved after the run).
-            std::string resultName = TrimLeaf(std::string(kShiftGroup) + ":" + name + suffix);
-            calc::CleanGroupPath(resultName);
-            result->SetName(resultName);
-            calc::FileSpectrum(*tree, std::move(result));
-        } else if (!useTargetGroup) {
-            // In place: the spectrum the tree holds under the source's name now.
-            if (Spectrum* now = tree->GetInserterByName(name)) {
-                now->ClearPoints();
-                for (const SPoint& point : points)
-                    now->AddPoint(point);
-            } else {
-                result->SetName(name);
-                calc::FileSpectrum(*tree, std::move(result));
-            }
-        } else {
-            std::string shortName = calc::ShortName(name);
-            strremove(&shortName, ';');
-            strremove(&shortName, '%');
-            std::string group = targetGroup;
-            if (autoName && !matched.empty())
-                group += "_" + matched;
-            std::string resultName = group + ":" + shortName;
-            if (xShift != 0 && autoNameXShift)
-                resultName += suffix;
-            resultName = TrimLeaf(resultName);
-            calc::CleanGroupPath(resultName);
-            if (tree->GetNodeByName(resultName, false, false))
-                tree->DeleteInserters(resultName);
-            result->SetName(resultName);
-            calc::FileSpectrum(*tree, std::move(result));
-            lastGroup = group;
-            wroteToGroup = true;
-        }
-        // Passes done, not the index drawn: random draws would make the bar jump.
-        host->SetProgressBarPercentage(static_cast<double>(pass + 1) * 100 / passes);
+std::vector<SPoint> NormalizeModule::Normalized(const Settings& set, NormalizeSpek& resampler, const Spectrum& source)
+{
+    const int count = source.GetPointCount();
+    std::vector<double> x(static_cast<std::size_t>(count)), y(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const SPoint point = source[i];
+        x[static_cast<std::size_t>(i)] = point.x;
+        y[static_cast<std::size_t>(i)] = point.y * set.scale + set.offset;
     }
+    CMBTarget values;
+    if (set.xShift != 0) {
+        // On the fine grid, value j of the shifted curve is value j - s of the curve.
+        const CSpekContainer::SpekInfo fine = set.FineGrid();
+        const CMBTarget fineValues = resampler.run(x, y, fine, 0.0, 1.0, 0);
+        const long fineCount = fineValues.GetDim();
+        const long shiftSteps = ShiftSteps(set.xShift);
+        std::vector<double> shiftedX, shiftedY;
+        for (long j = 0; j < fineCount; ++j) {
+            const long from = j - shiftSteps;
+            if (from >= 0 && from < fineCount) {
+                shiftedX.push_back(fine.GetX(static_cast<std::size_t>(j)));
+                shiftedY.push_back(fineValues.Values()[static_cast<std::size_t>(from)]);
+            }
+        }
+        values = resampler.run(shiftedX, shiftedY, set.grid, 0.0, 1.0, 0);
+    } else {
+        values = resampler.run(x, y, set.grid, 0.0, 1.0, 0);
+    }
+    double divisor = 1;
+    if (set.autoMaxNorm && values.GetDim() > 0) {
+        const double maximum = *std::max_element(values.Values().begin(), values.Values().end());
+        if (maximum > 0)
+            divisor = maximum;
+    }
+    const double roundFactor = std::pow(10.0, set.intPrec);
+    std::vector<SPoint> points;
+    points.reserve(values.Values().size());
+    for (std::size_t k = 0; k < values.Values().size(); ++k) {
+        double value = values.Values()[k] / divisor;
+        if (set.noNegValues && value < 0)
+            value = 0;
+        points.push_back(calc::ClampedPoint(runden(set.grid.GetX(k) * roundFactor) / roundFactor, value));
+    }
+    return points;
+}
 
-    // 10. Shifted copies leave the "XShift" level.
-    if (xShift != 0 && autoNameXShift) {
+void NormalizeModule::FileResult(SpectrumTree& tree, const Settings& set, const Spectrum& source,
+                                 const std::string& matched, const std::vector<SPoint>& points, Filed& filed)
+{
+    const std::string& name = source.GetName();
+    auto result = std::make_unique<Spectrum>();
+    result->SetColor(source.GetColor());
+    for (const SPoint& point : points)
+        result->AddPoint(point);
+    if (!set.useTargetGroup && set.xShift != 0 && set.autoNameXShift) {
+        // A shifted copy below "XShift", named after its source (the group level is
+        // dissolved after the run).
+        std::string resultName = TrimLeaf(std::string(kShiftGroup) + ":" + name + ShiftSuffix(set.xShift, set.scale));
+        calc::CleanGroupPath(resultName);
+        result->SetName(resultName);
+        calc::FileSpectrum(tree, std::move(result));
+    } else if (!set.useTargetGroup) {
+        // In place: the spectrum the tree holds under the source's name now.
+        if (Spectrum* now = tree.GetInserterByName(name)) {
+            now->ClearPoints();
+            for (const SPoint& point : points)
+                now->AddPoint(point);
+        } else {
+            result->SetName(name);
+            calc::FileSpectrum(tree, std::move(result));
+        }
+    } else {
+        std::string shortName = calc::ShortName(name);
+        strremove(&shortName, ';');
+        strremove(&shortName, '%');
+        std::string group = set.targetGroup;
+        if (set.autoName && !matched.empty())
+            group += "_" + matched;
+        std::string resultName = group + ":" + shortName;
+        if (set.xShift != 0 && set.autoNameXShift)
+            resultName += ShiftSuffix(set.xShift, set.scale);
+        resultName = TrimLeaf(resultName);
+        calc::CleanGroupPath(resultName);
+        if (tree.GetNodeByName(resultName, false, false))
+            tree.DeleteInserters(resultName);
+        result->SetName(resultName);
+        calc::FileSpectrum(tree, std::move(result));
+        filed.lastGroup = group;
+        filed.toGroup = true;
+    }
+}
+
+void NormalizeModule::FileUnfound(SpectrumTree& tree, const Spectrum& source)
+{
+    auto copy = std::make_unique<Spectrum>(source);
+    std::string copyName = kUnfoundGroup + calc::ShortName(source.GetName());
+    NormColons(copyName);
+    copy->SetName(copyName);
+    calc::FileSpectrum(tree, std::move(copy));
+}
+
+void NormalizeModule::TidyUp(SpectrumTree& tree, const Settings& set, Filed& filed)
+{
+    // Shifted copies leave the "XShift" level.
+    if (set.xShift != 0 && set.autoNameXShift) {
         std::vector<Spectrum> shifted;
-        for (const Spectrum* s : tree->GetInserters(kShiftGroup, false))
+        for (const Spectrum* s : tree.GetInserters(kShiftGroup, false))
             if (s->GetName().starts_with(std::string(kShiftGroup) + ":"))
                 shifted.emplace_back(*s);
         for (const Spectrum& s : shifted) {
@@ -463,32 +425,80 @@ bool NormalizeModule::normalize()
             newName.erase(0, newName.find(':') + 1);
             auto copy = std::make_unique<Spectrum>(s);
             copy->SetName(newName);
-            if (calc::FileSpectrum(*tree, std::move(copy)))
-                tree->DeleteInserters(s.GetName());
+            if (calc::FileSpectrum(tree, std::move(copy)))
+                tree.DeleteInserters(s.GetName());
         }
     }
+    if (!set.sortSpecs)
+        return;
+    if (!set.useTargetGroup) {
+        std::vector<std::string> entries;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = std::min(set.specDesc.find(';', start), set.specDesc.size());
+            entries.push_back(trim(set.specDesc.substr(start, end - start), calc::kBlanks));
+            if (end == set.specDesc.size())
+                break;
+            start = end + 1;
+        }
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+            Reorder(tree, tree.GetInserters(*it, false));
+    } else if (filed.toGroup) {
+        calc::CleanGroupPath(filed.lastGroup);
+        Reorder(tree, tree.GetInserters(filed.lastGroup, false));
+    }
+}
 
-    // 11. Sorting.
-    if (*p.getBoolParameter("SortSpecs")) {
-        if (!useTargetGroup) {
-            std::vector<std::string> entries;
-            std::size_t start = 0;
-            for (;;) {
-                const std::size_t end = std::min(specDesc.find(';', start), specDesc.size());
-                entries.push_back(trim(specDesc.substr(start, end - start), calc::kBlanks));
-                if (end == specDesc.size())
-                    break;
-                start = end + 1;
+bool NormalizeModule::normalize()
+{
+    // The sources and the grid have their own lines before the range rule.
+    RunScope run(*this, Numbers::AfterOwnChecks);
+    if (!run)
+        return false;
+    Settings set;
+    std::vector<Spectrum> sources;
+    if (!ReadRun(run, set, sources))
+        return false;
+    ModuleInterface* host = run.host;
+    const std::unique_ptr<EpolBase> extrapolator = MakeExtrapolator(set.extrapolator);
+    const std::unique_ptr<IpolBase> interpolator = MakeInterpolator(set.interpolator);
+    NormalizeSpek resampler(interpolator.get(), extrapolator.get());
+    host->SetProgressBarPercentage(0);
+
+    // One pass per spectrum, or RandomAnz draws.
+    const int n = static_cast<int>(sources.size());
+    const int passes = set.randomCount > 0 ? set.randomCount : n;
+    bool unfound = false;
+    Filed filed;
+    for (int pass = 0; pass < passes; ++pass) {
+        // An abort keeps what was filed so far and still tidies up below.
+        if (host->UserWantsAbort()) {
+            calc::LogHint(host, kAborted);
+            break;
+        }
+        int index = pass;
+        if (set.randomCount > 0) {
+            std::mt19937 generator(m_seedSource());
+            index = std::uniform_int_distribution<int>(0, n - 1)(generator);
+        }
+        const Spectrum& source = sources[static_cast<std::size_t>(index)];
+        Match match;
+        if (!set.searchText.empty()) {
+            match = SearchName(set.searchText, source.GetName());
+            if (set.searchExcludes ? match.found : (!match.found || match.text.empty())) {
+                if (!set.searchExcludes) {
+                    FileUnfound(*run.spectra, source);
+                    unfound = true;
+                }
+                continue;
             }
-            for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-                Reorder(*tree, tree->GetInserters(*it, false));
-        } else if (wroteToGroup) {
-            calc::CleanGroupPath(lastGroup);
-            Reorder(*tree, tree->GetInserters(lastGroup, false));
         }
+        host->SetStatusText("Normalisiere Spektrum " + std::to_string(index + 1) + " von " + std::to_string(n));
+        FileResult(*run.spectra, set, source, match.text, Normalized(set, resampler, source), filed);
+        // Passes done, not the index drawn: random draws would make the bar jump.
+        host->SetProgressBarPercentage(static_cast<double>(pass + 1) * 100 / passes);
     }
-
-    // 12.
+    TidyUp(*run.spectra, set, filed);
     if (unfound) {
         calc::LogHint(host, kUnfoundHint);
         return false;

@@ -10,6 +10,10 @@
 #include <functional>
 #include <string>
 
+#include <embrel/normalize_spek.h>
+
+#include <vector>
+
 class EpolBase;
 class IpolBase;
 
@@ -54,7 +58,38 @@ public:
     static std::unique_ptr<IpolBase> MakeInterpolator(int index);
     static std::unique_ptr<EpolBase> MakeExtrapolator(int index);
 
+    // What a run reads, checked before anything is filed.
+    struct Settings {
+        std::string specDesc, searchText, targetGroup;
+        double offset = 0, scale = 1, xShift = 0;
+        CSpekContainer::SpekInfo grid{0, 1, 0}; // XStart, XStep, XEnd
+        int randomCount = 0, intPrec = 0;
+        int extrapolator = -1, interpolator = -1; // the indices the Sel numbers chose
+        bool searchExcludes = false, useTargetGroup = false, autoMaxNorm = false, noNegValues = false;
+        bool autoName = false, autoNameXShift = false, sortSpecs = false;
+        // The 0.2 nm grid a shift is taken on.
+        CSpekContainer::SpekInfo FineGrid() const;
+    };
+    // One source scaled, offset, shifted and resampled onto the settings' grid, with the
+    // maximum norm, no negatives and the rounded wavelengths: the points of its result.
+    static std::vector<SPoint> Normalized(const Settings& settings, NormalizeSpek& resampler, const Spectrum& source);
+
 private:
+    // The group results went to, for sorting them after the run.
+    struct Filed {
+        std::string lastGroup;
+        bool toGroup = false;
+    };
+    // The sources and settings, every check with its line in order; false when the run stops.
+    bool ReadRun(RunScope& run, Settings& settings, std::vector<Spectrum>& sources);
+    // Names and files one result: below "XShift", in place or in the target group.
+    static void FileResult(SpectrumTree& tree, const Settings& settings, const Spectrum& source,
+                           const std::string& matched, const std::vector<SPoint>& points, Filed& filed);
+    // A source the name search did not find, copied to "_NormalizeUnfound".
+    static void FileUnfound(SpectrumTree& tree, const Spectrum& source);
+    // After the passes: shifted copies leave the "XShift" level; results are sorted.
+    static void TidyUp(SpectrumTree& tree, const Settings& settings, Filed& filed);
+
     ns_xandril::XMLEnumClass m_extrapolators;
     ns_xandril::XMLEnumClass m_interpolators;
     std::function<std::uint32_t()> m_seedSource;

@@ -41,12 +41,8 @@ constexpr char kUnusedGroup[] = "ResSpec:UnusedSpecs";
 constexpr char kNoKeywords[] = "12345678910";
 constexpr char kResultGroup[] = "ResSpec:";
 
-// A working spectrum: name, colour and points, independent of the tree.
-struct Curve {
-    std::string name;
-    COLORREF colour = 0;
-    std::vector<double> x, y;
-};
+using Curve = RemTransSpecModule::Curve;
+using Settings = RemTransSpecModule::Settings;
 
 Curve CurveOf(const Spectrum& s)
 {
@@ -190,74 +186,50 @@ bool RemTransSpecModule::IsRecursion(const std::string& targetGroup, const std::
     return false;
 }
 
-bool RemTransSpecModule::calculate()
+namespace {
+
+struct Grid {
+    double step = 0, min = 0, max = 0;
+};
+
+// B: a constant or a second selection, copied before anything is filed (a result may
+// replace a B spectrum).
+bool ReadB(ModuleInterface* host, SpectrumTree& tree, Settings& set, std::vector<Curve>& b, Grid& grid)
 {
-    // An empty A selection has its own line before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
-        return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
-
-    const bool sameNames = *p.getBoolParameter("CalcOnlySameNames");
-    const bool checkSpecs = *p.getBoolParameter("CheckSpecs");
-    const bool grouped = *p.getBoolParameter("GroupedProc");
-    const bool addArith = *p.getBoolParameter("AddArithToNames");
-    const bool randomCalc = *p.getBoolParameter("RandomCalc");
-    const std::string lightDesc = *p.getStringParameter("LightSpecDesc");
-    const std::string specDesc = *p.getStringParameter("SpecDesc");
-    const std::string targetGroup = *p.getStringParameter("TargetGroup");
-
-    const std::list<Spectrum*> found = tree->GetInserters(lightDesc, false);
-    if (found.empty()) {
-        calc::LogError(host, kNoSpectra);
+    if (set.op > point_arith::kLess)
+        return true;
+    if (set.specDesc.empty()) {
+        calc::LogError(host, kEmptyB);
         return false;
     }
-    if (!ParametersInRange())
-        return false;
-    const int index = calc::SyncEnumFromSel(p, "Aritmetikfunc");
-    if (index < 0) {
-        calc::LogError(host, calc::kParameterError);
+    const std::string text = trim(set.specDesc, calc::kBlanks);
+    if (isNumber(text)) {
+        calc::LogHint(host, set.randomCalc ? kBRandom : kBNumber);
+        set.constant = number_text::ToDouble(text.c_str());
+        return true;
+    }
+    calc::LogHint(host, kBSpectra);
+    set.pairwise = true;
+    const std::list<Spectrum*> found = tree.GetInserters(set.specDesc, false);
+    std::vector<Spectrum*> list(found.begin(), found.end());
+    if (!list.empty() && !SameGrid(list, grid.step, grid.min, grid.max)) {
+        calc::LogError(host, kBNotEqui);
         return false;
     }
-    const int op = index + 1;
+    for (const Spectrum* s : list)
+        b.push_back(CurveOf(*s));
+    return true;
+}
 
-    // B: a constant or a second selection, copied before anything is filed (a result may
-    // replace a B spectrum).
-    bool pairwise = false;
-    double constant = 0;
-    std::vector<Curve> bCurves;
-    double bStep = 0, bMin = 0, bMax = 0;
-    if (op <= point_arith::kLess) {
-        if (specDesc.empty()) {
-            calc::LogError(host, kEmptyB);
-            return false;
-        }
-        const std::string text = trim(specDesc, calc::kBlanks);
-        if (isNumber(text)) {
-            calc::LogHint(host, randomCalc ? kBRandom : kBNumber);
-            constant = number_text::ToDouble(text.c_str());
-        } else {
-            calc::LogHint(host, kBSpectra);
-            pairwise = true;
-            const std::list<Spectrum*> bFound = tree->GetInserters(specDesc, false);
-            std::vector<Spectrum*> bList(bFound.begin(), bFound.end());
-            if (!bList.empty() && !SameGrid(bList, bStep, bMin, bMax)) {
-                calc::LogError(host, kBNotEqui);
-                return false;
-            }
-            for (const Spectrum* s : bList)
-                bCurves.push_back(CurveOf(*s));
-        }
-    }
-
-    // Working list of A, screened for the statistics on request. Screening files copies in
-    // the tree, which may replace inputs: it works on copies. Otherwise nothing is filed
-    // before the curves are taken, and the inputs are read where they stand.
+// The working list of A, screened for the statistics on request. Screening files copies in
+// the tree, which may replace inputs: it works on copies. Otherwise nothing is filed before
+// the curves are taken, and the inputs are read where they stand.
+bool ReadA(ModuleInterface* host, SpectrumTree& tree, const Settings& set, const std::list<Spectrum*>& found,
+           const RemTransSpecModule::Inputs& in, const Grid& bGrid, std::vector<Curve>& a)
+{
     std::vector<Spectrum> copies;
     std::vector<Spectrum*> work;
-    if (checkSpecs && op >= point_arith::kMean && op <= point_arith::kMeanSigma) {
+    if (set.checkSpecs && set.op >= point_arith::kMean && set.op <= point_arith::kMeanSigma) {
         copies.reserve(found.size());
         for (const Spectrum* s : found)
             copies.emplace_back(*s);
@@ -273,7 +245,7 @@ bool RemTransSpecModule::calculate()
         }
         const double threshold = 0.00025 * (largest - smallest);
         for (Spectrum& s : copies)
-            if (calc::ScreenSpectrum(*tree, s, threshold, kNoKeywords, kUnusedGroup))
+            if (calc::ScreenSpectrum(tree, s, threshold, kNoKeywords, kUnusedGroup))
                 work.push_back(&s);
         if (work.empty())
             for (Spectrum& s : copies)
@@ -281,234 +253,322 @@ bool RemTransSpecModule::calculate()
     } else {
         work.assign(found.begin(), found.end());
     }
-
-    double aStep = 0, aMin = 0, aMax = 0;
-    if (!SameGrid(work, aStep, aMin, aMax)) {
+    Grid aGrid;
+    if (!SameGrid(work, aGrid.step, aGrid.min, aGrid.max)) {
         calc::LogError(host, kANotEqui);
         return false;
     }
-    if (pairwise && (bCurves.empty() || aStep != bStep || aMin != bMin || aMax != bMax)) {
+    if (set.pairwise && (in.b.empty() || aGrid.step != bGrid.step || aGrid.min != bGrid.min || aGrid.max != bGrid.max)) {
         calc::LogError(host, kGridsDiffer);
         return false;
     }
-    if (!targetGroup.empty() && !lightDesc.empty() && targetGroup.size() != lightDesc.size()
-        && IsRecursion(targetGroup, lightDesc)) {
+    const std::string& target = set.targetGroup;
+    if (!target.empty() && !set.lightDesc.empty() && target.size() != set.lightDesc.size()
+        && RemTransSpecModule::IsRecursion(target, set.lightDesc)) {
         calc::LogError(host, kRecursionA);
         return false;
     }
-    if (pairwise && !targetGroup.empty() && targetGroup.size() != specDesc.size()
-        && IsRecursion(targetGroup, specDesc)) {
+    if (set.pairwise && !target.empty() && target.size() != set.specDesc.size()
+        && RemTransSpecModule::IsRecursion(target, set.specDesc)) {
         calc::LogError(host, kRecursionB);
         return false;
     }
-
-    std::vector<Curve> curves;
-    curves.reserve(work.size());
+    a.reserve(work.size());
     for (const Spectrum* s : work)
-        curves.push_back(CurveOf(*s));
-    work.clear();
-    copies.clear();
+        a.push_back(CurveOf(*s));
+    return true;
+}
 
-    const std::string group = targetGroup.empty() ? std::string(kResultGroup) : targetGroup + ":";
-    const std::string suffix = point_arith::Suffix(op);
-    const std::string arithSuffix = addArith ? suffix : std::string();
-    const std::size_t n = curves.size();
+// B's spectra for the pairs: trimmed leaves, division shifts and the partners of an A
+// spectrum (all, or those of its short name).
+struct Pairing {
+    Pairing(const std::vector<Curve>& b, bool sameNames)
+        : sameNames(sameNames)
+        , byLeaf(b.size())
+        , all(b.size())
+    {
+        for (std::size_t k = 0; k < b.size(); ++k) {
+            leaves.push_back(calc::TrimmedShortName(b[k].name));
+            shifts.push_back(point_arith::PairwiseDivShift(b[k].y));
+            byLeaf[k] = all[k] = k;
+        }
+        // Indices sorted by leaf, equal leaves in selection order.
+        std::stable_sort(byLeaf.begin(), byLeaf.end(), [&](std::size_t x, std::size_t y) { return leaves[x] < leaves[y]; });
+    }
+    std::span<const std::size_t> PartnersOf(const std::string& shortName) const
+    {
+        if (!sameNames)
+            return all;
+        const auto [from, to] =
+            std::equal_range(byLeaf.begin(), byLeaf.end(), shortName, [&](const auto& x, const auto& y) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::size_t>)
+                    return leaves[x] < y;
+                else
+                    return x < leaves[y];
+            });
+        return std::span<const std::size_t>(byLeaf.data() + (from - byLeaf.begin()), to - from);
+    }
+
+    bool sameNames;
+    std::vector<std::string> leaves;
+    std::vector<double> shifts;
+    std::vector<std::size_t> byLeaf, all;
+};
+
+std::string ResultGroup(const Settings& set)
+{
+    return set.targetGroup.empty() ? std::string(kResultGroup) : set.targetGroup + ":";
+}
+
+std::string ArithSuffix(const Settings& set)
+{
+    return set.addArith ? point_arith::Suffix(set.op) : std::string();
+}
+
+void FileConstant(ModuleInterface* host, SpectrumTree& tree, const Settings& set, const std::vector<Curve>& a,
+                  const std::vector<double>& constants)
+{
+    const std::string group = ResultGroup(set), arithSuffix = ArithSuffix(set);
+    const std::size_t n = a.size();
     std::vector<double> out;
-
-    // A result that is not finite (a divisor of 0, an overflow) refuses the run before anything
-    // is filed. The bounds prove most runs finite without a pass over the pairs.
-    double aLargest = 0;
-    if (op <= point_arith::kLess)
-        for (const Curve& a : curves)
-            aLargest = std::max(aLargest, point_arith::LargestMagnitude(a.y));
-    const auto refuseNotFinite = [&](const std::string& names) {
-        calc::LogError(host, calc::FormatText(kNotFinite, names.c_str()));
-        return false;
-    };
-
-    if (op <= point_arith::kLess && !pairwise) {
-        std::vector<double> constants(n, constant);
-        if (randomCalc)
-            for (double& b : constants) {
-                point_arith::NormalDeviates deviates(m_seedSource());
-                b = point_arith::RandomConstant(constant, deviates);
-            }
-        for (std::size_t k = 0; k < n; ++k) {
-            const double b = constants[k];
-            if (!point_arith::ProvenFinite(op, aLargest, std::fabs(b), std::fabs(b + point_arith::kConstantDivShift))
-                && !point_arith::CombineFinite(op, curves[k].y, b, point_arith::kConstantDivShift))
-                return refuseNotFinite(curves[k].name);
-        }
-        for (std::size_t k = 0; k < n; ++k) {
-            const Curve& a = curves[k];
-            const double b = constants[k];
-            host->SetStatusText(calc::FormatText("Verrechne Spektrum %zu von %zu", k + 1, n));
-            out.resize(a.y.size());
-            point_arith::Combine(op, a.y, b, point_arith::kConstantDivShift, out);
-            calc::FileSpectrum(*tree, MakeResult(group + calc::TrimmedShortName(a.name) + arithSuffix, a.colour, a.x, out));
-            host->SetProgressBarPercentage(static_cast<double>(k + 1) * 100.0 / static_cast<double>(n));
-            if (host->UserWantsAbort())
-                break;
-        }
-        return true;
-    }
-
-    if (pairwise) {
-        const std::size_t m = bCurves.size();
-        std::vector<std::string> bLeaves;
-        std::vector<double> bShifts;
-        for (std::size_t k = 0; k < m; ++k) {
-            bLeaves.push_back(calc::TrimmedShortName(bCurves[k].name));
-            bShifts.push_back(point_arith::PairwiseDivShift(bCurves[k].y));
-        }
-        // B's spectra by trimmed leaf: indices sorted by leaf, equal leaves in selection order.
-        std::vector<std::size_t> byLeaf(m);
-        for (std::size_t k = 0; k < m; ++k)
-            byLeaf[k] = k;
-        std::stable_sort(byLeaf.begin(), byLeaf.end(),
-                         [&](std::size_t x, std::size_t y) { return bLeaves[x] < bLeaves[y]; });
-        const double total = static_cast<double>(n) * static_cast<double>(m);
-        long long shownPercent = -1;
-        // Status and progress only when the shown percent changes, and at the last pair.
-        const auto report = [&](std::size_t pair) {
-            const double percent = static_cast<double>(pair) * 100.0 / total;
-            const auto shown = static_cast<long long>(percent);
-            if (shown == shownPercent && static_cast<double>(pair) != total)
-                return;
-            shownPercent = shown;
-            host->SetStatusText(calc::FormatText("Verrechne Spektren %zu von %zu", pair, n * m));
-            host->SetProgressBarPercentage(percent);
-        };
-        std::vector<std::size_t> all(m);
-        for (std::size_t k = 0; k < m; ++k)
-            all[k] = k;
-        // The B spectra of an A spectrum: all, or those of its short name.
-        const auto partnersOf = [&](const std::string& shortName) -> std::span<const std::size_t> {
-            if (!sameNames)
-                return all;
-            const auto [from, to] = std::equal_range(
-                byLeaf.begin(), byLeaf.end(), shortName, [&](const auto& x, const auto& y) {
-                    if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::size_t>)
-                        return bLeaves[x] < y;
-                    else
-                        return x < bLeaves[y];
-                });
-            return std::span<const std::size_t>(byLeaf.data() + (from - byLeaf.begin()), to - from);
-        };
-        std::vector<bool> proven(m);
-        for (std::size_t k = 0; k < m; ++k)
-            proven[k] = point_arith::ProvenFinite(op, aLargest, point_arith::LargestMagnitude(bCurves[k].y),
-                                                  point_arith::SmallestDivisor(bCurves[k].y, bShifts[k]));
-        if (std::find(proven.begin(), proven.end(), false) != proven.end())
-            for (const Curve& a : curves)
-                for (std::size_t k : partnersOf(PairShortName(a.name, grouped)))
-                    if (!proven[k] && !point_arith::CombineFinite(op, a.y, bCurves[k].y, bShifts[k]))
-                        return refuseNotFinite(a.name + " / " + bCurves[k].name);
-        // Results are filed in batches. What stands under a result's name is removed first,
-        // for a whole batch at once: the tree walks all its objects for every removal.
-        constexpr std::size_t kBatch = 1024;
-        std::vector<std::unique_ptr<Spectrum>> batch;
-        const auto flush = [&] {
-            // The last result of a name wins, as when each replaced the one before it.
-            std::set<std::string> later;
-            std::vector<bool> keep(batch.size());
-            for (std::size_t r = batch.size(); r-- > 0;)
-                keep[r] = later.insert(batch[r]->GetName()).second;
-            std::string standing;
-            for (std::size_t r = 0; r < batch.size(); ++r) {
-                const std::string& name = batch[r]->GetName();
-                // A name holding ";" cannot go into the list; the tree replaces it on filing.
-                if (!keep[r] || name.find(';') != std::string::npos || !tree->GetNodeByName(name, false, false))
-                    continue;
-                if (!standing.empty())
-                    standing += ';';
-                standing += name;
-            }
-            if (!standing.empty())
-                tree->DeleteInserters(standing);
-            for (std::size_t r = 0; r < batch.size(); ++r)
-                if (keep[r])
-                    calc::FileSpectrum(*tree, std::move(batch[r]));
-            batch.clear();
-        };
-        bool aborted = false;
-        for (std::size_t i = 0; i < n && !aborted; ++i) {
-            const Curve& a = curves[i];
-            const std::string shortName = PairShortName(a.name, grouped);
-            const std::span<const std::size_t> partners = partnersOf(shortName);
-            out.resize(a.y.size());
-            for (std::size_t k : partners) {
-                const Curve& b = bCurves[k];
-                report(i * m + k + 1);
-                std::string name = group + shortName;
-                if (m > 1 && !sameNames)
-                    name += ":" + bLeaves[k];
-                name += arithSuffix;
-                calc::CleanGroupPath(name);
-                point_arith::Combine(op, a.y, b.y, bShifts[k], out);
-                batch.push_back(MakeResult(name, m < n ? a.colour : b.colour, a.x, out));
-                if (batch.size() >= kBatch)
-                    flush();
-                if (host->UserWantsAbort()) {
-                    aborted = true;
-                    break;
-                }
-            }
-            if (!aborted) {
-                report((i + 1) * m);
-                aborted = host->UserWantsAbort();
-            }
-        }
-        flush();
-        return true;
-    }
-
-    if (op <= point_arith::kMaximum) {
-        std::vector<std::span<const double>> ys;
-        for (const Curve& c : curves)
-            ys.emplace_back(c.y);
-        const point_arith::Statistics stats = point_arith::ComputeStatistics(ys);
-        const Curve& first = curves.front();
-        const std::string name = group + StatisticsName(lightDesc, first.name) + arithSuffix;
-        const auto file = [&](const std::string& resultName, COLORREF colour, const std::vector<double>& values) {
-            calc::FileSpectrum(*tree, MakeResult(resultName, colour, first.x, values));
-        };
-        switch (op) {
-        case point_arith::kMean: file(name, first.colour, stats.mean); break;
-        case point_arith::kSigma: file(name, first.colour, stats.sigma); break;
-        case point_arith::kMinimum: file(name, first.colour, stats.minimum); break;
-        case point_arith::kMaximum: file(name, first.colour, stats.maximum); break;
-        case point_arith::kMeanSigma: {
-            file(name, first.colour, stats.mean);
-            const COLORREF band = point_arith::BandColour(first.colour);
-            std::vector<double> upper(stats.mean.size()), lower(stats.mean.size());
-            for (std::size_t j = 0; j < stats.mean.size(); ++j) {
-                upper[j] = stats.mean[j] + 2 * stats.sigma[j];
-                lower[j] = stats.mean[j] - 2 * stats.sigma[j];
-            }
-            file(name + (addArith ? "_psigma" : "_mean_psigma"), band, upper);
-            file(name + (addArith ? "_msigma" : "_mean_msigma"), band, lower);
+    for (std::size_t k = 0; k < n; ++k) {
+        host->SetStatusText(calc::FormatText("Verrechne Spektrum %zu von %zu", k + 1, n));
+        out.resize(a[k].y.size());
+        point_arith::Combine(set.op, a[k].y, constants[k], point_arith::kConstantDivShift, out);
+        calc::FileSpectrum(tree, MakeResult(group + calc::TrimmedShortName(a[k].name) + arithSuffix, a[k].colour,
+                                            a[k].x, out));
+        host->SetProgressBarPercentage(static_cast<double>(k + 1) * 100.0 / static_cast<double>(n));
+        if (host->UserWantsAbort())
             break;
-        }
-        default: break;
-        }
-        return true;
     }
+}
 
+// Files a batch of pair results. What stands under a result's name is removed first, for the
+// whole batch at once: the tree walks all its objects for every removal.
+void FlushBatch(SpectrumTree& tree, std::vector<std::unique_ptr<Spectrum>>& batch)
+{
+    // The last result of a name wins, as when each replaced the one before it.
+    std::set<std::string> later;
+    std::vector<bool> keep(batch.size());
+    for (std::size_t r = batch.size(); r-- > 0;)
+        keep[r] = later.insert(batch[r]->GetName()).second;
+    std::string standing;
+    for (std::size_t r = 0; r < batch.size(); ++r) {
+        const std::string& name = batch[r]->GetName();
+        // A name holding ";" cannot go into the list; the tree replaces it on filing.
+        if (!keep[r] || name.find(';') != std::string::npos || !tree.GetNodeByName(name, false, false))
+            continue;
+        if (!standing.empty())
+            standing += ';';
+        standing += name;
+    }
+    if (!standing.empty())
+        tree.DeleteInserters(standing);
+    for (std::size_t r = 0; r < batch.size(); ++r)
+        if (keep[r])
+            calc::FileSpectrum(tree, std::move(batch[r]));
+    batch.clear();
+}
+
+void FilePairwise(ModuleInterface* host, SpectrumTree& tree, const Settings& set, const RemTransSpecModule::Inputs& in)
+{
+    const Pairing pairing(in.b, set.sameNames);
+    const std::string group = ResultGroup(set), arithSuffix = ArithSuffix(set);
+    const std::size_t n = in.a.size(), m = in.b.size();
+    const double total = static_cast<double>(n) * static_cast<double>(m);
+    long long shownPercent = -1;
+    // Status and progress only when the shown percent changes, and at the last pair.
+    const auto report = [&](std::size_t pair) {
+        const double percent = static_cast<double>(pair) * 100.0 / total;
+        const auto shown = static_cast<long long>(percent);
+        if (shown == shownPercent && static_cast<double>(pair) != total)
+            return;
+        shownPercent = shown;
+        host->SetStatusText(calc::FormatText("Verrechne Spektren %zu von %zu", pair, n * m));
+        host->SetProgressBarPercentage(percent);
+    };
+    constexpr std::size_t kBatch = 1024;
+    std::vector<std::unique_ptr<Spectrum>> batch;
+    std::vector<double> out;
+    bool aborted = false;
+    for (std::size_t i = 0; i < n && !aborted; ++i) {
+        const Curve& a = in.a[i];
+        const std::string shortName = RemTransSpecModule::PairShortName(a.name, set.grouped);
+        out.resize(a.y.size());
+        for (std::size_t k : pairing.PartnersOf(shortName)) {
+            const Curve& b = in.b[k];
+            report(i * m + k + 1);
+            std::string name = group + shortName;
+            if (m > 1 && !set.sameNames)
+                name += ":" + pairing.leaves[k];
+            name += arithSuffix;
+            calc::CleanGroupPath(name);
+            point_arith::Combine(set.op, a.y, b.y, pairing.shifts[k], out);
+            batch.push_back(MakeResult(name, m < n ? a.colour : b.colour, a.x, out));
+            if (batch.size() >= kBatch)
+                FlushBatch(tree, batch);
+            if (host->UserWantsAbort()) {
+                aborted = true;
+                break;
+            }
+        }
+        if (!aborted) {
+            report((i + 1) * m);
+            aborted = host->UserWantsAbort();
+        }
+    }
+    FlushBatch(tree, batch);
+}
+
+void FileStatistics(SpectrumTree& tree, const Settings& set, const std::vector<Curve>& curves)
+{
+    std::vector<std::span<const double>> ys;
+    for (const Curve& c : curves)
+        ys.emplace_back(c.y);
+    const point_arith::Statistics stats = point_arith::ComputeStatistics(ys);
+    const Curve& first = curves.front();
+    const std::string name = ResultGroup(set) + RemTransSpecModule::StatisticsName(set.lightDesc, first.name) +
+                             ArithSuffix(set);
+    const auto file = [&](const std::string& resultName, COLORREF colour, const std::vector<double>& values) {
+        calc::FileSpectrum(tree, MakeResult(resultName, colour, first.x, values));
+    };
+    switch (set.op) {
+    case point_arith::kMean: file(name, first.colour, stats.mean); break;
+    case point_arith::kSigma: file(name, first.colour, stats.sigma); break;
+    case point_arith::kMinimum: file(name, first.colour, stats.minimum); break;
+    case point_arith::kMaximum: file(name, first.colour, stats.maximum); break;
+    case point_arith::kMeanSigma: {
+        file(name, first.colour, stats.mean);
+        const COLORREF band = point_arith::BandColour(first.colour);
+        std::vector<double> upper(stats.mean.size()), lower(stats.mean.size());
+        for (std::size_t j = 0; j < stats.mean.size(); ++j) {
+            upper[j] = stats.mean[j] + 2 * stats.sigma[j];
+            lower[j] = stats.mean[j] - 2 * stats.sigma[j];
+        }
+        file(name + (set.addArith ? "_psigma" : "_mean_psigma"), band, upper);
+        file(name + (set.addArith ? "_msigma" : "_mean_msigma"), band, lower);
+        break;
+    }
+    default: break;
+    }
+}
+
+void FileFunctions(ModuleInterface* host, SpectrumTree& tree, const Settings& set, const std::vector<Curve>& curves)
+{
+    const std::string group = ResultGroup(set), suffix = point_arith::Suffix(set.op);
     for (const Curve& a : curves) {
         std::vector<double> x, y;
         x.reserve(a.x.size());
         y.reserve(a.y.size());
         for (std::size_t j = 0; j < a.y.size(); ++j) {
             double value = 0;
-            if (!point_arith::ApplyFunction(op, a.y[j], value)) {
+            if (!point_arith::ApplyFunction(set.op, a.y[j], value)) {
                 calc::LogHint(host, calc::FormatText(kBadArgument, a.name.c_str(), WavelengthInt(a.x[j])));
                 continue;
             }
             x.push_back(a.x[j]);
             y.push_back(value);
         }
-        calc::FileSpectrum(*tree, MakeResult(group + FunctionName(a.name) + suffix, a.colour, x, y));
+        calc::FileSpectrum(tree, MakeResult(group + RemTransSpecModule::FunctionName(a.name) + suffix, a.colour, x, y));
     }
+}
+
+} // namespace
+
+bool RemTransSpecModule::ReadRun(RunScope& run, Settings& set, Inputs& in)
+{
+    ns_param::Paramora& p = run.p;
+    set.sameNames = *p.getBoolParameter("CalcOnlySameNames");
+    set.checkSpecs = *p.getBoolParameter("CheckSpecs");
+    set.grouped = *p.getBoolParameter("GroupedProc");
+    set.addArith = *p.getBoolParameter("AddArithToNames");
+    set.randomCalc = *p.getBoolParameter("RandomCalc");
+    set.lightDesc = *p.getStringParameter("LightSpecDesc");
+    set.specDesc = *p.getStringParameter("SpecDesc");
+    set.targetGroup = *p.getStringParameter("TargetGroup");
+
+    const std::list<Spectrum*> found = run.spectra->GetInserters(set.lightDesc, false);
+    if (found.empty()) {
+        calc::LogError(run.host, kNoSpectra);
+        return false;
+    }
+    if (!ParametersInRange())
+        return false;
+    const int index = calc::SyncEnumFromSel(p, "Aritmetikfunc");
+    if (index < 0) {
+        calc::LogError(run.host, calc::kParameterError);
+        return false;
+    }
+    set.op = index + 1;
+    Grid bGrid;
+    return ReadB(run.host, *run.spectra, set, in.b, bGrid) &&
+           ReadA(run.host, *run.spectra, set, found, in, bGrid, in.a);
+}
+
+std::string RemTransSpecModule::NotFinite(const Settings& set, const Inputs& in, const std::vector<double>& constants)
+{
+    // The bounds prove most runs finite without a pass over the pairs.
+    double aLargest = 0;
+    for (const Curve& a : in.a)
+        aLargest = std::max(aLargest, point_arith::LargestMagnitude(a.y));
+    if (!set.pairwise) {
+        for (std::size_t k = 0; k < in.a.size(); ++k) {
+            const double b = constants[k];
+            if (!point_arith::ProvenFinite(set.op, aLargest, std::fabs(b), std::fabs(b + point_arith::kConstantDivShift))
+                && !point_arith::CombineFinite(set.op, in.a[k].y, b, point_arith::kConstantDivShift))
+                return in.a[k].name;
+        }
+        return {};
+    }
+    const Pairing pairing(in.b, set.sameNames);
+    std::vector<bool> proven(in.b.size());
+    for (std::size_t k = 0; k < in.b.size(); ++k)
+        proven[k] = point_arith::ProvenFinite(set.op, aLargest, point_arith::LargestMagnitude(in.b[k].y),
+                                              point_arith::SmallestDivisor(in.b[k].y, pairing.shifts[k]));
+    if (std::find(proven.begin(), proven.end(), false) != proven.end())
+        for (const Curve& a : in.a)
+            for (std::size_t k : pairing.PartnersOf(PairShortName(a.name, set.grouped)))
+                if (!proven[k] && !point_arith::CombineFinite(set.op, a.y, in.b[k].y, pairing.shifts[k]))
+                    return a.name + " / " + in.b[k].name;
+    return {};
+}
+
+bool RemTransSpecModule::calculate()
+{
+    // An empty A selection has its own line before the range rule.
+    RunScope run(*this, Numbers::AfterOwnChecks);
+    if (!run)
+        return false;
+    Settings set;
+    Inputs in;
+    if (!ReadRun(run, set, in))
+        return false;
+    const bool constantMode = set.op <= point_arith::kLess && !set.pairwise;
+    std::vector<double> constants;
+    if (constantMode) {
+        constants.assign(in.a.size(), set.constant);
+        if (set.randomCalc)
+            for (double& b : constants) {
+                point_arith::NormalDeviates deviates(m_seedSource());
+                b = point_arith::RandomConstant(set.constant, deviates);
+            }
+    }
+    // A result that is not finite (a divisor of 0, an overflow) refuses the run before
+    // anything is filed.
+    if (set.op <= point_arith::kLess) {
+        const std::string names = NotFinite(set, in, constants);
+        if (!names.empty()) {
+            calc::LogError(run.host, calc::FormatText(kNotFinite, names.c_str()));
+            return false;
+        }
+    }
+    if (constantMode)
+        FileConstant(run.host, *run.spectra, set, in.a, constants);
+    else if (set.pairwise)
+        FilePairwise(run.host, *run.spectra, set, in);
+    else if (set.op <= point_arith::kMaximum)
+        FileStatistics(*run.spectra, set, in.a);
+    else
+        FileFunctions(run.host, *run.spectra, set, in.a);
     return true;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class RemTransSpecModule : public calc::CalcModule {
 public:
@@ -39,7 +40,33 @@ public:
     // recursion: the results then replace their inputs.
     static bool IsRecursion(const std::string& targetGroup, const std::string& selection);
 
+    // A working spectrum: name, colour and points, independent of the tree.
+    struct Curve {
+        std::string name;
+        COLORREF colour = 0;
+        std::vector<double> x, y;
+    };
+    // What a run reads, checked before anything is filed.
+    struct Settings {
+        std::string lightDesc = {}, specDesc = {}, targetGroup = {};
+        int op = 0; // the function, from 1
+        bool sameNames = false, checkSpecs = false, grouped = false, addArith = false, randomCalc = false;
+        bool pairwise = false; // B names spectra; otherwise B is the constant
+        double constant = 0;
+    };
+    // The A spectra and the B spectra of the pairwise mode, copied.
+    struct Inputs {
+        std::vector<Curve> a, b;
+    };
+    // The first A spectrum (against constants[k] for A's spectrum k) or pair ("A / B") whose
+    // result would not be finite; empty when all are finite. For the functions up to kLess.
+    static std::string NotFinite(const Settings& settings, const Inputs& inputs, const std::vector<double>& constants);
+
 private:
+    // The settings and the spectra of a run, every check with its line in order; false when
+    // the run stops. Screening for the statistics files the unused spectra here.
+    bool ReadRun(RunScope& run, Settings& settings, Inputs& inputs);
+
     ns_xandril::XMLEnumClass m_functions;
     std::function<std::uint32_t()> m_seedSource;
 };

@@ -2,6 +2,7 @@
 // Colour values, integral values and feature vectors of spectra: sums of spectrum x weight
 // (illuminant) x observer curve, one per curve, filed as clipboard objects. The two modules
 // share one procedure and differ only in the points ModuleKind names.
+#include "colour/colour_values.h"
 #include "core/calc_form.h"
 
 #include <string>
@@ -24,6 +25,14 @@ protected:
     bool Calculate();
 
 private:
+    // The settings and the spectra of a run, every check with its line in order; false
+    // when the run must stop.
+    bool ReadRun(RunScope& run, colour::Settings& settings, colour::Inputs& inputs);
+    // Names and files the values: the clipboard group replaced, then responses and sorted
+    // curves in the spectrum tree.
+    void File(RunScope& run, const colour::Settings& settings, const colour::Inputs& inputs,
+              const colour::Values& values);
+
     bool m_integral;
 };
 

@@ -40,6 +40,26 @@ public:
         return true;
     }
     bool heldWhileRunning = false;
+
+    // An operation opening its run with RunScope; nested, a second opening inside the first.
+    using calc::CalcModule::kClipboard;
+    using calc::CalcModule::kNoTree;
+    using calc::CalcModule::kSpectra;
+    bool Open(Numbers numbers, unsigned trees, bool nested = false)
+    {
+        RunScope run(*this, numbers, trees);
+        if (!run)
+            return false;
+        ModuleInterface* host = GetModuleInterface();
+        scopeMatches = run.host == host && run.spectra == (host ? host->GetSpectrumTree() : nullptr) &&
+                       run.clipboard == (host ? host->GetClipboardTree() : nullptr) && &run.p == &getParameters() &&
+                       IsRunning();
+        if (nested)
+            nestedOpened = Open(Numbers::Unread, kNoTree);
+        return true;
+    }
+    bool scopeMatches = false;
+    bool nestedOpened = false;
 };
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -140,6 +160,44 @@ TEST(CalcRangeRule, AValueTakenForAParameterMeetsItsRange)
         EXPECT_EQ(host.LogTexts(), c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{});
         // The parameter itself keeps its value.
         EXPECT_TRUE(module.ParametersInRange());
+    }
+}
+
+// The opening of a run: the guard's numbers rule and its one run at a time, and the trees
+// the operation needs; a missing tree stops the run without a line.
+TEST(CalcRunScope, OpensWithTheGuardTheHostItsTreesAndTheParameters)
+{
+    using N = RangedModule::Numbers;
+    const char* const kIntLine = "Fehler: Parameter 'Int' liegt außerhalb des zulässigen Bereichs (-4 bis 10)!";
+    const struct {
+        const char* what;
+        bool host;
+        N numbers;
+        unsigned trees;
+        int intValue;
+        bool opened;
+        const char* line;
+    } rows[] = {
+        {"host and both trees", true, N::Read, RangedModule::kSpectra | RangedModule::kClipboard, 3, true, nullptr},
+        {"no host, no tree needed", false, N::Read, RangedModule::kNoTree, 3, true, nullptr},
+        {"no host, spectra needed", false, N::Read, RangedModule::kSpectra, 3, false, nullptr},
+        {"no host, clipboard needed", false, N::Unread, RangedModule::kClipboard, 3, false, nullptr},
+        {"a number out of range", true, N::Read, RangedModule::kSpectra, 11, false, kIntLine},
+        {"numbers the operation checks itself", true, N::AfterOwnChecks, RangedModule::kSpectra, 11, true, nullptr},
+        {"numbers left unread", true, N::Unread, RangedModule::kSpectra, 11, true, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingHost host;
+        RangedModule module;
+        if (row.host)
+            module.SetModuleInterface(&host);
+        module.getParameters().setIntParameter("Int", row.intValue);
+        EXPECT_EQ(module.Open(row.numbers, row.trees, true), row.opened);
+        EXPECT_EQ(module.scopeMatches, row.opened);
+        EXPECT_FALSE(module.nestedOpened);
+        EXPECT_FALSE(module.IsRunning());
+        EXPECT_EQ(host.LogTexts(), row.line ? std::vector<std::string>{row.line} : std::vector<std::string>{});
     }
 }
 

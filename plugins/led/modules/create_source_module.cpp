@@ -170,13 +170,11 @@ std::string CreateSourceModule::CName(std::string_view name)
 
 bool CreateSourceModule::create_source()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this, Numbers::Read, kNoTree);
+    if (!opened || !opened.host)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    if (!host)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = opened.host;
+    ns_param::Paramora& p = opened.p;
     Run run(*this);
 
     std::vector<double> values;

@@ -53,10 +53,10 @@ bool LEDContinuousFittingModule::PassesModelFilter(const std::string& filter, co
 
 bool LEDContinuousFittingModule::calculate_fitting()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this, Numbers::Read, kNoTree);
+    if (!opened)
         return false;
-    ns_param::Paramora& p = getParameters();
+    ns_param::Paramora& p = opened.p;
     Run run(*this);
 
     SpectraSet targets;

@@ -168,11 +168,11 @@ const CRuntimeClass* MultiCreateModuleBase::GetEditorClass()
 bool MultiCreateModuleBase::Generate()
 {
     // The count below 1 has a line of its own, before the range rule.
-    RunGuard guard(*this, Numbers::AfterOwnChecks);
-    if (!guard)
+    RunScope opened(*this, Numbers::AfterOwnChecks, kNoTree);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = opened.host;
+    ns_param::Paramora& p = opened.p;
     if (m_led)
         platform::SRand(Seed(Time()));
 

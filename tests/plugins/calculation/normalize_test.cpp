@@ -528,4 +528,42 @@ TEST_F(Normalize, NoRunInsideARun)
     EXPECT_EQ(reentrant.statusTexts.size(), 1u);
 }
 
+// The resampling core without a host: rows of settings on the ramp y = x - 400, onto
+// 400..410 nm in 1 nm, linear inside and outside.
+TEST(NormalizeCore, RowsOfSettings)
+{
+    Spectrum ramp;
+    for (int i = 0; i <= 40; ++i)
+        ramp.AddPoint(SPoint(400 + 0.5 * i, 0.5 * i));
+    struct Row {
+        const char* what;
+        double scale, offset, shift;
+        bool autoMax, noNeg;
+        double (*expected)(double x);
+    } rows[] = {
+        {"scale before offset", 2, 1, 0, false, false, [](double x) { return 2 * (x - 400) + 1; }},
+        {"no negatives", 2, -30, 0, false, true, [](double) { return 0.0; }},
+        {"shift on the fine grid", 1, 0, 1, false, false, [](double x) { return x - 401; }},
+        {"maximum norm after the offset", 1, -5, 0, true, false, [](double x) { return (x - 405) / 5; }},
+        {"no norm by a maximum below 0", 1, -20, 0, true, false, [](double x) { return x - 420; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        NormalizeModule::Settings settings;
+        settings.grid = {400, 1, 410};
+        settings.scale = row.scale;
+        settings.offset = row.offset;
+        settings.xShift = row.shift;
+        settings.autoMaxNorm = row.autoMax;
+        settings.noNegValues = row.noNeg;
+        const auto interpolator = NormalizeModule::MakeInterpolator(1);
+        const auto extrapolator = NormalizeModule::MakeExtrapolator(2);
+        NormalizeSpek resampler(interpolator.get(), extrapolator.get());
+        const std::vector<SPoint> points = NormalizeModule::Normalized(settings, resampler, ramp);
+        ASSERT_EQ(points.size(), 11u);
+        for (const SPoint& point : points)
+            EXPECT_NEAR(point.y, row.expected(point.x), 1e-9) << point.x;
+    }
+}
+
 } // namespace

@@ -469,4 +469,34 @@ TEST_F(Arithmetic, AbortKeepsWhatWasFiled)
     EXPECT_EQ(Names(host).size(), 6u); // the first pair only
 }
 
+// The finiteness check without a host: rows of settings on curves of five points. In the
+// random mode each A spectrum has a constant of its own, and by name only the partners count.
+TEST(ArithmeticCore, NotFiniteNamesTheFirstFailingSpectrumOrPair)
+{
+    const auto curve = [](const char* name, double y) {
+        return RemTransSpecModule::Curve{name, 0, {400, 401, 402, 403, 404}, std::vector<double>(5, y)};
+    };
+    const struct Row {
+        const char* what;
+        RemTransSpecModule::Settings settings;
+        RemTransSpecModule::Inputs inputs;
+        std::vector<double> constants;
+        const char* failing;
+    } rows[] = {
+        {"the second spectrum's constant cancels the offset", {.op = 4},
+         {{curve("A:a", 1), curve("A:b", 1)}, {}}, {1, -1e-8}, "A:b"},
+        {"each constant sound", {.op = 4}, {{curve("A:a", 1), curve("A:b", 1)}, {}}, {1, 2}, ""},
+        {"a zero partner by name", {.op = 4, .sameNames = true, .pairwise = true},
+         {{curve("A:a", 1), curve("A:b", 1)}, {curve("B:a", 2), curve("B:b", 0)}}, {}, "A:b / B:b"},
+        {"a zero spectrum nobody pairs with", {.op = 4, .sameNames = true, .pairwise = true},
+         {{curve("A:a", 1)}, {curve("B:a", 2), curve("B:b", 0)}}, {}, ""},
+        {"every pair without names", {.op = 4, .pairwise = true},
+         {{curve("A:a", 1)}, {curve("B:a", 2), curve("B:b", 0)}}, {}, "A:a / B:b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(RemTransSpecModule::NotFinite(row.settings, row.inputs, row.constants), row.failing);
+    }
+}
+
 } // namespace

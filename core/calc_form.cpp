@@ -194,6 +194,16 @@ CalcModule::RunGuard::~RunGuard()
         m_module.m_running = false;
 }
 
+CalcModule::RunScope::RunScope(CalcModule& module, Numbers numbers, unsigned trees)
+    : m_guard(module, numbers)
+    , host(module.GetModuleInterface())
+    , spectra(host ? host->GetSpectrumTree() : nullptr)
+    , clipboard(host ? host->GetClipboardTree() : nullptr)
+    , p(module.getParameters())
+    , m_ready(m_guard && (!(trees & kSpectra) || spectra) && (!(trees & kClipboard) || clipboard))
+{
+}
+
 void RunBracketed(CalcModule* module, bool (Module::*operation)())
 {
     if (!module || module->IsRunning())

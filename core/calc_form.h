@@ -13,6 +13,7 @@
 class QAbstractButton;
 class QLineEdit;
 class QScrollArea;
+class ClipboardTree;
 class SpectrumTree;
 
 namespace calc {
@@ -98,6 +99,30 @@ protected:
         CalcModule& m_module;
         bool m_held;
         std::optional<ns_tree::FreeHold> m_frees;
+    };
+
+    // The trees an operation works on; a missing one (only without a host) stops the run
+    // without a line.
+    enum Trees : unsigned { kNoTree = 0, kSpectra = 1, kClipboard = 2 };
+
+    // How an operation opens its run: the guard (RunGuard, with its numbers rule and held
+    // frees, for the whole scope), the host, the trees and the parameters. False when the
+    // guard is not held or a tree in `trees` is missing; nothing of the run may start then.
+    class RunScope {
+    private:
+        RunGuard m_guard; // first: the guard's range line comes before anything else
+
+    public:
+        explicit RunScope(CalcModule& module, Numbers numbers = Numbers::Read, unsigned trees = kSpectra);
+        explicit operator bool() const { return m_ready; }
+
+        ModuleInterface* const host;
+        SpectrumTree* const spectra;
+        ClipboardTree* const clipboard;
+        ns_param::Paramora& p;
+
+    private:
+        bool m_ready;
     };
 
 private:

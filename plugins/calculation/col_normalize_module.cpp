@@ -43,12 +43,12 @@ bool ColNormalizeModule::NamesMatch(const std::string& name, const std::string& 
 
 bool ColNormalizeModule::normalize()
 {
-    RunGuard running(*this);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
 
     // Names and colours are taken before anything is replaced: the two selections may
     // overlap or list a spectrum twice, and a replaced spectrum is freed.

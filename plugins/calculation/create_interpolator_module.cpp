@@ -197,13 +197,13 @@ double CreateInterpolatorModule::TaperFactor(int j, int n)
 
 bool CreateInterpolatorModule::createinterpolator()
 {
-    RunGuard running(*this);
-    SpectrumTree* tree = Spectra();
-    ModuleInterface* host = GetModuleInterface();
-    if (!running || !tree || !host->GetClipboardTree())
+    RunScope run(*this, Numbers::Read, kSpectra | kClipboard);
+    if (!run)
         return false;
-    ClipboardTree& clipboard = *host->GetClipboardTree();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ClipboardTree& clipboard = *run.clipboard;
+    ns_param::Paramora& p = run.p;
 
     const std::string sensText = *p.getStringParameter("SpecDescAsystem");
     const std::string responseText = *p.getStringParameter("SpecDescSamples");

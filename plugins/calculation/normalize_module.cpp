@@ -227,12 +227,12 @@ std::string NormalizeModule::ShiftSuffix(double shift, double scale)
 bool NormalizeModule::setrefspec()
 {
     // It sets the grid from the reference and reads no number.
-    RunGuard running(*this, Numbers::Unread);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this, Numbers::Unread);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
     const std::list<Spectrum*> found = tree->GetInserters(*p.getStringParameter("RefSpecDesc"), false);
     if (found.empty() || found.front()->GetPointCount() == 0) {
         calc::LogError(host, kBadReference);
@@ -256,12 +256,12 @@ bool NormalizeModule::setrefspec()
 bool NormalizeModule::normalize()
 {
     // The sources and the grid have their own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this, Numbers::AfterOwnChecks);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
 
     // 1. The sources, copied now: later passes read these copies, whatever the run has
     //    meanwhile deleted or replaced in the tree.

@@ -74,13 +74,13 @@ double PlanckianSourceModule::Exitance(double wavelengthNm, double temperature)
 
 bool PlanckianSourceModule::calculate()
 {
-    RunGuard running(*this);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
 
-    ns_param::Paramora& p = getParameters();
+    ns_param::Paramora& p = run.p;
     const double temperature = *p.getDoubleParameter("Temperature");
     const double step = *p.getDoubleParameter("XStep");
     const int intPrec = *p.getIntParameter("IntPrec");

@@ -193,12 +193,12 @@ bool RemTransSpecModule::IsRecursion(const std::string& targetGroup, const std::
 bool RemTransSpecModule::calculate()
 {
     // An empty A selection has its own line before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this, Numbers::AfterOwnChecks);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
 
     const bool sameNames = *p.getBoolParameter("CalcOnlySameNames");
     const bool checkSpecs = *p.getBoolParameter("CheckSpecs");

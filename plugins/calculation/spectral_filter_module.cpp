@@ -60,12 +60,12 @@ std::vector<SAutomationPtrList> SpectralFilterModule::GetAutomationPtr()
 bool SpectralFilterModule::SpectralFilter()
 {
     // The selection has its own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope run(*this, Numbers::AfterOwnChecks);
+    if (!run)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = run.spectra;
+    ModuleInterface* host = run.host;
+    ns_param::Paramora& p = run.p;
 
     const std::list<Spectrum*> found = tree->GetInserters(*p.getStringParameter("SpecDesc"), false);
     if (found.empty()) {

@@ -121,13 +121,13 @@ std::string ColorCalculationModule::DerivedTargetGroup(const std::string& specDe
 
 bool ColorCalculationModule::Calculate()
 {
-    RunGuard running(*this);
-    ModuleInterface* host = GetModuleInterface();
-    SpectrumTree* tree = Spectra();
-    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
-    if (!running || !tree || !clipboard)
+    RunScope run(*this, Numbers::Read, kSpectra | kClipboard);
+    if (!run)
         return false;
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = run.host;
+    SpectrumTree* tree = run.spectra;
+    ClipboardTree* clipboard = run.clipboard;
+    ns_param::Paramora& p = run.p;
     const bool saveResponse = *p.getBoolParameter("SaveObserverResponse");
     const bool isQE = *p.getBoolParameter("ObserverIsQE");
     const bool colourMode = *p.getBoolParameter("IsColorValue");

@@ -85,12 +85,12 @@ const CRuntimeClass* ColorShowModule::GetEditorClass()
 
 bool ColorShowModule::ShowColors()
 {
-    RunGuard running(*this);
-    ModuleInterface* host = GetModuleInterface();
-    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
-    ModuleTree* modules = host ? host->GetModuleTree() : nullptr;
-    if (!running || !m_form || !clipboard)
+    RunScope run(*this, Numbers::Read, kClipboard);
+    if (!run || !m_form)
         return false;
+    ModuleInterface* host = run.host;
+    ClipboardTree* clipboard = run.clipboard;
+    ModuleTree* modules = host->GetModuleTree();
     CColorShow* diagram = m_form->Diagram();
 
     Module* calculation = nullptr;

@@ -50,14 +50,12 @@ std::vector<SAutomationPtrList> GnuplotExportModule::GetAutomationPtr()
 
 bool GnuplotExportModule::do_export()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this, Numbers::Read, kClipboard);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ClipboardTree* tree = host ? host->GetClipboardTree() : nullptr;
-    if (!tree)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = opened.host;
+    ClipboardTree* tree = opened.clipboard;
+    ns_param::Paramora& p = opened.p;
 
     const std::vector<ClipboardObject*> objects = tree->GetInserterVector(*p.getStringParameter("ClipboardObjectsDesc"));
     if (objects.empty()) {

@@ -41,15 +41,13 @@ std::vector<SAutomationPtrList> LedLightnessTessarine::GetAutomationPtr()
 
 bool LedLightnessTessarine::calculate()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this, Numbers::Read, kSpectra | kClipboard);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
-    SpectrumTree* spectra = host ? host->GetSpectrumTree() : nullptr;
-    if (!clipboard || !spectra)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = opened.host;
+    ClipboardTree* clipboard = opened.clipboard;
+    SpectrumTree* spectra = opened.spectra;
+    ns_param::Paramora& p = opened.p;
     // One run: the weighting spectra must lie on the targets' grid.
     Run run(*this);
 

@@ -75,14 +75,12 @@ std::vector<SAutomationPtrList> LEDRandomSpecsModule::GetAutomationPtr()
 
 bool LEDRandomSpecsModule::calculate_specs()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this, Numbers::Read, kClipboard);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
-    if (!clipboard)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    ModuleInterface* host = opened.host;
+    ClipboardTree* clipboard = opened.clipboard;
+    ns_param::Paramora& p = opened.p;
     Run run(*this);
 
     // The grid is checked before it changes: an end before the start or more points than a

@@ -61,14 +61,11 @@ LEDSelectionModule::Forwarding::~Forwarding()
 
 bool LEDSelectionModule::do_selection()
 {
-    RunGuard guard(*this);
-    if (!guard)
+    RunScope opened(*this);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    SpectrumTree* tree = host ? host->GetSpectrumTree() : nullptr;
-    if (!tree)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    SpectrumTree* tree = opened.spectra;
+    ns_param::Paramora& p = opened.p;
     // Counts below 1 would let every database pass or divide the progress by zero.
     for (const char* name : {"SelectorIterationCount", "LEDCount", "ProposalCount"}) {
         if (*p.getIntParameter(name) < 1) {

@@ -62,15 +62,12 @@ const CRuntimeClass* SpecsCreateModuleBase::GetEditorClass()
 bool SpecsCreateModuleBase::Generate()
 {
     // An empty selection has its own line before the range rule.
-    RunGuard guard(*this, Numbers::AfterOwnChecks);
-    if (!guard)
+    RunScope opened(*this, Numbers::AfterOwnChecks, kSpectra | kClipboard);
+    if (!opened)
         return false;
-    ModuleInterface* host = GetModuleInterface();
-    ClipboardTree* clipboard = host ? host->GetClipboardTree() : nullptr;
-    SpectrumTree* spectra = host ? host->GetSpectrumTree() : nullptr;
-    if (!clipboard || !spectra)
-        return false;
-    ns_param::Paramora& p = getParameters();
+    ClipboardTree* clipboard = opened.clipboard;
+    SpectrumTree* spectra = opened.spectra;
+    ns_param::Paramora& p = opened.p;
 
     LedDB db;
     const std::list<ClipboardObject*> objects = clipboard->GetInserters(*p.getStringParameter("LEDsDesc"), false);

@@ -591,12 +591,12 @@ std::optional<sivar::Outcome> SpectralIntegralVarModule::SearchByEvolution(const
 
 bool SpectralIntegralVarModule::spectralintegralvarselection()
 {
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope scope(*this, Numbers::AfterOwnChecks);
+    if (!scope)
         return false;
+    SpectrumTree& tree = *scope.spectra;
     const sivar::Settings settings = ReadSettings();
-    std::optional<sivar::Run> run = ReadRun(settings, *tree);
+    std::optional<sivar::Run> run = ReadRun(settings, tree);
     if (!run || !sivar::Prepare(settings, *run, run->host))
         return false;
     ModuleInterface* host = run->host;
@@ -622,7 +622,7 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
         host->AddLogColorMessage(calc::kErrorColour, "%s", kNothingChosen);
         return true;
     }
-    FileChosen(*tree, *run, *outcome);
+    FileChosen(tree, *run, *outcome);
     host->SetProgressBarPercentage(100);
     return true;
 }

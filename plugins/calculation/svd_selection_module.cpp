@@ -451,21 +451,21 @@ void FileSelection(SpectrumTree& tree, const Selection& sel, const svdsel::Resul
 
 bool SVDSelectionModule::Run(bool sensor)
 {
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
+    RunScope scope(*this, Numbers::AfterOwnChecks);
+    if (!scope)
         return false;
-    std::optional<Selection> sel = ReadSelection(*this, *tree, sensor);
+    SpectrumTree& tree = *scope.spectra;
+    std::optional<Selection> sel = ReadSelection(*this, tree, sensor);
     if (!sel)
         return false;
-    ModuleInterface* host = GetModuleInterface();
+    ModuleInterface* host = scope.host;
     SVDSelEventHandler handler(host);
     SVDSelectionStreamBuf logBuffer(host); // kept beside the handler; the selection logs nothing
     const std::optional<svdsel::Result> result =
         svdsel::Select(sel->settings, sel->candidates, sel->starts, sel->weights, &handler);
     if (!result)
         return false;
-    FileSelection(*tree, *sel, *result);
+    FileSelection(tree, *sel, *result);
     return true;
 }
 

@@ -204,6 +204,7 @@ std::vector<Filing> Reconstruct(const Settings& s, const Pass& pass, const Measu
 // What one run works on.
 struct TestInterpolatorModule::Run {
     ModuleInterface* host = nullptr;
+    ClipboardTree* clipboard = nullptr;
     SpectrumList sensors, reference, illuList, targets, calibTargets;
     std::vector<ClipboardObject*> responses, soll, ist;
     Spectrum illumination;
@@ -580,7 +581,7 @@ std::vector<std::pair<std::string, std::vector<double>>> MeasuredItems(ModuleInt
 bool TestInterpolatorModule::ReadRun(const tinterp::Settings& s, Run& run, SpectrumTree& tree)
 {
     ModuleInterface* host = run.host;
-    ClipboardTree& clipboard = *host->GetClipboardTree();
+    ClipboardTree& clipboard = *run.clipboard;
     auto objects = [&](const char* name) {
         std::vector<ClipboardObject*> list;
         for (ClipboardObject* o : clipboard.GetInserters(*getParameters().getStringParameter(name), false))
@@ -856,14 +857,15 @@ void TestInterpolatorModule::LogCalibration(const tinterp::Settings& s, const ti
 bool TestInterpolatorModule::testinterpolator()
 {
     // The grouped selection has its own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    ModuleInterface* host = GetModuleInterface();
-    if (!running || !tree || !host->GetClipboardTree())
+    RunScope scope(*this, Numbers::AfterOwnChecks, kSpectra | kClipboard);
+    if (!scope)
         return false;
+    SpectrumTree* tree = scope.spectra;
+    ModuleInterface* host = scope.host;
     const tinterp::Settings settings = ReadSettings();
     Run run;
     run.host = host;
+    run.clipboard = scope.clipboard;
     if (!ReadRun(settings, run, *tree))
         return false;
     for (const tinterp::Pass& pass : run.passes) {

@@ -326,12 +326,68 @@ const char* InputError(const Selection& s)
     return nullptr;
 }
 
-// The parameters and spectra of a run, checked in the order of the lines of each variant
-// (the selections and the count have their own lines before the range rule); null, with the
-// line logged, when a check fails.
-std::optional<Selection> ReadSelection(SVDSelectionModule& module, SpectrumTree& tree, bool sensor)
+// The checks of a run in the order of the lines of each variant (the selections and the
+// count have their own lines before the range rule); they complete the group names and lower
+// the count to the candidates. False, with the line logged, when one fails.
+bool CheckSelection(SVDSelectionModule& module, Selection& sel, bool sensor, const std::string& specDesc,
+                    const std::string& weightDesc, const std::string& aeqDesc)
 {
     ModuleInterface* host = module.GetModuleInterface();
+    svdsel::Settings& s = sel.settings;
+    auto capCount = [&] {
+        if (!sel.candidates.empty() && s.specCount > static_cast<int>(sel.candidates.size())) {
+            s.specCount = static_cast<int>(sel.candidates.size());
+            calc::LogHint(host, calc::FormatText("Hinweis: Anzahl der Spektren wurde auf %d (max) begrenzt!",
+                                                 s.specCount));
+        }
+    };
+    auto cutEquivalentGroup = [&] {
+        if (!s.equivalentGroup.empty()) {
+            const auto colon = s.equivalentGroup.find(':');
+            if (colon != std::string::npos)
+                s.equivalentGroup.erase(colon);
+            s.equivalentGroup += "_SelSortFromAlgSel:";
+        }
+    };
+    auto fail = [&](const char* line) {
+        calc::LogError(host, line);
+        return false;
+    };
+    if (!sensor) {
+        capCount();
+        if (s.group.empty()) {
+            s.group = "AlgebraicSel:" + Shortened(specDesc);
+            if (!sel.weights.empty())
+                s.group += "_" + Shortened(weightDesc);
+        }
+        cutEquivalentGroup();
+        if (static_cast<int>(sel.starts.size()) >= s.specCount)
+            return fail(kNoMoreSelection);
+        calc::LogHint(host, sel.weights.size() > 1 ? kSamplesHint : kSpectraHint);
+        if (const char* line = InputError(sel))
+            return fail(line);
+        if (!module.ParametersInRangeExcept({"SpecCount"}))
+            return false;
+    } else {
+        if (s.group.empty())
+            s.group = "AlgebraicSpecSel:" + Shortened(specDesc) + "_" + Shortened(weightDesc);
+        if (aeqDesc.find(';') != std::string::npos)
+            return fail(kOneGroup);
+        cutEquivalentGroup();
+        capCount();
+        if (static_cast<int>(sel.starts.size()) >= s.specCount)
+            return fail(kNoMoreSelection);
+        if (const char* line = InputError(sel))
+            return fail(line);
+    }
+    // The count the run takes, lowered to the candidates, still within its range.
+    return module.ValueInRange("SpecCount", s.specCount);
+}
+
+// The parameters and spectra of a run, read and checked; null, with the line logged, when a
+// check fails.
+std::optional<Selection> ReadSelection(SVDSelectionModule& module, SpectrumTree& tree, bool sensor)
+{
     ns_param::Paramora& p = module.getParameters();
     Selection sel;
     svdsel::Settings& s = sel.settings;
@@ -358,55 +414,7 @@ std::optional<Selection> ReadSelection(SVDSelectionModule& module, SpectrumTree&
     sel.weightCopies = std::move(*weightCopies);
     for (const auto& w : sel.weightCopies)
         sel.weights.push_back(w.get());
-
-    auto capCount = [&] {
-        if (!sel.candidates.empty() && s.specCount > static_cast<int>(sel.candidates.size())) {
-            s.specCount = static_cast<int>(sel.candidates.size());
-            calc::LogHint(host, calc::FormatText("Hinweis: Anzahl der Spektren wurde auf %d (max) begrenzt!",
-                                                 s.specCount));
-        }
-    };
-    auto cutEquivalentGroup = [&] {
-        if (!s.equivalentGroup.empty()) {
-            const auto colon = s.equivalentGroup.find(':');
-            if (colon != std::string::npos)
-                s.equivalentGroup.erase(colon);
-            s.equivalentGroup += "_SelSortFromAlgSel:";
-        }
-    };
-    auto fail = [&](const char* line) {
-        calc::LogError(host, line);
-        return std::nullopt;
-    };
-    if (!sensor) {
-        capCount();
-        if (s.group.empty()) {
-            s.group = "AlgebraicSel:" + Shortened(specDesc);
-            if (!sel.weights.empty())
-                s.group += "_" + Shortened(weightDesc);
-        }
-        cutEquivalentGroup();
-        if (static_cast<int>(sel.starts.size()) >= s.specCount)
-            return fail(kNoMoreSelection);
-        calc::LogHint(host, sel.weights.size() > 1 ? kSamplesHint : kSpectraHint);
-        if (const char* line = InputError(sel))
-            return fail(line);
-        if (!module.ParametersInRangeExcept({"SpecCount"}))
-            return std::nullopt;
-    } else {
-        if (s.group.empty())
-            s.group = "AlgebraicSpecSel:" + Shortened(specDesc) + "_" + Shortened(weightDesc);
-        if (aeqDesc.find(';') != std::string::npos)
-            return fail(kOneGroup);
-        cutEquivalentGroup();
-        capCount();
-        if (static_cast<int>(sel.starts.size()) >= s.specCount)
-            return fail(kNoMoreSelection);
-        if (const char* line = InputError(sel))
-            return fail(line);
-    }
-    // The count the run takes, lowered to the candidates, still within its range.
-    if (!module.ValueInRange("SpecCount", s.specCount))
+    if (!CheckSelection(module, sel, sensor, specDesc, weightDesc, aeqDesc))
         return std::nullopt;
     return sel;
 }

@@ -125,77 +125,94 @@ CSpekContainer RuleSystem(const Pass& pass, int gridPoints)
 
 } // namespace
 
+namespace {
+
+// One reconstruction from the responses a of repetition r and item: calibrated, with the
+// item's noise, through the rule onto its grid (clamped zeros when the rule cannot apply).
+std::unique_ptr<Spectrum> ReconstructOne(const Settings& s, const CSpekContainer& system, const Spectrum& grid,
+                                         const Measurement& m, std::vector<double> a, int r, int item)
+{
+    const int gridPoints = grid.GetPointCount();
+    if (m.calib && !m.transform.empty()) {
+        CTarget out;
+        m.calib->CorrectColors(CTarget(a), out);
+        a = out.Values();
+    }
+    const std::size_t at = (static_cast<std::size_t>(r) * m.items + item) * m.channels;
+    if (at + a.size() <= m.noise.size())
+        for (std::size_t c = 0; c < a.size(); ++c)
+            a[c] += m.noise[at + c] * a[c];
+    std::vector<double> values(static_cast<std::size_t>(gridPoints));
+    if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), s.normed, s.lo, s.hi, values.data()))
+        values.assign(values.size(), std::clamp(0.0, s.lo, s.hi));
+    auto rec = std::make_unique<Spectrum>();
+    for (int j = 0; j < gridPoints; ++j)
+        rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
+    return rec;
+}
+
+// The name of a reconstruction: under the result group (and the pass's group), numbered
+// by repetition when there are several.
+std::string ResultName(const Settings& s, const Pass& pass, const Measurement& m, const std::string& leaf, int r)
+{
+    std::string name = s.grouped ? m.base + ":" + pass.group + ":" + leaf : m.base + ":" + leaf;
+    if (s.messCount > 1)
+        name += calc::FormatText("_%d", r + 1);
+    calc::CleanGroupPath(name);
+    return name;
+}
+
+// "GT_" + the first element of the target's name + ":" + its short name.
+std::string TruthName(const Spectrum& target)
+{
+    std::string name = "GT_" + FirstElement(target.GetName()) + ":" + calc::ShortName(target.GetName());
+    calc::CleanGroupPath(name);
+    return name;
+}
+
+} // namespace
+
 std::vector<Filing> Reconstruct(const Settings& s, const Pass& pass, const Measurement& m)
 {
     const Spectrum& grid = *pass.rules[0];
     const int gridPoints = grid.GetPointCount();
     const CSpekContainer system = RuleSystem(pass, gridPoints);
-    auto reconstruct = [&](std::vector<double> a, int r, int item) {
-        if (m.calib && !m.transform.empty()) {
-            CTarget out;
-            m.calib->CorrectColors(CTarget(a), out);
-            a = out.Values();
-        }
-        const std::size_t at = (static_cast<std::size_t>(r) * m.items + item) * m.channels;
-        if (at + a.size() <= m.noise.size())
-            for (std::size_t c = 0; c < a.size(); ++c)
-                a[c] += m.noise[at + c] * a[c];
-        std::vector<double> values(static_cast<std::size_t>(gridPoints));
-        if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), s.normed, s.lo, s.hi,
-                                 values.data()))
-            values.assign(values.size(), std::clamp(0.0, s.lo, s.hi));
-        auto rec = std::make_unique<Spectrum>();
-        for (int j = 0; j < gridPoints; ++j)
-            rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
-        return rec;
-    };
-    auto recName = [&](const std::string& leaf, int r) {
-        std::string name = s.grouped ? m.base + ":" + pass.group + ":" + leaf : m.base + ":" + leaf;
-        if (s.messCount > 1)
-            name += calc::FormatText("_%d", r + 1);
-        calc::CleanGroupPath(name);
-        return name;
-    };
     std::vector<Filing> out;
-    if (!m.responseMode) {
-        const int N = m.channels;
-        const int P = static_cast<int>(m.simulated.empty() ? 0 : m.simulated[0]->GetPointCount());
+    if (m.responseMode) {
         for (int r = 0; r < s.messCount; ++r)
-            for (std::size_t t = 0; t < m.targets.size(); ++t) {
-                const Spectrum& target = *m.targets[t];
-                std::vector<double> a(static_cast<std::size_t>(N), 0.0);
-                for (int c = 0; c < N; ++c)
-                    for (int i = 0; i < P && i < target.GetPointCount(); ++i)
-                        a[static_cast<std::size_t>(c)] += (*m.simulated[static_cast<std::size_t>(c)])[i].y * target[i].y;
-                auto rec = reconstruct(a, r, static_cast<int>(t));
-                const std::string leaf = calc::ShortName(target.GetName());
-                rec->SetName(recName(leaf, r));
-                rec->SetColor(Darken(target.GetColor(), m.darkening));
-                auto truth = std::make_unique<Spectrum>();
-                std::string truthName = "GT_" + FirstElement(target.GetName()) + ":" + leaf;
-                calc::CleanGroupPath(truthName);
-                truth->SetName(truthName);
-                truth->SetColor(Darken(target.GetColor(), m.darkening));
-                for (int j = 0; j < gridPoints; ++j)
-                    truth->AddPoint(SPoint(grid[j].x, target[j].y));
+            for (std::size_t i = 0; i < m.measured.size(); ++i) {
+                auto rec = ReconstructOne(s, system, grid, m, m.measured[i].second, r, static_cast<int>(i));
+                rec->SetName(ResultName(s, pass, m, m.measured[i].first, r));
                 out.push_back({std::move(rec), true});
-                out.push_back({std::move(truth), true});
             }
+        for (const Spectrum* target : m.targets) {
+            auto copy = std::make_unique<Spectrum>(*target);
+            copy->SetName(TruthName(*target));
+            out.push_back({std::move(copy), false});
+        }
         return out;
     }
+    // Each target measured by the simulated channels, followed by its ground truth.
+    const int N = m.channels;
+    const int P = static_cast<int>(m.simulated.empty() ? 0 : m.simulated[0]->GetPointCount());
     for (int r = 0; r < s.messCount; ++r)
-        for (std::size_t i = 0; i < m.measured.size(); ++i) {
-            auto rec = reconstruct(m.measured[i].second, r, static_cast<int>(i));
-            rec->SetName(recName(m.measured[i].first, r));
+        for (std::size_t t = 0; t < m.targets.size(); ++t) {
+            const Spectrum& target = *m.targets[t];
+            std::vector<double> a(static_cast<std::size_t>(N), 0.0);
+            for (int c = 0; c < N; ++c)
+                for (int i = 0; i < P && i < target.GetPointCount(); ++i)
+                    a[static_cast<std::size_t>(c)] += (*m.simulated[static_cast<std::size_t>(c)])[i].y * target[i].y;
+            auto rec = ReconstructOne(s, system, grid, m, a, r, static_cast<int>(t));
+            rec->SetName(ResultName(s, pass, m, calc::ShortName(target.GetName()), r));
+            rec->SetColor(Darken(target.GetColor(), m.darkening));
+            auto truth = std::make_unique<Spectrum>();
+            truth->SetName(TruthName(target));
+            truth->SetColor(Darken(target.GetColor(), m.darkening));
+            for (int j = 0; j < gridPoints; ++j)
+                truth->AddPoint(SPoint(grid[j].x, target[j].y));
             out.push_back({std::move(rec), true});
+            out.push_back({std::move(truth), true});
         }
-    for (const Spectrum* target : m.targets) {
-        auto copy = std::make_unique<Spectrum>(*target);
-        std::string name = "GT_" + FirstElement(target->GetName()) + ":" + calc::ShortName(target->GetName());
-        calc::CleanGroupPath(name);
-        copy->SetName(name);
-        out.push_back({std::move(copy), false});
-    }
     return out;
 }
 

@@ -16,7 +16,7 @@
 class CColCalibBase;
 class ClipboardObject;
 
-// The run's parts without the module (defined beside it): settings, passes, measurements.
+// The run's parts without the module (calculation/test_interpolator_core.h).
 namespace tinterp {
 struct Settings;
 struct Pass;

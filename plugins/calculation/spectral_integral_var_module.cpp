@@ -17,6 +17,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -81,22 +82,6 @@ std::string FormatValue(const std::string& prefix, double value)
 
 } // namespace
 
-// What one run works with; filled step by step.
-struct SpectralIntegralVarModule::Run {
-    ModuleInterface* host = nullptr;
-    SpectrumList sensors, tolerances, targets, starts, secondary;
-    std::vector<std::unique_ptr<Spectrum>> screened; // copies that passed the check
-    int specCount = 1;
-    int startCount = 0;
-    int wanted = 0;
-    selection::ResponseTable table;
-    selection::SpectraSet spectra; // rows: start spectra, then sensors (scaled)
-    selection::TechnologyLimits limits;
-    std::vector<int> candidates; // rated order of the sensor channels
-    std::vector<int> startMap;   // start spectrum -> sensor channel (-1 none)
-    selection::EvoSettings evo;
-};
-
 SpectralIntegralVarModule::SpectralIntegralVarModule()
     : calc::CalcModule("SpectralIntegralVarModule")
     , m_seedSource(ClockSeed)
@@ -158,21 +143,51 @@ std::string SpectralIntegralVarModule::ClassKey(const std::string& name, bool se
 
 double SpectralIntegralVarModule::NormFactor(const Spectrum& spectrum, bool* zero)
 {
+    return sivar::NormFactor(spectrum, ReadSettings(), zero);
+}
+
+sivar::Settings SpectralIntegralVarModule::ReadSettings()
+{
     ns_param::Paramora& p = getParameters();
+    sivar::Settings s;
+    s.specCount = *p.getIntParameter("SpecCount");
+    s.maxOverlap = *p.getDoubleParameter("SIVSpecMaxOverlap");
+    s.searchAfter = *p.getBoolParameter("SearchAfter");
+    s.searchAfterType = *p.getIntParameter("SearchAfterType");
+    s.normSpecs = *p.getBoolParameter("NormSpecs");
+    s.normType = *p.getIntParameter("NormType");
+    s.normVal = *p.getDoubleParameter("NormVal");
+    s.minDist = *p.getIntParameter("SIVMinDist");
+    s.overlap = *p.getBoolParameter("Overlap");
+    s.discSel = *p.getBoolParameter("DiscSel");
+    s.evolutionSel = *p.getBoolParameter("EvolutionSel");
+    s.startSameSens = *p.getBoolParameter("StartSameSens");
+    s.checkTolerances = *p.getBoolParameter("CheckTolerances");
+    s.checkSpecs = *p.getBoolParameter("CheckSpecs");
+    s.checkKeywords = *p.getStringParameter("CheckSpecKeywords");
+    s.group = *p.getStringParameter("SpecGroup");
+    if (s.normSpecs && !s.group.empty())
+        s.group += s.normType == 0 ? "_maxnormed" : "_intnormed";
+    return s;
+}
+
+namespace sivar {
+
+double NormFactor(const Spectrum& spectrum, const Settings& s, bool* zero)
+{
     if (zero)
         *zero = false;
-    if (!*p.getBoolParameter("NormSpecs"))
+    if (!s.normSpecs)
         return 1.0;
     const std::vector<double> y = Ys(spectrum);
     double m = 0.0;
     for (double v : y)
         m = std::max(m, v);
     double divisor = m;
-    if (*p.getIntParameter("NormType") == 1) {
-        const double normVal = *p.getDoubleParameter("NormVal");
+    if (s.normType == 1) {
         divisor = 0;
         for (double v : y)
-            if (v > 0.0001 * m && !(v < normVal / 100 * m))
+            if (v > 0.0001 * m && !(v < s.normVal / 100 * m))
                 divisor += v;
     }
     // An all-zero spectrum (or one without positive values) cannot be scaled.
@@ -184,182 +199,65 @@ double SpectralIntegralVarModule::NormFactor(const Spectrum& spectrum, bool* zer
     return 1.0 / divisor;
 }
 
-bool SpectralIntegralVarModule::spectralintegralvarselection()
+namespace {
+
+// The technology rows of a choice: the start spectra and the chosen channels.
+std::vector<int> TechnologyRows(const Run& run, const std::vector<int>& chosen)
 {
-    // The count has its own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    if (!running || !tree)
-        return false;
-    Run run;
-    run.host = GetModuleInterface();
-    ModuleInterface* host = run.host;
-    ns_param::Paramora& p = getParameters();
+    std::vector<int> set;
+    for (int s = 0; s < run.startCount; ++s)
+        set.push_back(s);
+    for (int c : chosen)
+        if (c >= 0)
+            set.push_back(run.startCount + c);
+    return set;
+}
 
-    const int specCount = *p.getIntParameter("SpecCount");
-    const double maxOverlap = *p.getDoubleParameter("SIVSpecMaxOverlap");
-    const int searchAfterType = *p.getIntParameter("SearchAfterType");
-    const int normType = *p.getIntParameter("NormType");
-    const int minDist = *p.getIntParameter("SIVMinDist");
-    // The range rule for every number but the count, which the checks below settle (more than
-    // the targets: refused with its line; more than the sensors: lowered). The screening files
-    // what it sets aside, so the rule comes first.
-    if (!ParametersInRangeExcept({"SpecCount"}))
-        return false;
-
-    // 1. The selections.
-    run.sensors = Fetch(*tree, *p.getStringParameter("SpecDesc"));
-    run.tolerances = Fetch(*tree, *p.getStringParameter("SpecDescTol"));
-    run.targets = Fetch(*tree, *p.getStringParameter("WSpecDesc"));
-    run.secondary = Fetch(*tree, *p.getStringParameter("WSpecDesc2"));
-    run.starts = Fetch(*tree, *p.getStringParameter("StartSpec"));
-    const bool startSameSens = *p.getBoolParameter("StartSameSens");
-    const bool checkTolerances = *p.getBoolParameter("CheckTolerances");
-
-    // 2. The input check: too weak, too flat or marked sensor spectra are set aside.
-    if (*p.getBoolParameter("CheckSpecs") && !run.sensors.empty()) {
-        double largest = std::numeric_limits<double>::lowest();
-        double smallest = std::numeric_limits<double>::max();
-        for (const Spectrum* s : run.sensors)
-            for (int i = 0; i < s->GetPointCount(); ++i) {
-                largest = std::max(largest, (*s)[i].y);
-                smallest = std::min(smallest, (*s)[i].y);
-            }
-        const double m = largest - smallest;
-        const calc::ScreeningRule rule{0.00025 * m, 0.05 * m, *p.getStringParameter("CheckSpecKeywords"),
-                                       "SISpecSel:UnusedSpecs:", false};
-        SpectrumList kept;
-        for (const Spectrum* s : run.sensors)
-            if (calc::ScreenSpectrum(*tree, *s, rule)) {
-                run.screened.push_back(std::make_unique<Spectrum>(*s));
-                kept.push_back(run.screened.back().get());
-            }
-        run.sensors = kept;
-        if (run.sensors.empty())
-            calc::LogHint(host, kCleanedEmpty);
-    }
-
-    // 3.-5. The method.
-    const bool overlap = *p.getBoolParameter("Overlap");
-    const bool discSel = *p.getBoolParameter("DiscSel");
-    const bool evolutionSel = *p.getBoolParameter("EvolutionSel");
-    if (evolutionSel) {
-        const platform::PromptAnswer answer =
-            platform::GetPrompter().Prompt(nullptr, QString(), QString::fromUtf8(kEvoQuestion),
-                                           platform::PromptIcon::Question, platform::PromptButtons::YesNo);
-        if (answer != platform::PromptAnswer::Yes) {
-            calc::LogHint(host, kUserAbort);
-            return false;
-        }
-    }
-    if (!discSel && !evolutionSel) {
-        calc::LogError(host, kNoMethod);
-        return false;
-    }
-
-    // 6. The result group.
-    std::string group = *p.getStringParameter("SpecGroup");
-    const bool normSpecs = *p.getBoolParameter("NormSpecs");
-    if (normSpecs && !group.empty())
-        group += normType == 0 ? "_maxnormed" : "_intnormed";
-
-    // 7. Input checks.
-    auto fail = [&](const char* text) {
-        calc::LogError(host, text);
-        return false;
-    };
-    if (group.empty())
-        return fail(kNoGroup);
-    if (run.sensors.empty())
-        return fail(kNoSensors);
-    if (run.targets.empty())
-        return fail(kNoTargets);
-    if (!run.sensors.SpecsSameXVals() || !run.targets.SpecsSameXVals())
-        return fail(kDifferentX);
-    const Spectrum& firstSensor = *run.sensors.front();
-    if (!run.starts.empty() && (!SameStart(*run.starts.front(), firstSensor) || !run.starts.SpecsSameXVals()))
-        return fail(kStartMismatch);
-    if (!SameStart(*run.targets.front(), firstSensor))
-        return fail(kTargetMismatch);
-    if (checkTolerances
-        && (run.tolerances.size() != run.sensors.size() || !run.tolerances.SpecsSameXVals()
-            || !SameStart(*run.tolerances.front(), firstSensor)))
-        return fail(kToleranceMismatch);
-    if (static_cast<int>(run.targets.size()) < specCount)
-        return fail(kTooFewTargets);
-    if (!run.secondary.empty()
-        && (!SameStart(*run.secondary.front(), firstSensor) || !run.secondary.SpecsSameXVals()
-            || run.secondary.front()->GetPointCount() == 0
-            || (*run.secondary.front())[0].x != (*run.targets.front())[0].x))
-        return fail(kSecondaryMismatch);
-
-    // 8. More asked than there are channels: a rated sorting of all of them.
-    run.specCount = specCount;
-    const int sensorCount = static_cast<int>(run.sensors.size());
-    run.startCount = static_cast<int>(run.starts.size());
-    if (specCount - run.startCount > sensorCount) {
-        host->AddLogColorMessage(0x000000, "%s",
-                                 calc::FormatText("Hinweis: Anzahl der Auswahlspektren %d ist größer oder gleich der "
-                                                  "Anzahl der Spektren %d! Es erfolgt nur eine bewertete Sortierung.",
-                                                  specCount, sensorCount)
-                                     .c_str());
-        run.specCount = sensorCount;
-    }
-    // The count the run takes, lowered to the sensors, still within its range.
-    if (!ValueInRange("SpecCount", run.specCount))
-        return false;
-    run.wanted = std::max(0, run.specCount - run.startCount);
-
-    // 9. Normalisation factors: start spectra first, then sensors.
-    std::vector<const Spectrum*> rows;
-    for (const Spectrum* s : run.starts)
-        rows.push_back(s);
-    for (const Spectrum* s : run.sensors)
-        rows.push_back(s);
-    std::vector<double> factors;
-    for (const Spectrum* s : rows) {
-        bool zero = false;
-        factors.push_back(NormFactor(*s, &zero));
-        if (zero)
-            calc::LogHint(host, "Hinweis: Das Spektrum " + s->GetName()
-                                    + " hat kein Maximum über 0 und wird nicht normiert.");
-    }
-    const int n = firstSensor.GetPointCount();
-
-    // 10. Classes: each target with its secondary spectra (by key) as samples; with
-    // tolerances each sample also with every channel raised and lowered by its tolerance.
-    const bool searchAfter = *p.getBoolParameter("SearchAfter");
+// Classes: each target with its secondary spectra (by key) as samples.
+std::vector<std::vector<std::vector<double>>> ClassSamples(const Settings& s, const Run& run, int n)
+{
     std::vector<std::vector<std::vector<double>>> classSamples;
     for (const Spectrum* target : run.targets) {
-        const std::string key = ClassKey(target->GetName(), searchAfter, searchAfterType);
+        const std::string key = SpectralIntegralVarModule::ClassKey(target->GetName(), s.searchAfter,
+                                                                   s.searchAfterType);
         const std::vector<double> t = Ys(*target);
         std::vector<std::vector<double>> samples;
-        for (const Spectrum* s : run.secondary)
-            if (calc::ShortName(s->GetName()).find(key) != std::string::npos) {
+        for (const Spectrum* sec : run.secondary)
+            if (calc::ShortName(sec->GetName()).find(key) != std::string::npos) {
                 std::vector<double> sample(n);
                 for (int k = 0; k < n; ++k)
-                    sample[k] = t[k] * (*s)[k].y;
+                    sample[k] = t[k] * (*sec)[k].y;
                 samples.push_back(std::move(sample));
             }
         if (samples.empty())
             samples.push_back(t);
         classSamples.push_back(std::move(samples));
     }
-    const int variants = checkTolerances ? 3 : 1;
+    return classSamples;
+}
+
+// The responses of the rows (start spectra, then sensors, scaled) to every class sample;
+// with tolerances each sample also with every channel raised and lowered by its tolerance.
+// False after the user's abort. level gets the largest scaled value.
+bool FillTable(const Settings& s, Run& run, const std::vector<const Spectrum*>& rows,
+               const std::vector<double>& factors, ModuleInterface* host, double& level)
+{
+    const int n = run.sensors.front()->GetPointCount();
+    const auto classSamples = ClassSamples(s, run, n);
+    const int variants = s.checkTolerances ? 3 : 1;
     run.table.classCount = static_cast<int>(classSamples.size());
     for (const auto& samples : classSamples)
         run.table.sampleCounts.push_back(static_cast<int>(samples.size()) * variants);
     run.spectra.x.resize(n);
     for (int k = 0; k < n; ++k)
-        run.spectra.x[k] = firstSensor[k].x;
-    double level = 0;
+        run.spectra.x[k] = (*run.sensors.front())[k].x;
+    const int sensorCount = static_cast<int>(run.sensors.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const bool isStart = static_cast<int>(r) < run.startCount;
         const int number = isStart ? static_cast<int>(r) + 1 : static_cast<int>(r) - run.startCount + 1;
-        const int total = isStart ? run.startCount : sensorCount;
         host->SetStatusText(calc::FormatText(isStart ? "Erfasse prim./sek. Spektrensammlung (Start)Spektrum %d von %d"
                                                      : "Erfasse prim./sek. Spektrensammlung Spektrum %d von %d",
-                                             number, total));
+                                             number, isStart ? run.startCount : sensorCount));
         if (host->UserWantsAbort()) {
             calc::LogHint(host, kUserAbort);
             return false;
@@ -370,7 +268,7 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
         for (double v : y)
             level = std::max(level, v);
         const Spectrum* tolerance =
-            checkTolerances && !isStart ? run.tolerances[static_cast<std::size_t>(r) - run.startCount] : nullptr;
+            s.checkTolerances && !isStart ? run.tolerances[static_cast<std::size_t>(r) - run.startCount] : nullptr;
         std::vector<double> responses;
         for (const auto& samples : classSamples)
             for (int variant = 0; variant < variants; ++variant)
@@ -386,13 +284,17 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
         run.table.responses.push_back(std::move(responses));
         run.spectra.y.push_back(std::move(y));
     }
-    // The single ratings; a data situation without two classes, without scatter within the
-    // classes, with a silent channel or with values that are not finite is not evaluable.
+    return true;
+}
+
+// The single ratings; a data situation without two classes, without scatter within the
+// classes, with a silent channel or with values that are not finite is not evaluable.
+bool RateRows(Run& run, int rowCount, ModuleInterface* host)
+{
     bool evaluable = run.table.classCount >= 2;
     double withinScatter = 0;
-    for (int r = 0; r < static_cast<int>(rows.size()) && evaluable; ++r) {
-        host->SetStatusText(calc::FormatText("Summen-Diskriminanzauswertung Spektrum %d von %d", r + 1,
-                                             static_cast<int>(rows.size())));
+    for (int r = 0; r < rowCount && evaluable; ++r) {
+        host->SetStatusText(calc::FormatText("Summen-Diskriminanzauswertung Spektrum %d von %d", r + 1, rowCount));
         const std::vector<double>& v = run.table.responses[r];
         if (std::all_of(v.begin(), v.end(), [](double x) { return x == 0.0; })
             || !std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); }))
@@ -400,171 +302,332 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
         for (int cls = 0, offset = 0; cls < run.table.classCount && evaluable;
              offset += run.table.sampleCounts[cls], ++cls) {
             double mean = 0;
-            for (int s = 0; s < run.table.sampleCounts[cls]; ++s)
-                mean += v[offset + s];
+            for (int k = 0; k < run.table.sampleCounts[cls]; ++k)
+                mean += v[offset + k];
             mean /= run.table.sampleCounts[cls];
-            for (int s = 0; s < run.table.sampleCounts[cls]; ++s)
-                withinScatter += (v[offset + s] - mean) * (v[offset + s] - mean);
+            for (int k = 0; k < run.table.sampleCounts[cls]; ++k)
+                withinScatter += (v[offset + k] - mean) * (v[offset + k] - mean);
         }
         const double rating = evaluable ? selection::FisherValue(run.table, {r}) : 0.0;
         if (!std::isfinite(rating))
             evaluable = false;
         run.table.rating.push_back(rating);
     }
-    if (!evaluable || !(withinScatter > 0)) {
-        calc::LogError(host, kNotEvaluable);
-        return false;
-    }
-    run.limits = {level, static_cast<double>(minDist), maxOverlap / 100};
+    return evaluable && withinScatter > 0;
+}
 
-    // The rated order of the sensor channels; start channels that are sensors stay out.
+// The rated order of the sensor channels; start channels that are sensors stay out.
+void OrderCandidates(const Settings& s, Run& run)
+{
     std::vector<std::string> sensorNames, startNames;
-    for (const Spectrum* s : run.sensors)
-        sensorNames.push_back(s->GetName());
-    for (const Spectrum* s : run.starts)
-        startNames.push_back(s->GetName());
+    for (const Spectrum* sensor : run.sensors)
+        sensorNames.push_back(sensor->GetName());
+    for (const Spectrum* start : run.starts)
+        startNames.push_back(start->GetName());
     run.startMap = selection::MapByLeafName(sensorNames, startNames);
-    for (int c = 0; c < sensorCount; ++c)
+    for (int c = 0; c < static_cast<int>(run.sensors.size()); ++c)
         run.candidates.push_back(c);
     std::stable_sort(run.candidates.begin(), run.candidates.end(), [&](int a, int b) {
         return run.table.rating[run.startCount + a] > run.table.rating[run.startCount + b];
     });
-    if (startSameSens)
+    if (s.startSameSens)
         for (int mapped : run.startMap)
             for (int& c : run.candidates)
                 if (c == mapped && mapped >= 0)
                     c = -1;
-    // The technology rows: the start spectra and the chosen channels.
-    auto technologyRows = [&run](const std::vector<int>& chosen) {
-        std::vector<int> set;
-        for (int s = 0; s < run.startCount; ++s)
-            set.push_back(s);
-        for (int c : chosen)
-            if (c >= 0)
-                set.push_back(run.startCount + c);
-        return set;
-    };
+}
 
-    // 11. The start configuration.
+} // namespace
+
+bool Prepare(const Settings& s, Run& run, ModuleInterface* host)
+{
+    std::vector<const Spectrum*> rows(run.starts.begin(), run.starts.end());
+    rows.insert(rows.end(), run.sensors.begin(), run.sensors.end());
+    std::vector<double> factors;
+    for (const Spectrum* row : rows) {
+        bool zero = false;
+        factors.push_back(NormFactor(*row, s, &zero));
+        if (zero)
+            calc::LogHint(host, "Hinweis: Das Spektrum " + row->GetName()
+                                    + " hat kein Maximum über 0 und wird nicht normiert.");
+    }
+    double level = 0;
+    if (!FillTable(s, run, rows, factors, host, level))
+        return false;
+    if (!RateRows(run, static_cast<int>(rows.size()), host)) {
+        calc::LogError(host, kNotEvaluable);
+        return false;
+    }
+    run.limits = {level, static_cast<double>(s.minDist), s.maxOverlap / 100};
+    OrderCandidates(s, run);
+    return true;
+}
+
+std::string RateStart(const Settings& s, const Run& run, ModuleInterface* host)
+{
     if (run.startCount > 0) {
         host->AddLogColorMessage(kRed, "%s", "Hinweis: Bewertung der Startkonfiguration ohne Auswahl");
         const double d = selection::DiscriminanceValue(run.table, run.startCount, {});
         double t = -1;
-        selection::TechnologyValue(run.spectra, technologyRows({}), run.limits, &t);
+        selection::TechnologyValue(run.spectra, TechnologyRows(run, {}), run.limits, &t);
         selection::TechnologyLimits decision = run.limits;
         decision.maxOverlap = 0.8;
-        const bool decided = selection::TechnologyValue(run.spectra, technologyRows({}), decision);
+        const bool decided = selection::TechnologyValue(run.spectra, TechnologyRows(run, {}), decision);
         host->AddLogMessage("Diskriminanz-Gütekennwert der Startkonfiguration: %6.4f Technologie-Gütekennwert der "
                             "Startkonfiguration: %6.4f Technologieentscheidung %i",
                             d, t, decided ? 1 : 0);
-        for (const Spectrum* s : run.starts)
-            host->AddLogMessage(" %s", s->GetName().c_str());
+        for (const Spectrum* start : run.starts)
+            host->AddLogMessage(" %s", start->GetName().c_str());
     }
-
     std::string startText = run.startCount == 0 ? ": Auswahl bezüglich diskriminanzstärkster Vorgabe "
                                                  : ": Auswahl bezüglich Startkonfiguration ";
-    if (run.startCount > 0 && startSameSens)
+    if (run.startCount > 0 && s.startSameSens)
         startText += "(Sensor-intern) ";
+    return startText;
+}
 
-    // 12. The search.
-    std::string resultGroup;
-    std::vector<int> chosen;
-    std::vector<double> values; // one rating per chosen channel
-    std::string namePrefix = "_sel_";
-    if (evolutionSel) {
-        host->SetStatusText("Initialisiere Evo-Verfahren ");
-        host->AddLogMessage("%s", ("Evolutionäres Auswahlverfahren" + startText).c_str());
-        std::vector<selection::EvoMember> best;
-        bool stopped = false, quit = false;
-        if (!RunEvolution(run, best, stopped, quit) || quit)
-            return false;
-        const std::string suffix = stopped ? "_Nutzerabbruch" : "";
-        auto top = std::max_element(best.begin(), best.end(), [](const auto& a, const auto& b) {
-            return a.fitness < b.fitness;
-        });
-        if (top == best.end() || !std::isfinite(top->discriminance)) {
-            resultGroup = group + ":EvoSel_invalid_" + suffix;
-        } else {
-            resultGroup = group + ":EvoSel" + calc::FormatText("_%6.4f%s", top->discriminance, suffix.c_str());
-            chosen = top->chosen;
-        }
-        for (int c : chosen)
-            values.push_back(run.table.rating[run.startCount + c]);
-        namePrefix = "_sel_d_";
+Outcome Search(const Settings& s, const Run& run, const std::string& startText, ModuleInterface* host)
+{
+    selection::SearchContext context;
+    context.startCount = run.startCount;
+    context.wanted = run.wanted;
+    context.specCount = run.specCount;
+    context.overlap = s.overlap;
+    context.discriminance = [&run](const std::vector<int>& set) {
+        return selection::DiscriminanceValue(run.table, run.startCount, set);
+    };
+    const selection::TechnologyRater rater(run.spectra, run.limits);
+    context.technologyOk = [&](const std::vector<int>& set) { return rater.Value(TechnologyRows(run, set)); };
+    context.onStep = [&](int k) { host->SetStatusText(calc::FormatText("Spektrenauswahl %d von %d", k, run.specCount)); };
+    context.onProgress = [host](double percent) { host->SetProgressBarPercentage(percent); };
+    std::vector<int> order = run.candidates;
+    selection::SearchResult result;
+    const char* kind;
+    if (s.discSel) {
+        host->AddLogMessage("%s", ("Sequentielles Auswahlverfahren" + startText).c_str());
+        result = selection::SequentialSearch(order, context, run.startCount > 0,
+                                             run.startCount > 0 && s.startSameSens && s.overlap);
+        kind = ":SeqSel";
     } else {
-        selection::SearchContext context;
-        context.startCount = run.startCount;
-        context.wanted = run.wanted;
-        context.specCount = run.specCount;
-        context.overlap = overlap;
-        context.discriminance = [&run](const std::vector<int>& set) {
-            return selection::DiscriminanceValue(run.table, run.startCount, set);
-        };
-        const selection::TechnologyRater rater(run.spectra, run.limits);
-        context.technologyOk = [&](const std::vector<int>& set) { return rater.Value(technologyRows(set)); };
-        context.onStep = [&](int k) {
-            host->SetStatusText(calc::FormatText("Spektrenauswahl %d von %d", k, run.specCount));
-        };
-        context.onProgress = [host](double percent) { host->SetProgressBarPercentage(percent); };
-        std::vector<int> order = run.candidates;
-        selection::SearchResult result;
-        const char* kind;
-        if (discSel) {
-            host->AddLogMessage("%s", ("Sequentielles Auswahlverfahren" + startText).c_str());
-            result = selection::SequentialSearch(order, context, run.startCount > 0,
-                                                 run.startCount > 0 && startSameSens && overlap);
-            kind = ":SeqSel";
-        } else {
-            host->AddLogMessage("%s", ("Einfachauswahlverfahren" + startText).c_str());
-            result = selection::SimpleSearch(order, context);
-            kind = ":SimpleSeqSel";
-        }
-        if (result.tooSmall) {
-            host->AddLogColorMessage(calc::kErrorColour, "%s", kTooSmall);
-            for (Spectrum* s : run.starts) {
-                std::string comment = s->GetComment();
-                const auto at = comment.find("wi_");
-                if (at != std::string::npos) {
-                    comment.erase(at, 3);
-                    s->SetComment(comment);
-                }
-            }
-            return false;
-        }
-        const double final = selection::DiscriminanceValue(run.table, run.startCount, result.chosen);
-        resultGroup = group + kind + (std::isnan(final) ? std::string("_invalid") : FormatValue("_", final));
-        chosen = result.chosen;
-        values = result.stepValues;
+        host->AddLogMessage("%s", ("Einfachauswahlverfahren" + startText).c_str());
+        result = selection::SimpleSearch(order, context);
+        kind = ":SimpleSeqSel";
     }
-    if (chosen.empty()) {
-        host->AddLogColorMessage(calc::kErrorColour, "%s", kNothingChosen);
-        return true;
-    }
+    Outcome outcome;
+    outcome.tooSmall = result.tooSmall;
+    if (result.tooSmall)
+        return outcome;
+    const double final = selection::DiscriminanceValue(run.table, run.startCount, result.chosen);
+    outcome.group = s.group + kind + (std::isnan(final) ? std::string("_invalid") : FormatValue("_", final));
+    outcome.chosen = result.chosen;
+    outcome.values = result.stepValues;
+    return outcome;
+}
 
-    // 13. The results, as copies of the spectra that were chosen.
+} // namespace sivar
+
+namespace {
+
+// The sensor spectra that pass the input check (too weak, too flat or marked ones are set
+// aside and filed under "SISpecSel:UnusedSpecs:"), as copies the run owns.
+void ScreenSensors(const sivar::Settings& s, sivar::Run& run, SpectrumTree& tree)
+{
+    double largest = std::numeric_limits<double>::lowest();
+    double smallest = std::numeric_limits<double>::max();
+    for (const Spectrum* sensor : run.sensors)
+        for (int i = 0; i < sensor->GetPointCount(); ++i) {
+            largest = std::max(largest, (*sensor)[i].y);
+            smallest = std::min(smallest, (*sensor)[i].y);
+        }
+    const double m = largest - smallest;
+    const calc::ScreeningRule rule{0.00025 * m, 0.05 * m, s.checkKeywords, "SISpecSel:UnusedSpecs:", false};
+    SpectrumList kept;
+    for (const Spectrum* sensor : run.sensors)
+        if (calc::ScreenSpectrum(tree, *sensor, rule)) {
+            run.screened.push_back(std::make_unique<Spectrum>(*sensor));
+            kept.push_back(run.screened.back().get());
+        }
+    run.sensors = kept;
+    if (run.sensors.empty())
+        calc::LogHint(run.host, kCleanedEmpty);
+}
+
+// The selections against each other; the first failing line or null.
+const char* InputError(const sivar::Settings& s, const sivar::Run& run)
+{
+    if (s.group.empty())
+        return kNoGroup;
+    if (run.sensors.empty())
+        return kNoSensors;
+    if (run.targets.empty())
+        return kNoTargets;
+    if (!run.sensors.SpecsSameXVals() || !run.targets.SpecsSameXVals())
+        return kDifferentX;
+    const Spectrum& firstSensor = *run.sensors.front();
+    if (!run.starts.empty() && (!SameStart(*run.starts.front(), firstSensor) || !run.starts.SpecsSameXVals()))
+        return kStartMismatch;
+    if (!SameStart(*run.targets.front(), firstSensor))
+        return kTargetMismatch;
+    if (s.checkTolerances
+        && (run.tolerances.size() != run.sensors.size() || !run.tolerances.SpecsSameXVals()
+            || !SameStart(*run.tolerances.front(), firstSensor)))
+        return kToleranceMismatch;
+    if (static_cast<int>(run.targets.size()) < s.specCount)
+        return kTooFewTargets;
+    if (!run.secondary.empty()
+        && (!SameStart(*run.secondary.front(), firstSensor) || !run.secondary.SpecsSameXVals()
+            || run.secondary.front()->GetPointCount() == 0
+            || (*run.secondary.front())[0].x != (*run.targets.front())[0].x))
+        return kSecondaryMismatch;
+    return nullptr;
+}
+
+// Files copies of the start spectra and of the chosen channels, under names that carry
+// their ratings.
+void FileChosen(SpectrumTree& tree, const sivar::Run& run, const sivar::Outcome& outcome)
+{
     auto store = [&](const Spectrum& source, const std::string& leaf) {
-        std::string name = resultGroup + ":" + leaf;
+        std::string name = outcome.group + ":" + leaf;
         calc::CleanGroupPath(name);
         auto copy = std::make_unique<Spectrum>(source);
         copy->SetName(name);
         copy->SetColor(source.GetColor());
         copy->SetComment(source.GetComment());
-        tree->DeleteInserters(name);
-        calc::FileSpectrum(*tree, std::move(copy));
+        tree.DeleteInserters(name);
+        calc::FileSpectrum(tree, std::move(copy));
     };
     for (int s = 0; s < run.startCount; ++s)
         store(*run.starts[s], calc::ShortName(run.starts[s]->GetName())
                                   + calc::FormatText("_Startauswahl%i_sel_%6.4f", s, run.table.rating[s]));
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-        const Spectrum& source = *run.sensors[chosen[i]];
-        const double value = i < values.size() ? values[i] : 0.0;
-        store(source, calc::ShortName(source.GetName()) + FormatValue(namePrefix, value));
+    for (std::size_t i = 0; i < outcome.chosen.size(); ++i) {
+        const Spectrum& source = *run.sensors[outcome.chosen[i]];
+        const double value = i < outcome.values.size() ? outcome.values[i] : 0.0;
+        store(source, calc::ShortName(source.GetName()) + FormatValue(outcome.namePrefix, value));
     }
+}
+
+} // namespace
+
+// The count has its own lines before the range rule (more than the targets: refused with its
+// line; more than the sensors: lowered). The screening files what it sets aside, so the range
+// rule for every other number comes first.
+std::optional<sivar::Run> SpectralIntegralVarModule::ReadRun(const sivar::Settings& s, SpectrumTree& tree)
+{
+    if (!ParametersInRangeExcept({"SpecCount"}))
+        return std::nullopt;
+    ns_param::Paramora& p = getParameters();
+    sivar::Run run;
+    run.host = GetModuleInterface();
+    ModuleInterface* host = run.host;
+    run.sensors = Fetch(tree, *p.getStringParameter("SpecDesc"));
+    run.tolerances = Fetch(tree, *p.getStringParameter("SpecDescTol"));
+    run.targets = Fetch(tree, *p.getStringParameter("WSpecDesc"));
+    run.secondary = Fetch(tree, *p.getStringParameter("WSpecDesc2"));
+    run.starts = Fetch(tree, *p.getStringParameter("StartSpec"));
+    if (s.checkSpecs && !run.sensors.empty())
+        ScreenSensors(s, run, tree);
+    if (s.evolutionSel) {
+        const platform::PromptAnswer answer =
+            platform::GetPrompter().Prompt(nullptr, QString(), QString::fromUtf8(kEvoQuestion),
+                                           platform::PromptIcon::Question, platform::PromptButtons::YesNo);
+        if (answer != platform::PromptAnswer::Yes) {
+            calc::LogHint(host, kUserAbort);
+            return std::nullopt;
+        }
+    }
+    if (!s.discSel && !s.evolutionSel) {
+        calc::LogError(host, kNoMethod);
+        return std::nullopt;
+    }
+    if (const char* line = InputError(s, run)) {
+        calc::LogError(host, line);
+        return std::nullopt;
+    }
+    // More asked than there are channels: a rated sorting of all of them.
+    run.specCount = s.specCount;
+    const int sensorCount = static_cast<int>(run.sensors.size());
+    run.startCount = static_cast<int>(run.starts.size());
+    if (s.specCount - run.startCount > sensorCount) {
+        host->AddLogColorMessage(0x000000, "%s",
+                                 calc::FormatText("Hinweis: Anzahl der Auswahlspektren %d ist größer oder gleich der "
+                                                  "Anzahl der Spektren %d! Es erfolgt nur eine bewertete Sortierung.",
+                                                  s.specCount, sensorCount)
+                                     .c_str());
+        run.specCount = sensorCount;
+    }
+    // The count the run takes, lowered to the sensors, still within its range.
+    if (!ValueInRange("SpecCount", run.specCount))
+        return std::nullopt;
+    run.wanted = std::max(0, run.specCount - run.startCount);
+    return run;
+}
+
+std::optional<sivar::Outcome> SpectralIntegralVarModule::SearchByEvolution(const sivar::Settings& s, sivar::Run& run,
+                                                                            const std::string& startText)
+{
+    ModuleInterface* host = run.host;
+    host->SetStatusText("Initialisiere Evo-Verfahren ");
+    host->AddLogMessage("%s", ("Evolutionäres Auswahlverfahren" + startText).c_str());
+    std::vector<selection::EvoMember> best;
+    bool stopped = false, quit = false;
+    if (!RunEvolution(run, best, stopped, quit) || quit)
+        return std::nullopt;
+    const std::string suffix = stopped ? "_Nutzerabbruch" : "";
+    auto top = std::max_element(best.begin(), best.end(), [](const auto& a, const auto& b) {
+        return a.fitness < b.fitness;
+    });
+    sivar::Outcome outcome;
+    if (top == best.end() || !std::isfinite(top->discriminance)) {
+        outcome.group = s.group + ":EvoSel_invalid_" + suffix;
+    } else {
+        outcome.group = s.group + ":EvoSel" + calc::FormatText("_%6.4f%s", top->discriminance, suffix.c_str());
+        outcome.chosen = top->chosen;
+    }
+    for (int c : outcome.chosen)
+        outcome.values.push_back(run.table.rating[run.startCount + c]);
+    outcome.namePrefix = "_sel_d_";
+    return outcome;
+}
+
+bool SpectralIntegralVarModule::spectralintegralvarselection()
+{
+    RunScope scope(*this, Numbers::AfterOwnChecks);
+    if (!scope)
+        return false;
+    SpectrumTree& tree = *scope.spectra;
+    const sivar::Settings settings = ReadSettings();
+    std::optional<sivar::Run> run = ReadRun(settings, tree);
+    if (!run || !sivar::Prepare(settings, *run, run->host))
+        return false;
+    ModuleInterface* host = run->host;
+    const std::string startText = sivar::RateStart(settings, *run, host);
+    std::optional<sivar::Outcome> outcome = settings.evolutionSel ? SearchByEvolution(settings, *run, startText)
+                                                                  : sivar::Search(settings, *run, startText, host);
+    if (!outcome)
+        return false;
+    if (outcome->tooSmall) {
+        // The start spectra lose their "wi_" mark.
+        host->AddLogColorMessage(calc::kErrorColour, "%s", kTooSmall);
+        for (Spectrum* s : run->starts) {
+            std::string comment = s->GetComment();
+            const auto at = comment.find("wi_");
+            if (at != std::string::npos) {
+                comment.erase(at, 3);
+                s->SetComment(comment);
+            }
+        }
+        return false;
+    }
+    if (outcome->chosen.empty()) {
+        host->AddLogColorMessage(calc::kErrorColour, "%s", kNothingChosen);
+        return true;
+    }
+    FileChosen(tree, *run, *outcome);
     host->SetProgressBarPercentage(100);
     return true;
 }
 
-bool SpectralIntegralVarModule::RunEvolution(Run& run, std::vector<selection::EvoMember>& best, bool& stopped,
+bool SpectralIntegralVarModule::RunEvolution(sivar::Run& run, std::vector<selection::EvoMember>& best, bool& stopped,
                                              bool& quit)
 {
     ModuleInterface* host = run.host;

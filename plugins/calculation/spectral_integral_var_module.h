@@ -9,8 +9,70 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+class ModuleInterface;
+
+// The selection's parts without the module: the settings of a run, what it works with, and
+// the core steps, which report through the host's log, status and progress only.
+namespace sivar {
+
+struct Settings {
+    int specCount = 1;
+    double maxOverlap = 100.0; // percent
+    bool searchAfter = false;
+    int searchAfterType = 0;
+    bool normSpecs = false;
+    int normType = 0;
+    double normVal = 10.0;
+    int minDist = 0;
+    bool overlap = false, discSel = true, evolutionSel = false;
+    bool startSameSens = true, checkTolerances = false, checkSpecs = false;
+    std::string checkKeywords;
+    std::string group; // SpecGroup, with "_maxnormed" or "_intnormed" when it normalises
+};
+
+// What one run works with: the checked selections, then the table and order Prepare fills.
+struct Run {
+    ModuleInterface* host = nullptr;
+    SpectrumList sensors, tolerances, targets, starts, secondary;
+    std::vector<std::unique_ptr<Spectrum>> screened; // copies that passed the check
+    int specCount = 1;
+    int startCount = 0;
+    int wanted = 0;
+    selection::ResponseTable table;
+    selection::SpectraSet spectra; // rows: start spectra, then sensors (scaled)
+    selection::TechnologyLimits limits;
+    std::vector<int> candidates; // rated order of the sensor channels
+    std::vector<int> startMap;   // start spectrum -> sensor channel (-1 none)
+    selection::EvoSettings evo;
+};
+
+// The result group, the chosen channels with one rating each and the prefix of the rating in
+// their names; tooSmall when the search found the selection too small.
+struct Outcome {
+    std::string group;
+    std::vector<int> chosen;
+    std::vector<double> values;
+    std::string namePrefix = "_sel_";
+    bool tooSmall = false;
+};
+
+// The normalisation factor of one spectrum (see SpectralIntegralVarModule::NormFactor).
+double NormFactor(const Spectrum& spectrum, const Settings& settings, bool* zero = nullptr);
+// The table of responses, the single ratings and the rated order of the channels; false,
+// with the line logged, after the user's abort or when the data cannot be evaluated.
+bool Prepare(const Settings& settings, Run& run, ModuleInterface* host);
+// Logs the rating of the start configuration (when there are start spectra) and returns the
+// text that names it in the search's log line.
+std::string RateStart(const Settings& settings, const Run& run, ModuleInterface* host);
+// The sequential (DiscSel) or simple search.
+Outcome Search(const Settings& settings, const Run& run, const std::string& startText, ModuleInterface* host);
+
+} // namespace sivar
 
 class SpectralIntegralVarModule : public calc::CalcModule {
 public:
@@ -39,8 +101,14 @@ public:
     double NormFactor(const Spectrum& spectrum, bool* zero = nullptr);
 
 private:
-    struct Run;
-    bool RunEvolution(Run& run, std::vector<selection::EvoMember>& best, bool& stopped, bool& quit);
+    // The parameters of a run; the selections and checks of ReadRun, in the order of their
+    // lines; null, with the line logged, when a check fails or the question is refused.
+    sivar::Settings ReadSettings();
+    std::optional<sivar::Run> ReadRun(const sivar::Settings& settings, SpectrumTree& tree);
+    // The evolutionary search on a worker thread; null when the program quits meanwhile.
+    std::optional<sivar::Outcome> SearchByEvolution(const sivar::Settings& settings, sivar::Run& run,
+                                                    const std::string& startText);
+    bool RunEvolution(sivar::Run& run, std::vector<selection::EvoMember>& best, bool& stopped, bool& quit);
 
     std::function<std::uint32_t()> m_seedSource;
 };

@@ -1,6 +1,7 @@
 #include "calculation/test_interpolator_module.h"
 
 #include "calculation/interpolator_common.h"
+#include "calculation/test_interpolator_core.h"
 #include "calculation/test_interpolator_form.h"
 
 #include "core/module_interface.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -56,9 +58,126 @@ COLORREF Darken(COLORREF colour, double d)
 
 } // namespace
 
+namespace tinterp {
+
+namespace {
+
+// The rule as the library applies it: the channels in order, the normalisation last.
+CSpekContainer RuleSystem(const Pass& pass, int gridPoints)
+{
+    CSpekContainer system;
+    auto add = [&](const Spectrum& rule) {
+        CMBTarget y(gridPoints, 0.0);
+        for (int j = 0; j < gridPoints; ++j)
+            y[j] = rule[j].y;
+        system.AddSpek(y, rule.GetName());
+    };
+    for (const Spectrum* rule : pass.channelRules)
+        add(*rule);
+    if (pass.normRule)
+        add(*pass.normRule);
+    return system;
+}
+
+} // namespace
+
+namespace {
+
+// One reconstruction from the responses a of repetition r and item: calibrated, with the
+// item's noise, through the rule onto its grid (clamped zeros when the rule cannot apply).
+std::unique_ptr<Spectrum> ReconstructOne(const Settings& s, const CSpekContainer& system, const Spectrum& grid,
+                                         const Measurement& m, std::vector<double> a, int r, int item)
+{
+    const int gridPoints = grid.GetPointCount();
+    if (m.calib && !m.transform.empty()) {
+        CTarget out;
+        m.calib->CorrectColors(CTarget(a), out);
+        a = out.Values();
+    }
+    const std::size_t at = (static_cast<std::size_t>(r) * m.items + item) * m.channels;
+    if (at + a.size() <= m.noise.size())
+        for (std::size_t c = 0; c < a.size(); ++c)
+            a[c] += m.noise[at + c] * a[c];
+    std::vector<double> values(static_cast<std::size_t>(gridPoints));
+    if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), s.normed, s.lo, s.hi, values.data()))
+        values.assign(values.size(), std::clamp(0.0, s.lo, s.hi));
+    auto rec = std::make_unique<Spectrum>();
+    for (int j = 0; j < gridPoints; ++j)
+        rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
+    return rec;
+}
+
+// The name of a reconstruction: under the result group (and the pass's group), numbered
+// by repetition when there are several.
+std::string ResultName(const Settings& s, const Pass& pass, const Measurement& m, const std::string& leaf, int r)
+{
+    std::string name = s.grouped ? m.base + ":" + pass.group + ":" + leaf : m.base + ":" + leaf;
+    if (s.messCount > 1)
+        name += calc::FormatText("_%d", r + 1);
+    calc::CleanGroupPath(name);
+    return name;
+}
+
+// "GT_" + the first element of the target's name + ":" + its short name.
+std::string TruthName(const Spectrum& target)
+{
+    std::string name = "GT_" + FirstElement(target.GetName()) + ":" + calc::ShortName(target.GetName());
+    calc::CleanGroupPath(name);
+    return name;
+}
+
+} // namespace
+
+std::vector<Filing> Reconstruct(const Settings& s, const Pass& pass, const Measurement& m)
+{
+    const Spectrum& grid = *pass.rules[0];
+    const int gridPoints = grid.GetPointCount();
+    const CSpekContainer system = RuleSystem(pass, gridPoints);
+    std::vector<Filing> out;
+    if (m.responseMode) {
+        for (int r = 0; r < s.messCount; ++r)
+            for (std::size_t i = 0; i < m.measured.size(); ++i) {
+                auto rec = ReconstructOne(s, system, grid, m, m.measured[i].second, r, static_cast<int>(i));
+                rec->SetName(ResultName(s, pass, m, m.measured[i].first, r));
+                out.push_back({std::move(rec), true});
+            }
+        for (const Spectrum* target : m.targets) {
+            auto copy = std::make_unique<Spectrum>(*target);
+            copy->SetName(TruthName(*target));
+            out.push_back({std::move(copy), false});
+        }
+        return out;
+    }
+    // Each target measured by the simulated channels, followed by its ground truth.
+    const int N = m.channels;
+    const int P = static_cast<int>(m.simulated.empty() ? 0 : m.simulated[0]->GetPointCount());
+    for (int r = 0; r < s.messCount; ++r)
+        for (std::size_t t = 0; t < m.targets.size(); ++t) {
+            const Spectrum& target = *m.targets[t];
+            std::vector<double> a(static_cast<std::size_t>(N), 0.0);
+            for (int c = 0; c < N; ++c)
+                for (int i = 0; i < P && i < target.GetPointCount(); ++i)
+                    a[static_cast<std::size_t>(c)] += (*m.simulated[static_cast<std::size_t>(c)])[i].y * target[i].y;
+            auto rec = ReconstructOne(s, system, grid, m, a, r, static_cast<int>(t));
+            rec->SetName(ResultName(s, pass, m, calc::ShortName(target.GetName()), r));
+            rec->SetColor(Darken(target.GetColor(), m.darkening));
+            auto truth = std::make_unique<Spectrum>();
+            truth->SetName(TruthName(target));
+            truth->SetColor(Darken(target.GetColor(), m.darkening));
+            for (int j = 0; j < gridPoints; ++j)
+                truth->AddPoint(SPoint(grid[j].x, target[j].y));
+            out.push_back({std::move(rec), true});
+            out.push_back({std::move(truth), true});
+        }
+    return out;
+}
+
+} // namespace tinterp
+
 // What one run works on.
 struct TestInterpolatorModule::Run {
     ModuleInterface* host = nullptr;
+    ClipboardTree* clipboard = nullptr;
     SpectrumList sensors, reference, illuList, targets, calibTargets;
     std::vector<ClipboardObject*> responses, soll, ist;
     Spectrum illumination;
@@ -67,6 +186,13 @@ struct TestInterpolatorModule::Run {
     int channels = 0; // C of the noise table
     double sekNoise = 0, posNoise = 0, valNoise = 0, stopBand = 0;
     std::vector<std::unique_ptr<Spectrum>> sollSpectra, istSpectra;
+    // The selections as a whole; each pass matches its part of them.
+    std::vector<ClipboardObject*> allResponses;
+    SpectrumList allSensors;
+    bool responseMode = false; // the sensor is described by given responses
+    int allChannels = 0;
+    int mark = 0; // the random mark of the run's names
+    std::vector<tinterp::Pass> passes;
 };
 
 TestInterpolatorModule::TestInterpolatorModule()
@@ -330,115 +456,63 @@ bool TestInterpolatorModule::CalibrateFromTargets(Run& run, CColCalibBase& calib
     return true;
 }
 
-bool TestInterpolatorModule::testinterpolator()
+tinterp::Settings TestInterpolatorModule::ReadSettings()
 {
-    // The grouped selection has its own lines before the range rule.
-    RunGuard running(*this, Numbers::AfterOwnChecks);
-    SpectrumTree* tree = Spectra();
-    ModuleInterface* host = GetModuleInterface();
-    if (!running || !tree || !host->GetClipboardTree())
-        return false;
-    ClipboardTree& clipboard = *host->GetClipboardTree();
     ns_param::Paramora& p = getParameters();
-    auto text = [&](const char* name) { return *p.getStringParameter(name); };
-    auto objects = [&](const char* name) {
-        std::vector<ClipboardObject*> list;
-        for (ClipboardObject* o : clipboard.GetInserters(text(name), false))
-            list.push_back(o);
-        return list;
-    };
+    tinterp::Settings s;
+    s.randomSign = *p.getBoolParameter("RandomSign");
+    s.normed = *p.getBoolParameter("NormedProcessing");
+    s.grouped = *p.getBoolParameter("GroupedProcessing");
+    s.method = p.getEnumParameter("Abgleichmethode")->getIndex();
+    s.messCount = *p.getIntParameter("MessCount");
+    s.adMode = *p.getIntParameter("ADMode");
+    s.valNoise = *p.getDoubleParameter("PrimValueNoise") / 100;
+    s.stopBand = *p.getDoubleParameter("PrimStoppBandPerf") / 100;
+    s.posNoise = *p.getDoubleParameter("PrimPosNoise");
+    s.sekNoise = *p.getDoubleParameter("SekNoise");
+    s.lo = *p.getDoubleParameter("RangeOfValueMin");
+    s.hi = *p.getDoubleParameter("RangeOfValueMax");
+    s.targetGroup = *p.getStringParameter("TargetGroup");
+    s.ruleText = *p.getStringParameter("SpecInterpolator");
+    s.sensorText = *p.getStringParameter("SpecMessSystem");
+    s.samplesText = *p.getStringParameter("MessSystemSamples");
+    return s;
+}
 
-    Run run;
-    run.host = host;
-    const bool randomSign = *p.getBoolParameter("RandomSign");
-    const bool normed = *p.getBoolParameter("NormedProcessing");
-    const bool grouped = *p.getBoolParameter("GroupedProcessing");
-    run.soll = objects("CalibSamplesSoll");
-    run.ist = objects("CalibSamplesIst");
-    run.calibTargets = tree->GetInserters(text("CalibTargetSpecs"), false);
-    run.sensors = tree->GetInserters(text("SpecMessSystem"), false);
-    std::vector<ClipboardObject*> allResponses = objects("MessSystemSamples");
-    run.reference = tree->GetInserters(text("CalibMessSystemSpecs"), false);
-    run.targets = tree->GetInserters(text("SpecTargets"), false);
-    run.illuList = tree->GetInserters(text("SpecIllu"), false);
-    SpectrumList allRules;
-    allRules = tree->GetInserters(text("SpecInterpolator"), false);
-    if (!run.sensors.empty() && !allResponses.empty())
-        calc::LogError(host, "Den Sensor entweder spektral simulieren oder durch Sensorantworten beschreiben!");
-    const bool responseMode = !allResponses.empty();
-    SpectrumList allSensors = run.sensors;
+namespace {
 
-    const std::string ruleText = text("SpecInterpolator");
-    if (grouped) {
-        if (ruleText.find(';') == std::string::npos) {
-            calc::LogError(host, "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben.");
-            return false;
-        }
-        bool single = false, deep = false;
-        for (const std::string& entry : calc::SplitSelection(ruleText)) {
-            if (tree->GetInserters(entry, false).size() == 1)
-                single = true;
-            if (std::count(entry.begin(), entry.end(), ':') >= 2 && entry.find("qSPECs") == std::string::npos)
-                deep = true;
-        }
-        if (single) {
-            calc::LogError(host, "Bitte für die gruppenweise Verarbeitung keine einzelnen spektralen "
-                                 "Verrechnungsvorschrift(en) eingeben.");
-            return false;
-        }
-        if (deep) {
-            calc::LogError(host, "Eingabe der spektralen Verrechnungsvorschrift(en) ist für die gruppenweise "
-                                 "Verarbeitung zu tief verschachtelt.");
-            return false;
-        }
+// The first line against the rule selection of grouped processing, or null.
+const char* GroupedSelectionError(SpectrumTree& tree, const std::string& ruleText)
+{
+    if (ruleText.find(';') == std::string::npos)
+        return "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben.";
+    bool single = false, deep = false;
+    for (const std::string& entry : calc::SplitSelection(ruleText)) {
+        if (tree.GetInserters(entry, false).size() == 1)
+            single = true;
+        if (std::count(entry.begin(), entry.end(), ':') >= 2 && entry.find("qSPECs") == std::string::npos)
+            deep = true;
     }
+    if (single)
+        return "Bitte für die gruppenweise Verarbeitung keine einzelnen spektralen Verrechnungsvorschrift(en) "
+               "eingeben.";
+    if (deep)
+        return "Eingabe der spektralen Verrechnungsvorschrift(en) ist für die gruppenweise Verarbeitung zu tief "
+               "verschachtelt.";
+    return nullptr;
+}
 
-    if (!ParametersInRange())
-        return false;
-    // The inputs are sorted in place only after the checks above have passed.
-    for (SpectrumList* list : {&run.calibTargets, &run.targets, &run.sensors, &run.illuList, &allRules})
-        if (!list->SpecsSorted())
-            for (Spectrum* s : *list)
-                s->SortPoints();
-
-    // Channel count: the sensitivities, or the values of the first response object; a pass
-    // takes that of its matched items.
-    int allChannels = static_cast<int>(run.sensors.size());
-    if (responseMode) {
-        const auto first = calc::ClpValues(*allResponses.front());
-        allChannels = first ? static_cast<int>(first->size()) : 0;
-    }
-
-    const int method = p.getEnumParameter("Abgleichmethode")->getIndex();
-    run.messCount = *p.getIntParameter("MessCount");
-    const int adMode = *p.getIntParameter("ADMode");
-    if (method < 0 || method > 5 || run.messCount < 1 || run.messCount > 1000 || adMode < 0 || adMode > 24) {
-        calc::LogError(host, calc::kParameterError);
-        return false;
-    }
-    run.valNoise = *p.getDoubleParameter("PrimValueNoise") / 100;
-    run.stopBand = *p.getDoubleParameter("PrimStoppBandPerf") / 100;
-    run.posNoise = *p.getDoubleParameter("PrimPosNoise");
-    run.sekNoise = *p.getDoubleParameter("SekNoise");
-    const double lo = *p.getDoubleParameter("RangeOfValueMin");
-    const double hi = *p.getDoubleParameter("RangeOfValueMax");
-    const std::string targetGroup = text("TargetGroup");
-    platform::SRand(m_seedSource());
-    const int mark = platform::Rand();
-
-    // The passes: one per ";"-entry in grouped mode, else one over all rule spectra.
-    struct Pass {
-        SpectrumList rules;
-        std::string group;
-    };
-    std::vector<Pass> passes;
-    if (grouped) {
-        for (const std::string& entry : calc::SplitSelection(ruleText)) {
-            Pass pass;
-            for (Spectrum* s : allRules) {
-                const auto colon = s->GetName().rfind(':');
-                if (colon != std::string::npos && s->GetName().substr(0, colon) == entry)
-                    pass.rules.push_back(s);
+// The passes: one per ";"-entry in grouped mode, else one over all rule spectra.
+std::vector<tinterp::Pass> MakePasses(const tinterp::Settings& s, const SpectrumList& allRules)
+{
+    std::vector<tinterp::Pass> passes;
+    if (s.grouped) {
+        for (const std::string& entry : calc::SplitSelection(s.ruleText)) {
+            tinterp::Pass pass;
+            for (Spectrum* rule : allRules) {
+                const auto colon = rule->GetName().rfind(':');
+                if (colon != std::string::npos && rule->GetName().substr(0, colon) == entry)
+                    pass.rules.push_back(rule);
             }
             const auto at = entry.find("qSPECs");
             pass.group = at == std::string::npos ? calc::ShortName(entry)
@@ -446,331 +520,362 @@ bool TestInterpolatorModule::testinterpolator()
             passes.push_back(std::move(pass));
         }
     } else {
-        passes.push_back({allRules, ""});
+        passes.push_back({allRules, "", {}, nullptr});
     }
-
-    const bool noisy = adMode != 0 || run.sekNoise != 0 || run.posNoise != 0 || run.stopBand != 0 || run.valNoise != 0;
-    // The group of the results: the given one, else made of the sensor's selection text.
-    // "_calib" tells that calibration measurements were paired, so it is known only after the
-    // calibration of the pass.
-    auto baseName = [&] {
-        const std::string runMark = calc::FormatText("_%i", mark);
-        std::string base;
-        if (!targetGroup.empty()) {
-            base = targetGroup;
-            if (noisy)
-                base += "_real" + runMark;
-        } else {
-            std::string samples = text("MessSystemSamples");
-            GroupedStringProc(samples, 255);
-            SingleStringProc(samples, 255);
-            base = "sREK_";
-            if (responseMode) {
-                base += samples;
-            } else {
-                std::string sensors = text("SpecMessSystem");
-                autoname(&sensors, 255, 0, randomSign);
-                base += sensors + samples;
-            }
-            if (randomSign)
-                base += runMark;
-            if (!run.sollSpectra.empty() || !run.istSpectra.empty())
-                base += "_calib";
-            if (noisy)
-                base += "_real" + runMark;
-        }
-        strremove(&base, ';');
-        return base;
-    };
-    for (const Pass& pass : passes) {
-        int N = allChannels;
-        auto stop = [&](const std::string& message) {
-            LogWithGroup(message, pass.group);
-            return grouped;
-        };
-        // Channels of the rule: all rule spectra but the normalisation spectrum.
-        SpectrumList channelRules;
-        const Spectrum* normRule = nullptr;
-        for (Spectrum* s : pass.rules) {
-            if (IsNormRule(s))
-                normRule = s;
+    for (tinterp::Pass& pass : passes)
+        for (Spectrum* rule : pass.rules) {
+            if (IsNormRule(rule))
+                pass.normRule = rule;
             else
-                channelRules.push_back(s);
+                pass.channelRules.push_back(rule);
         }
-        const std::size_t ruleCount = channelRules.size();
+    return passes;
+}
 
-        // Rule matching: the sensor items stored with the rule.
-        const std::string key = pass.rules.empty() ? std::string() : KeyBefore(pass.rules[0]->GetName(), "qSPECs", false);
-        std::vector<ClipboardObject*> matchedObjects;
-        SpectrumList matchedSensors;
-        std::size_t matched = 0;
-        if (!allSensors.empty()) {
-            for (Spectrum* s : allSensors)
-                if (KeyBefore(s->GetName(), "qSens", true) == key)
-                    matchedSensors.push_back(s);
-            matched = matchedSensors.size();
+// Response items: objects of the channel count only.
+std::vector<std::pair<std::string, std::vector<double>>> MeasuredItems(ModuleInterface* host,
+                                                                      const std::vector<ClipboardObject*>& objects,
+                                                                      int N)
+{
+    std::vector<std::pair<std::string, std::vector<double>>> items;
+    for (ClipboardObject* o : objects) {
+        const auto values = calc::ClpValues(*o);
+        if (!values || static_cast<int>(values->size()) != N) {
+            calc::LogError(host, "Die Kanalzahl der Sensorantwort passt nicht zur Kanalzahl des Sensors! " + o->GetName());
+            continue;
+        }
+        items.emplace_back(calc::ShortName(o->GetName()), *values);
+    }
+    return items;
+}
+
+} // namespace
+
+bool TestInterpolatorModule::ReadRun(const tinterp::Settings& s, Run& run, SpectrumTree& tree)
+{
+    ModuleInterface* host = run.host;
+    ClipboardTree& clipboard = *run.clipboard;
+    auto objects = [&](const char* name) {
+        std::vector<ClipboardObject*> list;
+        for (ClipboardObject* o : clipboard.GetInserters(*getParameters().getStringParameter(name), false))
+            list.push_back(o);
+        return list;
+    };
+    auto spectra = [&](const char* name) { return tree.GetInserters(*getParameters().getStringParameter(name), false); };
+    run.soll = objects("CalibSamplesSoll");
+    run.ist = objects("CalibSamplesIst");
+    run.calibTargets = spectra("CalibTargetSpecs");
+    run.sensors = spectra("SpecMessSystem");
+    run.allResponses = objects("MessSystemSamples");
+    run.reference = spectra("CalibMessSystemSpecs");
+    run.targets = spectra("SpecTargets");
+    run.illuList = spectra("SpecIllu");
+    SpectrumList allRules;
+    allRules = spectra("SpecInterpolator");
+    if (!run.sensors.empty() && !run.allResponses.empty())
+        calc::LogError(host, "Den Sensor entweder spektral simulieren oder durch Sensorantworten beschreiben!");
+    run.responseMode = !run.allResponses.empty();
+    run.allSensors = run.sensors;
+    if (s.grouped)
+        if (const char* line = GroupedSelectionError(tree, s.ruleText)) {
+            calc::LogError(host, line);
+            return false;
+        }
+    if (!ParametersInRange())
+        return false;
+    // The inputs are sorted in place only after the checks above have passed.
+    for (SpectrumList* list : {&run.calibTargets, &run.targets, &run.sensors, &run.illuList, &allRules})
+        if (!list->SpecsSorted())
+            for (Spectrum* spectrum : *list)
+                spectrum->SortPoints();
+    // Channel count: the sensitivities, or the values of the first response object; a pass
+    // takes that of its matched items.
+    run.allChannels = static_cast<int>(run.sensors.size());
+    if (run.responseMode) {
+        const auto first = calc::ClpValues(*run.allResponses.front());
+        run.allChannels = first ? static_cast<int>(first->size()) : 0;
+    }
+    if (s.method < 0 || s.method > 5 || s.messCount < 1 || s.messCount > 1000 || s.adMode < 0 || s.adMode > 24) {
+        calc::LogError(host, calc::kParameterError);
+        return false;
+    }
+    run.messCount = s.messCount;
+    run.valNoise = s.valNoise;
+    run.stopBand = s.stopBand;
+    run.posNoise = s.posNoise;
+    run.sekNoise = s.sekNoise;
+    platform::SRand(m_seedSource());
+    run.mark = platform::Rand();
+    run.passes = MakePasses(s, allRules);
+    return true;
+}
+
+// The group of the results: the given one, else made of the sensor's selection text. "_calib"
+// tells that calibration measurements were paired, so it is known only after the calibration
+// of the pass.
+std::string TestInterpolatorModule::BaseName(const tinterp::Settings& s, const Run& run) const
+{
+    const bool noisy = s.adMode != 0 || s.sekNoise != 0 || s.posNoise != 0 || s.stopBand != 0 || s.valNoise != 0;
+    const std::string runMark = calc::FormatText("_%i", run.mark);
+    std::string base;
+    if (!s.targetGroup.empty()) {
+        base = s.targetGroup;
+        if (noisy)
+            base += "_real" + runMark;
+    } else {
+        std::string samples = s.samplesText;
+        GroupedStringProc(samples, 255);
+        SingleStringProc(samples, 255);
+        base = "sREK_";
+        if (run.responseMode) {
+            base += samples;
         } else {
-            for (ClipboardObject* o : allResponses)
-                if (KeyBefore(o->GetName(), "qSens", true) == key)
-                    matchedObjects.push_back(o);
-            matched = matchedObjects.size();
+            std::string sensors = s.sensorText;
+            autoname(&sensors, 255, 0, s.randomSign);
+            base += sensors + samples;
         }
-        if (matched != ruleCount) {
-            if (stop("Kein passender Sensor zur Verrechnungsvorschrift gefunden!"))
-                continue;
-            return false;
-        }
-        run.sensors = matchedSensors;
-        // Responses given beside sensitivities are measured as given: only one of the two is
-        // matched to the rule.
-        run.responses = allSensors.empty() ? matchedObjects : allResponses;
-        // The channel count of this pass: the values of its first response, or its matched sensor
-        // (the whole selection may hold the sensors of several rules).
-        if (responseMode) {
-            if (!run.responses.empty())
-                if (const auto first = calc::ClpValues(*run.responses.front()))
-                    N = static_cast<int>(first->size());
-        } else if (!run.sensors.empty()) {
-            N = static_cast<int>(run.sensors.size());
-        }
-        if (ruleCount != static_cast<std::size_t>(N)) {
-            if (stop("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!"))
-                continue;
-            return false;
-        }
-        std::string failure;
-        if (run.sensors.empty() && run.responses.empty())
-            failure = "Keine Sensorempfindlichkeiten oder Sensormesswerte ausgewählt!";
-        else if (adMode != 0 && run.reference.empty() && allResponses.empty())
-            failure = "Bitte geben Sie zur Wertebereichsquantisierung die Referenz-Kanalempfindlichkeiten oder "
-                      "-Kanalantworten an !";
-        else if (adMode != 0 && !run.reference.empty() && run.reference.size() != ruleCount)
-            failure = "Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !";
-        else if (run.targets.empty() && run.responses.empty())
-            failure = "Keine spektralen Targets zur Rekonstruktion ausgewählt!";
-        else if (pass.rules.empty())
-            failure = "Keine spektrale Verrechnung ausgewählt!";
-        else if (ruleCount != static_cast<std::size_t>(N))
-            failure = "Anzahl der Verrechnungsvorschriften stimmt nicht mit der Kanalanzahl der Sensorik überein!";
-        else if (!run.sensors.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
-            failure = "Sensorempfindlichkeiten X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
-        else if (!run.targets.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
-            failure = "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
-        else if (!pass.rules.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
-            failure = "Spektrale Verrechnung X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
-        // Targets must lie on the sensors' grid to be measured by them.
-        else if (!run.sensors.empty() && !run.targets.empty()) {
-            SpectrumList both = run.sensors;
-            both.push_back(run.targets[0]);
-            if (!both.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
-                failure = "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
-        }
-        if (!failure.empty()) {
-            if (stop(failure))
-                continue;
-            return false;
-        }
+        if (s.randomSign)
+            base += runMark;
+        if (!run.sollSpectra.empty() || !run.istSpectra.empty())
+            base += "_calib";
+        if (noisy)
+            base += "_real" + runMark;
+    }
+    strremove(&base, ';');
+    return base;
+}
 
-        // Response items: objects of the channel count only.
-        std::vector<std::pair<std::string, std::vector<double>>> measuredItems;
-        for (ClipboardObject* o : run.responses) {
-            const auto values = calc::ClpValues(*o);
-            if (!values || static_cast<int>(values->size()) != N) {
-                calc::LogError(host, "Die Kanalzahl der Sensorantwort passt nicht zur Kanalzahl des Sensors! "
-                                         + o->GetName());
-                continue;
-            }
-            measuredItems.emplace_back(calc::ShortName(o->GetName()), *values);
+std::optional<int> TestInterpolatorModule::MatchPass(const tinterp::Settings& s, Run& run, const tinterp::Pass& pass)
+{
+    auto stop = [&](const std::string& message) {
+        LogWithGroup(message, pass.group);
+        return std::nullopt;
+    };
+    int N = run.allChannels;
+    const std::size_t ruleCount = pass.channelRules.size();
+    // Rule matching: the sensor items stored with the rule.
+    const std::string key = pass.rules.empty() ? std::string() : KeyBefore(pass.rules[0]->GetName(), "qSPECs", false);
+    std::vector<ClipboardObject*> matchedObjects;
+    SpectrumList matchedSensors;
+    for (Spectrum* sensor : run.allSensors)
+        if (KeyBefore(sensor->GetName(), "qSens", true) == key)
+            matchedSensors.push_back(sensor);
+    if (run.allSensors.empty())
+        for (ClipboardObject* o : run.allResponses)
+            if (KeyBefore(o->GetName(), "qSens", true) == key)
+                matchedObjects.push_back(o);
+    if ((run.allSensors.empty() ? matchedObjects.size() : matchedSensors.size()) != ruleCount)
+        return stop("Kein passender Sensor zur Verrechnungsvorschrift gefunden!");
+    run.sensors = matchedSensors;
+    // Responses given beside sensitivities are measured as given: only one of the two is
+    // matched to the rule.
+    run.responses = run.allSensors.empty() ? matchedObjects : run.allResponses;
+    // The channel count of this pass: the values of its first response, or its matched sensor
+    // (the whole selection may hold the sensors of several rules).
+    if (run.responseMode) {
+        if (!run.responses.empty())
+            if (const auto first = calc::ClpValues(*run.responses.front()))
+                N = static_cast<int>(first->size());
+    } else if (!run.sensors.empty()) {
+        N = static_cast<int>(run.sensors.size());
+    }
+    if (ruleCount != static_cast<std::size_t>(N))
+        return stop("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!");
+    if (const char* failure = PassInputError(s, run, pass, N))
+        return stop(failure);
+    return N;
+}
+
+const char* TestInterpolatorModule::PassInputError(const tinterp::Settings& s, const Run& run,
+                                                   const tinterp::Pass& pass, int N)
+{
+    const std::size_t ruleCount = pass.channelRules.size();
+    if (run.sensors.empty() && run.responses.empty())
+        return "Keine Sensorempfindlichkeiten oder Sensormesswerte ausgewählt!";
+    if (s.adMode != 0 && run.reference.empty() && run.allResponses.empty())
+        return "Bitte geben Sie zur Wertebereichsquantisierung die Referenz-Kanalempfindlichkeiten oder "
+               "-Kanalantworten an !";
+    if (s.adMode != 0 && !run.reference.empty() && run.reference.size() != ruleCount)
+        return "Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !";
+    if (run.targets.empty() && run.responses.empty())
+        return "Keine spektralen Targets zur Rekonstruktion ausgewählt!";
+    if (pass.rules.empty())
+        return "Keine spektrale Verrechnung ausgewählt!";
+    if (ruleCount != static_cast<std::size_t>(N))
+        return "Anzahl der Verrechnungsvorschriften stimmt nicht mit der Kanalanzahl der Sensorik überein!";
+    if (!run.sensors.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+        return "Sensorempfindlichkeiten X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+    if (!run.targets.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+        return "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+    if (!pass.rules.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+        return "Spektrale Verrechnung X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+    // Targets must lie on the sensors' grid to be measured by them.
+    if (!run.sensors.empty() && !run.targets.empty()) {
+        SpectrumList both = run.sensors;
+        both.push_back(run.targets[0]);
+        if (!both.SpecsSameEquiDistant(nullptr, nullptr, nullptr))
+            return "Targets X-Werte sind nicht passen nicht! Bitte führen Sie eine Normalisierung aus!";
+    }
+    return nullptr;
+}
+
+// The measuring system: illumination every run; the sensitivities are disturbed, then, when
+// given, the reference system's; the run measures with the last simulation, or with the given
+// sensitivities when one of the runs did not simulate. False, with the line logged, when the
+// system cannot measure this pass.
+bool TestInterpolatorModule::MeasureSystem(Run& run, const tinterp::Pass& pass, int N,
+                                           tinterp::Measurement& m)
+{
+    ModuleInterface* host = run.host;
+    run.items = run.responseMode ? static_cast<int>(m.measured.size()) : static_cast<int>(run.targets.size());
+    run.channels = N;
+    m_noise.clear();
+    std::vector<std::unique_ptr<Spectrum>>& simulated = m.simulated;
+    const bool primaryNoise = run.posNoise != 0 || run.valNoise != 0 || run.stopBand != 0;
+    bool allSimulated = true, illuminationFailed = false;
+    auto simulate = [&](const SpectrumList& system, bool always, const char* hint) {
+        if ((always || primaryNoise) && !BuildIllumination(run, *system[0])) {
+            illuminationFailed = true;
+            return;
         }
+        if (SimulatePrimary(run, system, simulated))
+            calc::LogHint(host, hint);
+        else
+            allSimulated = false;
+    };
+    if (!run.sensors.empty())
+        simulate(run.sensors, true,
+                 "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
+                 "Messsystem");
+    if (!illuminationFailed && !run.reference.empty())
+        simulate(run.reference, false,
+                 "Hinweis: Simulation primäres (spektrales) / sekundäres Systemverhalten spektral gegebenes "
+                 "Referenzsystem");
+    if (illuminationFailed)
+        return false;
+    if (!allSimulated) {
+        simulated.clear();
+        if (!run.sensors.empty() && BuildIllumination(run, *run.sensors[0]))
+            for (const Spectrum* sensor : run.sensors) {
+                auto copy = std::make_unique<Spectrum>(*sensor);
+                for (int j = 0; j < copy->GetPointCount() && j < run.illumination.GetPointCount(); ++j)
+                    copy->SetPoint(j, (*copy)[j].x, (*copy)[j].y * run.illumination[j].y);
+                simulated.push_back(std::move(copy));
+            }
+    }
+    // Targets are measured channel by channel: a reference system of another channel count
+    // cannot stand in for the sensor.
+    if (!run.responseMode && simulated.size() != static_cast<std::size_t>(N)) {
+        LogWithGroup("Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !", pass.group);
+        return false;
+    }
+    if (run.sekNoise != 0) {
+        calc::LogHint(host, "Hinweis: Simulation sekundäres Systemverhalten für gegebenes Messsystem");
+        if (m_noise.size() < static_cast<std::size_t>(run.messCount) * run.items * run.channels)
+            FillNoise(run);
+    }
+    return true;
+}
+
+// The calibration of the chosen method, from real or from computed calibration measurements.
+void TestInterpolatorModule::Calibrate(const tinterp::Settings& s, Run& run, int N, tinterp::Measurement& m)
+{
+    ModuleInterface* host = run.host;
+    switch (s.method) {
+    case 1: m.calib = std::make_unique<CColCalibWBSkal>(); break;
+    case 2: m.calib = std::make_unique<CColCalibWBSkalOff>(); break;
+    case 3: m.calib = std::make_unique<CColCalibLinear>(); break;
+    case 4: m.calib = std::make_unique<CColCalibAffin>(); break;
+    case 5: m.calib = std::make_unique<CColCalibPoly>(1, N); break;
+    default: return;
+    }
+    if (!run.soll.empty() && !run.ist.empty()) {
+        CalibrateFromMeasurements(run, *m.calib);
+        calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen");
+    } else if (!run.calibTargets.empty() && (!run.sensors.empty() || !run.reference.empty()) && !m.simulated.empty()) {
+        CalibrateFromTargets(run, *m.calib, m.simulated);
+        calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem "
+                            "Systemverhalten");
+    }
+    m.calib->GetTransform(m.transform, -1);
+}
+
+// Whether the pass measures with a calibration, and the factors (and offsets) of the
+// channel-wise methods.
+void TestInterpolatorModule::LogCalibration(const tinterp::Settings& s, const tinterp::Pass& pass, int N,
+                                            const std::vector<double>& transform)
+{
+    ModuleInterface* host = GetModuleInterface();
+    const char* with = transform.empty() ? "ohne" : "mit";
+    if (s.grouped)
+        host->AddLogMessage("%s", ("Messung mit " + pass.group + " " + with + " Abgleichkalibrierung.").c_str());
+    else
+        calc::LogHint(host, std::string("Hinweis: Messung ") + with + " Abgleichkalibrierung.");
+    if (transform.empty())
+        return;
+    if (s.method == 2 && transform.size() == static_cast<std::size_t>(N) * (N + 1)) {
+        std::string line = "Kanalweise Kalibrierfaktoren/-offsets: ";
+        for (int c = 0; c < N; ++c)
+            line += calc::FormatText("%12.3f / %12.3f", transform[static_cast<std::size_t>(c * (N + 1) + c)],
+                                     transform[static_cast<std::size_t>(c * (N + 1) + N)]);
+        host->AddLogMessage("%s", line.c_str());
+    } else if (s.method == 1 && transform.size() == static_cast<std::size_t>(N) * N) {
+        std::string line = "Kanalweise Kalibrierfaktoren: ";
+        for (int c = 0; c < N; ++c)
+            line += calc::FormatText("%12.3f", transform[static_cast<std::size_t>(c * N + c)]);
+        host->AddLogMessage("%s", line.c_str());
+    }
+}
+
+bool TestInterpolatorModule::testinterpolator()
+{
+    // The grouped selection has its own lines before the range rule.
+    RunScope scope(*this, Numbers::AfterOwnChecks, kSpectra | kClipboard);
+    if (!scope)
+        return false;
+    SpectrumTree* tree = scope.spectra;
+    ModuleInterface* host = scope.host;
+    const tinterp::Settings settings = ReadSettings();
+    Run run;
+    run.host = host;
+    run.clipboard = scope.clipboard;
+    if (!ReadRun(settings, run, *tree))
+        return false;
+    for (const tinterp::Pass& pass : run.passes) {
+        // A pass that cannot run ends the run, or in grouped mode only itself.
+        const std::optional<int> N = MatchPass(settings, run, pass);
+        if (!N) {
+            if (settings.grouped)
+                continue;
+            return false;
+        }
+        tinterp::Measurement m;
+        m.responseMode = run.responseMode;
+        m.measured = MeasuredItems(host, run.responses, *N);
         if (!run.soll.empty() && !run.ist.empty() && run.posNoise == 0 && run.valNoise == 0 && run.stopBand == 0)
             calc::LogHint(host, "Hinweis: Die Abgleichkalibrierung (aus Messungen) wird auf ein toleranzfreies "
                                 "Messsystem angewendet.");
-
-        // The measuring system: illumination every run; the sensors disturbed or as given.
-        run.items = responseMode ? static_cast<int>(measuredItems.size()) : static_cast<int>(run.targets.size());
-        run.channels = N;
-        m_noise.clear();
-        // The sensitivities are disturbed, then, when given, the reference system's; the run
-        // measures with the last simulation, or with the given sensitivities when one of the
-        // runs did not simulate.
-        std::vector<std::unique_ptr<Spectrum>> simulated;
-        const bool primaryNoise = run.posNoise != 0 || run.valNoise != 0 || run.stopBand != 0;
-        bool allSimulated = true, illuminationFailed = false;
-        auto simulate = [&](const SpectrumList& system, bool always, const char* hint) {
-            if ((always || primaryNoise) && !BuildIllumination(run, *system[0])) {
-                illuminationFailed = true;
-                return;
-            }
-            if (SimulatePrimary(run, system, simulated))
-                calc::LogHint(host, hint);
-            else
-                allSimulated = false;
-        };
-        if (!run.sensors.empty())
-            simulate(run.sensors, true,
-                     "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
-                     "Messsystem");
-        if (!illuminationFailed && !run.reference.empty())
-            simulate(run.reference, false,
-                     "Hinweis: Simulation primäres (spektrales) / sekundäres Systemverhalten spektral gegebenes "
-                     "Referenzsystem");
-        if (illuminationFailed) {
-            if (grouped)
+        if (!MeasureSystem(run, pass, *N, m)) {
+            if (settings.grouped)
                 continue;
             return false;
         }
-        if (!allSimulated) {
-            simulated.clear();
-            if (!run.sensors.empty() && BuildIllumination(run, *run.sensors[0]))
-                for (const Spectrum* s : run.sensors) {
-                    auto copy = std::make_unique<Spectrum>(*s);
-                    for (int j = 0; j < copy->GetPointCount() && j < run.illumination.GetPointCount(); ++j)
-                        copy->SetPoint(j, (*copy)[j].x, (*copy)[j].y * run.illumination[j].y);
-                    simulated.push_back(std::move(copy));
-                }
-        }
-        // Targets are measured channel by channel: a reference system of another channel count
-        // cannot stand in for the sensor.
-        if (!responseMode && simulated.size() != static_cast<std::size_t>(N)) {
-            if (stop("Referenz-Kanalempfindlichkeiten oder Kanalantworten passen nicht zu diesem Sensor !"))
-                continue;
-            return false;
-        }
-        if (run.sekNoise != 0) {
-            calc::LogHint(host, "Hinweis: Simulation sekundäres Systemverhalten für gegebenes Messsystem");
-            if (m_noise.size() < static_cast<std::size_t>(run.messCount) * run.items * run.channels)
-                FillNoise(run);
-        }
-
-        // Calibration.
-        std::unique_ptr<CColCalibBase> calib;
-        switch (method) {
-        case 1: calib = std::make_unique<CColCalibWBSkal>(); break;
-        case 2: calib = std::make_unique<CColCalibWBSkalOff>(); break;
-        case 3: calib = std::make_unique<CColCalibLinear>(); break;
-        case 4: calib = std::make_unique<CColCalibAffin>(); break;
-        case 5: calib = std::make_unique<CColCalibPoly>(1, N); break;
-        default: break;
-        }
-        std::vector<double> transform;
-        if (calib) {
-            if (!run.soll.empty() && !run.ist.empty()) {
-                CalibrateFromMeasurements(run, *calib);
-                calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen");
-            } else if (!run.calibTargets.empty() && (!run.sensors.empty() || !run.reference.empty())
-                       && !simulated.empty()) {
-                CalibrateFromTargets(run, *calib, simulated);
-                calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem "
-                                    "Systemverhalten");
-            }
-            calib->GetTransform(transform, -1);
-        }
-        const std::string base = baseName();
-        if (transform.empty()) {
-            if (grouped)
-                host->AddLogMessage("%s", ("Messung mit " + pass.group + " ohne Abgleichkalibrierung.").c_str());
-            else
-                calc::LogHint(host, "Hinweis: Messung ohne Abgleichkalibrierung.");
-        } else {
-            if (grouped)
-                host->AddLogMessage("%s", ("Messung mit " + pass.group + " mit Abgleichkalibrierung.").c_str());
-            else
-                calc::LogHint(host, "Hinweis: Messung mit Abgleichkalibrierung.");
-            if (method == 2 && transform.size() == static_cast<std::size_t>(N) * (N + 1)) {
-                std::string line = "Kanalweise Kalibrierfaktoren/-offsets: ";
-                for (int c = 0; c < N; ++c)
-                    line += calc::FormatText("%12.3f / %12.3f", transform[static_cast<std::size_t>(c * (N + 1) + c)],
-                                             transform[static_cast<std::size_t>(c * (N + 1) + N)]);
-                host->AddLogMessage("%s", line.c_str());
-            } else if (method == 1 && transform.size() == static_cast<std::size_t>(N) * N) {
-                std::string line = "Kanalweise Kalibrierfaktoren: ";
-                for (int c = 0; c < N; ++c)
-                    line += calc::FormatText("%12.3f", transform[static_cast<std::size_t>(c * N + c)]);
-                host->AddLogMessage("%s", line.c_str());
-            }
-        }
-
-        // Reconstruction.
-        const Spectrum& grid = *pass.rules[0];
-        const int gridPoints = grid.GetPointCount();
-        // The rule as the library applies it: the channels in order, the normalisation last.
-        CSpekContainer system;
-        for (const Spectrum* rule : channelRules) {
-            CMBTarget y(gridPoints, 0.0);
-            for (int j = 0; j < gridPoints; ++j)
-                y[j] = (*rule)[j].y;
-            system.AddSpek(y, rule->GetName());
-        }
-        if (normRule) {
-            CMBTarget y(gridPoints, 0.0);
-            for (int j = 0; j < gridPoints; ++j)
-                y[j] = (*normRule)[j].y;
-            system.AddSpek(y, normRule->GetName());
-        }
-        auto reconstruct = [&](std::vector<double> a, int r, int item) {
-            if (calib && !transform.empty()) {
-                CTarget out;
-                calib->CorrectColors(CTarget(a), out);
-                a = out.Values();
-            }
-            const std::size_t at = (static_cast<std::size_t>(r) * run.items + item) * run.channels;
-            if (at + a.size() <= m_noise.size())
-                for (std::size_t c = 0; c < a.size(); ++c)
-                    a[c] += m_noise[at + c] * a[c];
-            std::vector<double> values(static_cast<std::size_t>(gridPoints));
-            if (!ApplyInterpolSystem(system, a.data(), 1, static_cast<int>(a.size()), normed, lo, hi, values.data()))
-                values.assign(values.size(), std::clamp(0.0, lo, hi));
-            auto rec = std::make_unique<Spectrum>();
-            for (int j = 0; j < gridPoints; ++j)
-                rec->AddPoint(SPoint(grid[j].x, values[static_cast<std::size_t>(j)]));
-            return rec;
-        };
-        auto recName = [&](const std::string& leaf, int r) {
-            std::string name = grouped ? base + ":" + pass.group + ":" + leaf : base + ":" + leaf;
-            if (run.messCount > 1)
-                name += calc::FormatText("_%d", r + 1);
-            calc::CleanGroupPath(name);
-            return name;
-        };
-        if (!responseMode) {
+        Calibrate(settings, run, *N, m);
+        m.base = BaseName(settings, run);
+        LogCalibration(settings, pass, *N, m.transform);
+        m.items = run.items;
+        m.channels = run.channels;
+        m.noise = m_noise;
+        m.targets = run.targets;
+        if (!run.responseMode) {
             platform::SRand(m_seedSource());
-            const double d = (platform::Rand() / 32768.0 + 0.1) / 1.1;
-            const int P = static_cast<int>(simulated.empty() ? 0 : simulated[0]->GetPointCount());
-            for (int r = 0; r < run.messCount; ++r)
-                for (std::size_t t = 0; t < run.targets.size(); ++t) {
-                    const Spectrum& target = *run.targets[t];
-                    std::vector<double> a(static_cast<std::size_t>(N), 0.0);
-                    for (int c = 0; c < N; ++c)
-                        for (int i = 0; i < P && i < target.GetPointCount(); ++i)
-                            a[static_cast<std::size_t>(c)] += (*simulated[static_cast<std::size_t>(c)])[i].y * target[i].y;
-                    auto rec = reconstruct(a, r, static_cast<int>(t));
-                    const std::string leaf = calc::ShortName(target.GetName());
-                    rec->SetName(recName(leaf, r));
-                    rec->SetColor(Darken(target.GetColor(), d));
-                    auto truth = std::make_unique<Spectrum>();
-                    std::string truthName = "GT_" + FirstElement(target.GetName()) + ":" + leaf;
-                    calc::CleanGroupPath(truthName);
-                    truth->SetName(truthName);
-                    truth->SetColor(Darken(target.GetColor(), d));
-                    for (int j = 0; j < gridPoints; ++j)
-                        truth->AddPoint(SPoint(grid[j].x, target[j].y));
-                    calc::ReplaceSpectrum(*tree, std::move(rec));
-                    calc::ReplaceSpectrum(*tree, std::move(truth));
-                }
-        } else {
-            for (int r = 0; r < run.messCount; ++r)
-                for (std::size_t i = 0; i < measuredItems.size(); ++i) {
-                    auto rec = reconstruct(measuredItems[i].second, r, static_cast<int>(i));
-                    rec->SetName(recName(measuredItems[i].first, r));
-                    calc::ReplaceSpectrum(*tree, std::move(rec));
-                }
-            for (const Spectrum* target : run.targets) {
-                auto copy = std::make_unique<Spectrum>(*target);
-                std::string name = "GT_" + FirstElement(target->GetName()) + ":" + calc::ShortName(target->GetName());
-                calc::CleanGroupPath(name);
-                copy->SetName(name);
-                calc::FileSpectrum(*tree, std::move(copy));
-            }
+            m.darkening = (platform::Rand() / 32768.0 + 0.1) / 1.1;
+        }
+        for (tinterp::Filing& f : tinterp::Reconstruct(settings, pass, m)) {
+            if (f.replace)
+                calc::ReplaceSpectrum(*tree, std::move(f.spectrum));
+            else
+                calc::FileSpectrum(*tree, std::move(f.spectrum));
         }
         host->RepaintSpecView();
     }

@@ -9,11 +9,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CColCalibBase;
 class ClipboardObject;
+
+// The run's parts without the module (calculation/test_interpolator_core.h).
+namespace tinterp {
+struct Settings;
+struct Pass;
+struct Measurement;
+} // namespace tinterp
 
 class TestInterpolatorModule : public calc::CalcModule {
 public:
@@ -41,6 +49,20 @@ public:
 
 private:
     struct Run;
+    // The parameters; the selections and their checks, in the order of their lines, and the
+    // passes (false, with the line logged, when a check fails).
+    tinterp::Settings ReadSettings();
+    bool ReadRun(const tinterp::Settings& settings, Run& run, SpectrumTree& tree);
+    std::string BaseName(const tinterp::Settings& settings, const Run& run) const;
+    // The channel count of a pass with its sensor items matched to its rule; null, with the
+    // line logged, when they do not fit.
+    std::optional<int> MatchPass(const tinterp::Settings& settings, Run& run, const tinterp::Pass& pass);
+    static const char* PassInputError(const tinterp::Settings& settings, const Run& run, const tinterp::Pass& pass,
+                                      int N);
+    bool MeasureSystem(Run& run, const tinterp::Pass& pass, int N, tinterp::Measurement& m);
+    void Calibrate(const tinterp::Settings& settings, Run& run, int N, tinterp::Measurement& m);
+    void LogCalibration(const tinterp::Settings& settings, const tinterp::Pass& pass, int N,
+                        const std::vector<double>& transform);
     bool SimulatePrimary(Run& run, const SpectrumList& sensors, std::vector<std::unique_ptr<Spectrum>>& simulated);
     void FillNoise(Run& run);
     bool BuildIllumination(Run& run, const Spectrum& firstSensor);

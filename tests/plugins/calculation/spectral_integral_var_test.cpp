@@ -331,3 +331,56 @@ TEST(SpectralIntegralVar, EvolutionRunsOnTheWorkerAndStopsOnAbort)
 }
 
 } // namespace
+
+TEST(SpectralIntegralVarCore, SearchesWithoutTheModuleAsTheRunDoes)
+{
+    // The core over rows of settings chooses the channels the module's run files.
+    const struct {
+        bool discSel, normSpecs;
+        int normType;
+        const char* kind;
+    } rows[] = {
+        {true, false, 0, "Erg:SeqSel_"},
+        {true, true, 0, "Erg_maxnormed:SeqSel_"},
+        {true, true, 1, "Erg_intnormed:SeqSel_"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.kind);
+        SivFixture f;
+        f.p().setBoolParameter("DiscSel", r.discSel);
+        f.p().setBoolParameter("NormSpecs", r.normSpecs);
+        f.p().setIntParameter("NormType", r.normType);
+        ASSERT_TRUE(f.module.spectralintegralvarselection());
+        std::vector<std::string> filed;
+        for (const std::string& name : calc_test::Names(f.host))
+            if (name.rfind("Erg", 0) == 0)
+                filed.push_back(name);
+
+        sivar::Settings s;
+        s.specCount = 3;
+        s.discSel = r.discSel;
+        s.normSpecs = r.normSpecs;
+        s.normType = r.normType;
+        s.group = r.normSpecs ? (r.normType == 0 ? "Erg_maxnormed" : "Erg_intnormed") : "Erg";
+        sivar::Run run;
+        run.host = &f.host;
+        run.sensors = f.host.spectra.GetInserters("Sens", false);
+        run.targets = f.host.spectra.GetInserters("T", false);
+        run.secondary = f.host.spectra.GetInserters("V", false);
+        run.specCount = 3;
+        run.wanted = 3;
+        ASSERT_TRUE(sivar::Prepare(s, run, &f.host));
+        const sivar::Outcome outcome = sivar::Search(s, run, sivar::RateStart(s, run, &f.host), &f.host);
+        EXPECT_FALSE(outcome.tooSmall);
+        EXPECT_EQ(outcome.group.rfind(r.kind, 0), 0u) << outcome.group;
+        ASSERT_EQ(outcome.chosen.size(), 3u);
+        ASSERT_EQ(filed.size(), 3u);
+        for (int c : outcome.chosen) {
+            const std::string leaf = calc::ShortName(run.sensors[c]->GetName());
+            EXPECT_EQ(std::count_if(filed.begin(), filed.end(),
+                                    [&](const std::string& n) { return n.rfind(outcome.group + ":" + leaf + "_sel_", 0) == 0; }),
+                      1)
+                << leaf;
+        }
+    }
+}

@@ -460,3 +460,84 @@ TEST(SVDSensSelection, ChecksScreeningAndNormValue)
 }
 
 } // namespace
+
+TEST(SVDSelectionCore, NormValueByTypeAndThresholdRule)
+{
+    // A flat-topped channel: 0, 1, 2, 2, 2, 1, -1. At NormVal 100 the threshold is the plateau.
+    Spectrum flat;
+    const double ys[] = {0, 1, 2, 2, 2, 1, -1};
+    for (int i = 0; i < 7; ++i)
+        flat.AddPoint(SPoint(400 + 10 * i, ys[i]));
+    using svdsel::AtThreshold;
+    const struct {
+        int normType;
+        double normVal;
+        AtThreshold rule;
+        double divisor;
+    } rows[] = {
+        {0, 100, AtThreshold::Left, 2},    {0, 100, AtThreshold::Counted, 2},
+        {1, 100, AtThreshold::Left, 0},    {1, 100, AtThreshold::Counted, 6},
+        {1, 50, AtThreshold::Left, 6},     {1, 50, AtThreshold::Counted, 8},
+        {1, 0, AtThreshold::Left, 8},      {1, 0, AtThreshold::Counted, 8},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.normType << " " << r.normVal << " " << static_cast<int>(r.rule));
+        EXPECT_EQ(svdsel::GetSpectrumNormValue(flat, r.normType, r.normVal, r.rule), r.divisor);
+    }
+    // The modules take the rule of their variant.
+    SVDSelectionModule spectra;
+    SVDSensSelectionModule sensors;
+    for (Module* m : {static_cast<Module*>(&spectra), static_cast<Module*>(&sensors)}) {
+        m->getParameters().setIntParameter("NormType", 1);
+        m->getParameters().setDoubleParameter("NormVal", 100);
+    }
+    EXPECT_EQ(spectra.GetSpectrumNormValue(flat), 0);
+    EXPECT_EQ(sensors.GetSpectrumNormValue(flat), 6);
+}
+
+TEST(SVDSelectionCore, SelectsWithoutHostInBothModes)
+{
+    // Four bands; the core alone chooses, names the group and leaves filing to its caller.
+    std::vector<std::unique_ptr<Spectrum>> owned;
+    auto band = [&](const std::string& name, double centre, double width) {
+        auto s = std::make_unique<Spectrum>();
+        for (int i = 0; i < 31; ++i) {
+            const double x = 400 + 10 * i;
+            s->AddPoint(SPoint(x, std::exp(-0.5 * std::pow((x - centre) / width, 2))));
+        }
+        s->SetName(name);
+        owned.push_back(std::move(s));
+        return owned.back().get();
+    };
+    SpectrumList candidates;
+    for (int i = 0; i < 4; ++i)
+        candidates.push_back(band("C:k" + std::to_string(i), 420 + 80 * i, 30));
+    const std::vector<const Spectrum*> weights{band("W:a", 450, 60), band("W:b", 600, 60)};
+    const struct {
+        const char* what;
+        bool addSpecs, normSpecs;
+        const char* suffix;
+    } rows[] = {
+        {"sample mode", false, false, "G_SampleMode_"},
+        {"sample mode, normed", false, true, "G_SampleMode_normed_"},
+        {"spectra mode", true, false, "G_"},
+        {"spectra mode, normed", true, true, "G_maxnormed_"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        svdsel::Settings s;
+        s.specCount = 2;
+        s.addSpecs = r.addSpecs;
+        s.normSpecs = r.normSpecs;
+        s.group = "G";
+        SVDSelEventHandler handler;
+        const auto result = svdsel::Select(s, candidates, {}, weights, &handler);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->group.rfind(r.suffix, 0), 0u) << result->group;
+        EXPECT_EQ(result->group.back(), ':');
+        ASSERT_EQ(result->chosen.size(), 2u);
+        EXPECT_NE(result->chosen[0], result->chosen[1]);
+        for (const std::string& name : result->chosen)
+            EXPECT_EQ(name.rfind("C:k", 0), 0u) << name;
+    }
+}

@@ -1,5 +1,7 @@
 // The test module: the round trip with the training, names, clamping, noise, calibration,
 // grouped passes, the response path and the checks.
+#include "calculation/test_interpolator_core.h"
+
 #include "fixture.h"
 
 #include <cmath>
@@ -488,3 +490,100 @@ TEST(TestInterpolatorResample, LinearValuesOnTheRequestedGrid)
 }
 
 } // namespace
+
+namespace {
+
+// A spectrum of the given values on 400, 410, ...
+std::unique_ptr<Spectrum> Values(const std::string& name, const std::vector<double>& y)
+{
+    auto s = std::make_unique<Spectrum>();
+    s->SetName(name);
+    for (std::size_t j = 0; j < y.size(); ++j)
+        s->AddPoint(SPoint(400 + 10.0 * static_cast<double>(j), y[j]));
+    return s;
+}
+
+} // namespace
+
+TEST(TestInterpolatorCore, ReconstructsNamesAndFilesInOrder)
+{
+    // Channel c of the rule puts its response on point c: a reconstruction shows the
+    // responses, clamped to lo .. hi, with the noise of its repetition.
+    std::vector<std::unique_ptr<Spectrum>> owned;
+    tinterp::Pass pass;
+    for (int c = 0; c < 3; ++c) {
+        std::vector<double> y(4, 0.0);
+        y[static_cast<std::size_t>(c)] = 1.0;
+        owned.push_back(Values("rule:qSPECs:" + std::to_string(c), y));
+        pass.rules.push_back(owned.back().get());
+        pass.channelRules.push_back(owned.back().get());
+    }
+    pass.group = "G";
+    owned.push_back(Values("targ:t1", {1, 1, 1, 1}));
+    Spectrum* target = owned.back().get();
+
+    const struct {
+        const char* what;
+        bool grouped;
+        int messCount;
+        double hi;
+        std::vector<double> noise;
+        std::vector<std::string> names;
+        std::vector<double> last; // the last reconstruction
+    } rows[] = {
+        {"one", false, 1, 10, {}, {"B:m", "GT_targ:t1"}, {1, 2, 3, 0}},
+        {"clamped", false, 1, 2.5, {}, {"B:m", "GT_targ:t1"}, {1, 2, 2.5, 0}},
+        {"grouped", true, 1, 10, {}, {"B:G:m", "GT_targ:t1"}, {1, 2, 3, 0}},
+        {"two with noise", false, 2, 10, {0, 0, 0, 0.5, 0, -1}, {"B:m_1", "B:m_2", "GT_targ:t1"}, {1.5, 2, 0, 0}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        tinterp::Settings s;
+        s.grouped = r.grouped;
+        s.messCount = r.messCount;
+        s.lo = -10;
+        s.hi = r.hi;
+        tinterp::Measurement m;
+        m.responseMode = true;
+        m.base = "B";
+        m.items = 1;
+        m.channels = 3;
+        m.noise = r.noise;
+        m.measured = {{"m", {1, 2, 3}}};
+        m.targets.push_back(target);
+        const std::vector<tinterp::Filing> out = tinterp::Reconstruct(s, pass, m);
+        ASSERT_EQ(out.size(), r.names.size());
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            EXPECT_EQ(out[i].spectrum->GetName(), r.names[i]);
+            EXPECT_EQ(out[i].replace, i + 1 < out.size()) << "the target copy is filed beside what stands there";
+        }
+        EXPECT_EQ(Ys(*out[out.size() - 2].spectrum), r.last);
+        EXPECT_EQ(Ys(*out.back().spectrum), Ys(*target));
+    }
+
+    // Targets measured by the simulated channels: each reconstruction followed by its truth,
+    // both in the darkened colour of the target.
+    tinterp::Settings s;
+    s.lo = -10;
+    s.hi = 10;
+    tinterp::Measurement m;
+    m.base = "B";
+    m.items = 1;
+    m.channels = 3;
+    m.darkening = 0.5;
+    for (int c = 0; c < 3; ++c)
+        m.simulated.push_back(Values("sim", {c == 0 ? 1.0 : 0.0, c == 1 ? 2.0 : 0.0, c == 2 ? 3.0 : 0.0, 0}));
+    owned.push_back(Values("targ:t2", {2, 1, 1, 0}));
+    owned.back()->SetColor(0x204060);
+    m.targets.push_back(owned.back().get());
+    const std::vector<tinterp::Filing> out = tinterp::Reconstruct(s, pass, m);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].spectrum->GetName(), "B:t2");
+    EXPECT_EQ(Ys(*out[0].spectrum), (std::vector<double>{2, 2, 3, 0}));
+    EXPECT_EQ(out[1].spectrum->GetName(), "GT_targ:t2");
+    EXPECT_EQ(Ys(*out[1].spectrum), (std::vector<double>{2, 1, 1, 0}));
+    for (const auto& f : out) {
+        EXPECT_TRUE(f.replace);
+        EXPECT_EQ(f.spectrum->GetColor(), COLORREF(0x102030));
+    }
+}

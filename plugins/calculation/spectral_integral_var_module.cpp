@@ -627,10 +627,8 @@ bool SpectralIntegralVarModule::spectralintegralvarselection()
     return true;
 }
 
-bool SpectralIntegralVarModule::RunEvolution(sivar::Run& run, std::vector<selection::EvoMember>& best, bool& stopped,
-                                             bool& quit)
+std::vector<int> SpectralIntegralVarModule::EvolutionPool(sivar::Run& run)
 {
-    ModuleInterface* host = run.host;
     ns_param::Paramora& p = getParameters();
     selection::EvoSettings& evo = run.evo;
     evo.species = *p.getIntParameter("EvoSpzCount");
@@ -661,31 +659,63 @@ bool SpectralIntegralVarModule::RunEvolution(sivar::Run& run, std::vector<select
     }
     std::vector<int> pool = shuffled;
     pool.erase(std::remove(pool.begin(), pool.end(), -1), pool.end());
+    return pool;
+}
 
-    selection::EvoCallbacks callbacks;
-    callbacks.spectra = nullptr;
-    selection::SpectraSet candidateSpectra; // the overlap filter works on channel numbers
-    candidateSpectra.x = run.spectra.x;
-    for (std::size_t c = 0; c < run.sensors.size(); ++c)
-        candidateSpectra.y.push_back(run.spectra.y[run.startCount + c]);
-    callbacks.spectra = &candidateSpectra;
-    std::vector<double> ratings(run.table.rating.begin(), run.table.rating.end());
-    callbacks.rating = &ratings;
-    const selection::DiscriminanceRater discriminance(run.table);
-    callbacks.discriminance = [&run, &discriminance](const std::vector<int>& set) {
-        return discriminance.Value(run.startCount, set);
-    };
-    const selection::TechnologyRater rater(run.spectra, run.limits);
-    callbacks.technology = [&run, &rater](const std::vector<int>& set) {
-        std::vector<int> rows;
-        for (int s = 0; s < run.startCount; ++s)
-            rows.push_back(s);
-        for (int c : set)
-            rows.push_back(run.startCount + c);
-        double t = -1;
-        rater.Value(rows, &t);
-        return t;
-    };
+namespace {
+
+// What the evolution's callbacks rate with: the channels' spectra (the overlap filter works on
+// channel numbers), their single ratings, and the discriminance and technology raters.
+struct EvoRaters {
+    explicit EvoRaters(const sivar::Run& run)
+        : run(run)
+        , ratings(run.table.rating.begin(), run.table.rating.end())
+        , discriminance(run.table)
+        , rater(run.spectra, run.limits)
+    {
+        candidateSpectra.x = run.spectra.x;
+        for (std::size_t c = 0; c < run.sensors.size(); ++c)
+            candidateSpectra.y.push_back(run.spectra.y[run.startCount + c]);
+    }
+
+    selection::EvoCallbacks Callbacks() const
+    {
+        selection::EvoCallbacks callbacks;
+        callbacks.spectra = &candidateSpectra;
+        callbacks.rating = &ratings;
+        callbacks.discriminance = [this](const std::vector<int>& set) {
+            return discriminance.Value(run.startCount, set);
+        };
+        callbacks.technology = [this](const std::vector<int>& set) {
+            std::vector<int> rows;
+            for (int s = 0; s < run.startCount; ++s)
+                rows.push_back(s);
+            for (int c : set)
+                rows.push_back(run.startCount + c);
+            double t = -1;
+            rater.Value(rows, &t);
+            return t;
+        };
+        return callbacks;
+    }
+
+    const sivar::Run& run;
+    selection::SpectraSet candidateSpectra;
+    const std::vector<double> ratings;
+    const selection::DiscriminanceRater discriminance;
+    const selection::TechnologyRater rater;
+};
+
+} // namespace
+
+bool SpectralIntegralVarModule::RunEvolution(sivar::Run& run, std::vector<selection::EvoMember>& best, bool& stopped,
+                                             bool& quit)
+{
+    ModuleInterface* host = run.host;
+    std::vector<int> pool = EvolutionPool(run);
+    const selection::EvoSettings& evo = run.evo;
+    const EvoRaters raters(run); // outlives the worker, which rates through its callbacks
+    const selection::EvoCallbacks callbacks = raters.Callbacks();
 
     selection::EvoShared shared;
     const double total = static_cast<double>(evo.species) * evo.cycles * evo.population;

@@ -108,6 +108,9 @@ private:
     // The evolutionary search on a worker thread; null when the program quits meanwhile.
     std::optional<sivar::Outcome> SearchByEvolution(const sivar::Settings& settings, sivar::Run& run,
                                                     const std::string& startText);
+    // The evolution's settings in run.evo, with the reference values d0 and d1 from random
+    // subsets of the shuffled candidates; returns those candidates without the left-out ones.
+    std::vector<int> EvolutionPool(sivar::Run& run);
     bool RunEvolution(sivar::Run& run, std::vector<selection::EvoMember>& best, bool& stopped, bool& quit);
 
     std::function<std::uint32_t()> m_seedSource;

@@ -27,21 +27,22 @@ CColorCalculationForm::CColorCalculationForm()
 {
     QWidget* c = Content();
     auto* grid = new QGridLayout(c);
-    m_specs = Named(new CSelectionEdit(c), 18033);
-    m_lights = Named(new CSelectionEdit(c), 18001);
-    m_observers = Named(new CSelectionEdit(c), 18003);
-    m_target = Named(new CSelectionEdit(c), 18002);
-    m_observerLabel = Named(new QLabel("Spektrale Beobachterempfindlichkeit", c), 18025);
-    m_colourValues = Named(new QRadioButton("colorimetrisch (Farbwerte)", c), 18028);
-    m_integrals = Named(new QRadioButton("unnormiert (Integralwerte)", c), 18024);
+    m_specs = Named(new CSelectionEdit(c), IDC_SPECS);
+    m_lights = Named(new CSelectionEdit(c), IDC_LIGHTS);
+    m_observers = Named(new CSelectionEdit(c), IDC_OBSERVERS);
+    m_target = Named(new CSelectionEdit(c), IDC_TARGETGROUP);
+    m_observerLabel = Named(new QLabel("Spektrale Beobachterempfindlichkeit", c), IDC_OBSERVERLABEL);
+    m_colourValues = Named(new QRadioButton("colorimetrisch (Farbwerte)", c), IDC_COLOURVALUES);
+    m_integrals = Named(new QRadioButton("unnormiert (Integralwerte)", c), IDC_INTEGRALS);
     auto* featureBox = new QGroupBox("Integralwert-Berechnung", c);
-    m_qe = Named(new QCheckBox("Beobachterfunktion ist Quanteneffizienz. ", featureBox), 18030);
-    m_saveResponse =
-        Named(new QCheckBox("Beobachterfunktion (Empfindlichkeit) im Ordner '_resp' speichern ", featureBox), 18031);
+    m_qe = Named(new QCheckBox("Beobachterfunktion ist Quanteneffizienz. ", featureBox), IDC_QE);
+    m_saveResponse = Named(
+        new QCheckBox("Beobachterfunktion (Empfindlichkeit) im Ordner '_resp' speichern ", featureBox),
+        IDC_SAVERESPONSE);
     m_sort = Named(new QCheckBox("Beobachterspektrensammlung Integralwert-sortiert im Ordner '_sortobs' ablegen ",
                                  featureBox),
-                   18032);
-    m_calculate = Named(new QPushButton("BERECHNEN", c), 18004);
+                   IDC_SORT);
+    m_calculate = Named(new QPushButton("BERECHNEN", c), IDC_CALCULATE);
     // One exclusive pair: exactly one of the two is checked.
     auto* pair = new QButtonGroup(this);
     pair->addButton(m_colourValues);

@@ -15,6 +15,20 @@ class CColorCalculationForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 18000 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_LIGHTS = 18001,
+        IDC_TARGETGROUP = 18002,
+        IDC_OBSERVERS = 18003,
+        IDC_CALCULATE = 18004,
+        IDC_INTEGRALS = 18024,
+        IDC_OBSERVERLABEL = 18025,
+        IDC_COLOURVALUES = 18028,
+        IDC_QE = 18030,
+        IDC_SAVERESPONSE = 18031,
+        IDC_SORT = 18032,
+        IDC_SPECS = 18033,
+    };
 
     CColorCalculationForm();
     ~CColorCalculationForm() override;
@@ -30,17 +44,17 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_specs;      // 18033
-    CSelectionEdit* m_lights;     // 18001
-    CSelectionEdit* m_observers;  // 18003
-    CSelectionEdit* m_target;     // 18002
-    QLabel* m_observerLabel;      // 18025
-    QRadioButton* m_colourValues; // 18028
-    QRadioButton* m_integrals;    // 18024
-    QCheckBox* m_qe;              // 18030
-    QCheckBox* m_saveResponse;    // 18031
-    QCheckBox* m_sort;            // 18032
-    QPushButton* m_calculate;     // 18004
+    CSelectionEdit* m_specs;
+    CSelectionEdit* m_lights;
+    CSelectionEdit* m_observers;
+    CSelectionEdit* m_target;
+    QLabel* m_observerLabel;
+    QRadioButton* m_colourValues;
+    QRadioButton* m_integrals;
+    QCheckBox* m_qe;
+    QCheckBox* m_saveResponse;
+    QCheckBox* m_sort;
+    QPushButton* m_calculate;
     // Set by an exchange into the controls: the plain label stands for the sensitivity case.
     bool m_plainLabel = false;
 };

@@ -170,17 +170,17 @@ CColorShowForm::CColorShowForm()
 {
     QWidget* c = Content();
     auto* grid = new QGridLayout(c);
-    m_type = Named(new QComboBox(c), 18006);
+    m_type = Named(new QComboBox(c), IDC_TYPE);
     m_type->addItems({"Normfarbtafel", "a*-b*-Ebene", "a99-b99-Ebene"});
-    m_spectral = Named(new QCheckBox("Spektralfarben anzeigen", c), 18007);
-    m_planck = Named(new QCheckBox("Farborte der Temperaturstrahler anzeigen", c), 18008);
-    m_names = Named(new QCheckBox("Farbnamen anzeigen", c), 18012);
-    m_values = Named(new QCheckBox("Farbwerte anzeigen", c), 18025);
-    m_autoZoom = Named(new QCheckBox("Automatisch auf relevanten Bereich zoomen", c), 18016);
-    m_colours = Named(new CSelectionEdit(c), 18009);
-    m_compare = Named(new CSelectionEdit(c), 18013);
-    m_apply = Named(new QPushButton("DATEN ÜBERNEHMEN", c), 18010);
-    m_diagram = Named(new CColorShow(c), 18005);
+    m_spectral = Named(new QCheckBox("Spektralfarben anzeigen", c), IDC_SPECTRAL);
+    m_planck = Named(new QCheckBox("Farborte der Temperaturstrahler anzeigen", c), IDC_PLANCK);
+    m_names = Named(new QCheckBox("Farbnamen anzeigen", c), IDC_NAMES);
+    m_values = Named(new QCheckBox("Farbwerte anzeigen", c), IDC_VALUES);
+    m_autoZoom = Named(new QCheckBox("Automatisch auf relevanten Bereich zoomen", c), IDC_AUTOZOOM);
+    m_colours = Named(new CSelectionEdit(c), IDC_COLOURS);
+    m_compare = Named(new CSelectionEdit(c), IDC_COMPARE);
+    m_apply = Named(new QPushButton("DATEN ÜBERNEHMEN", c), IDC_APPLY);
+    m_diagram = Named(new CColorShow(c), IDC_DIAGRAM);
 
     int row = 0;
     grid->addWidget(new QLabel("Diagrammtyp", c), row, 0);

@@ -43,6 +43,19 @@ class CColorShowForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 18034 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_DIAGRAM = 18005,
+        IDC_TYPE = 18006,
+        IDC_SPECTRAL = 18007,
+        IDC_PLANCK = 18008,
+        IDC_COLOURS = 18009,
+        IDC_APPLY = 18010,
+        IDC_NAMES = 18012,
+        IDC_COMPARE = 18013,
+        IDC_AUTOZOOM = 18016,
+        IDC_VALUES = 18025,
+    };
 
     CColorShowForm();
     // Reads the view back and clears the module's form pointer.
@@ -60,14 +73,14 @@ protected:
 private:
     void PutOption(const char* name);
 
-    QComboBox* m_type;          // 18006
-    QCheckBox* m_spectral;      // 18007
-    QCheckBox* m_planck;        // 18008
-    QCheckBox* m_names;         // 18012
-    QCheckBox* m_values;        // 18025
-    QCheckBox* m_autoZoom;      // 18016
-    CSelectionEdit* m_colours;  // 18009
-    CSelectionEdit* m_compare;  // 18013
-    QPushButton* m_apply;       // 18010
-    CColorShow* m_diagram;      // 18005
+    QComboBox* m_type;
+    QCheckBox* m_spectral;
+    QCheckBox* m_planck;
+    QCheckBox* m_names;
+    QCheckBox* m_values;
+    QCheckBox* m_autoZoom;
+    CSelectionEdit* m_colours;
+    CSelectionEdit* m_compare;
+    QPushButton* m_apply;
+    CColorShow* m_diagram;
 };

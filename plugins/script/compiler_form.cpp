@@ -50,23 +50,23 @@ CCompilerForm::CCompilerForm()
     layout->addWidget(m_scroll);
 
     QWidget* c = m_content;
-    m_group = Named(new QGroupBox(QStringLiteral("SCRIPT"), c), 1012);
-    m_description = Named(new QLabel(QStringLiteral("Info"), c), 1011);
+    m_group = Named(new QGroupBox(QStringLiteral("SCRIPT"), c), IDC_GROUP);
+    m_description = Named(new QLabel(QStringLiteral("Info"), c), IDC_DESCRIPTION);
     m_description->setWordWrap(true);
-    m_help = Named(new QLabel(QStringLiteral("Info"), c), 1013);
+    m_help = Named(new QLabel(QStringLiteral("Info"), c), IDC_HELP);
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_help->setTextFormat(Qt::PlainText);
     m_edit = Named(new CSyntaxEdit(c), IDC_EDIT);
     m_edit->SetOwner(this);
-    m_status = Named(new QLabel(QStringLiteral("Statisch"), c), 1015);
+    m_status = Named(new QLabel(QStringLiteral("Statisch"), c), IDC_STATUS);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status->setAutoFillBackground(true); // it lies over the help text's first line
     m_run = Named(new QPushButton(QStringLiteral("AUSFÜHREN"), c), IDC_RUN);
-    m_load = Named(new QPushButton(QStringLiteral("SKRIPT\nLADEN"), c), 1007);
-    m_save = Named(new QPushButton(QStringLiteral("SKRIPT SPEICHERN"), c), 1008);
-    m_demo = Named(new QPushButton(QStringLiteral("DEMO- \nSKRIPT"), c), 1009);
-    m_smartError = Named(new QCheckBox(QStringLiteral("SmartError"), c), 1002);
-    m_clipping = Named(new QCheckBox(QStringLiteral("Clipping"), c), 1003);
+    m_load = Named(new QPushButton(QStringLiteral("SKRIPT\nLADEN"), c), IDC_LOAD);
+    m_save = Named(new QPushButton(QStringLiteral("SKRIPT SPEICHERN"), c), IDC_SAVE);
+    m_demo = Named(new QPushButton(QStringLiteral("DEMO- \nSKRIPT"), c), IDC_DEMO);
+    m_smartError = Named(new QCheckBox(QStringLiteral("SmartError"), c), IDC_SMARTERROR);
+    m_clipping = Named(new QCheckBox(QStringLiteral("Clipping"), c), IDC_CLIPPING);
 
     connect(m_run, &QPushButton::clicked, this, &CCompilerForm::OnRun);
     connect(m_load, &QPushButton::clicked, this, &CCompilerForm::OnLoad);

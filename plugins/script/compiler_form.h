@@ -18,7 +18,19 @@ class CCompilerForm : public CModuleEditor {
 public:
     enum { IDD = 1000 };
     // The controls' ids: their object names, by which tests find them.
-    enum : int { IDC_RUN = 1001, IDC_EDIT = 1005 };
+    enum : int {
+        IDC_RUN = 1001,
+        IDC_SMARTERROR = 1002,
+        IDC_CLIPPING = 1003,
+        IDC_EDIT = 1005,
+        IDC_LOAD = 1007,
+        IDC_SAVE = 1008,
+        IDC_DEMO = 1009,
+        IDC_DESCRIPTION = 1011,
+        IDC_GROUP = 1012,
+        IDC_HELP = 1013,
+        IDC_STATUS = 1015,
+    };
     static constexpr char kFilter[] = "MCC (*.mcc)";
     static constexpr char kPattern[] = "*.mcc";
 
@@ -51,13 +63,13 @@ private:
     QWidget* m_content;
     CSyntaxEdit* m_edit;
     QPushButton* m_run;
-    QCheckBox* m_smartError;   // 1002
-    QCheckBox* m_clipping;     // 1003
-    QPushButton* m_load;       // 1007
-    QPushButton* m_save;       // 1008
-    QPushButton* m_demo;       // 1009
-    QLabel* m_description;     // 1011
-    QGroupBox* m_group;        // 1012
-    QLabel* m_help;            // 1013
-    QLabel* m_status;          // 1015
+    QCheckBox* m_smartError;
+    QCheckBox* m_clipping;
+    QPushButton* m_load;
+    QPushButton* m_save;
+    QPushButton* m_demo;
+    QLabel* m_description;
+    QGroupBox* m_group;
+    QLabel* m_help;
+    QLabel* m_status;
 };

@@ -88,17 +88,17 @@ CLedFitterParamsEditDlg::CLedFitterParamsEditDlg(QWidget* parent) : QDialog(pare
     auto* tGrid = new QGridLayout(target);
     tGrid->addWidget(new QLabel(QStringLiteral("Diese Parameter legen das Optimierungsziel fest"), target), 0, 0, 1, 3);
     tGrid->addWidget(new QLabel(QStringLiteral("Zielfunktion"), target), 1, 0);
-    m_function = Named(new QComboBox(target), 6619);
+    m_function = Named(new QComboBox(target), IDC_FUNCTION);
     m_function->addItems({QStringLiteral("Euklidischer Abstand"), QStringLiteral("Relativer Abstand"),
                           QStringLiteral("begrenzter Euklidischer Abstand"),
                           QStringLiteral("Euklidischer und Relativer Abstand (0 <= Parameter <= 1)"),
                           QStringLiteral("Logarithmischer Abstand")});
     tGrid->addWidget(m_function, 1, 1, 1, 2);
     tGrid->addWidget(new QLabel(QStringLiteral("Parameter der Zielfunktion"), target), 2, 0);
-    m_functionParam = Named(new QLineEdit(target), 6631);
+    m_functionParam = Named(new QLineEdit(target), IDC_FUNCTIONPARAM);
     m_functionParam->setFixedWidth(130);
     tGrid->addWidget(m_functionParam, 2, 1);
-    m_targetDriven = Named(new QCheckBox(QStringLiteral("Target-bezogen optimieren"), target), 6630);
+    m_targetDriven = Named(new QCheckBox(QStringLiteral("Target-bezogen optimieren"), target), IDC_TARGETDRIVEN);
     tGrid->addWidget(m_targetDriven, 3, 0, 1, 3);
 
     // The two sets: a list over its placeholder's area, with its "Durchsuchen" button.

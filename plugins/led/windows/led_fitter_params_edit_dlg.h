@@ -22,6 +22,13 @@ class CLedFitterParamsEditDlg : public QDialog, public platform::DataExchanger {
     Q_OBJECT
 
 public:
+    // The ids of the single controls: their object names, by which tests find them.
+    enum : int {
+        IDC_FUNCTION = 6619,
+        IDC_TARGETDRIVEN = 6630,
+        IDC_FUNCTIONPARAM = 6631,
+    };
+
     explicit CLedFitterParamsEditDlg(QWidget* parent = nullptr);
     ~CLedFitterParamsEditDlg() override;
 

@@ -23,23 +23,23 @@ CParamDBLoadSaveDlg::CParamDBLoadSaveDlg(bool save, QWidget* parent) : QDialog(p
 {
     setObjectName(QStringLiteral("24012"));
     setWindowTitle(QString());
-    m_fileOption = Named(new QRadioButton(QStringLiteral("Datei"), this), 24000);
-    m_tableOption = Named(new QRadioButton(QStringLiteral("ODBC"), this), 24001);
+    m_fileOption = Named(new QRadioButton(QStringLiteral("Datei"), this), IDC_FILEOPTION);
+    m_tableOption = Named(new QRadioButton(QStringLiteral("ODBC"), this), IDC_TABLEOPTION);
     auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), 1);
     auto* cancel = Named(new QPushButton(QStringLiteral("Abbrechen"), this), 2);
     ok->setDefault(true);
 
     auto* fileBox = new QGroupBox(QStringLiteral("Datei-Einstellungen"), this);
-    m_filePath = Named(new QLineEdit(fileBox), 24003);
-    m_browse = Named(new QPushButton(QStringLiteral("Durchsuchen..."), fileBox), 24004);
+    m_filePath = Named(new QLineEdit(fileBox), IDC_FILEPATH);
+    m_browse = Named(new QPushButton(QStringLiteral("Durchsuchen..."), fileBox), IDC_BROWSE);
     auto* fileGrid = new QGridLayout(fileBox);
     fileGrid->addWidget(new QLabel(QStringLiteral("Dateiname"), fileBox), 0, 0);
     fileGrid->addWidget(m_filePath, 0, 1);
     fileGrid->addWidget(m_browse, 0, 2);
 
     auto* tableBox = new QGroupBox(QStringLiteral("ODBC-Einstellungen"), this);
-    m_dataSource = Named(new QLineEdit(tableBox), 24005);
-    m_tableName = Named(new QLineEdit(tableBox), 24006);
+    m_dataSource = Named(new QLineEdit(tableBox), IDC_DATASOURCE);
+    m_tableName = Named(new QLineEdit(tableBox), IDC_TABLENAME);
     auto* tableGrid = new QGridLayout(tableBox);
     tableGrid->addWidget(new QLabel(QStringLiteral("ODBC-Quelle"), tableBox), 0, 0);
     tableGrid->addWidget(m_dataSource, 0, 1);

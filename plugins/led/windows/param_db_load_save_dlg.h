@@ -17,6 +17,16 @@ class CParamDBLoadSaveDlg : public QDialog, public platform::DataExchanger {
     Q_OBJECT
 
 public:
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_FILEOPTION = 24000,
+        IDC_TABLEOPTION = 24001,
+        IDC_FILEPATH = 24003,
+        IDC_BROWSE = 24004,
+        IDC_DATASOURCE = 24005,
+        IDC_TABLENAME = 24006,
+    };
+
     explicit CParamDBLoadSaveDlg(bool saveMode, QWidget* parent = nullptr);
     ~CParamDBLoadSaveDlg() override;
 
@@ -25,9 +35,9 @@ public:
     // Runs the dialog modally (OnInitDialog first); QDialog::Accepted after "OK".
     int DoModal();
 
-    void OnFileOption();      // 24000
-    void OnDataTableOption(); // 24001
-    void OnBrowse();          // 24004: the file chooser
+    void OnFileOption();      // IDC_FILEOPTION
+    void OnDataTableOption(); // IDC_TABLEOPTION
+    void OnBrowse();          // IDC_BROWSE: the file chooser
 
     void accept() override;
 

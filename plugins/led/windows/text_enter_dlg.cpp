@@ -12,9 +12,9 @@ CTextEnterDlg::CTextEnterDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("24003"));
     setWindowTitle(QStringLiteral("Eingabe"));
     m_prompt = new QLabel(QStringLiteral("Statisch"), this);
-    m_prompt->setObjectName(QStringLiteral("24008"));
+    m_prompt->setObjectName(QString::number(IDC_PROMPT));
     m_text = new QLineEdit(this);
-    m_text->setObjectName(QStringLiteral("24007"));
+    m_text->setObjectName(QString::number(IDC_TEXT));
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     cancel->setObjectName(QStringLiteral("2"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -14,6 +14,12 @@ class CTextEnterDlg : public QDialog, public platform::DataExchanger {
     Q_OBJECT
 
 public:
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_TEXT = 24007,
+        IDC_PROMPT = 24008,
+    };
+
     explicit CTextEnterDlg(QWidget* parent = nullptr);
     ~CTextEnterDlg() override;
 

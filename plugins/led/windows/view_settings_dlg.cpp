@@ -18,10 +18,10 @@ CViewSettingsDlg::CViewSettingsDlg(QWidget* parent) : QDialog(parent)
     setFont(f);
 
     m_keyList = new QListWidget(this);
-    m_keyList->setObjectName(QStringLiteral("24009"));
+    m_keyList->setObjectName(QString::number(IDC_KEYLIST));
     m_keyList->setSelectionMode(QAbstractItemView::MultiSelection);
     m_condition = new QLineEdit(this);
-    m_condition->setObjectName(QStringLiteral("24007"));
+    m_condition->setObjectName(QString::number(IDC_CONDITION));
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     cancel->setObjectName(QStringLiteral("2"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -18,6 +18,12 @@ class CViewSettingsDlg : public QDialog, public platform::DataExchanger {
     Q_OBJECT
 
 public:
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_CONDITION = 24007,
+        IDC_KEYLIST = 24009,
+    };
+
     explicit CViewSettingsDlg(QWidget* parent = nullptr);
     ~CViewSettingsDlg() override;
 

@@ -471,9 +471,9 @@ TEST(FormLayout, ControlsKeepTheirSizeAndTheSmallPaneScrolls)
         form->resize(480, 250);
         form->show();
         // Texts that show the switches which are hidden at first.
-        if (auto* search = form->findChild<QLineEdit*>("15043"))
+        if (auto* search = form->findChild<QLineEdit*>(QString::number(CNormalizeForm::IDC_SEARCHTEXT)))
             search->setText("Probe");
-        if (auto* shift = form->findChild<QLineEdit*>("15054"))
+        if (auto* shift = form->findChild<QLineEdit*>(QString::number(CNormalizeForm::IDC_XSHIFT)))
             shift->setText("0.4");
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);

@@ -60,7 +60,7 @@ protected:
         form->InitModuleEditor();
         form->UpdateData(false);
     }
-    void Apply() { Child<QPushButton>(form.get(), 18010)->click(); }
+    void Apply() { Child<QPushButton>(form.get(), CColorShowForm::IDC_APPLY)->click(); }
 
     RecordingHost host;
     ColorTessarine* calculation = nullptr;
@@ -140,12 +140,12 @@ TEST_F(ShowForm, ViewSurvivesClosingAndOptionsPutOnlyThemselves)
 
     // An option change puts that option only.
     form->Diagram()->SetShowNames(false);
-    Child<QCheckBox>(form.get(), 18007)->click(); // spectral colours
+    Child<QCheckBox>(form.get(), CColorShowForm::IDC_SPECTRAL)->click(); // spectral colours
     EXPECT_EQ(form->Diagram()->Core().ShowSpectralColors(),
               *module->getParameters().getBoolParameter("ShowSpectralColors"));
     EXPECT_FALSE(form->Diagram()->Core().ShowNames());
-    Child<QComboBox>(form.get(), 18006)->setCurrentIndex(2);
-    emit Child<QComboBox>(form.get(), 18006)->activated(2);
+    Child<QComboBox>(form.get(), CColorShowForm::IDC_TYPE)->setCurrentIndex(2);
+    emit Child<QComboBox>(form.get(), CColorShowForm::IDC_TYPE)->activated(2);
     EXPECT_EQ(form->Diagram()->Core().GetDiagramType(), 2);
 }
 
@@ -190,9 +190,9 @@ protected:
         form->UpdateData(false);
     }
     void TearDown() override { form.reset(); }
-    QRadioButton* Colour() { return Child<QRadioButton>(form.get(), 18028); }
-    QRadioButton* Integral() { return Child<QRadioButton>(form.get(), 18024); }
-    QString Label() { return Child<QLabel>(form.get(), 18025)->text(); }
+    QRadioButton* Colour() { return Child<QRadioButton>(form.get(), CColorCalculationForm::IDC_COLOURVALUES); }
+    QRadioButton* Integral() { return Child<QRadioButton>(form.get(), CColorCalculationForm::IDC_INTEGRALS); }
+    QString Label() { return Child<QLabel>(form.get(), CColorCalculationForm::IDC_OBSERVERLABEL)->text(); }
 
     RecordingHost host;
     Module* module = nullptr;
@@ -207,12 +207,12 @@ TEST_F(CalculationForm, ColourModuleSwitchesToIntegralsWithFourCurves)
     EXPECT_TRUE(Colour()->isChecked());
     EXPECT_FALSE(Integral()->isChecked());
     EXPECT_FALSE(Integral()->isEnabled());
-    EXPECT_TRUE(Child<QCheckBox>(form.get(), 18032)->isHidden());
+    EXPECT_TRUE(Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_SORT)->isHidden());
     EXPECT_EQ(Label(), "Beobachter-Spektralwertkurven");
-    EXPECT_FALSE(Child<QCheckBox>(form.get(), 18030)->isEnabled());
-    EXPECT_FALSE(Child<QCheckBox>(form.get(), 18031)->isEnabled());
+    EXPECT_FALSE(Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_QE)->isEnabled());
+    EXPECT_FALSE(Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_SAVERESPONSE)->isEnabled());
 
-    Child<CSelectionEdit>(form.get(), 18003)->setText("O:1;O:2;O:3;O:4");
+    Child<CSelectionEdit>(form.get(), CColorCalculationForm::IDC_OBSERVERS)->setText("O:1;O:2;O:3;O:4");
     EXPECT_FALSE(Colour()->isChecked());
     EXPECT_TRUE(Integral()->isChecked());
     ASSERT_TRUE(form->UpdateData(true));
@@ -226,11 +226,11 @@ TEST_F(CalculationForm, IntegralModuleLabelsAndQeBox)
     EXPECT_FALSE(Colour()->isChecked());
     EXPECT_TRUE(Integral()->isChecked());
     EXPECT_FALSE(Colour()->isEnabled());
-    EXPECT_FALSE(Child<QCheckBox>(form.get(), 18032)->isHidden());
+    EXPECT_FALSE(Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_SORT)->isHidden());
     // After an exchange into the controls the plain text stands.
     EXPECT_EQ(Label(), "Beobachter-Wichtungsfunktionen");
-    auto* qe = Child<QCheckBox>(form.get(), 18030);
-    auto* save = Child<QCheckBox>(form.get(), 18031);
+    auto* qe = Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_QE);
+    auto* save = Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_SAVERESPONSE);
     EXPECT_FALSE(save->isEnabled());
     qe->click();
     EXPECT_TRUE(save->isEnabled());
@@ -250,7 +250,7 @@ TEST_F(CalculationForm, LongSelectionIsReadWhole)
         selection += (i ? ";" : "") + name;
     }
     Open<ColorTessarine>();
-    Child<CSelectionEdit>(form.get(), 18003)->setText(QString::fromStdString(selection));
+    Child<CSelectionEdit>(form.get(), CColorCalculationForm::IDC_OBSERVERS)->setText(QString::fromStdString(selection));
     EXPECT_TRUE(Integral()->isChecked());
 }
 
@@ -310,7 +310,7 @@ TEST(ColourGrab, FormsWithTestColours)
         form.UpdateData(false);
         form.resize(1000, 640);
         form.show();
-        Child<QPushButton>(&form, 18010)->click();
+        Child<QPushButton>(&form, CColorShowForm::IDC_APPLY)->click();
         form.grab().save(dir + QString("/colour_show_type%1.png").arg(type));
     }
 }

@@ -137,18 +137,20 @@ protected:
 
 TEST_F(FormTest, ShowsItsControlsAndTexts)
 {
-    const std::pair<int, const char*> captions[] = {
-        {1001, "AUSFÜHREN"}, {1007, "SKRIPT\nLADEN"}, {1008, "SKRIPT SPEICHERN"}, {1009, "DEMO- \nSKRIPT"}};
+    const std::pair<int, const char*> captions[] = {{CCompilerForm::IDC_RUN, "AUSFÜHREN"},
+                                                    {CCompilerForm::IDC_LOAD, "SKRIPT\nLADEN"},
+                                                    {CCompilerForm::IDC_SAVE, "SKRIPT SPEICHERN"},
+                                                    {CCompilerForm::IDC_DEMO, "DEMO- \nSKRIPT"}};
     for (const auto& [id, caption] : captions) {
         ASSERT_NE(Control<QPushButton>(id), nullptr) << id;
         EXPECT_EQ(Control<QPushButton>(id)->text(), QString::fromUtf8(caption));
     }
-    EXPECT_EQ(Control<QCheckBox>(1002)->text(), "SmartError");
-    EXPECT_EQ(Control<QCheckBox>(1003)->text(), "Clipping");
-    EXPECT_EQ(Control<QLabel>(1011)->text(), QString::fromUtf8(script::kDescription));
-    EXPECT_EQ(Control<QLabel>(1013)->text(), script::CompilerHelpText());
-    EXPECT_EQ(Control<QLabel>(1015)->text(), "Pos.:1, 0");
-    EXPECT_EQ(form.GetEdit(), Control<CSyntaxEdit>(1005));
+    EXPECT_EQ(Control<QCheckBox>(CCompilerForm::IDC_SMARTERROR)->text(), "SmartError");
+    EXPECT_EQ(Control<QCheckBox>(CCompilerForm::IDC_CLIPPING)->text(), "Clipping");
+    EXPECT_EQ(Control<QLabel>(CCompilerForm::IDC_DESCRIPTION)->text(), QString::fromUtf8(script::kDescription));
+    EXPECT_EQ(Control<QLabel>(CCompilerForm::IDC_HELP)->text(), script::CompilerHelpText());
+    EXPECT_EQ(Control<QLabel>(CCompilerForm::IDC_STATUS)->text(), "Pos.:1, 0");
+    EXPECT_EQ(form.GetEdit(), Control<CSyntaxEdit>(CCompilerForm::IDC_EDIT));
     const int bar = form.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     EXPECT_EQ(form.GetEdit()->geometry(), script::CompilerFormLayout(QSize(600 - bar, 500)).edit);
 }
@@ -160,12 +162,12 @@ TEST_F(FormTest, ExchangesBothWays)
     p.setBoolParameter("Clipping", true);
     form.UpdateData(false);
     EXPECT_EQ(form.GetEdit()->toPlainText(), "msgOut(\"Grün\");\n");
-    EXPECT_TRUE(Control<QCheckBox>(1003)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(1002)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(CCompilerForm::IDC_CLIPPING)->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(CCompilerForm::IDC_SMARTERROR)->isChecked());
 
     form.GetEdit()->setPlainText("x = 1;\ny = 2;");
-    Control<QCheckBox>(1003)->setChecked(false);
-    Control<QCheckBox>(1002)->setChecked(true);
+    Control<QCheckBox>(CCompilerForm::IDC_CLIPPING)->setChecked(false);
+    Control<QCheckBox>(CCompilerForm::IDC_SMARTERROR)->setChecked(true);
     ASSERT_TRUE(form.UpdateData(true));
     EXPECT_EQ(Source(), "x = 1;\ny = 2;");
     EXPECT_FALSE(*p.getBoolParameter("Clipping"));
@@ -174,7 +176,7 @@ TEST_F(FormTest, ExchangesBothWays)
     QTextCursor c = form.GetEdit()->textCursor();
     c.setPosition(9);
     form.GetEdit()->setTextCursor(c);
-    EXPECT_EQ(Control<QLabel>(1015)->text(), "Pos.:2, 2");
+    EXPECT_EQ(Control<QLabel>(CCompilerForm::IDC_STATUS)->text(), "Pos.:2, 2");
 }
 
 // A host that notes, with each log line, whether the run button and the editor were enabled.
@@ -232,11 +234,11 @@ TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
 TEST_F(FormTest, DemoFillsTheEditor)
 {
     form.GetEdit()->OnDropModule("M"); // a kept text that the demo forgets
-    Control<QPushButton>(1009)->click();
+    Control<QPushButton>(CCompilerForm::IDC_DEMO)->click();
     EXPECT_EQ(Source(), script::DemoScript());
     EXPECT_EQ(form.GetEdit()->toPlainText().toStdString(), script::DemoScript());
     EXPECT_TRUE(form.GetEdit()->GetUndoText().isEmpty());
-    EXPECT_TRUE(Control<QPushButton>(1001)->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(CCompilerForm::IDC_RUN)->isEnabled());
 }
 
 TEST_F(FormTest, LoadAndSaveScriptFiles)
@@ -248,7 +250,7 @@ TEST_F(FormTest, LoadAndSaveScriptFiles)
     WriteBytes(file, "// Gr\xfc\x65\x21\r\nx = 1;\ry = 2;\n");
 
     chooser.answer = QString::fromStdString(file);
-    Control<QPushButton>(1007)->click();
+    Control<QPushButton>(CCompilerForm::IDC_LOAD)->click();
     EXPECT_EQ(chooser.lastFilter, "MCC (*.mcc)");
     EXPECT_EQ(Source(), "// Grüe!\nx = 1;\ny = 2;\n");
     EXPECT_EQ(form.GetEdit()->toPlainText().toStdString(), Source());
@@ -257,14 +259,14 @@ TEST_F(FormTest, LoadAndSaveScriptFiles)
     form.GetEdit()->setPlainText("a = 1;\nmsgOut(\"ö\");");
     const std::string saved = dir.file("neu.mcc");
     chooser.answer = QString::fromStdString(saved);
-    Control<QPushButton>(1008)->click();
+    Control<QPushButton>(CCompilerForm::IDC_SAVE)->click();
     EXPECT_EQ(chooser.lastName, "*.mcc");
     EXPECT_EQ(ReadBytes(saved), "a = 1;\r\nmsgOut(\"ö\");");
     EXPECT_TRUE(prompter.shown.empty());
 
     // Cancelled: nothing changes.
     chooser.answer.clear();
-    Control<QPushButton>(1007)->click();
+    Control<QPushButton>(CCompilerForm::IDC_LOAD)->click();
     EXPECT_EQ(Source(), "a = 1;\nmsgOut(\"ö\");");
 }
 
@@ -276,7 +278,7 @@ TEST_F(FormTest, AFailedLoadOrSaveSaysSoAndLosesNothing)
     form.GetEdit()->setPlainText("behalten");
 
     chooser.answer = QString::fromStdString(dir.file("fehlt.mcc"));
-    Control<QPushButton>(1007)->click();
+    Control<QPushButton>(CCompilerForm::IDC_LOAD)->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].caption, "Fehler");
     EXPECT_EQ(prompter.shown[0].text, "Die Datei '" + chooser.answer + "' kann nicht gelesen werden.");
@@ -287,7 +289,7 @@ TEST_F(FormTest, AFailedLoadOrSaveSaysSoAndLosesNothing)
     const std::string folder = dir.file("ordner.mcc");
     std::filesystem::create_directory(folder);
     chooser.answer = QString::fromStdString(folder);
-    Control<QPushButton>(1008)->click();
+    Control<QPushButton>(CCompilerForm::IDC_SAVE)->click();
     ASSERT_EQ(prompter.shown.size(), 2u);
     EXPECT_EQ(prompter.shown[1].text, "Die Datei '" + chooser.answer + "' kann nicht geschrieben werden.");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -297,7 +299,7 @@ TEST_F(FormTest, AFailedLoadOrSaveSaysSoAndLosesNothing)
     WriteBytes(old, "alt\r\n");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     chooser.answer = QString::fromStdString(old);
-    Control<QPushButton>(1008)->click();
+    Control<QPushButton>(CCompilerForm::IDC_SAVE)->click();
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     if (prompter.shown.size() == 3u) { // root may write anyway
         EXPECT_EQ(ReadBytes(old), "alt\r\n");
@@ -315,7 +317,7 @@ TEST_F(FormTest, OddFilesLoad)
         bytes += "x = " + std::to_string(i) + "; // \xe4\r" + std::string(i % 1000 == 999 ? 1 : 0, '\0');
     WriteBytes(file, bytes);
     chooser.answer = QString::fromStdString(file);
-    Control<QPushButton>(1007)->click();
+    Control<QPushButton>(CCompilerForm::IDC_LOAD)->click();
     EXPECT_EQ(Source(), script::ScriptFromFile(bytes));
     EXPECT_EQ(Source().find('\r'), std::string::npos);
     EXPECT_EQ(form.GetEdit()->document()->blockCount(), std::count(bytes.begin(), bytes.end(), '\r') + 1);

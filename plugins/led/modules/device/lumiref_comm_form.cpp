@@ -26,22 +26,22 @@ CLumirefCommForm::CLumirefCommForm()
     : calc::CCalcForm(IDD, 380, 520)
 {
     auto* grid = new QGridLayout(Content());
-    m_port = Named(new QLineEdit(Content()), 6681);
-    m_connect = Named(new QPushButton("Verbinden", Content()), 6684);
-    m_disconnect = Named(new QPushButton("Trennen", Content()), 6685);
+    m_port = Named(new QLineEdit(Content()), IDC_PORT);
+    m_connect = Named(new QPushButton("Verbinden", Content()), IDC_CONNECT);
+    m_disconnect = Named(new QPushButton("Trennen", Content()), IDC_DISCONNECT);
     // The value display stands where the layout keeps its place.
-    m_display = Named(new CParamShowCtrl(Content()), 6683);
+    m_display = Named(new CParamShowCtrl(Content()), IDC_DISPLAY);
     m_display->setFrameShape(QFrame::StyledPanel);
     m_display->setMinimumHeight(200);
-    m_interpolator = Named(new CSelectionEdit(Content()), 6645);
-    m_targetGroup = Named(new CSelectionEdit(Content()), 6688);
-    m_lightnessGroup = Named(new QLineEdit(Content()), 6691);
-    m_measuresGroup = Named(new QLineEdit(Content()), 6692);
-    m_specCount = Named(new QLineEdit(Content()), 6689);
-    m_series = Named(new QCheckBox("Durchführen", Content()), 6715);
-    m_ledIndex = Named(new QLineEdit(Content()), 6714);
-    m_interval = Named(new QLineEdit(Content()), 6690);
-    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6687);
+    m_interpolator = Named(new CSelectionEdit(Content()), IDC_INTERPOLATOR);
+    m_targetGroup = Named(new CSelectionEdit(Content()), IDC_TARGETGROUP);
+    m_lightnessGroup = Named(new QLineEdit(Content()), IDC_LIGHTNESSGROUP);
+    m_measuresGroup = Named(new QLineEdit(Content()), IDC_MEASURESGROUP);
+    m_specCount = Named(new QLineEdit(Content()), IDC_SPECCOUNT);
+    m_series = Named(new QCheckBox("Durchführen", Content()), IDC_SERIES);
+    m_ledIndex = Named(new QLineEdit(Content()), IDC_LEDINDEX);
+    m_interval = Named(new QLineEdit(Content()), IDC_INTERVAL);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), IDC_CREATE);
 
     // Port and link buttons in one line, the live table below, then the recording fields.
     auto* portLine = new QHBoxLayout;

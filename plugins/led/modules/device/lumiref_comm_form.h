@@ -18,6 +18,22 @@ class CLumirefCommForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6618 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_INTERPOLATOR = 6645,
+        IDC_PORT = 6681,
+        IDC_DISPLAY = 6683,
+        IDC_CONNECT = 6684,
+        IDC_DISCONNECT = 6685,
+        IDC_CREATE = 6687,
+        IDC_TARGETGROUP = 6688,
+        IDC_SPECCOUNT = 6689,
+        IDC_INTERVAL = 6690,
+        IDC_LIGHTNESSGROUP = 6691,
+        IDC_MEASURESGROUP = 6692,
+        IDC_LEDINDEX = 6714,
+        IDC_SERIES = 6715,
+    };
 
     CLumirefCommForm();
 
@@ -40,17 +56,17 @@ private:
     void ShowValues(const std::vector<double>& values);
     void RunAndFollow(bool (Module::*operation)());
 
-    QLineEdit* m_port;                // 6681
-    QPushButton* m_connect;           // 6684
-    QPushButton* m_disconnect;        // 6685
-    CParamShowCtrl* m_display;        // 6683
-    CSelectionEdit* m_interpolator;   // 6645
-    CSelectionEdit* m_targetGroup;    // 6688
-    QLineEdit* m_lightnessGroup;      // 6691
-    QLineEdit* m_measuresGroup;       // 6692
-    QLineEdit* m_specCount;           // 6689
-    QCheckBox* m_series;              // 6715
-    QLineEdit* m_ledIndex;            // 6714
-    QLineEdit* m_interval;            // 6690
-    QPushButton* m_create;            // 6687
+    QLineEdit* m_port;
+    QPushButton* m_connect;
+    QPushButton* m_disconnect;
+    CParamShowCtrl* m_display;
+    CSelectionEdit* m_interpolator;
+    CSelectionEdit* m_targetGroup;
+    QLineEdit* m_lightnessGroup;
+    QLineEdit* m_measuresGroup;
+    QLineEdit* m_specCount;
+    QCheckBox* m_series;
+    QLineEdit* m_ledIndex;
+    QLineEdit* m_interval;
+    QPushButton* m_create;
 };

@@ -2,6 +2,7 @@
 // and their forms made from the records the plug-in registered.
 #include "app/module_loader.h"
 #include "app/velmont_doc.h"
+#include "colour/colour_show.h"
 #include "core/module.h"
 #include "core/module_editor.h"
 #include "core/plugin_entry.h"
@@ -92,8 +93,8 @@ TEST(VarenthFactory, TheProgramsLoaderOffersItsModulesAndFormsUntilItUnloads)
         editor->SetModule(show);
         editor->InitModuleEditor();
         editor->UpdateData(false);
-        form->findChild<QPushButton*>("18010")->click();
-        auto* diagram = form->findChild<ColorDiagramControl*>("18005");
+        form->findChild<QPushButton*>(QString::number(CColorShowForm::IDC_APPLY))->click();
+        auto* diagram = form->findChild<ColorDiagramControl*>(QString::number(CColorShowForm::IDC_DIAGRAM));
         ASSERT_NE(diagram, nullptr);
         ASSERT_EQ(diagram->Core().Points().size(), 1u);
         EXPECT_EQ(diagram->Core().Points()[0].name, "Probe");

@@ -49,7 +49,7 @@ TEST_F(DataEditReload, AChangedConditionKeepsTheOtherParameters)
     EXPECT_EQ(form->GetEditor()->RowCount(), 1);
 
     // Typing a condition still saves the fields and filters at once.
-    form->findChild<QLineEdit*>("24007")->setText("");
+    form->findChild<QLineEdit*>(QString::number(CLEDDataEditForm::IDC_CONDITION))->setText("");
     EXPECT_EQ(*p.getStringParameter("ConditionString"), "");
     EXPECT_EQ(form->GetEditor()->RowCount(), 2);
 }

@@ -68,7 +68,7 @@ protected:
     void LoadFixture()
     {
         prompter.onModal = [](QDialog& dlg) {
-            Child<QLineEdit>(dlg, 24003)->setText(kLeds);
+            Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->setText(kLeds);
             dlg.accept();
             return dlg.result();
         };
@@ -217,7 +217,7 @@ TEST_F(ListEditor, ViewSettingsChooseColumnsInSetOrderAndTheCondition)
         keys->item(0)->setSelected(false);
         keys->findItems(QStringLiteral("FWHM"), Qt::MatchExactly).front()->setSelected(true);
         keys->findItems(QStringLiteral("Company"), Qt::MatchExactly).front()->setSelected(true);
-        Child<QLineEdit>(dlg, 24007)->setText(QStringLiteral("Company == \"Werk2\""));
+        Child<QLineEdit>(dlg, CViewSettingsDlg::IDC_CONDITION)->setText(QStringLiteral("Company == \"Werk2\""));
         dlg.accept();
         return dlg.result();
     };
@@ -258,13 +258,14 @@ TEST_F(ListEditor, LoadSaveFlowsRememberTheChoiceUntilTheProcessEnds)
     // The first use shows the defaults; the save chooser is asked through the browse button.
     chooser.answer = saved;
     prompter.onModal = [](QDialog& dlg) {
-        EXPECT_TRUE(Child<QRadioButton>(dlg, 24000)->isChecked());
-        EXPECT_EQ(Child<QRadioButton>(dlg, 24000)->text(), QStringLiteral("Daten in eine Datei speichern"));
-        EXPECT_EQ(Child<QLineEdit>(dlg, 24003)->text(), kLeds);
-        EXPECT_EQ(Child<QLineEdit>(dlg, 24005)->text(), QStringLiteral("DSN="));
-        EXPECT_EQ(Child<QLineEdit>(dlg, 24006)->text(), QStringLiteral("DataTable"));
-        EXPECT_FALSE(Child<QLineEdit>(dlg, 24005)->isEnabled());
-        Child<QAbstractButton>(dlg, 24004)->click();
+        EXPECT_TRUE(Child<QRadioButton>(dlg, CParamDBLoadSaveDlg::IDC_FILEOPTION)->isChecked());
+        EXPECT_EQ(Child<QRadioButton>(dlg, CParamDBLoadSaveDlg::IDC_FILEOPTION)->text(),
+                  QStringLiteral("Daten in eine Datei speichern"));
+        EXPECT_EQ(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->text(), kLeds);
+        EXPECT_EQ(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_DATASOURCE)->text(), QStringLiteral("DSN="));
+        EXPECT_EQ(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_TABLENAME)->text(), QStringLiteral("DataTable"));
+        EXPECT_FALSE(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_DATASOURCE)->isEnabled());
+        Child<QAbstractButton>(dlg, CParamDBLoadSaveDlg::IDC_BROWSE)->click();
         dlg.accept();
         return dlg.result();
     };
@@ -276,8 +277,8 @@ TEST_F(ListEditor, LoadSaveFlowsRememberTheChoiceUntilTheProcessEnds)
 
     // Cancel after editing changes nothing remembered.
     prompter.onModal = [](QDialog& dlg) {
-        Child<QLineEdit>(dlg, 24003)->setText(QStringLiteral("/anders.txt"));
-        Child<QAbstractButton>(dlg, 24001)->click();
+        Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->setText(QStringLiteral("/anders.txt"));
+        Child<QAbstractButton>(dlg, CParamDBLoadSaveDlg::IDC_TABLEOPTION)->click();
         dlg.reject();
         return dlg.result();
     };
@@ -290,17 +291,18 @@ TEST_F(ListEditor, LoadSaveFlowsRememberTheChoiceUntilTheProcessEnds)
     // either flow starts with that option.
     host.log.clear();
     prompter.onModal = [](QDialog& dlg) {
-        EXPECT_EQ(Child<QRadioButton>(dlg, 24001)->text(), QStringLiteral("Daten aus einer ODBC-Datentabelle importieren"));
-        Child<QAbstractButton>(dlg, 24001)->click();
-        EXPECT_TRUE(Child<QLineEdit>(dlg, 24006)->isEnabled());
-        EXPECT_FALSE(Child<QLineEdit>(dlg, 24003)->isEnabled());
+        EXPECT_EQ(Child<QRadioButton>(dlg, CParamDBLoadSaveDlg::IDC_TABLEOPTION)->text(),
+                  QStringLiteral("Daten aus einer ODBC-Datentabelle importieren"));
+        Child<QAbstractButton>(dlg, CParamDBLoadSaveDlg::IDC_TABLEOPTION)->click();
+        EXPECT_TRUE(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_TABLENAME)->isEnabled());
+        EXPECT_FALSE(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->isEnabled());
         dlg.accept();
         return dlg.result();
     };
     list.OnLoadData();
     EXPECT_EQ(host.LogTexts().front(), "Fehler: ODBC-Datentabellen werden nicht unterstützt.");
     prompter.onModal = [](QDialog& dlg) {
-        EXPECT_TRUE(Child<QRadioButton>(dlg, 24001)->isChecked());
+        EXPECT_TRUE(Child<QRadioButton>(dlg, CParamDBLoadSaveDlg::IDC_TABLEOPTION)->isChecked());
         dlg.reject();
         return dlg.result();
     };
@@ -310,7 +312,7 @@ TEST_F(ListEditor, LoadSaveFlowsRememberTheChoiceUntilTheProcessEnds)
     CParamDBLoadSaveDlg::GetRemembered() = CParamDBLoadSaveDlg::Remembered();
     host.log.clear();
     prompter.onModal = [](QDialog& dlg) {
-        Child<QLineEdit>(dlg, 24003)->setText(QStringLiteral("/gibt/es/nicht.txt"));
+        Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->setText(QStringLiteral("/gibt/es/nicht.txt"));
         dlg.accept();
         return dlg.result();
     };
@@ -342,8 +344,8 @@ TEST_F(ListEditor, BrowseNamesANewFileWhenSavingAndAnyFileWhenLoading)
         chooser.answer = c.chosen;
         host.log.clear();
         prompter.onModal = [&](QDialog& dlg) {
-            Child<QAbstractButton>(dlg, 24004)->click();
-            EXPECT_EQ(Child<QLineEdit>(dlg, 24003)->text(), c.chosen);
+            Child<QAbstractButton>(dlg, CParamDBLoadSaveDlg::IDC_BROWSE)->click();
+            EXPECT_EQ(Child<QLineEdit>(dlg, CParamDBLoadSaveDlg::IDC_FILEPATH)->text(), c.chosen);
             dlg.accept();
             return dlg.result();
         };
@@ -394,9 +396,9 @@ TEST(SmallDialogs, AskTextKeepsThePresetOnCancel)
     EXPECT_EQ(text, "vorher");
     EXPECT_EQ(prompter.dialogs.back().caption, QStringLiteral("Eingabe"));
     prompter.onModal = [](QDialog& d) {
-        EXPECT_EQ(Child<QLabel>(d, 24008)->text(), QStringLiteral("Name:"));
-        EXPECT_EQ(Child<QLineEdit>(d, 24007)->text(), QStringLiteral("vorher"));
-        Child<QLineEdit>(d, 24007)->setText(QStringLiteral("nachher"));
+        EXPECT_EQ(Child<QLabel>(d, CTextEnterDlg::IDC_PROMPT)->text(), QStringLiteral("Name:"));
+        EXPECT_EQ(Child<QLineEdit>(d, CTextEnterDlg::IDC_TEXT)->text(), QStringLiteral("vorher"));
+        Child<QLineEdit>(d, CTextEnterDlg::IDC_TEXT)->setText(QStringLiteral("nachher"));
         d.accept();
         return d.result();
     };

@@ -179,7 +179,8 @@ TEST_F(FitterDialog, OtherClosesExchangeNothingAndTheFunctionIndexIsStored)
     EXPECT_EQ(back.Options.StepDownsizeFactor, 0.5);
 
     prompter.onModal = [](QDialog& d) {
-        d.findChild<QComboBox*>(QStringLiteral("6619"))->setCurrentText(QStringLiteral("Logarithmischer Abstand"));
+        d.findChild<QComboBox*>(QString::number(CLedFitterParamsEditDlg::IDC_FUNCTION))
+            ->setCurrentText(QStringLiteral("Logarithmischer Abstand"));
         d.accept();
         return d.result();
     };

@@ -8,6 +8,7 @@
 #include "core/plugin_entry.h"
 #include "core/spectrum.h"
 #include "platform/runtime_class.h"
+#include "script/compiler_form.h"
 
 #include <QPushButton>
 
@@ -113,8 +114,8 @@ TEST(MervoltFactory, TheLoadedScriptModuleDrivesThePlanckModule)
         EXPECT_EQ(*script->getParameters().getStringParameter("SourceCode"), source);
 
         // The demo through the form's buttons, with the real spectral filter module.
-        form->findChild<QPushButton*>("1009")->click();
-        form->findChild<QPushButton*>("1001")->click();
+        form->findChild<QPushButton*>(QString::number(CCompilerForm::IDC_DEMO))->click();
+        form->findChild<QPushButton*>(QString::number(CCompilerForm::IDC_RUN))->click();
         const Spectrum* laser = doc.GetSpectrumTree()->GetInserter("Laser:Laser940");
         const Spectrum* filtered = doc.GetSpectrumTree()->GetInserter("Laser:Laser940gefiltert:Laser940");
         ASSERT_NE(laser, nullptr);

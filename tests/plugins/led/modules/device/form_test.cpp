@@ -38,8 +38,8 @@ protected:
         return field;
     }
 
-    bool CanConnect() { return Field<QPushButton>(6684)->isEnabled(); }
-    bool CanDisconnect() { return Field<QPushButton>(6685)->isEnabled(); }
+    bool CanConnect() { return Field<QPushButton>(CLumirefCommForm::IDC_CONNECT)->isEnabled(); }
+    bool CanDisconnect() { return Field<QPushButton>(CLumirefCommForm::IDC_DISCONNECT)->isEnabled(); }
 
     FakePrompter prompter;
     std::unique_ptr<CLumirefCommForm> form;
@@ -50,10 +50,10 @@ TEST_F(FormTest, ButtonsFollowTheLinkAndTheDisplayFollowsTheDevice)
     EXPECT_TRUE(CanConnect());
     EXPECT_FALSE(CanDisconnect());
     CParamShowCtrl* display = form->Display();
-    ASSERT_EQ(display, Field<CParamShowCtrl>(6683));
+    ASSERT_EQ(display, Field<CParamShowCtrl>(CLumirefCommForm::IDC_DISPLAY));
     EXPECT_EQ(display->GetOwnerForm(), form.get());
 
-    Field<QPushButton>(6684)->click();
+    Field<QPushButton>(CLumirefCommForm::IDC_CONNECT)->click();
     EXPECT_TRUE(module.IsConnected());
     EXPECT_FALSE(CanConnect());
     EXPECT_TRUE(CanDisconnect());
@@ -79,7 +79,7 @@ TEST_F(FormTest, ButtonsFollowTheLinkAndTheDisplayFollowsTheDevice)
     display->EndEdit();
     EXPECT_EQ(sim.Value(9), 0.875f);
 
-    Field<QPushButton>(6685)->click();
+    Field<QPushButton>(CLumirefCommForm::IDC_DISCONNECT)->click();
     EXPECT_FALSE(module.IsStarting());
     EXPECT_TRUE(CanConnect());
     EXPECT_FALSE(CanDisconnect());
@@ -88,8 +88,8 @@ TEST_F(FormTest, ButtonsFollowTheLinkAndTheDisplayFollowsTheDevice)
 
 TEST_F(FormTest, AFailedConnectLeavesVerbindenEnabled)
 {
-    Field<QLineEdit>(6681)->setText("/dev/orvanta-no-such-port");
-    Field<QPushButton>(6684)->click();
+    Field<QLineEdit>(CLumirefCommForm::IDC_PORT)->setText("/dev/orvanta-no-such-port");
+    Field<QPushButton>(CLumirefCommForm::IDC_CONNECT)->click();
     EXPECT_EQ(*module.getParameters().getStringParameter("COMPort"), "/dev/orvanta-no-such-port");
     EXPECT_EQ(host.LogTexts().back(), "FEHLER: Konnte Schnittstelle '/dev/orvanta-no-such-port' nicht öffnen");
     EXPECT_TRUE(CanConnect());
@@ -103,22 +103,26 @@ TEST_F(FormTest, FieldsBindToTheParameters)
         const char* parameter;
         const char* text;
     } strings[] = {
-        {6681, "COMPort", "COM3"},
-        {6645, "InterpolatorSpecs", "Ipol:S1;Ipol:S2"},
-        {6688, "TargetGroup", "Rec"},
-        {6691, "LightnessesTargetGroup", "L"},
-        {6692, "MeasuresTargetGroup", "M"},
+        {CLumirefCommForm::IDC_PORT, "COMPort", "COM3"},
+        {CLumirefCommForm::IDC_INTERPOLATOR, "InterpolatorSpecs", "Ipol:S1;Ipol:S2"},
+        {CLumirefCommForm::IDC_TARGETGROUP, "TargetGroup", "Rec"},
+        {CLumirefCommForm::IDC_LIGHTNESSGROUP, "LightnessesTargetGroup", "L"},
+        {CLumirefCommForm::IDC_MEASURESGROUP, "MeasuresTargetGroup", "M"},
     };
     const struct {
         int id;
         const char* parameter;
         int value;
-    } ints[] = {{6689, "SpecCount", 12}, {6714, "LEDIndex", 4}, {6690, "MeasureInterval", 250}};
+    } ints[] = {
+        {CLumirefCommForm::IDC_SPECCOUNT, "SpecCount", 12},
+        {CLumirefCommForm::IDC_LEDINDEX, "LEDIndex", 4},
+        {CLumirefCommForm::IDC_INTERVAL, "MeasureInterval", 250},
+    };
     for (const auto& s : strings)
         Field<QLineEdit>(s.id)->setText(s.text);
     for (const auto& i : ints)
         Field<QLineEdit>(i.id)->setText(QString::number(i.value));
-    Field<QCheckBox>(6715)->setChecked(true);
+    Field<QCheckBox>(CLumirefCommForm::IDC_SERIES)->setChecked(true);
     ASSERT_TRUE(form->UpdateData(true));
     ns_param::Paramora& p = module.getParameters();
     for (const auto& s : strings)
@@ -132,25 +136,25 @@ TEST_F(FormTest, FieldsBindToTheParameters)
     p.setIntParameter("SpecCount", 3);
     p.setStringParameter("TargetGroup", "Andere");
     form->UpdateData(false);
-    EXPECT_EQ(Field<QLineEdit>(6689)->text(), "3");
-    EXPECT_EQ(Field<QLineEdit>(6688)->text(), "Andere");
+    EXPECT_EQ(Field<QLineEdit>(CLumirefCommForm::IDC_SPECCOUNT)->text(), "3");
+    EXPECT_EQ(Field<QLineEdit>(CLumirefCommForm::IDC_TARGETGROUP)->text(), "Andere");
 
     // A count that is no number is refused with the exchange's message; nothing is taken.
-    Field<QLineEdit>(6689)->setText("viele");
-    Field<QLineEdit>(6692)->setText("Neu");
+    Field<QLineEdit>(CLumirefCommForm::IDC_SPECCOUNT)->setText("viele");
+    Field<QLineEdit>(CLumirefCommForm::IDC_MEASURESGROUP)->setText("Neu");
     EXPECT_FALSE(form->UpdateData(true));
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(*p.getIntParameter("SpecCount"), 3);
     EXPECT_EQ(*p.getStringParameter("MeasuresTargetGroup"), "M");
     // ERZEUGEN does not run with it.
-    Field<QPushButton>(6687)->click();
+    Field<QPushButton>(CLumirefCommForm::IDC_CREATE)->click();
     EXPECT_TRUE(host.calls.empty());
 }
 
 TEST_F(FormTest, DropFields)
 {
-    auto* interpolator = Field<CSelectionEdit>(6645);
-    auto* target = Field<CSelectionEdit>(6688);
+    auto* interpolator = Field<CSelectionEdit>(CLumirefCommForm::IDC_INTERPOLATOR);
+    auto* target = Field<CSelectionEdit>(CLumirefCommForm::IDC_TARGETGROUP);
     EXPECT_TRUE(interpolator->CanDropSpecs());
     EXPECT_FALSE(interpolator->CanDropGroup());
     EXPECT_TRUE(target->CanDropGroup());
@@ -167,8 +171,8 @@ TEST_F(FormTest, AFormShownWhileConnectedGetsTheTableAtOnce)
     second->SetModule(&module);
     second->InitModuleEditor();
     EXPECT_EQ(second->Display()->names.size(), 16u);
-    EXPECT_FALSE(second->findChild<QPushButton*>("6684")->isEnabled());
-    EXPECT_TRUE(second->findChild<QPushButton*>("6685")->isEnabled());
+    EXPECT_FALSE(second->findChild<QPushButton*>(QString::number(CLumirefCommForm::IDC_CONNECT))->isEnabled());
+    EXPECT_TRUE(second->findChild<QPushButton*>(QString::number(CLumirefCommForm::IDC_DISCONNECT))->isEnabled());
     second.reset();
     EXPECT_TRUE(module.disconnect());
 }

@@ -18,12 +18,12 @@ CCreateSourceForm::CCreateSourceForm()
     : calc::CCalcForm(IDD, 360, 260)
 {
     auto* grid = new QGridLayout(Content());
-    m_targets = Named(new CSelectionEdit(Content()), 6697);
-    m_leds = Named(new CSelectionEdit(Content()), 6693);
-    m_interpolators = Named(new CSelectionEdit(Content()), 6692);
-    m_fileName = Named(new QLineEdit(Content()), 6694);
-    m_choose = Named(new QPushButton("Dateiauswahl", Content()), 6695);
-    m_save = Named(new QPushButton("Speichern", Content()), 6696);
+    m_targets = Named(new CSelectionEdit(Content()), IDC_TARGETS);
+    m_leds = Named(new CSelectionEdit(Content()), IDC_LEDS);
+    m_interpolators = Named(new CSelectionEdit(Content()), IDC_INTERPOLATORS);
+    m_fileName = Named(new QLineEdit(Content()), IDC_FILE_NAME);
+    m_choose = Named(new QPushButton("Dateiauswahl", Content()), IDC_CHOOSE);
+    m_save = Named(new QPushButton("Speichern", Content()), IDC_SAVE);
     int row = 0;
     const std::pair<const char*, QWidget*> fields[] = {
         {"Zielspektren", m_targets}, {"LED-Spektren", m_leds}, {"Interpolatoren", m_interpolators}};

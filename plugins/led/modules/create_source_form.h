@@ -13,6 +13,15 @@ class CCreateSourceForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6620 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_INTERPOLATORS = 6692,
+        IDC_LEDS = 6693,
+        IDC_FILE_NAME = 6694,
+        IDC_CHOOSE = 6695,
+        IDC_SAVE = 6696,
+        IDC_TARGETS = 6697,
+    };
 
     CCreateSourceForm();
     ~CCreateSourceForm() override;
@@ -26,10 +35,10 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_targets;       // 6697
-    CSelectionEdit* m_leds;          // 6693
-    CSelectionEdit* m_interpolators; // 6692
-    QLineEdit* m_fileName;           // 6694
-    QPushButton* m_choose;           // 6695
-    QPushButton* m_save;             // 6696
+    CSelectionEdit* m_targets;
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_interpolators;
+    QLineEdit* m_fileName;
+    QPushButton* m_choose;
+    QPushButton* m_save;
 };

@@ -18,13 +18,13 @@ CGnuplotExportForm::CGnuplotExportForm()
     : calc::CCalcForm(IDD, 360, 220)
 {
     auto* grid = new QGridLayout(Content());
-    m_objects = Named(new CSelectionEdit(Content()), 6703);
-    m_init = Named(new QPlainTextEdit(Content()), 6704);
+    m_objects = Named(new CSelectionEdit(Content()), IDC_OBJECTS);
+    m_init = Named(new QPlainTextEdit(Content()), IDC_INIT);
     m_init->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_init->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_init->setFixedHeight(72); // room for four lines: the form fits the editor pane
-    m_style = Named(new QLineEdit(Content()), 6707);
-    m_save = Named(new QPushButton("Speichern", Content()), 6696);
+    m_style = Named(new QLineEdit(Content()), IDC_STYLE);
+    m_save = Named(new QPushButton("Speichern", Content()), IDC_SAVE);
     int row = 0;
     grid->addWidget(new QLabel("Objekte", Content()), row++, 0);
     grid->addWidget(m_objects, row++, 0);

@@ -14,6 +14,13 @@ class CGnuplotExportForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6623 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SAVE = 6696,
+        IDC_OBJECTS = 6703,
+        IDC_INIT = 6704,
+        IDC_STYLE = 6707,
+    };
 
     CGnuplotExportForm();
     ~CGnuplotExportForm() override;
@@ -27,8 +34,8 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_objects; // 6703
-    QPlainTextEdit* m_init;    // 6704
-    QLineEdit* m_style;        // 6707
-    QPushButton* m_save;       // 6696
+    CSelectionEdit* m_objects;
+    QPlainTextEdit* m_init;
+    QLineEdit* m_style;
+    QPushButton* m_save;
 };

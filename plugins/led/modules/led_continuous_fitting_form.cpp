@@ -26,11 +26,11 @@ CLEDContinuousFittingForm::CLEDContinuousFittingForm()
     outer->addWidget(box, 0, 0);
     outer->setRowStretch(1, 1);
     auto* grid = new QGridLayout(box);
-    m_leds = Named(new CSelectionEdit(box), 6653);
-    m_specs = Named(new CSelectionEdit(box), 6645);
-    m_group = Named(new CSelectionEdit(box), 6662);
-    m_calculate = Named(new QPushButton("BERECHNEN", box), 6679);
-    m_settings = Named(new QPushButton("Parameter bearbeiten", box), 6709);
+    m_leds = Named(new CSelectionEdit(box), IDC_LEDS);
+    m_specs = Named(new CSelectionEdit(box), IDC_SPECS);
+    m_group = Named(new CSelectionEdit(box), IDC_GROUP);
+    m_calculate = Named(new QPushButton("BERECHNEN", box), IDC_CALCULATE);
+    m_settings = Named(new QPushButton("Parameter bearbeiten", box), IDC_SETTINGS);
 
     int row = 0;
     auto addRow = [&](QGridLayout* g, QWidget* parent, int& r, const char* label, QWidget* field) {
@@ -43,9 +43,9 @@ CLEDContinuousFittingForm::CLEDContinuousFittingForm()
 
     auto* modelBox = new QGroupBox("LED-Modell", box);
     auto* modelGrid = new QGridLayout(modelBox);
-    m_modelName = Named(new QLineEdit(modelBox), 6680);
+    m_modelName = Named(new QLineEdit(modelBox), IDC_MODEL_NAME);
     m_constantFwhm =
-        Named(new QCheckBox("Halbwertsbreite(n) nicht verändern (nur Peak(s) verschieben)", modelBox), 6708);
+        Named(new QCheckBox("Halbwertsbreite(n) nicht verändern (nur Peak(s) verschieben)", modelBox), IDC_CONSTANT_FWHM);
     modelGrid->addWidget(new QLabel("Modellfunktion", modelBox), 0, 0);
     modelGrid->addWidget(m_modelName, 0, 1);
     modelGrid->addWidget(m_constantFwhm, 1, 0, 1, 2);
@@ -53,8 +53,8 @@ CLEDContinuousFittingForm::CLEDContinuousFittingForm()
 
     auto* targetBox = new QGroupBox("Optionales targetbezogenes Fitting", box);
     auto* targetGrid = new QGridLayout(targetBox);
-    m_targetSpecs = Named(new CSelectionEdit(targetBox), 6710);
-    m_observerSpecs = Named(new CSelectionEdit(targetBox), 6711);
+    m_targetSpecs = Named(new CSelectionEdit(targetBox), IDC_TARGET_SPECS);
+    m_observerSpecs = Named(new CSelectionEdit(targetBox), IDC_OBSERVER_SPECS);
     int targetRow = 0;
     addRow(targetGrid, targetBox, targetRow, "Targetspektren für targetbezogenen Fit", m_targetSpecs);
     addRow(targetGrid, targetBox, targetRow, "Beobachterspektren für targetbezogenen Fit", m_observerSpecs);

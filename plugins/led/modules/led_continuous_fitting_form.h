@@ -12,6 +12,18 @@ class CLEDContinuousFittingForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 24010 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SPECS = 6645,
+        IDC_LEDS = 6653,
+        IDC_GROUP = 6662,
+        IDC_CALCULATE = 6679,
+        IDC_MODEL_NAME = 6680,
+        IDC_CONSTANT_FWHM = 6708,
+        IDC_SETTINGS = 6709,
+        IDC_TARGET_SPECS = 6710,
+        IDC_OBSERVER_SPECS = 6711,
+    };
 
     CLEDContinuousFittingForm();
     ~CLEDContinuousFittingForm() override;
@@ -25,13 +37,13 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_leds;          // 6653
-    CSelectionEdit* m_specs;         // 6645
-    CSelectionEdit* m_group;         // 6662
-    QLineEdit* m_modelName;          // 6680
-    QCheckBox* m_constantFwhm;       // 6708
-    CSelectionEdit* m_targetSpecs;   // 6710
-    CSelectionEdit* m_observerSpecs; // 6711
-    QPushButton* m_calculate;        // 6679
-    QPushButton* m_settings;         // 6709
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_specs;
+    CSelectionEdit* m_group;
+    QLineEdit* m_modelName;
+    QCheckBox* m_constantFwhm;
+    CSelectionEdit* m_targetSpecs;
+    CSelectionEdit* m_observerSpecs;
+    QPushButton* m_calculate;
+    QPushButton* m_settings;
 };

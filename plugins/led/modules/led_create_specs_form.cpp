@@ -60,14 +60,14 @@ CLEDCreateSpecsForm::CLEDCreateSpecsForm()
     : calc::CCalcForm(IDD, 420, 300)
 {
     auto* outer = new QGridLayout(Content());
-    m_leds = Named(new CSelectionEdit(Content()), 6653);
-    m_group = Named(new CSelectionEdit(Content()), 6654);
+    m_leds = Named(new CSelectionEdit(Content()), IDC_LEDS);
+    m_group = Named(new CSelectionEdit(Content()), IDC_GROUP);
     auto* box = new QGroupBox("Spektrenparameter", Content());
-    m_start = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6638);
-    m_end = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6639);
-    m_step = Named(new CLEDCreateSpecsFormSelectionEdit(box), 6640);
-    m_temperature = Named(new QLineEdit(box), 6642);
-    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6641);
+    m_start = Named(new CLEDCreateSpecsFormSelectionEdit(box), IDC_START);
+    m_end = Named(new CLEDCreateSpecsFormSelectionEdit(box), IDC_END);
+    m_step = Named(new CLEDCreateSpecsFormSelectionEdit(box), IDC_STEP);
+    m_temperature = Named(new QLineEdit(box), IDC_TEMPERATURE);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), IDC_CREATE);
 
     int row = 0;
     outer->addWidget(new QLabel("Parameter-Eingabe", Content()), row, 0);

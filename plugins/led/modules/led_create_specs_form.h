@@ -33,6 +33,16 @@ class CLEDCreateSpecsForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6610 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_START = 6638,
+        IDC_END = 6639,
+        IDC_STEP = 6640,
+        IDC_CREATE = 6641,
+        IDC_TEMPERATURE = 6642,
+        IDC_LEDS = 6653,
+        IDC_GROUP = 6654,
+    };
 
     CLEDCreateSpecsForm();
     ~CLEDCreateSpecsForm() override;
@@ -47,11 +57,11 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_group;                 // 6654
-    CSelectionEdit* m_leds;                  // 6653
-    CLEDCreateSpecsFormSelectionEdit* m_start; // 6638
-    CLEDCreateSpecsFormSelectionEdit* m_end;   // 6639
-    CLEDCreateSpecsFormSelectionEdit* m_step;  // 6640
-    QLineEdit* m_temperature;                // 6642
-    QPushButton* m_create;                   // 6641
+    CSelectionEdit* m_group;
+    CSelectionEdit* m_leds;
+    CLEDCreateSpecsFormSelectionEdit* m_start;
+    CLEDCreateSpecsFormSelectionEdit* m_end;
+    CLEDCreateSpecsFormSelectionEdit* m_step;
+    QLineEdit* m_temperature;
+    QPushButton* m_create;
 };

@@ -16,11 +16,11 @@ CLEDLightnessCalculationForm::CLEDLightnessCalculationForm()
     : calc::CCalcForm(IDD, 380, 280)
 {
     auto* grid = new QGridLayout(Content());
-    m_leds = Named(new CSelectionEdit(Content()), 6653);
-    m_specs = Named(new CSelectionEdit(Content()), 6661);
-    m_group = Named(new CSelectionEdit(Content()), 6662);
-    m_weights = Named(new CSelectionEdit(Content()), 6664);
-    m_calculate = Named(new QPushButton("BERECHNEN", Content()), 6663);
+    m_leds = Named(new CSelectionEdit(Content()), IDC_LEDS);
+    m_specs = Named(new CSelectionEdit(Content()), IDC_SPECS);
+    m_group = Named(new CSelectionEdit(Content()), IDC_GROUP);
+    m_weights = Named(new CSelectionEdit(Content()), IDC_WEIGHTS);
+    m_calculate = Named(new QPushButton("BERECHNEN", Content()), IDC_CALCULATE);
     int row = 0;
     const std::pair<const char*, QWidget*> fields[] = {
         {"LED-Parameter-Eingabe", m_leds},

@@ -11,6 +11,14 @@ class CLEDLightnessCalculationForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6612 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_LEDS = 6653,
+        IDC_SPECS = 6661,
+        IDC_GROUP = 6662,
+        IDC_CALCULATE = 6663,
+        IDC_WEIGHTS = 6664,
+    };
 
     CLEDLightnessCalculationForm();
     ~CLEDLightnessCalculationForm() override;
@@ -22,9 +30,9 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_leds;    // 6653
-    CSelectionEdit* m_specs;   // 6661
-    CSelectionEdit* m_group;   // 6662
-    CSelectionEdit* m_weights; // 6664
-    QPushButton* m_calculate;  // 6663
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_specs;
+    CSelectionEdit* m_group;
+    CSelectionEdit* m_weights;
+    QPushButton* m_calculate;
 };

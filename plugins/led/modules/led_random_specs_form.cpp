@@ -25,11 +25,11 @@ CLEDRandomSpecsForm::CLEDRandomSpecsForm()
     outer->addWidget(box, 0, 0);
     outer->setRowStretch(1, 1);
     auto* grid = new QGridLayout(box);
-    m_leds = Named(new CSelectionEdit(box), 6653);
-    m_lightness = Named(new CSelectionEdit(box), 6665);
-    m_group = Named(new CSelectionEdit(box), 6666);
-    m_count = Named(new QLineEdit(box), 6667);
-    m_calculate = Named(new QPushButton("BERECHNEN", box), 6668);
+    m_leds = Named(new CSelectionEdit(box), IDC_LEDS);
+    m_lightness = Named(new CSelectionEdit(box), IDC_LIGHTNESS);
+    m_group = Named(new CSelectionEdit(box), IDC_GROUP);
+    m_count = Named(new QLineEdit(box), IDC_COUNT);
+    m_calculate = Named(new QPushButton("BERECHNEN", box), IDC_CALCULATE);
     int row = 0;
     const std::pair<const char*, QWidget*> drops[] = {{"LED-Parameter-Eingabe", m_leds},
                                                       {"LED-Parameter-Ansteuerungen (Sollwert)", m_lightness},
@@ -57,20 +57,20 @@ CLEDRandomSpecsForm::CLEDRandomSpecsForm()
     addFields(range, rangeGrid, rangeRow,
               {{"Startwellenlänge in nm", &m_start}, {"Endwellenlänge  in nm", &m_end},
                {"Schrittweite  in nm", &m_step}},
-              6638);
+              IDC_START);
     grid->addWidget(range, row++, 0, 1, 2);
 
     auto* random = new QGroupBox("Randomisierung", box);
     auto* randomGrid = new QGridLayout(random);
     int randomRow = 0;
-    m_noise = Named(new QCheckBox("LED-Parameter gleichverteilt verrauschen", random), 6675);
+    m_noise = Named(new QCheckBox("LED-Parameter gleichverteilt verrauschen", random), IDC_NOISE);
     randomGrid->addWidget(m_noise, randomRow++, 0, 1, 2);
     addFields(random, randomGrid, randomRow,
               {{"Minimaler Ansteuerwert (Sollwert-Faktor)", &m_minFactor},
                {"Maximaler Ansteuerwert (Sollwert-Faktor)", &m_maxFactor},
                {"Minimale Temperatur in K", &m_minTemperature},
                {"Maximale Temperatur in K", &m_maxTemperature}},
-              6670);
+              IDC_MIN_FACTOR);
     grid->addWidget(random, row++, 0, 1, 2);
     grid->addWidget(m_calculate, row++, 0, Qt::AlignLeft);
 

@@ -13,6 +13,22 @@ class CLEDRandomSpecsForm : public calc::CCalcForm {
 
 public:
     enum { IDD = 6614 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_START = 6638,
+        IDC_END = 6639,
+        IDC_STEP = 6640,
+        IDC_LEDS = 6653,
+        IDC_LIGHTNESS = 6665,
+        IDC_GROUP = 6666,
+        IDC_COUNT = 6667,
+        IDC_CALCULATE = 6668,
+        IDC_MIN_FACTOR = 6670,
+        IDC_MAX_FACTOR = 6671,
+        IDC_MIN_TEMPERATURE = 6672,
+        IDC_MAX_TEMPERATURE = 6673,
+        IDC_NOISE = 6675,
+    };
 
     CLEDRandomSpecsForm();
     ~CLEDRandomSpecsForm() override;
@@ -24,17 +40,17 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_leds;       // 6653
-    CSelectionEdit* m_lightness;  // 6665
-    CSelectionEdit* m_group;      // 6666
-    QLineEdit* m_count;           // 6667
-    QLineEdit* m_start;           // 6638
-    QLineEdit* m_end;             // 6639
-    QLineEdit* m_step;            // 6640
-    QCheckBox* m_noise;           // 6675
-    QLineEdit* m_minFactor;       // 6670
-    QLineEdit* m_maxFactor;       // 6671
-    QLineEdit* m_minTemperature;  // 6672
-    QLineEdit* m_maxTemperature;  // 6673
-    QPushButton* m_calculate;     // 6668
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_lightness;
+    CSelectionEdit* m_group;
+    QLineEdit* m_count;
+    QLineEdit* m_start;
+    QLineEdit* m_end;
+    QLineEdit* m_step;
+    QCheckBox* m_noise;
+    QLineEdit* m_minFactor;
+    QLineEdit* m_maxFactor;
+    QLineEdit* m_minTemperature;
+    QLineEdit* m_maxTemperature;
+    QPushButton* m_calculate;
 };

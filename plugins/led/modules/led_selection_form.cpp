@@ -28,14 +28,14 @@ CLedSelectionForm::CLedSelectionForm()
     auto* box = new QGroupBox("Auswahl/Fitting", Content());
     outer->addWidget(box, 0, 0);
     auto* grid = new QGridLayout(box);
-    m_leds = Named(new CSelectionEdit(box), 6653);
-    m_targets = Named(new CSelectionEdit(box), 6645);
-    m_group = Named(new CSelectionEdit(box), 6659);
-    m_ledCount = Named(new QLineEdit(box), 6650);
-    m_proposals = Named(new QLineEdit(box), 6649);
-    m_iterations = Named(new QLineEdit(box), 6648);
-    m_start = Named(new QPushButton("AUSWAHL STARTEN", box), 6647);
-    m_settings = Named(new QPushButton("Parameter bearbeiten", box), 6709);
+    m_leds = Named(new CSelectionEdit(box), IDC_LEDS);
+    m_targets = Named(new CSelectionEdit(box), IDC_TARGETS);
+    m_group = Named(new CSelectionEdit(box), IDC_GROUP);
+    m_ledCount = Named(new QLineEdit(box), IDC_LED_COUNT);
+    m_proposals = Named(new QLineEdit(box), IDC_PROPOSALS);
+    m_iterations = Named(new QLineEdit(box), IDC_ITERATIONS);
+    m_start = Named(new QPushButton("AUSWAHL STARTEN", box), IDC_START);
+    m_settings = Named(new QPushButton("Parameter bearbeiten", box), IDC_SETTINGS);
     int row = 0;
     const std::pair<const char*, QWidget*> drops[] = {
         {"LED-Parameter-Eingabe", m_leds},

@@ -17,6 +17,17 @@ class CLedSelectionForm : public calc::CCalcForm, public LEDSelectorEventHandler
 
 public:
     enum { IDD = 24011 };
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_TARGETS = 6645,
+        IDC_START = 6647,
+        IDC_ITERATIONS = 6648,
+        IDC_PROPOSALS = 6649,
+        IDC_LED_COUNT = 6650,
+        IDC_LEDS = 6653,
+        IDC_GROUP = 6659,
+        IDC_SETTINGS = 6709,
+    };
 
     CLedSelectionForm();
     ~CLedSelectionForm() override;
@@ -40,13 +51,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    CSelectionEdit* m_leds;                // 6653
-    CSelectionEdit* m_targets;             // 6645
-    CSelectionEdit* m_group;               // 6659
-    QLineEdit* m_ledCount;                 // 6650
-    QLineEdit* m_proposals;                // 6649
-    QLineEdit* m_iterations;               // 6648
-    QPushButton* m_start;                  // 6647
-    QPushButton* m_settings;               // 6709
+    CSelectionEdit* m_leds;
+    CSelectionEdit* m_targets;
+    CSelectionEdit* m_group;
+    QLineEdit* m_ledCount;
+    QLineEdit* m_proposals;
+    QLineEdit* m_iterations;
+    QPushButton* m_start;
+    QPushButton* m_settings;
     CReconstructionSpecWindowList* m_list; // in place of 6627
 };

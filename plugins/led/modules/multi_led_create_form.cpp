@@ -37,25 +37,25 @@ CMultiLEDCreateForm::CMultiLEDCreateForm()
     : calc::CCalcForm(IDD, 420, 420)
 {
     auto* grid = new QGridLayout(Content());
-    m_start = Named(new QLineEdit(Content()), 6638);
-    m_end = Named(new QLineEdit(Content()), 6639);
-    m_count = Named(new QLineEdit(Content()), 6650);
-    m_fwhm = Named(new QLineEdit(Content()), 6702);
-    m_group = Named(new CSelectionEdit(Content()), 6700);
-    m_create = Named(new QPushButton("ERZEUGEN", Content()), 6701);
-    m_metaData = Named(new QCheckBox("    Namen durch Modellparameter ergänzen", Content()), 6717);
-    m_help = Named(new QLabel(Content()), 6721);
-    m_model = Named(new QComboBox(Content()), 6718);
-    m_noised = Named(new QCheckBox("    Modellparameter verrauschen", Content()), 6733);
-    const int extIds[6] = {6720, 6722, 6723, 6724, 6725, 6726};
+    m_start = Named(new QLineEdit(Content()), IDC_START);
+    m_end = Named(new QLineEdit(Content()), IDC_END);
+    m_count = Named(new QLineEdit(Content()), IDC_COUNT);
+    m_fwhm = Named(new QLineEdit(Content()), IDC_FWHM);
+    m_group = Named(new CSelectionEdit(Content()), IDC_GROUP);
+    m_create = Named(new QPushButton("ERZEUGEN", Content()), IDC_CREATE);
+    m_metaData = Named(new QCheckBox("    Namen durch Modellparameter ergänzen", Content()), IDC_META_DATA);
+    m_help = Named(new QLabel(Content()), IDC_HELP);
+    m_model = Named(new QComboBox(Content()), IDC_MODEL);
+    m_noised = Named(new QCheckBox("    Modellparameter verrauschen", Content()), IDC_NOISED);
+    const int extIds[6] = {IDC_EXT_SLOPE, IDC_EXT_WIDTH, IDC_EXT_OFFSET_LEFT,
+                           IDC_EXT_OFFSET_RIGHT, IDC_EXT_SLOPE_LEFT, IDC_EXT_SLOPE_RIGHT};
     for (int k = 0; k < 6; ++k)
         m_ext[k] = Named(new QLineEdit(Content()), extIds[k]);
     const char* extTexts[6] = {"Anstieg Hauptmode ( > 0)", "Peakbreite in nm", "Sperroffset links % [0,1]",
                                "Sperroffset rechts % [0,1]", "Anstieg Sperroffset links  (|a_l| < 5)",
                                "Anstieg Sperroffset rechts  (|a_r| < 5)"};
-    const int labelIds[6] = {6727, 6728, 6729, 6730, 6731, 6732};
     for (int k = 0; k < 6; ++k)
-        m_extLabels[k] = Named(new QLabel(extTexts[k], Content()), labelIds[k]);
+        m_extLabels[k] = Named(new QLabel(extTexts[k], Content()), IDC_EXT_LABEL_FIRST + k);
 
     int row = 0;
     grid->addWidget(new QLabel("Unimodale Modellfunktion", Content()), row, 0);

@@ -109,19 +109,19 @@ TEST_F(ExportSelectionFormsTest, PlotScriptFormSavesOnlyWithAChosenFile)
     ns_param::Paramora& p = module.getParameters();
     auto form = MakeForm<CGnuplotExportForm>(module);
     ExpectDropKinds(form.get(), {{6703, false, false, true, false}});
-    EXPECT_EQ(Field<QPlainTextEdit>(form.get(), 6704)->toPlainText(), "set terminal png\nset output \"output.png\"\n");
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6707)->text(), "with dots");
+    EXPECT_EQ(Field<QPlainTextEdit>(form.get(), CGnuplotExportForm::IDC_INIT)->toPlainText(), "set terminal png\nset output \"output.png\"\n");
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CGnuplotExportForm::IDC_STYLE)->text(), "with dots");
 
     auto* o = new ClipboardObject;
     o->SetName("M:a");
     o->GetParameters().addDouble1DArrayParameter("Measures", "", 2, nullptr, 1.0);
     ASSERT_TRUE(host.clipboard.AddInserter(o));
-    Field<QLineEdit>(form.get(), 6703)->setText("M");
-    Field<QPlainTextEdit>(form.get(), 6704)->setPlainText("set terminal dumb\n");
-    Field<QLineEdit>(form.get(), 6707)->setText("with lines");
+    Field<QLineEdit>(form.get(), CGnuplotExportForm::IDC_OBJECTS)->setText("M");
+    Field<QPlainTextEdit>(form.get(), CGnuplotExportForm::IDC_INIT)->setPlainText("set terminal dumb\n");
+    Field<QLineEdit>(form.get(), CGnuplotExportForm::IDC_STYLE)->setText("with lines");
 
     // Cancelled: the fields are taken, nothing runs.
-    Field<QPushButton>(form.get(), 6696)->click();
+    Field<QPushButton>(form.get(), CGnuplotExportForm::IDC_SAVE)->click();
     EXPECT_EQ(chooser.saveRequests, 1);
     EXPECT_EQ(*p.getStringParameter("ClipboardObjectsDesc"), "M");
     EXPECT_EQ(*p.getStringParameter("InitSequence"), "set terminal dumb\n");
@@ -129,7 +129,7 @@ TEST_F(ExportSelectionFormsTest, PlotScriptFormSavesOnlyWithAChosenFile)
     EXPECT_TRUE(host.calls.empty());
 
     chooser.answer = QString::fromStdString(dir.file("plot.gp"));
-    Field<QPushButton>(form.get(), 6696)->click();
+    Field<QPushButton>(form.get(), CGnuplotExportForm::IDC_SAVE)->click();
     EXPECT_EQ(*p.getStringParameter("Filename"), dir.file("plot.gp"));
     EXPECT_TRUE(std::filesystem::exists(dir.file("plot.gp")));
     EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "SetStatusText", "SetStatusText",
@@ -145,19 +145,19 @@ TEST_F(ExportSelectionFormsTest, SourceFormChoosesTheFileAndSaves)
     ExpectDropKinds(form.get(), {{6697, true, false, false, false},
                                  {6693, true, false, false, false},
                                  {6692, true, false, false, false}});
-    Field<QPushButton>(form.get(), 6695)->click();
+    Field<QPushButton>(form.get(), CCreateSourceForm::IDC_CHOOSE)->click();
     EXPECT_EQ(*p.getStringParameter("Filename"), "");
     chooser.answer = QString::fromStdString(dir.file("leds.c"));
-    Field<QPushButton>(form.get(), 6695)->click();
+    Field<QPushButton>(form.get(), CCreateSourceForm::IDC_CHOOSE)->click();
     EXPECT_EQ(*p.getStringParameter("Filename"), dir.file("leds.c"));
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6694)->text().toStdString(), dir.file("leds.c"));
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CCreateSourceForm::IDC_FILE_NAME)->text().toStdString(), dir.file("leds.c"));
 
     for (const char* name : {"L:a", "T:t", "I:i"})
         AddCurve(name, 400, 10, 3, [](double x) { return x; });
     const std::pair<int, const char*> fields[] = {{6697, "T"}, {6693, "L"}, {6692, "I"}};
     for (const auto& [id, text] : fields)
         Field<QLineEdit>(form.get(), id)->setText(text);
-    Field<QPushButton>(form.get(), 6696)->click();
+    Field<QPushButton>(form.get(), CCreateSourceForm::IDC_SAVE)->click();
     EXPECT_EQ(*p.getStringParameter("InterpolatorSpecs"), "I");
     EXPECT_TRUE(std::filesystem::exists(dir.file("leds.c")));
     EXPECT_EQ(Count(host.calls, "StartCalculation"), 1);
@@ -178,7 +178,7 @@ TEST_F(ExportSelectionFormsTest, LightnessFormBindsItsFourFields)
         {6653, "LEDsDesc"}, {6661, "SpecsDesc"}, {6664, "WSpecsDesc"}, {6662, "ClipboardTargetGroup"}};
     for (const auto& [id, name] : fields)
         Field<QLineEdit>(form.get(), id)->setText(name);
-    Field<QPushButton>(form.get(), 6663)->click();
+    Field<QPushButton>(form.get(), CLEDLightnessCalculationForm::IDC_CALCULATE)->click();
     for (const auto& [id, name] : fields)
         EXPECT_EQ(*p.getStringParameter(name), name);
     EXPECT_EQ(host.LogTexts(), (std::vector<std::string>{"Fehler: Es wurden keine Spektren angegeben!"}));
@@ -194,9 +194,9 @@ TEST_F(ExportSelectionFormsTest, RandomSpecsFormChecksTheStepAndTakesTheCheckBox
     ExpectDropKinds(form.get(), {{6653, false, false, true, false},
                                  {6665, false, false, true, false},
                                  {6666, false, true, false, false}});
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6638)->text(), "380");
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6673)->text(), "393.15");
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 6675)->isChecked());
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_START)->text(), "380");
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_MAX_TEMPERATURE)->text(), "393.15");
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CLEDRandomSpecsForm::IDC_NOISE)->isChecked());
 
     const struct {
         int id;
@@ -211,7 +211,7 @@ TEST_F(ExportSelectionFormsTest, RandomSpecsFormChecksTheStepAndTakesTheCheckBox
         SCOPED_TRACE(r.id);
         form->UpdateData(false);
         prompter.shown.clear();
-        Field<QLineEdit>(form.get(), 6638)->setText("400");
+        Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_START)->setText("400");
         Field<QLineEdit>(form.get(), r.id)->setText(r.text);
         EXPECT_FALSE(form->UpdateData(true));
         ASSERT_EQ(prompter.shown.size(), 1u);
@@ -221,15 +221,15 @@ TEST_F(ExportSelectionFormsTest, RandomSpecsFormChecksTheStepAndTakesTheCheckBox
     }
     // A click on the check box takes every field.
     form->UpdateData(false);
-    Field<QLineEdit>(form.get(), 6667)->setText("7");
-    Field<QCheckBox>(form.get(), 6675)->click();
+    Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_COUNT)->setText("7");
+    Field<QCheckBox>(form.get(), CLEDRandomSpecsForm::IDC_NOISE)->click();
     EXPECT_FALSE(*p.getBoolParameter("NoiseLEDParams"));
     EXPECT_EQ(*p.getIntParameter("SpecCount"), 7);
-    Field<QLineEdit>(form.get(), 6666)->setText("G");
+    Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_GROUP)->setText("G");
     AddLeds(1);
-    Field<QLineEdit>(form.get(), 6653)->setText("In");
-    Field<QLineEdit>(form.get(), 6667)->setText("2");
-    Field<QPushButton>(form.get(), 6668)->click();
+    Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_LEDS)->setText("In");
+    Field<QLineEdit>(form.get(), CLEDRandomSpecsForm::IDC_COUNT)->setText("2");
+    Field<QPushButton>(form.get(), CLEDRandomSpecsForm::IDC_CALCULATE)->click();
     EXPECT_EQ(SpectrumNames(), (std::vector<std::string>{"G:Äquienergetische Ansteuerung:Spec0",
                                                          "G:Äquienergetische Ansteuerung:Spec1"}));
 }
@@ -259,7 +259,7 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
     ExpectDropKinds(form.get(), {{6653, false, false, true, false},
                                  {6645, true, false, false, false},
                                  {6659, false, false, false, true}});
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6648)->text(), "200");
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CLedSelectionForm::IDC_ITERATIONS)->text(), "200");
     AddLeds(4);
     AddCurve("Ziel:A", 380, 2, 201, [](double x) { return Gauss(x, 0.5, 0.03) + 0.5 * Gauss(x, 0.6, 0.03); });
     AddCurve("Ziel:B", 380, 2, 201, [](double x) { return Gauss(x, 0.45, 0.03); });
@@ -272,17 +272,17 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
     p.setIntParameter("LEDCount", 2);
     p.setIntParameter("ProposalCount", 4);
     p.setIntParameter("SelectorIterationCount", 3);
-    Field<QLineEdit>(form.get(), 6649)->setText("4,5");
-    Field<QPushButton>(form.get(), 6647)->click();
+    Field<QLineEdit>(form.get(), CLedSelectionForm::IDC_PROPOSALS)->setText("4,5");
+    Field<QPushButton>(form.get(), CLedSelectionForm::IDC_START)->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(*p.getStringParameter("LEDsDesc"), "") << "a refused entry takes nothing";
     EXPECT_EQ(host.LogTexts()[0], "Fehler bei der LED-Selektion: Keine Zielspektren angegeben!");
 
-    Field<QLineEdit>(form.get(), 6649)->setText("4");
+    Field<QLineEdit>(form.get(), CLedSelectionForm::IDC_PROPOSALS)->setText("4");
     // The list lays its windows out in the size it has when the first improvement comes.
     form->resize(640, 760);
     form->show();
-    Field<QPushButton>(form.get(), 6647)->click();
+    Field<QPushButton>(form.get(), CLedSelectionForm::IDC_START)->click();
     EXPECT_EQ(host.clipboard.GetInserters("Best", false).size(), 2u);
     CReconstructionSpecWindowList* list = form->GetList();
     EXPECT_EQ(list->WindowCount(), 2);
@@ -293,7 +293,7 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
 
     // A second run empties the list first and lays it out again at its first improvement.
     host.spectra.DeleteInserters("Ziel:B");
-    Field<QPushButton>(form.get(), 6647)->click();
+    Field<QPushButton>(form.get(), CLedSelectionForm::IDC_START)->click();
     EXPECT_EQ(list->WindowCount(), 1);
     EXPECT_EQ(Count(host.calls, "StartCalculation"), 3);
     EXPECT_EQ(Count(host.calls, "EndCalculation"), 3);
@@ -306,7 +306,7 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
             settings->MaxIterations = 77;
         return int(QDialog::Rejected);
     };
-    Field<QPushButton>(form.get(), 6709)->click();
+    Field<QPushButton>(form.get(), CLedSelectionForm::IDC_SETTINGS)->click();
     EXPECT_EQ(*p.getIntParameter("MaxIterations"), 77);
     EXPECT_FALSE(module.InRun());
 }
@@ -337,7 +337,7 @@ TEST_F(ExportSelectionFormsTest, AClickDuringAProgressReportStartsNoSecondRun)
                                                   {6650, "2"},  {6649, "4"},    {6648, "2"}};
     for (const auto& [id, text] : fields)
         Field<QLineEdit>(form.get(), id)->setText(text);
-    clicking.button = Field<QPushButton>(form.get(), 6647);
+    clicking.button = Field<QPushButton>(form.get(), CLedSelectionForm::IDC_START);
     clicking.button->click();
     EXPECT_TRUE(clicking.clicked);
     EXPECT_EQ(Count(clicking.calls, "StartCalculation"), 1);

@@ -69,18 +69,18 @@ TEST_F(FormsTest, MultiCreateFormFollowsTheModulesClass)
         const bool isLed = module == &led;
         SCOPED_TRACE(isLed ? "LED" : "ED");
         auto form = MakeForm<CMultiLEDCreateForm>(*module);
-        QComboBox* combo = Field<QComboBox>(form.get(), 6718);
+        QComboBox* combo = Field<QComboBox>(form.get(), CMultiLEDCreateForm::IDC_MODEL);
         ASSERT_EQ(combo->count(), isLed ? 3 : 4);
         EXPECT_EQ(combo->itemText(0), isLed ? "1_GaussianLEDModel" : "1_GaussianModel");
-        EXPECT_EQ(Field<QLabel>(form.get(), 6721)->text(), CMultiLEDCreateForm::HelpText(isLed));
-        EXPECT_TRUE(Field<QLineEdit>(form.get(), 6720)->isHidden());
-        Field<QLineEdit>(form.get(), 6650)->setText("1");
-        EXPECT_FALSE(Field<QLineEdit>(form.get(), 6639)->isEnabled());
-        Field<QLineEdit>(form.get(), 6650)->setText("3");
-        EXPECT_TRUE(Field<QLineEdit>(form.get(), 6639)->isEnabled());
+        EXPECT_EQ(Field<QLabel>(form.get(), CMultiLEDCreateForm::IDC_HELP)->text(), CMultiLEDCreateForm::HelpText(isLed));
+        EXPECT_TRUE(Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_EXT_SLOPE)->isHidden());
+        Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_COUNT)->setText("1");
+        EXPECT_FALSE(Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_END)->isEnabled());
+        Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_COUNT)->setText("3");
+        EXPECT_TRUE(Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_END)->isEnabled());
 
-        Field<QLineEdit>(form.get(), 6700)->setText(isLed ? "L" : "E");
-        Field<QPushButton>(form.get(), 6701)->click();
+        Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_GROUP)->setText(isLed ? "L" : "E");
+        Field<QPushButton>(form.get(), CMultiLEDCreateForm::IDC_CREATE)->click();
         EXPECT_EQ(host.clipboard.GetInserters(isLed ? "L" : "E", false).size(), 3u);
         EXPECT_EQ(Count(host.calls, "StartCalculation"), Count(host.calls, "EndCalculation"));
     }
@@ -101,14 +101,14 @@ TEST_F(FormsTest, HiddenExtendedParametersAreStillChecked)
         SCOPED_TRACE(c.id);
         form->UpdateData(false);
         prompter.shown.clear();
-        Field<QLineEdit>(form.get(), 6702)->setText("40");
+        Field<QLineEdit>(form.get(), CMultiLEDCreateForm::IDC_FWHM)->setText("40");
         Field<QLineEdit>(form.get(), c.id)->setText(c.text);
         EXPECT_FALSE(form->UpdateData(true));
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_TRUE(prompter.shown[0].text.startsWith("Bitte geben Sie eine Zahl zwischen"));
         EXPECT_EQ(*module.getParameters().getDoubleParameter("FWHM"), 30) << "nothing taken";
         // The button does not run with a refused entry.
-        Field<QPushButton>(form.get(), 6701)->click();
+        Field<QPushButton>(form.get(), CMultiLEDCreateForm::IDC_CREATE)->click();
         EXPECT_TRUE(ClipboardNames().empty());
     }
 }
@@ -123,22 +123,22 @@ TEST_F(FormsTest, SpecsFormDerivesPrecisionChecksTheStepAndTakesDroppedGrids)
     Attach(module);
     ns_param::Paramora& p = module.getParameters();
     auto form = MakeForm<CLEDCreateSpecsForm>(module);
-    Field<QLineEdit>(form.get(), 6640)->setText("0.5");
+    Field<QLineEdit>(form.get(), CLEDCreateSpecsForm::IDC_STEP)->setText("0.5");
     ASSERT_TRUE(form->UpdateData(true));
     EXPECT_EQ(*p.getIntParameter("IntPrec"), 1);
-    Field<QLineEdit>(form.get(), 6640)->setText("0.001");
+    Field<QLineEdit>(form.get(), CLEDCreateSpecsForm::IDC_STEP)->setText("0.001");
     EXPECT_FALSE(form->UpdateData(true));
     EXPECT_EQ(*p.getDoubleParameter("XStep"), 0.5);
 
     AddCurve("M:five", 400, 5, 61, [](double) { return 1.0; });
     AddCurve("M:one", 450, 5, 1, [](double) { return 1.0; });
-    auto* step = Field<CLEDCreateSpecsFormSelectionEdit>(form.get(), 6640);
+    auto* step = Field<CLEDCreateSpecsFormSelectionEdit>(form.get(), CLEDCreateSpecsForm::IDC_STEP);
     step->OnDropSpecs("M:five");
     EXPECT_EQ(*p.getDoubleParameter("XStart"), 400);
     EXPECT_EQ(*p.getDoubleParameter("XEnd"), 700);
     EXPECT_EQ(*p.getDoubleParameter("XStep"), 5);
-    EXPECT_EQ(Field<QLineEdit>(form.get(), 6638)->text(), "400");
-    Field<CLEDCreateSpecsFormSelectionEdit>(form.get(), 6638)->OnDropSpecs("M:one");
+    EXPECT_EQ(Field<QLineEdit>(form.get(), CLEDCreateSpecsForm::IDC_START)->text(), "400");
+    Field<CLEDCreateSpecsFormSelectionEdit>(form.get(), CLEDCreateSpecsForm::IDC_START)->OnDropSpecs("M:one");
     EXPECT_EQ(*p.getDoubleParameter("XStart"), 450);
     EXPECT_EQ(*p.getDoubleParameter("XStep"), 5) << "one point gives no step";
     host.log.clear();
@@ -155,17 +155,17 @@ TEST_F(FormsTest, DataEditFormImportsFiltersAndErases)
     AddObject("In:a", {{"Name", "a"}, {"PeakWavelength", "0.45"}});
     AddObject("In:b", {{"Name", "b"}, {"PeakWavelength", "0.6"}});
     auto form = MakeForm<CLEDDataEditForm>(module);
-    Field<QLineEdit>(form.get(), 6653)->setText("In");
-    Field<QPushButton>(form.get(), 6657)->click();
+    Field<QLineEdit>(form.get(), CLEDDataEditForm::IDC_LEDS)->setText("In");
+    Field<QPushButton>(form.get(), CLEDDataEditForm::IDC_IMPORT)->click();
     EXPECT_EQ(module.GetLEDList().EntryCount(), 2);
     EXPECT_EQ(form->GetEditor()->RowCount(), 2);
-    Field<QLineEdit>(form.get(), 24007)->setText("PeakWavelength > 0.5");
+    Field<QLineEdit>(form.get(), CLEDDataEditForm::IDC_CONDITION)->setText("PeakWavelength > 0.5");
     EXPECT_EQ(*module.getParameters().getStringParameter("ConditionString"), "PeakWavelength > 0.5");
     EXPECT_EQ(form->GetEditor()->RowCount(), 1);
-    Field<QLineEdit>(form.get(), 6651)->setText("Out");
-    Field<QPushButton>(form.get(), 6652)->click();
+    Field<QLineEdit>(form.get(), CLEDDataEditForm::IDC_GROUP)->setText("Out");
+    Field<QPushButton>(form.get(), CLEDDataEditForm::IDC_EXPORT)->click();
     EXPECT_EQ(ClipboardNames(), (std::vector<std::string>{"In:a", "In:b", "Out:b"}));
-    Field<QPushButton>(form.get(), 6658)->click();
+    Field<QPushButton>(form.get(), CLEDDataEditForm::IDC_ERASE)->click();
     EXPECT_EQ(module.GetLEDList().EntryCount(), 0);
     EXPECT_EQ(form->GetEditor()->RowCount(), 0);
     EXPECT_EQ(Count(host.calls, "StartCalculation"), 3);
@@ -208,8 +208,8 @@ TEST_F(FormsTest, FittingFormSetsTheSecondPassByItsFields)
     } cases[] = {{"T", "", false, true}, {"", "O", false, true}, {"", "", true, false}};
     for (const auto& c : cases) {
         p.setBoolParameter("AddTargetDrivenOptimization", c.before);
-        Field<QLineEdit>(form.get(), 6710)->setText(c.target);
-        Field<QLineEdit>(form.get(), 6711)->setText(c.observer);
+        Field<QLineEdit>(form.get(), CLEDContinuousFittingForm::IDC_TARGET_SPECS)->setText(c.target);
+        Field<QLineEdit>(form.get(), CLEDContinuousFittingForm::IDC_OBSERVER_SPECS)->setText(c.observer);
         ASSERT_TRUE(form->UpdateData(true));
         EXPECT_EQ(*p.getBoolParameter("AddTargetDrivenOptimization"), c.after) << c.target << c.observer;
         EXPECT_EQ(*p.getStringParameter("TargetSpecsDesc"), c.target);
@@ -233,7 +233,7 @@ TEST_F(FormsTest, FittingFormEditsTheSettingsInTheirDialog)
         }
         return int(QDialog::Rejected);
     };
-    Field<QPushButton>(form.get(), 6709)->click();
+    Field<QPushButton>(form.get(), CLEDContinuousFittingForm::IDC_SETTINGS)->click();
     EXPECT_EQ(*p.getIntParameter("MaxIterations"), 50) << "read back however it was closed";
     EXPECT_EQ(*p.getDoubleParameter("MinValue"), -1e308);
     EXPECT_FALSE(module.InRun());

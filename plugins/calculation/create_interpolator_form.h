@@ -16,6 +16,35 @@ class CreateInterpolatorForm : public calc::CCalcForm {
 public:
     enum { IDD = 2208 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SENSITIVITIES = 14003,
+        IDC_ILLUMINATION = 14005,
+        IDC_TARGETS = 14007,
+        IDC_RESPONSES = 14010,
+        IDC_TARGETGROUP = 14016,
+        IDC_ERRORWEIGHT = 14019,
+        IDC_ITERCOUNT = 14011,
+        IDC_REGTV = 2060,
+        IDC_REGI2MIN = 2066,
+        IDC_REGI2MAX = 2085,
+        IDC_REGPOSITIVITY = 2090,
+        IDC_REGGAUSS = 2093,
+        IDC_MSESTOP = 2073,
+        IDC_WIENER1 = 2096,
+        IDC_WIENER2 = 2099,
+        IDC_ADMODE = 2116,
+        IDC_CHANNELNOISE = 2118,
+        IDC_QUANTCHAN = 2117,
+        IDC_GROUPED = 2211,
+        IDC_AUTOSAVE = 2212,
+        IDC_RANDOMSIGN = 20009,
+        IDC_EVOLUTIONARY = 2200,
+        IDC_OUTFOLDER = 14017,
+        IDC_RUN = 2030,
+        IDC_SAVE = 20013,
+    };
+
     CreateInterpolatorForm();
     ~CreateInterpolatorForm() override;
 
@@ -32,30 +61,30 @@ private:
     void OnSensitivitiesChanged();
     void OnResponsesChanged();
 
-    CSelectionEdit* m_sensitivities; // 14003
-    CSelectionEdit* m_illumination;  // 14005
-    CSelectionEdit* m_targets;       // 14007
-    CSelectionEdit* m_responses;     // 14010
-    CSelectionEdit* m_targetGroup;   // 14016
-    CSelectionEdit* m_errorWeight;   // 14019
+    CSelectionEdit* m_sensitivities;
+    CSelectionEdit* m_illumination;
+    CSelectionEdit* m_targets;
+    CSelectionEdit* m_responses;
+    CSelectionEdit* m_targetGroup;
+    CSelectionEdit* m_errorWeight;
     QSpinBox* m_iterCount;           // 14011 with 2027
-    QLineEdit* m_regTV;              // 2060
-    QLineEdit* m_regI2min;           // 2066
-    QLineEdit* m_regI2max;           // 2085
-    QLineEdit* m_regPositivity;      // 2090
-    QLineEdit* m_regGauss;           // 2093
-    QLineEdit* m_mseStop;            // 2073
-    QLineEdit* m_wiener1;            // 2096
-    QLineEdit* m_wiener2;            // 2099
-    QLineEdit* m_adMode;             // 2116
-    QLineEdit* m_channelNoise;       // 2118
-    QCheckBox* m_quantChan;          // 2117
-    QCheckBox* m_grouped;            // 2211
-    QCheckBox* m_autoSave;           // 2212
-    QCheckBox* m_randomSign;         // 20009
-    QCheckBox* m_evolutionary;       // 2200, bound to nothing
-    QLabel* m_outFolder;             // 14017
-    QPushButton* m_run;              // 2030
-    QPushButton* m_save;             // 20013
+    QLineEdit* m_regTV;
+    QLineEdit* m_regI2min;
+    QLineEdit* m_regI2max;
+    QLineEdit* m_regPositivity;
+    QLineEdit* m_regGauss;
+    QLineEdit* m_mseStop;
+    QLineEdit* m_wiener1;
+    QLineEdit* m_wiener2;
+    QLineEdit* m_adMode;
+    QLineEdit* m_channelNoise;
+    QCheckBox* m_quantChan;
+    QCheckBox* m_grouped;
+    QCheckBox* m_autoSave;
+    QCheckBox* m_randomSign;
+    QCheckBox* m_evolutionary; // bound to nothing
+    QLabel* m_outFolder;
+    QPushButton* m_run;
+    QPushButton* m_save;
     bool m_exchanging = false;
 };

@@ -25,23 +25,23 @@ SVDSelectionForm::SVDSelectionForm()
 {
     QWidget* c = Content();
     auto* grid = new QGridLayout(c);
-    m_specLabel = Named(new QLabel("Auswahlspektrensammlung (Target-, Sensorik-Spektren)", c), 2017);
-    m_specDesc = Named(new CSelectionEdit(c), 14002);
-    m_specCount = Named(new QSpinBox(c), 14006);
-    m_targetGroup = Named(new CSelectionEdit(c), 14004);
-    m_run = Named(new QPushButton("AUSWAHL STARTEN", c), 14001);
-    m_weightLabel = Named(new QLabel("Spektrale Gewichtungen (SampleMode)", c), 2021);
-    m_weights = Named(new CSelectionEdit(c), 14009);
-    m_starts = Named(new CSelectionEdit(c), 14014);
-    m_equivalentLabel = Named(new QLabel("Spektrensammlung für namenssynchrone Auswahl", c), 2031);
-    m_equivalents = Named(new CSelectionEdit(c), 14028);
-    m_normSpecs = Named(new QCheckBox("Spektren normieren", c), 2120);
-    m_normVal = Named(new QLineEdit(c), 15035);
-    m_integral = Named(new QRadioButton("integral", c), 15039);
-    m_maximum = Named(new QRadioButton("max", c), 15040);
-    m_checkSpecs = Named(new QCheckBox("Spektren vor Auswahl bereinigen", c), 2121);
-    m_keywords = Named(new QLineEdit(c), 15065);
-    m_keywordLabel = Named(new QLabel("Keywords", c), 15066);
+    m_specLabel = Named(new QLabel("Auswahlspektrensammlung (Target-, Sensorik-Spektren)", c), IDC_SPECLABEL);
+    m_specDesc = Named(new CSelectionEdit(c), IDC_SPECDESC);
+    m_specCount = Named(new QSpinBox(c), IDC_SPECCOUNT);
+    m_targetGroup = Named(new CSelectionEdit(c), IDC_TARGETGROUP);
+    m_run = Named(new QPushButton("AUSWAHL STARTEN", c), IDC_RUN);
+    m_weightLabel = Named(new QLabel("Spektrale Gewichtungen (SampleMode)", c), IDC_WEIGHTLABEL);
+    m_weights = Named(new CSelectionEdit(c), IDC_WEIGHTS);
+    m_starts = Named(new CSelectionEdit(c), IDC_STARTS);
+    m_equivalentLabel = Named(new QLabel("Spektrensammlung für namenssynchrone Auswahl", c), IDC_EQUIVALENTLABEL);
+    m_equivalents = Named(new CSelectionEdit(c), IDC_EQUIVALENTS);
+    m_normSpecs = Named(new QCheckBox("Spektren normieren", c), IDC_NORMSPECS);
+    m_normVal = Named(new QLineEdit(c), IDC_NORMVAL);
+    m_integral = Named(new QRadioButton("integral", c), IDC_INTEGRAL);
+    m_maximum = Named(new QRadioButton("max", c), IDC_MAXIMUM);
+    m_checkSpecs = Named(new QCheckBox("Spektren vor Auswahl bereinigen", c), IDC_CHECKSPECS);
+    m_keywords = Named(new QLineEdit(c), IDC_KEYWORDS);
+    m_keywordLabel = Named(new QLabel("Keywords", c), IDC_KEYWORDLABEL);
 
     // Both norm buttons may be clear (then the stored NormType stays).
     m_integral->setAutoExclusive(false);

@@ -19,6 +19,27 @@ class SVDSelectionForm : public calc::CCalcForm {
 public:
     enum { IDD = 20000 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SPECLABEL = 2017,
+        IDC_SPECDESC = 14002,
+        IDC_SPECCOUNT = 14006,
+        IDC_TARGETGROUP = 14004,
+        IDC_RUN = 14001,
+        IDC_WEIGHTLABEL = 2021,
+        IDC_WEIGHTS = 14009,
+        IDC_STARTS = 14014,
+        IDC_EQUIVALENTLABEL = 2031,
+        IDC_EQUIVALENTS = 14028,
+        IDC_NORMSPECS = 2120,
+        IDC_NORMVAL = 15035,
+        IDC_INTEGRAL = 15039,
+        IDC_MAXIMUM = 15040,
+        IDC_CHECKSPECS = 2121,
+        IDC_KEYWORDS = 15065,
+        IDC_KEYWORDLABEL = 15066,
+    };
+
     SVDSelectionForm();
     ~SVDSelectionForm() override;
 
@@ -32,21 +53,21 @@ private:
     void ApplyNormRules();
     void Run();
 
-    CSelectionEdit* m_specDesc;    // 14002
+    CSelectionEdit* m_specDesc;
     QSpinBox* m_specCount;         // 14006 with its spin 2024
-    CSelectionEdit* m_targetGroup; // 14004
-    QPushButton* m_run;            // 14001
-    CSelectionEdit* m_weights;     // 14009
-    CSelectionEdit* m_starts;      // 14014
-    CSelectionEdit* m_equivalents; // 14028
-    QLabel* m_specLabel;           // 2017
-    QLabel* m_weightLabel;         // 2021
-    QLabel* m_equivalentLabel;     // 2031
-    QCheckBox* m_normSpecs;        // 2120
-    QLineEdit* m_normVal;          // 15035
-    QRadioButton* m_integral;      // 15039
-    QRadioButton* m_maximum;       // 15040
-    QCheckBox* m_checkSpecs;       // 2121
-    QLineEdit* m_keywords;         // 15065
-    QLabel* m_keywordLabel;        // 15066
+    CSelectionEdit* m_targetGroup;
+    QPushButton* m_run;
+    CSelectionEdit* m_weights;
+    CSelectionEdit* m_starts;
+    CSelectionEdit* m_equivalents;
+    QLabel* m_specLabel;
+    QLabel* m_weightLabel;
+    QLabel* m_equivalentLabel;
+    QCheckBox* m_normSpecs;
+    QLineEdit* m_normVal;
+    QRadioButton* m_integral;
+    QRadioButton* m_maximum;
+    QCheckBox* m_checkSpecs;
+    QLineEdit* m_keywords;
+    QLabel* m_keywordLabel;
 };

@@ -40,17 +40,17 @@ TestInterpolatorForm::TestInterpolatorForm()
         grid->addWidget(Named(new QLabel(QString::fromUtf8(label), c), id), r, 0);
         grid->addWidget(field, r, 1, 1, 3);
     };
-    m_responses = Named(new CSelectionEdit(c), 14018);
-    m_sensors = Named(new CSelectionEdit(c), 14003);
-    m_targets = Named(new CSelectionEdit(c), 14007);
-    m_rules = Named(new CSelectionEdit(c), 14008);
-    m_targetGroup = Named(new CSelectionEdit(c), 14016);
-    m_rangeMin = Named(new QLineEdit(c), 2071);
-    m_rangeMax = Named(new QLineEdit(c), 2080);
-    m_messCount = Named(new QLineEdit(c), 2095);
-    m_grouped = Named(new QCheckBox("Gruppen sequentiell prozessieren", c), 2211);
-    m_randomSign = Named(new QCheckBox(QString::fromUtf8("Gruppennamen mit Zufallszahl ergänzen"), c), 20009);
-    m_run = Named(new QPushButton("KALIBRIERUNG\nTESTEN", c), 2050);
+    m_responses = Named(new CSelectionEdit(c), IDC_RESPONSES);
+    m_sensors = Named(new CSelectionEdit(c), IDC_SENSORS);
+    m_targets = Named(new CSelectionEdit(c), IDC_TARGETS);
+    m_rules = Named(new CSelectionEdit(c), IDC_RULES);
+    m_targetGroup = Named(new CSelectionEdit(c), IDC_TARGETGROUP);
+    m_rangeMin = Named(new QLineEdit(c), IDC_RANGEMIN);
+    m_rangeMax = Named(new QLineEdit(c), IDC_RANGEMAX);
+    m_messCount = Named(new QLineEdit(c), IDC_MESSCOUNT);
+    m_grouped = Named(new QCheckBox("Gruppen sequentiell prozessieren", c), IDC_GROUPED);
+    m_randomSign = Named(new QCheckBox(QString::fromUtf8("Gruppennamen mit Zufallszahl ergänzen"), c), IDC_RANDOMSIGN);
+    m_run = Named(new QPushButton("KALIBRIERUNG\nTESTEN", c), IDC_RUN);
 
     QGridLayout* primary = box("Primärdaten");
     row(primary, 2037, "spektrale Sensorbeschreibung:\n(Sensor(en) + opt. Beleuchtung)", m_sensors);

@@ -14,6 +14,21 @@ class TestInterpolatorForm : public calc::CCalcForm {
 public:
     enum { IDD = 2209 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_RESPONSES = 14018,
+        IDC_SENSORS = 14003,
+        IDC_TARGETS = 14007,
+        IDC_RULES = 14008,
+        IDC_TARGETGROUP = 14016,
+        IDC_RANGEMIN = 2071,
+        IDC_RANGEMAX = 2080,
+        IDC_MESSCOUNT = 2095,
+        IDC_GROUPED = 2211,
+        IDC_RANDOMSIGN = 20009,
+        IDC_RUN = 2050,
+    };
+
     TestInterpolatorForm();
     ~TestInterpolatorForm() override;
 
@@ -25,15 +40,15 @@ protected:
     void ExchangeFields(CDataExchange* pDX) override;
 
 private:
-    CSelectionEdit* m_responses;   // 14018
-    CSelectionEdit* m_sensors;     // 14003
-    CSelectionEdit* m_targets;     // 14007
-    CSelectionEdit* m_rules;       // 14008
-    CSelectionEdit* m_targetGroup; // 14016
-    QLineEdit* m_rangeMin;         // 2071
-    QLineEdit* m_rangeMax;         // 2080
-    QLineEdit* m_messCount;        // 2095
-    QCheckBox* m_grouped;          // 2211
-    QCheckBox* m_randomSign;       // 20009, hidden
-    QPushButton* m_run;            // 2050
+    CSelectionEdit* m_responses;
+    CSelectionEdit* m_sensors;
+    CSelectionEdit* m_targets;
+    CSelectionEdit* m_rules;
+    CSelectionEdit* m_targetGroup;
+    QLineEdit* m_rangeMin;
+    QLineEdit* m_rangeMax;
+    QLineEdit* m_messCount;
+    QCheckBox* m_grouped;
+    QCheckBox* m_randomSign; // hidden
+    QPushButton* m_run;
 };

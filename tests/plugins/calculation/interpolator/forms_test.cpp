@@ -44,20 +44,20 @@ TEST_F(Forms, TrainingFormShowsIterationsAndEnablesByTheSensorDescription)
 {
     P().setIntParameter("IterCount", 7);
     auto form = MakeForm<CreateInterpolatorForm>(train);
-    auto* spin = Field<QSpinBox>(form.get(), 14011);
+    auto* spin = Field<QSpinBox>(form.get(), CreateInterpolatorForm::IDC_ITERCOUNT);
     EXPECT_EQ(spin->value(), 7); // not reset to 1
     EXPECT_EQ(spin->minimum(), 1);
     EXPECT_EQ(spin->maximum(), 50);
     EXPECT_EQ(*P().getIntParameter("IterCount"), 7);
-    auto* sens = Field<QLineEdit>(form.get(), 14003);
-    auto* illu = Field<QLineEdit>(form.get(), 14005);
-    auto* responses = Field<QLineEdit>(form.get(), 14010);
+    auto* sens = Field<QLineEdit>(form.get(), CreateInterpolatorForm::IDC_SENSITIVITIES);
+    auto* illu = Field<QLineEdit>(form.get(), CreateInterpolatorForm::IDC_ILLUMINATION);
+    auto* responses = Field<QLineEdit>(form.get(), CreateInterpolatorForm::IDC_RESPONSES);
     EXPECT_EQ(sens->text(), "sens");
     EXPECT_FALSE(responses->isEnabled());
-    EXPECT_TRUE(Field<QLineEdit>(form.get(), 2096)->isEnabled());
+    EXPECT_TRUE(Field<QLineEdit>(form.get(), CreateInterpolatorForm::IDC_WIENER1)->isEnabled());
     sens->setText("");
     EXPECT_TRUE(responses->isEnabled());
-    EXPECT_FALSE(Field<QLineEdit>(form.get(), 2096)->isEnabled());
+    EXPECT_FALSE(Field<QLineEdit>(form.get(), CreateInterpolatorForm::IDC_WIENER1)->isEnabled());
     EXPECT_EQ(*P().getStringParameter("SpecDescAsystem"), "");
     illu->setText("x");
     EXPECT_TRUE(host.log.empty());
@@ -68,7 +68,7 @@ TEST_F(Forms, TrainingFormShowsIterationsAndEnablesByTheSensorDescription)
     EXPECT_EQ(host.log.back().text, "Fehler: Sensorverhalten entweder durch Sensorempfindlichkeiten und Beleuchtung "
                                     "oder Abtastwerte beschreiben!");
     // The evolutionary switch is shown but bound to nothing.
-    Field<QCheckBox>(form.get(), 2200)->setChecked(true);
+    Field<QCheckBox>(form.get(), CreateInterpolatorForm::IDC_EVOLUTIONARY)->setChecked(true);
     EXPECT_TRUE(form->UpdateData(true));
     EXPECT_FALSE(*P().getBoolParameter("EvoOpt"));
 }
@@ -98,13 +98,13 @@ TEST_F(Forms, TrainingFormRangeChecksKeepTheParameters)
 TEST_F(Forms, TrainingFormRunsAndSavesThroughTheDialog)
 {
     auto form = MakeForm<CreateInterpolatorForm>(train);
-    Field<QPushButton>(form.get(), 2030)->click();
+    Field<QPushButton>(form.get(), CreateInterpolatorForm::IDC_RUN)->click();
     EXPECT_NE(host.spectra.GetInserter("rule:qSPECs:red"), nullptr);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "StartCalculation"), 1);
     FakeFileChooser chooser;
     test_support::TempDir dir;
     chooser.answer = QString::fromStdString(dir.file("saved.txt"));
-    Field<QPushButton>(form.get(), 20013)->click();
+    Field<QPushButton>(form.get(), CreateInterpolatorForm::IDC_SAVE)->click();
     EXPECT_EQ(chooser.saveRequests, 1);
     EXPECT_EQ(chooser.lastName, "rule.txt");
     EXPECT_TRUE(std::filesystem::exists(dir.file("saved.txt")));
@@ -115,11 +115,11 @@ TEST_F(Forms, TestFormHidesTheMarkSwitchAndExcludesSensorOrResponses)
     Q().setStringParameter("SpecMessSystem", "rule:qSens");
     auto form = MakeForm<TestInterpolatorForm>(test);
     form->UpdateData(false);
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 20009)->isHidden());
-    EXPECT_EQ(Field<QPushButton>(form.get(), 2050)->text(), "KALIBRIERUNG\nTESTEN");
-    auto* sensors = Field<QLineEdit>(form.get(), 14003);
-    auto* responses = Field<QLineEdit>(form.get(), 14018);
-    auto* targets = Field<QLineEdit>(form.get(), 14007);
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), TestInterpolatorForm::IDC_RANDOMSIGN)->isHidden());
+    EXPECT_EQ(Field<QPushButton>(form.get(), TestInterpolatorForm::IDC_RUN)->text(), "KALIBRIERUNG\nTESTEN");
+    auto* sensors = Field<QLineEdit>(form.get(), TestInterpolatorForm::IDC_SENSORS);
+    auto* responses = Field<QLineEdit>(form.get(), TestInterpolatorForm::IDC_RESPONSES);
+    auto* targets = Field<QLineEdit>(form.get(), TestInterpolatorForm::IDC_TARGETS);
     EXPECT_FALSE(responses->isEnabled());
     sensors->setText("");
     EXPECT_TRUE(responses->isEnabled());
@@ -132,10 +132,10 @@ TEST_F(Forms, TestFormHidesTheMarkSwitchAndExcludesSensorOrResponses)
     EXPECT_EQ(host.log.back().text, "Sensor entweder spektral (Kanalempfindlichkeiten, Targets, Beleuchtung) oder "
                                     "durch Sensorantworten beschreiben!");
     // A range value beyond 1e7 fails and keeps the parameter.
-    Field<QLineEdit>(form.get(), 2071)->setText("20000000");
+    Field<QLineEdit>(form.get(), TestInterpolatorForm::IDC_RANGEMIN)->setText("20000000");
     EXPECT_FALSE(form->UpdateData(true));
     EXPECT_EQ(*Q().getDoubleParameter("RangeOfValueMin"), 0);
-    Field<QLineEdit>(form.get(), 2071)->setText("-5");
+    Field<QLineEdit>(form.get(), TestInterpolatorForm::IDC_RANGEMIN)->setText("-5");
     EXPECT_TRUE(form->UpdateData(true));
     EXPECT_EQ(*Q().getDoubleParameter("RangeOfValueMin"), -5);
 }
@@ -149,7 +149,7 @@ TEST_F(Forms, TestFormRunsTheTest)
     Q().setStringParameter("TargetGroup", "rek");
     auto form = MakeForm<TestInterpolatorForm>(test);
     form->UpdateData(false);
-    Field<QPushButton>(form.get(), 2050)->click();
+    Field<QPushButton>(form.get(), TestInterpolatorForm::IDC_RUN)->click();
     EXPECT_NE(host.spectra.GetInserter("rek:t1"), nullptr);
 }
 

@@ -38,21 +38,21 @@ CColNormalizeForm::CColNormalizeForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
 
-    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), 2017);
+    auto* selection = calc::Named(new QGroupBox("Spektrenauswahl", c), IDC_SELECTIONBOX);
     auto* selectionGrid = new QGridLayout(selection);
-    m_specDesc = calc::Named(new CSelectionEdit(selection), 2001);
+    m_specDesc = calc::Named(new CSelectionEdit(selection), IDC_SPECDESC);
     selectionGrid->addWidget(new QLabel("Eingabe-/Zielspektren", selection), 0, 0);
     selectionGrid->addWidget(m_specDesc, 0, 1);
     layout->addWidget(selection);
 
-    auto* references = calc::Named(new QGroupBox("Spektren-Vorgabe", c), 2018);
+    auto* references = calc::Named(new QGroupBox("Spektren-Vorgabe", c), IDC_REFSPECBOX);
     auto* referenceGrid = new QGridLayout(references);
-    m_refSpec = calc::Named(new CColNormalizeFormSelectionEdit(references), 2026);
+    m_refSpec = calc::Named(new CColNormalizeFormSelectionEdit(references), IDC_REFSPEC);
     referenceGrid->addWidget(new QLabel("Spektren \nzur Farbübernahme", references), 0, 0);
     referenceGrid->addWidget(m_refSpec, 0, 1);
     layout->addWidget(references);
 
-    m_start = calc::Named(new QPushButton("STARTEN", c), 2013);
+    m_start = calc::Named(new QPushButton("STARTEN", c), IDC_START);
     layout->addWidget(m_start);
     layout->addStretch(1);
 

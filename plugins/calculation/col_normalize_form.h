@@ -33,6 +33,15 @@ class CColNormalizeForm : public calc::CCalcForm {
 public:
     enum { IDD = 1999 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_SPECDESC = 2001,
+        IDC_START = 2013,
+        IDC_SELECTIONBOX = 2017,
+        IDC_REFSPECBOX = 2018,
+        IDC_REFSPEC = 2026,
+    };
+
     CColNormalizeForm();
     ~CColNormalizeForm() override;
 

@@ -20,10 +20,10 @@ CRemTransSpecForm::CRemTransSpecForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
     auto* grid = new QGridLayout;
-    m_a = calc::Named(new CSelectionEdit(c), 2048);
-    m_b = calc::Named(new CSelectionEdit(c), 2001);
-    m_target = calc::Named(new CSelectionEdit(c), 2042);
-    m_function = calc::Named(new QComboBox(c), 15034);
+    m_a = calc::Named(new CSelectionEdit(c), IDC_A);
+    m_b = calc::Named(new CSelectionEdit(c), IDC_B);
+    m_target = calc::Named(new CSelectionEdit(c), IDC_TARGET);
+    m_function = calc::Named(new QComboBox(c), IDC_FUNCTION);
     int row = 0;
     for (auto [label, field] : {std::pair<const char*, QWidget*>{"A: Spektrensammlung 1", m_a},
                                 {"B: Konstante ODER Spektrensammlung 2", m_b},
@@ -35,18 +35,18 @@ CRemTransSpecForm::CRemTransSpecForm()
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
-    m_useInputNames = calc::Named(new QCheckBox("automatische Ergebnisgruppierung mit Eingabenamen", c), 2068);
-    m_random = calc::Named(new QCheckBox("    Randomisierte Konstanten-Verrechnung (sigma = 0.25 * 10%-Abweichung)", c), 15067);
-    m_sameNames = calc::Named(new QCheckBox("    A-Namen-korrespondierende A,B-Auswertung", c), 15042);
-    m_autoName = calc::Named(new QCheckBox("Gruppenname 'ResSpec' automatisch anlegen", c), 15050);
-    m_checkSpecs = calc::Named(new QCheckBox("    Spektren vor Operation bereinigen", c), 15051);
-    m_grouped = calc::Named(new QCheckBox(" Ergebnisse A gruppiert ablegen   ", c), 15056);
-    m_addArith = calc::Named(new QCheckBox("    Spektrenarithmetik zum Namen hinzufügen", c), 15062);
+    m_useInputNames = calc::Named(new QCheckBox("automatische Ergebnisgruppierung mit Eingabenamen", c), IDC_USEINPUTNAMES);
+    m_random = calc::Named(new QCheckBox("    Randomisierte Konstanten-Verrechnung (sigma = 0.25 * 10%-Abweichung)", c), IDC_RANDOM);
+    m_sameNames = calc::Named(new QCheckBox("    A-Namen-korrespondierende A,B-Auswertung", c), IDC_SAMENAMES);
+    m_autoName = calc::Named(new QCheckBox("Gruppenname 'ResSpec' automatisch anlegen", c), IDC_AUTONAME);
+    m_checkSpecs = calc::Named(new QCheckBox("    Spektren vor Operation bereinigen", c), IDC_CHECKSPECS);
+    m_grouped = calc::Named(new QCheckBox(" Ergebnisse A gruppiert ablegen   ", c), IDC_GROUPED);
+    m_addArith = calc::Named(new QCheckBox("    Spektrenarithmetik zum Namen hinzufügen", c), IDC_ADDARITH);
     for (QCheckBox* box :
          {m_useInputNames, m_random, m_sameNames, m_autoName, m_checkSpecs, m_grouped, m_addArith})
         layout->addWidget(box);
 
-    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), 2044);
+    m_calculate = calc::Named(new QPushButton("BERECHNEN", c), IDC_CALCULATE);
     layout->addWidget(m_calculate);
     layout->addStretch(1);
 

@@ -14,6 +14,22 @@ class CRemTransSpecForm : public calc::CCalcForm {
 public:
     enum { IDD = 2010 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_B = 2001,
+        IDC_TARGET = 2042,
+        IDC_CALCULATE = 2044,
+        IDC_A = 2048,
+        IDC_USEINPUTNAMES = 2068,
+        IDC_FUNCTION = 15034,
+        IDC_SAMENAMES = 15042,
+        IDC_AUTONAME = 15050,
+        IDC_CHECKSPECS = 15051,
+        IDC_GROUPED = 15056,
+        IDC_ADDARITH = 15062,
+        IDC_RANDOM = 15067,
+    };
+
     CRemTransSpecForm();
     ~CRemTransSpecForm() override;
 

@@ -34,17 +34,17 @@ SpectralFilterForm::SpectralFilterForm()
     QWidget* c = Content();
     auto* layout = new QVBoxLayout(c);
     auto* grid = new QGridLayout;
-    m_specDesc = calc::Named(new CSelectionEdit(c), 15032);
-    m_specGroup = calc::Named(new CSelectionEdit(c), 15016);
-    m_filter = calc::Named(new QComboBox(c), 15031);
-    m_valueLabel = calc::Named(new QLabel("Sensitivity [0, max]", c), 15020);
-    m_value = calc::Named(new QLineEdit(c), 15033);
-    m_stepsLabel = calc::Named(new QLabel("Steps / Width [1, 63]", c), 15045);
-    m_steps = calc::Named(new QLineEdit(c), 2103);
+    m_specDesc = calc::Named(new CSelectionEdit(c), IDC_SPECDESC);
+    m_specGroup = calc::Named(new CSelectionEdit(c), IDC_SPECGROUP);
+    m_filter = calc::Named(new QComboBox(c), IDC_FILTER);
+    m_valueLabel = calc::Named(new QLabel("Sensitivity [0, max]", c), IDC_VALUELABEL);
+    m_value = calc::Named(new QLineEdit(c), IDC_VALUE);
+    m_stepsLabel = calc::Named(new QLabel("Steps / Width [1, 63]", c), IDC_STEPSLABEL);
+    m_steps = calc::Named(new QLineEdit(c), IDC_STEPS);
     int row = 0;
-    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{calc::Named(new QLabel("A: Spektrensammlung", c), 15017), m_specDesc},
-                                {calc::Named(new QLabel("Filterauswahl:    B = ", c), 15018), m_filter},
-                                {calc::Named(new QLabel("B: Ergebnis(se) speichern in Gruppe", c), 15019), m_specGroup},
+    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{calc::Named(new QLabel("A: Spektrensammlung", c), IDC_SPECDESCLABEL), m_specDesc},
+                                {calc::Named(new QLabel("Filterauswahl:    B = ", c), IDC_FILTERLABEL), m_filter},
+                                {calc::Named(new QLabel("B: Ergebnis(se) speichern in Gruppe", c), IDC_SPECGROUPLABEL), m_specGroup},
                                 {m_valueLabel, m_value},
                                 {m_stepsLabel, m_steps}}) {
         grid->addWidget(label, row, 0);
@@ -52,11 +52,11 @@ SpectralFilterForm::SpectralFilterForm()
     }
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
-    m_keepSign = calc::Named(new QCheckBox("vorzeichenbehaftete Filterergebnisse zulassen", c), 15021);
-    m_adaptive = calc::Named(new QCheckBox(kAdaptive, c), 15041);
+    m_keepSign = calc::Named(new QCheckBox("vorzeichenbehaftete Filterergebnisse zulassen", c), IDC_KEEPSIGN);
+    m_adaptive = calc::Named(new QCheckBox(kAdaptive, c), IDC_ADAPTIVE);
     layout->addWidget(m_keepSign);
     layout->addWidget(m_adaptive);
-    m_run = calc::Named(new QPushButton("SPEKTREN FILTERN", c), 15022);
+    m_run = calc::Named(new QPushButton("SPEKTREN FILTERN", c), IDC_RUN);
     layout->addWidget(m_run);
     layout->addStretch(1);
 

@@ -16,6 +16,23 @@ class SpectralFilterForm : public calc::CCalcForm {
 public:
     enum { IDD = 15023 };
 
+    // The controls' ids: their object names, by which tests find them.
+    enum : int {
+        IDC_STEPS = 2103,
+        IDC_SPECGROUP = 15016,
+        IDC_SPECDESCLABEL = 15017,
+        IDC_FILTERLABEL = 15018,
+        IDC_SPECGROUPLABEL = 15019,
+        IDC_VALUELABEL = 15020,
+        IDC_KEEPSIGN = 15021,
+        IDC_RUN = 15022,
+        IDC_FILTER = 15031,
+        IDC_SPECDESC = 15032,
+        IDC_VALUE = 15033,
+        IDC_ADAPTIVE = 15041,
+        IDC_STEPSLABEL = 15045,
+    };
+
     SpectralFilterForm();
     ~SpectralFilterForm() override;
 

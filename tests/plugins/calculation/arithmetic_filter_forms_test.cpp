@@ -67,14 +67,14 @@ TEST_F(ColNormalizeFormTest, DropsEnterAndRun)
     ColNormalizeModule module;
     module.SetModuleInterface(&host);
     auto form = MakeForm<CColNormalizeForm>(module, false);
-    auto* refs = Field<CColNormalizeFormSelectionEdit>(form.get(), 2026);
+    auto* refs = Field<CColNormalizeFormSelectionEdit>(form.get(), CColNormalizeForm::IDC_REFSPEC);
     refs->OnDropSpecs("Serie"); // not bound yet
     EXPECT_EQ(refs->text(), "");
     form->InitModuleEditor();
     EXPECT_TRUE(refs->CanDropSpecs());
     EXPECT_TRUE(refs->CanDropGroup());
     EXPECT_FALSE(refs->CanDropClipboardObjects());
-    EXPECT_TRUE(Field<CSelectionEdit>(form.get(), 2001)->CanDropGroup());
+    EXPECT_TRUE(Field<CSelectionEdit>(form.get(), CColNormalizeForm::IDC_SPECDESC)->CanDropGroup());
     EXPECT_EQ(refs->GetMode(), 0);
 
     refs->OnDropSpecs("Serie");
@@ -86,12 +86,12 @@ TEST_F(ColNormalizeFormTest, DropsEnterAndRun)
 
     // Enter takes the text and shows it again; nothing runs.
     refs->setText("Serie:LED_450");
-    Field<CSelectionEdit>(form.get(), 2001)->setText("Serie");
+    Field<CSelectionEdit>(form.get(), CColNormalizeForm::IDC_SPECDESC)->setText("Serie");
     QTest::keyClick(refs, Qt::Key_Return);
     EXPECT_EQ(*module.getParameters().getStringParameter("RefSpecDesc"), "Serie:LED_450");
     EXPECT_TRUE(host.calls.empty());
 
-    Field<QPushButton>(form.get(), 2013)->click();
+    Field<QPushButton>(form.get(), CColNormalizeForm::IDC_START)->click();
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");
     EXPECT_TRUE(host.log.empty());
@@ -106,27 +106,27 @@ TEST_F(RemTransSpecFormTest, SetUpAndEnableRules)
     ns_param::Paramora& p = module.getParameters();
     p.setStringParameter("SpecDesc", "2");
     auto form = MakeForm<CRemTransSpecForm>(module);
-    auto* combo = Field<QComboBox>(form.get(), 15034);
+    auto* combo = Field<QComboBox>(form.get(), CRemTransSpecForm::IDC_FUNCTION);
     ASSERT_EQ(combo->count(), 17);
     EXPECT_EQ(combo->itemText(8), "µ( A ); Mittelwert");
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 15067)->isEnabled()); // function 1 with a number
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 15042)->isEnabled());
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 15051)->isHidden());
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 2068)->isChecked());
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_RANDOM)->isEnabled()); // function 1 with a number
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_SAMENAMES)->isEnabled());
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_CHECKSPECS)->isHidden());
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_USEINPUTNAMES)->isChecked());
 
     // Function 9: 15042 off and unchecked, B disabled, 15051 shown, 15067 off.
-    Field<QCheckBox>(form.get(), 15042)->setChecked(true);
+    Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_SAMENAMES)->setChecked(true);
     Choose(combo, 8);
-    EXPECT_FALSE(Field<QCheckBox>(form.get(), 15042)->isEnabled());
-    EXPECT_FALSE(Field<QCheckBox>(form.get(), 15042)->isChecked());
-    EXPECT_FALSE(Field<QLineEdit>(form.get(), 2001)->isEnabled());
-    EXPECT_FALSE(Field<QCheckBox>(form.get(), 15051)->isHidden());
-    EXPECT_FALSE(Field<QCheckBox>(form.get(), 15067)->isEnabled());
+    EXPECT_FALSE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_SAMENAMES)->isEnabled());
+    EXPECT_FALSE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_SAMENAMES)->isChecked());
+    EXPECT_FALSE(Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_B)->isEnabled());
+    EXPECT_FALSE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_CHECKSPECS)->isHidden());
+    EXPECT_FALSE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_RANDOM)->isEnabled());
     Choose(combo, 13); // function 14: no screening
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 15051)->isHidden());
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_CHECKSPECS)->isHidden());
     Choose(combo, 3);
-    EXPECT_TRUE(Field<QLineEdit>(form.get(), 2001)->isEnabled());
-    EXPECT_TRUE(Field<QCheckBox>(form.get(), 15042)->isEnabled());
+    EXPECT_TRUE(Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_B)->isEnabled());
+    EXPECT_TRUE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_SAMENAMES)->isEnabled());
 
     // The form's number test reads the whole text.
     struct Row {
@@ -137,19 +137,19 @@ TEST_F(RemTransSpecFormTest, SetUpAndEnableRules)
                         {"1,5", false},   {"", false},    {"Serie", false}, {"-.5", true}};
     for (const Row& row : rows) {
         EXPECT_EQ(CRemTransSpecForm::IsNumberText(row.text), row.number) << row.text;
-        Field<QLineEdit>(form.get(), 2001)->setText(row.text);
-        EXPECT_EQ(Field<QCheckBox>(form.get(), 15067)->isEnabled(), row.number) << row.text;
+        Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_B)->setText(row.text);
+        EXPECT_EQ(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_RANDOM)->isEnabled(), row.number) << row.text;
     }
     Choose(combo, 4); // function 5: never random
-    Field<QLineEdit>(form.get(), 2001)->setText("2");
-    EXPECT_FALSE(Field<QCheckBox>(form.get(), 15067)->isEnabled());
+    Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_B)->setText("2");
+    EXPECT_FALSE(Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_RANDOM)->isEnabled());
 
     // Set-up from stored values: function 11.
     p.setIntParameter("AritmetikfuncSel", 10);
     auto again = MakeForm<CRemTransSpecForm>(module);
-    EXPECT_EQ(Field<QComboBox>(again.get(), 15034)->currentIndex(), 10);
-    EXPECT_FALSE(Field<QLineEdit>(again.get(), 2001)->isEnabled());
-    EXPECT_FALSE(Field<QCheckBox>(again.get(), 15051)->isHidden());
+    EXPECT_EQ(Field<QComboBox>(again.get(), CRemTransSpecForm::IDC_FUNCTION)->currentIndex(), 10);
+    EXPECT_FALSE(Field<QLineEdit>(again.get(), CRemTransSpecForm::IDC_B)->isEnabled());
+    EXPECT_FALSE(Field<QCheckBox>(again.get(), CRemTransSpecForm::IDC_CHECKSPECS)->isHidden());
 }
 
 TEST_F(RemTransSpecFormTest, ExchangeAndRun)
@@ -157,11 +157,11 @@ TEST_F(RemTransSpecFormTest, ExchangeAndRun)
     RemTransSpecModule module;
     module.SetModuleInterface(&host);
     auto form = MakeForm<CRemTransSpecForm>(module);
-    Field<QLineEdit>(form.get(), 2048)->setText("Serie");
-    Field<QLineEdit>(form.get(), 2001)->setText("3");
-    Choose(Field<QComboBox>(form.get(), 15034), 2);
-    Field<QCheckBox>(form.get(), 15062)->setChecked(true);
-    Field<QPushButton>(form.get(), 2044)->click();
+    Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_A)->setText("Serie");
+    Field<QLineEdit>(form.get(), CRemTransSpecForm::IDC_B)->setText("3");
+    Choose(Field<QComboBox>(form.get(), CRemTransSpecForm::IDC_FUNCTION), 2);
+    Field<QCheckBox>(form.get(), CRemTransSpecForm::IDC_ADDARITH)->setChecked(true);
+    Field<QPushButton>(form.get(), CRemTransSpecForm::IDC_CALCULATE)->click();
     ns_param::Paramora& p = module.getParameters();
     EXPECT_EQ(*p.getIntParameter("AritmetikfuncSel"), 2);
     EXPECT_TRUE(*p.getBoolParameter("AddArithToNames"));
@@ -200,17 +200,17 @@ TEST_F(SpectralFilterFormTest, SetUpLabelsPerFilter)
         p.setIntParameter("FilterSel", row.filter);
         p.setBoolParameter("FilterAdaptiv", row.adaptive);
         auto form = MakeForm<SpectralFilterForm>(module);
-        EXPECT_EQ(Field<QComboBox>(form.get(), 15031)->count(), 7);
-        EXPECT_EQ(Field<QComboBox>(form.get(), 15031)->currentIndex(), row.filter);
-        EXPECT_EQ(Field<QLabel>(form.get(), 15045)->text(), row.stepsLabel);
-        EXPECT_EQ(Field<QLabel>(form.get(), 15020)->text(), row.valueLabel);
-        EXPECT_EQ(Field<QCheckBox>(form.get(), 15041)->text(), row.boxText);
-        EXPECT_EQ(Field<QLineEdit>(form.get(), 2103)->isEnabled(), row.steps);
-        EXPECT_EQ(Field<QLineEdit>(form.get(), 15033)->isEnabled(), row.value);
-        EXPECT_EQ(Field<QCheckBox>(form.get(), 15041)->isEnabled(), row.box);
-        EXPECT_EQ(Field<QCheckBox>(form.get(), 15021)->isEnabled(), row.sign);
-        EXPECT_FALSE(Field<CSelectionEdit>(form.get(), 15016)->CanDropGroup());
-        EXPECT_TRUE(Field<CSelectionEdit>(form.get(), 15032)->CanDropGroup());
+        EXPECT_EQ(Field<QComboBox>(form.get(), SpectralFilterForm::IDC_FILTER)->count(), 7);
+        EXPECT_EQ(Field<QComboBox>(form.get(), SpectralFilterForm::IDC_FILTER)->currentIndex(), row.filter);
+        EXPECT_EQ(Field<QLabel>(form.get(), SpectralFilterForm::IDC_STEPSLABEL)->text(), row.stepsLabel);
+        EXPECT_EQ(Field<QLabel>(form.get(), SpectralFilterForm::IDC_VALUELABEL)->text(), row.valueLabel);
+        EXPECT_EQ(Field<QCheckBox>(form.get(), SpectralFilterForm::IDC_ADAPTIVE)->text(), row.boxText);
+        EXPECT_EQ(Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_STEPS)->isEnabled(), row.steps);
+        EXPECT_EQ(Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_VALUE)->isEnabled(), row.value);
+        EXPECT_EQ(Field<QCheckBox>(form.get(), SpectralFilterForm::IDC_ADAPTIVE)->isEnabled(), row.box);
+        EXPECT_EQ(Field<QCheckBox>(form.get(), SpectralFilterForm::IDC_KEEPSIGN)->isEnabled(), row.sign);
+        EXPECT_FALSE(Field<CSelectionEdit>(form.get(), SpectralFilterForm::IDC_SPECGROUP)->CanDropGroup());
+        EXPECT_TRUE(Field<CSelectionEdit>(form.get(), SpectralFilterForm::IDC_SPECDESC)->CanDropGroup());
     }
 }
 
@@ -221,33 +221,33 @@ TEST_F(SpectralFilterFormTest, FilterChangeAndCheckBoxRules)
     ns_param::Paramora& p = module.getParameters();
     p.setIntParameter("AMISteps", 1);
     auto form = MakeForm<SpectralFilterForm>(module);
-    auto* combo = Field<QComboBox>(form.get(), 15031);
-    auto* steps = Field<QLineEdit>(form.get(), 2103);
-    auto* box = Field<QCheckBox>(form.get(), 15041);
+    auto* combo = Field<QComboBox>(form.get(), SpectralFilterForm::IDC_FILTER);
+    auto* steps = Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_STEPS);
+    auto* box = Field<QCheckBox>(form.get(), SpectralFilterForm::IDC_ADAPTIVE);
 
     Choose(combo, 2);
     box->click(); // adaptive: width
     EXPECT_EQ(steps->text(), "3");
-    EXPECT_EQ(Field<QLabel>(form.get(), 15045)->text(), "Width [3, 63]");
+    EXPECT_EQ(Field<QLabel>(form.get(), SpectralFilterForm::IDC_STEPSLABEL)->text(), "Width [3, 63]");
     steps->setText("9");
     box->click(); // back to passes: 9 is outside 1 .. 3
     EXPECT_EQ(steps->text(), "1");
-    EXPECT_EQ(Field<QLabel>(form.get(), 15045)->text(), "Steps [1, 3]");
+    EXPECT_EQ(Field<QLabel>(form.get(), SpectralFilterForm::IDC_STEPSLABEL)->text(), "Steps [1, 3]");
 
     box->setChecked(true);
     Choose(combo, 5); // median: 1 becomes 3, the box is unchecked
     EXPECT_EQ(steps->text(), "3");
     EXPECT_FALSE(box->isChecked());
     EXPECT_EQ(box->text(), "nur Ausreißer");
-    EXPECT_FALSE(Field<QLineEdit>(form.get(), 15033)->isEnabled());
+    EXPECT_FALSE(Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_VALUE)->isEnabled());
     box->click();
-    EXPECT_TRUE(Field<QLineEdit>(form.get(), 15033)->isEnabled());
-    EXPECT_EQ(Field<QLabel>(form.get(), 15020)->text(), "Sensitivity [>0]");
+    EXPECT_TRUE(Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_VALUE)->isEnabled());
+    EXPECT_EQ(Field<QLabel>(form.get(), SpectralFilterForm::IDC_VALUELABEL)->text(), "Sensitivity [>0]");
     EXPECT_EQ(*p.getIntParameter("FilterSel"), 5);
     EXPECT_TRUE(*p.getBoolParameter("FilterAdaptiv"));
 
     steps->setText("40");
-    Field<QLineEdit>(form.get(), 15033)->setText("0.5");
+    Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_VALUE)->setText("0.5");
     Choose(combo, 6); // continuity: 40 becomes 1
     EXPECT_EQ(steps->text(), "1");
     EXPECT_EQ(box->text(), "adaptiv");
@@ -285,25 +285,25 @@ TEST_F(SpectralFilterFormTest, RangeChecksRefuseARunAndARunBracketsTheOperation)
         auto form = MakeForm<SpectralFilterForm>(module);
         prompter.shown.clear();
         host.calls.clear();
-        Field<QLineEdit>(form.get(), 15033)->setText(row.value);
-        Field<QLineEdit>(form.get(), 2103)->setText(row.steps);
-        Field<QPushButton>(form.get(), 15022)->click();
+        Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_VALUE)->setText(row.value);
+        Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_STEPS)->setText(row.steps);
+        Field<QPushButton>(form.get(), SpectralFilterForm::IDC_RUN)->click();
         EXPECT_EQ(prompter.Texts().size(), 1u);
         EXPECT_TRUE(host.calls.empty());
         EXPECT_EQ(*p.getDoubleParameter("AMIVal"), 0.1);
-        EXPECT_TRUE(Field<QPushButton>(form.get(), 15022)->isEnabled());
+        EXPECT_TRUE(Field<QPushButton>(form.get(), SpectralFilterForm::IDC_RUN)->isEnabled());
     }
     // Filter 2 adaptive takes any width; the run is bracketed and the button enabled again.
     p.setIntParameter("FilterSel", 2);
     p.setBoolParameter("FilterAdaptiv", true);
     auto form = MakeForm<SpectralFilterForm>(module);
     prompter.shown.clear();
-    Field<QLineEdit>(form.get(), 2103)->setText("5");
-    Field<QPushButton>(form.get(), 15022)->click();
+    Field<QLineEdit>(form.get(), SpectralFilterForm::IDC_STEPS)->setText("5");
+    Field<QPushButton>(form.get(), SpectralFilterForm::IDC_RUN)->click();
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(host.calls.front(), "StartCalculation");
     EXPECT_EQ(host.calls.back(), "EndCalculation");
-    EXPECT_TRUE(Field<QPushButton>(form.get(), 15022)->isEnabled());
+    EXPECT_TRUE(Field<QPushButton>(form.get(), SpectralFilterForm::IDC_RUN)->isEnabled());
     EXPECT_NE(host.spectra.GetInserterByName("FilteredSpecs:Serie_Mean_adapt:LED_450"), nullptr);
 }
 
@@ -325,7 +325,7 @@ TEST(SpectralFilterFormRun, TheRunButtonIsDisabledWhileTheRunLasts)
     module.SetModuleInterface(&host);
     module.getParameters().setStringParameter("SpecDesc", "Serie");
     auto form = MakeForm<SpectralFilterForm>(module);
-    host.button = Field<QPushButton>(form.get(), 15022);
+    host.button = Field<QPushButton>(form.get(), SpectralFilterForm::IDC_RUN);
     host.button->click();
     EXPECT_EQ(host.enabledDuringRun, std::vector<bool>{false});
     EXPECT_TRUE(host.button->isEnabled());

@@ -16,8 +16,6 @@
 namespace {
 
 constexpr char kAborted[] = "Hinweis: Berechnung durch den Benutzer abgebrochen.";
-constexpr char kNegativeTemperature[] = "Fehler: Die Temperatur darf nicht negativ sein!";
-constexpr char kBadStep[] = "Fehler: Die Schrittweite muss größer als 0 sein!";
 constexpr char kTooManyWavelengths[] = "Fehler: Zu viele Wellenlängen!";
 constexpr char kSwapped[] = "Startwellenlänge ist größer / gleich der Endwellenlänge! Wellenlängen werden vertauscht. "
                             "Bitte überprüfen Sie die Eingabe!";
@@ -92,11 +90,7 @@ bool PlanckianSourceModule::calculate()
     double start = runden(*p.getDoubleParameter("XStart") * factor) / factor;
     double end = runden(*p.getDoubleParameter("XEnd") * factor) / factor;
 
-    if (!std::isfinite(temperature) || intPrec < 0 || intPrec > 8 || !std::isfinite(start) || !std::isfinite(end)
-        || !std::isfinite(normValue)) {
-        calc::LogError(host, calc::kParameterError);
-        return false;
-    }
+    // Every number is finite and inside its registered range: the run scope refused the run otherwise.
     std::string group = *p.getStringParameter("TargetGroup");
     if (!group.empty())
         group += ':';
@@ -104,14 +98,6 @@ bool PlanckianSourceModule::calculate()
     calc::CleanGroupPath(name);
     if (!ns_tree::IsValidPath(name)) {
         calc::LogError(host, calc::kParameterError);
-        return false;
-    }
-    if (temperature < 0) {
-        calc::LogError(host, kNegativeTemperature);
-        return false;
-    }
-    if (!(step > 0) || !std::isfinite(step)) {
-        calc::LogError(host, kBadStep);
         return false;
     }
     if (start > end) {

@@ -75,7 +75,13 @@ bool LumirefCommModule::WaitUntil(const std::function<bool()>& done, std::chrono
         // between the test and exec().
         QEventLoop loop;
         QObject::connect(&m_events, &LumirefCommEvents::Changed, &loop, &QEventLoop::quit);
-        QTimer::singleShot(left, &loop, &QEventLoop::quit);
+        // A timer of this wait, gone with it: QTimer::singleShot would leave its timer behind
+        // until the bound passes, a child of the thread's event dispatcher holding a call into
+        // this plug-in, which the application's end would make after the plug-in has gone.
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+        bound.start(left);
         loop.exec();
     }
     return true;

@@ -5,6 +5,8 @@
 #include "modules/device/lumiref_pic_comm.h"
 #include "modules/device/serial_link.h"
 
+#include <QAbstractEventDispatcher>
+
 #include <memory>
 #include <optional>
 
@@ -228,6 +230,32 @@ TEST_F(DeviceTest, DestroyingAConnectedModuleStopsItsWorker)
     // Joined: the port is free at once.
     SerialLink link;
     EXPECT_EQ(link.Open(sim.PortName()), SerialLink::OpenResult::Opened);
+}
+
+// The waits of connect, a value write and disconnect, over two links, leave nothing with the
+// GUI thread's event dispatcher: whatever stayed there would outlive the module and call into
+// the unloaded plug-in when the application ends.
+TEST_F(DeviceTest, LinksLeaveNothingWithTheEventDispatcher)
+{
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    ASSERT_NE(dispatcher, nullptr);
+    const QObjectList before = dispatcher->children();
+    {
+        LumirefCommModule other;
+        other.SetTimings(ShortTimings());
+        other.SetModuleInterface(&host);
+        other.getParameters().setStringParameter("COMPort", sim.PortName());
+        for (int link = 1; link <= 2; ++link) {
+            SCOPED_TRACE(link);
+            ASSERT_TRUE(other.connect());
+            other.SetDeviceValue(8, 0.25 * link);
+            EXPECT_EQ(sim.Value(8), 0.25f * link);
+            ASSERT_TRUE(other.disconnect());
+        }
+        ASSERT_TRUE(other.connect());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dispatcher->children(), before);
 }
 
 } // namespace

@@ -161,15 +161,15 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
     const bool whitespace = isWhitespaceSeparator(separator);
 
     if (!meta && !whitespace) {
-        // Separated numeric layout; the first line decides the decimal mark, the number kind
-        // and whether the lines carry names.
+        // Separated numeric layout; the first line decides the decimal mark and whether the
+        // lines carry names. Every value is read as a decimal, also when the first line holds
+        // whole numbers only, so that the decimals of later lines are kept.
         const SeparatorSet separators(separator);
         const std::size_t first = separators.Find(line);
         if (first == std::string_view::npos) {
             LogError(*this, msg::kSeparatorNotUsedClipboard);
             return false;
         }
-        const bool decimals = holdsDecimalMark(line);
         const char mark = decimalMarkOf(line);
         const bool named = !ReadsAsNumber(line.substr(0, first), mark);
         do {
@@ -182,7 +182,7 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
             }
             ClipboardValues record;
             forEachField(values, separators, false, [&](std::string_view field) {
-                record.Add(decimals ? parseDoublePrefix(field, mark) : parseIntPrefix(field));
+                record.Add(parseDoublePrefix(field, mark));
                 return true;
             });
             InsertClipboardRecord(nameFor(name, !named), record);

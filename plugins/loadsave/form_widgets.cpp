@@ -7,6 +7,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace loadsave {
 
 namespace {
@@ -50,6 +52,33 @@ QLabel* NewDescriptionLabel(QWidget* parent)
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+DescriptionBlock::DescriptionBlock(QWidget* page, QLabel* label, QRect designed, int pageHeight)
+    : m_page(page)
+    , m_label(label)
+    , m_designed(designed)
+    , m_pageHeight(pageHeight)
+{
+    m_label->setGeometry(m_designed);
+}
+
+void DescriptionBlock::AddBelow(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* control : controls)
+        m_below.emplace_back(control, control->y());
+}
+
+void DescriptionBlock::Fit()
+{
+    // The label spans the page less the margins on both sides, never below 200 pixels.
+    const int width = std::max(m_page->width() - 2 * m_designed.x(), 200);
+    const int height = std::max(m_designed.height(), m_label->heightForWidth(width));
+    m_label->setGeometry(m_designed.x(), m_designed.y(), width, height);
+    const int growth = height - m_designed.height();
+    for (const auto& [control, top] : m_below)
+        control->move(control->x(), top + growth);
+    m_page->setMinimumHeight(m_pageHeight + growth);
 }
 
 void PlaceSelectionRow(QSize size, QWidget* edit, QWidget* button)

@@ -18,11 +18,12 @@ using namespace loadsave;
 
 namespace {
 
-// A record's first field stands for a value, not a name: it reads as a whole number other
-// than 0 ("3Probe" too), or the whole field is a number ("0.25", "0").
-bool ReadsAsNumber(std::string_view field, char mark)
+// A record's first field stands for a value, not a name, when its leading whole number (atoi's
+// prefix rule) is not 0: "3", "007", "+3", "-2", "3.0" and "3Probe" are values; "0", "00",
+// "0.5" and "A" are names.
+bool ReadsAsWholeNumber(std::string_view field)
 {
-    return parseIntPrefix(field) != 0 || parseWholeDouble(field, mark).has_value();
+    return parseIntPrefix(field) != 0;
 }
 
 // One "name=value" entry of a Meta line.
@@ -161,17 +162,17 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
     const bool whitespace = isWhitespaceSeparator(separator);
 
     if (!meta && !whitespace) {
-        // Separated numeric layout; the first line decides the decimal mark, the number kind
-        // and whether the lines carry names.
+        // Separated numeric layout; the first line decides the decimal mark and whether the
+        // lines carry names. Every value is read as a decimal, also when the first line holds
+        // whole numbers only, so that the decimals of later lines are kept.
         const SeparatorSet separators(separator);
         const std::size_t first = separators.Find(line);
         if (first == std::string_view::npos) {
             LogError(*this, msg::kSeparatorNotUsedClipboard);
             return false;
         }
-        const bool decimals = holdsDecimalMark(line);
         const char mark = decimalMarkOf(line);
-        const bool named = !ReadsAsNumber(line.substr(0, first), mark);
+        const bool named = !ReadsAsWholeNumber(line.substr(0, first));
         do {
             std::string_view values = line;
             std::string_view name;
@@ -182,7 +183,7 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
             }
             ClipboardValues record;
             forEachField(values, separators, false, [&](std::string_view field) {
-                record.Add(decimals ? parseDoublePrefix(field, mark) : parseIntPrefix(field));
+                record.Add(parseDoublePrefix(field, mark));
                 return true;
             });
             InsertClipboardRecord(nameFor(name, !named), record);
@@ -211,7 +212,7 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
             if (!name.empty() && name.back() == ':')
                 name.remove_suffix(1);
             auto object = std::make_unique<ClipboardObject>();
-            object->SetName(nameFor(name, ReadsAsNumber(name, mark)));
+            object->SetName(nameFor(name, ReadsAsWholeNumber(name)));
             // Added from the last entry to the first, so the first of two equal names wins.
             const std::vector<MetaEntry> entries = MetaEntries(rest);
             for (auto it = entries.rbegin(); it != entries.rend(); ++it)
@@ -219,7 +220,10 @@ bool LoadClipASCIIModule::LoadText(std::string_view text, const std::string& fil
             InsertClipboardObject(object.release());
             continue;
         }
-        const bool nameIsValue = ReadsAsNumber(name, mark);
+        // Each blank-separated line decides by itself. A first field that is a number as a
+        // whole is a value also when its whole number is 0 ("0.125", "0"): the compact form
+        // without names writes such lines, and they read back with every value.
+        const bool nameIsValue = ReadsAsWholeNumber(name) || parseWholeDouble(name, mark).has_value();
         const std::string path = nameFor(name, nameIsValue);
         const auto record = ClipboardValues::FromBlankSeparated(
             nameIsValue ? line : rest, [&](std::string_view field) { return parseDoublePrefix(field, mark); });

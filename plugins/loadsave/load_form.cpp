@@ -15,8 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <algorithm>
-
 using namespace loadsave;
 
 IMPLEMENT_DYNCREATE(LoadForm, CModuleEditor)
@@ -24,10 +22,12 @@ IMPLEMENT_DYNCREATE(LoadForm, CModuleEditor)
 LoadForm::LoadForm()
     : CModuleEditor(IDD)
 {
-    // The controls down to the wavelength factor need 376 pixels; a lower pane scrolls.
+    // The controls down to the wavelength factor need 376 pixels, more when the description
+    // needs more than its 190; a lower pane scrolls.
     QWidget* page = NewScrolledPage(this, QSize(456, 376), [this](QSize size) {
         PlaceSelectionRow(size, m_preName, m_load);
-        m_description->resize(std::max(size.width() - 20, 200), m_description->height());
+        if (m_descriptionBlock)
+            m_descriptionBlock->Fit();
     });
     m_preNameLabel = Named(new QLabel(QStringLiteral("Speichern in Gruppe"), page), "PreNameLabel");
     m_preName = Named(new CSelectionEdit(page), "PreName");
@@ -46,7 +46,6 @@ LoadForm::LoadForm()
     m_factor = Named(new QLineEdit(page), "WavelengthNorm2nm");
 
     m_preNameLabel->setGeometry(10, 8, 300, 18);
-    m_description->setGeometry(10, 62, 640, 190);
     m_separatorLabel->setGeometry(10, 262, 200, 20);
     m_separator->setGeometry(220, 260, 80, 22);
     m_baseNameLabel->setGeometry(10, 290, 200, 20);
@@ -54,6 +53,9 @@ LoadForm::LoadForm()
     m_namesFromFile->setGeometry(10, 318, 440, 22);
     m_factorLabel->setGeometry(10, 348, 240, 20);
     m_factor->setGeometry(260, 346, 120, 22);
+    m_descriptionBlock = std::make_unique<DescriptionBlock>(page, m_description, QRect(10, 62, 640, 190), 376);
+    m_descriptionBlock->AddBelow({m_separatorLabel, m_separator, m_baseNameLabel, m_baseName, m_namesFromFile,
+                                  m_factorLabel, m_factor});
     m_load->resize(80, 24);
     setMinimumSize(456, 180);
 
@@ -100,8 +102,10 @@ void LoadForm::DoDataExchange(CDataExchange* pDX)
         return;
     ns_param::Paramora& p = module->getParameters();
 
-    if (!pDX->m_bSaveAndValidate)
+    if (!pDX->m_bSaveAndValidate) {
         m_description->setText(DisplayText(m_descriptionText));
+        m_descriptionBlock->Fit();
+    }
 
     std::string preName = *p.getStringParameter("PreName");
     std::string separator = *p.getStringParameter("Trennzeichen");

@@ -4,12 +4,18 @@
 // "LADEN" button that loads one or several files chosen in a file dialog.
 #include "core/module_editor.h"
 
+#include <memory>
+
 class CSelectionEdit;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class LoadModuleBase;
+
+namespace loadsave {
+class DescriptionBlock;
+}
 
 class LoadForm : public CModuleEditor {
     Q_OBJECT
@@ -37,6 +43,7 @@ private:
     QPushButton* m_load;
     QLabel* m_preNameLabel;
     QLabel* m_description;
+    std::unique_ptr<loadsave::DescriptionBlock> m_descriptionBlock;
     QLineEdit* m_separator;
     QLabel* m_separatorLabel;
     QLineEdit* m_baseName;

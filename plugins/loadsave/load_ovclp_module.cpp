@@ -53,10 +53,10 @@ bool LoadOVClpModule::LoadText(std::string_view text, const std::string& fileNam
     if (firstColon == std::string_view::npos)
         return false;
 
-    // The first record's values decide the decimal mark and the number kind of the file.
-    const std::string_view firstValues = line.substr(line.rfind(':') + 1);
-    const bool decimals = holdsDecimalMark(firstValues);
-    const char mark = decimalMarkOf(firstValues);
+    // The first record's values decide the decimal mark of the file. Every value is read as a
+    // decimal, also when the first record holds whole numbers only, so that the decimals of
+    // later records are kept.
+    const char mark = decimalMarkOf(line.substr(line.rfind(':') + 1));
 
     int counter = 0; // counts every record, named or not
     bool first = true;
@@ -76,7 +76,7 @@ bool LoadOVClpModule::LoadText(std::string_view text, const std::string& fileNam
         ++counter;
 
         const auto record = ClipboardValues::FromBlankSeparated(values, [&](std::string_view field) {
-            return decimals ? parseDoublePrefix(field, mark) : parseIntPrefix(field);
+            return parseDoublePrefix(field, mark);
         });
         if (!record.Empty())
             InsertClipboardRecord(path, record);

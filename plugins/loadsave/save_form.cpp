@@ -14,8 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <algorithm>
-
 using namespace loadsave;
 
 IMPLEMENT_DYNCREATE(SaveForm, CModuleEditor)
@@ -23,10 +21,12 @@ IMPLEMENT_DYNCREATE(SaveForm, CModuleEditor)
 SaveForm::SaveForm()
     : CModuleEditor(IDD)
 {
-    // The controls down to the last check box need 412 pixels; a lower pane scrolls.
+    // The controls down to the last check box need 412 pixels, more when the description needs
+    // more than its 230; a lower pane scrolls.
     QWidget* page = NewScrolledPage(this, QSize(456, 412), [this](QSize size) {
         PlaceSelectionRow(size, m_selection, m_save);
-        m_description->resize(std::max(size.width() - 20, 200), m_description->height());
+        if (m_descriptionBlock)
+            m_descriptionBlock->Fit();
     });
     m_dataLabel = Named(new QLabel(QStringLiteral("Zu speichernde Daten"), page), "DataLabel");
     m_selection = Named(new CSelectionEdit(page), "SpecListDesc");
@@ -39,12 +39,13 @@ SaveForm::SaveForm()
     m_saveNames = Named(new QCheckBox(QStringLiteral("   Namen gesondert speichern"), page), "SaveNames");
 
     m_dataLabel->setGeometry(10, 8, 300, 18);
-    m_description->setGeometry(10, 62, 640, 230);
     m_separatorLabel->setGeometry(10, 302, 200, 20);
     m_separator->setGeometry(220, 300, 80, 22);
     m_compact->setGeometry(10, 330, 300, 22);
     m_noNames->setGeometry(10, 356, 300, 22);
     m_saveNames->setGeometry(10, 382, 300, 22);
+    m_descriptionBlock = std::make_unique<DescriptionBlock>(page, m_description, QRect(10, 62, 640, 230), 412);
+    m_descriptionBlock->AddBelow({m_separatorLabel, m_separator, m_compact, m_noNames, m_saveNames});
     m_save->resize(100, 24);
     setMinimumSize(456, 180);
 
@@ -91,6 +92,7 @@ void SaveForm::ApplyRules()
     m_descriptionText = view.description;
     m_dataLabel->setText(QString::fromStdString(view.dataLabel));
     m_description->setText(DisplayText(view.description));
+    m_descriptionBlock->Fit();
     m_separator->setVisible(view.separatorShown);
     m_separatorLabel->setVisible(view.separatorShown);
     m_separator->setEnabled(view.separatorEnabled);

@@ -4,12 +4,18 @@
 // after a save-file dialog.
 #include "core/module_editor.h"
 
+#include <memory>
+
 class CSelectionEdit;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class SaveModuleBase;
+
+namespace loadsave {
+class DescriptionBlock;
+}
 
 class SaveForm : public CModuleEditor {
     Q_OBJECT
@@ -40,6 +46,7 @@ private:
     CSelectionEdit* m_selection;
     QLabel* m_dataLabel;
     QLabel* m_description;
+    std::unique_ptr<loadsave::DescriptionBlock> m_descriptionBlock;
     QLineEdit* m_separator;
     QLabel* m_separatorLabel;
     QCheckBox* m_compact;

@@ -4,6 +4,7 @@
 #include "load_ascii_module.h"
 #include "load_clip_ascii_module.h"
 #include "load_form.h"
+#include "load_module_base.h"
 #include "load_ovclp_module.h"
 #include "load_xml_module.h"
 #include "loadsave_test_support.h"
@@ -255,6 +256,55 @@ TEST(SaveForm, SavesThroughTheDialogAndLogsTheOutcome)
                          }));
     EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "EndCalculation", "StartCalculation",
                                                     "EndCalculation"}));
+}
+
+// Every loader's and saver's description shows whole at any pane width: the label is as tall
+// as its wrapped text needs, the controls below it start under it, and the scrolled page
+// reaches them all.
+TEST(LoadSaveForms, DescriptionsShowWhole)
+{
+    RecordingHost host;
+    const struct {
+        const char* name;
+        Module& module;
+    } rows[] = {
+        {"load column text", AddModule<LoadASCIIModule>(host, kLoadAsciiPath)},
+        {"load clipboard text", AddModule<LoadClipASCIIModule>(host, kLoadClipAsciiPath)},
+        {"load own clipboard text", AddModule<LoadOVClpModule>(host, kLoadOwnClipPath)},
+        {"load XML", AddModule<LoadXMLModule>(host, kLoadXmlPath)},
+        {"save spectra text", AddModule<SaveTabbedDataModule>(host, kSaveSpectraTextPath)},
+        {"save clipboard text", AddModule<SaveTabbedDataModule>(host, kSaveClipTextPath)},
+        {"save spectra XML", AddModule<SaveXMLModule>(host, kSaveSpectraXmlPath)},
+        {"save clipboard XML", AddModule<SaveXMLModuleClp>(host, kSaveClipXmlPath)},
+    };
+    for (const auto& row : rows) {
+        const bool loader = dynamic_cast<LoadModuleBase*>(&row.module) != nullptr;
+        std::unique_ptr<CModuleEditor> form;
+        if (loader)
+            form = FormFor<LoadForm>(row.module);
+        else
+            form = FormFor<SaveForm>(row.module);
+        form->show();
+        for (const QSize size : {QSize(456, 180), QSize(640, 480), QSize(1200, 900)}) {
+            SCOPED_TRACE(std::string(row.name) + " at " + std::to_string(size.width()) + " x "
+                         + std::to_string(size.height()));
+            form->resize(size);
+            QCoreApplication::processEvents();
+            auto* label = Field<QLabel>(*form, "Description");
+            auto* page = Field<QWidget>(*form, "Page");
+            EXPECT_EQ(Field<QScrollArea>(*form, "PageScroll")->widget(), page);
+            EXPECT_TRUE(label->text().contains(QStringLiteral("Syntax")));
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+            EXPECT_LE(label->geometry().bottom(), page->height());
+            for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (control == label || control->isHidden() || control->y() < label->y())
+                    continue;
+                SCOPED_TRACE(control->objectName().toStdString());
+                EXPECT_GT(control->y(), label->geometry().bottom()) << "below the whole description";
+                EXPECT_LE(control->geometry().bottom(), page->height()) << "reachable in the scrolled page";
+            }
+        }
+    }
 }
 
 TEST(FormRules, FiltersNamesAndGeometry)

@@ -77,7 +77,7 @@ TEST(LoadAscii, LayoutsAndOptions)
          "380,5;1,25;2\r\n390,5;3,5;4\r\n",
          {},
          S{{"rot:Spec0", {{380, 1.25}, {390.5, 3.5}}}, {"rot:Spec1", {{380, 2}, {390.5, 4}}}}},
-        {"a first data line without marks still reads later decimals whole",
+        {"a first data line without marks keeps the decimals of later lines",
          "380;1;2\r\n390;2.7;4\r\n",
          {},
          S{{"rot:Spec0", {{380, 1}, {390, 2.7}}}, {"rot:Spec1", {{380, 2}, {390, 4}}}}},

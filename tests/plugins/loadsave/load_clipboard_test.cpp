@@ -75,10 +75,12 @@ TEST(LoadClipAscii, SeparatedRecords)
          Objects{Record("rot:Probe0", "1 2 ", "1 1 "), Record("rot:Probe1", "3 4 ", "1 1 ")}},
         {"ObjBaseName replaces names from the file", "A;1\r\nB;2\r\n", {.baseName = "Satz"},
          Objects{Record("rot:Satz0", "1 ", "1 "), Record("rot:Satz1", "2 ", "1 ")}},
-        {"whole numbers when the first line has no mark", "P;1;2\r\nQ;2.7\r\n", {},
-         Objects{Record("rot:P", "1 2 ", "1 1 "), Record("rot:Q", "2 ", "1 ")}},
-        {"a first field 0.25 is a value", "0.25;1\r\n0.5;2\r\n", {},
-         Objects{Record("rot:ClpObj0", "0.25 1 ", "1 1 "), Record("rot:ClpObj1", "0.5 2 ", "1 1 ")}},
+        {"a first line without marks keeps the decimals of later lines", "P;1;2\r\nQ;2.7\r\n", {},
+         Objects{Record("rot:P", "1 2 ", "1 1 "), Record("rot:Q", "2.7 ", "1 ")}},
+        {"value rows after a first line without marks keep their decimals", "1;2\r\n3.5;-0.25\r\n", {},
+         Objects{Record("rot:ClpObj0", "1 2 ", "1 1 "), Record("rot:ClpObj1", "3.5 -0.25 ", "1 1 ")}},
+        {"a first field 0.25 is a name: its whole number is 0", "0.25;1\r\n0.5;2\r\n", {},
+         Objects{Record("rot:0.25", "1 ", "1 "), Record("rot:0.5", "2 ", "1 ")}},
         {"3Probe reads as 3: a value row", "3Probe;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
         {"an empty name is generated", ";1;2\r\n;3\r\n", {},
          Objects{Record("rot:ClpObj0", "1 2 ", "1 1 "), Record("rot:ClpObj1", "3 ", "1 ")}},
@@ -133,6 +135,48 @@ TEST(LoadClipAscii, BlankSeparatedAndMetaRecords)
         {"Meta header alone", metaHeader, {}, Objects{}},
         {"Meta Windows-1252 texts", std::string(metaHeader) + "Gr\xFC\xDF" "e: Ma\xDF=\x80\r\n", {},
          Objects{"Messung:Gr\xC3\xBC\xC3\x9F" "e Ma\xC3\x9F:s=\xE2\x82\xAC"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Loaded loaded = LoadClipAscii(row.file, row.options);
+        EXPECT_TRUE(loaded.ok);
+        EXPECT_EQ(loaded.objects, row.objects);
+        EXPECT_TRUE(loaded.log.empty());
+    }
+}
+
+// A first field names its record unless its leading whole number is not 0; then it is the
+// record's first value and the record gets a generated name. The separated layout decides
+// once, by the first line; the Meta layout line by line. The blank-separated layout decides
+// line by line and also takes a field that is a number as a whole ("0", "0.5") for a value.
+TEST(LoadClipAscii, AFirstFieldIsAValueOnlyWhenItsWholeNumberIsNotZero)
+{
+    const char* metaHeader = "Meta-Parametervektor(en) aus Gruppe \"Messung\"\r\n";
+    const struct {
+        const char* name;
+        std::string file;
+        Options options;
+        Objects objects;
+    } rows[] = {
+        {"3", "3;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
+        {"007", "007;1\r\n", {}, Objects{Record("rot:ClpObj0", "7 1 ", "1 1 ")}},
+        {"+3", "+3;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
+        {"-2", "-2;1\r\n", {}, Objects{Record("rot:ClpObj0", "-2 1 ", "1 1 ")}},
+        {"3.0", "3.0;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
+        {"2,5 under the German mark", "2,5;1\r\n", {}, Objects{Record("rot:ClpObj0", "2.5 1 ", "1 1 ")}},
+        {"0", "0;1\r\n", {}, Objects{Record("rot:0", "1 ", "1 ")}},
+        {"00", "00;1\r\n", {}, Objects{Record("rot:00", "1 ", "1 ")}},
+        {"-0", "-0;1\r\n", {}, Objects{Record("rot:-0", "1 ", "1 ")}},
+        {"0.5", "0.5;1\r\n", {}, Objects{Record("rot:0.5", "1 ", "1 ")}},
+        {"0,5 under the German mark", "0,5;1\r\n", {}, Objects{Record("rot:0,5", "1 ", "1 ")}},
+        {"a name 0 in the first line leaves the names of later lines names", "0;1;2\r\nA;3;4\r\n", {},
+         Objects{Record("rot:0", "1 2 ", "1 1 "), Record("rot:A", "3 4 ", "1 1 ")}},
+        {"blank layout, line by line", "A 3 4\r\n-2 5\r\n0 1 2\r\n0.5 6\r\n0x 7\r\n", {.separator = ""},
+         Objects{Record("rot:A", "3 4 ", "1 1 "), Record("rot:ClpObj0", "-2 5 ", "1 1 "),
+                 Record("rot:ClpObj1", "0 1 2 ", "1 1 1 "), Record("rot:ClpObj2", "0.5 6 ", "1 1 "),
+                 Record("rot:0x", "7 ", "1 ")}},
+        {"Meta names", std::string(metaHeader) + "0.5: x=1\r\n3: x=2\r\n0: x=3\r\n", {},
+         Objects{"Messung:0.5 x:i=1", "Messung:ClpObj0 x:i=2", "Messung:0 x:i=3"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -203,8 +247,8 @@ TEST(LoadOwnClipboardText, Records)
          Objects{Record("rot:Probe1", "1.5 2.5 ", "1 1 "), Record("rot:Probe2", "3 4 ", "1 1 ")}},
         {"ObjBaseName", header + "Probe1:Gruppe:1.5 2.5\r\nProbe2:Gruppe:3 4\r\n", {.baseName = "Satz"},
          Objects{Record("rot:Satz0", "1.5 2.5 ", "1 1 "), Record("rot:Satz1", "3 4 ", "1 1 ")}},
-        {"whole numbers after a first record without marks", header + "A:1 2 3\r\nB:2.5\r\n", {},
-         Objects{Record("rot:A", "1 2 3 ", "1 1 1 "), Record("rot:B", "2 ", "1 ")}},
+        {"a first record without marks keeps the decimals of later records", header + "A:1 2 3\r\nB:2.5 -0.75\r\n",
+         {}, Objects{Record("rot:A", "1 2 3 ", "1 1 1 "), Record("rot:B", "2.5 -0.75 ", "1 1 ")}},
         {"German marks", header + " A :x: 1,5   2 \r\n", {}, Objects{Record("rot:A", "1.5 2 ", "1 1 ")}},
         {"a record without values adds nothing; the counter goes on", header + "A:1\r\nB:\r\nC:3\r\n",
          {.baseName = "S"}, Objects{Record("rot:S0", "1 ", "1 "), Record("rot:S2", "3 ", "1 ")}},

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
-#include <QSpinBox>
+
+#include <utility>
 
 IMPLEMENT_DYNCREATE(SpectralIntegralVarForm, CModuleEditor)
 
@@ -38,7 +39,7 @@ SpectralIntegralVarForm::SpectralIntegralVarForm()
     auto* grid = new QGridLayout(box);
 
     m_specDesc = Named(new CSelectionEdit(box), IDC_SPECDESC);
-    m_specCount = Named(new QSpinBox(box), IDC_SPECCOUNT);
+    m_specCount = Named(new calc::SpinEdit(box), IDC_SPECCOUNT);
     m_specGroup = Named(new CSelectionEdit(box), IDC_SPECGROUP);
     m_run = Named(new QPushButton("AUSWAHL STARTEN", box), IDC_RUN);
     m_targetLabel = Named(new QLabel(box), IDC_TARGETLABEL);
@@ -54,7 +55,7 @@ SpectralIntegralVarForm::SpectralIntegralVarForm()
     m_minDistLabel = Named(new QLabel("spektraler Mittenabstand nicht kleiner als (0, 1000] nm", box), IDC_MINDISTLABEL);
     m_discSel = Named(new QCheckBox("Sequentielles diskriminanzbezogenes Auswahlverfahren nutzen", box), IDC_DISCSEL);
     m_evolution = Named(new QCheckBox("Evolutionäres Auswahlverfahren nutzen", box), IDC_EVOLUTION);
-    m_evoCount = Named(new QSpinBox(box), IDC_EVOCOUNT);
+    m_evoCount = Named(new calc::SpinEdit(box), IDC_EVOCOUNT);
     m_evoSpz = Named(new QLineEdit(box), IDC_EVOSPZ);
     m_evoSpzLabel = Named(new QLabel("Spezien", box), IDC_EVOSPZLABEL);
     m_evoGroupLabel = Named(new QLabel("Evolutionparameter:", box), IDC_EVOGROUPLABEL);
@@ -74,6 +75,7 @@ SpectralIntegralVarForm::SpectralIntegralVarForm()
 
     for (QRadioButton* r : {m_keyFront, m_keyBack, m_integral, m_maximum})
         r->setAutoExclusive(false);
+    // The ranges limit the arrows only; the edits show and take any stored number.
     m_specCount->setRange(0, 32767);
     m_specCount->setAccelerated(true);
     // The packed range of the generation spin: lower word 50, upper word 0xA120 read unsigned.
@@ -150,14 +152,15 @@ SpectralIntegralVarForm::SpectralIntegralVarForm()
     connect(m_checkSpecs, &QCheckBox::clicked, this, &SpectralIntegralVarForm::OnCheckSpecs);
     connect(m_discSel, &QCheckBox::clicked, this, &SpectralIntegralVarForm::OnDiscSel);
     connect(m_evolution, &QCheckBox::clicked, this, &SpectralIntegralVarForm::OnEvolution);
-    connect(m_evoCount, &QSpinBox::editingFinished, this, [this] { Take(); });
+    connect(m_evoCount, &QAbstractSpinBox::editingFinished, this, [this] { Take(); });
 }
 
 SpectralIntegralVarForm::~SpectralIntegralVarForm() = default;
 
 void SpectralIntegralVarForm::Take()
 {
-    // Showing the values sets the texts, whose handlers come here: half-shown fields are not read.
+    // Showing the values sets the texts, whose handlers come here: half-shown fields are not
+    // read; nor are the fields while the form is set up.
     if (GetModule() && !m_exchanging)
         UpdateData(true);
 }
@@ -284,6 +287,9 @@ void SpectralIntegralVarForm::InitModuleEditor()
     // The start selection also takes clipboard objects (named like the sensor channels).
     m_start->SetCanDropClipboardObjects(true);
     UpdateData(false);
+    // The fields now show the parameters: the rules below take nothing back, so that opening
+    // the form changes no stored value (a number the text shows rounded, one a check refuses).
+    const QScopedValueRollback settingUp(m_exchanging, true);
 
     m_overlap->setChecked(*p.getBoolParameter("Overlap"));
     OnOverlap();
@@ -353,17 +359,14 @@ void SpectralIntegralVarForm::ExchangeFields(CDataExchange* pDX)
     calc::ExchangeString(pDX, m_secondary, p, "WSpecDesc2");
     calc::ExchangeString(pDX, m_start, p, "StartSpec");
     calc::ExchangeString(pDX, m_secondaryName, p, "WSpecDesc2Name");
-    if (save) {
-        p.setIntParameter("SpecCount", m_specCount->value());
-        p.setIntParameter("EvoCount", m_evoCount->value());
-    } else {
-        m_specCount->setValue(*p.getIntParameter("SpecCount"));
-        m_evoCount->setValue(*p.getIntParameter("EvoCount"));
+    const std::pair<QLineEdit*, const char*> integers[] = {
+        {m_specCount->lineEdit(), "SpecCount"}, {m_evoCount->lineEdit(), "EvoCount"}, {m_evoSpz, "EvoSpzCount"}};
+    for (const auto& [edit, name] : integers) {
+        int value = *p.getIntParameter(name);
+        DDX_Text(pDX, edit, value);
+        p.setIntParameter(name, value);
     }
-    int evoSpz = *p.getIntParameter("EvoSpzCount");
-    DDX_Text(pDX, m_evoSpz, evoSpz);
-    p.setIntParameter("EvoSpzCount", evoSpz);
-    const int evoCount = *p.getIntParameter("EvoCount");
-    p.setIntParameter("EvoRecomb", evoCount * 2 / 3);
+    const long long evoCount = *p.getIntParameter("EvoCount");
+    p.setIntParameter("EvoRecomb", static_cast<int>(evoCount * 2 / 3));
     p.setIntParameter("EvoPopul", 4);
 }

@@ -3,6 +3,7 @@
 // search method with its evolutionary settings, the technology limits, normalisation,
 // keys of the secondary weighting and the input check.
 #include "calculation/calc_common.h"
+#include "calculation/form_helpers.h"
 #include "core/selection_edit.h"
 
 class QCheckBox;
@@ -10,7 +11,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 
 class SpectralIntegralVarForm : public calc::CCalcForm {
     Q_OBJECT
@@ -81,7 +81,7 @@ private:
     void Run();
 
     CSelectionEdit* m_specDesc;
-    QSpinBox* m_specCount;           // 15002 with spin 15003
+    calc::SpinEdit* m_specCount;     // 15002 with spin 15003
     CSelectionEdit* m_specGroup;
     QPushButton* m_run;
     QLabel* m_targetLabel;
@@ -97,7 +97,7 @@ private:
     QLabel* m_minDistLabel;
     QCheckBox* m_discSel;
     QCheckBox* m_evolution;
-    QSpinBox* m_evoCount;            // 20015 with spin 20017
+    calc::SpinEdit* m_evoCount;      // 20015 with spin 20017
     QLineEdit* m_evoSpz;
     QLabel* m_evoSpzLabel;
     QLabel* m_evoGroupLabel;
@@ -116,5 +116,5 @@ private:
     QCheckBox* m_checkTolerances;
     double m_keptMaxOverlap = 100;
     int m_keptMinDist = 0;
-    bool m_exchanging = false; // while the fields and the parameters are exchanged
+    bool m_exchanging = false; // while the fields and the parameters are exchanged, or the form is set up
 };

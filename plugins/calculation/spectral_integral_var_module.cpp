@@ -213,6 +213,17 @@ std::vector<int> TechnologyRows(const Run& run, const std::vector<int>& chosen)
     return set;
 }
 
+// The status line of row r (start spectra first, then sensors): text + "(Start)Spektrum n von
+// N" or text + "Spektrum n von N".
+std::string RowStatus(const Run& run, const char* text, std::size_t r)
+{
+    const bool isStart = static_cast<int>(r) < run.startCount;
+    const int number = isStart ? static_cast<int>(r) + 1 : static_cast<int>(r) - run.startCount + 1;
+    const int count = isStart ? run.startCount : static_cast<int>(run.sensors.size());
+    return std::string(text) + (isStart ? "(Start)Spektrum " : "Spektrum ")
+           + calc::FormatText("%d von %d", number, count);
+}
+
 // Classes: each target with its secondary spectra (by key) as samples.
 std::vector<std::vector<std::vector<double>>> ClassSamples(const Settings& s, const Run& run, int n)
 {
@@ -236,11 +247,20 @@ std::vector<std::vector<std::vector<double>>> ClassSamples(const Settings& s, co
     return classSamples;
 }
 
+// The user's abort between two spectra: the hint, and true.
+bool Aborted(ModuleInterface* host)
+{
+    if (!host->UserWantsAbort())
+        return false;
+    calc::LogHint(host, kUserAbort);
+    return true;
+}
+
 // The responses of the rows (start spectra, then sensors, scaled) to every class sample;
 // with tolerances each sample also with every channel raised and lowered by its tolerance.
-// False after the user's abort. level gets the largest scaled value.
+// False after the user's abort.
 bool FillTable(const Settings& s, Run& run, const std::vector<const Spectrum*>& rows,
-               const std::vector<double>& factors, ModuleInterface* host, double& level)
+               const std::vector<double>& factors, ModuleInterface* host)
 {
     const int n = run.sensors.front()->GetPointCount();
     const auto classSamples = ClassSamples(s, run, n);
@@ -248,25 +268,11 @@ bool FillTable(const Settings& s, Run& run, const std::vector<const Spectrum*>& 
     run.table.classCount = static_cast<int>(classSamples.size());
     for (const auto& samples : classSamples)
         run.table.sampleCounts.push_back(static_cast<int>(samples.size()) * variants);
-    run.spectra.x.resize(n);
-    for (int k = 0; k < n; ++k)
-        run.spectra.x[k] = (*run.sensors.front())[k].x;
-    const int sensorCount = static_cast<int>(run.sensors.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const bool isStart = static_cast<int>(r) < run.startCount;
-        const int number = isStart ? static_cast<int>(r) + 1 : static_cast<int>(r) - run.startCount + 1;
-        host->SetStatusText(calc::FormatText(isStart ? "Erfasse prim./sek. Spektrensammlung (Start)Spektrum %d von %d"
-                                                     : "Erfasse prim./sek. Spektrensammlung Spektrum %d von %d",
-                                             number, isStart ? run.startCount : sensorCount));
-        if (host->UserWantsAbort()) {
-            calc::LogHint(host, kUserAbort);
+        host->SetStatusText(RowStatus(run, "Erfasse prim./sek. Spektrensammlung ", r));
+        if (Aborted(host))
             return false;
-        }
-        std::vector<double> y = Ys(*rows[r]);
-        for (double& v : y)
-            v *= factors[r];
-        for (double v : y)
-            level = std::max(level, v);
         const Spectrum* tolerance =
             s.checkTolerances && !isStart ? run.tolerances[static_cast<std::size_t>(r) - run.startCount] : nullptr;
         std::vector<double> responses;
@@ -282,6 +288,28 @@ bool FillTable(const Settings& s, Run& run, const std::vector<const Spectrum*>& 
                     responses.push_back(factors[r] * sum);
                 }
         run.table.responses.push_back(std::move(responses));
+    }
+    return true;
+}
+
+// The point vectors of the rows, scaled, that the technology value compares. False after the
+// user's abort. level gets the largest scaled value.
+bool PrepareSpectra(Run& run, const std::vector<const Spectrum*>& rows, const std::vector<double>& factors,
+                    ModuleInterface* host, double& level)
+{
+    const int n = run.sensors.front()->GetPointCount();
+    run.spectra.x.resize(n);
+    for (int k = 0; k < n; ++k)
+        run.spectra.x[k] = (*run.sensors.front())[k].x;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        host->SetStatusText(RowStatus(run, "Datenaufbereitung ", r));
+        if (Aborted(host))
+            return false;
+        std::vector<double> y = Ys(*rows[r]);
+        for (double& v : y)
+            v *= factors[r];
+        for (double v : y)
+            level = std::max(level, v);
         run.spectra.y.push_back(std::move(y));
     }
     return true;
@@ -351,13 +379,15 @@ bool Prepare(const Settings& s, Run& run, ModuleInterface* host)
             calc::LogHint(host, "Hinweis: Das Spektrum " + row->GetName()
                                     + " hat kein Maximum über 0 und wird nicht normiert.");
     }
-    double level = 0;
-    if (!FillTable(s, run, rows, factors, host, level))
+    if (!FillTable(s, run, rows, factors, host))
         return false;
     if (!RateRows(run, static_cast<int>(rows.size()), host)) {
         calc::LogError(host, kNotEvaluable);
         return false;
     }
+    double level = 0;
+    if (!PrepareSpectra(run, rows, factors, host, level))
+        return false;
     run.limits = {level, static_cast<double>(s.minDist), s.maxOverlap / 100};
     OrderCandidates(s, run);
     return true;
@@ -510,10 +540,13 @@ void FileChosen(SpectrumTree& tree, const sivar::Run& run, const sivar::Outcome&
 
 // The count has its own lines before the range rule (more than the targets: refused with its
 // line; more than the sensors: lowered). The screening files what it sets aside, so the range
-// rule for every other number comes first.
+// rule for every other number comes first. The generations, and the recombination cycle the
+// form derives from them, are read by the evolutionary search only: the other searches run
+// whatever they hold (the form's arrows go down to 50 generations, below their range).
 std::optional<sivar::Run> SpectralIntegralVarModule::ReadRun(const sivar::Settings& s, SpectrumTree& tree)
 {
-    if (!ParametersInRangeExcept({"SpecCount"}))
+    if (!(s.evolutionSel ? ParametersInRangeExcept({"SpecCount"})
+                         : ParametersInRangeExcept({"SpecCount", "EvoCount", "EvoRecomb"})))
         return std::nullopt;
     ns_param::Paramora& p = getParameters();
     sivar::Run run;

@@ -269,11 +269,21 @@ void TestInterpolatorModule::FillNoise(Run& run)
         n = ranNorm2() * run.sekNoise / 100.0;
 }
 
+namespace {
+
+// y = 1.0 at every x of the first sensor.
+void SetFlat(Spectrum& illumination, const Spectrum& first)
+{
+    illumination.ClearPoints();
+    for (int j = 0; j < first.GetPointCount(); ++j)
+        illumination.AddPoint(SPoint(first[j].x, 1.0));
+}
+
+} // namespace
+
 bool TestInterpolatorModule::BuildIllumination(Run& run, const Spectrum& first)
 {
-    run.illumination.ClearPoints();
-    for (int j = 0; j < first.GetPointCount(); ++j)
-        run.illumination.AddPoint(SPoint(first[j].x, 1.0));
+    SetFlat(run.illumination, first);
     if (run.illuList.empty())
         return true;
     if (run.illuList.size() > 1) {
@@ -301,7 +311,8 @@ bool TestInterpolatorModule::BuildIllumination(Run& run, const Spectrum& first)
 }
 
 bool TestInterpolatorModule::SimulatePrimary(Run& run, const SpectrumList& sensors,
-                                             std::vector<std::unique_ptr<Spectrum>>& simulated)
+                                             std::vector<std::unique_ptr<Spectrum>>& simulated,
+                                             bool& illuminationFailed)
 {
     const double pos = run.posNoise, val = run.valNoise, stop = run.stopBand;
     if (std::fabs(val) + std::fabs(pos) + std::fabs(stop) == 0) {
@@ -311,8 +322,12 @@ bool TestInterpolatorModule::SimulatePrimary(Run& run, const SpectrumList& senso
     FillNoise(run);
     if (sensors.empty())
         return false;
-    simulated.clear();
     const Spectrum& first = *sensors[0];
+    if (!BuildIllumination(run, first)) {
+        illuminationFailed = true;
+        return false;
+    }
+    simulated.clear();
     const int P = first.GetPointCount();
     if (P < 2)
         return false;
@@ -481,13 +496,15 @@ tinterp::Settings TestInterpolatorModule::ReadSettings()
 
 namespace {
 
-// The first line against the rule selection of grouped processing, or null.
+// The first line against the rule selection of grouped processing, or null. Only the entries
+// that a ';' ends are examined; a last entry without one is processed as a group all the same.
 const char* GroupedSelectionError(SpectrumTree& tree, const std::string& ruleText)
 {
-    if (ruleText.find(';') == std::string::npos)
+    const auto lastSemicolon = ruleText.rfind(';');
+    if (lastSemicolon == std::string::npos)
         return "Zur gruppenweisen Verarbeitung bitte Spektrengruppen ';' eingeben.";
     bool single = false, deep = false;
-    for (const std::string& entry : calc::SplitSelection(ruleText)) {
+    for (const std::string& entry : calc::SplitSelection(ruleText.substr(0, lastSemicolon))) {
         if (tree.GetInserters(entry, false).size() == 1)
             single = true;
         if (std::count(entry.begin(), entry.end(), ':') >= 2 && entry.find("qSPECs") == std::string::npos)
@@ -719,10 +736,11 @@ const char* TestInterpolatorModule::PassInputError(const tinterp::Settings& s, c
     return nullptr;
 }
 
-// The measuring system: illumination every run; the sensitivities are disturbed, then, when
+// The measuring system: the sensitivities are disturbed (times the illumination), then, when
 // given, the reference system's; the run measures with the last simulation, or with the given
-// sensitivities when one of the runs did not simulate. False, with the line logged, when the
-// system cannot measure this pass.
+// sensitivities when one of the runs did not simulate (no primary noise: the illumination is
+// then neither checked nor applied). False, with the line logged, when the system cannot
+// measure this pass.
 bool TestInterpolatorModule::MeasureSystem(Run& run, const tinterp::Pass& pass, int N,
                                            tinterp::Measurement& m)
 {
@@ -731,37 +749,31 @@ bool TestInterpolatorModule::MeasureSystem(Run& run, const tinterp::Pass& pass, 
     run.channels = N;
     m_noise.clear();
     std::vector<std::unique_ptr<Spectrum>>& simulated = m.simulated;
-    const bool primaryNoise = run.posNoise != 0 || run.valNoise != 0 || run.stopBand != 0;
     bool allSimulated = true, illuminationFailed = false;
-    auto simulate = [&](const SpectrumList& system, bool always, const char* hint) {
-        if ((always || primaryNoise) && !BuildIllumination(run, *system[0])) {
-            illuminationFailed = true;
-            return;
-        }
-        if (SimulatePrimary(run, system, simulated))
+    auto simulate = [&](const SpectrumList& system, const char* hint) {
+        if (SimulatePrimary(run, system, simulated, illuminationFailed))
             calc::LogHint(host, hint);
         else
             allSimulated = false;
     };
     if (!run.sensors.empty())
-        simulate(run.sensors, true,
+        simulate(run.sensors,
                  "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes "
                  "Messsystem");
     if (!illuminationFailed && !run.reference.empty())
-        simulate(run.reference, false,
+        simulate(run.reference,
                  "Hinweis: Simulation primäres (spektrales) / sekundäres Systemverhalten spektral gegebenes "
                  "Referenzsystem");
     if (illuminationFailed)
         return false;
     if (!allSimulated) {
+        // The given sensitivities as they are; a calibration from targets weighs its reference
+        // by a flat illumination.
         simulated.clear();
-        if (!run.sensors.empty() && BuildIllumination(run, *run.sensors[0]))
-            for (const Spectrum* sensor : run.sensors) {
-                auto copy = std::make_unique<Spectrum>(*sensor);
-                for (int j = 0; j < copy->GetPointCount() && j < run.illumination.GetPointCount(); ++j)
-                    copy->SetPoint(j, (*copy)[j].x, (*copy)[j].y * run.illumination[j].y);
-                simulated.push_back(std::move(copy));
-            }
+        if (!run.sensors.empty())
+            SetFlat(run.illumination, *run.sensors[0]);
+        for (const Spectrum* sensor : run.sensors)
+            simulated.push_back(std::make_unique<Spectrum>(*sensor));
     }
     // Targets are measured channel by channel: a reference system of another channel count
     // cannot stand in for the sensor.
@@ -789,10 +801,12 @@ void TestInterpolatorModule::Calibrate(const tinterp::Settings& s, Run& run, int
     case 5: m.calib = std::make_unique<CColCalibPoly>(1, N); break;
     default: return;
     }
+    // Both run when both are given; the transform is then the one fitted last.
     if (!run.soll.empty() && !run.ist.empty()) {
         CalibrateFromMeasurements(run, *m.calib);
         calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen");
-    } else if (!run.calibTargets.empty() && (!run.sensors.empty() || !run.reference.empty()) && !m.simulated.empty()) {
+    }
+    if (!run.calibTargets.empty() && (!run.sensors.empty() || !run.reference.empty()) && !m.simulated.empty()) {
         CalibrateFromTargets(run, *m.calib, m.simulated);
         calc::LogHint(host, "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem "
                             "Systemverhalten");

@@ -63,7 +63,11 @@ private:
     void Calibrate(const tinterp::Settings& settings, Run& run, int N, tinterp::Measurement& m);
     void LogCalibration(const tinterp::Settings& settings, const tinterp::Pass& pass, int N,
                         const std::vector<double>& transform);
-    bool SimulatePrimary(Run& run, const SpectrumList& sensors, std::vector<std::unique_ptr<Spectrum>>& simulated);
+    // The disturbed sensitivities times the illumination; false when none were made (no primary
+    // noise, no sensor, or an illumination that does not fit them: illuminationFailed, line
+    // logged).
+    bool SimulatePrimary(Run& run, const SpectrumList& sensors, std::vector<std::unique_ptr<Spectrum>>& simulated,
+                         bool& illuminationFailed);
     void FillNoise(Run& run);
     bool BuildIllumination(Run& run, const Spectrum& firstSensor);
     bool CalibrateFromMeasurements(Run& run, CColCalibBase& calib);

@@ -6,6 +6,7 @@
 
 #include <colormath/colormath.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -82,16 +83,21 @@ void ColorCalculator::GetObserverAt(double lambda, double& x, double& y, double&
         return;
     }
     const SpectraSet& o = d->observer;
-    // The row at or below the wavelength. A wavelength on a grid point may come out a few ulp
-    // short of its index (0.555 on 0.38 + k * 0.001 gives 174.99999999999997): the tolerance,
-    // scaled by the size of the operands, keeps it on its own row.
-    const double index = (lambda - o.XStart) / o.XStep;
-    const double tolerance = 16.0 * std::numeric_limits<double>::epsilon()
-                             * (std::fabs(index) + (std::fabs(lambda) + std::fabs(o.XStart)) / std::fabs(o.XStep));
-    const double position = std::floor(index + tolerance);
-    if (!(position >= 0.0 && position < o.PointCount))
+    // The grid row (lambda - XStart) / XStep, truncated toward zero: a wavelength less than a
+    // step below the grid's start takes row 0. A wavelength on a grid point may come out a few
+    // ulp off its index (0.555 on 0.38 + k * 0.001 gives 174.99999999999997): within the
+    // tolerance, scaled by the size of the operands, it counts as that point.
+    const int n = std::min(GridPointCount(), o.PointCount);
+    if (n <= 0)
         return;
-    const int i = static_cast<int>(position);
+    double index = (lambda - XStart) / XStep;
+    const double tolerance = 16.0 * std::numeric_limits<double>::epsilon()
+                             * (std::fabs(index) + (std::fabs(lambda) + std::fabs(XStart)) / std::fabs(XStep));
+    if (std::fabs(index - std::round(index)) <= tolerance)
+        index = std::round(index);
+    if (!(index > -1.0 && index < n))
+        return;
+    const int i = static_cast<int>(index);
     x = o.GetSpectrum(0)[i];
     y = o.GetSpectrum(1)[i];
     z = o.GetSpectrum(2)[i];

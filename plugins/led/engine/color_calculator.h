@@ -23,8 +23,8 @@ public:
     // data are missing (with a log line).
     void GetObjectXYZ(const LSMatrix light, const LSMatrix reflectance, double& X, double& Y,
                       double& Z) const;
-    // The observer values at the grid row at or below lambda (a wavelength on a grid point
-    // keeps its row despite rounding); 0, 0, 0 off the grid.
+    // The observer values at grid row (int)((lambda - XStart) / XStep), truncated toward zero
+    // (a wavelength on a grid point keeps its row despite rounding); 0, 0, 0 off the grid.
     void GetObserverAt(double lambda, double& x, double& y, double& z) const;
     // 683 * XStep * sum S*V, XStep in micrometres; 0 (and a log line) without V(lambda).
     double GetLumen(const LSMatrix S) const;

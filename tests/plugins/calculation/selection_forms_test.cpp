@@ -1,5 +1,6 @@
 // The selection forms, headless: visibility by module kind, exclusive methods, exchange
 // rules and the run dispatch.
+#include "calculation/form_helpers.h"
 #include "calculation/spectral_integral_var_form.h"
 #include "calculation/spectral_integral_var_module.h"
 #include "calculation/svd_selection_form.h"
@@ -16,6 +17,8 @@
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -142,15 +145,16 @@ TEST(SpectralIntegralVarFormTest, ExclusiveMethodsAndExchangeRules)
     for (int id : {SpectralIntegralVarForm::IDC_EVOSPZLABEL, SpectralIntegralVarForm::IDC_EVOGROUPLABEL, SpectralIntegralVarForm::IDC_EVOCOUNTLABEL, SpectralIntegralVarForm::IDC_EVOCOUNT, SpectralIntegralVarForm::IDC_EVOSPZ})
         EXPECT_FALSE(Shown(f, id)) << id;
 
-    // EvoCount 300 stores EvoRecomb 200 and EvoPopul 4.
+    // EvoCount 300, edited and left, stores EvoRecomb 200 and EvoPopul 4.
     p.setIntParameter("EvoPopul", 9);
-    Field<QSpinBox>(f, SpectralIntegralVarForm::IDC_EVOCOUNT)->setValue(300);
-    ASSERT_TRUE(form->UpdateData(true));
+    calc::SpinEdit* evoCount = Field<calc::SpinEdit>(f, SpectralIntegralVarForm::IDC_EVOCOUNT);
+    evoCount->lineEdit()->setText("300");
+    emit evoCount->editingFinished();
     EXPECT_EQ(*p.getIntParameter("EvoCount"), 300);
     EXPECT_EQ(*p.getIntParameter("EvoRecomb"), 200);
     EXPECT_EQ(*p.getIntParameter("EvoPopul"), 4);
-    EXPECT_EQ(Field<QSpinBox>(f, SpectralIntegralVarForm::IDC_EVOCOUNT)->minimum(), 50);
-    EXPECT_EQ(Field<QSpinBox>(f, SpectralIntegralVarForm::IDC_EVOCOUNT)->maximum(), 41248);
+    EXPECT_EQ(evoCount->minimum(), 50);
+    EXPECT_EQ(evoCount->maximum(), 41248);
 
     // Overlap shows its limits; tolerances their field; the start text the internal switch.
     EXPECT_FALSE(Shown(f, SpectralIntegralVarForm::IDC_MAXOVERLAP));
@@ -182,6 +186,98 @@ TEST(SpectralIntegralVarFormTest, ExclusiveMethodsAndExchangeRules)
     EXPECT_EQ(*p.getDoubleParameter("SIVSpecMaxOverlap"), 100);
 }
 
+TEST(SpectralIntegralVarFormTest, OpeningTheFormChangesNoStoredParameter)
+{
+    // Stored values the fields' ranges or texts would not keep: the counts beyond the arrows'
+    // ranges show as they are, and nothing is taken back while the form is set up. Only the
+    // two values every exchange derives are set: EvoRecomb to two thirds of EvoCount, EvoPopul
+    // to 4.
+    const struct {
+        const char* what;
+        std::function<void(ns_param::Paramora&)> store;
+    } rows[] = {
+        {"generations above the arrows' range",
+         [](ns_param::Paramora& p) {
+             p.setIntParameter("EvoCount", 100000);
+             p.setIntParameter("EvoRecomb", 66666);
+         }},
+        {"the largest generation count, evolutionary search on",
+         [](ns_param::Paramora& p) {
+             p.setIntParameter("EvoCount", 250000);
+             p.setIntParameter("EvoRecomb", 166666);
+             p.setBoolParameter("EvolutionSel", true);
+             p.setBoolParameter("DiscSel", false);
+         }},
+        {"a selection count above the arrows' range",
+         [](ns_param::Paramora& p) { p.setIntParameter("SpecCount", 40000); }},
+        {"a selection count below it", [](ns_param::Paramora& p) { p.setIntParameter("SpecCount", -3); }},
+        {"a limit a check refuses, normalisation on",
+         [](ns_param::Paramora& p) {
+             p.setDoubleParameter("NormVal", 150);
+             p.setBoolParameter("NormSpecs", true);
+         }},
+        {"a limit with more digits than the field shows",
+         [](ns_param::Paramora& p) { p.setDoubleParameter("SIVSpecMaxOverlap", 0.1 + 0.2); }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        RecordingHost host;
+        SpectralIntegralVarModule module;
+        module.SetModuleInterface(&host);
+        ns_param::Paramora& p = module.getParameters();
+        r.store(p);
+        ns_param::Paramora before = p;
+        FakePrompter prompter;
+        auto form = MakeForm<SpectralIntegralVarForm>(module);
+        for (auto it = before.getFirstParameter(); it != before.getLastParameter(); ++it)
+            if (it->first != "EvoRecomb" && it->first != "EvoPopul")
+                EXPECT_EQ(p.getParameter(it->first)->getValueText('.'), it->second->getValueText('.')) << it->first;
+        EXPECT_EQ(*p.getIntParameter("EvoRecomb"), *before.getIntParameter("EvoCount") * 2 / 3);
+        EXPECT_EQ(*p.getIntParameter("EvoPopul"), 4);
+        EXPECT_EQ(*p.getDoubleParameter("SIVSpecMaxOverlap"), *before.getDoubleParameter("SIVSpecMaxOverlap"));
+        EXPECT_TRUE(prompter.shown.empty()) << "no check on opening";
+        // The counts show as stored.
+        EXPECT_EQ(Field<QAbstractSpinBox>(form.get(), SpectralIntegralVarForm::IDC_EVOCOUNT)->text().toInt(),
+                  *p.getIntParameter("EvoCount"));
+        EXPECT_EQ(Field<QAbstractSpinBox>(form.get(), SpectralIntegralVarForm::IDC_SPECCOUNT)->text().toInt(),
+                  *p.getIntParameter("SpecCount"));
+    }
+}
+
+TEST(SpectralIntegralVarFormTest, ArrowsKeepToTheirRangeTheEditDoesNot)
+{
+    IntegralVarFormFixture fixture;
+    ns_param::Paramora& p = fixture.module.getParameters();
+    calc::SpinEdit* evoCount = Field<calc::SpinEdit>(fixture.form.get(), SpectralIntegralVarForm::IDC_EVOCOUNT);
+    const struct {
+        const char* what;
+        QString text;
+        int steps;
+        QString shown;
+    } rows[] = {
+        {"down from above the range", "100000", -1, "41248"},
+        {"down past the lower limit", "60", -20, "50"},
+        {"up within the range", "300", 5, "305"},
+        {"up past the upper limit", "41240", 20, "41248"},
+        {"from a text that is no number", "viele", 1, "50"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        evoCount->lineEdit()->setText(r.text);
+        evoCount->stepBy(r.steps);
+        EXPECT_EQ(evoCount->lineEdit()->text(), r.shown);
+    }
+    // Typed beyond the arrows' range, the count is taken as it stands.
+    evoCount->lineEdit()->setText("120000");
+    ASSERT_TRUE(fixture.form->UpdateData(true));
+    EXPECT_EQ(*p.getIntParameter("EvoCount"), 120000);
+    EXPECT_EQ(*p.getIntParameter("EvoRecomb"), 80000);
+    // The largest number the edit takes does not overflow the derived cycle.
+    evoCount->lineEdit()->setText(QString::number(INT_MAX));
+    ASSERT_TRUE(fixture.form->UpdateData(true));
+    EXPECT_EQ(*p.getIntParameter("EvoRecomb"), 1431655764);
+}
+
 TEST(SpectralIntegralVarFormTest, TextChangesOfTheWeightingAndStartFieldsTakeTheFormsData)
 {
     IntegralVarFormFixture fixture;
@@ -193,7 +289,9 @@ TEST(SpectralIntegralVarFormTest, TextChangesOfTheWeightingAndStartFieldsTakeThe
         SCOPED_TRACE(changed);
         const std::string typed = "Typed:" + std::to_string(changed);
         Field<QLineEdit>(f, SpectralIntegralVarForm::IDC_SPECDESC)->setText(QString::fromStdString(typed));
-        Field<QSpinBox>(f, SpectralIntegralVarForm::IDC_SPECCOUNT)->setValue(changed % 100);
+        Field<calc::SpinEdit>(f, SpectralIntegralVarForm::IDC_SPECCOUNT)
+            ->lineEdit()
+            ->setText(QString::number(changed % 100));
         Field<QLineEdit>(f, changed)->setText("X");
         EXPECT_EQ(*p.getStringParameter("SpecDesc"), typed);
         EXPECT_EQ(*p.getIntParameter("SpecCount"), changed % 100);

@@ -281,6 +281,102 @@ TEST(SpectralIntegralVar, TechnologyLeavesNothingAndScreening)
     }
 }
 
+TEST(SpectralIntegralVar, StatusLinesOfCollectingRatingAndPreparing)
+{
+    // Every row (start spectra first) is collected, rated, then prepared, each stage with its
+    // status lines; the abort is polled between spectra while collecting and preparing.
+    const struct {
+        const char* what;
+        bool starts;
+        int abortFrom; // the poll from which the user wants to stop
+        bool finished;
+    } rows[] = {
+        {"sensors only", false, 1 << 30, true},
+        {"with a start configuration", true, 1 << 30, true},
+        {"stopped while preparing", true, 11, false},
+        {"stopped at the last spectrum prepared", false, 16, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        SivFixture f;
+        if (r.starts) {
+            AddCurve(f.host, "Start:ch1", 400, 10, 31, [](double x) { return Gauss(x, 450, 28); });
+            AddCurve(f.host, "Start:ch5", 400, 10, 31, [](double x) { return Gauss(x, 610, 40); });
+            f.Set("StartSpec", "Start");
+        }
+        f.host.abortFrom = r.abortFrom;
+        EXPECT_EQ(f.module.spectralintegralvarselection(), r.finished);
+        std::vector<std::string> expected;
+        const int startCount = r.starts ? 2 : 0;
+        auto rowsOf = [&](const std::string& text) {
+            for (int s = 1; s <= startCount; ++s)
+                expected.push_back(text + "(Start)Spektrum " + std::to_string(s) + " von 2");
+            for (int c = 1; c <= 8; ++c)
+                expected.push_back(text + "Spektrum " + std::to_string(c) + " von 8");
+        };
+        rowsOf("Erfasse prim./sek. Spektrensammlung ");
+        for (int k = 1; k <= startCount + 8; ++k)
+            expected.push_back("Summen-Diskriminanzauswertung Spektrum " + std::to_string(k) + " von "
+                               + std::to_string(startCount + 8));
+        rowsOf("Datenaufbereitung ");
+        if (!r.finished)
+            expected.resize(expected.size() - (startCount + 8) + (r.abortFrom - (startCount + 8)));
+        std::vector<std::string> shown(f.host.statusTexts.begin(),
+                                       f.host.statusTexts.begin()
+                                           + static_cast<std::ptrdiff_t>(std::min(f.host.statusTexts.size(),
+                                                                                  expected.size())));
+        EXPECT_EQ(shown, expected);
+        if (r.finished) {
+            EXPECT_EQ(f.Results().size(), 3u);
+        } else {
+            EXPECT_EQ(f.host.statusTexts.size(), expected.size()) << "nothing after the stop";
+            EXPECT_EQ(f.host.log.back().text, "Hinweis:  Abbruch durch Nutzer. ");
+            EXPECT_TRUE(f.Results().empty());
+        }
+    }
+}
+
+TEST(SpectralIntegralVar, GenerationsAreCheckedOnlyForTheEvolutionarySearch)
+{
+    // The form's arrows reach 50 generations and its edit takes any count; only the search that
+    // reads them refuses a count outside their range.
+    const struct {
+        const char* what;
+        int evoCount, evoRecomb;
+        bool evolution;
+        const char* refusal; // null: the run files its choice
+    } rows[] = {
+        {"sequential, 50 generations", 50, 33, false, nullptr},
+        {"sequential, 400000 generations typed", 400000, 266666, false, nullptr},
+        {"evolutionary, 50 generations",
+         50, 33, true, "Fehler: Parameter 'EvoCount' liegt außerhalb des zulässigen Bereichs (100 bis 250000)!"},
+        {"evolutionary, 400000 generations", 400000, 266666, true,
+         "Fehler: Parameter 'EvoCount' liegt außerhalb des zulässigen Bereichs (100 bis 250000)!"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        SivFixture f;
+        f.p().setIntParameter("EvoCount", r.evoCount);
+        f.p().setIntParameter("EvoRecomb", r.evoRecomb);
+        f.p().setBoolParameter("EvolutionSel", r.evolution);
+        f.p().setBoolParameter("DiscSel", !r.evolution);
+        EXPECT_EQ(f.module.spectralintegralvarselection(), r.refusal == nullptr);
+        if (r.refusal) {
+            EXPECT_EQ(f.host.log.back().text, r.refusal);
+            EXPECT_TRUE(f.Results().empty());
+            EXPECT_TRUE(f.prompter.shown.empty()) << "refused before the question";
+        } else {
+            EXPECT_EQ(f.Results().size(), 3u);
+        }
+    }
+    // Other numbers stay checked for every search.
+    SivFixture f;
+    f.p().setIntParameter("EvoCount", 50);
+    f.p().setIntParameter("EvoSpzCount", 0);
+    EXPECT_FALSE(f.module.spectralintegralvarselection());
+    EXPECT_EQ(f.host.log.back().text, "Fehler: Parameter 'EvoSpzCount' liegt außerhalb des zulässigen Bereichs (1 bis 50)!");
+}
+
 TEST(SpectralIntegralVar, EvolutionRunsOnTheWorkerAndStopsOnAbort)
 {
     {
@@ -319,7 +415,7 @@ TEST(SpectralIntegralVar, EvolutionRunsOnTheWorkerAndStopsOnAbort)
         f.p().setBoolParameter("EvolutionSel", true);
         f.p().setIntParameter("EvoCount", 250000);
         f.p().setIntParameter("EvoSpzCount", 50);
-        f.host.abortFrom = 9; // after the eight data polls: the first poll of the wait
+        f.host.abortFrom = 17; // after the sixteen data polls: the first poll of the wait
         ASSERT_TRUE(f.module.spectralintegralvarselection());
         const auto names = f.Results();
         ASSERT_FALSE(names.empty());

@@ -309,11 +309,11 @@ TEST_F(ColourCheckValues, LumenAndBlackBodyOnTheInitialGrid)
     }
 }
 
-TEST_F(ColourCheckValues, ObserverAtTakesTheGridPointBelow)
+TEST_F(ColourCheckValues, ObserverAtTakesTheGridRowTruncatedTowardZero)
 {
     // A wavelength between two grid points takes the row below it, however close it is to
     // the next one; a wavelength on a grid point takes that point's row, also where the
-    // division comes out a few ulp short ((0.555 - 0.38) / 0.001 is 174.99999999999997).
+    // division comes out a few ulp off ((0.555 - 0.38) / 0.001 is 174.99999999999997).
     const struct {
         double start, end, step;
     } grids[] = {{0.38, 0.78, 0.001}, {0.38, 0.78, 0.005}, {0.4, 0.7005, 0.00001}, {0.36, 0.83, 0.002}};
@@ -363,14 +363,28 @@ TEST_F(ColourCheckValues, ObserverAtTakesTheGridPointBelow)
     cc.GetObserverAt(0.555, x, y, z);
     EXPECT_EQ(y, 1.0);
     EXPECT_NEAR(x, 0.5120501, 1e-7);
-    // Beyond the last point by less than a step is still its row; before the first, nothing.
-    cc.GetObserverAt(0.7806, x, y, z);
-    EXPECT_GT(x, 0.0);
-    for (double outside : {0.3795, 0.7811, -1.0, kNaN}) {
-        SCOPED_TRACE(outside);
+    // The row is truncated toward zero: less than a step before the first point is row 0,
+    // as less than a step beyond the last point is the last row; a whole step out is nothing.
+    const auto data = GetColorData();
+    const SpectraSet& o = data->observer;
+    const struct {
+        double lambda;
+        int row; // -1: nothing
+    } rows[] = {
+        {0.38, 0}, {0.3795, 0}, {0.37901, 0}, {0.379, -1}, {0.3789, -1}, {0.7806, 400},
+        {0.78, 400}, {0.781, -1}, {0.7811, -1}, {-1.0, -1}, {kNaN, -1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.lambda);
         x = y = z = 7.0;
-        cc.GetObserverAt(outside, x, y, z);
-        EXPECT_EQ(x + y + z, 0.0);
+        cc.GetObserverAt(r.lambda, x, y, z);
+        if (r.row < 0) {
+            EXPECT_EQ(x + y + z, 0.0);
+        } else {
+            EXPECT_EQ(x, o.GetSpectrum(0)[r.row]);
+            EXPECT_EQ(y, o.GetSpectrum(1)[r.row]);
+            EXPECT_EQ(z, o.GetSpectrum(2)[r.row]);
+        }
     }
 }
 

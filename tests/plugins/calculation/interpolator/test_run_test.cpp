@@ -16,6 +16,9 @@ using interp_test::AddObject;
 using interp_test::Interp;
 using interp_test::kPoints;
 
+// The one top-level group whose name starts with prefix; empty when none or several.
+std::string GroupStartingWith(RecordingHost& host, const std::string& prefix);
+
 class TestRun : public Interp {
 protected:
     void SetUp() override
@@ -234,16 +237,105 @@ TEST_F(TestRun, PrimarySimulationDisturbsTheSensorsWithinBounds)
     EXPECT_TRUE(HasLog("Es ist nur eine Beleuchtungsquelle möglich!"));
 }
 
-TEST_F(TestRun, IlluminationIsUsedAlsoWithoutPrimaryNoise)
+TEST_F(TestRun, IlluminationIsCheckedAndAppliedOnlyWithPrimaryNoise)
 {
+    // Without primary noise nothing is simulated: the test measures with the given
+    // sensitivities, and the illumination is neither checked nor applied.
     ASSERT_TRUE(train.createinterpolator());
     calc_test::AddCurve(host, "illu:a", 400, 10, kPoints, [](double) { return 2.0; });
-    Q().setStringParameter("SpecIllu", "illu:a");
-    ASSERT_TRUE(test.testinterpolator());
-    std::vector<double> twice = Expected("targ:t5", false);
-    for (double& v : twice)
-        v *= 2;
-    ExpectNear(Ys(*host.spectra.GetInserter("rek:t5")), twice, 1e-9);
+    calc_test::AddCurve(host, "illu:b", 400, 10, kPoints, [](double) { return 2.0; });
+    calc_test::AddCurve(host, "shifted:a", 410, 10, kPoints, [](double) { return 2.0; });
+    calc_test::AddCurve(host, "coarse:a", 400, 20, 16, [](double) { return 2.0; });
+    constexpr char kTwo[] = "Es ist nur eine Beleuchtungsquelle möglich!";
+    constexpr char kShifted[] = "Empfindlichkeiten stimmen nicht mit dem Spektrum der Beleuchtungsquelle überein!";
+    constexpr char kCount[] = "Beleuchtungsspektrum stimmt nicht mit den Empfindlichkeiten überein (Anzahl der Punkte)!";
+    constexpr char kSimulated[] =
+        "Hinweis: Simulation primäres (spektrales) /sekundäres Systemverhalten für spektral gegebenes Messsystem";
+    const struct {
+        const char* what;
+        const char* illumination;
+        double valueNoise, sekNoise;
+        const char* refusal; // null: the run files its results
+    } rows[] = {
+        {"fitting, no noise", "illu:a", 0, 0, nullptr},
+        {"two, no noise", "illu", 0, 0, nullptr},
+        {"another start, no noise", "shifted:a", 0, 0, nullptr},
+        {"another point count, no noise", "coarse:a", 0, 0, nullptr},
+        {"two, secondary noise only", "illu", 0, 5, nullptr},
+        {"fitting, value noise", "illu:a", 5, 0, nullptr},
+        {"two, value noise", "illu", 5, 0, kTwo},
+        {"another start, value noise", "shifted:a", 5, 0, kShifted},
+        {"another point count, value noise", "coarse:a", 5, 0, kCount},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Q() = defaults;
+        Q().setStringParameter("SpecIllu", r.illumination);
+        Q().setDoubleParameter("PrimValueNoise", r.valueNoise);
+        Q().setDoubleParameter("SekNoise", r.sekNoise);
+        Q().setBoolParameter("RandomSign", false);
+        host.spectra.DeleteInserters("rek");
+        if (const std::string noisy = GroupStartingWith(host, "rek_real"); !noisy.empty())
+            host.spectra.DeleteInserters(noisy);
+        host.log.clear();
+        EXPECT_EQ(test.testinterpolator(), r.refusal == nullptr) << ::testing::PrintToString(host.LogTexts());
+        for (const char* line : {kTwo, kShifted, kCount})
+            EXPECT_EQ(HasLog(line), r.refusal && std::string(line) == r.refusal) << line;
+        EXPECT_EQ(HasLog(kSimulated), r.valueNoise != 0 && !r.refusal);
+        if (r.valueNoise == 0 && r.sekNoise == 0) {
+            // Measured with the sensitivities as given: not twice for the illumination of 2.
+            ASSERT_NE(host.spectra.GetInserter("rek:t5"), nullptr);
+            ExpectNear(Ys(*host.spectra.GetInserter("rek:t5")), Expected("targ:t5", false), 1e-9);
+        }
+    }
+}
+
+TEST_F(TestRun, BothCalibrationsRunWhenBothAreGiven)
+{
+    // Calibration measurements first, then the calibration targets: each logs its hint; the
+    // transform is the one fitted last.
+    ASSERT_TRUE(train.createinterpolator());
+    for (int k = 0; k < 4; ++k) {
+        const std::vector<double> ist{1.0 + k, 2.0 + k * k, 0.5 * k + 1};
+        AddObject(host, "ist:o" + std::to_string(k), ist);
+        AddObject(host, "soll:o" + std::to_string(k), {3 * ist[0], 3 * ist[1], 3 * ist[2]});
+    }
+    constexpr char kFromMeasurements[] = "Hinweis: Abgleichkalibrierung aus echten Kalibriermessungen";
+    constexpr char kFromTargets[] =
+        "Hinweis: Abgleichkalibrierung aus errechneten Kalibriermessungen und simuliertem Systemverhalten";
+    const struct {
+        const char* what;
+        bool measurements, targets;
+        std::vector<std::string> hints;
+        const char* factors;
+    } rows[] = {
+        {"measurements", true, false, {kFromMeasurements},
+         "Kanalweise Kalibrierfaktoren:        3.000       3.000       3.000"},
+        {"targets", false, true, {kFromTargets}, "Kanalweise Kalibrierfaktoren:        1.000       1.000       1.000"},
+        {"both", true, true, {kFromMeasurements, kFromTargets},
+         "Kanalweise Kalibrierfaktoren:        1.000       1.000       1.000"},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Q() = defaults;
+        Q().getEnumParameter("Abgleichmethode")->setIndex(1);
+        if (r.measurements) {
+            Q().setStringParameter("CalibSamplesSoll", "soll");
+            Q().setStringParameter("CalibSamplesIst", "ist");
+        }
+        if (r.targets)
+            Q().setStringParameter("CalibTargetSpecs", "targ");
+        host.log.clear();
+        ASSERT_TRUE(test.testinterpolator()) << ::testing::PrintToString(host.LogTexts());
+        std::vector<std::string> hints;
+        for (const std::string& line : host.LogTexts())
+            if (line == kFromMeasurements || line == kFromTargets)
+                hints.push_back(line);
+        EXPECT_EQ(hints, r.hints);
+        EXPECT_TRUE(HasLog(r.factors)) << ::testing::PrintToString(host.LogTexts());
+    }
 }
 
 TEST_F(TestRun, ResponsePathSkipsObjectsOfAnotherChannelCount)
@@ -327,6 +419,47 @@ TEST_F(TestRun, ChecksStopWithTheirTexts)
     }
 }
 
+TEST_F(TestRun, GroupedCheckExaminesTheEntriesThatASemicolonEnds)
+{
+    P().setStringParameter("TargetGroup", "A");
+    ASSERT_TRUE(train.createinterpolator());
+    calc_test::AddCurve(host, "lone:x", 400, 10, kPoints, [](double) { return 1.0; });
+    constexpr char kSingle[] =
+        "Bitte für die gruppenweise Verarbeitung keine einzelnen spektralen Verrechnungsvorschrift(en) eingeben.";
+    constexpr char kDeep[] =
+        "Eingabe der spektralen Verrechnungsvorschrift(en) ist für die gruppenweise Verarbeitung zu tief verschachtelt.";
+    const struct {
+        const char* what;
+        const char* rules;
+        const char* refusal; // null: group A is processed
+    } rows[] = {
+        {"a single rule last, without ';'", "A:qSPECs;lone:x", nullptr},
+        {"a deep entry last, without ';'", "A:qSPECs;B:x:y", nullptr},
+        {"a single rule that a ';' ends", "lone:x;A:qSPECs", kSingle},
+        {"a deep entry that a ';' ends", "B:x:y;A:qSPECs", kDeep},
+        {"a single rule last, with ';'", "A:qSPECs;lone:x;", kSingle},
+    };
+    const ns_param::Paramora defaults = Q();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Q() = defaults;
+        Q().setBoolParameter("GroupedProcessing", true);
+        Q().setStringParameter("SpecMessSystem", "A:qSens");
+        Q().setStringParameter("SpecInterpolator", r.rules);
+        host.spectra.DeleteInserters("rek");
+        host.log.clear();
+        EXPECT_EQ(test.testinterpolator(), r.refusal == nullptr) << ::testing::PrintToString(host.LogTexts());
+        if (r.refusal) {
+            EXPECT_EQ(host.log.back().text, r.refusal);
+            EXPECT_EQ(host.spectra.GetNodeByName("rek", false, false), nullptr);
+        } else {
+            EXPECT_FALSE(HasLog(kSingle));
+            EXPECT_FALSE(HasLog(kDeep));
+            EXPECT_EQ(ChildNames(host, "rek:A").size(), 8u) << ::testing::PrintToString(host.LogTexts());
+        }
+    }
+}
+
 TEST_F(TestRun, GroupedPassesUseEachGroupsRule)
 {
     P().setStringParameter("TargetGroup", "A");
@@ -346,7 +479,6 @@ TEST_F(TestRun, GroupedPassesUseEachGroupsRule)
     EXPECT_TRUE(HasLog("Die Kanalzahl der spektralen Verrechnungsvorschrift passt nicht zur Kanalzahl des Sensors!: C"));
 }
 
-// The one top-level group whose name starts with prefix; empty when none or several.
 std::string GroupStartingWith(RecordingHost& host, const std::string& prefix)
 {
     std::string found;

@@ -177,10 +177,11 @@ private:
     // Held from the outermost StartCalculation to its EndCalculation: what the trees replace
     // or delete meanwhile is freed after the operation.
     std::optional<ns_tree::FreeHold> m_freeHold;
-    // Progress of the running operation: the bar's position and the last percent that fed
-    // the estimate (only rising progress does).
+    // Progress of the running operation: the bar's position and the phrased seconds of the
+    // remaining time in pane 3 (kNotShown: none written yet).
+    static constexpr std::int64_t kNotShown = -1;
     int m_progressShown = 0;
-    double m_progressFed = 0.0;
+    std::int64_t m_remainingShown = kNotShown;
     EventPump m_eventPump;
     bool m_pumping = false;
     std::thread::id m_guiThread;

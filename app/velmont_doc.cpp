@@ -132,8 +132,8 @@ bool CVelmontDoc::OnNewDocument()
 {
     m_modified = false;
     ResetProject();
+    // The last module stays: the new project's main panel still names it.
     m_moduleToSelect.clear();
-    m_lastModule.clear();
     if (m_frame)
         m_frame->SetProjectDescription({});
     return true;

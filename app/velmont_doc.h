@@ -55,7 +55,8 @@ public:
 
     // --- Project life cycle -------------------------------------------------------------
     // Starts a new, empty project: main panel in the editor pane, module tree rebuilt from the
-    // factories, spectrum and clipboard trees emptied, project description cleared.
+    // factories, spectrum and clipboard trees emptied, project description cleared. The last
+    // module stays for the main panel.
     virtual bool OnNewDocument();
     // Opens the project file at path: false (the project untouched) only when the file cannot
     // be read; a damaged file leaves an empty project and true.

@@ -506,6 +506,22 @@ TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("lampe.pxml - OrvantaGUI"));
 }
 
+// The main panel of a new project still names the module or group selected last, above the
+// group's modules; only the name to reselect after opening goes.
+TEST_F(DocTest, ANewProjectKeepsTheLastModuleForTheMainPanel)
+{
+    doc.m_lastModule = "Daten:Laden";
+    doc.m_groupContents = "Laden;Speichern;";
+    doc.m_moduleToSelect = QStringLiteral("Laden");
+    doc.OnFileNew();
+    EXPECT_EQ(doc.m_lastModule, "Daten:Laden");
+    EXPECT_EQ(doc.m_groupContents, "Laden;Speichern;");
+    EXPECT_TRUE(doc.m_moduleToSelect.isEmpty());
+    auto* panel = dynamic_cast<CVelmontView*>(frame.GetEditorPane());
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetDocument(), &doc);
+}
+
 TEST_F(DocTest, AModifiedProjectIsOnlyDroppedAfterTheQuestion)
 {
     FakePrompter prompter;

@@ -522,6 +522,45 @@ TEST_F(DocTest, ANewProjectKeepsTheLastModuleForTheMainPanel)
     EXPECT_EQ(panel->GetDocument(), &doc);
 }
 
+// The command line at start-up: no argument gives a new project, a project file opens, and
+// one that cannot be opened ends the program after its message.
+TEST_F(DocTest, TheCommandLineOpensItsProjectOrEndsTheProgram)
+{
+    QTemporaryDir dir;
+    FakeFileChooser chooser;
+    chooser.answer = dir.filePath(QStringLiteral("lampe.pxml"));
+    {
+        FakePrompter quiet;
+        ASSERT_TRUE(doc.OnFileSaveAs());
+    }
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        bool goesOn;
+        const char* title;
+        std::size_t messages;
+    };
+    const Row rows[] = {
+        {"no argument", {"velmont"}, true, "Unbenannt - OrvantaGUI", 0},
+        {"a project", {"velmont", dir.filePath(QStringLiteral("lampe.pxml")).toStdString()}, true,
+         "lampe.pxml - OrvantaGUI", 0},
+        {"a project that cannot be opened", {"velmont", dir.filePath(QStringLiteral("fehlt.pxml")).toStdString()},
+         false, nullptr, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        FakePrompter prompter;
+        frame.setWindowTitle(QStringLiteral("vorher"));
+        EXPECT_EQ(ProcessShellCommand(doc, r.arguments), r.goesOn);
+        EXPECT_EQ(frame.windowTitle(), r.title ? QString::fromUtf8(r.title) : QStringLiteral("vorher"));
+        ASSERT_EQ(prompter.shown.size(), r.messages);
+        if (r.messages > 0) {
+            EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
+            EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("fehlt.pxml")));
+        }
+    }
+}
+
 TEST_F(DocTest, AModifiedProjectIsOnlyDroppedAfterTheQuestion)
 {
     FakePrompter prompter;

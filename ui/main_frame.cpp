@@ -280,6 +280,8 @@ void CMainFrame::CreateStatusBar()
     m_statePane->setFixedWidth(70);
     m_statePane->setText(QStringLiteral("Bereit"));
     m_statusLine = new QLabel(QStringLiteral(" "), bar);
+    // Modules' status texts name spectra and files as typed; no markup.
+    m_statusLine->setTextFormat(Qt::PlainText);
     m_statusLine->setMinimumWidth(280);
     m_progressBar = new QProgressBar(bar);
     m_progressBar->setFixedWidth(220);

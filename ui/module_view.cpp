@@ -364,7 +364,7 @@ bool CModuleView::viewportEvent(QEvent* event)
         QString tip;
         for (QTreeWidgetItem* it = item; it; it = it->parent())
             tip = StripHyphenMarks(it->text(0)) + (tip.isEmpty() ? QString() : QStringLiteral(" > ") + tip);
-        QToolTip::showText(help->globalPos(), tip, viewport(), visualItemRect(item));
+        QToolTip::showText(help->globalPos(), PlainTipText(tip), viewport(), visualItemRect(item));
         return true;
     }
     return CVelmontTreeView<ModuleTree>::viewportEvent(event);

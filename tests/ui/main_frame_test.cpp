@@ -2,12 +2,15 @@
 
 #include "platform/document_opener.h"
 #include "support/fake_prompter.h"
+#include "support/shown_text.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/command_ids.h"
 #include "ui/log_window_view.h"
 #include "ui/spec_list_view.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QStatusBar>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSplitterHandle>
@@ -174,6 +177,22 @@ TEST_F(FrameTest, StatusPanesAndProgressBar)
     EXPECT_EQ(frame.GetStatusPaneText(3), QStringLiteral("noch 3 Minuten"));
     EXPECT_EQ(frame.GetProgressBar()->minimum(), 0);
     EXPECT_EQ(frame.GetProgressBar()->maximum(), 10000);
+}
+
+// A module's status text names spectra and files as typed.
+TEST_F(FrameTest, TheStatusLineShowsNamesAsTyped)
+{
+    QLabel* line = nullptr;
+    frame.SetStatusText(QStringLiteral("x"));
+    for (QLabel* label : frame.statusBar()->findChildren<QLabel*>())
+        if (label->text() == QStringLiteral("x"))
+            line = label;
+    ASSERT_NE(line, nullptr);
+    for (const char* text : {"Lade 'Filter <b>rot</b>'", "Spektrum <i>A</i> fertig", "a<br>b"}) {
+        SCOPED_TRACE(text);
+        frame.SetStatusText(QString::fromUtf8(text));
+        EXPECT_EQ(ShownText(*line), QString::fromUtf8(text));
+    }
 }
 
 TEST_F(FrameTest, SortTogglesReachTheTreePanes)

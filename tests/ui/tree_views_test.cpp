@@ -3,6 +3,7 @@
 #include "core/module_editor.h"
 #include "platform/document_opener.h"
 #include "support/fake_prompter.h"
+#include "support/shown_text.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/log_window_view.h"
 #include "ui/main_frame.h"
@@ -14,7 +15,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -305,6 +309,46 @@ TEST_F(TreeViewsTest, SelectionTextRootModeAndSorting)
     std::string text;
     Spectra().BuildSelectionString(text);
     EXPECT_EQ(text, "A");
+}
+
+// The tips of the three panes name the entries as typed, tags and all.
+TEST_F(TreeViewsTest, TipsShowNamesAsTyped)
+{
+    AddSpectra({"Filter <b>rot</b>:S1"});
+    AddObject("<i>Satz</i>:Eins");
+    AddModule("Da|ten:<b>La|den</b>");
+    Modules().Rebuild();
+    Modules().expandAll();
+    Spectra().expandAll();
+    Clipboard().expandAll();
+    QCoreApplication::processEvents();
+    const auto tip = [](CMultiTree& view, QTreeWidgetItem* item) -> QString {
+        if (!item)
+            return QStringLiteral("(kein Eintrag)");
+        view.scrollToItem(item);
+        const QPoint point = view.visualItemRect(item).center();
+        QHelpEvent event(QEvent::ToolTip, point, view.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(view.viewport(), &event);
+        QLabel* label = ShownToolTipLabel();
+        const QString shown = label ? ShownText(*label) : QStringLiteral("(kein Tipp)");
+        QToolTip::hideText();
+        return shown;
+    };
+    struct Row {
+        const char* name;
+        QString shown;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"spectrum", tip(Spectra(), Item(Spectra(), "Filter <b>rot</b>:S1")), "Filter <b>rot</b> : S1"},
+        {"spectrum group", tip(Spectra(), Item(Spectra(), "Filter <b>rot</b>")), "Filter <b>rot</b>"},
+        {"clipboard object", tip(Clipboard(), Item(Clipboard(), "<i>Satz</i>:Eins")), "<i>Satz</i> : Eins"},
+        {"module", tip(Modules(), Item(Modules(), "Da|ten:<b>La|den</b>")), "Daten > <b>Laden</b>"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(r.shown, QString::fromUtf8(r.expected));
+    }
 }
 
 TEST_F(TreeViewsTest, DragsHandTheSelectionToTheFrame)

@@ -233,6 +233,26 @@ TEST_F(TreeViewsTest, ASelectedGroupShowsAllItsSpectraAndDeleteAsksForThem)
     EXPECT_EQ(prompter.shown.size(), 3u);
 }
 
+// Collapsing a group whose spectrum was selected selects nothing in its place: the plot shows
+// nothing, and Delete has nothing to ask about.
+TEST_F(TreeViewsTest, CollapsingAGroupSelectsNothingInstead)
+{
+    AddSpectra({"leds:Spec0", "leds:Spec1", "leds:Spec2", "Referenz"});
+    QCoreApplication::processEvents();
+    Spectra().expandAll();
+    Click(Spectra(), "leds:Spec0");
+    ASSERT_EQ(plot.Names(), std::vector<std::string>{"leds:Spec0"});
+    Item(Spectra(), "leds")->setExpanded(false);
+    EXPECT_TRUE(plot.shown.empty());
+    EXPECT_EQ(Spectra().GetSelectedCount(), 0);
+    std::string selection;
+    Spectra().BuildSelectionString(selection);
+    EXPECT_EQ(selection, "");
+    Key(Spectra(), Qt::Key_Delete);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 4u);
+}
+
 TEST_F(TreeViewsTest, SpectraDeletedElsewhereLeaveThePlotFirst)
 {
     AddSpectra({"G:S1", "G:S2", "G:S3"});

@@ -233,8 +233,8 @@ void CModuleView::OnSelChanged(QTreeWidgetItem*, QTreeWidgetItem*)
         } else {
             document->m_lastModule = EntryNameText(node);
             document->m_groupContents = GroupContentsText(node);
-            // The form that goes keeps what was typed into it.
-            SaveEditorPane();
+            // The form goes without taking its data: what was typed and not yet run is
+            // dropped, and a text that does not parse asks nothing.
             ShowMainPanel();
         }
     }

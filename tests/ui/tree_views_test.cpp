@@ -59,18 +59,25 @@ public:
     bool densities = false;
 };
 
-// An editor form with one field bound to the module's "Text" parameter.
+// An editor form with two fields bound to the module's "Text" and "Anzahl" parameters.
 class TextForm : public CModuleEditor {
     DECLARE_DYNCREATE(TextForm)
 public:
-    TextForm() : CModuleEditor(1) { edit = new QLineEdit(this); }
+    TextForm() : CModuleEditor(1)
+    {
+        edit = new QLineEdit(this);
+        count = new QLineEdit(this);
+    }
     void DoDataExchange(CDataExchange* pDX) override
     {
         CModuleEditor::DoDataExchange(pDX);
-        if (GetModule())
+        if (GetModule()) {
             DDX_Text(pDX, edit, *GetModule()->getParameters().getStringParameter("Text"));
+            DDX_Text(pDX, count, *GetModule()->getParameters().getIntParameter("Anzahl"));
+        }
     }
     QLineEdit* edit;
+    QLineEdit* count;
 };
 IMPLEMENT_DYNCREATE(TextForm, CModuleEditor)
 
@@ -83,6 +90,7 @@ public:
     }
     const CRuntimeClass* GetEditorClass() override { return m_hasForm ? RUNTIME_CLASS(TextForm) : nullptr; }
     std::string Text() { return *getParameters().getStringParameter("Text"); }
+    int Count() { return *getParameters().getIntParameter("Anzahl"); }
 
 private:
     bool m_hasForm;
@@ -577,9 +585,9 @@ TEST_F(TreeViewsTest, ModuleSelectionSwapsTheEditorAndKeepsTypedValues)
     EXPECT_EQ(form->GetModule(), b);
     form->edit->setText("auch");
 
-    // A group: the main panel, with the group's modules; the form's value is kept too.
+    // A group: the main panel, with the group's modules; the form goes without its data.
     Click(Modules(), "Gruppe");
-    EXPECT_EQ(b->Text(), "auch");
+    EXPECT_EQ(b->Text(), "");
     EXPECT_NE(dynamic_cast<CVelmontView*>(frame.GetEditorPane()), nullptr);
     EXPECT_EQ(doc.m_lastModule, "Gruppe");
     EXPECT_EQ(doc.m_groupContents, "A;B;C;");
@@ -591,6 +599,53 @@ TEST_F(TreeViewsTest, ModuleSelectionSwapsTheEditorAndKeepsTypedValues)
     EXPECT_EQ(prompter.shown[0].text, "Dialog kann nicht angezeigt werden!");
     EXPECT_NE(dynamic_cast<CVelmontView*>(frame.GetEditorPane()), nullptr);
     EXPECT_EQ(doc.m_lastModule, "Gruppe:C");
+}
+
+// A form replaced by a group takes nothing from its fields, so a text that does not parse
+// asks nothing; a form replaced by another module's form takes them, with the check.
+TEST_F(TreeViewsTest, SelectingAGroupDropsTheOpenFormsData)
+{
+    FormModule* a = AddModule("Gruppe:A");
+    AddModule("Gruppe:B");
+    Modules().Rebuild();
+    Modules().expandAll();
+    const struct {
+        const char* name;
+        const char* text;
+        const char* count;
+        const char* next;
+        const char* message; // "" for none
+        const char* textAfter;
+        int countAfter;
+    } rows[] = {
+        {"typed text, then the group", "getippt", "7", "Gruppe", "", "", 5},
+        {"a count that does not parse, then the group", "", "fünf", "Gruppe", "", "", 5},
+        {"typed text, then another module", "getippt", "7", "Gruppe:B", "", "getippt", 7},
+        {"a count that does not parse, then another module", "", "fünf", "Gruppe:B",
+         "Bitte geben Sie eine ganze Zahl ein.", "", 5},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        *a->getParameters().getStringParameter("Text") = "";
+        a->getParameters().setIntParameter("Anzahl", 5);
+        prompter.shown.clear();
+        Click(Modules(), "Gruppe:A");
+        auto* form = dynamic_cast<TextForm*>(frame.GetEditorPane());
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(form->GetModule(), a);
+        form->edit->setText(QString::fromUtf8(r.text));
+        form->count->setText(QString::fromUtf8(r.count));
+        Click(Modules(), r.next);
+        if (*r.message) {
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].text.toStdString(), r.message);
+        } else {
+            EXPECT_TRUE(prompter.shown.empty());
+        }
+        EXPECT_EQ(a->Text(), r.textAfter);
+        EXPECT_EQ(a->Count(), r.countAfter);
+        EXPECT_NE(frame.GetEditorPane(), nullptr);
+    }
 }
 
 TEST_F(TreeViewsTest, CtrlSelectionChangesNothingOutsideTheTree)

@@ -70,11 +70,17 @@ std::int64_t TimeCalculator::GetRemainingSeconds() const
     return m_finishTime - m_clock();
 }
 
-std::string TimeCalculator::GetRemainingText() const
+std::int64_t TimeCalculator::GetPhrasedSeconds() const
 {
     if (m_samples.size() < 2)
-        return "unbekannt";
+        return 0;
     const std::int64_t s = GetRemainingSeconds();
+    return s > 0 ? s : 0;
+}
+
+std::string TimeCalculator::GetRemainingText() const
+{
+    const std::int64_t s = GetPhrasedSeconds();
     if (s <= 0)
         return "unbekannt";
     if (s < 60)

@@ -27,6 +27,8 @@ public:
     std::int64_t GetRemainingSeconds() const;
     // "unbekannt", "16 Sekunden", "1 Minute", "ca. 20 Minuten", "ca. 2 Stunden", ...
     std::string GetRemainingText() const;
+    // The seconds GetRemainingText phrases, 0 for "unbekannt": the text is a function of it.
+    std::int64_t GetPhrasedSeconds() const;
 
     bool IsRunning() const { return m_running; }
 

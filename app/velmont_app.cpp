@@ -63,12 +63,21 @@ bool CVelmontApp::InitInstance()
     m_frame->SetRecentFiles(m_recentFiles.DisplayNames());
     m_frame->ConnectDocument(m_document.get(), [this] { OnAppAbout(); });
 
-    // The first argument that Qt did not take is a project to open.
-    // A project that cannot be opened has said why; the program goes on with a new one.
-    if (m_arguments.size() <= 1 || !m_document->OpenDocumentFile(m_arguments[1]))
-        m_document->OnFileNew();
+    if (!ProcessShellCommand(*m_document, m_arguments))
+        return false;
     m_frame->MainWindow()->show();
     return true;
+}
+
+bool ProcessShellCommand(CVelmontDoc& document, const std::vector<std::string>& arguments)
+{
+    // The first argument that Qt did not take is a project to open; without one a new project
+    // starts. A project that cannot be opened has said why in its message box.
+    if (arguments.size() <= 1) {
+        document.OnFileNew();
+        return true;
+    }
+    return document.OpenDocumentFile(arguments[1]);
 }
 
 void CVelmontApp::LoadModuleLibraries(const QString& folder, QWidget* parent)

@@ -61,6 +61,11 @@ private:
     int m_statusWaitMs = 2000;
 };
 
+// The command line's part of the start-up: a new project without an argument, else the project
+// file the first argument names (arguments[0] is the program). False when that project could
+// not be opened; the program then ends.
+bool ProcessShellCommand(CVelmontDoc& document, const std::vector<std::string>& arguments);
+
 // Tells document (if any) of an exception that escaped an event handler (null: not a standard
 // exception).
 void ReportEscapedException(CVelmontDoc* document, const char* what);

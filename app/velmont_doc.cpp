@@ -132,8 +132,8 @@ bool CVelmontDoc::OnNewDocument()
 {
     m_modified = false;
     ResetProject();
+    // The last module stays: the new project's main panel still names it.
     m_moduleToSelect.clear();
-    m_lastModule.clear();
     if (m_frame)
         m_frame->SetProjectDescription({});
     return true;
@@ -465,7 +465,7 @@ void CVelmontDoc::StartCalculation()
         qApp->installEventFilter(m_inputBlocker.get());
     }
     m_progressShown = 0;
-    m_progressFed = 0.0;
+    m_remainingShown = kNotShown;
     m_eventPump.Restart();
     m_timeCalculator.Start();
     m_startTime = Now();
@@ -490,6 +490,7 @@ void CVelmontDoc::EndCalculation()
         m_frame->ClearAbortRequest();
     }
     m_timeCalculator.Stop();
+    m_remainingShown = kNotShown;
     if (m_frame) {
         m_frame->SetRemainingTimeText(QString());
         if (QWidget* modules = m_frame->ModulePane())
@@ -587,29 +588,32 @@ void CVelmontDoc::AddLogColorMessageV(COLORREF colour, const char* format, va_li
 
 void CVelmontDoc::SetProgressBarPercentage(double percent)
 {
-    // Called up to once per point of a long loop: only a changed position costs more than a
-    // comparison, and events flow at most every 50 ms.
+    // Called up to once per point of a long loop: the bar moves only when its position
+    // changes, and events flow at most every 50 ms.
     const int position = ProgressPosition(percent);
-    if (position != m_progressShown || !m_frame) {
+    if (position != m_progressShown) {
         m_progressShown = position;
         if (m_frame)
             m_frame->GetProgressBar()->setValue(position);
-        // The estimate follows rising progress only; a report that goes back says nothing
-        // about the time left.
-        if (percent >= m_progressFed) {
-            m_progressFed = percent;
-            m_timeCalculator.Update(percent);
-        }
-        ShowRemainingTime();
     }
+    // Every report feeds the estimate, also one that stands or goes back: the time left grows
+    // while the progress does not.
+    m_timeCalculator.Update(percent);
+    ShowRemainingTime();
     PumpEventsIfDue();
 }
 
 void CVelmontDoc::ShowRemainingTime()
 {
-    if (m_frame)
-        m_frame->SetRemainingTimeText(QStringLiteral("noch ") +
-                                      QString::fromStdString(m_timeCalculator.GetRemainingText()));
+    if (!m_frame)
+        return;
+    // The text is a function of the phrased seconds: while they stay, the pane already shows
+    // the text of this report, and a report per point costs no text.
+    const std::int64_t seconds = m_timeCalculator.GetPhrasedSeconds();
+    if (seconds == m_remainingShown)
+        return;
+    m_remainingShown = seconds;
+    m_frame->SetRemainingTimeText(QStringLiteral("noch ") + QString::fromStdString(m_timeCalculator.GetRemainingText()));
 }
 
 void CVelmontDoc::PumpEvents()

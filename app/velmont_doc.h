@@ -55,7 +55,8 @@ public:
 
     // --- Project life cycle -------------------------------------------------------------
     // Starts a new, empty project: main panel in the editor pane, module tree rebuilt from the
-    // factories, spectrum and clipboard trees emptied, project description cleared.
+    // factories, spectrum and clipboard trees emptied, project description cleared. The last
+    // module stays for the main panel.
     virtual bool OnNewDocument();
     // Opens the project file at path: false (the project untouched) only when the file cannot
     // be read; a damaged file leaves an empty project and true.
@@ -177,10 +178,11 @@ private:
     // Held from the outermost StartCalculation to its EndCalculation: what the trees replace
     // or delete meanwhile is freed after the operation.
     std::optional<ns_tree::FreeHold> m_freeHold;
-    // Progress of the running operation: the bar's position and the last percent that fed
-    // the estimate (only rising progress does).
+    // Progress of the running operation: the bar's position and the phrased seconds of the
+    // remaining time in pane 3 (kNotShown: none written yet).
+    static constexpr std::int64_t kNotShown = -1;
     int m_progressShown = 0;
-    double m_progressFed = 0.0;
+    std::int64_t m_remainingShown = kNotShown;
     EventPump m_eventPump;
     bool m_pumping = false;
     std::thread::id m_guiThread;

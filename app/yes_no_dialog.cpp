@@ -12,6 +12,8 @@ CYesNoDialog::CYesNoDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Dialog"));
     m_text = new QLabel(this);
+    // The question names an entry as typed; no markup.
+    m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);
     m_text->setMinimumWidth(480);
 

@@ -953,9 +953,11 @@ void CMultiTree::OnItemCollapsed(const QModelIndex& index)
             MoveSingleCaret(item, caret);
         return;
     }
+    // The hidden items lose their selection. A caret among them leaves the tree without a
+    // caret, so that nothing becomes selected; only a selected item takes it over.
     SelectChildren(item, false, true);
     if (caretInside)
-        SetItemState(item, kFocusAndSelection, kFocusAndSelection);
+        SetCaret(IsSelected(item) ? item : nullptr);
 }
 
 void CMultiTree::ForgetSubtree(QTreeWidgetItem* item)

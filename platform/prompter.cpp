@@ -17,6 +17,8 @@ public:
                         PromptButtons buttons) override
     {
         QMessageBox box(ToIcon(icon), caption, text, ToButtons(buttons), parent);
+        // Texts carry names as the user typed them: "<b>" is a name's part, not markup.
+        box.setTextFormat(Qt::PlainText);
         // The program's texts are German whatever translations Qt has installed.
         const std::pair<QMessageBox::StandardButton, const char*> labels[] = {
             {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "Abbrechen"}, {QMessageBox::Yes, "Ja"}, {QMessageBox::No, "Nein"}};

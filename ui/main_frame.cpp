@@ -235,10 +235,10 @@ void CMainFrame::CreateMenus()
     view->addSeparator();
     view->addAction(m_actions[cmd::SortAlphabetic]);
     view->addAction(m_actions[cmd::SortRecursive]);
+    view->addAction(m_actions[cmd::PrintLayout]);
 
     QMenu* options = addMenu("&Optionen");
     options->addAction(m_actions[cmd::DisplayOptions]);
-    options->addAction(m_actions[cmd::PrintLayout]);
     options->addAction(m_actions[cmd::ProjectDescription]);
 
     QMenu* help = addMenu("&?");
@@ -280,6 +280,8 @@ void CMainFrame::CreateStatusBar()
     m_statePane->setFixedWidth(70);
     m_statePane->setText(QStringLiteral("Bereit"));
     m_statusLine = new QLabel(QStringLiteral(" "), bar);
+    // Modules' status texts name spectra and files as typed; no markup.
+    m_statusLine->setTextFormat(Qt::PlainText);
     m_statusLine->setMinimumWidth(280);
     m_progressBar = new QProgressBar(bar);
     m_progressBar->setFixedWidth(220);
@@ -688,16 +690,8 @@ void CMainFrame::OnDisplayOptions()
 
 void CMainFrame::OnHelp()
 {
-    const QString name = QStringLiteral("Orvanta-Quickstart.pdf");
-    const QString path = platform::ManualFolder() + QLatin1Char('/') + name;
-    if (platform::GetDocumentOpener().Open(path))
-        return;
-    const QString text = QStringLiteral("Die Hilfedatei '%1' wurde nicht gefunden.").arg(path);
-    constexpr COLORREF kErrorColour = 0x000070;
-    if (m_logView)
-        m_logView->AddColorMessage(kErrorColour, "%s", text.toUtf8().constData());
-    platform::GetPrompter().Prompt(this, QStringLiteral("Fehler"), text, platform::PromptIcon::Error,
-                                   platform::PromptButtons::Ok);
+    // As the module tree's manuals: a manual that is missing or does not open says nothing.
+    platform::GetDocumentOpener().Open(platform::ManualFolder() + QStringLiteral("/Orvanta-Quickstart.pdf"));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

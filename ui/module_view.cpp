@@ -233,8 +233,8 @@ void CModuleView::OnSelChanged(QTreeWidgetItem*, QTreeWidgetItem*)
         } else {
             document->m_lastModule = EntryNameText(node);
             document->m_groupContents = GroupContentsText(node);
-            // The form that goes keeps what was typed into it.
-            SaveEditorPane();
+            // The form goes without taking its data: what was typed and not yet run is
+            // dropped, and a text that does not parse asks nothing.
             ShowMainPanel();
         }
     }
@@ -364,7 +364,7 @@ bool CModuleView::viewportEvent(QEvent* event)
         QString tip;
         for (QTreeWidgetItem* it = item; it; it = it->parent())
             tip = StripHyphenMarks(it->text(0)) + (tip.isEmpty() ? QString() : QStringLiteral(" > ") + tip);
-        QToolTip::showText(help->globalPos(), tip, viewport(), visualItemRect(item));
+        QToolTip::showText(help->globalPos(), PlainTipText(tip), viewport(), visualItemRect(item));
         return true;
     }
     return CVelmontTreeView<ModuleTree>::viewportEvent(event);

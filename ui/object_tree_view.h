@@ -140,7 +140,8 @@ protected:
             QTreeWidgetItem* item = this->itemAt(help->pos());
             const TreeNode* node = Base::NodeOf(item);
             if (node) {
-                QToolTip::showText(help->globalPos(), TipText(node), this->viewport(), this->visualItemRect(item));
+                QToolTip::showText(help->globalPos(), PlainTipText(TipText(node)), this->viewport(),
+                                   this->visualItemRect(item));
             } else {
                 QToolTip::hideText();
             }

@@ -1,6 +1,7 @@
 #include "ui/tree_text.h"
 
 #include <QStringView>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -16,6 +17,11 @@ std::string StripHyphenMarks(const std::string& text)
     std::string out = text;
     out.erase(std::remove(out.begin(), out.end(), '|'), out.end());
     return out;
+}
+
+QString PlainTipText(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text;
 }
 
 QString ReplaceLastCharacters(const QString& text, int count, const QString& with)

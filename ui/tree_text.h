@@ -24,5 +24,9 @@ QString ReplaceLastCharacters(const QString& text, int count, const QString& wit
 // The first maxCharacters characters of a UTF-8 text.
 std::string CutToCharacters(const std::string& utf8, std::size_t maxCharacters);
 
+// A tool tip that shows text as it stands. Qt takes a tip that looks like markup for rich
+// text, so a name such as "Filter <b>rot</b>" is escaped (blanks kept, no wrapping).
+QString PlainTipText(const QString& text);
+
 // A name an item may be renamed to: not empty or blank, no ":" and no ";".
 bool IsValidItemName(const std::string& name);

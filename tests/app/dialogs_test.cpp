@@ -1,6 +1,7 @@
 #include "app/about_dlg.h"
 #include "app/status_dialogs.h"
 #include "app/yes_no_dialog.h"
+#include "support/shown_text.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -70,6 +71,22 @@ TEST(YesNoDialog, ShowsCaptionAndQuestion)
     dialog.SetText(QStringLiteral("Frage"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Dialog"));
     EXPECT_EQ(dialog.GetText(), QStringLiteral("Frage"));
+}
+
+// The question names the entry as typed, tags and all.
+TEST(YesNoDialog, ShowsTheNameAsTyped)
+{
+    const char* const names[] = {"Filter <b>rot</b>", "<i>Lampe</i>:A", "a<br>b", "Messung:A"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QString question =
+            QStringLiteral("Der Eintrag '%1' existiert bereits. Soll er überschrieben werden?").arg(QString::fromUtf8(name));
+        CYesNoDialog dialog;
+        dialog.SetText(question);
+        const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(ShownText(*labels[0]), question);
+    }
 }
 
 TEST(StatusWindow, StandsCentredAtTheLogoSizeWithTheKeyColourCutAway)

@@ -1,5 +1,7 @@
 // The program on a virtual X server (xvfb-run, 1280 x 1024): it saves its main window as a
-// picture once it stands, then quits.
+// picture once it stands, then quits. A project on the command line that cannot be opened
+// ends it after the message box.
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,6 +46,43 @@ TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
         for (int x = 0; x < 120; ++x)
             idle += image.pixelColor(x, y) == QColor(180, 240, 214);
     EXPECT_GT(idle, 200);
+}
+
+// The program is started with a project that does not exist; xdotool answers the message box
+// with Enter. The program then ends with a failure status and never shows its main window, so
+// it never saves the picture.
+TEST(VelmontScreenshot, AProjectThatCannotBeOpenedEndsTheProgramAfterItsMessage)
+{
+    const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xvfbRun.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString picture = home.filePath(QStringLiteral("velmont.png"));
+
+    QProcess velmont;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("VELMONT_SCREENSHOT"), picture);
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
+    velmont.setProcessEnvironment(env);
+    velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // $0 the program, $1 the missing project. The box's caption is "Fehler"; Enter presses its
+    // OK button. The script's status is the program's.
+    const QString script = QStringLiteral(
+        "\"$0\" \"$1\" & pid=$!; "
+        "timeout 90 xdotool search --sync --onlyvisible --name '^Fehler$' windowfocus --sync; xdotool key Return; "
+        "wait $pid");
+    velmont.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+                            QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral(ORVANTA_VELMONT),
+                            home.filePath(QStringLiteral("fehlt.pxml"))});
+    ASSERT_TRUE(velmont.waitForFinished(120000));
+    EXPECT_EQ(velmont.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(velmont.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(picture));
 }
 
 } // namespace

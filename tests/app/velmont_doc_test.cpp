@@ -243,12 +243,50 @@ TEST_F(DocTest, ProgressIsClampedOntoTheBarWithTheRemainingTime)
     doc.SetProgressBarPercentage(20);
     // 10 % per second from the start: 8 seconds for the rest.
     EXPECT_EQ(Pane(3), QStringLiteral("noch 8 Sekunden"));
-    // Progress that goes back moves the bar but not the estimate.
+    // Progress that goes back moves the bar and feeds the estimate: the pair rates 10 and
+    // -7.5 give 1.25 % per second, 76 seconds for the 95 % left.
     now += 2;
     doc.SetProgressBarPercentage(5);
     EXPECT_EQ(frame.GetProgressBar()->value(), 500);
-    EXPECT_EQ(Pane(3), QStringLiteral("noch 6 Sekunden"));
+    EXPECT_EQ(Pane(3), QStringLiteral("noch 1 Minute"));
     doc.EndCalculation();
+}
+
+// Every report feeds the estimate and rewrites the remaining time, also when the bar stands.
+TEST_F(DocTest, TheRemainingTimeFollowsEveryReportAndTheClock)
+{
+    struct Step {
+        int seconds; // since the start
+        double percent;
+        const char* pane;
+    };
+    struct Row {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Row rows[] = {
+        {"rising", {{2, 10, "noch 18 Sekunden"}, {4, 20, "noch 16 Sekunden"}}},
+        // Pair rates 1 and 0: 0.5 % per second; then 1, 0, 0: a third.
+        {"standing at 10 %", {{10, 10, "noch 2 Minuten"}, {20, 10, "noch 3 Minuten"}, {120, 10, "noch 5 Minuten"}}},
+        {"falling", {{2, 20, "noch 8 Sekunden"}, {4, 5, "noch 1 Minute"}}},
+        // A report within a second of the last sample only refreshes it; the text still
+        // counts down with the clock.
+        {"same percent a second later", {{2, 20, "noch 8 Sekunden"}, {3, 20, "noch 7 Sekunden"}}},
+        {"only the start sample", {{0, 30, "noch unbekannt"}, {1, 30, "noch unbekannt"}}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::int64_t start = now;
+        doc.StartCalculation();
+        for (const Step& step : r.steps) {
+            SCOPED_TRACE(step.seconds);
+            now = start + step.seconds;
+            doc.SetProgressBarPercentage(step.percent);
+            EXPECT_EQ(Pane(3).toStdString(), step.pane);
+        }
+        doc.EndCalculation();
+        EXPECT_EQ(Pane(3), QString());
+    }
 }
 
 TEST_F(DocTest, AbortIsRequestedUntilTheCalculationEnds)
@@ -466,6 +504,61 @@ TEST_F(DocTest, NewAndOpenedProjectsStartEmptyAndJoinTheRecentFiles)
     EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
     EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("lampe.pxml")));
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("lampe.pxml - OrvantaGUI"));
+}
+
+// The main panel of a new project still names the module or group selected last, above the
+// group's modules; only the name to reselect after opening goes.
+TEST_F(DocTest, ANewProjectKeepsTheLastModuleForTheMainPanel)
+{
+    doc.m_lastModule = "Daten:Laden";
+    doc.m_groupContents = "Laden;Speichern;";
+    doc.m_moduleToSelect = QStringLiteral("Laden");
+    doc.OnFileNew();
+    EXPECT_EQ(doc.m_lastModule, "Daten:Laden");
+    EXPECT_EQ(doc.m_groupContents, "Laden;Speichern;");
+    EXPECT_TRUE(doc.m_moduleToSelect.isEmpty());
+    auto* panel = dynamic_cast<CVelmontView*>(frame.GetEditorPane());
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetDocument(), &doc);
+}
+
+// The command line at start-up: no argument gives a new project, a project file opens, and
+// one that cannot be opened ends the program after its message.
+TEST_F(DocTest, TheCommandLineOpensItsProjectOrEndsTheProgram)
+{
+    QTemporaryDir dir;
+    FakeFileChooser chooser;
+    chooser.answer = dir.filePath(QStringLiteral("lampe.pxml"));
+    {
+        FakePrompter quiet;
+        ASSERT_TRUE(doc.OnFileSaveAs());
+    }
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        bool goesOn;
+        const char* title;
+        std::size_t messages;
+    };
+    const Row rows[] = {
+        {"no argument", {"velmont"}, true, "Unbenannt - OrvantaGUI", 0},
+        {"a project", {"velmont", dir.filePath(QStringLiteral("lampe.pxml")).toStdString()}, true,
+         "lampe.pxml - OrvantaGUI", 0},
+        {"a project that cannot be opened", {"velmont", dir.filePath(QStringLiteral("fehlt.pxml")).toStdString()},
+         false, nullptr, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        FakePrompter prompter;
+        frame.setWindowTitle(QStringLiteral("vorher"));
+        EXPECT_EQ(ProcessShellCommand(doc, r.arguments), r.goesOn);
+        EXPECT_EQ(frame.windowTitle(), r.title ? QString::fromUtf8(r.title) : QStringLiteral("vorher"));
+        ASSERT_EQ(prompter.shown.size(), r.messages);
+        if (r.messages > 0) {
+            EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("Fehler"));
+            EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("fehlt.pxml")));
+        }
+    }
 }
 
 TEST_F(DocTest, AModifiedProjectIsOnlyDroppedAfterTheQuestion)

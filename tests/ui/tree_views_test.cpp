@@ -3,6 +3,7 @@
 #include "core/module_editor.h"
 #include "platform/document_opener.h"
 #include "support/fake_prompter.h"
+#include "support/shown_text.h"
 #include "ui/clipboard_tree_view.h"
 #include "ui/log_window_view.h"
 #include "ui/main_frame.h"
@@ -14,7 +15,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -55,18 +59,25 @@ public:
     bool densities = false;
 };
 
-// An editor form with one field bound to the module's "Text" parameter.
+// An editor form with two fields bound to the module's "Text" and "Anzahl" parameters.
 class TextForm : public CModuleEditor {
     DECLARE_DYNCREATE(TextForm)
 public:
-    TextForm() : CModuleEditor(1) { edit = new QLineEdit(this); }
+    TextForm() : CModuleEditor(1)
+    {
+        edit = new QLineEdit(this);
+        count = new QLineEdit(this);
+    }
     void DoDataExchange(CDataExchange* pDX) override
     {
         CModuleEditor::DoDataExchange(pDX);
-        if (GetModule())
+        if (GetModule()) {
             DDX_Text(pDX, edit, *GetModule()->getParameters().getStringParameter("Text"));
+            DDX_Text(pDX, count, *GetModule()->getParameters().getIntParameter("Anzahl"));
+        }
     }
     QLineEdit* edit;
+    QLineEdit* count;
 };
 IMPLEMENT_DYNCREATE(TextForm, CModuleEditor)
 
@@ -79,6 +90,7 @@ public:
     }
     const CRuntimeClass* GetEditorClass() override { return m_hasForm ? RUNTIME_CLASS(TextForm) : nullptr; }
     std::string Text() { return *getParameters().getStringParameter("Text"); }
+    int Count() { return *getParameters().getIntParameter("Anzahl"); }
 
 private:
     bool m_hasForm;
@@ -229,6 +241,26 @@ TEST_F(TreeViewsTest, ASelectedGroupShowsAllItsSpectraAndDeleteAsksForThem)
     EXPECT_EQ(prompter.shown.size(), 3u);
 }
 
+// Collapsing a group whose spectrum was selected selects nothing in its place: the plot shows
+// nothing, and Delete has nothing to ask about.
+TEST_F(TreeViewsTest, CollapsingAGroupSelectsNothingInstead)
+{
+    AddSpectra({"leds:Spec0", "leds:Spec1", "leds:Spec2", "Referenz"});
+    QCoreApplication::processEvents();
+    Spectra().expandAll();
+    Click(Spectra(), "leds:Spec0");
+    ASSERT_EQ(plot.Names(), std::vector<std::string>{"leds:Spec0"});
+    Item(Spectra(), "leds")->setExpanded(false);
+    EXPECT_TRUE(plot.shown.empty());
+    EXPECT_EQ(Spectra().GetSelectedCount(), 0);
+    std::string selection;
+    Spectra().BuildSelectionString(selection);
+    EXPECT_EQ(selection, "");
+    Key(Spectra(), Qt::Key_Delete);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 4u);
+}
+
 TEST_F(TreeViewsTest, SpectraDeletedElsewhereLeaveThePlotFirst)
 {
     AddSpectra({"G:S1", "G:S2", "G:S3"});
@@ -305,6 +337,46 @@ TEST_F(TreeViewsTest, SelectionTextRootModeAndSorting)
     std::string text;
     Spectra().BuildSelectionString(text);
     EXPECT_EQ(text, "A");
+}
+
+// The tips of the three panes name the entries as typed, tags and all.
+TEST_F(TreeViewsTest, TipsShowNamesAsTyped)
+{
+    AddSpectra({"Filter <b>rot</b>:S1"});
+    AddObject("<i>Satz</i>:Eins");
+    AddModule("Da|ten:<b>La|den</b>");
+    Modules().Rebuild();
+    Modules().expandAll();
+    Spectra().expandAll();
+    Clipboard().expandAll();
+    QCoreApplication::processEvents();
+    const auto tip = [](CMultiTree& view, QTreeWidgetItem* item) -> QString {
+        if (!item)
+            return QStringLiteral("(kein Eintrag)");
+        view.scrollToItem(item);
+        const QPoint point = view.visualItemRect(item).center();
+        QHelpEvent event(QEvent::ToolTip, point, view.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(view.viewport(), &event);
+        QLabel* label = ShownToolTipLabel();
+        const QString shown = label ? ShownText(*label) : QStringLiteral("(kein Tipp)");
+        QToolTip::hideText();
+        return shown;
+    };
+    struct Row {
+        const char* name;
+        QString shown;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"spectrum", tip(Spectra(), Item(Spectra(), "Filter <b>rot</b>:S1")), "Filter <b>rot</b> : S1"},
+        {"spectrum group", tip(Spectra(), Item(Spectra(), "Filter <b>rot</b>")), "Filter <b>rot</b>"},
+        {"clipboard object", tip(Clipboard(), Item(Clipboard(), "<i>Satz</i>:Eins")), "<i>Satz</i> : Eins"},
+        {"module", tip(Modules(), Item(Modules(), "Da|ten:<b>La|den</b>")), "Daten > <b>Laden</b>"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(r.shown, QString::fromUtf8(r.expected));
+    }
 }
 
 TEST_F(TreeViewsTest, DragsHandTheSelectionToTheFrame)
@@ -513,9 +585,9 @@ TEST_F(TreeViewsTest, ModuleSelectionSwapsTheEditorAndKeepsTypedValues)
     EXPECT_EQ(form->GetModule(), b);
     form->edit->setText("auch");
 
-    // A group: the main panel, with the group's modules; the form's value is kept too.
+    // A group: the main panel, with the group's modules; the form goes without its data.
     Click(Modules(), "Gruppe");
-    EXPECT_EQ(b->Text(), "auch");
+    EXPECT_EQ(b->Text(), "");
     EXPECT_NE(dynamic_cast<CVelmontView*>(frame.GetEditorPane()), nullptr);
     EXPECT_EQ(doc.m_lastModule, "Gruppe");
     EXPECT_EQ(doc.m_groupContents, "A;B;C;");
@@ -527,6 +599,53 @@ TEST_F(TreeViewsTest, ModuleSelectionSwapsTheEditorAndKeepsTypedValues)
     EXPECT_EQ(prompter.shown[0].text, "Dialog kann nicht angezeigt werden!");
     EXPECT_NE(dynamic_cast<CVelmontView*>(frame.GetEditorPane()), nullptr);
     EXPECT_EQ(doc.m_lastModule, "Gruppe:C");
+}
+
+// A form replaced by a group takes nothing from its fields, so a text that does not parse
+// asks nothing; a form replaced by another module's form takes them, with the check.
+TEST_F(TreeViewsTest, SelectingAGroupDropsTheOpenFormsData)
+{
+    FormModule* a = AddModule("Gruppe:A");
+    AddModule("Gruppe:B");
+    Modules().Rebuild();
+    Modules().expandAll();
+    const struct {
+        const char* name;
+        const char* text;
+        const char* count;
+        const char* next;
+        const char* message; // "" for none
+        const char* textAfter;
+        int countAfter;
+    } rows[] = {
+        {"typed text, then the group", "getippt", "7", "Gruppe", "", "", 5},
+        {"a count that does not parse, then the group", "", "fünf", "Gruppe", "", "", 5},
+        {"typed text, then another module", "getippt", "7", "Gruppe:B", "", "getippt", 7},
+        {"a count that does not parse, then another module", "", "fünf", "Gruppe:B",
+         "Bitte geben Sie eine ganze Zahl ein.", "", 5},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        *a->getParameters().getStringParameter("Text") = "";
+        a->getParameters().setIntParameter("Anzahl", 5);
+        prompter.shown.clear();
+        Click(Modules(), "Gruppe:A");
+        auto* form = dynamic_cast<TextForm*>(frame.GetEditorPane());
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(form->GetModule(), a);
+        form->edit->setText(QString::fromUtf8(r.text));
+        form->count->setText(QString::fromUtf8(r.count));
+        Click(Modules(), r.next);
+        if (*r.message) {
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].text.toStdString(), r.message);
+        } else {
+            EXPECT_TRUE(prompter.shown.empty());
+        }
+        EXPECT_EQ(a->Text(), r.textAfter);
+        EXPECT_EQ(a->Count(), r.countAfter);
+        EXPECT_NE(frame.GetEditorPane(), nullptr);
+    }
 }
 
 TEST_F(TreeViewsTest, CtrlSelectionChangesNothingOutsideTheTree)

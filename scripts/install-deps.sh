@@ -9,6 +9,7 @@ packages=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  xdotool  # answers the program's message boxes in the real-window tests
   locales
   gnuplot-nox  # renders the plot scripts of the LED export in the tests
   python3-scipy  # benchmark peers and the scripts that write committed reference data

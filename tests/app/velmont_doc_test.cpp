@@ -330,9 +330,9 @@ TEST_F(DocTest, AThrowingOperationReturnsToIdle)
         const char* line;
     };
     const Row rows[] = {
-        {"without a guard", [this]() -> bool {
-             doc.StartCalculation();
-             doc.StartCalculation();
+        {"nested guards", [this]() -> bool {
+             CalculationGuard outer(&doc);
+             CalculationGuard inner(&doc);
              throw std::runtime_error("Division durch null");
          },
          "Fehler: Division durch null"},
@@ -355,6 +355,36 @@ TEST_F(DocTest, AThrowingOperationReturnsToIdle)
         EXPECT_EQ(Log().Colours().back(), 0x000070u);
     }
     EXPECT_TRUE(DispatchReportingExceptions(&doc, [] { return true; }));
+}
+
+// An event handler that the host lets through while an operation runs throws: the program
+// reports it and asks the operation to stop. The operation goes on to its own end, and until
+// then the busy state stands (trees, File commands and input stay locked).
+TEST_F(DocTest, AnExceptionDuringARunAsksItToStopAndItsOwnBracketEndsIt)
+{
+    {
+        CalculationGuard run(&doc);
+        EXPECT_FALSE(DispatchReportingExceptions(&doc, []() -> bool { throw std::runtime_error("Ereignis"); }));
+        EXPECT_TRUE(doc.UserWantsAbort());
+        EXPECT_EQ(doc.GetCalculationDepth(), 1);
+        EXPECT_TRUE(frame.IsBusy());
+        EXPECT_EQ(Pane(0), QStringLiteral("Arbeite"));
+        EXPECT_FALSE(frame.Action(cmd::FileOpen)->isEnabled());
+        EXPECT_FALSE(frame.GetModuleView()->isEnabled());
+        EXPECT_FALSE(frame.GetSpecListView()->isEnabled());
+        EXPECT_FALSE(frame.GetClipboardView()->isEnabled());
+        ASSERT_GE(Log().LineCount(), 2u);
+        EXPECT_EQ(Log().Lines()[Log().LineCount() - 2], "Fehler: Ereignis");
+        EXPECT_EQ(Log().Colours()[Log().LineCount() - 2], 0x000070u);
+        EXPECT_EQ(Log().Lines().back(), "Die aktuelle Aktion wird abgebrochen...");
+    }
+    EXPECT_TRUE(Idle());
+    EXPECT_FALSE(doc.UserWantsAbort());
+    // Outside a run there is nothing to stop.
+    EXPECT_FALSE(DispatchReportingExceptions(&doc, []() -> bool { throw std::runtime_error("Leerlauf"); }));
+    EXPECT_EQ(Log().Lines().back(), "Fehler: Leerlauf");
+    EXPECT_FALSE(doc.UserWantsAbort());
+    EXPECT_TRUE(Idle());
 }
 
 TEST_F(DocTest, LogLinesArriveFromTheGuiThreadAndFromWorkers)

@@ -124,6 +124,11 @@ CVelmontDoc::~CVelmontDoc()
 {
     if (m_inputBlocker)
         qApp->removeEventFilter(m_inputBlocker.get());
+    // The trees end while the whole document still stands: a module or spectrum may call its
+    // host as it goes (a last log line).
+    m_clipboardTree.ClearTree();
+    m_spectrumTree.ClearTree();
+    ClearModuleTree();
 }
 
 // --- Project life cycle ---------------------------------------------------------------------

@@ -387,6 +387,62 @@ TEST_F(DocTest, AnExceptionDuringARunAsksItToStopAndItsOwnBracketEndsIt)
     EXPECT_TRUE(Idle());
 }
 
+// The overwrite question names the entry the replacement deletes: the spectrum at the path, a
+// spectrum met higher up the path (filing "Mess:Rot:Rot" replaces the spectrum "Mess:Rot", as a
+// pairwise sum of a group with itself into that group does), or a group at the path.
+TEST_F(DocTest, TheOverwriteQuestionNamesWhatTheReplacementDeletes)
+{
+    FakePrompter prompter;
+    frame.InitialUpdateAllViews(&doc);
+    const auto add = [this](const std::string& name) {
+        auto* spectrum = new Spectrum;
+        spectrum->SetName(name);
+        if (doc.GetSpectrumTree()->AddInserter(spectrum))
+            return true;
+        delete spectrum;
+        return false;
+    };
+    const struct {
+        const char* filed;
+        int answer;
+        const char* named;
+        bool replaced;
+    } rows[] = {
+        {"Mess:Rot", 1, "Mess:Rot", false},
+        {"Mess:Rot:Rot", 1, "Mess:Rot", false},
+        {"Mess:Gruen:Rot", 0, "Mess:Gruen", true},
+        {"Mess", 1, "Mess", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.filed);
+        doc.OnFileNew();
+        for (const char* name : {"Mess:Rot", "Mess:Gruen"})
+            ASSERT_TRUE(add(name));
+        prompter.dialogs.clear();
+        prompter.dialogAnswers = {row.answer};
+        doc.StartCalculation();
+        EXPECT_EQ(add(row.filed), row.replaced);
+        doc.EndCalculation();
+        ASSERT_EQ(prompter.dialogs.size(), 1u);
+        EXPECT_EQ(prompter.dialogs[0].text.toStdString(),
+                  std::string("Der Eintrag '") + row.named + "' existiert bereits. Soll er überschrieben werden?");
+    }
+    // "Ja, alle" once: the rest of the run replaces without a question.
+    doc.OnFileNew();
+    for (const char* name : {"Mess:Rot", "Mess:Gruen"})
+        ASSERT_TRUE(add(name));
+    prompter.dialogs.clear();
+    prompter.dialogAnswers = {2};
+    doc.StartCalculation();
+    for (const char* name : {"Mess:Rot:Rot", "Mess:Rot:Gruen", "Mess:Gruen:Rot", "Mess:Gruen:Gruen"})
+        EXPECT_TRUE(add(name)) << name;
+    doc.EndCalculation();
+    ASSERT_EQ(prompter.dialogs.size(), 1u);
+    EXPECT_EQ(prompter.dialogs[0].text.toStdString(),
+              "Der Eintrag 'Mess:Rot' existiert bereits. Soll er überschrieben werden?");
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 4u);
+}
+
 TEST_F(DocTest, LogLinesArriveFromTheGuiThreadAndFromWorkers)
 {
     doc.AddLogMessage("Wert %d von %s", 3, "100% Spektrum");

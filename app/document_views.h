@@ -55,7 +55,9 @@ public:
     virtual void SetRemainingTimeText(const QString& text) = 0;
     virtual QProgressBar* GetProgressBar() const = 0;
     virtual void SetBusy(bool busy) = 0;
-    // Read from any thread.
+    // The abort request of the running operation, as the abort command sets it (with its log
+    // line); read from any thread.
+    virtual void RequestAbort() = 0;
     virtual bool IsAbortRequested() const = 0;
     virtual void ClearAbortRequest() = 0;
 

@@ -94,7 +94,11 @@ void CVelmontApp::OnAppAbout()
 int CVelmontApp::ExitInstance()
 {
     // Panes first (they let go of the trees), then the document (its trees delete the modules,
-    // whose code lives in the plug-ins), then the plug-ins.
+    // whose code lives in the plug-ins), then the plug-ins. The document lets go of the window
+    // before it goes: what the document is told from then on (a module's last log line) reaches
+    // no window.
+    if (m_document)
+        m_document->SetMainFrame(nullptr);
     m_frame.reset();
     m_document.reset();
     FreeModuleLibraries(m_moduleLibraries);

@@ -29,7 +29,8 @@ public:
     // Closes the window, destroys the document and unloads the plug-ins; writes the recent files.
     int ExitInstance();
 
-    // Exceptions that escape an event handler are logged and end the running calculation.
+    // Exceptions that escape an event handler are logged; a running calculation is asked to
+    // stop (CVelmontDoc::ReportException).
     bool notify(QObject* receiver, QEvent* event) override;
 
     // The two start-up waits, 2000 ms each by default.

@@ -124,6 +124,11 @@ CVelmontDoc::~CVelmontDoc()
 {
     if (m_inputBlocker)
         qApp->removeEventFilter(m_inputBlocker.get());
+    // The trees end while the whole document still stands: a module or spectrum may call its
+    // host as it goes (a last log line).
+    m_clipboardTree.ClearTree();
+    m_spectrumTree.ClearTree();
+    ClearModuleTree();
 }
 
 // --- Project life cycle ---------------------------------------------------------------------
@@ -517,10 +522,10 @@ void CVelmontDoc::EndCalculation()
 void CVelmontDoc::ReportException(const char* what)
 {
     AddLogColorMessage(kErrorColour, "Fehler: %s", what ? what : "unbekannte Ausnahme");
-    if (m_calculationDepth > 0) {
-        m_calculationDepth = 1;
-        EndCalculation();
-    }
+    // Ending the calculation here would unlock the trees, the File commands and input and free
+    // what the trees let go while the operation still runs on below this handler.
+    if (m_calculationDepth > 0 && m_frame)
+        m_frame->RequestAbort();
 }
 
 void CVelmontDoc::StartLive() {}

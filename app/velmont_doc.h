@@ -121,8 +121,9 @@ public:
 
     // Nesting depth of StartCalculation/EndCalculation; only the outermost pair changes state.
     int GetCalculationDepth() const { return m_calculationDepth; }
-    // After an exception escaped an operation: logs "Fehler: " and the text, ends the running
-    // calculation whatever its depth.
+    // After an exception escaped an event handler: logs "Fehler: " and the text. During a
+    // calculation (the handler ran while the operation let events through) the operation is
+    // asked to stop; its own bracket ends the calculation when it returns.
     void ReportException(const char* what);
 
     // --- Data the views and the project file share ---------------------------------------

@@ -1,5 +1,6 @@
 #include "core/calc_form.h"
 
+#include "core/calculation_guard.h"
 #include "core/module_interface.h"
 
 #include <paramora/parameter_types.h>
@@ -209,17 +210,15 @@ void RunBracketed(CalcModule* module, bool (Module::*operation)())
     if (!module || module->IsRunning())
         return;
     // Events flow during the operation: nothing of the caller (a form, a field) is touched
-    // afterwards, only the host, which outlives its modules.
+    // afterwards, only the host, which outlives its modules. The bracket ends on every way
+    // out; what is not a standard exception goes on to the caller after it.
     ModuleInterface* host = module->GetModuleInterface();
-    if (host)
-        host->StartCalculation();
+    const CalculationGuard calculation(host);
     try {
         (module->*operation)();
     } catch (const std::exception& e) {
         LogError(host, std::string("Fehler: ") + e.what());
     }
-    if (host)
-        host->EndCalculation();
 }
 
 platform::DataExchanger* FormOf(QWidget* field)

@@ -134,8 +134,10 @@ private:
     bool m_running = false;
 };
 
-// Runs the operation between the host's StartCalculation and EndCalculation; nothing while
-// an operation of the module runs. An exception of the operation is logged as an error.
+// Runs the operation between the host's StartCalculation and EndCalculation (a
+// CalculationGuard, so the calculation ends on every way out); nothing while an operation of
+// the module runs. A standard exception of the operation is logged as an error; any other
+// goes on to the caller once the calculation has ended.
 void RunBracketed(CalcModule* module, bool (Module::*operation)());
 
 // The form that exchanges the data of a field: the nearest enclosing DataExchanger.

@@ -202,7 +202,7 @@ void CMainFrame::CreateActions()
     connect(m_actions[cmd::PrintLayout], &QAction::triggered, this, &CMainFrame::OnPrintLayout);
     connect(m_actions[cmd::DisplayOptions], &QAction::triggered, this, &CMainFrame::OnDisplayOptions);
     connect(m_actions[cmd::Help], &QAction::triggered, this, &CMainFrame::OnHelp);
-    connect(m_actions[cmd::Abort], &QAction::triggered, this, &CMainFrame::OnAbort);
+    connect(m_actions[cmd::Abort], &QAction::triggered, this, &CMainFrame::RequestAbort);
 }
 
 void CMainFrame::CreateMenus()
@@ -586,7 +586,7 @@ void CMainFrame::SetRecentFiles(const QStringList& displayNames)
     UpdateActions();
 }
 
-void CMainFrame::OnAbort()
+void CMainFrame::RequestAbort()
 {
     m_abortRequested.store(true);
     if (m_logView)

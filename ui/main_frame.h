@@ -121,10 +121,11 @@ public:
 
     QProgressBar* GetProgressBar() const override { return m_progressBar; }
 
-    // The abort request of "Abbrechen"; read from any thread, cleared when a calculation ends.
+    // The abort request of "Abbrechen" (also made by the document when an exception escapes an
+    // event handler during a run); read from any thread, cleared when a calculation ends.
+    void RequestAbort() override;
     bool IsAbortRequested() const override { return m_abortRequested.load(); }
     void ClearAbortRequest() override { m_abortRequested.store(false); }
-    void OnAbort();
 
     CModuleView* GetModuleView() const { return m_moduleView; }
     CSpecListView* GetSpecListView() const { return m_specListView; }

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "module_support.h"
 
+#include "core/calculation_guard.h"
 #include "core/module_interface.h"
 #include "core/selection_edit.h"
 #include "platform/file_chooser.h"
@@ -144,7 +145,7 @@ void LoadForm::OnLoad()
     if (files.isEmpty())
         return;
 
-    const loadsave::CalculationScope calculation(*host);
+    const CalculationGuard calculation(host);
     for (const QString& file : files) {
         const std::string path = file.toStdString();
         const std::string* preName = loader->getParameters().getStringParameter("PreName");

@@ -34,12 +34,4 @@ bool WriteOrReport(Module& module, const std::string& path, const std::string& c
     return false;
 }
 
-CalculationScope::CalculationScope(ModuleInterface& host)
-    : m_host(host)
-{
-    m_host.StartCalculation();
-}
-
-CalculationScope::~CalculationScope() { m_host.EndCalculation(); }
-
 } // namespace loadsave

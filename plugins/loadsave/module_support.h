@@ -3,7 +3,6 @@
 #include <string>
 
 class Module;
-class ModuleInterface;
 
 namespace loadsave {
 
@@ -15,17 +14,5 @@ void LogError(Module& module, const char* text);
 // Writes the file through a temporary file renamed over it; a failure is logged
 // ("... konnte nicht geöffnet werden !") and gives false, and an old file stays whole.
 bool WriteOrReport(Module& module, const std::string& path, const std::string& content);
-
-// The host's calculation bracket: started when made, ended when left, also by an exception.
-class CalculationScope {
-public:
-    explicit CalculationScope(ModuleInterface& host);
-    ~CalculationScope();
-    CalculationScope(const CalculationScope&) = delete;
-    CalculationScope& operator=(const CalculationScope&) = delete;
-
-private:
-    ModuleInterface& m_host;
-};
 
 } // namespace loadsave

@@ -4,6 +4,7 @@
 #include "module_support.h"
 #include "save_form.h"
 
+#include "core/calculation_guard.h"
 #include "core/clipboard_object.h"
 #include "core/module_interface.h"
 #include "core/spectrum.h"
@@ -44,7 +45,7 @@ bool SaveModuleBase::SaveObjects(const std::string& fileName, const std::string&
     ModuleInterface* host = GetModuleInterface();
     if (!host)
         return false;
-    const loadsave::CalculationScope calculation(*host);
+    const CalculationGuard calculation(host);
 
     SpectrumList spectra;
     if (SpectrumTree* tree = host->GetSpectrumTree())

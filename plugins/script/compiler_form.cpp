@@ -5,6 +5,7 @@
 #include "script/script_file.h"
 #include "script/syntax_edit.h"
 
+#include "core/calculation_guard.h"
 #include "core/module_interface.h"
 #include "core/widget_names.h"
 #include "platform/file_chooser.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -119,10 +121,17 @@ void CCompilerForm::OnRun()
     // Events flow while the script runs: the form may be gone afterwards, the host is not.
     ModuleInterface* host = module->GetModuleInterface();
     const QPointer<CCompilerForm> alive(this);
-    if (host)
-        host->StartCalculation();
+    // Both end on every way out: the controls come back first (if the form is still there),
+    // then the calculation ends.
+    const CalculationGuard calculation(host);
     m_run->setEnabled(false);
     m_edit->setEnabled(false);
+    const auto controlsBack = qScopeGuard([this, &alive] {
+        if (alive) {
+            m_edit->setEnabled(true);
+            m_run->setEnabled(true);
+        }
+    });
     try {
         module->Compile();
         module->Interprete(); // also after a failed compile: it reports that nothing was compiled
@@ -130,12 +139,6 @@ void CCompilerForm::OnRun()
         if (host)
             host->AddLogColorMessage(0x000070, "Fehler: %s", e.what());
     }
-    if (alive) {
-        m_edit->setEnabled(true);
-        m_run->setEnabled(true);
-    }
-    if (host)
-        host->EndCalculation();
 }
 
 void CCompilerForm::OnLoad()

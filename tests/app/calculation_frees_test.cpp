@@ -1,5 +1,6 @@
 // The document's calculation bracket holds the trees' frees: a spectrum an operation replaces
-// stays readable until the outermost calculation ends, also when an exception ends it.
+// stays readable until the outermost calculation ends, also when an exception from an event
+// handled during the run has been reported meanwhile (the run's own bracket ends it).
 #include "app/velmont_doc.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,21 @@ private:
 
 TEST(DocumentCalculation, ReplacedSpectraAreFreedWhenTheOutermostCalculationEnds)
 {
-    const std::function<void(CVelmontDoc&)> ends[] = {
-        [](CVelmontDoc& doc) {
-            doc.EndCalculation();
-            doc.EndCalculation();
-        },
-        [](CVelmontDoc& doc) { doc.ReportException("Test"); },
+    const struct {
+        const char* what;
+        std::function<void(CVelmontDoc&, const int&)> end;
+    } ends[] = {
+        {"the outermost end", [](CVelmontDoc& doc, const int&) { doc.EndCalculation(); }},
+        {"an exception reported first",
+         [](CVelmontDoc& doc, const int& deleted) {
+             doc.ReportException("Test");
+             EXPECT_EQ(doc.GetCalculationDepth(), 1);
+             EXPECT_EQ(deleted, 0) << "the run goes on and may still read it";
+             doc.EndCalculation();
+         }},
     };
     for (const auto& end : ends) {
+        SCOPED_TRACE(end.what);
         CVelmontDoc doc;
         int deleted = 0;
         ASSERT_TRUE(doc.GetSpectrumTree()->AddInserter(new CountedSpectrum("G:a", deleted)));
@@ -40,7 +48,7 @@ TEST(DocumentCalculation, ReplacedSpectraAreFreedWhenTheOutermostCalculationEnds
         EXPECT_EQ(deleted, 0);
         doc.EndCalculation();
         EXPECT_EQ(deleted, 0) << "an inner end keeps it";
-        end(doc);
+        end.end(doc, deleted);
         EXPECT_EQ(doc.GetCalculationDepth(), 0);
         EXPECT_EQ(deleted, 1);
     }

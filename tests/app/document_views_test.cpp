@@ -70,6 +70,7 @@ public:
     void SetRemainingTimeText(const QString&) override {}
     QProgressBar* GetProgressBar() const override { return const_cast<QProgressBar*>(&progress); }
     void SetBusy(bool on) override { busy = on; }
+    void RequestAbort() override { abortRequested = true; }
     bool IsAbortRequested() const override { return abortRequested; }
     void ClearAbortRequest() override { abortRequested = false; }
     const std::string& GetProjectDescription() const override { return description; }

@@ -368,9 +368,9 @@ TEST_F(DocTest, AThrowingOperationReturnsToIdle)
         const char* line;
     };
     const Row rows[] = {
-        {"without a guard", [this]() -> bool {
-             doc.StartCalculation();
-             doc.StartCalculation();
+        {"nested guards", [this]() -> bool {
+             CalculationGuard outer(&doc);
+             CalculationGuard inner(&doc);
              throw std::runtime_error("Division durch null");
          },
          "Fehler: Division durch null"},
@@ -393,6 +393,92 @@ TEST_F(DocTest, AThrowingOperationReturnsToIdle)
         EXPECT_EQ(Log().Colours().back(), 0x000070u);
     }
     EXPECT_TRUE(DispatchReportingExceptions(&doc, [] { return true; }));
+}
+
+// An event handler that the host lets through while an operation runs throws: the program
+// reports it and asks the operation to stop. The operation goes on to its own end, and until
+// then the busy state stands (trees, File commands and input stay locked).
+TEST_F(DocTest, AnExceptionDuringARunAsksItToStopAndItsOwnBracketEndsIt)
+{
+    {
+        CalculationGuard run(&doc);
+        EXPECT_FALSE(DispatchReportingExceptions(&doc, []() -> bool { throw std::runtime_error("Ereignis"); }));
+        EXPECT_TRUE(doc.UserWantsAbort());
+        EXPECT_EQ(doc.GetCalculationDepth(), 1);
+        EXPECT_TRUE(frame.IsBusy());
+        EXPECT_EQ(Pane(0), QStringLiteral("Arbeite"));
+        EXPECT_FALSE(frame.Action(cmd::FileOpen)->isEnabled());
+        EXPECT_FALSE(frame.GetModuleView()->isEnabled());
+        EXPECT_FALSE(frame.GetSpecListView()->isEnabled());
+        EXPECT_FALSE(frame.GetClipboardView()->isEnabled());
+        ASSERT_GE(Log().LineCount(), 2u);
+        EXPECT_EQ(Log().Lines()[Log().LineCount() - 2], "Fehler: Ereignis");
+        EXPECT_EQ(Log().Colours()[Log().LineCount() - 2], 0x000070u);
+        EXPECT_EQ(Log().Lines().back(), "Die aktuelle Aktion wird abgebrochen...");
+    }
+    EXPECT_TRUE(Idle());
+    EXPECT_FALSE(doc.UserWantsAbort());
+    // Outside a run there is nothing to stop.
+    EXPECT_FALSE(DispatchReportingExceptions(&doc, []() -> bool { throw std::runtime_error("Leerlauf"); }));
+    EXPECT_EQ(Log().Lines().back(), "Fehler: Leerlauf");
+    EXPECT_FALSE(doc.UserWantsAbort());
+    EXPECT_TRUE(Idle());
+}
+
+// The overwrite question names the entry the replacement deletes: the spectrum at the path, a
+// spectrum met higher up the path (filing "Mess:Rot:Rot" replaces the spectrum "Mess:Rot", as a
+// pairwise sum of a group with itself into that group does), or a group at the path.
+TEST_F(DocTest, TheOverwriteQuestionNamesWhatTheReplacementDeletes)
+{
+    FakePrompter prompter;
+    frame.InitialUpdateAllViews(&doc);
+    const auto add = [this](const std::string& name) {
+        auto* spectrum = new Spectrum;
+        spectrum->SetName(name);
+        if (doc.GetSpectrumTree()->AddInserter(spectrum))
+            return true;
+        delete spectrum;
+        return false;
+    };
+    const struct {
+        const char* filed;
+        int answer;
+        const char* named;
+        bool replaced;
+    } rows[] = {
+        {"Mess:Rot", 1, "Mess:Rot", false},
+        {"Mess:Rot:Rot", 1, "Mess:Rot", false},
+        {"Mess:Gruen:Rot", 0, "Mess:Gruen", true},
+        {"Mess", 1, "Mess", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.filed);
+        doc.OnFileNew();
+        for (const char* name : {"Mess:Rot", "Mess:Gruen"})
+            ASSERT_TRUE(add(name));
+        prompter.dialogs.clear();
+        prompter.dialogAnswers = {row.answer};
+        doc.StartCalculation();
+        EXPECT_EQ(add(row.filed), row.replaced);
+        doc.EndCalculation();
+        ASSERT_EQ(prompter.dialogs.size(), 1u);
+        EXPECT_EQ(prompter.dialogs[0].text.toStdString(),
+                  std::string("Der Eintrag '") + row.named + "' existiert bereits. Soll er überschrieben werden?");
+    }
+    // "Ja, alle" once: the rest of the run replaces without a question.
+    doc.OnFileNew();
+    for (const char* name : {"Mess:Rot", "Mess:Gruen"})
+        ASSERT_TRUE(add(name));
+    prompter.dialogs.clear();
+    prompter.dialogAnswers = {2};
+    doc.StartCalculation();
+    for (const char* name : {"Mess:Rot:Rot", "Mess:Rot:Gruen", "Mess:Gruen:Rot", "Mess:Gruen:Gruen"})
+        EXPECT_TRUE(add(name)) << name;
+    doc.EndCalculation();
+    ASSERT_EQ(prompter.dialogs.size(), 1u);
+    EXPECT_EQ(prompter.dialogs[0].text.toStdString(),
+              "Der Eintrag 'Mess:Rot' existiert bereits. Soll er überschrieben werden?");
+    EXPECT_EQ(doc.GetSpectrumTree()->GetInserters().size(), 4u);
 }
 
 TEST_F(DocTest, LogLinesArriveFromTheGuiThreadAndFromWorkers)

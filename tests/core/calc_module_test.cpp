@@ -2,6 +2,7 @@
 // user sets.
 #include "core/calc_form.h"
 
+#include "platform/data_exchange.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -198,6 +201,54 @@ TEST(CalcRunScope, OpensWithTheGuardTheHostItsTreesAndTheParameters)
         EXPECT_FALSE(module.nestedOpened);
         EXPECT_FALSE(module.IsRunning());
         EXPECT_EQ(host.LogTexts(), row.line ? std::vector<std::string>{row.line} : std::vector<std::string>{});
+    }
+}
+
+// An operation that ends in one of the ways an operation can end.
+class EndingModule : public calc::CalcModule {
+public:
+    EndingModule() : calc::CalcModule("Test_Ending") {}
+    const CRuntimeClass* GetEditorClass() override { return nullptr; }
+    bool Run()
+    {
+        end();
+        return true;
+    }
+    std::function<void()> end;
+};
+
+// The bracket of a run ends on every way out of the operation: a standard exception is logged
+// and stops there; anything else (a stopped data exchange, a thrown number) leaves the bracket
+// ended and goes on to the caller.
+TEST(CalcBracket, EndsTheCalculationOnEveryWayOut)
+{
+    const struct {
+        const char* what;
+        std::function<void()> end;
+        bool passesOn;
+        std::vector<std::string> log;
+    } rows[] = {
+        {"a return", [] {}, false, {}},
+        {"a standard exception", [] { throw std::runtime_error("kaputt"); }, false, {"Fehler: kaputt"}},
+        {"a stopped data exchange", [] { throw platform::DataExchangeStop(); }, true, {}},
+        {"a number", [] { throw 42; }, true, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingHost host;
+        EndingModule module;
+        module.SetModuleInterface(&host);
+        module.end = row.end;
+        bool passedOn = false;
+        try {
+            calc::RunBracketed(&module, static_cast<bool (Module::*)()>(&EndingModule::Run));
+        } catch (...) {
+            passedOn = true;
+        }
+        EXPECT_EQ(passedOn, row.passesOn);
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "EndCalculation"}));
+        EXPECT_TRUE(host.freeHolds.empty());
+        EXPECT_EQ(host.LogTexts(), row.log);
     }
 }
 

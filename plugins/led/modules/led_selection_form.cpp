@@ -5,6 +5,7 @@
 
 #include "windows/reconstruction_spec_window_list.h"
 
+#include "core/calculation_guard.h"
 #include "core/module_interface.h"
 #include "core/selection_edit.h"
 
@@ -109,16 +110,13 @@ void CLedSelectionForm::OnStart()
     UpdateData(true);
     m_list->Clear();
     ModuleInterface* host = module->GetModuleInterface();
-    if (host)
-        host->StartCalculation();
+    const CalculationGuard calculation(host);
     try {
         LEDSelectionModule::Forwarding forwarding(*module, this);
         module->do_selection();
     } catch (const std::exception& e) {
         calc::LogError(host, std::string("Fehler: ") + e.what());
     }
-    if (host)
-        host->EndCalculation();
 }
 
 void CLedSelectionForm::OnEditSettings()

@@ -7,6 +7,7 @@
 #include "script/script_file.h"
 #include "script/syntax_edit.h"
 
+#include "platform/data_exchange.h"
 #include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
@@ -179,9 +180,17 @@ TEST_F(FormTest, ExchangesBothWays)
     EXPECT_EQ(Control<QLabel>(CCompilerForm::IDC_STATUS)->text(), "Pos.:2, 2");
 }
 
-// A host that notes, with each log line, whether the run button and the editor were enabled.
+// A host that notes, with each log line, whether the run button and the editor were enabled;
+// with throwAtPoll its abort query throws what is no standard exception (as a stopped data
+// exchange is).
 class WatchingHost : public RecordingHost {
 public:
+    bool UserWantsAbort() override
+    {
+        if (throwAtPoll)
+            throw platform::DataExchangeStop();
+        return RecordingHost::UserWantsAbort();
+    }
     void AddLogMessageV(const char* format, va_list args) override __attribute__((format(printf, 2, 0)))
     {
         if (form)
@@ -191,6 +200,7 @@ public:
     }
     QWidget* form = nullptr;
     std::vector<bool> enabledAtLog;
+    bool throwAtPoll = false;
 };
 
 TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
@@ -199,10 +209,12 @@ TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
         const char* name;
         const char* source;
         std::vector<std::string> log;
+        bool throwAtPoll = false;
     };
     const Row rows[] = {
         {"a good script", "msgOut(\"läuft\");", {"läuft"}},
         {"a compile error, then the run reports", "x = ;", {"", "Fehler: Kein übersetztes Skript."}},
+        {"a run left by an exception", "while (1) { }", {}, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -215,9 +227,15 @@ TEST(CompilerForm, RunBracketsCompileAndRunAndDisablesItsControls)
         form.InitModuleEditor();
         form.GetEdit()->setPlainText(row.source);
         host.form = &form;
-        form.findChild<QPushButton*>(QString::number(CCompilerForm::IDC_RUN))->click();
+        host.throwAtPoll = row.throwAtPoll;
+        // An exception must not pass Qt's own frames: the throwing run calls the handler itself.
+        if (row.throwAtPoll)
+            EXPECT_THROW(form.OnRun(), platform::DataExchangeStop);
+        else
+            form.findChild<QPushButton*>(QString::number(CCompilerForm::IDC_RUN))->click();
         EXPECT_EQ(host.calls.front(), "StartCalculation");
         EXPECT_EQ(host.calls.back(), "EndCalculation");
+        EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "EndCalculation"), 1);
         EXPECT_EQ(*script.getParameters().getStringParameter("SourceCode"), row.source);
         const std::vector<std::string> lines = host.LogTexts();
         ASSERT_EQ(lines.size(), row.log.size());

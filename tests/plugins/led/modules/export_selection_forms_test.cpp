@@ -18,6 +18,7 @@
 #include "windows/reconstruction_spec_window_list.h"
 
 #include "core/selection_edit.h"
+#include "platform/data_exchange.h"
 #include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
@@ -311,12 +312,10 @@ TEST_F(ExportSelectionFormsTest, SelectionFormRunsDrawsAndEditsTheSettings)
     EXPECT_FALSE(module.InRun());
 }
 
-TEST_F(ExportSelectionFormsTest, AClickDuringAProgressReportStartsNoSecondRun)
+// Three LED records "In:L0".."In:L2" and the target "Ziel" in other's trees, and the form's
+// fields set to select two of the LEDs for it into "Best".
+void SetUpSmallSelection(RecordingHost& other, CLedSelectionForm& form)
 {
-    ClickingHost clicking;
-    LEDSelectionModule module;
-    module.SetModuleInterface(&clicking);
-    auto form = MakeForm<CLedSelectionForm>(module);
     for (int k = 0; k < 3; ++k) {
         auto* o = new ClipboardObject;
         o->SetName("In:L" + std::to_string(k));
@@ -326,22 +325,66 @@ TEST_F(ExportSelectionFormsTest, AClickDuringAProgressReportStartsNoSecondRun)
               {"PeakWavelength", std::to_string(0.45 + 0.05 * k)},
               {"FWHM", "0.03"}})
             o->GetParameters().addStringParameter(key, "", value, "");
-        ASSERT_TRUE(clicking.clipboard.AddInserter(o));
+        ASSERT_TRUE(other.clipboard.AddInserter(o));
     }
     auto* target = new Spectrum;
     target->SetName("Ziel");
     for (int i = 0; i < 201; ++i)
         target->AddPoint(SPoint(380 + 2 * i, Gauss(380 + 2 * i, 0.5, 0.03)));
-    ASSERT_TRUE(clicking.spectra.AddInserter(target));
+    ASSERT_TRUE(other.spectra.AddInserter(target));
     const std::pair<int, const char*> fields[] = {{6653, "In"}, {6645, "Ziel"}, {6659, "Best"},
                                                   {6650, "2"},  {6649, "4"},    {6648, "2"}};
     for (const auto& [id, text] : fields)
-        Field<QLineEdit>(form.get(), id)->setText(text);
+        Field<QLineEdit>(&form, id)->setText(text);
+}
+
+TEST_F(ExportSelectionFormsTest, AClickDuringAProgressReportStartsNoSecondRun)
+{
+    ClickingHost clicking;
+    LEDSelectionModule module;
+    module.SetModuleInterface(&clicking);
+    auto form = MakeForm<CLedSelectionForm>(module);
+    SetUpSmallSelection(clicking, *form);
+    ASSERT_FALSE(HasFatalFailure());
     clicking.button = Field<QPushButton>(form.get(), CLedSelectionForm::IDC_START);
     clicking.button->click();
     EXPECT_TRUE(clicking.clicked);
     EXPECT_EQ(Count(clicking.calls, "StartCalculation"), 1);
     EXPECT_EQ(clicking.clipboard.GetInserters("Best", false).size(), 2u);
+    module.SetModuleInterface(&host);
+}
+
+// A host whose first progress report throws what is no standard exception (as a stopped data
+// exchange is).
+class ThrowingHost : public RecordingHost {
+public:
+    void SetProgressBarPercentage(double percent) override
+    {
+        RecordingHost::SetProgressBarPercentage(percent);
+        if (!thrown) {
+            thrown = true;
+            throw platform::DataExchangeStop();
+        }
+    }
+    bool thrown = false;
+};
+
+TEST_F(ExportSelectionFormsTest, ASelectionRunEndsItsCalculationOnEveryWayOut)
+{
+    ThrowingHost throwing;
+    LEDSelectionModule module;
+    module.SetModuleInterface(&throwing);
+    auto form = MakeForm<CLedSelectionForm>(module);
+    SetUpSmallSelection(throwing, *form);
+    ASSERT_FALSE(HasFatalFailure());
+    // The start button's handler itself: an exception must not pass Qt's own frames.
+    EXPECT_THROW(form->OnStart(), platform::DataExchangeStop);
+    EXPECT_TRUE(throwing.thrown);
+    EXPECT_EQ(throwing.calls.front(), "StartCalculation");
+    EXPECT_EQ(throwing.calls.back(), "EndCalculation");
+    EXPECT_EQ(Count(throwing.calls, "EndCalculation"), 1);
+    EXPECT_EQ(module.GetForwardHandler(), nullptr);
+    EXPECT_FALSE(module.InRun());
     module.SetModuleInterface(&host);
 }
 

@@ -50,10 +50,10 @@ public:
         LEDSelectorEventHandler* m_previous;
     };
 
+private:
     // Waits until the arrays of the last run are freed.
     void ReleaseLastRun();
 
-private:
     SpectraSet m_targets;
     LEDSelectorEventHandler* m_forward = nullptr;
     // Frees the selector of the last run; joined before the next run and, declared last,

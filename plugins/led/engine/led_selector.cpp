@@ -198,8 +198,12 @@ void LEDSelector::Reduce(int k)
     k = std::clamp(k, 0, static_cast<int>(population.size()) - 1);
     population.sort([](const LEDArray& a, const LEDArray& b) { return a.score < b.score; });
     population.reverse();
-    for (int i = 0; i < k; ++i)
+    for (int i = 0; i < k; ++i) {
+        // Freeing many arrays takes a while; the run ends on an abort anyway.
+        if (i % kBuildReportStep == kBuildReportStep - 1 && EngineUserWantsAbort())
+            return;
         population.pop_back();
+    }
 }
 
 void LEDSelector::Mutate()
@@ -220,7 +224,10 @@ void LEDSelector::Mutate()
     }
     const int D = DatabaseSize();
     int failures = 0;
+    int made = 0;
     while (static_cast<int>(population.size()) < ProposalCount && failures < kRefillTries) {
+        if (made % kBuildReportStep == 0 && EngineUserWantsAbort())
+            return;
         // The parent rebuilt from its records and indices, as Assign does, from the
         // prototypes where the records are unchanged; then LED i is replaced.
         const LEDArray& parent = *parents[static_cast<std::size_t>(UniformIndex(static_cast<int>(parents.size())))];
@@ -243,6 +250,7 @@ void LEDSelector::Mutate()
         copy.score = 1.0;
         population.push_back(std::move(copy));
         failures = 0;
+        ++made;
     }
 }
 
@@ -255,9 +263,15 @@ void LEDSelector::BuildProbabilities()
     EngineLog("Erstelle Korrelationsmatrix...");
     const int N = GridPointCount();
     // Each LED's unit spectrum (the sum of its channels), then centred in place.
-    LSMatrixHandle centred(D, N), work(N, 1);
+    LSMatrixHandle centred(D, N), work(N, 1), P(D, D);
+    if (!centred || !work || !P) {
+        EngineLog("Zu wenig Speicher für die Korrelationsmatrix - die LEDs werden gleichverteilt gewählt");
+        return;
+    }
     MatZero(centred);
     for (int i = 0; i < D; ++i) {
+        if (i % kBuildReportStep == kBuildReportStep - 1 && EngineUserWantsAbort())
+            return;
         LEDModel* model = Prototype(i, database->EntryAt(i));
         if (!model)
             continue;
@@ -284,9 +298,10 @@ void LEDSelector::BuildProbabilities()
             x[j] -= m;
     }
     // Pearson's r of every pair, the upper triangle first.
-    LSMatrixHandle P(D, D);
     for (int i = 0; i < D; ++i) {
         EngineLog("Berechne LED %d von %d", i + 1, D);
+        if (EngineUserWantsAbort())
+            return;
         const double sdi = sd[static_cast<std::size_t>(i)];
         const double* x = centred.get() + static_cast<std::size_t>(i) * N;
         double* out = P.get() + static_cast<std::size_t>(i) * D;
@@ -325,6 +340,8 @@ void LEDSelector::Run(int generations)
     generationCount = generations;
     currentGeneration = 0;
     currentArray = 0;
+    generationPending = 0;
+    generationEvaluated = 0;
     population.clear();
     bestScore = -1e99;
     if (DatabaseSize() == 0) {
@@ -333,13 +350,17 @@ void LEDSelector::Run(int generations)
             eventHandler->OnProgress(this, 1);
         return;
     }
-    if (correlation && !probabilities)
-        BuildProbabilities();
-
     const auto progress = [this](int flag) {
         if (eventHandler)
             eventHandler->OnProgress(this, flag);
     };
+    if (correlation && !probabilities) {
+        BuildProbabilities();
+        if (EngineUserWantsAbort()) {
+            progress(1);
+            return;
+        }
+    }
     for (int i = 0; i < ProposalCount; ++i) {
         LEDArray array;
         for (int k = 0; k < LEDCount; ++k)
@@ -361,11 +382,16 @@ void LEDSelector::Run(int generations)
     for (int g = 1; g <= generations; ++g) {
         currentGeneration = g;
         currentArray = 1;
+        generationEvaluated = 0;
+        generationPending = static_cast<int>(
+            std::count_if(population.begin(), population.end(), [](const LEDArray& a) { return a.score > 0.0; }));
         progress(0);
         bool abort = false;
         for (LEDArray& array : population) {
-            if (array.score > 0.0)
+            if (array.score > 0.0) {
                 Evaluate(array);
+                ++generationEvaluated;
+            }
             progress(0);
             ++currentArray;
             if (EngineUserWantsAbort()) {
@@ -379,6 +405,9 @@ void LEDSelector::Run(int generations)
         Reduce(ProposalCount / 2);
         Mutate();
         progress(0);
+        // A refill the user ended is the run's end.
+        if (EngineUserWantsAbort())
+            break;
     }
     progress(1);
 }

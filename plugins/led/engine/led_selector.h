@@ -50,7 +50,8 @@ public:
     void SetFitterEventHandler(LEDFitterEventHandler* handler) { fitterEventHandler = handler; }
 
     // The first arrays report their progress and poll the abort every this many arrays; an
-    // abort among them ends the run with an empty population.
+    // abort among them ends the run with an empty population. A refill, a reduction and the
+    // probability matrix poll it as often (per mutant, dropped array, database entry).
     static constexpr int kBuildReportStep = 1024;
     void Run(int generations);
 
@@ -61,6 +62,12 @@ public:
     // 1-based numbers of the array being evaluated and of the running generation.
     int GetCurrentArray() const { return currentArray; }
     int GetCurrentGeneration() const { return currentGeneration; }
+    // The share (0 .. 1) of the running generation's evaluations that are done: the arrays
+    // evaluated so far of those not yet evaluated when it began; 1 when it had none.
+    double GetGenerationShare() const
+    {
+        return generationPending > 0 ? static_cast<double>(generationEvaluated) / generationPending : 1.0;
+    }
     // Best first after each reduction; after a complete run the survivors of the last
     // reduction followed by the last, not yet evaluated, mutants.
     const std::list<LEDArray>& GetPopulation() const { return population; }
@@ -70,11 +77,14 @@ public:
     // A database index drawn with row a of the probability matrix (uniformly without the
     // flag or matrix); -1 for an empty database.
     int PickLED(int row);
-    // Sorts the population best first and drops its last k arrays (at least one stays).
+    // Sorts the population best first and drops its last k arrays (at least one stays);
+    // drops fewer when the user aborts.
     void Reduce(int k);
-    // Refills the population with mutants up to ProposalCount arrays.
+    // Refills the population with mutants up to ProposalCount arrays; stops early when the
+    // user aborts.
     void Mutate();
-    // Builds the probability matrix from the unit spectra of the database entries.
+    // Builds the probability matrix from the unit spectra of the database entries; when the
+    // user aborts, or there is no memory for it, there is none.
     void BuildProbabilities();
 
 private:
@@ -105,6 +115,8 @@ private:
     LEDFitterEventHandler* fitterEventHandler = nullptr;
     int currentArray = 0;
     int currentGeneration = 0;
+    int generationPending = 0;
+    int generationEvaluated = 0;
     bool correlation = false;
     LSMatrixHandle probabilities;
     // Per database entry, owned. Mutants and new arrays copy these instead of building

@@ -1,11 +1,14 @@
 #include "engine/spectra_set.h"
 
+#include "core/calc_form.h"
 #include "core/char_stream.h"
 #include "core/number_text.h"
 #include "engine/engine_log.h"
 #include "engine/grid.h"
 #include "platform/file_contents.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -34,6 +37,19 @@ constexpr std::size_t kFieldWidth = 16;
 // largest double) has 318 characters, the longest name line 1022; anything longer is no
 // "Speks:" file, and reading it whole could take any amount of memory.
 constexpr std::size_t kMaxTokenBytes = 64 * 1024;
+
+// The budget SetLoadBudget gave; 0: the run budget.
+std::atomic<double> g_loadBudget{0.0};
+
+// What one loaded spectrum holds: its vector (header and the allocator's share included), its
+// name, and its entries in the two lists, counted three times: a list that grows holds its
+// old and its new room for a moment.
+double SpectrumBytes(int points, std::size_t nameBytes)
+{
+    constexpr double kBlockOverhead = 32.0;
+    return static_cast<double>(points) * sizeof(double) + kBlockOverhead + static_cast<double>(nameBytes) + 1.0 +
+           kBlockOverhead + 3.0 * (sizeof(std::string) + sizeof(LSMatrixHandle));
+}
 
 // name cut to at most kMaxNameBytes without splitting a UTF-8 sequence.
 std::string CutName(const std::string& name)
@@ -281,6 +297,17 @@ bool SpectraSet::LoadChosenFile(const std::string& fileName)
     return false;
 }
 
+double SpectraSet::LoadBudget()
+{
+    const double bytes = g_loadBudget.load();
+    return bytes > 0.0 ? bytes : calc::RunMemoryBudget();
+}
+
+void SpectraSet::SetLoadBudget(double bytes)
+{
+    g_loadBudget.store(bytes > 0.0 ? bytes : 0.0);
+}
+
 bool SpectraSet::Load(const std::string& fileName, bool onFileGrid, bool& failureLogged)
 {
     try {
@@ -345,6 +372,17 @@ bool SpectraSet::Read(const std::string& fileName, bool onFileGrid, bool& failur
     }
     std::vector<double> values;
     std::string line;
+    // Every allocation that holds values or spectra is checked against the budget first,
+    // as the header's count may be wrong: held is what the spectra taken so far hold.
+    const double budget = LoadBudget();
+    double held = 0.0;
+    const auto refuse = [&] {
+        Clear();
+        std::vector<double>().swap(values);
+        EngineLog("Fehler: Spektren in Datei '%s' brauchen mehr als %.0f MB Speicher - nichts geladen.", fileName.c_str(),
+                  budget / (1024.0 * 1024.0));
+        return false;
+    };
     for (double k = 0; k < count; ++k) {
         if (!ReadWholeLine(in, line)) {
             LogLoadFailure(fileName, false);
@@ -366,6 +404,14 @@ bool SpectraSet::Read(const std::string& fileName, bool onFileGrid, bool& failur
                 failureLogged = true;
                 return false;
             }
+            if (values.size() == values.capacity()) {
+                // The old and the new block side by side while the values move.
+                const std::size_t grown =
+                    std::min(std::max<std::size_t>(16, 2 * values.capacity()), static_cast<std::size_t>(filePoints));
+                if (held + static_cast<double>(values.capacity() + grown) * sizeof(double) > budget)
+                    return refuse();
+                values.reserve(grown);
+            }
             values.push_back(x);
         }
         // A table kept on its own grid must be complete: its point count alone would
@@ -373,6 +419,10 @@ bool SpectraSet::Read(const std::string& fileName, bool onFileGrid, bool& failur
         if (onFileGrid && static_cast<int>(values.size()) < filePoints)
             return false;
 
+        const double bytes = SpectrumBytes(PointCount, name.size());
+        if (held + static_cast<double>(values.capacity()) * sizeof(double) + bytes > budget)
+            return refuse();
+        held += bytes;
         LSMatrixHandle resampled(PointCount, 1);
         if (!resampled)
             return false;

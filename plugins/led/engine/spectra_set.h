@@ -11,7 +11,10 @@
 // its 16 characters or more (a value of 1e7 and up, -1e6 and down) gets one blank before it,
 // so that fields stay apart. Files are written with CR LF; the reader takes LF, CR LF and CR
 // and resamples linearly onto the set's grid. It refuses a token or name line longer than
-// 64 KiB, and a file it has no memory for.
+// 64 KiB, and a file it has no memory for. What a load holds (its spectra so far and the
+// values of the spectrum it reads) stays within the run budget of the modules: a file whose
+// spectra would need more is refused before the allocation that would pass the budget, and
+// nothing of it is kept.
 
 #include "engine/ls_matrix.h"
 
@@ -60,6 +63,11 @@ public:
     // file, a damaged table, no such file), logs the load-failure line naming the file once,
     // in the error colour unless the loader already logged it.
     bool LoadChosenFile(const std::string& fileName);
+
+    // The memory a load may hold: calc::RunMemoryBudget(), or the budget SetLoadBudget
+    // gave (a smaller one, for tests); bytes 0 or less gives the run budget back.
+    static double LoadBudget();
+    static void SetLoadBudget(double bytes);
 
     // The grid of the set in micrometres and its point count.
     double XStart;

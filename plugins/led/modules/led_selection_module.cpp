@@ -12,6 +12,7 @@
 #include "core/spectrum.h"
 
 #include <climits>
+#include <memory>
 
 namespace {
 
@@ -35,6 +36,12 @@ LEDSelectionModule::LEDSelectionModule()
 }
 
 LEDSelectionModule::~LEDSelectionModule() = default;
+
+void LEDSelectionModule::ReleaseLastRun()
+{
+    if (m_release.joinable())
+        m_release.join();
+}
 
 const CRuntimeClass* LEDSelectionModule::GetEditorClass()
 {
@@ -66,6 +73,8 @@ bool LEDSelectionModule::do_selection()
         return false;
     SpectrumTree* tree = opened.spectra;
     ns_param::Paramora& p = opened.p;
+    // The last run's arrays are gone before this run may fill the memory again.
+    ReleaseLastRun();
     // Counts below 1 would let every database pass or divide the progress by zero.
     for (const char* name : {"SelectorIterationCount", "LEDCount", "ProposalCount"}) {
         if (*p.getIntParameter(name) < 1) {
@@ -110,21 +119,25 @@ bool LEDSelectionModule::do_selection()
 
     LEDFitterSettings settings;
     GetFitterSettings(settings);
-    LEDSelector selector;
-    selector.SetDatabase(&db);
-    selector.SetTargets(&m_targets);
-    selector.SetEventHandler(this);
-    selector.SetCounts(ledCount, *p.getIntParameter("ProposalCount"), false);
-    selector.SetFitterSettings(&settings);
-    selector.Run(*p.getIntParameter("SelectorIterationCount"));
+    auto selector = std::make_unique<LEDSelector>();
+    selector->SetDatabase(&db);
+    selector->SetTargets(&m_targets);
+    selector->SetEventHandler(this);
+    selector->SetCounts(ledCount, *p.getIntParameter("ProposalCount"), false);
+    selector->SetFitterSettings(&settings);
+    selector->Run(*p.getIntParameter("SelectorIterationCount"));
 
     LEDArray best;
-    if (!selector.GetPopulation().empty())
-        best.Assign(selector.GetPopulation().front());
+    if (!selector->GetPopulation().empty())
+        best.Assign(selector->GetPopulation().front());
     LedDB result;
     for (int i = 0; i < best.GetCount(); ++i)
         result.AddEntry(best.GetLED(i)->record);
     WriteLEDList(result, *p.getStringParameter("ClipboardTargetGroup"));
+    // Tens of thousands of arrays take seconds to free: a worker frees them, so that the
+    // run, an aborted one too, ends now. The selector's destruction reads nothing of this
+    // run (database, targets, settings) and touches no window.
+    m_release = std::jthread([doomed = std::move(selector)]() mutable { doomed.reset(); });
     return true;
 }
 
@@ -133,7 +146,11 @@ void LEDSelectionModule::OnProgress(LEDSelector* selector, int flag)
     if (ModuleInterface* host = GetModuleInterface()) {
         const int generation = selector->GetCurrentGeneration();
         const int generations = *getParameters().getIntParameter("SelectorIterationCount");
-        host->SetProgressBarPercentage(generation * 100.0 / generations);
+        // The generations done and the share of the running one, so that the bar and the
+        // remaining time move while a generation of many proposals is evaluated; a
+        // generation's end shows generation x 100 / generations.
+        const double done = generation > 0 ? generation - 1 + selector->GetGenerationShare() : 0.0;
+        host->SetProgressBarPercentage(done * 100.0 / generations);
         host->SetStatusText("Iteration " + std::to_string(generation) + " von " + std::to_string(generations));
     }
     if (m_forward)
@@ -142,9 +159,10 @@ void LEDSelectionModule::OnProgress(LEDSelector* selector, int flag)
 
 void LEDSelectionModule::OnBuildProgress(LEDSelector* selector, int built)
 {
+    // The status line counts the proposals; the bar stays at the run's start, as the
+    // generations fill it from 0 and a bar that went back would stop the remaining time.
     if (ModuleInterface* host = GetModuleInterface()) {
         const int count = selector->GetProposalCount();
-        host->SetProgressBarPercentage(built * 100.0 / count);
         host->SetStatusText("Erzeuge Vorschlag " + std::to_string(built) + " von " + std::to_string(count));
     }
     if (m_forward)

@@ -8,6 +8,8 @@
 #include "engine/led_selector.h"
 #include "engine/spectra_set.h"
 
+#include <thread>
+
 class LEDSelectionModule : public LEDFitterParamsModule, public LEDSelectorEventHandler {
 public:
     LEDSelectionModule();
@@ -49,6 +51,12 @@ public:
     };
 
 private:
+    // Waits until the arrays of the last run are freed.
+    void ReleaseLastRun();
+
     SpectraSet m_targets;
     LEDSelectorEventHandler* m_forward = nullptr;
+    // Frees the selector of the last run; joined before the next run and, declared last,
+    // first when the module goes.
+    std::jthread m_release;
 };

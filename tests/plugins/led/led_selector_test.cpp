@@ -198,6 +198,54 @@ TEST_F(SelectorTest, AbortEndsTheRunAfterTheFirstEvaluation)
     EXPECT_EQ(selector.GetPopulation().size(), 6u) << "no reduction, no mutation";
 }
 
+// The abort is polled in every loop of a run, not only after each evaluation: the reduction
+// and the refill of thousands of arrays and the probability matrix stop soon after it,
+// counted in the work done after the host first reported it (arrays dropped, mutants made,
+// rows of the matrix).
+TEST_F(SelectorTest, AbortStopsTheReductionTheRefillAndTheProbabilities)
+{
+    constexpr int kStep = LEDSelector::kBuildReportStep;
+    constexpr int kProposals = 4 * kStep;
+    RecordingHost host;
+    selector.SetCounts(2, kProposals, false);
+    selector.Run(0); // the first proposals, not evaluated
+    ASSERT_EQ(selector.GetPopulation().size(), static_cast<std::size_t>(kProposals));
+    host.wantsAbort = true;
+    CurrentHost = &host;
+    selector.Reduce(kProposals / 2);
+    EXPECT_EQ(host.abortPolls, 1);
+    EXPECT_GE(selector.GetPopulation().size(), static_cast<std::size_t>(kProposals - kStep))
+        << "arrays dropped after the abort";
+    const std::size_t before = selector.GetPopulation().size();
+    selector.Mutate();
+    CurrentHost = nullptr;
+    EXPECT_EQ(host.abortPolls, 2);
+    EXPECT_EQ(selector.GetPopulation().size(), before) << "no mutant after the abort";
+
+    // Without the abort both run to their end.
+    selector.Reduce(static_cast<int>(before) - kProposals / 2);
+    EXPECT_EQ(selector.GetPopulation().size(), static_cast<std::size_t>(kProposals / 2));
+    selector.Mutate();
+    EXPECT_EQ(selector.GetPopulation().size(), static_cast<std::size_t>(kProposals));
+
+    // The probability matrix: no row after the abort, no matrix, no proposal, no fit.
+    selector.SetDatabase(&db);
+    selector.SetCounts(2, 4, true);
+    host.log.clear();
+    counter.progress.clear();
+    CurrentHost = &host;
+    selector.Run(3);
+    CurrentHost = nullptr;
+    EXPECT_EQ(selector.GetProbabilityMatrix(), nullptr);
+    EXPECT_EQ(std::count_if(host.log.begin(), host.log.end(),
+                            [](const RecordingHost::LogLine& l) { return l.text.rfind("Berechne LED", 0) == 0; }),
+              1)
+        << "the row logged before the first poll";
+    EXPECT_TRUE(selector.GetPopulation().empty());
+    EXPECT_EQ(counter.fits, 0);
+    EXPECT_EQ(counter.progress, (std::vector<int>{1}));
+}
+
 TEST_F(SelectorTest, BadDatabasesEndWithoutHanging)
 {
     LogScope log;

@@ -2,8 +2,11 @@
 
 #include "engine/spectra_set.h"
 
+#include "core/calc_form.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -396,6 +399,103 @@ TEST(SpeksFile, LongNamesAreCutAtACharacterBoundary)
     SpectraSet back;
     ASSERT_TRUE(back.LoadFromFile(dir.file("s.txt")));
     EXPECT_EQ(back.GetName(0), std::string(1019, 'a'));
+}
+
+// Sets the budget of spectra-set loads for its lifetime; the run budget afterwards.
+class LoadBudgetScope {
+public:
+    explicit LoadBudgetScope(double bytes) { SpectraSet::SetLoadBudget(bytes); }
+    ~LoadBudgetScope() { SpectraSet::SetLoadBudget(0.0); }
+    LoadBudgetScope(const LoadBudgetScope&) = delete;
+    LoadBudgetScope& operator=(const LoadBudgetScope&) = delete;
+};
+
+// n spectra of one value at 500 nm, the header announcing all of them.
+std::string OnePointSpectra(int n)
+{
+    std::string text = "Speks: " + std::to_string(n) + " 1 500 500 1\r\n";
+    for (int i = 0; i < n; ++i)
+        text += "S" + std::to_string(i) + " :\r\n 1.5\r\n";
+    return text;
+}
+
+// What a load holds stays within the budget whatever the header says: the spectra taken so
+// far and the values of the one being read are checked before each allocation, and a file
+// that would pass the budget is refused with nothing kept (a small budget stands for the
+// run budget; the refused files would take 30 MB, 80 MB and 1.6 MB).
+TEST(SpeksFile, LoadsStayWithinTheBudget)
+{
+    constexpr double kBudget = 1024.0 * 1024.0;
+    const LoadBudgetScope budget(kBudget);
+    std::string values200k = "Speks: 1 200000 0 199999 1\r\nLang :\r\n";
+    for (int i = 0; i < 200000; ++i)
+        values200k += "1\n";
+    const struct {
+        const char* name;
+        std::string text;
+        double start, end, step; // the global grid
+        bool onFileGrid;
+        int loaded; // -1: refused
+    } cases[] = {
+        {"400 one-point spectra on 176 points", OnePointSpectra(400), 0.4, 0.75, 0.002, false, 400},
+        {"20,000 one-point spectra on 176 points", OnePointSpectra(20000), 0.4, 0.75, 0.002, false, -1},
+        {"one spectrum on a grid of 10 million points", OnePointSpectra(1), 0.0, 10.0, 1e-6, false, -1},
+        {"200,000 values on their own grid", values200k, 0.4, 0.75, 0.002, true, -1},
+        {"200,000 values onto 176 points", values200k, 0.4, 0.75, 0.002, false, -1},
+        {"2,000 one-point spectra on their own grid", OnePointSpectra(2000), 0.4, 0.75, 0.002, true, 2000},
+    };
+    TempFolder dir;
+    const std::string file = dir.file("viele 100%s.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(file, c.text);
+        GridScope grid(c.start, c.end, c.step);
+        SpectraSet set;
+        LogScope log;
+        const bool loaded = c.onFileGrid ? set.LoadFromFileOnFileGrid(file) : set.LoadFromFile(file);
+        const Lines lines = log.Take();
+        ASSERT_FALSE(lines.empty());
+        if (c.loaded >= 0) {
+            EXPECT_TRUE(loaded);
+            EXPECT_EQ(set.GetCount(), c.loaded);
+            continue;
+        }
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(set.GetCount(), 0) << "nothing half-loaded";
+        EXPECT_EQ(lines.back(), "Fehler: Spektren in Datei '" + file + "' brauchen mehr als 1 MB Speicher - nichts geladen.");
+        // Spectra refused by their count: those taken before the refusal fit the budget, one
+        // more each with room to spare would not (so the refusal came near the budget).
+        const auto taken = static_cast<double>(std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
+                               return l.rfind("Lade...", 0) == 0;
+                           })) - 1.0;
+        if (taken > 0) {
+            const double vector = GridPointCount() * sizeof(double);
+            EXPECT_LE(taken * vector, kBudget);
+            EXPECT_GT((taken + 1) * (vector + 512.0), kBudget);
+        }
+    }
+
+    // A file the user chose gets the load-failure line in the error colour after the reason.
+    WriteFile(file, OnePointSpectra(20000));
+    RecordingHost host;
+    CurrentHost = &host;
+    SpectraSet chosen;
+    EXPECT_FALSE(chosen.LoadChosenFile(file));
+    CurrentHost = nullptr;
+    ASSERT_GE(host.log.size(), 2u);
+    EXPECT_EQ(host.log[host.log.size() - 2].text.rfind("Fehler: Spektren in Datei '" + file + "' brauchen mehr als", 0), 0u);
+    EXPECT_EQ(host.log.back().text, "Spektren in Datei '" + file + "' konnten nicht geladen werden !!!");
+    EXPECT_EQ(host.log.back().colour, 0x000070u);
+}
+
+TEST(SpeksFile, LoadBudgetIsTheRunBudgetUnlessSet)
+{
+    EXPECT_EQ(SpectraSet::LoadBudget(), calc::RunMemoryBudget());
+    {
+        const LoadBudgetScope budget(4096.0);
+        EXPECT_EQ(SpectraSet::LoadBudget(), 4096.0);
+    }
+    EXPECT_EQ(SpectraSet::LoadBudget(), calc::RunMemoryBudget());
 }
 
 TEST(SpectraSetContent, AddFindNormalize)

@@ -54,45 +54,76 @@ std::optional<double> NumberOf(const ns_param::BaseParameterType& parameter)
     }
 }
 
-bool InRange(const ns_param::BaseParameterType& parameter, double value, const char* name, ModuleInterface* host)
+bool Meets(const ns_param::BaseParameterType& parameter, double value, OwnRange own)
 {
-    // NaN fails both comparisons; an infinity fails where the range is finite, and the
+    if (own == OwnRange::Unused)
+        return true;
+    // NaN fails every comparison; an infinity fails where the range is finite, and the
     // finiteness test also where it is not.
-    if (value >= parameter.getMin() && value <= parameter.getMax() && std::isfinite(value))
+    if (!std::isfinite(value))
+        return false;
+    switch (own) {
+    case OwnRange::AsItStands:
+    case OwnRange::Clamped:
+        return true;
+    case OwnRange::Absolute:
+        value = std::fabs(value);
+        break;
+    case OwnRange::RaisedBelow:
+        value = std::max(value, parameter.getMin());
+        break;
+    default:
+        break;
+    }
+    return value >= parameter.getMin() && value <= parameter.getMax();
+}
+
+bool InRange(const ns_param::BaseParameterType& parameter, double value, const char* name, ModuleInterface* host,
+             OwnRange own = OwnRange::None)
+{
+    if (Meets(parameter, value, own))
         return true;
     LogOutOfRange(host, name, parameter.getMin(), parameter.getMax());
     return false;
 }
 
-bool InRange(const ns_param::BaseParameterType& parameter, const char* name, ModuleInterface* host)
+bool InRange(const ns_param::BaseParameterType& parameter, const std::string& name, ModuleInterface* host,
+             const OwnRanges& own)
 {
     const std::optional<double> value = NumberOf(parameter);
-    return !value || InRange(parameter, *value, name, host);
+    return !value || InRange(parameter, *value, name.c_str(), host, own ? own(name) : OwnRange::None);
 }
 
 } // namespace
 
-bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host)
+bool MeetsRangeRule(const ns_param::BaseParameterType& parameter, OwnRange own)
 {
-    return ParametersInRangeExcept(p, host, {});
+    const std::optional<double> value = NumberOf(parameter);
+    return !value || Meets(parameter, *value, own);
 }
 
-bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::initializer_list<const char*> names)
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, const OwnRanges& own)
+{
+    return ParametersInRangeExcept(p, host, {}, own);
+}
+
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, std::initializer_list<const char*> names,
+                       const OwnRanges& own)
 {
     for (const char* name : names) {
         const ns_param::BaseParameterType* parameter = p.getParameter(name);
-        if (parameter && !InRange(*parameter, name, host))
+        if (parameter && !InRange(*parameter, name, host, own))
             return false;
     }
     return true;
 }
 
 bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
-                             std::initializer_list<const char*> settled)
+                             std::initializer_list<const char*> settled, const OwnRanges& own)
 {
     for (auto it = p.getFirstParameter(); it != p.getLastParameter(); ++it) {
         if (std::find(settled.begin(), settled.end(), it->first) == settled.end()
-            && !InRange(*it->second, it->first.c_str(), host))
+            && !InRange(*it->second, it->first, host, own))
             return false;
     }
     return true;
@@ -143,24 +174,38 @@ bool CountFitsMemory(ModuleInterface* host, const char* name, double count, doub
 
 CalcModule::~CalcModule() = default;
 
+namespace {
+
+OwnRanges OwnRangesOf(CalcModule& module)
+{
+    return [&module](const std::string& name) { return module.OwnRangeOf(name); };
+}
+
+} // namespace
+
 bool CalcModule::CountFitsMemory(const char* name, double count, double min, double bytesEach, double fixedBytes)
 {
     return calc::CountFitsMemory(GetModuleInterface(), name, count, min, bytesEach, fixedBytes);
 }
 
+OwnRange CalcModule::OwnRangeOf(const std::string&)
+{
+    return OwnRange::None;
+}
+
 bool CalcModule::ParametersInRange()
 {
-    return calc::ParametersInRange(getParameters(), GetModuleInterface());
+    return calc::ParametersInRange(getParameters(), GetModuleInterface(), OwnRangesOf(*this));
 }
 
 bool CalcModule::ParametersInRange(std::initializer_list<const char*> names)
 {
-    return calc::ParametersInRange(getParameters(), GetModuleInterface(), names);
+    return calc::ParametersInRange(getParameters(), GetModuleInterface(), names, OwnRangesOf(*this));
 }
 
 bool CalcModule::ParametersInRangeExcept(std::initializer_list<const char*> settled)
 {
-    return calc::ParametersInRangeExcept(getParameters(), GetModuleInterface(), settled);
+    return calc::ParametersInRangeExcept(getParameters(), GetModuleInterface(), settled, OwnRangesOf(*this));
 }
 
 bool CalcModule::ValueInRange(const char* name, double value)

@@ -6,6 +6,7 @@
 #include "core/module_editor.h"
 #include "platform/colorref.h"
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -29,16 +30,34 @@ inline constexpr double kMaxGridPoints = 1e7;
 void LogError(ModuleInterface* host, const std::string& text);
 void LogHint(ModuleInterface* host, const std::string& text);
 
+// How a run takes a number whose values outside the registered range the module handles
+// itself; the range rule then holds the value the run really uses. Anything but Unused still
+// has to be a finite number.
+enum class OwnRange {
+    None,        // the plain rule: finite and within the range
+    Unused,      // the run makes no use of the value (never read, or without effect): never refused
+    AsItStands,  // the run uses any finite value as it is
+    Clamped,     // the run clamps any finite value into the range
+    Absolute,    // the run uses the absolute value, which has to lie within the range
+    RaisedBelow, // the run replaces a value below the range by one within it; the maximum holds
+};
+// Which numbers a module handles itself, by name (None for every other name).
+using OwnRanges = std::function<OwnRange(const std::string& name)>;
+
+// Whether the number parameter meets the rule as own handles it; other kinds pass.
+bool MeetsRangeRule(const ns_param::BaseParameterType& parameter, OwnRange own = OwnRange::None);
+
 // The rule for the numbers a module reads: a byte, int, float or double parameter holds a
-// finite value within its registered range. The first parameter that breaks it (in the
-// container's order, or in the order of names) gets the range line in the error colour and
-// the result is false. Other kinds and names without a number parameter pass.
-bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host);
+// finite value within its registered range, unless own says how the run handles it. The first
+// parameter that breaks it (in the container's order, or in the order of names) gets the range
+// line in the error colour and the result is false. Other kinds and names without a number
+// parameter pass.
+bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host, const OwnRanges& own = {});
 bool ParametersInRange(const ns_param::Paramora& p, ModuleInterface* host,
-                       std::initializer_list<const char*> names);
+                       std::initializer_list<const char*> names, const OwnRanges& own = {});
 // The rule for every number but the named ones (numbers the operation's own checks settle).
 bool ParametersInRangeExcept(const ns_param::Paramora& p, ModuleInterface* host,
-                             std::initializer_list<const char*> settled);
+                             std::initializer_list<const char*> settled, const OwnRanges& own = {});
 // The rule for a value a run takes in place of the named parameter's own (a count it has
 // lowered, say): within that parameter's registered range and finite, or the range line.
 bool ValueInRange(const ns_param::Paramora& p, ModuleInterface* host, const char* name, double value);
@@ -69,8 +88,14 @@ public:
     // The host's spectrum tree; null without a host.
     SpectrumTree* Spectra() const;
 
+    // The numbers whose values outside the range the module handles itself (taken as the
+    // minimum, used as absolute value, clamped, never read, ...); the one place where a module
+    // declares them, so that every check of the rule below and in the guard honours them.
+    // None by default; a module may answer by its current parameters (its mode).
+    virtual OwnRange OwnRangeOf(const std::string& name);
+
     // The range rule (calc::ParametersInRange) for all of the module's parameters, or for
-    // the named ones, with the range line in the host's log.
+    // the named ones, with the range line in the host's log; OwnRangeOf says how each is taken.
     bool ParametersInRange();
     bool ParametersInRange(std::initializer_list<const char*> names);
     bool ParametersInRangeExcept(std::initializer_list<const char*> settled);

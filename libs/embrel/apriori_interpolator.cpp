@@ -495,11 +495,16 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     if (iterations < 1 || m_realParamsBad || !std::isfinite(mseStop))
         return MB_BAD_ARGUMENT;
     for (int i = 0; i < 7; ++i)
-        if (!std::isfinite(w[i]) || (i != 3 && w[i] < 0))
+        if (!std::isfinite(w[i]) || ((i < 3 || i == 4) && w[i] < 0))
             return MB_BAD_ARGUMENT;
     const double tv = w[0], ridge = w[1], positivity = w[2], gauss = w[4];
     const double wienerValue = w[5], wienerNoise = w[6];
     if (gauss > 1)
+        return MB_BAD_ARGUMENT;
+    // The Wiener pair adds the value weight times the squared noise level (whatever its sign)
+    // to the ridge; together they are a variance of the inputs.
+    const double inputVariance = ridge + wienerValue * wienerNoise * wienerNoise;
+    if (!std::isfinite(inputVariance) || inputVariance < 0)
         return MB_BAD_ARGUMENT;
 
     Problem p;
@@ -521,7 +526,7 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
     const double scale = gram.trace() / static_cast<double>(rows);
 
     // Expected noise of the inputs, summed over the m training pairs (as the Gram matrix is).
-    VectorXd noise = VectorXd::Constant(rows, scale * (ridge + wienerValue * wienerNoise * wienerNoise));
+    VectorXd noise = VectorXd::Constant(rows, scale * inputVariance);
     const double relative = m_channelNoise / 100.0;
     noise += relative * relative * gram.diagonal();
     if (!m_quantFactors.empty()) {
@@ -538,6 +543,8 @@ tyMBStatus CAprioriInterpolator::CalcInterpolSystem(int iterations, const double
         if (p.normed)
             noise[rows - 1] += meanQuant / (static_cast<double>(p.channels) * p.channels);
     }
+    if (!noise.allFinite())
+        return MB_NOT_FINITE;
 
     // Closed form: W = K A^T (A K A^T + L)^+, with K the prior covariance. Without a smoothness
     // share or a prior of its own, K = T T^T and this is T B^T (B B^T + L)^+, which for L = 0 is

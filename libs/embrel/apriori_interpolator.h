@@ -119,7 +119,8 @@ public:
     // Trains the rule. reg holds seven weights: [0] RegTV (total variation of the rule spectra),
     // [1] RegI2max (ridge), [2] RegPositivity (penalty on negative estimates of the training
     // spectra), [3] EvoOpt (not used), [4] RegGauss (0..1, share of a smoothness prior in the
-    // prior covariance), [5], [6] the Wiener pair (value weight, noise level). Iteration 1 is
+    // prior covariance), [5], [6] the Wiener pair (value weight, noise level; any finite values
+    // whose ridge plus value weight times squared noise level is not negative). Iteration 1 is
     // the closed form; iterations 2..iterations refine it by gradient descent and stop early once
     // the weighted mean squared error is <= mseStop (> 0). logLevel > 0 writes one line per
     // iteration to log (may be null). channelMask, startClosed, keepPrevious and verbose are

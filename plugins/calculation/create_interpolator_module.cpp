@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 namespace {
@@ -183,6 +184,19 @@ std::vector<SAutomationPtrList> CreateInterpolatorModule::GetAutomationPtr()
 {
     return {{"createinterpolator",
              static_cast<SAutomationPtrList::Function>(&CreateInterpolatorModule::createinterpolator)}};
+}
+
+calc::OwnRange CreateInterpolatorModule::OwnRangeOf(const std::string& name)
+{
+    using calc::OwnRange;
+    static const std::map<std::string, OwnRange, std::less<>> own = {
+        {"IterCount", OwnRange::RaisedBelow}, {"RegTV", OwnRange::Absolute},
+        {"RegI2max", OwnRange::Absolute},     {"RegPositivity", OwnRange::Absolute},
+        {"RegGauss", OwnRange::Absolute},     {"RegWiener1", OwnRange::AsItStands},
+        {"RegWiener2", OwnRange::AsItStands}, {"MSEStop", OwnRange::AsItStands},
+        {"RegI2min", OwnRange::Unused}};
+    const auto it = own.find(name);
+    return it == own.end() ? OwnRange::None : it->second;
 }
 
 double CreateInterpolatorModule::TaperFactor(int j, int n)

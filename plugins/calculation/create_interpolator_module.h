@@ -42,6 +42,10 @@ public:
 
     const CRuntimeClass* GetEditorClass() override;
     std::vector<SAutomationPtrList> GetAutomationPtr() override;
+    // A count below 1 trains once; the regularisation weights count by their absolute value;
+    // the Wiener weights and the stop threshold go to the training as they stand; "RegI2min"
+    // is not read.
+    calc::OwnRange OwnRangeOf(const std::string& name) override;
 
     // "createinterpolator": trains and files the rule; false, with a log line, when it fails.
     bool createinterpolator();

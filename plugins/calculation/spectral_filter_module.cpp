@@ -57,6 +57,15 @@ std::vector<SAutomationPtrList> SpectralFilterModule::GetAutomationPtr()
     return {{"SpectralFilter", static_cast<SAutomationPtrList::Function>(&SpectralFilterModule::SpectralFilter)}};
 }
 
+calc::OwnRange SpectralFilterModule::OwnRangeOf(const std::string& name)
+{
+    ns_param::Paramora& p = getParameters();
+    if (name == "AMISteps" && *p.getIntParameter("FilterSel") == spectral_filter::kMean2
+        && !*p.getBoolParameter("FilterAdaptiv"))
+        return calc::OwnRange::Clamped;
+    return calc::OwnRange::None;
+}
+
 bool SpectralFilterModule::SpectralFilter()
 {
     // The selection has its own lines before the range rule.

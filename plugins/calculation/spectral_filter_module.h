@@ -12,6 +12,9 @@ public:
 
     const CRuntimeClass* GetEditorClass() override;
     std::vector<SAutomationPtrList> GetAutomationPtr() override;
+    // The binomial smoothing (filter 2 without "FilterAdaptiv") takes "AMISteps" of 1 or less
+    // as one and of 3 or more as three.
+    calc::OwnRange OwnRangeOf(const std::string& name) override;
 
     // "SpectralFilter": the filter "Filter" (or the number "FilterSel") on the spectra of
     // "SpecDesc", results in "SpecGroup" or an automatic group. False after an error

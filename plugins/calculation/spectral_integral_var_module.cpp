@@ -622,6 +622,11 @@ std::optional<sivar::Outcome> SpectralIntegralVarModule::SearchByEvolution(const
     return outcome;
 }
 
+calc::OwnRange SpectralIntegralVarModule::OwnRangeOf(const std::string& name)
+{
+    return name == "EvoRecomb" ? calc::OwnRange::RaisedBelow : calc::OwnRange::None;
+}
+
 bool SpectralIntegralVarModule::spectralintegralvarselection()
 {
     RunScope scope(*this, Numbers::AfterOwnChecks);

@@ -81,6 +81,8 @@ public:
 
     const CRuntimeClass* GetEditorClass() override;
     std::vector<SAutomationPtrList> GetAutomationPtr() override;
+    // An "EvoRecomb" below 1 starts the recombination at two thirds of "EvoCount".
+    calc::OwnRange OwnRangeOf(const std::string& name) override;
 
     // "spectralintegralvarselection": the run; false, with a log line and nothing filed, on
     // bad input, a data situation that cannot be evaluated, or a refused question.

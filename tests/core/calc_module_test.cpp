@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <map>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -32,6 +34,14 @@ public:
     }
     const CRuntimeClass* GetEditorClass() override { return nullptr; }
     using calc::CalcModule::Numbers;
+
+    // The numbers this module handles itself, as a test sets them.
+    std::map<std::string, calc::OwnRange> own;
+    calc::OwnRange OwnRangeOf(const std::string& name) override
+    {
+        const auto it = own.find(name);
+        return it == own.end() ? calc::OwnRange::None : it->second;
+    }
 
     // An operation as the modules write them: the guard first.
     bool Run(Numbers numbers)
@@ -134,6 +144,64 @@ TEST(CalcRangeRule, EveryNumberKindOutsideItsRangeOrNotFiniteIsRefusedWithItsLin
         // Leaving out the one that breaks the rule leaves nothing to refuse.
         EXPECT_TRUE(module.ParametersInRangeExcept({"Text", c.name}));
         EXPECT_EQ(module.ParametersInRangeExcept({"Text"}), c.line == nullptr);
+    }
+}
+
+// A number the module handles itself is held to what its run really uses: every check of the
+// rule (the guard, all numbers, named numbers, all but some) lets a handled value through and
+// still refuses what the handling cannot use.
+TEST(CalcRangeRule, NumbersTheModuleHandlesItselfAreCheckedAsTheRunUsesThem)
+{
+    using calc::OwnRange;
+    const char* const kDouble = "Fehler: Parameter 'Double' liegt außerhalb des zulässigen Bereichs (0.01 bis 1e+06)!";
+    const char* const kInt = "Fehler: Parameter 'Int' liegt außerhalb des zulässigen Bereichs (-4 bis 10)!";
+    const struct {
+        const char* what;
+        const char* name;
+        OwnRange own;
+        double value;
+        const char* line; // null: the value passes
+    } rows[] = {
+        {"never used, even when not a number", "Double", OwnRange::Unused, kNan, nullptr},
+        {"used as it stands, below the range", "Double", OwnRange::AsItStands, -5, nullptr},
+        {"used as it stands, far above", "Double", OwnRange::AsItStands, 1e300, nullptr},
+        {"used as it stands but infinite", "Double", OwnRange::AsItStands, kInf, kDouble},
+        {"clamped into the range", "Int", OwnRange::Clamped, INT_MIN, nullptr},
+        {"clamped but not a number", "Double", OwnRange::Clamped, kNan, kDouble},
+        {"absolute value within the range", "Double", OwnRange::Absolute, -0.5, nullptr},
+        {"absolute value above the range", "Double", OwnRange::Absolute, -2e6, kDouble},
+        {"absolute value below the range", "Double", OwnRange::Absolute, -0.001, kDouble},
+        {"absolute value of minus infinity", "Double", OwnRange::Absolute, -kInf, kDouble},
+        {"raised from below", "Int", OwnRange::RaisedBelow, -100, nullptr},
+        {"raised, but above the range", "Int", OwnRange::RaisedBelow, 11, kInt},
+        {"raised, but not a number", "Double", OwnRange::RaisedBelow, kNan, kDouble},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingHost host;
+        RangedModule module;
+        module.SetModuleInterface(&host);
+        module.own[row.name] = row.own;
+        ns_param::Paramora& p = module.getParameters();
+        p.setIntParameter(row.name, row.value < INT_MIN ? INT_MIN : row.value > INT_MAX ? INT_MAX
+                                                                                        : static_cast<int>(row.value));
+        p.setDoubleParameter(row.name, row.value);
+        const bool passes = row.line == nullptr;
+        const std::vector<std::string> line = passes ? std::vector<std::string>{} : std::vector<std::string>{row.line};
+
+        EXPECT_EQ(module.Run(RangedModule::Numbers::Read), passes);
+        EXPECT_EQ(host.LogTexts(), line);
+        host.log.clear();
+        EXPECT_EQ(module.ParametersInRange(), passes);
+        EXPECT_EQ(module.ParametersInRange({row.name}), passes);
+        EXPECT_EQ(module.ParametersInRangeExcept({"Text"}), passes);
+        EXPECT_EQ(host.LogTexts().size(), passes ? 0u : 3u);
+        EXPECT_EQ(calc::MeetsRangeRule(*p.getParameter(row.name), row.own), passes);
+        // Without the module's handling the same value breaks the plain rule.
+        EXPECT_FALSE(calc::MeetsRangeRule(*p.getParameter(row.name)));
+        // A value the run takes in its place (a lowered count) still meets the plain range.
+        host.log.clear();
+        EXPECT_FALSE(module.ValueInRange(row.name, row.value));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "core/number_text.h"
 #include "platform/random.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstdint>
@@ -163,6 +164,12 @@ MultiCreateModuleBase::~MultiCreateModuleBase() = default;
 const CRuntimeClass* MultiCreateModuleBase::GetEditorClass()
 {
     return RUNTIME_CLASS(CMultiLEDCreateForm);
+}
+
+calc::OwnRange MultiCreateModuleBase::OwnRangeOf(const std::string& name)
+{
+    const bool extended = std::find(std::begin(kExtNames), std::end(kExtNames), name) != std::end(kExtNames);
+    return extended ? calc::OwnRange::Unused : calc::OwnRange::None;
 }
 
 bool MultiCreateModuleBase::Generate()

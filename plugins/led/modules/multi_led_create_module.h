@@ -13,6 +13,8 @@ public:
     ~MultiCreateModuleBase() override;
 
     const CRuntimeClass* GetEditorClass() override;
+    // The six extended model parameters reach no record: a run never refuses them.
+    calc::OwnRange OwnRangeOf(const std::string& name) override;
 
     // The clock the noise seeds take their "time" from (seconds); tests put in a fixed one.
     // An empty function restores the system clock.

@@ -95,8 +95,12 @@ TEST(AprioriTraining, ClosedRidgeAndNoiseFormsMatchOctave)
     } cases[] = {
         {"closed", std::vector<double>(7, 0.0), 0.0},
         {"ridge", {0, 0.01, 0, 0, 0, 0, 0}, 0.0},
-        // The Wiener pair adds value x noise^2 to the ridge weight.
+        // The Wiener pair adds value x noise^2 to the ridge weight: the sign of the noise
+        // level does not count, a negative value weight lowers the ridge.
         {"ridge", {0, 0.0, 0, 0, 0, 0.25, 0.2}, 0.0},
+        {"ridge", {0, 0.0, 0, 0, 0, 0.25, -0.2}, 0.0},
+        {"ridge", {0, 0.02, 0, 0, 0, -0.25, 0.2}, 0.0},
+        {"closed", {0, 0, 0, 0, 0, -0.5, 0}, 0.0},
         {"noise", std::vector<double>(7, 0.0), 5.0},
     };
     for (const auto& c : cases) {
@@ -275,6 +279,9 @@ TEST(AprioriTraining, FailingInputsGiveTheirStatus)
     EXPECT_EQ(Train(ip, 0), MB_BAD_ARGUMENT);
     EXPECT_EQ(Train(ip, 1, {-1, 0, 0, 0, 0, 0, 0}), MB_BAD_ARGUMENT);
     EXPECT_EQ(Train(ip, 1, {0, 0, 0, 0, 1.5, 0, 0}), MB_BAD_ARGUMENT);
+    // The Wiener pair must leave a variance that is not negative and finite.
+    EXPECT_EQ(Train(ip, 1, {0, 0, 0, 0, 0, -0.25, 0.2}), MB_BAD_ARGUMENT);
+    EXPECT_EQ(Train(ip, 1, {0, 0, 0, 0, 0, 1e300, 1e300}), MB_BAD_ARGUMENT);
     EXPECT_EQ(ip.SetRealSensorParams(nullptr, 1, 40, 0), MB_BAD_ARGUMENT);
     EXPECT_EQ(Train(ip), MB_BAD_ARGUMENT);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -157,6 +158,34 @@ TEST_F(Filtering, ErrorsFileNothing)
     P().setIntParameter("AMISteps", 5);
     P().setBoolParameter("FilterAdaptiv", false);
     EXPECT_TRUE(module.SpectralFilter());
+}
+
+// The binomial smoothing makes two passes of a steps value of 1 or less and four of 3 or more:
+// values outside the registered range run as those plain values.
+TEST_F(Filtering, BinomialSmoothingTakesStepsBeyondTheRangeAsItsPasses)
+{
+    AddCurve(host, "N:a", 400, 1, 40, [](double x) { return std::sin(x) + 0.01 * x; });
+    const struct {
+        int steps;
+        int plain;
+    } rows[] = {{0, 1}, {-5, 1}, {INT_MIN, 1}, {64, 3}, {INT_MAX, 3}};
+    auto smoothed = [&](int steps) {
+        Set(2, "N", "Out");
+        P().setBoolParameter("FilterAdaptiv", false);
+        P().setIntParameter("AMISteps", steps);
+        host.log.clear();
+        if (!module.SpectralFilter())
+            return std::vector<double>{};
+        return Ys(*At("Out:a"));
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.steps);
+        const std::vector<double> plain = smoothed(row.plain);
+        ASSERT_EQ(plain.size(), 40u);
+        EXPECT_EQ(smoothed(row.steps), plain);
+        EXPECT_TRUE(host.log.empty());
+    }
+    EXPECT_NE(smoothed(1), smoothed(3)) << "the steps value counts";
 }
 
 TEST_F(Filtering, ContinuityWithJointSteps)

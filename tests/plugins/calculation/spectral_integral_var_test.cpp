@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <regex>
@@ -423,6 +424,29 @@ TEST(SpectralIntegralVar, EvolutionRunsOnTheWorkerAndStopsOnAbort)
         // Stopped long before the end: the progress shown during the wait stayed low.
         ASSERT_GE(f.host.progressHistory.size(), 2u);
         EXPECT_LT(f.host.progressHistory[f.host.progressHistory.size() - 2], 1);
+    }
+}
+
+// A recombination start below 1 means two thirds of the cycles: such a value runs the
+// evolution of that plain start.
+TEST(SpectralIntegralVar, RecombinationStartBelowOneRunsAtTwoThirdsOfTheCycles)
+{
+    auto evolve = [](int recombination) {
+        SivFixture f;
+        f.p().setBoolParameter("EvolutionSel", true);
+        f.p().setBoolParameter("DiscSel", false);
+        f.p().setIntParameter("EvoCount", 100);
+        f.p().setIntParameter("EvoSpzCount", 2);
+        f.p().setIntParameter("EvoRecomb", recombination);
+        const bool ok = f.module.spectralintegralvarselection();
+        return std::make_pair(ok, f.Results());
+    };
+    const auto [plainOk, plain] = evolve(66);
+    ASSERT_TRUE(plainOk);
+    ASSERT_EQ(plain.size(), 3u);
+    for (int recombination : {-5, INT_MIN}) {
+        SCOPED_TRACE(recombination);
+        EXPECT_EQ(evolve(recombination), std::make_pair(true, plain));
     }
 }
 

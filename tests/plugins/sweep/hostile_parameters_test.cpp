@@ -1,9 +1,11 @@
 // Every number parameter of every module of every plug-in, set to hostile values, with small
 // inputs in the trees: each operation ends (a refusal or a result), throws nothing, files no
-// value that is not a finite number and keeps the memory bounded. The plug-ins are the built
-// .so files, loaded as the program loads them. The script plug-in has no number parameter.
+// value that is not a finite number and keeps the memory bounded; a value the module handles
+// itself (calc::CalcModule::OwnRangeOf) is not refused by the range rule. The plug-ins are the
+// built .so files, loaded as the program loads them. The script plug-in has no number parameter.
 #include "app/module_loader.h"
 
+#include "core/calc_form.h"
 #include "core/clipboard_object.h"
 #include "core/module.h"
 #include "core/module_factory.h"
@@ -51,6 +53,7 @@ const double kHostile[] = {std::numeric_limits<double>::quiet_NaN(),
                            DBL_MAX,
                            -DBL_MAX,
                            1e-300,
+                           -1, // what the modules that handle values themselves take as 1 or by its absolute value
                            1e9,
                            static_cast<double>(INT_MAX),
                            static_cast<double>(INT_MIN)};
@@ -269,12 +272,13 @@ protected:
     }
 
     // Module index of the factory runs command over the small inputs (the last LED record's
-    // key holding text, when key is given) after set has set its hostile value, and is held
-    // to the rules: nothing thrown, no value that is not finite filed, a refusal files
-    // nothing, the memory bounded.
+    // key holding text, when key is given) after set has set its hostile value (into the
+    // number parameter swept, when given), and is held to the rules: nothing thrown, no value
+    // that is not finite filed, a refusal files nothing, the memory bounded, no range line for
+    // a swept value that the module handles itself.
     void RunAndCheck(int index, const std::string& command, const std::string& what,
-                     const std::function<void(ns_param::Paramora&)>& set, const std::string& key = {},
-                     const std::string& text = {})
+                     const std::function<void(ns_param::Paramora&)>& set, const std::string& swept = {},
+                     const std::string& key = {}, const std::string& text = {})
     {
         SCOPED_TRACE(m_factory->GetModuleName(index) + " " + command + ": " + what);
         SweepHost host;
@@ -290,6 +294,14 @@ protected:
             if (const ns_param::BaseParameterType* parameter = p.getParameter(name))
                 SetNumber(p, name, parameter->getType(), small);
         set(p);
+        // Asked before the run, with the parameters the run starts from (a module may answer
+        // by its mode).
+        bool handled = false;
+        if (auto* calcModule = dynamic_cast<calc::CalcModule*>(module.get()); calcModule && !swept.empty()) {
+            const calc::OwnRange own = calcModule->OwnRangeOf(swept);
+            const ns_param::BaseParameterType* parameter = p.getParameter(swept);
+            handled = own != calc::OwnRange::None && parameter && calc::MeetsRangeRule(*parameter, own);
+        }
         const std::size_t spectra = host.spectra.GetInserters().size();
         const std::size_t objects = host.clipboard.GetInserters().size();
         std::optional<bool> result;
@@ -311,6 +323,11 @@ protected:
             EXPECT_EQ(host.clipboard.GetInserters().size(), objects) << "a refusal files nothing";
         }
         EXPECT_LT(MaxResidentKiB(), kMaxResidentKiB);
+        if (handled) {
+            for (const std::string& line : host.LogTexts())
+                EXPECT_EQ(line.find("Parameter '" + swept + "' liegt außerhalb"), std::string::npos)
+                    << "a value the module handles itself is refused: " << line;
+        }
         // The module goes before the trees it may refer to.
         module.reset();
     }
@@ -346,7 +363,8 @@ TEST_P(HostileParameters, EveryNumberOfEveryModule)
                         RunAndCheck(index, command.name, name + " = " + std::to_string(value),
                                     [&, name = name, type = type](ns_param::Paramora& p) {
                                         ASSERT_TRUE(SetNumber(p, name, type, value));
-                                    });
+                                    },
+                                    name);
         std::cout << m_factory->GetModuleName(index) << ": " << numbers.size() << " numbers, "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
                          .count()
@@ -370,7 +388,7 @@ TEST_P(HostileParameters, EveryModuleReadingLedRecords)
                 for (const SAutomationPtrList& command : probe->GetAutomationPtr())
                     if (Swept(command.name))
                         RunAndCheck(index, command.name, std::string(key) + " = \"" + text + "\"",
-                                    [](ns_param::Paramora&) {}, key, text);
+                                    [](ns_param::Paramora&) {}, {}, key, text);
     }
     std::cout << GetParam() << ": " << m_runs << " runs\n";
 }

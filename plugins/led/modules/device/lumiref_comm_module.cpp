@@ -280,10 +280,14 @@ bool LumirefCommModule::DeliveredValues(std::vector<double>& values) const
 
 // ---- recording ----
 
+calc::OwnRange LumirefCommModule::OwnRangeOf(const std::string& name)
+{
+    return name == "LEDIndex" ? calc::OwnRange::Clamped : calc::OwnRange::None;
+}
+
 bool LumirefCommModule::create_values()
 {
-    // "LEDIndex" outside 1..6 is clamped by design (0 sweeps LED 1, 9 sweeps LED 6), so only
-    // the counts take the range rule.
+    // The connection has its own line before the range rule.
     RunGuard guard(*this, Numbers::Unread);
     if (!guard)
         return false;
@@ -291,7 +295,7 @@ bool LumirefCommModule::create_values()
         LogError("%s", kNoConnection);
         return false;
     }
-    if (!ParametersInRange({"SpecCount", "MeasureInterval"}))
+    if (!ParametersInRange())
         return false;
     ModuleInterface* host = GetModuleInterface();
     if (!host)

@@ -65,6 +65,8 @@ public:
     bool disconnect();
     // Records "SpecCount" samples; true when the recording ran (also when aborted).
     bool create_values();
+    // "LEDIndex" outside 1..6 is clamped (0 sweeps LED 1, 9 sweeps LED 6).
+    calc::OwnRange OwnRangeOf(const std::string& name) override;
 
     // Hands the value to the worker, which sends it at the start of its next cycle, and
     // waits until it has. Without a polling worker it returns at once with a log line.

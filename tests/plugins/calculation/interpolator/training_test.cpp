@@ -8,7 +8,9 @@
 #include "platform/file_contents.h"
 #include "platform/random.h"
 
+#include <algorithm>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -148,6 +150,119 @@ TEST_F(Interp, ChecksComeInOrderWithTheirTexts)
         EXPECT_EQ(host.log.back().text, c.text) << c.what;
         EXPECT_EQ(host.log.back().colour, calc::kErrorColour) << c.what;
         EXPECT_EQ(host.spectra.GetNodeByName("rule", false, false), nullptr) << c.what;
+    }
+}
+
+// The numbers the training handles itself: a count below 1 trains once, a negative weight acts
+// as its absolute value, the Wiener weights and the stop threshold go in as they stand, and
+// "RegI2min" is not read. Each row trains the rule of its plain setting; where the setting
+// acts, that rule differs from the one of the defaults.
+TEST_F(Interp, NumbersTheTrainingHandlesItselfTrainLikeTheirPlainSetting)
+{
+    using Settings = std::vector<std::pair<const char*, double>>;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* what;
+        Settings set;
+        Settings plain; // what trains the same rule within the ranges
+        bool acts;      // the plain setting gives another rule than the defaults
+    } rows[] = {
+        {"IterCount 0", {{"IterCount", 0}}, {{"IterCount", 1}}, false},
+        {"IterCount -7", {{"IterCount", -7}}, {{"IterCount", 1}}, false},
+        {"RegTV -0.1", {{"IterCount", 5}, {"RegTV", -0.1}}, {{"IterCount", 5}, {"RegTV", 0.1}}, true},
+        {"RegI2max -0.01", {{"RegI2max", -0.01}}, {{"RegI2max", 0.01}}, true},
+        // No estimate of these targets is negative: the penalty leaves the rule as it is.
+        {"RegPositivity -2", {{"IterCount", 5}, {"RegPositivity", -2}}, {{"IterCount", 5}, {"RegPositivity", 2}}, false},
+        {"RegGauss -0.5", {{"RegGauss", -0.5}}, {{"RegGauss", 0.5}}, true},
+        // No early stop: the iterations move the rule away from the closed form.
+        {"MSEStop -1", {{"IterCount", 5}, {"RegTV", 0.1}, {"MSEStop", -1}}, {{"IterCount", 5}, {"RegTV", 0.1}}, true},
+        {"RegWiener1 2", {{"RegWiener1", 2}, {"RegWiener2", 0.1}}, {{"RegI2max", 0.02}}, true},
+        {"RegWiener1 -0.5", {{"RegI2max", 0.01}, {"RegWiener1", -0.5}, {"RegWiener2", 0.1}}, {{"RegI2max", 0.005}},
+         true},
+        {"RegWiener2 -0.1", {{"RegWiener1", 0.5}, {"RegWiener2", -0.1}}, {{"RegWiener1", 0.5}, {"RegWiener2", 0.1}},
+         true},
+        {"RegI2min NaN", {{"RegI2min", nan}}, {}, false},
+        {"RegI2min -5", {{"RegI2min", -5}}, {}, false},
+    };
+    const ns_param::Paramora defaults = P();
+    auto trained = [&](const Settings& settings) {
+        P() = defaults;
+        for (const auto& [name, value] : settings)
+            if (!P().setDoubleParameter(name, value))
+                P().setIntParameter(name, static_cast<int>(value));
+        host.log.clear();
+        host.statusTexts.clear();
+        std::vector<double> rule;
+        if (!train.createinterpolator())
+            return rule;
+        const TMatrix& m = train.GetMatrix();
+        for (int r = 0; r < m.Rows(); ++r)
+            rule.insert(rule.end(), m[r], m[r] + m.Cols());
+        return rule;
+    };
+    auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (!(std::fabs(a[i] - b[i]) <= 1e-9 * (1 + std::fabs(b[i]))))
+                return false;
+        return true;
+    };
+    const std::vector<double> bare = trained({});
+    ASSERT_FALSE(bare.empty());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::vector<double> plain = trained(row.plain);
+        ASSERT_FALSE(plain.empty());
+        const std::vector<double> rule = trained(row.set);
+        if (rule.empty()) {
+            ADD_FAILURE() << "refused: " << (host.log.empty() ? std::string() : host.log.back().text);
+            continue;
+        }
+        EXPECT_TRUE(same(rule, plain));
+        EXPECT_EQ(!same(plain, bare), row.acts);
+        if (std::string(row.what).rfind("IterCount", 0) == 0) {
+            ASSERT_FALSE(host.statusTexts.empty());
+            EXPECT_EQ(host.statusTexts.front(), "Trainiere Verrechnungsvorschrift in 1 Iterationen");
+            EXPECT_EQ(std::count(host.statusTexts.begin(), host.statusTexts.end(),
+                                 "Trainiere Verrechnungsvorschrift (Iteration 1 von 1)"),
+                      1);
+        }
+    }
+}
+
+// Beyond what the training makes of them, the numbers still meet their range: a count above
+// it, an absolute value beyond it, a value that is no finite number; a Wiener pair that
+// leaves no variance is refused by the training itself.
+TEST_F(Interp, NumbersBeyondWhatTheTrainingHandlesAreRefused)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        std::vector<std::pair<const char*, double>> set;
+        const char* line;
+    } rows[] = {
+        {{{"IterCount", 51}}, "Fehler: Parameter 'IterCount' liegt außerhalb des zulässigen Bereichs (1 bis 50)!"},
+        {{{"RegTV", -20000}}, "Fehler: Parameter 'RegTV' liegt außerhalb des zulässigen Bereichs (0 bis 10000)!"},
+        {{{"RegGauss", -1.5}}, "Fehler: Parameter 'RegGauss' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+        {{{"RegTV", std::nan("")}}, "Fehler: Parameter 'RegTV' liegt außerhalb des zulässigen Bereichs (0 bis 10000)!"},
+        {{{"MSEStop", inf}}, "Fehler: Parameter 'MSEStop' liegt außerhalb des zulässigen Bereichs (0 bis 10000)!"},
+        {{{"RegWiener1", -inf}}, "Fehler: Parameter 'RegWiener1' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
+        {{{"RegWiener1", -0.5}, {"RegWiener2", 0.2}}, "Fehler: Verrechnungsvorschrift: Ungültige Parameter!"},
+        {{{"RegWiener1", 1e300}, {"RegWiener2", 1e300}}, "Fehler: Verrechnungsvorschrift: Ungültige Parameter!"},
+    };
+    const ns_param::Paramora defaults = P();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        P() = defaults;
+        for (const auto& [name, value] : row.set)
+            if (!P().setDoubleParameter(name, value))
+                P().setIntParameter(name, static_cast<int>(value));
+        host.log.clear();
+        EXPECT_FALSE(train.createinterpolator());
+        ASSERT_FALSE(host.log.empty());
+        EXPECT_EQ(host.log.back().text, row.line);
+        EXPECT_EQ(host.spectra.GetNodeByName("rule", false, false), nullptr);
+        EXPECT_TRUE(train.GetMatrix().IsEmpty());
     }
 }
 

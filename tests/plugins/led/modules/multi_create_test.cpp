@@ -8,6 +8,8 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <limits>
+#include <map>
 #include <memory>
 
 namespace {
@@ -123,8 +125,6 @@ TEST_F(MultiCreateTest, CountBelowOneAndBadRangesWriteNothing)
         {false, "LEDCount", 0, false, "Fehler: Modell-Anzahl muss >= 1 sein!"},
         {true, "LEDCount", -3, false, "Fehler: (L)ED-Anzahl muss >= 1 sein!"},
         {true, "FWHM", -1, false, "Fehler: Parameter 'FWHM' liegt außerhalb des zulässigen Bereichs (0 bis 1.79769e+308)!"},
-        {false, "ExtModelParam3", 2, false,
-         "Fehler: Parameter 'ExtModelParam3' liegt außerhalb des zulässigen Bereichs (0 bis 1)!"},
         {false, "XEnd", DBL_MAX, true, "Fehler: Parameter 'XEnd' liegt außerhalb des zulässigen Bereichs (0 bis 1.9e+09)!"},
     };
     for (const auto& c : cases) {
@@ -142,6 +142,40 @@ TEST_F(MultiCreateTest, CountBelowOneAndBadRangesWriteNothing)
         EXPECT_EQ(host.log[0].colour, 0x000070u);
         EXPECT_TRUE(ClipboardNames().empty());
     }
+}
+
+// The six extended model parameters reach no record: whatever they hold, both twins write the
+// records of their defaults, noised or not.
+TEST_F(MultiCreateTest, ExtendedModelParametersNeverStopARun)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (bool led : {false, true})
+        for (bool noised : {false, true}) {
+            const auto records = [&](const char* name, double value) {
+                host.clipboard.DeleteInserters("Out");
+                host.log.clear();
+                platform::SRand(7);
+                const bool ok = Run(led, [&](ns_param::Paramora& p) {
+                    p.setStringParameter("ClipboardTargetGroup", "Out");
+                    p.setBoolParameter("NoisedParameters", noised);
+                    if (name)
+                        p.setDoubleParameter(name, value);
+                });
+                std::vector<std::map<std::string, std::string>> all;
+                for (const std::string& path : ClipboardNames())
+                    all.push_back(ValuesOf(path));
+                return ok && host.log.empty() ? all : std::vector<std::map<std::string, std::string>>{};
+            };
+            const auto plain = records(nullptr, 0);
+            ASSERT_EQ(plain.size(), 3u);
+            for (const char* name : {"ExtModelParam1", "ExtModelParam2", "ExtModelParam3", "ExtModelParam4",
+                                     "ExtModelParam5", "ExtModelParam6"})
+                for (double value : {-1e9, 2.0, 1e300, nan}) {
+                    SCOPED_TRACE(std::string(led ? "LED " : "model ") + (noised ? "noised " : "") + name + " "
+                                 + std::to_string(value));
+                    EXPECT_EQ(records(name, value), plain);
+                }
+        }
 }
 
 // A count whose records cannot fit the memory is refused before the first record, with the

@@ -11,6 +11,20 @@
 
 namespace {
 
+// The program's environment on the virtual X server: it saves its main window to picture once
+// it stands; its settings (recent files) go to the temporary folder home.
+QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home, const QString& picture)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("VELMONT_SCREENSHOT"), picture);
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    // Leaks of system libraries on a real display are no faults of ours.
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
+    return env;
+}
+
 TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
 {
     const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
@@ -21,15 +35,7 @@ TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
     const QString picture = home.filePath(QStringLiteral("velmont.png"));
 
     QProcess velmont;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("VELMONT_SCREENSHOT"), picture);
-    // The program's settings (recent files) go to the temporary folder.
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    // Leaks of system libraries on a real display are no faults of ours.
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
-    velmont.setProcessEnvironment(env);
+    velmont.setProcessEnvironment(ProgramEnvironment(home, picture));
     velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     velmont.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
                             QStringLiteral(ORVANTA_VELMONT)});
@@ -62,13 +68,7 @@ TEST(VelmontScreenshot, AProjectThatCannotBeOpenedEndsTheProgramAfterItsMessage)
     const QString picture = home.filePath(QStringLiteral("velmont.png"));
 
     QProcess velmont;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("VELMONT_SCREENSHOT"), picture);
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
-    velmont.setProcessEnvironment(env);
+    velmont.setProcessEnvironment(ProgramEnvironment(home, picture));
     velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // $0 the program, $1 the missing project. The box's caption is "Fehler"; Enter presses its
     // OK button. The script's status is the program's.

@@ -12,7 +12,6 @@ namespace {
 
 using Objects = std::vector<std::string>;
 
-
 struct Options {
     std::string separator = ";";
     std::string baseName{};
@@ -57,16 +56,31 @@ std::string Record(const std::string& name, const std::string& values, const std
     return name + " ClpRefs:a=" + refs + " ClpValues:a=" + values;
 }
 
+// A file that loads without a log line into the listed objects.
+struct LoadRow {
+    const char* name;
+    std::string file;
+    Options options;
+    Objects objects;
+};
+
+template <std::size_t N>
+void ExpectLoads(const LoadRow (&rows)[N], Loaded (*load)(const std::string&, const Options&) = LoadClipAscii)
+{
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Loaded loaded = load(row.file, row.options);
+        EXPECT_TRUE(loaded.ok);
+        EXPECT_EQ(loaded.objects, row.objects);
+        EXPECT_TRUE(loaded.log.empty());
+    }
+}
+
 } // namespace
 
 TEST(LoadClipAscii, SeparatedRecords)
 {
-    const struct {
-        const char* name;
-        std::string file;
-        Options options;
-        Objects objects;
-    } rows[] = {
+    const LoadRow rows[] = {
         {"names and German decimals", "Probe1;1,5;2,5\r\nProbe2;3;4\r\n", {},
          Objects{Record("rot:Probe1", "1.5 2.5 ", "1 1 "), Record("rot:Probe2", "3 4 ", "1 1 ")}},
         {"a number first: no names, generated ones", "1;2;3\r\n4;5;6\r\n", {},
@@ -92,24 +106,13 @@ TEST(LoadClipAscii, SeparatedRecords)
         {"Windows-1252 names", "M\xFCller;1\r\n", {}, Objects{Record("rot:M\xC3\xBCller", "1 ", "1 ")}},
         {"fields that are no numbers read as 0", "A;x;1.5\r\n", {}, Objects{Record("rot:A", "0 1.5 ", "1 1 ")}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Loaded loaded = LoadClipAscii(row.file, row.options);
-        EXPECT_TRUE(loaded.ok);
-        EXPECT_EQ(loaded.objects, row.objects);
-        EXPECT_TRUE(loaded.log.empty());
-    }
+    ExpectLoads(rows);
 }
 
 TEST(LoadClipAscii, BlankSeparatedAndMetaRecords)
 {
     const char* metaHeader = "Meta-Parametervektor(en) aus Gruppe \"Messung\"\r\n";
-    const struct {
-        const char* name;
-        std::string file;
-        Options options;
-        Objects objects;
-    } rows[] = {
+    const LoadRow rows[] = {
         {"runs of blanks", "Probe1   1  2\r\nProbe2 3,5 4\r\n", {.separator = ""},
          Objects{Record("rot:Probe1", "1 2 ", "1 1 "), Record("rot:Probe2", "3.5 4 ", "1 1 ")}},
         {"a quoted group in the first line", "Parametervektor(en) aus Gruppe \"G 1\"\r\nP 1 2\r\n", {.separator = " "},
@@ -136,13 +139,7 @@ TEST(LoadClipAscii, BlankSeparatedAndMetaRecords)
         {"Meta Windows-1252 texts", std::string(metaHeader) + "Gr\xFC\xDF" "e: Ma\xDF=\x80\r\n", {},
          Objects{"Messung:Gr\xC3\xBC\xC3\x9F" "e Ma\xC3\x9F:s=\xE2\x82\xAC"}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Loaded loaded = LoadClipAscii(row.file, row.options);
-        EXPECT_TRUE(loaded.ok);
-        EXPECT_EQ(loaded.objects, row.objects);
-        EXPECT_TRUE(loaded.log.empty());
-    }
+    ExpectLoads(rows);
 }
 
 // A first field names its record unless its leading whole number is not 0; then it is the
@@ -152,12 +149,7 @@ TEST(LoadClipAscii, BlankSeparatedAndMetaRecords)
 TEST(LoadClipAscii, AFirstFieldIsAValueOnlyWhenItsWholeNumberIsNotZero)
 {
     const char* metaHeader = "Meta-Parametervektor(en) aus Gruppe \"Messung\"\r\n";
-    const struct {
-        const char* name;
-        std::string file;
-        Options options;
-        Objects objects;
-    } rows[] = {
+    const LoadRow rows[] = {
         {"3", "3;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
         {"007", "007;1\r\n", {}, Objects{Record("rot:ClpObj0", "7 1 ", "1 1 ")}},
         {"+3", "+3;1\r\n", {}, Objects{Record("rot:ClpObj0", "3 1 ", "1 1 ")}},
@@ -178,13 +170,7 @@ TEST(LoadClipAscii, AFirstFieldIsAValueOnlyWhenItsWholeNumberIsNotZero)
         {"Meta names", std::string(metaHeader) + "0.5: x=1\r\n3: x=2\r\n0: x=3\r\n", {},
          Objects{"Messung:0.5 x:i=1", "Messung:ClpObj0 x:i=2", "Messung:0 x:i=3"}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Loaded loaded = LoadClipAscii(row.file, row.options);
-        EXPECT_TRUE(loaded.ok);
-        EXPECT_EQ(loaded.objects, row.objects);
-        EXPECT_TRUE(loaded.log.empty());
-    }
+    ExpectLoads(rows);
 }
 
 TEST(LoadClipAscii, Failures)
@@ -237,12 +223,7 @@ TEST(LoadClipAscii, RefusedReplacementsFreeTheNewObject)
 TEST(LoadOwnClipboardText, Records)
 {
     const std::string header = "Orvanta Clipboard\r\n";
-    const struct {
-        const char* name;
-        std::string file;
-        Options options;
-        Objects objects;
-    } rows[] = {
+    const LoadRow rows[] = {
         {"names and decimals", header + "Probe1:Gruppe:1.5 2.5\r\nProbe2:Gruppe:3 4\r\n", {},
          Objects{Record("rot:Probe1", "1.5 2.5 ", "1 1 "), Record("rot:Probe2", "3 4 ", "1 1 ")}},
         {"ObjBaseName", header + "Probe1:Gruppe:1.5 2.5\r\nProbe2:Gruppe:3 4\r\n", {.baseName = "Satz"},
@@ -260,13 +241,7 @@ TEST(LoadOwnClipboardText, Records)
         {"PreName; the separator is not used", header + "A:1;2\r\n", {.separator = "|", .preName = "Import"},
          Objects{Record("Import:A", "1 ", "1 ")}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Loaded loaded = LoadOwnClip(row.file, row.options);
-        EXPECT_TRUE(loaded.ok);
-        EXPECT_EQ(loaded.objects, row.objects);
-        EXPECT_TRUE(loaded.log.empty());
-    }
+    ExpectLoads(rows, LoadOwnClip);
 
     for (const std::string file : {"", "Kopf\r\n", "Kopf\r\nohne Doppelpunkt\r\n"}) {
         SCOPED_TRACE(file);

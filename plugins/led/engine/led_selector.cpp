@@ -340,6 +340,8 @@ void LEDSelector::Run(int generations)
     generationCount = generations;
     currentGeneration = 0;
     currentArray = 0;
+    generationPending = 0;
+    generationEvaluated = 0;
     population.clear();
     bestScore = -1e99;
     if (DatabaseSize() == 0) {
@@ -380,11 +382,16 @@ void LEDSelector::Run(int generations)
     for (int g = 1; g <= generations; ++g) {
         currentGeneration = g;
         currentArray = 1;
+        generationEvaluated = 0;
+        generationPending = static_cast<int>(
+            std::count_if(population.begin(), population.end(), [](const LEDArray& a) { return a.score > 0.0; }));
         progress(0);
         bool abort = false;
         for (LEDArray& array : population) {
-            if (array.score > 0.0)
+            if (array.score > 0.0) {
                 Evaluate(array);
+                ++generationEvaluated;
+            }
             progress(0);
             ++currentArray;
             if (EngineUserWantsAbort()) {

@@ -62,6 +62,12 @@ public:
     // 1-based numbers of the array being evaluated and of the running generation.
     int GetCurrentArray() const { return currentArray; }
     int GetCurrentGeneration() const { return currentGeneration; }
+    // The share (0 .. 1) of the running generation's evaluations that are done: the arrays
+    // evaluated so far of those not yet evaluated when it began; 1 when it had none.
+    double GetGenerationShare() const
+    {
+        return generationPending > 0 ? static_cast<double>(generationEvaluated) / generationPending : 1.0;
+    }
     // Best first after each reduction; after a complete run the survivors of the last
     // reduction followed by the last, not yet evaluated, mutants.
     const std::list<LEDArray>& GetPopulation() const { return population; }
@@ -109,6 +115,8 @@ private:
     LEDFitterEventHandler* fitterEventHandler = nullptr;
     int currentArray = 0;
     int currentGeneration = 0;
+    int generationPending = 0;
+    int generationEvaluated = 0;
     bool correlation = false;
     LSMatrixHandle probabilities;
     // Per database entry, owned. Mutants and new arrays copy these instead of building

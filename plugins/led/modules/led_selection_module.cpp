@@ -146,9 +146,11 @@ void LEDSelectionModule::OnProgress(LEDSelector* selector, int flag)
     if (ModuleInterface* host = GetModuleInterface()) {
         const int generation = selector->GetCurrentGeneration();
         const int generations = *getParameters().getIntParameter("SelectorIterationCount");
-        // The bar stands for a generation; the host still rewrites the remaining time at every
-        // report, so it moves while the generation's proposals are evaluated.
-        host->SetProgressBarPercentage(generation * 100.0 / generations);
+        // The generations done and the share of the running one, so that the bar and the
+        // remaining time move while a generation of many proposals is evaluated; a
+        // generation's end shows generation x 100 / generations.
+        const double done = generation > 0 ? generation - 1 + selector->GetGenerationShare() : 0.0;
+        host->SetProgressBarPercentage(done * 100.0 / generations);
         host->SetStatusText("Iteration " + std::to_string(generation) + " von " + std::to_string(generations));
     }
     if (m_forward)

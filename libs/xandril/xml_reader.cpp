@@ -7,6 +7,8 @@
 #include "xandril.h"
 #include "xml_text.h"
 
+#include "platform/regular_file.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -436,17 +438,17 @@ DocPtr parseDocument(const std::string& name, bool empty, ReadFn read)
 
 void XMLReadModul::readFromFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe is refused, not waited on.
+    platform::FileRefusal refusal = platform::FileRefusal::None;
+    const int fd = platform::OpenRegularFile(path.c_str(), &refusal);
+    if (fd < 0 && refusal == platform::FileRefusal::NotRegular)
+        fail(path, errno == EISDIR ? "it is a folder" : "it is not a regular file");
     if (fd < 0)
         fail(path, std::strerror(errno));
     FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         fail(path, std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
-        fail(path, "it is a folder");
-    if (!S_ISREG(st.st_mode))
-        fail(path, "it is not a regular file");
     if (st.st_size > INT_MAX)
         fail(path, "it is too large");
 

@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -218,6 +219,26 @@ bool parseArray(std::string_view text, double* out, std::size_t count)
             return false;
         ++n;
         p = res.ptr;
+    }
+}
+
+// Every blank-separated field of an array text; a field that is no number whole gives NaN.
+void parseFields(std::string_view text, std::vector<double>& out)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (;;) {
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return;
+        const char* fieldEnd = p;
+        while (fieldEnd != end && !isBlank(*fieldEnd))
+            ++fieldEnd;
+        double v = 0;
+        const auto res = std::from_chars(p, fieldEnd, v);
+        out.push_back(res.ec == std::errc() && res.ptr == fieldEnd ? v : std::numeric_limits<double>::quiet_NaN());
+        p = fieldEnd;
     }
 }
 
@@ -595,6 +616,16 @@ bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& commen
 bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values)
 {
     return m_impl->readArray(key, comment, values);
+}
+
+bool XMLReadModul::read1DDoubleArrayFields(const std::string& key, std::vector<double>& values)
+{
+    values.clear();
+    const xmlNode* node = m_impl->findKey(key, "doubles");
+    if (node == nullptr)
+        return false;
+    parseFields(childText(node->children, m_impl->scratch), values);
+    return true;
 }
 
 } // namespace ns_xandril

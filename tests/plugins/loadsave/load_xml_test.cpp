@@ -50,7 +50,7 @@ TEST(LoadXml, SpectraBelowTheTargetGroup)
     EXPECT_EQ(first->GetColor(), 255u);
 }
 
-TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
+TEST(LoadXml, OddSpectraAreKeptWithoutBadPointsAndTheLogNamesWhatWasLeftOut)
 {
     RecordingHost host;
     auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
@@ -59,6 +59,16 @@ TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
     // group. Points with an infinite or undefined coordinate are left out.
     EXPECT_EQ(Spectra(host), (S{{"G:ungleich", {}}, {"G:Spec1", {{380, 7}}}, {"G:Spec2", {}},
                                 {"G:nicht endlich", {{380, 1}}}}));
+    // Each spectrum that lost points says so under its path in the tree, positions from 1.
+    EXPECT_EQ(host.LogTexts(),
+              (std::vector<std::string>{
+                  "Fehler: Im Spektrum 'G:ungleich' passen Wellenlängen und Werte nicht zusammen (XVals: 3, YVals: "
+                  "2 Einträge); es wurde ohne Punkte geladen.",
+                  "Fehler: Im Spektrum 'G:nicht endlich' wurden 3 Punkte ohne endliche Zahlenwerte ausgelassen "
+                  "(Punkte 2, 3, 4).",
+              }));
+    for (const RecordingHost::LogLine& line : host.LogSnapshot())
+        EXPECT_EQ(line.colour, 0x000070u);
 }
 
 TEST(LoadXml, TheSameNameTwiceGivesTheTreesAnswer)

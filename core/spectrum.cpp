@@ -328,8 +328,10 @@ std::string SpectrumReadLoss::Message(const std::string& spectrumName) const
     if (nonFinite > positions.size())
         shown += ", ...";
     if (nonFinite == 1)
-        return platform::Format("Fehler: Im Spektrum '%s' wurde 1 Punkt ohne endliche Zahlenwerte ausgelassen (Punkt %s).",
-                                spectrumName.c_str(), shown.c_str());
-    return platform::Format("Fehler: Im Spektrum '%s' wurden %zu Punkte ohne endliche Zahlenwerte ausgelassen (Punkte %s).",
-                            spectrumName.c_str(), nonFinite, shown.c_str());
+        return platform::Format(
+            "Fehler: Im Spektrum '%s' wurde 1 Punkt ohne endliche Zahlenwerte ausgelassen (Punkt %s).",
+            spectrumName.c_str(), shown.c_str());
+    return platform::Format(
+        "Fehler: Im Spektrum '%s' wurden %zu Punkte ohne endliche Zahlenwerte ausgelassen (Punkte %s).",
+        spectrumName.c_str(), nonFinite, shown.c_str());
 }

@@ -416,8 +416,8 @@ TEST(ProjectFileDamageTest, SpectraKeepTheirFinitePointsAndTheLogNamesWhatWasLef
          {{380, 1}, {400, 3}}, lost + "wurden 2 Punkte ohne endliche Zahlenwerte ausgelassen (Punkte 2, 4)."},
         {"beyond the doubles", "380 390", "1e999 2", {{390, 2}},
          lost + "wurde 1 Punkt ohne endliche Zahlenwerte ausgelassen (Punkt 1)."},
-        {"the first ten positions shown", "1 2 3 4 5 6 7 8 9 10 11 12 13", "nan nan nan nan nan nan nan nan nan nan 0 nan 0",
-         {{11, 0}, {13, 0}},
+        {"the first ten positions shown", "1 2 3 4 5 6 7 8 9 10 11 12 13",
+         "nan nan nan nan nan nan nan nan nan nan 0 nan 0", {{11, 0}, {13, 0}},
          lost + "wurden 11 Punkte ohne endliche Zahlenwerte ausgelassen (Punkte 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, ...)."},
         {"unequal counts", "380 390 400", "1 2", {},
          lost + "passen Wellenlängen und Werte nicht zusammen (XVals: 3, YVals: 2 Einträge); es wurde ohne Punkte "

@@ -155,7 +155,9 @@ std::vector<Reader> Readers()
          },
          [](const std::string&, bool) { return Always("Error in opening file\n"); }},
         {"picture of the digitiser", "bild.png",
-         [](const std::string& path) { return std::string(LoadDigitiserPicture(path).isNull() ? "kein Bild" : "Bild"); },
+         [](const std::string& path) {
+             return std::string(LoadDigitiserPicture(path).isNull() ? "kein Bild" : "Bild");
+         },
          [](const std::string&, bool) { return Always("kein Bild"); }},
         {"picture of the diagram background", "hintergrund.bmp",
          [](const std::string& path) {

@@ -1,12 +1,14 @@
 #include "app/module_loader.h"
 
 #include "app/status_dialogs.h"
+#include "platform/regular_file.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -76,6 +78,14 @@ std::vector<ModuleLibrary> LoadModuleLibraries(const QString& folder, QWidget* p
             continue;
         if (IsSkippedLibraryName(name))
             continue;
+        // dlopen would wait on a pipe for a writer: only regular files go to it.
+        platform::FileRefusal refusal = platform::FileRefusal::None;
+        if (const int fd = platform::OpenRegularFile(entry.path().c_str(), &refusal); fd >= 0)
+            ::close(fd);
+        if (refusal == platform::FileRefusal::NotRegular) {
+            std::fprintf(stderr, "velmont: %s not loaded: not a regular file\n", name.c_str());
+            continue;
+        }
         // The full path: a bare name would search the system's library folders instead.
         void* handle = dlopen(entry.path().c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {

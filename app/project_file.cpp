@@ -349,8 +349,12 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
 
         int spectra = 0;
         if (reader.enterGroup("Spectrums")) {
-            spectra = ReadObjects<Spectrum>(reader, "Spectrum", *host.GetSpectrumTree(),
-                                            [&](Spectrum& spectrum) { spectrum.readFromXML(reader); });
+            spectra = ReadObjects<Spectrum>(reader, "Spectrum", *host.GetSpectrumTree(), [&](Spectrum& spectrum) {
+                // Points the spectrum could not take are named, never dropped unseen.
+                const SpectrumReadLoss loss = spectrum.readFromXML(reader);
+                if (loss.Lost())
+                    Log(document, ProjectDocument::kRed, "%s", loss.Message(spectrum.GetName()).c_str());
+            });
             reader.leaveGroup();
         }
         Log(document, ProjectDocument::kGreen, "... %i Spektren", spectra);

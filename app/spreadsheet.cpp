@@ -1,6 +1,7 @@
 #include "app/spreadsheet.h"
 
 #include "app/odbc.h"
+#include "platform/file_contents.h"
 
 #include <xandril/xandril.h>
 
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <new>
 #include <set>
@@ -166,28 +166,17 @@ bool CSpreadSheet::OpenFile()
         m_sLastError = "Error in opening file\n";
         return false;
     }
-    // The whole file is read at once: one beyond kMaxFileBytes, or one there is no memory for,
-    // is refused and stays unreadable, so no commit overwrites it.
-    std::ifstream in(m_sFile, std::ios::binary);
-    std::string content;
-    const bool folder = std::filesystem::is_directory(m_sFile, ec);
-    const std::uintmax_t size = folder ? 0 : std::filesystem::file_size(m_sFile, ec);
-    if (in.is_open() && !folder && !ec && size <= kMaxFileBytes) {
-        try {
-            content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } catch (const std::bad_alloc&) {
-            in.setstate(std::ios::badbit);
-        }
-    } else {
-        in.setstate(std::ios::badbit);
-    }
-    if (in.bad()) {
+    // The whole file is read at once: a folder, pipe or device (refused at once, never waited
+    // on), one beyond kMaxFileBytes, or one there is no memory for, is refused and stays
+    // unreadable, so no commit overwrites it.
+    platform::FileBytes content;
+    if (!content.Read(m_sFile, kMaxFileBytes)) {
         m_sLastError = "Error in opening file\n";
         return false;
     }
     std::vector<std::string> rows;
     try {
-        rows = SplitLines(ns_xandril::TextToUtf8(content));
+        rows = SplitLines(ns_xandril::TextToUtf8(content.View()));
     } catch (const std::bad_alloc&) {
         m_sLastError = "Error in opening file\n";
         return false;

@@ -10,6 +10,7 @@
 #include "platform/file_chooser.h"
 #include "platform/file_names.h"
 #include "platform/prompter.h"
+#include "platform/regular_file.h"
 
 #include <QApplication>
 #include <QFile>
@@ -162,14 +163,19 @@ void CVelmontDoc::ResetProject()
 
 bool CVelmontDoc::CanReadProjectFile(const std::string& pathBytes)
 {
-    const int fd = ::open(pathBytes.c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe is refused, not waited on: its open would wait for a writer.
+    platform::FileRefusal refusal = platform::FileRefusal::None;
+    const int fd = platform::OpenRegularFile(pathBytes.c_str(), &refusal);
     if (fd >= 0) {
         ::close(fd);
         return true;
     }
+    const QString text = refusal == platform::FileRefusal::NotRegular
+                             ? QStringLiteral("Die Datei '%1' kann nicht geöffnet werden: Sie ist keine gewöhnliche "
+                                              "Datei, sondern ein Ordner, eine Pipe oder ein Gerät.")
+                             : QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.");
     platform::ShowMessage(m_frame ? m_frame->MainWindow() : nullptr, QStringLiteral("Fehler"),
-                          QStringLiteral("Die Datei '%1' kann nicht geöffnet werden.").arg(platform::ShownFileName(pathBytes)),
-                          platform::PromptIcon::Error);
+                          text.arg(platform::ShownFileName(pathBytes)), platform::PromptIcon::Error);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "core/char_stream.h"
 
 #include "core/number_text.h"
+#include "platform/regular_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -82,11 +83,12 @@ bool CCharStream::Open(const char* path)
     if (!path)
         return false;
 
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Only a regular file: a pipe would be waited on, a device read without end.
+    const int fd = platform::OpenRegularFile(path);
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }

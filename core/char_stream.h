@@ -17,8 +17,8 @@ public:
     CCharStream& operator=(const CCharStream&) = delete;
 
     // Closes a file still open and opens path for reading. A missing file, a
-    // folder or anything else that cannot be read gives false and a reader
-    // that is at its end at once.
+    // folder, a pipe, a device or anything else that is no regular file gives
+    // false at once and a reader that is at its end at once.
     bool Open(const char* path);
 
     // Reads the next block into the buffer and starts at its beginning.

@@ -1,6 +1,7 @@
 #include "core/spectrum.h"
 
 #include "platform/random.h"
+#include "platform/vformat.h"
 
 #include <xandril/xandril.h>
 
@@ -275,7 +276,7 @@ void Spectrum::writeToXML(ns_xandril::XMLWriteModul& writer) const
     writer.writeInt("SpecID", "", NewSpecId());
 }
 
-void Spectrum::readFromXML(ns_xandril::XMLReadModul& reader)
+SpectrumReadLoss Spectrum::readFromXML(ns_xandril::XMLReadModul& reader)
 {
     // Through ClearPoints, so that no cached answer of the old points survives.
     ClearPoints();
@@ -289,11 +290,48 @@ void Spectrum::readFromXML(ns_xandril::XMLReadModul& reader)
     if (reader.readInt("SpecColor", comment, color, minColor, maxColor))
         m_color = static_cast<COLORREF>(color);
     std::vector<double> xs, ys;
-    reader.read1DDoubleArray("XVals", comment, xs);
-    reader.read1DDoubleArray("YVals", comment, ys);
-    if (xs.size() != ys.size())
-        return;
+    reader.read1DDoubleArrayFields("XVals", xs);
+    reader.read1DDoubleArrayFields("YVals", ys);
+    SpectrumReadLoss loss;
+    if (xs.size() != ys.size()) {
+        loss.unpaired = true;
+        loss.xCount = xs.size();
+        loss.yCount = ys.size();
+        return loss;
+    }
     m_points.reserve(xs.size());
-    for (std::size_t i = 0; i < xs.size(); ++i)
-        AddPoint(SPoint(xs[i], ys[i]));
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        // Judged before SPoint turns a negative x, -inf included, into 0.
+        if (std::isfinite(xs[i]) && std::isfinite(ys[i])) {
+            AddPoint(SPoint(xs[i], ys[i]));
+        } else {
+            if (loss.positions.size() < SpectrumReadLoss::kShownPositions)
+                loss.positions.push_back(i);
+            ++loss.nonFinite;
+        }
+    }
+    return loss;
+}
+
+std::string SpectrumReadLoss::Message(const std::string& spectrumName) const
+{
+    if (unpaired)
+        return platform::Format("Fehler: Im Spektrum '%s' passen Wellenlängen und Werte nicht zusammen (XVals: %zu, "
+                                "YVals: %zu Einträge); es wurde ohne Punkte geladen.",
+                                spectrumName.c_str(), xCount, yCount);
+    if (nonFinite == 0)
+        return {};
+    // Positions as the user counts them, from 1.
+    std::string shown;
+    for (std::size_t position : positions)
+        shown += (shown.empty() ? "" : ", ") + platform::Format("%zu", position + 1);
+    if (nonFinite > positions.size())
+        shown += ", ...";
+    if (nonFinite == 1)
+        return platform::Format(
+            "Fehler: Im Spektrum '%s' wurde 1 Punkt ohne endliche Zahlenwerte ausgelassen (Punkt %s).",
+            spectrumName.c_str(), shown.c_str());
+    return platform::Format(
+        "Fehler: Im Spektrum '%s' wurden %zu Punkte ohne endliche Zahlenwerte ausgelassen (Punkte %s).",
+        spectrumName.c_str(), nonFinite, shown.c_str());
 }

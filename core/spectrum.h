@@ -23,6 +23,24 @@ struct SPoint {
     double y = 0;
 };
 
+// What Spectrum::readFromXML left out of the stored points; the reader that placed the spectrum
+// logs Message(), so that no point goes without a line.
+struct SpectrumReadLoss {
+    // Points left out because their x or y is no finite number (NaN, an infinity, or a field
+    // that is no number at all), and the stored positions (from 0) of the first of them.
+    std::size_t nonFinite = 0;
+    std::vector<std::size_t> positions;
+    static constexpr std::size_t kShownPositions = 10;
+    // XVals and YVals have different counts (xCount, yCount): no point was taken.
+    bool unpaired = false;
+    std::size_t xCount = 0;
+    std::size_t yCount = 0;
+
+    bool Lost() const { return unpaired || nonFinite > 0; }
+    // The error line (German, for the log) naming the spectrum; empty when nothing was lost.
+    std::string Message(const std::string& spectrumName) const;
+};
+
 class Spectrum;
 class SpectrumTreeData;
 using SpectrumTreeBase = ns_tree::Tree<Spectrum, SpectrumTreeData>;
@@ -77,8 +95,9 @@ public:
     void writeToXML(ns_xandril::XMLWriteModul& writer) const;
     // Reads the keys written by writeToXML; a missing key leaves that field as it is. Points
     // are taken only when XVals and YVals have the same count; otherwise the spectrum is left
-    // without points.
-    void readFromXML(ns_xandril::XMLReadModul& reader);
+    // without points. Of paired points only those with a finite x and y are taken; a field
+    // that is no number costs its point only. What was left out is returned for the log.
+    SpectrumReadLoss readFromXML(ns_xandril::XMLReadModul& reader);
 
     using Inserter::Insert;
     // Placing in a spectrum tree: attaches a payload and names the node after the last level.

@@ -1,5 +1,7 @@
 #include "platform/file_contents.h"
 
+#include "platform/regular_file.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -54,6 +56,7 @@ FileBytes::FileBytes(FileBytes&& other) noexcept
     , m_size(std::exchange(other.m_size, 0))
     , m_capacity(std::exchange(other.m_capacity, 0))
     , m_tooLarge(std::exchange(other.m_tooLarge, false))
+    , m_notRegular(std::exchange(other.m_notRegular, false))
 {
 }
 
@@ -65,6 +68,7 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
         m_size = std::exchange(other.m_size, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
         m_tooLarge = std::exchange(other.m_tooLarge, false);
+        m_notRegular = std::exchange(other.m_notRegular, false);
     }
     return *this;
 }
@@ -97,11 +101,13 @@ bool FileBytes::Read(const std::string& path, std::size_t maxBytes)
 {
     Release();
     m_tooLarge = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FileRefusal refusal = FileRefusal::None;
+    const int fd = OpenRegularFile(path.c_str(), &refusal);
+    m_notRegular = refusal == FileRefusal::NotRegular;
     if (fd < 0)
         return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = ::fstat(fd, &st) == 0;
     m_tooLarge = ok && static_cast<std::uintmax_t>(st.st_size) > maxBytes;
     ok = ok && !m_tooLarge && Grow(static_cast<std::size_t>(st.st_size) + 1);
     while (ok) {

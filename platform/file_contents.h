@@ -26,12 +26,15 @@ public:
     static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
 
     // Reads the whole file at path. False, and no bytes, for a missing file, a folder,
-    // anything else that is not a regular file, a read error, and a file of more than
-    // maxBytes (TooLarge() then tells so; nothing beyond maxBytes is read).
+    // anything else that is not a regular file (NotRegularFile() then tells so; a pipe is
+    // refused at once, never waited on), a read error, and a file of more than maxBytes
+    // (TooLarge() then tells so; nothing beyond maxBytes is read).
     bool Read(const std::string& path, std::size_t maxBytes = kMaxBytes);
     std::string_view View() const { return {m_data, m_size}; }
     // True when the last Read refused the file for its size.
     bool TooLarge() const { return m_tooLarge; }
+    // True when the last Read refused a folder, pipe, socket or device.
+    bool NotRegularFile() const { return m_notRegular; }
 
 private:
     void Release();
@@ -42,6 +45,7 @@ private:
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
     bool m_tooLarge = false;
+    bool m_notRegular = false;
 };
 
 // True when path now holds content. False for an empty path and for any failed step

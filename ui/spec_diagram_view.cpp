@@ -2,9 +2,11 @@
 
 #include "app/velmont_doc.h"
 #include "controls/spectrum_plot.h"
+#include "platform/picture_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QResizeEvent>
 
@@ -54,7 +56,7 @@ void CSpecDiagramView::LoadBackgroundPicture()
     if (!name || name->empty())
         return;
     const QString path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QString::fromStdString(*name));
-    const QImage picture(path);
+    const QImage picture = platform::ReadPictureFile(QFile::encodeName(path).toStdString());
     if (!picture.isNull())
         m_SpecDisplay->SetBgBitmap(picture);
 }

@@ -116,6 +116,12 @@ public:
     // On failure values is null and count 0.
     bool read1DDoubleArray(const std::string& key, std::string& comment, double*& values, int& count);
     bool read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values);
+    // The fields of an array key one by one, for data that must not be lost whole for one
+    // bad field: a field that is no number (another program's text for an undefined value,
+    // such as 1.#QNAN, or a number beyond the doubles) reads as NaN, and every field of the
+    // text is taken whatever count the key declares. False, and values empty, only when the
+    // current group has no array of that key.
+    bool read1DDoubleArrayFields(const std::string& key, std::vector<double>& values);
 
     struct Impl;
 

@@ -7,6 +7,8 @@
 #include "xandril.h"
 #include "xml_text.h"
 
+#include "platform/regular_file.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -18,6 +20,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -216,6 +219,26 @@ bool parseArray(std::string_view text, double* out, std::size_t count)
             return false;
         ++n;
         p = res.ptr;
+    }
+}
+
+// Every blank-separated field of an array text; a field that is no number whole gives NaN.
+void parseFields(std::string_view text, std::vector<double>& out)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (;;) {
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return;
+        const char* fieldEnd = p;
+        while (fieldEnd != end && !isBlank(*fieldEnd))
+            ++fieldEnd;
+        double v = 0;
+        const auto res = std::from_chars(p, fieldEnd, v);
+        out.push_back(res.ec == std::errc() && res.ptr == fieldEnd ? v : std::numeric_limits<double>::quiet_NaN());
+        p = fieldEnd;
     }
 }
 
@@ -436,17 +459,17 @@ DocPtr parseDocument(const std::string& name, bool empty, ReadFn read)
 
 void XMLReadModul::readFromFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe is refused, not waited on.
+    platform::FileRefusal refusal = platform::FileRefusal::None;
+    const int fd = platform::OpenRegularFile(path.c_str(), &refusal);
+    if (fd < 0 && refusal == platform::FileRefusal::NotRegular)
+        fail(path, errno == EISDIR ? "it is a folder" : "it is not a regular file");
     if (fd < 0)
         fail(path, std::strerror(errno));
     FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         fail(path, std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
-        fail(path, "it is a folder");
-    if (!S_ISREG(st.st_mode))
-        fail(path, "it is not a regular file");
     if (st.st_size > INT_MAX)
         fail(path, "it is too large");
 
@@ -593,6 +616,16 @@ bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& commen
 bool XMLReadModul::read1DDoubleArray(const std::string& key, std::string& comment, std::vector<double>& values)
 {
     return m_impl->readArray(key, comment, values);
+}
+
+bool XMLReadModul::read1DDoubleArrayFields(const std::string& key, std::vector<double>& values)
+{
+    values.clear();
+    const xmlNode* node = m_impl->findKey(key, "doubles");
+    if (node == nullptr)
+        return false;
+    parseFields(childText(node->children, m_impl->scratch), values);
+    return true;
 }
 
 } // namespace ns_xandril

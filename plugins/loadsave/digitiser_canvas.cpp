@@ -1,7 +1,7 @@
 #include "digitiser_canvas.h"
 
-#include <QFile>
-#include <QImageReader>
+#include "platform/picture_file.h"
+
 #include <QPainter>
 #include <QPen>
 
@@ -26,8 +26,7 @@ void DrawText(QPainter& p, QPoint wanted, const QString& text, const QColor& col
 
 QImage LoadDigitiserPicture(const std::string& path)
 {
-    QImageReader reader(QFile::decodeName(path.c_str()));
-    const QImage picture = reader.read();
+    const QImage picture = platform::ReadPictureFile(path);
     return picture.isNull() || picture.width() < 1 || picture.height() < 1 ? QImage() : picture;
 }
 

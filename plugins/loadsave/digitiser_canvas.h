@@ -12,7 +12,8 @@
 #include <vector>
 
 // The picture as the digitiser shows it (BMP, JPEG, PNG); null when the file is gone,
-// unreadable, empty or larger than the image reader's allocation limit.
+// unreadable, empty, no regular file (a pipe: at once) or larger than the image reader's
+// allocation limit.
 QImage LoadDigitiserPicture(const std::string& path);
 
 class DigitiserCanvas {

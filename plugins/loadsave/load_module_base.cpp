@@ -87,6 +87,10 @@ std::optional<platform::FileBytes> LoadModuleBase::ReadText(const std::string& f
         loadsave::LogError(*this, loadsave::msg::kFileTooLarge);
         return std::nullopt;
     }
+    if (bytes.NotRegularFile()) {
+        loadsave::LogError(*this, loadsave::msg::kNotRegularFile);
+        return std::nullopt;
+    }
     return bytes;
 }
 

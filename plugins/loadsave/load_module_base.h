@@ -45,7 +45,8 @@ protected:
     // The group of loaded objects: "PreName" trimmed, or else the group of the file name.
     std::string TargetGroup(const std::string& fileName);
     // Every byte of the file; a file that cannot be read gives no bytes. Nothing, after the
-    // error line, for a file beyond platform::FileBytes::kMaxBytes (1 GiB).
+    // error line, for a file beyond platform::FileBytes::kMaxBytes (1 GiB) and for a folder,
+    // pipe or device (refused at once, never waited on).
     std::optional<platform::FileBytes> ReadText(const std::string& fileName);
     // Inserts into the host's tree, which then owns the object; an object the tree does not
     // take (its handler refused to replace) is deleted. False then, or without a host.

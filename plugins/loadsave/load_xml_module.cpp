@@ -1,5 +1,6 @@
 #include "load_xml_module.h"
 
+#include "module_support.h"
 #include "text_layer.h"
 
 #include "core/module_interface.h"
@@ -8,33 +9,9 @@
 
 #include <xandril/xandril.h>
 
-#include <cmath>
 #include <memory>
-#include <vector>
 
 using namespace loadsave;
-
-namespace {
-
-// Points with an infinite or undefined coordinate are left out.
-void DropNonFinitePoints(Spectrum& spectrum)
-{
-    const int count = spectrum.GetPointCount();
-    std::vector<SPoint> kept;
-    kept.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const SPoint p = spectrum[i];
-        if (std::isfinite(p.x) && std::isfinite(p.y))
-            kept.push_back(p);
-    }
-    if (kept.size() == static_cast<std::size_t>(count))
-        return;
-    spectrum.ClearPoints();
-    for (const SPoint& p : kept)
-        spectrum.AddPoint(p);
-}
-
-} // namespace
 
 LoadXMLModule::LoadXMLModule()
     : LoadModuleBase("LoadXML")
@@ -78,13 +55,14 @@ bool LoadXMLModule::LoadText(std::string_view text, const std::string& fileName,
         int index = 0;
         do {
             auto spectrum = std::make_unique<Spectrum>();
-            spectrum->readFromXML(reader);
-            DropNonFinitePoints(*spectrum);
+            const SpectrumReadLoss loss = spectrum->readFromXML(reader);
             // A spectrum stored without a name gets one, so that it never replaces the group.
             std::string path = objectPath(group, spectrum->GetName());
             if (path.empty())
                 path = objectPath(group, generatedName("Spec", index));
             spectrum->SetName(path);
+            if (loss.Lost())
+                LogError(*this, loss.Message(path).c_str());
             InsertSpectrum(spectrum.release());
             reader.leaveGroup();
             ++index;

@@ -13,6 +13,8 @@ inline constexpr COLORREF kHintColour = 0x007000;
 inline constexpr char kSeparatorRefused[] = "Fehler: Laden fehlgeschlagen! Dieses Trennzeichen ist nicht erlaubt!";
 inline constexpr char kFileTooLarge[] = "Fehler: Laden fehlgeschlagen! Die Datei ist größer als 1 GB.";
 inline constexpr char kOutOfMemory[] = "Fehler: Laden fehlgeschlagen! Nicht genug Speicher für diese Datei.";
+inline constexpr char kNotRegularFile[] =
+    "Fehler: Laden fehlgeschlagen! Dies ist keine gewöhnliche Datei (sondern ein Ordner, eine Pipe oder ein Gerät).";
 inline constexpr char kFileMaybeOpen[] = "Fehler: Laden fehlgeschlagen! Die Datei ist möglicherweise noch geöffnet.";
 // The spectra loader says "offenbar"; the clipboard loader does not.
 inline constexpr char kSeparatorNotUsedSpectra[] =

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -64,10 +65,11 @@ void FillProject(FakeProjectDocument& doc)
         ASSERT_TRUE(spectra.AddInserter(spectrum));
     }
     ASSERT_TRUE(spectra.AddInserter(MakeSpectrum("Messung:Serie 2:Leer", 0, 0)));
+    // Finite values at the edges of the doubles (non-finite points are left out on loading).
     Spectrum* odd = MakeSpectrum("Messung:Sonderwerte", 3, 0);
     odd->SetPoint(0, 380, -0.0);
-    odd->SetPoint(1, 381, std::nan(""));
-    odd->SetPoint(2, 382, -HUGE_VAL);
+    odd->SetPoint(1, 381, std::numeric_limits<double>::denorm_min());
+    odd->SetPoint(2, 382, -std::numeric_limits<double>::max());
     ASSERT_TRUE(spectra.AddInserter(odd));
 
     ClipboardTree& clipboard = doc.host.clipboard;

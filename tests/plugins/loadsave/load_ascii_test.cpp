@@ -1,6 +1,7 @@
 // The column-text spectra loader: layouts, options, decimal marks, names, and every failure.
 #include "load_ascii_module.h"
 #include "loadsave_test_support.h"
+#include "messages.h"
 
 #include <gtest/gtest.h>
 
@@ -254,13 +255,14 @@ TEST(LoadAscii, FailuresAreLoggedAndLeaveTheTreeAsItWas)
         EXPECT_EQ(loaded.log, std::vector<std::string>{row.log});
     }
 
-    // Not a file at all.
+    // Not a file at all: a missing one reads as empty, a folder is named as what it is.
     RecordingHost host;
     auto& loader = AddModule<LoadASCIIModule>(host, kLoadAsciiPath);
     test_support::TempDir dir;
     EXPECT_FALSE(loader.LoadFile(dir.file("fehlt.txt"), ""));
     EXPECT_FALSE(loader.LoadFile(dir.path().string(), ""));
-    EXPECT_EQ(Log(host), (std::vector<std::string>{maybeOpen, maybeOpen}));
+    EXPECT_EQ(Log(host),
+              (std::vector<std::string>{maybeOpen, std::string("[000070] ") + loadsave::msg::kNotRegularFile}));
     EXPECT_TRUE(host.spectra.GetInserters().empty());
 }
 

@@ -1,6 +1,7 @@
 // The XML spectra loader on fixture files: target groups, odd contents and bad documents.
 #include "load_xml_module.h"
 #include "loadsave_test_support.h"
+#include "messages.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ TEST(LoadXml, SpectraBelowTheTargetGroup)
     EXPECT_EQ(first->GetColor(), 255u);
 }
 
-TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
+TEST(LoadXml, OddSpectraAreKeptWithoutBadPointsAndTheLogNamesWhatWasLeftOut)
 {
     RecordingHost host;
     auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
@@ -58,6 +59,16 @@ TEST(LoadXml, OddSpectraAreKeptWithoutBadPoints)
     // group. Points with an infinite or undefined coordinate are left out.
     EXPECT_EQ(Spectra(host), (S{{"G:ungleich", {}}, {"G:Spec1", {{380, 7}}}, {"G:Spec2", {}},
                                 {"G:nicht endlich", {{380, 1}}}}));
+    // Each spectrum that lost points says so under its path in the tree, positions from 1.
+    EXPECT_EQ(host.LogTexts(),
+              (std::vector<std::string>{
+                  "Fehler: Im Spektrum 'G:ungleich' passen Wellenlängen und Werte nicht zusammen (XVals: 3, YVals: "
+                  "2 Einträge); es wurde ohne Punkte geladen.",
+                  "Fehler: Im Spektrum 'G:nicht endlich' wurden 3 Punkte ohne endliche Zahlenwerte ausgelassen "
+                  "(Punkte 2, 3, 4).",
+              }));
+    for (const RecordingHost::LogLine& line : host.LogSnapshot())
+        EXPECT_EQ(line.colour, 0x000070u);
 }
 
 TEST(LoadXml, TheSameNameTwiceGivesTheTreesAnswer)
@@ -74,19 +85,22 @@ TEST(LoadXml, BadDocumentsFailWithoutChangingTheTree)
     test_support::TempDir dir;
     WriteBytes(dir.file("binary.xml"), std::string("\x00\xFF\xFE<\x01", 5));
     WriteBytes(dir.file("empty.xml"), "");
+    // A file the reader cannot read fails without a line of its own (the form names the file);
+    // only a folder, pipe or device is named as such.
     const struct {
         const char* name;
         std::string path;
         bool ok;
+        std::vector<std::string> log;
     } rows[] = {
-        {"no Spectrum groups", Fixture("empty_spectrums.xml"), true},
-        {"no Spectrums group (a project file)", Fixture("project.xml"), false},
-        {"malformed", Fixture("malformed.xml"), false},
-        {"entity declarations", Fixture("entities.xml"), false},
-        {"binary", dir.file("binary.xml"), false},
-        {"empty", dir.file("empty.xml"), false},
-        {"missing", dir.file("fehlt.xml"), false},
-        {"a folder", dir.path().string(), false},
+        {"no Spectrum groups", Fixture("empty_spectrums.xml"), true, {}},
+        {"no Spectrums group (a project file)", Fixture("project.xml"), false, {}},
+        {"malformed", Fixture("malformed.xml"), false, {}},
+        {"entity declarations", Fixture("entities.xml"), false, {}},
+        {"binary", dir.file("binary.xml"), false, {}},
+        {"empty", dir.file("empty.xml"), false, {}},
+        {"missing", dir.file("fehlt.xml"), false, {}},
+        {"a folder", dir.path().string(), false, {loadsave::msg::kNotRegularFile}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -94,6 +108,6 @@ TEST(LoadXml, BadDocumentsFailWithoutChangingTheTree)
         auto& loader = AddModule<LoadXMLModule>(host, kLoadXmlPath);
         EXPECT_EQ(loader.LoadFile(row.path, ""), row.ok);
         EXPECT_TRUE(host.spectra.GetInserters().empty());
-        EXPECT_TRUE(host.log.empty());
+        EXPECT_EQ(host.LogTexts(), row.log);
     }
 }

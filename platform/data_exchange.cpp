@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <type_traits>
 
 namespace platform {
 
@@ -63,8 +64,13 @@ void ExchangeNumber(CDataExchange* pDX, QLineEdit* edit, T& value, const char* m
         edit->setText(format(value));
         return;
     }
-    if (!parse(edit->text(), value))
+    const QString text = edit->text();
+    T parsed{};
+    if (!parse(text, parsed))
         pDX->Fail(QString::fromUtf8(message));
+    // A text that still shows the variable keeps it: the digits the text leaves out are not lost.
+    if (text != format(value))
+        value = parsed;
 }
 
 template <typename Edit>
@@ -72,10 +78,16 @@ void ExchangeText(CDataExchange* pDX, Edit* edit, QString& value, QString (Edit:
                   void (Edit::*set)(const QString&))
 {
     pDX->PrepareCtrl(edit);
-    if (pDX->m_bSaveAndValidate)
+    if (pDX->m_bSaveAndValidate) {
         value = (edit->*get)();
-    else
-        (edit->*set)(value);
+        return;
+    }
+    // An edit's length limit holds for typing; a text shown is shown whole.
+    if constexpr (std::is_same_v<Edit, QLineEdit>) {
+        if (value.size() > edit->maxLength())
+            edit->setMaxLength(static_cast<int>(value.size()));
+    }
+    (edit->*set)(value);
 }
 
 // Texts of std::string variables are UTF-8.

@@ -8,7 +8,9 @@
 //
 // Numbers are shown and read in the C locale: int as decimal, double as "%.15g", float as
 // "%.6g". Reading takes the whole text (blanks around it allowed, "." as the only decimal
-// separator); anything else is refused, so "1,5" never becomes 1.
+// separator); anything else is refused, so "1,5" never becomes 1. A text that still shows the
+// variable's value keeps the value with all its digits. A line edit shows a text whole, also
+// one longer than the edit's length limit (which then holds for typing only).
 #include <QString>
 
 #include <string>

@@ -1,6 +1,7 @@
 #include "calculation/create_interpolator_form.h"
 
 #include "calculation/create_interpolator_module.h"
+#include "calculation/form_helpers.h"
 
 #include "core/module_interface.h"
 #include "core/widget_names.h"
@@ -11,7 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
+#include <QScopedValueRollback>
 
 IMPLEMENT_DYNCREATE(CreateInterpolatorForm, CModuleEditor)
 
@@ -48,9 +49,10 @@ CreateInterpolatorForm::CreateInterpolatorForm()
     m_responses = Named(new CSelectionEdit(c), IDC_RESPONSES);
     m_targetGroup = Named(new CSelectionEdit(c), IDC_TARGETGROUP);
     m_errorWeight = Named(new CSelectionEdit(c), IDC_ERRORWEIGHT);
-    m_iterCount = Named(new QSpinBox(c), IDC_ITERCOUNT);
+    // The range limits the arrows only (they start from 1 while the edit holds no number);
+    // the edit shows any stored count, and taking the data checks it.
+    m_iterCount = Named(new calc::SpinEdit(c), IDC_ITERCOUNT);
     m_iterCount->setRange(1, 50);
-    m_iterCount->setSingleStep(1);
     m_regTV = Named(new QLineEdit(c), IDC_REGTV);
     m_regI2min = Named(new QLineEdit(c), IDC_REGI2MIN);
     m_regI2max = Named(new QLineEdit(c), IDC_REGI2MAX);
@@ -127,6 +129,9 @@ void CreateInterpolatorForm::InitModuleEditor()
     m_responses->SetCanDropClipboardObjects(true);
     m_responses->SetCanDropClipboardGroup(true);
     m_targetGroup->SetCanDropClipboardGroup(true);
+    // The fields now show the parameters: the set-up takes nothing back, so that opening the
+    // form changes no stored value and refuses none (a count set by a script, say).
+    const QScopedValueRollback settingUp(m_settingUp, true);
     if (auto* module = GetModule())
         module->getParameters().setBoolParameter("ProcOk", false);
     m_responses->setEnabled(!HasText(m_sensitivities));
@@ -156,7 +161,8 @@ void CreateInterpolatorForm::UpdateDependentStates()
     Module* module = GetModule();
     if (!module || m_exchanging)
         return;
-    UpdateData(true);
+    if (!m_settingUp)
+        UpdateData(true);
     m_outFolder->setText(QString::fromStdString(*module->getParameters().getStringParameter("OutFolder")));
     const bool sensitivities = HasText(m_sensitivities);
     m_wiener1->setEnabled(sensitivities);
@@ -193,10 +199,10 @@ void CreateInterpolatorForm::ExchangeFields(CDataExchange* pDX)
     calc::ExchangeString(pDX, m_responses, p, "SpecDescSamples");
     calc::ExchangeString(pDX, m_targetGroup, p, "TargetGroup");
     calc::ExchangeString(pDX, m_errorWeight, p, "SpecMSEWeightTarget");
-    if (pDX->m_bSaveAndValidate)
-        p.setIntParameter("IterCount", m_iterCount->value());
-    else
-        m_iterCount->setValue(*p.getIntParameter("IterCount"));
+    int iterCount = *p.getIntParameter("IterCount");
+    DDX_Text(pDX, m_iterCount->lineEdit(), iterCount);
+    DDV_MinMaxInt(pDX, iterCount, 1, 50);
+    p.setIntParameter("IterCount", iterCount);
     calc::ExchangeDouble(pDX, m_regTV, p, "RegTV");
     calc::ExchangeDouble(pDX, m_regI2min, p, "RegI2min");
     calc::ExchangeDouble(pDX, m_regI2max, p, "RegI2max", 0, 10000000);

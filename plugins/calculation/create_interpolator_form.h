@@ -7,7 +7,10 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
+
+namespace calc {
+class SpinEdit;
+}
 
 class CreateInterpolatorForm : public calc::CCalcForm {
     Q_OBJECT
@@ -67,7 +70,7 @@ private:
     CSelectionEdit* m_responses;
     CSelectionEdit* m_targetGroup;
     CSelectionEdit* m_errorWeight;
-    QSpinBox* m_iterCount;           // 14011 with 2027
+    calc::SpinEdit* m_iterCount;     // 14011 with its spin 2027
     QLineEdit* m_regTV;
     QLineEdit* m_regI2min;
     QLineEdit* m_regI2max;
@@ -87,4 +90,5 @@ private:
     QPushButton* m_run;
     QPushButton* m_save;
     bool m_exchanging = false;
+    bool m_settingUp = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/widget_names.h"
 
+#include "calculation/form_helpers.h"
 #include "calculation/svd_selection_module.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 
 IMPLEMENT_DYNCREATE(SVDSelectionForm, CModuleEditor)
 
@@ -27,7 +27,7 @@ SVDSelectionForm::SVDSelectionForm()
     auto* grid = new QGridLayout(c);
     m_specLabel = Named(new QLabel("Auswahlspektrensammlung (Target-, Sensorik-Spektren)", c), IDC_SPECLABEL);
     m_specDesc = Named(new CSelectionEdit(c), IDC_SPECDESC);
-    m_specCount = Named(new QSpinBox(c), IDC_SPECCOUNT);
+    m_specCount = Named(new calc::SpinEdit(c), IDC_SPECCOUNT);
     m_targetGroup = Named(new CSelectionEdit(c), IDC_TARGETGROUP);
     m_run = Named(new QPushButton("AUSWAHL STARTEN", c), IDC_RUN);
     m_weightLabel = Named(new QLabel("Spektrale Gewichtungen (SampleMode)", c), IDC_WEIGHTLABEL);
@@ -46,6 +46,7 @@ SVDSelectionForm::SVDSelectionForm()
     // Both norm buttons may be clear (then the stored NormType stays).
     m_integral->setAutoExclusive(false);
     m_maximum->setAutoExclusive(false);
+    // The range limits the arrows only; the edit shows and takes any stored number.
     m_specCount->setRange(0, 32767);
     m_specCount->setAccelerated(true);
 
@@ -137,8 +138,11 @@ void SVDSelectionForm::InitModuleEditor()
     ns_param::Paramora& p = module->getParameters();
     m_integral->setChecked(false);
     m_maximum->setChecked(false);
-    if (*p.getBoolParameter("NormSpecs"))
-        (*p.getIntParameter("NormType") == 1 ? m_integral : m_maximum)->setChecked(true);
+    // A NormType other than 1 or 0 checks neither, so taking the data keeps it.
+    if (*p.getBoolParameter("NormSpecs")) {
+        m_integral->setChecked(*p.getIntParameter("NormType") == 1);
+        m_maximum->setChecked(*p.getIntParameter("NormType") == 0);
+    }
     m_weights->setVisible(false);
     m_weightLabel->setVisible(false);
     m_specLabel->setText("Auswahlspektrensammlung:");
@@ -181,8 +185,7 @@ void SVDSelectionForm::ExchangeFields(CDataExchange* pDX)
     calc::ExchangeString(pDX, m_equivalents, p, "AeqSpecDesc");
     calc::ExchangeString(pDX, m_weights, p, "WSpecDesc");
     calc::ExchangeString(pDX, m_starts, p, "RefSpecDesc");
-    if (save)
-        p.setIntParameter("SpecCount", m_specCount->value());
-    else
-        m_specCount->setValue(*p.getIntParameter("SpecCount"));
+    int specCount = *p.getIntParameter("SpecCount");
+    DDX_Text(pDX, m_specCount->lineEdit(), specCount);
+    p.setIntParameter("SpecCount", specCount);
 }

@@ -10,7 +10,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
+
+namespace calc {
+class SpinEdit;
+}
 
 class SVDSelectionForm : public calc::CCalcForm {
     Q_OBJECT
@@ -54,7 +57,7 @@ private:
     void Run();
 
     CSelectionEdit* m_specDesc;
-    QSpinBox* m_specCount;         // 14006 with its spin 2024
+    calc::SpinEdit* m_specCount;   // 14006 with its spin 2024
     CSelectionEdit* m_targetGroup;
     QPushButton* m_run;
     CSelectionEdit* m_weights;

@@ -5,7 +5,6 @@
 #include "core/spectrum.h"
 #include "core/widget_names.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -43,11 +42,10 @@ CColorCalculationForm::CColorCalculationForm()
                                  featureBox),
                    IDC_SORT);
     m_calculate = Named(new QPushButton("BERECHNEN", c), IDC_CALCULATE);
-    // One exclusive pair: exactly one of the two is checked.
-    auto* pair = new QButtonGroup(this);
-    pair->addButton(m_colourValues);
-    pair->addButton(m_integrals);
-    pair->setExclusive(true);
+    // Each of the two buttons shows its own flag, so both or neither may stand as stored; a
+    // click checks the button clicked and clears the other.
+    m_colourValues->setAutoExclusive(false);
+    m_integrals->setAutoExclusive(false);
 
     int row = 0;
     grid->addWidget(new QLabel("Spektrensammlung", c), row++, 0);
@@ -78,6 +76,14 @@ CColorCalculationForm::CColorCalculationForm()
         m_saveResponse->setEnabled(m_qe->isChecked());
         m_plainLabel = false;
         ApplyLabelRule();
+    });
+    connect(m_colourValues, &QRadioButton::clicked, this, [this] {
+        m_colourValues->setChecked(true);
+        m_integrals->setChecked(false);
+    });
+    connect(m_integrals, &QRadioButton::clicked, this, [this] {
+        m_integrals->setChecked(true);
+        m_colourValues->setChecked(false);
     });
     connect(m_colourValues, &QRadioButton::toggled, this, [this] {
         m_plainLabel = false;
@@ -149,15 +155,10 @@ void CColorCalculationForm::ExchangeFields(CDataExchange* pDX)
     calc::ExchangeCheck(pDX, m_qe, p, "ObserverIsQE");
     calc::ExchangeCheck(pDX, m_saveResponse, p, "SaveObserverResponse");
     calc::ExchangeCheck(pDX, m_sort, p, "SortResponses");
-    if (pDX->m_bSaveAndValidate) {
-        p.setBoolParameter("IsColorValue", m_colourValues->isChecked());
-        p.setBoolParameter("IsIntegralValue", m_integrals->isChecked());
+    calc::ExchangeCheck(pDX, m_colourValues, p, "IsColorValue");
+    calc::ExchangeCheck(pDX, m_integrals, p, "IsIntegralValue");
+    if (pDX->m_bSaveAndValidate)
         return;
-    }
-    // The pair is never both or neither: the colour flag decides.
-    const bool colour = *p.getBoolParameter("IsColorValue");
-    m_colourValues->setChecked(colour);
-    m_integrals->setChecked(!colour);
     m_plainLabel = true;
     CheckObservers();
 }

@@ -275,13 +275,15 @@ void CColorShowForm::InitModuleEditor()
 void CColorShowForm::ExchangeFields(CDataExchange* pDX)
 {
     ns_param::Paramora& p = GetModule()->getParameters();
+    // A stored type that is none of the entries shows no entry and stays until one is chosen.
     int type = *p.getIntParameter("DiagramType");
     if (pDX->m_bSaveAndValidate) {
-        p.setIntParameter("DiagramType", std::max(0, m_type->currentIndex()));
+        if (m_type->currentIndex() >= 0)
+            p.setIntParameter("DiagramType", m_type->currentIndex());
         // Saving (also a project saved with the form open) keeps the pan and zoom.
         ReadView();
     } else {
-        m_type->setCurrentIndex(type >= 0 && type <= 2 ? type : 0);
+        m_type->setCurrentIndex(type >= 0 && type < m_type->count() ? type : -1);
     }
     calc::ExchangeCheck(pDX, m_spectral, p, "ShowSpectralColors");
     calc::ExchangeCheck(pDX, m_planck, p, "ShowPlanckianLocus");

@@ -150,13 +150,32 @@ TEST_F(DataExchangeTest, SavesEditedControlsBack)
 
 TEST_F(DataExchangeTest, ShownValuesReadBackUnchanged)
 {
+    // Numbers with more digits than their texts show, and texts longer than an edit's limit:
+    // reading back what is shown keeps every one of them exactly.
     form.factorValue = 0.1 + 0.2;
-    form.gainValue = 1.1f;
+    form.gainValue = 1.23456789f;
+    form.nameValue = std::string(40000, 'x') + "Grün";
+    form.label->setMaxLength(5);
+    form.labelValue = "länger als fünf";
     ASSERT_TRUE(form.UpdateData(false));
+    EXPECT_EQ(form.factor->text(), QString("0.3"));
+    EXPECT_EQ(form.gain->text(), QString("1.23457"));
     ASSERT_TRUE(form.UpdateData(true));
-    EXPECT_DOUBLE_EQ(form.factorValue, 0.3);
-    EXPECT_EQ(form.gainValue, 1.1f);
-    EXPECT_EQ(form.nameValue, "Grün:A;B");
+    EXPECT_EQ(form.factorValue, 0.1 + 0.2);
+    EXPECT_EQ(form.gainValue, 1.23456789f);
+    EXPECT_TRUE(form.nameValue == std::string(40000, 'x') + "Grün") << form.nameValue.size() << " bytes";
+    EXPECT_EQ(form.labelValue, QString("länger als fünf"));
+    EXPECT_EQ(form.countValue, 7);
+
+    // A text edited to another number is taken as typed.
+    form.factor->setText("0.30");
+    ASSERT_TRUE(form.UpdateData(true));
+    EXPECT_EQ(form.factorValue, 0.3);
+    // A shown value that is no finite number is still refused.
+    form.factorValue = std::numeric_limits<double>::infinity();
+    ASSERT_TRUE(form.UpdateData(false));
+    EXPECT_FALSE(form.UpdateData(true));
+    EXPECT_EQ(prompter.Texts().size(), 1u);
 }
 
 TEST_F(DataExchangeTest, NoneChosenShowsAsMinusOne)

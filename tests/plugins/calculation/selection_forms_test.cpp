@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -58,8 +57,8 @@ TEST(SVDSelectionFormTest, FieldsByModuleKind)
     EXPECT_FALSE(Shown(form.get(), SVDSelectionForm::IDC_CHECKSPECS));
     EXPECT_FALSE(Shown(form.get(), SVDSelectionForm::IDC_KEYWORDS));
     EXPECT_EQ(Field<QLabel>(form.get(), SVDSelectionForm::IDC_SPECLABEL)->text(), "Auswahlspektrensammlung:");
-    EXPECT_EQ(Field<QSpinBox>(form.get(), SVDSelectionForm::IDC_SPECCOUNT)->maximum(), 32767);
-    EXPECT_EQ(Field<QSpinBox>(form.get(), SVDSelectionForm::IDC_SPECCOUNT)->minimum(), 0);
+    EXPECT_EQ(Field<calc::SpinEdit>(form.get(), SVDSelectionForm::IDC_SPECCOUNT)->maximum(), 32767);
+    EXPECT_EQ(Field<calc::SpinEdit>(form.get(), SVDSelectionForm::IDC_SPECCOUNT)->minimum(), 0);
 
     SVDSensSelectionModule sensors;
     sensors.SetModuleInterface(&host);
@@ -112,6 +111,61 @@ TEST(SVDSelectionFormTest, NormFieldsAndRefusedValue)
     Field<QCheckBox>(form.get(), SVDSelectionForm::IDC_NORMSPECS)->click(); // off
     EXPECT_FALSE(Shown(form.get(), SVDSelectionForm::IDC_INTEGRAL));
     EXPECT_FALSE(Shown(form.get(), SVDSelectionForm::IDC_MAXIMUM));
+}
+
+TEST(SVDSelectionFormTest, StoredCountAndNormTypeStayAsTheyAre)
+{
+    // Values a script may store: the count beyond the arrows' range shows as it stands, a
+    // NormType other than 1 or 0 checks neither button; taking the data back keeps them.
+    const struct {
+        const char* what;
+        int count;
+        int normType;
+    } rows[] = {
+        {"a count above the arrows' range", 40000, 1},
+        {"a count below it", -3, 0},
+        {"a NormType of neither button", 12, 5},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        RecordingHost host;
+        SVDSensSelectionModule module;
+        module.SetModuleInterface(&host);
+        ns_param::Paramora& p = module.getParameters();
+        p.setIntParameter("SpecCount", r.count);
+        p.setIntParameter("NormType", r.normType);
+        p.setBoolParameter("NormSpecs", true);
+        auto form = MakeForm<SVDSelectionForm>(module);
+        form->UpdateData(false);
+        auto* count = Field<calc::SpinEdit>(form.get(), SVDSelectionForm::IDC_SPECCOUNT);
+        EXPECT_EQ(count->lineEdit()->text(), QString::number(r.count));
+        EXPECT_EQ(Field<QRadioButton>(form.get(), SVDSelectionForm::IDC_INTEGRAL)->isChecked(), r.normType == 1);
+        EXPECT_EQ(Field<QRadioButton>(form.get(), SVDSelectionForm::IDC_MAXIMUM)->isChecked(), r.normType == 0);
+        ASSERT_TRUE(form->UpdateData(true));
+        EXPECT_EQ(*p.getIntParameter("SpecCount"), r.count);
+        EXPECT_EQ(*p.getIntParameter("NormType"), r.normType);
+    }
+    // The arrows keep to 0..32767; a typed count is taken as it stands, text that is no
+    // number is refused.
+    RecordingHost host;
+    FakePrompter prompter;
+    SVDSelectionModule module;
+    module.SetModuleInterface(&host);
+    auto form = MakeForm<SVDSelectionForm>(module);
+    auto* count = Field<calc::SpinEdit>(form.get(), SVDSelectionForm::IDC_SPECCOUNT);
+    count->lineEdit()->setText("40000");
+    count->stepBy(1);
+    EXPECT_EQ(count->lineEdit()->text(), "32767");
+    count->lineEdit()->setText("0");
+    count->stepBy(-1);
+    EXPECT_EQ(count->lineEdit()->text(), "0");
+    count->lineEdit()->setText("50000");
+    ASSERT_TRUE(form->UpdateData(true));
+    EXPECT_EQ(*module.getParameters().getIntParameter("SpecCount"), 50000);
+    count->lineEdit()->setText("viele");
+    EXPECT_FALSE(form->UpdateData(true));
+    EXPECT_EQ(prompter.Texts(), std::vector<QString>{"Bitte geben Sie eine ganze Zahl ein."});
+    EXPECT_EQ(*module.getParameters().getIntParameter("SpecCount"), 50000);
 }
 
 // The integral-variance form on a module of its own, set up as the editor pane does.

@@ -223,9 +223,19 @@ TEST_F(CalculationForm, ColourModuleSwitchesToIntegralsWithFourCurves)
 TEST_F(CalculationForm, IntegralModuleLabelsAndQeBox)
 {
     Open<IntTessarine>();
+    // Each button shows its own flag: IsIntegralValue is clear by default (feature vectors),
+    // and leaving the form as shown keeps both flags.
     EXPECT_FALSE(Colour()->isChecked());
-    EXPECT_TRUE(Integral()->isChecked());
+    EXPECT_FALSE(Integral()->isChecked());
     EXPECT_FALSE(Colour()->isEnabled());
+    ASSERT_TRUE(form->UpdateData(true));
+    EXPECT_FALSE(*module->getParameters().getBoolParameter("IsColorValue"));
+    EXPECT_FALSE(*module->getParameters().getBoolParameter("IsIntegralValue"));
+    Integral()->click();
+    Integral()->click(); // a second click keeps it checked
+    EXPECT_TRUE(Integral()->isChecked());
+    ASSERT_TRUE(form->UpdateData(true));
+    EXPECT_TRUE(*module->getParameters().getBoolParameter("IsIntegralValue"));
     EXPECT_FALSE(Child<QCheckBox>(form.get(), CColorCalculationForm::IDC_SORT)->isHidden());
     // After an exchange into the controls the plain text stands.
     EXPECT_EQ(Label(), "Beobachter-Wichtungsfunktionen");

@@ -1,5 +1,6 @@
 // The training and test forms, headless: set-up, enabling, validation, save and run buttons.
 #include "calculation/create_interpolator_form.h"
+#include "calculation/form_helpers.h"
 #include "calculation/test_interpolator_form.h"
 
 #include "fixture.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include <memory>
 
@@ -44,8 +44,8 @@ TEST_F(Forms, TrainingFormShowsIterationsAndEnablesByTheSensorDescription)
 {
     P().setIntParameter("IterCount", 7);
     auto form = MakeForm<CreateInterpolatorForm>(train);
-    auto* spin = Field<QSpinBox>(form.get(), CreateInterpolatorForm::IDC_ITERCOUNT);
-    EXPECT_EQ(spin->value(), 7); // not reset to 1
+    auto* spin = Field<calc::SpinEdit>(form.get(), CreateInterpolatorForm::IDC_ITERCOUNT);
+    EXPECT_EQ(spin->lineEdit()->text(), "7"); // not reset to 1
     EXPECT_EQ(spin->minimum(), 1);
     EXPECT_EQ(spin->maximum(), 50);
     EXPECT_EQ(*P().getIntParameter("IterCount"), 7);
@@ -93,6 +93,50 @@ TEST_F(Forms, TrainingFormRangeChecksKeepTheParameters)
         EXPECT_TRUE(form->UpdateData(true)) << c.name;
         EXPECT_EQ(*P().getDoubleParameter(c.name), c.value) << c.name;
     }
+}
+
+TEST_F(Forms, TrainingFormShowsAnyStoredIterationCountAndChecksItWhenTaken)
+{
+    // Counts a script may store (the run takes one below 1 as 1): the form shows each as it
+    // stands, opening it changes and refuses nothing; taking the data checks 1..50.
+    for (const int stored : {0, -5, 120}) {
+        SCOPED_TRACE(stored);
+        P().setIntParameter("IterCount", stored);
+        prompter.shown.clear();
+        auto form = MakeForm<CreateInterpolatorForm>(train);
+        form->UpdateData(false);
+        auto* spin = Field<calc::SpinEdit>(form.get(), CreateInterpolatorForm::IDC_ITERCOUNT);
+        EXPECT_EQ(spin->lineEdit()->text(), QString::number(stored));
+        EXPECT_EQ(*P().getIntParameter("IterCount"), stored);
+        EXPECT_TRUE(prompter.shown.empty()) << "no check on opening";
+        EXPECT_FALSE(form->UpdateData(true));
+        ASSERT_EQ(prompter.Texts().size(), 1u);
+        EXPECT_EQ(prompter.Texts().back(), "Bitte geben Sie eine ganze Zahl zwischen 1 und 50 ein.");
+        EXPECT_EQ(*P().getIntParameter("IterCount"), stored);
+    }
+    auto form = MakeForm<CreateInterpolatorForm>(train);
+    auto* spin = Field<calc::SpinEdit>(form.get(), CreateInterpolatorForm::IDC_ITERCOUNT);
+    // The arrows keep to 1..50 and start from 1 while the edit holds no number.
+    const struct {
+        const char* what;
+        QString text;
+        int steps;
+        QString shown;
+    } rows[] = {
+        {"down from above the range", "120", -1, "50"},
+        {"up from below it", "0", 1, "1"},
+        {"up within it", "7", 3, "10"},
+        {"from a text that is no number", "", 1, "1"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        spin->lineEdit()->setText(r.text);
+        spin->stepBy(r.steps);
+        EXPECT_EQ(spin->lineEdit()->text(), r.shown);
+    }
+    spin->lineEdit()->setText("50");
+    EXPECT_TRUE(form->UpdateData(true));
+    EXPECT_EQ(*P().getIntParameter("IterCount"), 50);
 }
 
 TEST_F(Forms, TrainingFormRunsAndSavesThroughTheDialog)

@@ -59,7 +59,8 @@ bool CClipboardTreeView::CanReplace(ClipboardObject* object)
         return true;
     if (m_noToAll)
         return false;
-    const std::string question = "Der Clipboard-Eintrag '" + object->GetName()
+    // The question names what the replacement deletes.
+    const std::string question = "Der Clipboard-Eintrag '" + ReplacedBy(object)->GetName()
         + "' existiert bereits. Soll er überschrieben werden?";
     switch (ShowYesNoDialog(question)) {
     case 0: return true;

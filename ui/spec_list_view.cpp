@@ -126,17 +126,8 @@ bool CSpecListView::CanReplace(Spectrum* spectrum)
 {
     if (m_liveMode || !GetDocument())
         return true;
-    // The question names what the replacement deletes. The tree replaces the node it meets
-    // first on the new spectrum's path (as AddInserter looks it up): the spectrum at the path,
-    // or one higher up it ("Mess:Rot" for a new "Mess:Rot:Rot"); a group at the path has the
-    // new spectrum's name.
-    const Spectrum* existing = spectrum;
-    if (SpectrumTree* tree = GetTree()) {
-        const TreeNode* node = tree->GetNodeByName(spectrum->GetName(), false, true);
-        if (node && node->GetData() && node->GetData()->GetObject())
-            existing = node->GetData()->GetObject();
-    }
-    return GetDocument()->ConfirmOverwrite(existing);
+    // The question names what the replacement deletes.
+    return GetDocument()->ConfirmOverwrite(ReplacedBy(spectrum));
 }
 
 void CSpecListView::SortItems()

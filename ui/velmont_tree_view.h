@@ -165,6 +165,17 @@ public:
     void OnUpdateNode(TreeNode* node) override {}
     bool CanReplace(Object* object) override { return true; }
 
+    // What filing object at its path replaces, found as the tree's AddInserter finds it: the
+    // object met first on the path, at the path or higher up it ("Mess:Rot" for a new
+    // "Mess:Rot:Rot"). Otherwise object itself: a group at the path has object's name.
+    const Object* ReplacedBy(const Object* object) const
+    {
+        const TreeNode* node = m_tree && object ? m_tree->GetNodeByName(object->GetName(), false, true) : nullptr;
+        if (node && node->GetData() && node->GetData()->GetObject())
+            return node->GetData()->GetObject();
+        return object;
+    }
+
 protected:
     // Makes the node's item under its parent's item (made first when missing): after the
     // item of after, or as the last child (with atFront, as the first).

@@ -508,6 +508,40 @@ TEST_F(TreeViewsTest, ClipboardOverwriteAnswersHoldForOneCalculation)
     doc.EndCalculation();
 }
 
+// The clipboard question names the entry the replacement deletes: the object at the path, an
+// object met higher up the path (filing "Farbe:Rot:Rot" replaces the object "Farbe:Rot"), or a
+// group at the path.
+TEST_F(TreeViewsTest, ClipboardOverwriteQuestionNamesWhatTheReplacementDeletes)
+{
+    const struct {
+        const char* filed;
+        int answer;
+        const char* named;
+        bool replaced;
+    } rows[] = {
+        {"Farbe:Rot", 1, "Farbe:Rot", false},
+        {"Farbe:Rot:Rot", 1, "Farbe:Rot", false},
+        {"Farbe:Gruen:Rot", 0, "Farbe:Gruen", true},
+        {"Farbe", 1, "Farbe", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.filed);
+        doc.GetClipboardTree()->ClearTree();
+        ClipboardObject* red = AddObject("Farbe:Rot");
+        ClipboardObject* green = AddObject("Farbe:Gruen");
+        ASSERT_TRUE(red && green);
+        prompter.dialogs.clear();
+        prompter.dialogAnswers = {row.answer};
+        doc.StartCalculation();
+        EXPECT_EQ(AddObject(row.filed) != nullptr, row.replaced);
+        doc.EndCalculation();
+        ASSERT_EQ(prompter.dialogs.size(), 1u);
+        EXPECT_EQ(prompter.dialogs[0].text.toStdString(),
+                  std::string("Der Clipboard-Eintrag '") + row.named + "' existiert bereits. Soll er überschrieben werden?");
+        EXPECT_EQ(doc.GetClipboardTree()->GetInserters().size(), 2u);
+    }
+}
+
 TEST_F(TreeViewsTest, ClipboardItemsFollowMovesAndSortTheTopLevelOnly)
 {
     for (const char* name : {"z", "K:c", "K:a", "K:b"})

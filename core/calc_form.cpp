@@ -383,13 +383,10 @@ void CCalcForm::OnEnter(QLineEdit* edit, bool (Module::*operation)())
         auto* module = dynamic_cast<CalcModule*>(GetModule());
         if (!module || module->IsRunning() || !UpdateData(true))
             return;
-        // Events flow during the operation; the form may be gone afterwards.
+        // The same bracket as the run button; events flow during the operation, so the form
+        // may be gone afterwards.
         const QPointer<CCalcForm> alive(this);
-        try {
-            (module->*operation)();
-        } catch (const std::exception& e) {
-            LogError(module->GetModuleInterface(), std::string("Fehler: ") + e.what());
-        }
+        RunBracketed(module, operation);
         if (alive)
             UpdateData(false);
     });

@@ -178,7 +178,8 @@ void ExchangeCheck(CDataExchange* pDX, QAbstractButton* box, ns_param::Paramora&
 
 // Base of the calculation editor forms: the controls sit on a content widget of at least
 // the form's minimum size inside a scroll area; the run button brackets an operation with
-// the host's StartCalculation and EndCalculation; Enter in chosen edits runs a handler.
+// the host's StartCalculation and EndCalculation; Enter in chosen edits runs an operation in
+// the same bracket.
 class CCalcForm : public CModuleEditor {
     Q_OBJECT
 
@@ -201,7 +202,8 @@ protected:
     // StartCalculation, the operation, EndCalculation. Nothing while an operation of the
     // module runs. The result is not shown; messages go to the log.
     void RunOperation(bool (Module::*operation)());
-    // Enter in edit reads the controls, calls handler and shows the parameters again.
+    // Enter in edit reads the controls, runs the operation in the run button's bracket
+    // (RunBracketed) and shows the parameters again.
     void OnEnter(QLineEdit* edit, bool (Module::*operation)());
 
     // Combo boxes turn with the wheel only while they have the focus; otherwise the wheel

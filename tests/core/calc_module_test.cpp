@@ -5,6 +5,9 @@
 #include "platform/data_exchange.h"
 #include "support/recording_host.h"
 
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -275,7 +278,7 @@ TEST(CalcRunScope, OpensWithTheGuardTheHostItsTreesAndTheParameters)
 // An operation that ends in one of the ways an operation can end.
 class EndingModule : public calc::CalcModule {
 public:
-    EndingModule() : calc::CalcModule("Test_Ending") {}
+    EndingModule() : calc::CalcModule("Test_Ending") { getParameters().addStringParameter("Text", "", "", ""); }
     const CRuntimeClass* GetEditorClass() override { return nullptr; }
     bool Run()
     {
@@ -317,6 +320,74 @@ TEST(CalcBracket, EndsTheCalculationOnEveryWayOut)
         EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "EndCalculation"}));
         EXPECT_TRUE(host.freeHolds.empty());
         EXPECT_EQ(host.LogTexts(), row.log);
+    }
+}
+
+// A form whose field runs the module's operation on Enter.
+class EnterForm : public calc::CCalcForm {
+public:
+    EnterForm() : calc::CCalcForm(1, 100, 50), field(new QLineEdit(Content()))
+    {
+        OnEnter(field, static_cast<bool (Module::*)()>(&EndingModule::Run));
+    }
+    void ExchangeFields(CDataExchange* pDX) override
+    {
+        calc::ExchangeString(pDX, field, GetModule()->getParameters(), "Text");
+    }
+    QLineEdit* const field;
+};
+
+// Enter runs the operation in the run button's bracket: the calculation has started when the
+// operation runs and has ended on every way out, also when the form goes during the run; the
+// field then shows the parameters again.
+TEST(CalcBracket, EnterRunsTheOperationInTheButtonsBracket)
+{
+    const struct {
+        const char* what;
+        bool throws;
+        bool formGoes;
+        std::vector<std::string> log;
+        const char* shown;
+    } rows[] = {
+        {"a return", false, false, {}, "neu"},
+        {"a standard exception", true, false, {"Fehler: kaputt"}, "neu"},
+        {"the form gone during the run", false, true, {}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingHost host;
+        EndingModule module;
+        module.SetModuleInterface(&host);
+        QPointer<EnterForm> form(new EnterForm);
+        form->SetModule(&module);
+        form->field->setText("alt");
+        std::vector<std::string> callsDuring;
+        std::string textRead;
+        module.end = [&] {
+            callsDuring = host.calls;
+            textRead = *module.getParameters().getStringParameter("Text");
+            module.getParameters().setStringParameter("Text", "neu");
+            if (row.formGoes)
+                delete form.data();
+            if (row.throws)
+                throw std::runtime_error("kaputt");
+        };
+        if (row.formGoes)
+            emit form->field->returnPressed(); // a key event would reach the deleted field
+        else
+            QTest::keyClick(form->field, Qt::Key_Return);
+        EXPECT_EQ(textRead, "alt");
+        EXPECT_EQ(callsDuring, std::vector<std::string>{"StartCalculation"});
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"StartCalculation", "EndCalculation"}));
+        EXPECT_TRUE(host.freeHolds.empty());
+        EXPECT_EQ(host.LogTexts(), row.log);
+        if (row.shown) {
+            ASSERT_FALSE(form.isNull());
+            EXPECT_EQ(form->field->text().toStdString(), row.shown);
+        } else {
+            EXPECT_TRUE(form.isNull());
+        }
+        delete form.data();
     }
 }
 

@@ -105,39 +105,144 @@ void WriteProject(ns_xandril::XMLWriteModul& writer, ProjectDocument& document, 
     writer.leaveGroup();
 }
 
+// The name as the user sees it, without the "|" hyphenation marks of the menu paths.
+std::string WithoutMarks(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '|'), text.end());
+    return text;
+}
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    return text;
+}
+
+// A line into the log window; the text it wrote.
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = platform::VFormat(format, args);
+    va_end(args);
+    document.LogToWindow(colour, format, text);
+    return text;
+}
+
+// One error line per stored parameter that was left out; owner says whose it was
+// ("des Moduls 'Berechnung:Planck'").
+void LogLostParameters(ProjectDocument& document, const ns_param::ParameterReadLoss& loss, const std::string& owner)
+{
+    using Reason = ns_param::ParameterReadLoss::Reason;
+    for (const ns_param::ParameterReadLoss::Parameter& parameter : loss.parameters) {
+        const char* why = parameter.reason == Reason::Unknown     ? "Einen Parameter dieses Namens gibt es nicht."
+                          : parameter.reason == Reason::OtherKind ? "Sein Typ passt nicht."
+                                                                  : "Sein Wert passt nicht.";
+        Log(document, ProjectDocument::kRed, "Fehler: Der gespeicherte Parameter '%s' %s wurde nicht geladen: %s",
+            parameter.name.c_str(), owner.c_str(), why);
+    }
+}
+
 // Updates every module from its group, in module-tree order; the number of modules updated.
-int ReadModules(ns_xandril::XMLReadModul& reader, ModuleTree& modules)
+// What the file holds and no module took is named in the log: parameters a module did not
+// take, a module's group that does not fit it, groups for which no module is loaded.
+int ReadModules(ns_xandril::XMLReadModul& reader, ModuleTree& modules, ProjectDocument& document)
 {
     int count = 0;
     for (Module* module : modules.GetInserters()) {
+        const std::string name = WithoutMarks(module->GetName());
+        ns_param::ParameterReadLoss loss;
         try {
-            module->updateFromXML(reader);
+            module->updateFromXML(reader, &loss);
             ++count;
         } catch (const std::exception&) {
-            // A group that does not fit: the module keeps its defaults.
+            // A group that does not fit: the module keeps its defaults. Without a group of its
+            // own in the file nothing was left out.
+            if (loss.groupFound)
+                Log(document, ProjectDocument::kRed,
+                    "Fehler: Die gespeicherten Parameter des Moduls '%s' passen nicht zum Modul und wurden nicht "
+                    "geladen.",
+                    name.c_str());
         }
+        LogLostParameters(document, loss, "des Moduls '" + name + "'");
     }
+    for (const std::string& group : reader.unclaimedGroups())
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Für die gespeicherten Parameter des Moduls '%s' gibt es kein geladenes Modul; sie wurden nicht "
+            "geladen.",
+            group.c_str());
     return count;
 }
 
-// Reads every group `name` of the current group into a new object and places it in the tree;
-// an object the tree refuses is deleted. The number of objects placed.
-template <class T, class Tree, class ReadFn>
-int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree& tree, ReadFn read)
+// Reads every group `name` of the current group into a new object and offers it to the tree.
+// read(object) fills it and returns what done needs; done(object, placed, position, result)
+// follows inside the group, with the object's position among the groups (from 1) and
+// whether the tree took it. An object the tree refuses is deleted after done. The number of
+// objects placed.
+template <class T, class Tree, class ReadFn, class DoneFn>
+int ReadObjects(ns_xandril::XMLReadModul& reader, const std::string& name, Tree& tree, ReadFn read, DoneFn done)
 {
     int count = 0;
+    int position = 0;
     if (!reader.enterFirstGroup(name))
         return 0;
     do {
+        ++position;
         auto object = std::make_unique<T>();
-        read(*object);
-        if (tree.AddInserter(object.get())) {
+        const auto result = read(*object);
+        T& filled = *object;
+        const bool placed = tree.AddInserter(&filled);
+        if (placed) {
             object.release(); // the tree owns it now
             ++count;
         }
+        done(filled, placed, position, result);
         reader.leaveGroup();
     } while (reader.enterNextGroup());
     return count;
+}
+
+// The error line for a spectrum the tree did not take, naming it as the file holds it (by its
+// position when that is empty).
+void LogRefusedSpectrum(ProjectDocument& document, const Spectrum& spectrum, const std::string& stored, int position)
+{
+    if (stored.empty())
+        Log(document, ProjectDocument::kRed, "Fehler: Spektrum Nr. %d hat keinen Namen und wurde nicht geladen.",
+            position);
+    else if (!ns_tree::IsValidPath(spectrum.GetName()))
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Der Name des Spektrums '%s' ergibt keinen gültigen Pfad; das Spektrum wurde nicht geladen.",
+            stored.c_str());
+    else
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Das Spektrum '%s' wurde nicht geladen, da der vorhandene Eintrag an seiner Stelle nicht "
+            "überschrieben wurde.",
+            stored.c_str());
+}
+
+// The same for a clipboard object.
+void LogRefusedObject(ProjectDocument& document, const ClipboardObject& object, const std::string& stored,
+                      int position)
+{
+    if (stored.empty())
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Clipboard-Eintrag Nr. %d hat keinen Namen und wurde nicht geladen.", position);
+    else if (!ns_tree::IsValidPath(object.GetName()))
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Der Name des Clipboard-Eintrags '%s' ergibt keinen gültigen Pfad; der Eintrag wurde nicht "
+            "geladen.",
+            stored.c_str());
+    else
+        Log(document, ProjectDocument::kRed,
+            "Fehler: Der Clipboard-Eintrag '%s' wurde nicht geladen, da der vorhandene Eintrag an seiner Stelle "
+            "nicht überschrieben wurde.",
+            stored.c_str());
 }
 
 // Tree paths nest no deeper than the file's groups may (the trees walk their nodes
@@ -170,29 +275,6 @@ void CheckTreeDepth(ns_xandril::XMLReadModul& reader, const std::string& path)
                                                std::to_string(ns_xandril::kMaxNesting) + " levels");
         } while (reader.enterNextGroup());
     }
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::string text = platform::VFormat(format, args);
-    va_end(args);
-    return text;
-}
-
-// A line into the log window; the text it wrote.
-std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
-std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::string text = platform::VFormat(format, args);
-    va_end(args);
-    document.LogToWindow(colour, format, text);
-    return text;
 }
 
 } // namespace
@@ -337,37 +419,55 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
         damaged = true;
     } else {
         if (reader.enterGroup("Modules")) {
-            const int count = ReadModules(reader, *host.GetModuleTree());
+            const int count = ReadModules(reader, *host.GetModuleTree(), document);
             Log(document, ProjectDocument::kGreen, "... %i Module und Modulparameter", count);
             std::string& lastModule = document.LastModule();
             reader.readString("LastModule", lastModule);
             const std::size_t colon = lastModule.rfind(':');
             moduleToSelect = colon == std::string::npos ? lastModule : lastModule.substr(colon + 1);
-            lastModule.erase(std::remove(lastModule.begin(), lastModule.end(), '|'), lastModule.end());
+            lastModule = WithoutMarks(std::move(lastModule));
             reader.leaveGroup();
         }
 
+        // Nothing of the file goes without a line: a spectrum or clipboard object the tree does
+        // not take is named, so are points and values left out of one it took.
         int spectra = 0;
         if (reader.enterGroup("Spectrums")) {
-            spectra = ReadObjects<Spectrum>(reader, "Spectrum", *host.GetSpectrumTree(), [&](Spectrum& spectrum) {
-                // Points the spectrum could not take are named, never dropped unseen.
-                const SpectrumReadLoss loss = spectrum.readFromXML(reader);
-                if (loss.Lost())
-                    Log(document, ProjectDocument::kRed, "%s", loss.Message(spectrum.GetName()).c_str());
-            });
+            spectra = ReadObjects<Spectrum>(
+                reader, "Spectrum", *host.GetSpectrumTree(),
+                [&](Spectrum& spectrum) { return spectrum.readFromXML(reader); },
+                [&](const Spectrum& spectrum, bool placed, int position, const SpectrumReadLoss& loss) {
+                    if (!placed) {
+                        std::string stored;
+                        reader.readString("SpecName", stored);
+                        LogRefusedSpectrum(document, spectrum, stored, position);
+                    } else if (loss.Lost()) {
+                        Log(document, ProjectDocument::kRed, "%s", loss.Message(spectrum.GetName()).c_str());
+                    }
+                });
             reader.leaveGroup();
         }
         Log(document, ProjectDocument::kGreen, "... %i Spektren", spectra);
 
         int objects = 0;
         if (reader.enterGroup("ClipboardObjects")) {
-            objects = ReadObjects<ClipboardObject>(reader, "ClipboardObject", *host.GetClipboardTree(),
-                                                   [&](ClipboardObject& object) {
-                                                       std::string comment, name;
-                                                       reader.readString("ObjectName", comment, name);
-                                                       object.SetName(ns_tree::NormalizePath(name));
-                                                       object.GetParameters().getFromXML(reader);
-                                                   });
+            objects = ReadObjects<ClipboardObject>(
+                reader, "ClipboardObject", *host.GetClipboardTree(),
+                [&](ClipboardObject& object) {
+                    std::string comment, name;
+                    reader.readString("ObjectName", comment, name);
+                    object.SetName(ns_tree::NormalizePath(name));
+                    ns_param::ParameterReadLoss loss;
+                    object.GetParameters().getFromXML(reader, &loss);
+                    return std::make_pair(name, std::move(loss));
+                },
+                [&](const ClipboardObject& object, bool placed, int position,
+                    const std::pair<std::string, ns_param::ParameterReadLoss>& read) {
+                    if (!placed)
+                        LogRefusedObject(document, object, read.first, position);
+                    else
+                        LogLostParameters(document, read.second, "des Clipboard-Eintrags '" + object.GetName() + "'");
+                });
             reader.leaveGroup();
         }
         Log(document, ProjectDocument::kGreen, "... %i Clipboard-/Numerikdaten", objects);
@@ -382,11 +482,13 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
             reader.leaveGroup();
         }
 
+        ns_param::ParameterReadLoss workspaceLoss;
         try {
-            document.WorkspaceParams().updateFromXML(reader);
+            document.WorkspaceParams().updateFromXML(reader, &workspaceLoss);
         } catch (const std::exception&) {
             wait.End();
         }
+        LogLostParameters(document, workspaceLoss, "der Arbeitsumgebung");
         Log(document, ProjectDocument::kGreen, "Orvanta-Projekt-Datei '%s' geladen", path.c_str());
     }
 

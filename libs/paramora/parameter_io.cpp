@@ -39,11 +39,13 @@ void ParameterIO::getFromXML(XMLReadModul& reader)
     userGetFromXML(reader);
 }
 
-void ParameterIO::updateFromXML(XMLReadModul& reader)
+void ParameterIO::updateFromXML(XMLReadModul& reader, ParameterReadLoss* loss)
 {
     enterClassGroup(reader);
     detail::LeaveGroupOnExit leave(reader);
-    m_parameters.updateFromXML(reader);
+    if (loss != nullptr)
+        loss->groupFound = true;
+    m_parameters.updateFromXML(reader, loss);
     userUpdateFromXML(reader);
 }
 

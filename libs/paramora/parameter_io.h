@@ -34,8 +34,10 @@ public:
     // Updates the registered parameters from the next class group (Paramora::
     // updateFromXML), then userUpdateFromXML inside that group. Throws
     // ParamoraException when the class group or the container's group is missing.
-    // The reader stands in its former group afterwards, also after an exception.
-    void updateFromXML(ns_xandril::XMLReadModul& reader);
+    // The reader stands in its former group afterwards, also after an exception. With
+    // loss, the stored parameters left out are listed there, and groupFound tells whether
+    // the class group was there.
+    void updateFromXML(ns_xandril::XMLReadModul& reader, ParameterReadLoss* loss = nullptr);
 
 protected:
     // Data of the derived class, inside the class group after the container. Empty here.

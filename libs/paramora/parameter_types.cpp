@@ -293,8 +293,8 @@ bool EnumParameterType::readValue(XMLReadModul& reader, bool full)
             reader.leaveGroup();
         }
     }
-    m_value.setIndex(index); // an index outside the entries is refused
-    return true;
+    // An index outside the entries is refused; an update then reports that it did not fit.
+    return m_value.setIndex(index) || full;
 }
 
 // ---- arrays
@@ -443,15 +443,21 @@ void ContainerParameterType::writeValue(XMLWriteModul& writer) const
 
 bool ContainerParameterType::readValue(XMLReadModul& reader, bool full)
 {
+    return readNested(reader, full, nullptr, {});
+}
+
+bool ContainerParameterType::readNested(XMLReadModul& reader, bool full, ParameterReadLoss* loss,
+                                        const std::string& path)
+{
     std::string comment;
     std::string nestedName;
     if (!reader.readString("Value", comment, nestedName))
         return false;
     if (!full)
-        return m_container != nullptr && m_container->readGroup(reader, m_container->getName(), false);
+        return m_container != nullptr && m_container->readGroup(reader, m_container->getName(), false, loss, path);
     m_comment = comment;
     adopt(Paramora(nestedName));
-    m_container->readGroup(reader, nestedName, true);
+    m_container->readGroup(reader, nestedName, true, loss, path);
     return true;
 }
 

@@ -11,6 +11,7 @@
 namespace ns_param {
 
 class Paramora;
+struct ParameterReadLoss;
 
 // Type codes as getType() reports them. Arrays are 10 + the code of their element.
 enum ParameterTypeCode : int {
@@ -226,10 +227,15 @@ public:
     void setContainer(Paramora* container) { m_container = container; }
 
 private:
+    friend class Paramora;
+
     std::unique_ptr<BaseParameterType> clone() const override;
     void assignFrom(const BaseParameterType& other) override;
     void writeValue(ns_xandril::XMLWriteModul& writer) const override;
     bool readValue(ns_xandril::XMLReadModul& reader, bool full) override;
+    // readValue, naming what the nested container leaves out in loss (when given), each
+    // name with path in front.
+    bool readNested(ns_xandril::XMLReadModul& reader, bool full, ParameterReadLoss* loss, const std::string& path);
 
     // Makes the current container an owned one holding a copy of source.
     void adopt(const Paramora& source);

@@ -353,18 +353,19 @@ void Paramora::writeParameters(XMLWriteModul& writer) const
     }
 }
 
-bool Paramora::getFromXML(XMLReadModul& reader)
+bool Paramora::getFromXML(XMLReadModul& reader, ParameterReadLoss* loss)
 {
-    return readGroup(reader, m_name, true);
+    return readGroup(reader, m_name, true, loss, {});
 }
 
-void Paramora::updateFromXML(XMLReadModul& reader)
+void Paramora::updateFromXML(XMLReadModul& reader, ParameterReadLoss* loss)
 {
-    if (!readGroup(reader, m_name, false))
+    if (!readGroup(reader, m_name, false, loss, {}))
         throw ParamoraException("parameter group '" + m_name + "' is missing");
 }
 
-bool Paramora::readGroup(XMLReadModul& reader, const std::string& name, bool full)
+bool Paramora::readGroup(XMLReadModul& reader, const std::string& name, bool full, ParameterReadLoss* loss,
+                         const std::string& path)
 {
     if (!reader.enterGroup(name))
         return false;
@@ -372,28 +373,46 @@ bool Paramora::readGroup(XMLReadModul& reader, const std::string& name, bool ful
     if (reader.enterFirstGroup(kParameterGroup)) {
         do {
             detail::LeaveGroupOnExit leaveParameter(reader);
-            readParameter(reader, full);
+            readParameter(reader, full, loss, path);
         } while (reader.enterNextGroup());
     }
     return true;
 }
 
-void Paramora::readParameter(XMLReadModul& reader, bool full)
+void Paramora::readParameter(XMLReadModul& reader, bool full, ParameterReadLoss* loss, const std::string& path)
 {
     std::string name;
     std::string comment;
     int type = TYPE_NONE;
-    if (!reader.readString("Name", name) || !reader.readInt("Type", comment, type))
-        return;
+    const auto leftOut = [&](ParameterReadLoss::Reason reason) {
+        if (loss != nullptr)
+            loss->parameters.push_back({path + name, reason});
+    };
+    // A nested container names what it leaves out by its path.
+    const auto readValueOf = [&](BaseParameterType& parameter) {
+        if (auto* nested = dynamic_cast<ContainerParameterType*>(&parameter))
+            return nested->readNested(reader, full, loss, path + name + ":");
+        return parameter.readValue(reader, full);
+    };
+    if (!reader.readString("Name", name))
+        return leftOut(ParameterReadLoss::Reason::Unknown);
+    if (!reader.readInt("Type", comment, type))
+        return leftOut(ParameterReadLoss::Reason::OtherKind);
     if (!full) {
         const auto it = m_parameters.find(name);
-        if (it != m_parameters.end() && it->second->getType() == type)
-            it->second->readValue(reader, false);
+        if (it == m_parameters.end())
+            return leftOut(ParameterReadLoss::Reason::Unknown);
+        if (it->second->getType() != type)
+            return leftOut(ParameterReadLoss::Reason::OtherKind);
+        if (!readValueOf(*it->second))
+            leftOut(ParameterReadLoss::Reason::NoFit);
         return;
     }
     std::unique_ptr<BaseParameterType> fresh = makeParameter(type, name);
-    if (!fresh || !fresh->readValue(reader, true))
-        return;
+    if (!fresh)
+        return leftOut(ParameterReadLoss::Reason::OtherKind);
+    if (!readValueOf(*fresh))
+        return leftOut(ParameterReadLoss::Reason::NoFit);
     auto& entry = m_parameters[name];
     if (entry && entry->getType() == type) {
         entry->assignFrom(*fresh);

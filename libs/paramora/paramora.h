@@ -31,6 +31,24 @@ public:
     ~ParamoraException() override;
 };
 
+// What a read from XML found stored and did not take, for the caller to name in its log.
+struct ParameterReadLoss {
+    enum class Reason {
+        Unknown,   // no registered parameter has the stored name (update), or none is stored
+        OtherKind, // the stored type is not the registered parameter's, or no kind has it
+        NoFit,     // the stored value cannot be read or does not fit the parameter
+    };
+    struct Parameter {
+        std::string name; // path from the container: "Innen:Notiz" in the nested container Innen
+        Reason reason;
+    };
+    // The stored parameters left out, in file order.
+    std::vector<Parameter> parameters;
+    // Set by ParameterIO::updateFromXML once it found the object's class group, so that a
+    // caller can tell a group that does not fit from a group that is not there.
+    bool groupFound = false;
+};
+
 class Paramora {
 public:
     using ParameterMap = std::map<std::string, std::unique_ptr<BaseParameterType>>;
@@ -104,13 +122,15 @@ public:
     // Takes every parameter of the container's group in the reader's current group,
     // with the kind, comment and range stored there; parameters of another kind under
     // the same name are replaced, parameters the file lacks stay. False (and nothing
-    // changed) when the group is missing.
-    bool getFromXML(ns_xandril::XMLReadModul& reader);
+    // changed) when the group is missing. What could not be taken (a type no kind has, a
+    // value that cannot be read) is listed in loss when one is given.
+    bool getFromXML(ns_xandril::XMLReadModul& reader, ParameterReadLoss* loss = nullptr);
     // Gives the registered parameters the stored values. Unknown names, other kinds,
     // values that do not fit (an enumeration index outside its entries, an array of
-    // another count, a byte out of 0..255) leave the parameter unchanged. Comments and
-    // ranges stay as registered. Throws ParamoraException when the group is missing.
-    void updateFromXML(ns_xandril::XMLReadModul& reader);
+    // another count, a byte out of 0..255) leave the parameter unchanged and are listed in
+    // loss when one is given. Comments and ranges stay as registered. Throws
+    // ParamoraException when the group is missing.
+    void updateFromXML(ns_xandril::XMLReadModul& reader, ParameterReadLoss* loss = nullptr);
 
 private:
     friend class ContainerParameterType;
@@ -127,9 +147,11 @@ private:
     bool holds(const Paramora* container) const;
 
     void writeParameters(ns_xandril::XMLWriteModul& writer) const;
-    // Reads the group named name of the current group; false when it is missing.
-    bool readGroup(ns_xandril::XMLReadModul& reader, const std::string& name, bool full);
-    void readParameter(ns_xandril::XMLReadModul& reader, bool full);
+    // Reads the group named name of the current group; false when it is missing. What is
+    // left out goes to loss (when given), named with path in front.
+    bool readGroup(ns_xandril::XMLReadModul& reader, const std::string& name, bool full, ParameterReadLoss* loss,
+                   const std::string& path);
+    void readParameter(ns_xandril::XMLReadModul& reader, bool full, ParameterReadLoss* loss, const std::string& path);
 
     std::string m_name;
     ParameterMap m_parameters;

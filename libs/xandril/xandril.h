@@ -102,6 +102,9 @@ public:
     // entered from the same parent group: the k-th call for one name under one parent
     // enters the k-th group of that name. False (and stays) when there is none left.
     bool enterUnclaimedGroup(const std::string& name);
+    // The names of the child groups of the current group that enterUnclaimedGroup has not
+    // entered, in document order: what no reader of claimed groups took.
+    std::vector<std::string> unclaimedGroups();
     bool leaveGroup();
 
     // Each returns true when the key stands in the current group with a value of

@@ -545,6 +545,34 @@ bool XMLReadModul::enterUnclaimedGroup(const std::string& name)
     return true;
 }
 
+std::vector<std::string> XMLReadModul::unclaimedGroups()
+{
+    Impl& d = *m_impl;
+    std::vector<std::string> names;
+    if (d.frames.empty())
+        return names;
+    xmlNode* parent = d.frames.back().node;
+    // Per name as it stands in the document: the group claimed last. Groups of that name up to
+    // it are claimed (claims go in document order), later ones are not.
+    std::unordered_map<std::string, const xmlNode*> lastClaimed;
+    if (const auto claims = d.claims.find(parent); claims != d.claims.end())
+        for (const auto& [name, last] : claims->second)
+            if (last != nullptr)
+                lastClaimed.emplace(std::string(detail::toDocumentForm(name, d.nameScratch)), last);
+    for (xmlNode* node = parent->children; node != nullptr; node = node->next) {
+        if (!isElement(node, "group"))
+            continue;
+        const std::string name(attribute(node, "name", d.scratch).value_or(std::string_view()));
+        const auto claimed = lastClaimed.find(name);
+        if (claimed == lastClaimed.end()) {
+            names.push_back(detail::fromDocumentForm(name));
+        } else if (claimed->second == node) {
+            lastClaimed.erase(claimed); // later groups of this name are unclaimed
+        }
+    }
+    return names;
+}
+
 bool XMLReadModul::leaveGroup()
 {
     Impl& d = *m_impl;

@@ -271,6 +271,8 @@ TEST_F(ProjectDocumentTest, DuplicatePathsInAFileAskTheOverwriteQuestion)
     EXPECT_EQ(prompter.dialogs[0].text,
               QStringLiteral("Der Eintrag 'Messung:Doppelt' existiert bereits. Soll er überschrieben werden?"));
     EXPECT_EQ(doc.GetSpectrumTree()->GetInserter("Messung:Doppelt")->GetColor(), 1u);
+    EXPECT_TRUE(Logged("Fehler: Das Spektrum 'Messung:Doppelt' wurde nicht geladen, da der vorhandene Eintrag an "
+                       "seiner Stelle nicht überschrieben wurde."));
     EXPECT_TRUE(Logged("... 2 Spektren"));
 }
 

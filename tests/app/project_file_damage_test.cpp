@@ -128,7 +128,7 @@ TEST(ProjectFileDamageTest, PartlyFittingFileLoadsWhatFits)
               0.25);
 
     // Unequal arrays give a spectrum without points, and a line that says so; names that tidy
-    // to nothing are dropped; the second of two equal paths replaces the first.
+    // to nothing are dropped with a line each; the second of two equal paths replaces the first.
     SpectrumTree& spectra = doc.host.spectra;
     ASSERT_EQ(spectra.GetInserters().size(), 2u);
     EXPECT_EQ(spectra.GetInserter("Messung:Ungleich")->GetPointCount(), 0);
@@ -143,10 +143,19 @@ TEST(ProjectFileDamageTest, PartlyFittingFileLoadsWhatFits)
     EXPECT_EQ(doc.selected, std::vector<std::string>{"Be|rech|nung"});
     const std::vector<std::string> lines = doc.WindowLines();
     const std::vector<std::string> expected = {
+        "70|Fehler: Der gespeicherte Parameter 'Gewicht' des Moduls 'Datenexport:Clipboard speichern:ASCII-Text' "
+        "wurde nicht geladen: Sein Typ passt nicht.",
+        "70|Fehler: Die gespeicherten Parameter des Moduls 'Datenexport:Spektren speichern:XML' passen nicht zum "
+        "Modul und wurden nicht geladen.",
+        "70|Fehler: Für die gespeicherten Parameter des Moduls 'Device_Lentiva' gibt es kein geladenes Modul; sie "
+        "wurden nicht geladen.",
         "7000|... 3 Module und Modulparameter",
         "70|Fehler: Im Spektrum 'Messung:Ungleich' passen Wellenlängen und Werte nicht zusammen (XVals: 3, YVals: 2 "
         "Einträge); es wurde ohne Punkte geladen.",
+        "70|Fehler: Der Name des Spektrums '::' ergibt keinen gültigen Pfad; das Spektrum wurde nicht geladen.",
+        "70|Fehler: Spektrum Nr. 5 hat keinen Namen und wurde nicht geladen.",
         "7000|... 3 Spektren",
+        "70|Fehler: Clipboard-Eintrag Nr. 2 hat keinen Namen und wurde nicht geladen.",
         "7000|... 1 Clipboard-/Numerikdaten",
         "7000|Orvanta-Projekt-Datei '" + Fixture("teilweise.pxml") + "' geladen",
         "700000|Das zuletzt verwendete Modul war 'Berechnung' im Ordner 'Berechnung'. Wenn Sie möchten, arbeiten "
@@ -159,10 +168,11 @@ TEST(ProjectFileDamageTest, PartlyFittingFileLoadsWhatFits)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-// A spectrum tree handler that refuses every replacement, as a "Nein" to the overwrite question.
-class RefusingHandler : public SpectrumTree::EventHandler {
+// A tree handler that refuses every replacement, as a "Nein" to the overwrite question.
+template <class Tree, class Object>
+class RefusingHandler : public Tree::EventHandler {
 public:
-    bool CanReplace(Spectrum*) override
+    bool CanReplace(Object*) override
     {
         ++asked;
         return false;
@@ -173,7 +183,7 @@ public:
 TEST(ProjectFileDamageTest, RefusedDuplicateIsDropped)
 {
     FakeProjectDocument doc;
-    RefusingHandler handler;
+    RefusingHandler<SpectrumTree, Spectrum> handler;
     doc.host.spectra.SetEventHandler(&handler);
     ASSERT_EQ(OpenProject(doc, Fixture("teilweise.pxml")), OpenResult::Loaded);
     doc.host.spectra.SetEventHandler(nullptr);
@@ -447,5 +457,223 @@ TEST(ProjectFileDamageTest, SpectraKeepTheirFinitePointsAndTheLogNamesWhatWasLef
         expected.push_back("7000|... 0 Clipboard-/Numerikdaten");
         expected.push_back("7000|Orvanta-Projekt-Datei '" + path + "' geladen");
         EXPECT_EQ(doc.WindowLines(), expected);
+    }
+}
+
+namespace {
+
+// Pieces of a project file in the reader's layout.
+std::string Group(const std::string& name, const std::string& body)
+{
+    return "<group name=\"" + name + "\">" + body + "</group>";
+}
+
+std::string Text(const std::string& key, const std::string& value)
+{
+    return "<string key=\"" + key + "\">" + value + "</string>";
+}
+
+std::string Int(const std::string& key, const std::string& value)
+{
+    return "<int key=\"" + key + "\">" + value + "</int>";
+}
+
+// A stored parameter: name, type code and the value's keys.
+std::string Parameter(const std::string& name, int type, const std::string& value)
+{
+    return Group("Parameter", Text("Name", name) + Int("Type", std::to_string(type)) + value);
+}
+
+std::string ModuleGroup(const std::string& type, const std::string& parameters)
+{
+    return Group(type, Group("Parameters", parameters));
+}
+
+// A spectrum of one point; a null name leaves the key out.
+std::string SpectrumGroup(const char* name, const char* y = "1")
+{
+    return Group("Spectrum", (name ? Text("SpecName", name) : "") + "<doubles key=\"XVals\">380</doubles>" +
+                                 "<doubles key=\"YVals\">" + y + "</doubles>");
+}
+
+// A clipboard object; a null name leaves the key out.
+std::string ObjectGroup(const char* name, const std::string& parameters = "")
+{
+    return Group("ClipboardObject", (name ? Text("ObjectName", name) : "") + Group("ObjectData", parameters));
+}
+
+std::string Environment(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xandril version=\"1\">" + Group("VelmontEnvironment", body) +
+           "</xandril>\n";
+}
+
+std::vector<std::string> PathsOf(const auto& objects)
+{
+    std::vector<std::string> paths;
+    for (const auto* object : objects)
+        paths.push_back(object->GetName());
+    return paths;
+}
+
+} // namespace
+
+TEST(ProjectFileDamageTest, WhatTheProjectCannotTakeIsNamedInTheLog)
+{
+    using Lines = std::vector<std::string>;
+    using Paths = std::vector<std::string>;
+    const std::string error = "70|Fehler: ";
+    const std::string notReplaced = "' wurde nicht geladen, da der vorhandene Eintrag an seiner Stelle nicht "
+                                    "überschrieben wurde.";
+    const std::string planck = "' des Moduls 'Berechnung:Planck' wurde nicht geladen: ";
+    const struct {
+        const char* name;
+        std::string body; // inside "VelmontEnvironment"
+        bool refuse;      // the trees' handlers refuse every replacement ("Nein")
+        Lines lines;      // the error lines, in order
+        Paths spectra;
+        Paths objects;
+    } rows[] = {
+        {"a module no loaded plug-in provides",
+         Group("Modules", ModuleGroup("Device_Lentiva", Parameter("Anzahl", 5, Int("Value", "15")))),
+         false,
+         {error + "Für die gespeicherten Parameter des Moduls 'Device_Lentiva' gibt es kein geladenes Modul; sie "
+                  "wurden nicht geladen."},
+         {},
+         {}},
+        {"more groups of a type than modules of it",
+         Group("Modules", ModuleGroup("Calculation_Planck", "") + ModuleGroup("Calculation_Planck", "")),
+         false,
+         {error + "Für die gespeicherten Parameter des Moduls 'Calculation_Planck' gibt es kein geladenes Modul; sie "
+                  "wurden nicht geladen."},
+         {},
+         {}},
+        {"a module group without its parameters",
+         Group("Modules", Group("Calculation_Planck", Group("Einstellungen", Parameter("Anzahl", 5, Int("Value", "3"))))),
+         false,
+         {error + "Die gespeicherten Parameter des Moduls 'Berechnung:Planck' passen nicht zum Modul und wurden nicht "
+                  "geladen."},
+         {},
+         {}},
+        {"a parameter of another type",
+         Group("Modules", ModuleGroup("Calculation_Planck", Parameter("Anzahl", 6, Text("Value", "viele")))),
+         false,
+         {error + "Der gespeicherte Parameter 'Anzahl" + planck + "Sein Typ passt nicht."},
+         {},
+         {}},
+        {"a parameter the module does not have",
+         Group("Modules", ModuleGroup("Calculation_Planck", Parameter("Veraltet", 5, Int("Value", "1")))),
+         false,
+         {error + "Der gespeicherte Parameter 'Veraltet" + planck + "Einen Parameter dieses Namens gibt es nicht."},
+         {},
+         {}},
+        {"values that do not fit their parameters",
+         Group("Modules", ModuleGroup("Calculation_Planck",
+                                      Parameter("Kanal", 3, Int("Value", "300")) + Parameter("Modus", 2, Int("Value", "7")) +
+                                          Parameter("Stützwerte", 18, "<doubles key=\"Value\">1 2</doubles>"))),
+         false,
+         {error + "Der gespeicherte Parameter 'Kanal" + planck + "Sein Wert passt nicht.",
+          error + "Der gespeicherte Parameter 'Modus" + planck + "Sein Wert passt nicht.",
+          error + "Der gespeicherte Parameter 'Stützwerte" + planck + "Sein Wert passt nicht."},
+         {},
+         {}},
+        {"a parameter of a nested container",
+         Group("Modules",
+               ModuleGroup("Calculation_Planck",
+                           Parameter("Innen", 1,
+                                     Text("Value", "Inner") +
+                                         Group("Inner", Parameter("Temperatur", 6, Text("Value", "warm")))))),
+         false,
+         {error + "Der gespeicherte Parameter 'Innen:Temperatur" + planck + "Sein Typ passt nicht."},
+         {},
+         {}},
+        {"a plot setting of another type",
+         Group("WorkspaceParams",
+               Parameter("MainSpecViewContainer", 1,
+                         Text("Value", "MainSpectrumView") +
+                             Group("MainSpectrumView", Parameter("SampleDist", 6, Text("Value", "fein"))))),
+         false,
+         {error + "Der gespeicherte Parameter 'MainSpecViewContainer:SampleDist' der Arbeitsumgebung wurde nicht "
+                  "geladen: Sein Typ passt nicht."},
+         {},
+         {}},
+        {"a spectrum without a name", Group("Spectrums", SpectrumGroup("Messung:A") + SpectrumGroup(nullptr)), false,
+         {error + "Spektrum Nr. 2 hat keinen Namen und wurde nicht geladen."},
+         {"Messung:A"},
+         {}},
+        {"a spectrum with an empty name", Group("Spectrums", SpectrumGroup("")), false,
+         {error + "Spektrum Nr. 1 hat keinen Namen und wurde nicht geladen."},
+         {},
+         {}},
+        {"a spectrum name of colons only", Group("Spectrums", SpectrumGroup(":::")), false,
+         {error + "Der Name des Spektrums ':::' ergibt keinen gültigen Pfad; das Spektrum wurde nicht geladen."},
+         {},
+         {}},
+        // The points it would have lost are not told for a spectrum that was not loaded.
+        {"a refused spectrum of the same path",
+         Group("Spectrums", SpectrumGroup("Messung:A") + SpectrumGroup(":Messung::A", "nan")), true,
+         {error + "Das Spektrum ':Messung::A" + notReplaced},
+         {"Messung:A"},
+         {}},
+        {"a refused spectrum at a group", Group("Spectrums", SpectrumGroup("Messung:A") + SpectrumGroup("Messung")),
+         true,
+         {error + "Das Spektrum 'Messung" + notReplaced},
+         {"Messung:A"},
+         {}},
+        {"a refused spectrum below a spectrum",
+         Group("Spectrums", SpectrumGroup("Messung") + SpectrumGroup("Messung:A")), true,
+         {error + "Das Spektrum 'Messung:A" + notReplaced},
+         {"Messung"},
+         {}},
+        {"a clipboard object without a name",
+         Group("ClipboardObjects", ObjectGroup("Tabelle") + ObjectGroup(nullptr)), false,
+         {error + "Clipboard-Eintrag Nr. 2 hat keinen Namen und wurde nicht geladen."},
+         {},
+         {"Tabelle"}},
+        {"a clipboard object name of colons only", Group("ClipboardObjects", ObjectGroup("::")), false,
+         {error + "Der Name des Clipboard-Eintrags '::' ergibt keinen gültigen Pfad; der Eintrag wurde nicht geladen."},
+         {},
+         {}},
+        {"a refused clipboard object of the same path",
+         Group("ClipboardObjects", ObjectGroup("Ergebnis:Tabelle") + ObjectGroup("Ergebnis:Tabelle:")), true,
+         {error + "Der Clipboard-Eintrag 'Ergebnis:Tabelle:" + notReplaced},
+         {},
+         {"Ergebnis:Tabelle"}},
+        {"clipboard values that cannot be taken",
+         Group("ClipboardObjects",
+               ObjectGroup("Ergebnis:Tabelle", Parameter("Zeilen", 99, Int("Value", "3")) +
+                                                   Parameter("Spalten", 5, Text("Value", "drei")))),
+         false,
+         {error + "Der gespeicherte Parameter 'Zeilen' des Clipboard-Eintrags 'Ergebnis:Tabelle' wurde nicht "
+                  "geladen: Sein Typ passt nicht.",
+          error + "Der gespeicherte Parameter 'Spalten' des Clipboard-Eintrags 'Ergebnis:Tabelle' wurde nicht "
+                  "geladen: Sein Wert passt nicht."},
+         {},
+         {"Ergebnis:Tabelle"}},
+    };
+    TempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = dir.file("verlust.pxml");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << Environment(row.body);
+        FakeProjectDocument doc;
+        RefusingHandler<SpectrumTree, Spectrum> spectrumHandler;
+        RefusingHandler<ClipboardTree, ClipboardObject> objectHandler;
+        if (row.refuse) {
+            doc.host.spectra.SetEventHandler(&spectrumHandler);
+            doc.host.clipboard.SetEventHandler(&objectHandler);
+        }
+
+        ASSERT_EQ(OpenProject(doc, path), OpenResult::Loaded);
+        doc.host.spectra.SetEventHandler(nullptr);
+        doc.host.clipboard.SetEventHandler(nullptr);
+        Lines errors;
+        for (const std::string& line : doc.WindowLines())
+            if (line.starts_with("70|"))
+                errors.push_back(line);
+        EXPECT_EQ(errors, row.lines);
+        EXPECT_EQ(PathsOf(doc.host.spectra.GetInserters()), row.spectra);
+        EXPECT_EQ(PathsOf(doc.host.clipboard.GetInserters()), row.objects);
+        EXPECT_EQ(spectrumHandler.asked + objectHandler.asked, row.refuse ? 1 : 0);
     }
 }

@@ -301,9 +301,12 @@ TEST(XandrilGroups, UnclaimedGroupsAreHandedOutInOrderPerParent)
     XMLReadModul reader;
     reader.readFromFile(path);
     std::string comment;
+    using Names = std::vector<std::string>;
     for (const char* parent : {"Modules", "Other"}) {
         SCOPED_TRACE(parent);
         ASSERT_TRUE(reader.enterGroup(parent));
+        EXPECT_EQ(reader.unclaimedGroups(), (Names{"Save_TabbedData", "Save_SaveXML", "Save_TabbedData",
+                                                   "Save_SaveXML", "Save_TabbedData", "Save_SaveXML"}));
         for (int k = 0; k < 3; ++k) {
             ASSERT_TRUE(reader.enterUnclaimedGroup("Save_TabbedData"));
             int v = -1;
@@ -317,6 +320,8 @@ TEST(XandrilGroups, UnclaimedGroupsAreHandedOutInOrderPerParent)
         EXPECT_FALSE(reader.enterUnclaimedGroup("Save_TabbedData"));
         EXPECT_TRUE(reader.enterUnclaimedGroup("Save_SaveXML"));
         reader.leaveGroup();
+        // What no claim took, in document order.
+        EXPECT_EQ(reader.unclaimedGroups(), (Names{"Save_SaveXML", "Save_SaveXML"}));
         reader.leaveGroup();
     }
 }

@@ -4,6 +4,7 @@
 #include "core/module.h"
 #include "core/module_interface.h"
 #include "core/spectrum.h"
+#include "core/string_helpers.h"
 #include "platform/prompter.h"
 #include "platform/vformat.h"
 
@@ -108,7 +109,7 @@ void WriteProject(ns_xandril::XMLWriteModul& writer, ProjectDocument& document, 
 // The name as the user sees it, without the "|" hyphenation marks of the menu paths.
 std::string WithoutMarks(std::string text)
 {
-    text.erase(std::remove(text.begin(), text.end(), '|'), text.end());
+    strremove(&text, '|');
     return text;
 }
 

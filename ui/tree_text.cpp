@@ -1,5 +1,7 @@
 #include "ui/tree_text.h"
 
+#include "core/string_helpers.h"
+
 #include <QStringView>
 #include <QTextDocument>
 
@@ -15,7 +17,7 @@ QString StripHyphenMarks(const QString& text)
 std::string StripHyphenMarks(const std::string& text)
 {
     std::string out = text;
-    out.erase(std::remove(out.begin(), out.end(), '|'), out.end());
+    strremove(&out, '|');
     return out;
 }
 

@@ -182,8 +182,11 @@ std::optional<T> parseNumber(std::string_view text)
     return value;
 }
 
-// The numbers of an array text separated by blanks; false for any other text.
-bool parseArray(std::string_view text, std::vector<double>& out)
+// Calls on(value, whole) for every blank-separated field of an array text, in order, until on
+// returns false; whole tells whether the field is a number as a whole (value NaN otherwise).
+// True when every field was taken.
+template <typename OnNumber>
+bool forEachNumber(std::string_view text, OnNumber&& on)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -194,52 +197,48 @@ bool parseArray(std::string_view text, std::vector<double>& out)
             return true;
         double v = 0;
         const auto res = std::from_chars(p, end, v);
-        if (res.ec != std::errc() || (res.ptr != end && !isBlank(*res.ptr)))
+        const bool whole = res.ec == std::errc() && (res.ptr == end || isBlank(*res.ptr));
+        if (whole) {
+            p = res.ptr;
+        } else {
+            v = std::numeric_limits<double>::quiet_NaN();
+            while (p != end && !isBlank(*p))
+                ++p;
+        }
+        if (!on(v, whole))
             return false;
-        out.push_back(v);
-        p = res.ptr;
     }
+}
+
+// The numbers of an array text separated by blanks; false for any other text.
+bool parseArray(std::string_view text, std::vector<double>& out)
+{
+    return forEachNumber(text, [&out](double v, bool whole) {
+        if (whole)
+            out.push_back(v);
+        return whole;
+    });
 }
 
 // Exactly count numbers separated by blanks into out; false for any other text.
 bool parseArray(std::string_view text, double* out, std::size_t count)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
     std::size_t n = 0;
-    for (;;) {
-        while (p != end && isBlank(*p))
-            ++p;
-        if (p == end)
-            return n == count;
-        if (n == count)
+    return forEachNumber(text, [&](double v, bool whole) {
+        if (!whole || n == count)
             return false;
-        const auto res = std::from_chars(p, end, out[n]);
-        if (res.ec != std::errc() || (res.ptr != end && !isBlank(*res.ptr)))
-            return false;
-        ++n;
-        p = res.ptr;
-    }
+        out[n++] = v;
+        return true;
+    }) && n == count;
 }
 
 // Every blank-separated field of an array text; a field that is no number whole gives NaN.
 void parseFields(std::string_view text, std::vector<double>& out)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    for (;;) {
-        while (p != end && isBlank(*p))
-            ++p;
-        if (p == end)
-            return;
-        const char* fieldEnd = p;
-        while (fieldEnd != end && !isBlank(*fieldEnd))
-            ++fieldEnd;
-        double v = 0;
-        const auto res = std::from_chars(p, fieldEnd, v);
-        out.push_back(res.ec == std::errc() && res.ptr == fieldEnd ? v : std::numeric_limits<double>::quiet_NaN());
-        p = fieldEnd;
-    }
+    forEachNumber(text, [&out](double v, bool) {
+        out.push_back(v);
+        return true;
+    });
 }
 
 } // namespace

@@ -11,9 +11,11 @@
 
 namespace {
 
-// The program's environment on the virtual X server: it saves its main window to picture once
-// it stands; its settings (recent files) go to the temporary folder home.
-QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home, const QString& picture)
+// Starts command (the program, or a script around it) on a virtual X server of 1280 x 1024. The
+// program saves its main window to picture once it stands; its settings (recent files) go to
+// the temporary folder home.
+void StartOnVirtualScreen(QProcess& velmont, const QString& xvfbRun, const QTemporaryDir& home,
+                          const QString& picture, const QStringList& command)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -22,7 +24,11 @@ QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home, const QString&
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     // Leaks of system libraries on a real display are no faults of ours.
     env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" ORVANTA_SOURCE_DIR "/tests/lsan.supp"));
-    return env;
+    velmont.setProcessEnvironment(env);
+    velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    velmont.start(xvfbRun,
+                  QStringList{QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24")}
+                      + command);
 }
 
 TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
@@ -35,10 +41,7 @@ TEST(VelmontScreenshot, TheMainWindowStandsAtThreeQuartersOfTheScreen)
     const QString picture = home.filePath(QStringLiteral("velmont.png"));
 
     QProcess velmont;
-    velmont.setProcessEnvironment(ProgramEnvironment(home, picture));
-    velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    velmont.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
-                            QStringLiteral(ORVANTA_VELMONT)});
+    StartOnVirtualScreen(velmont, xvfbRun, home, picture, {QStringLiteral(ORVANTA_VELMONT)});
     ASSERT_TRUE(velmont.waitForFinished(120000));
     EXPECT_EQ(velmont.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(velmont.exitCode(), 0);
@@ -67,18 +70,16 @@ TEST(VelmontScreenshot, AProjectThatCannotBeOpenedEndsTheProgramAfterItsMessage)
     ASSERT_TRUE(home.isValid());
     const QString picture = home.filePath(QStringLiteral("velmont.png"));
 
-    QProcess velmont;
-    velmont.setProcessEnvironment(ProgramEnvironment(home, picture));
-    velmont.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // $0 the program, $1 the missing project. The box's caption is "Fehler"; Enter presses its
     // OK button. The script's status is the program's.
     const QString script = QStringLiteral(
         "\"$0\" \"$1\" & pid=$!; "
         "timeout 90 xdotool search --sync --onlyvisible --name '^Fehler$' windowfocus --sync; xdotool key Return; "
         "wait $pid");
-    velmont.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
-                            QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral(ORVANTA_VELMONT),
-                            home.filePath(QStringLiteral("fehlt.pxml"))});
+    QProcess velmont;
+    StartOnVirtualScreen(velmont, xvfbRun, home, picture,
+                         {QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral(ORVANTA_VELMONT),
+                          home.filePath(QStringLiteral("fehlt.pxml"))});
     ASSERT_TRUE(velmont.waitForFinished(120000));
     EXPECT_EQ(velmont.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(velmont.exitCode(), 0);

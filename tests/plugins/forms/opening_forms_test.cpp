@@ -16,6 +16,7 @@
 #include "platform/runtime_class.h"
 
 #include "support/fake_prompter.h"
+#include "support/plugin_suite.h"
 
 #include <paramora/parameter_types.h>
 #include <xandril/xandril.h>
@@ -202,23 +203,10 @@ void DeliverEvents()
     }
 }
 
-class OpeningForms : public ::testing::Test {
+class OpeningForms : public test_support::PluginSuite<::testing::Test> {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_libraries = new std::vector<ModuleLibrary>(LoadModuleLibraries(QStringLiteral(ORVANTA_PLUGIN_DIR), nullptr, 0));
-    }
-    static void TearDownTestSuite()
-    {
-        FreeModuleLibraries(*s_libraries);
-        delete s_libraries;
-        s_libraries = nullptr;
-    }
 
-    static std::vector<ModuleLibrary>* s_libraries;
 };
-
-std::vector<ModuleLibrary>* OpeningForms::s_libraries = nullptr;
 
 TEST_F(OpeningForms, ChangeNoStoredParameterOfAnyModule)
 {

@@ -13,6 +13,7 @@
 #include "core/spectrum.h"
 
 #include "support/fake_prompter.h"
+#include "support/plugin_suite.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -244,18 +245,8 @@ bool Swept(const std::string& command)
     return command != "connect" && command != "disconnect";
 }
 
-class HostileParameters : public ::testing::TestWithParam<const char*> {
+class HostileParameters : public test_support::PluginSuite<::testing::TestWithParam<const char*>> {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_libraries = new std::vector<ModuleLibrary>(LoadModuleLibraries(QStringLiteral(ORVANTA_PLUGIN_DIR), nullptr, 0));
-    }
-    static void TearDownTestSuite()
-    {
-        FreeModuleLibraries(*s_libraries);
-        delete s_libraries;
-        s_libraries = nullptr;
-    }
 
     void SetUp() override
     {
@@ -332,14 +323,11 @@ protected:
         module.reset();
     }
 
-    static std::vector<ModuleLibrary>* s_libraries;
     test_support::TempDir m_dir;
     std::map<std::string, std::string> m_inputs;
     ModuleFactory* m_factory = nullptr;
     int m_runs = 0;
 };
-
-std::vector<ModuleLibrary>* HostileParameters::s_libraries = nullptr;
 
 TEST_P(HostileParameters, EveryNumberOfEveryModule)
 {

@@ -13,6 +13,7 @@
 
 #include "support/fake_file_chooser.h"
 #include "support/fake_prompter.h"
+#include "support/plugin_suite.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -65,18 +66,8 @@ void LetEventsThrough()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-class FormTeardown : public ::testing::TestWithParam<std::tuple<std::size_t, End>> {
+class FormTeardown : public test_support::PluginSuite<::testing::TestWithParam<std::tuple<std::size_t, End>>> {
 protected:
-    static void SetUpTestSuite()
-    {
-        libraries = new std::vector<ModuleLibrary>(LoadModuleLibraries(QStringLiteral(ORVANTA_PLUGIN_DIR), nullptr, 0));
-    }
-    static void TearDownTestSuite()
-    {
-        FreeModuleLibraries(*libraries);
-        delete libraries;
-        libraries = nullptr;
-    }
 
     // Selects the module in the module view, which puts its form into the editor pane.
     static CModuleEditor* Show(CMainFrame& frame, const FormKind& kind)
@@ -89,16 +80,13 @@ protected:
         return form;
     }
 
-    static std::vector<ModuleLibrary>* libraries;
 };
-
-std::vector<ModuleLibrary>* FormTeardown::libraries = nullptr;
 
 TEST_P(FormTeardown, TheFormGoesBeforeItsModule)
 {
     const FormKind& kind = kForms[std::get<0>(GetParam())];
     const End end = std::get<1>(GetParam());
-    ASSERT_FALSE(libraries->empty());
+    ASSERT_FALSE(s_libraries->empty());
     FakePrompter prompter;
     FakeFileChooser chooser;
     QTemporaryDir dir;
@@ -107,7 +95,7 @@ TEST_P(FormTeardown, TheFormGoesBeforeItsModule)
         ASSERT_TRUE(frame->BuildLayout());
         CVelmontDoc doc;
         doc.SetMainFrame(frame.get());
-        doc.SetModuleLibraries(libraries);
+        doc.SetModuleLibraries(s_libraries);
         doc.OnFileNew();
 
         CModuleEditor* form = Show(*frame, kind);

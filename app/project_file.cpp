@@ -113,16 +113,6 @@ std::string WithoutMarks(std::string text)
     return text;
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::string text = platform::VFormat(format, args);
-    va_end(args);
-    return text;
-}
-
 // A line into the log window; the text it wrote.
 std::string Log(ProjectDocument& document, COLORREF colour, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
@@ -407,7 +397,7 @@ OpenResult OpenProject(ProjectDocument& document, const std::string& path)
         CheckTreeDepth(reader, path);
         readable = true;
     } catch (const std::exception&) {
-        const std::string message = Format(
+        const std::string message = platform::Format(
             "Fehler: Die Datei '%s' scheint keine korrekte XML-Datei zu sein! Laden wird abgebrochen.", path.c_str());
         host.AddLogColorMessage(ProjectDocument::kRed, "%s", message.c_str());
         wait.End();
